@@ -1,0 +1,84 @@
+// The simulated ZOT-Px device: the device's side of the serial contract, served on a
+// pseudo-terminal, with faults that tests can aim at any frame it receives.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "serial/frame.h"
+
+namespace zotpx::sim {
+
+constexpr std::size_t kMemorySize = 0x78000;
+
+enum class Fault {
+  None,
+  Noise,        // a few junk bytes before the reply
+  BadChecksum,  // the reply's checksum is wrong
+  WrongEcho,    // the reply carries another command code
+  ShortFrame,   // a valid 5-byte frame (no data byte) instead of the reply
+  Stall,        // the reply stops half-way and the rest never comes
+  Silence,      // no reply at all
+  Refuse,       // data byte 0 to a memory request (ordinary commands: status 0, still valid)
+  HangUp,       // the device side of the line is closed (the port vanishes mid-exchange)
+  Late,         // the reply comes after `delay_ms`
+};
+
+// A fault aimed at the n-th frame received (1-based, counting every frame since start or
+// since ClearFaults), or at every frame when nth is 0; optionally only frames of one command.
+struct FaultRule {
+  Fault fault = Fault::None;
+  int nth = 0;
+  int command = -1;   // -1: any command code
+  int delay_ms = 0;   // for Late
+};
+
+struct DeviceConfig {
+  std::string model = "ZOT-PA";
+  int baud = 9600;
+  std::string version;        // identification text after the model; a default when empty
+  bool pacing = false;        // emulate the line rate and the device's processing time
+  int processing_us = 0;      // per request, in pacing mode
+  std::string link_name;      // "COMn": link it in the user's port folder while serving
+};
+
+class SimServer {
+ public:
+  explicit SimServer(DeviceConfig config);
+  ~SimServer();  // stops serving, closes the pty, removes the link
+  SimServer(const SimServer&) = delete;
+  SimServer& operator=(const SimServer&) = delete;
+
+  // Opens the pty and serves on a thread. False when no pty could be had.
+  bool Start();
+  void Stop();
+  // The path of the pty's terminal side, for OpenPort.
+  const std::string& path() const;
+
+  void AddFault(const FaultRule& rule);
+  void ClearFaults();  // also restarts the frame count
+
+  // Raw bytes to send as the whole identification reply, instead of the default.
+  void SetIdentifyReply(const Bytes& raw);
+  // Answer the probe at `baud` with `byte` (a stray byte), even though it is not our rate.
+  void SetProbeAnswer(int baud, std::uint8_t byte);
+  // Writes bytes to the line now, unasked.
+  void Inject(const Bytes& bytes);
+
+  // Every complete frame received, in order (the probe byte is not a frame).
+  std::vector<Bytes> ReceivedFrames() const;
+  std::size_t ReceivedFrameCount() const;
+  void ClearReceived();
+  // The device memory (0x78000 bytes, 0xFF where erased, 0 at start).
+  Bytes Memory() const;
+  bool DumpMemory(const std::string& file) const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace zotpx::sim

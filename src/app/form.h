@@ -1,0 +1,139 @@
+// The main window: one fixed-size form that owns every control and binds each button to
+// its handler. Handlers live in the page files (page_*.cpp) beside the page they serve.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "app/dialogs.h"
+#include "device/clock.h"
+#include "serial/reporter.h"
+#include "serial/transaction.h"
+
+class QAbstractButton;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QStatusBar;
+class QTabWidget;
+class QProgressBar;
+
+// The working directory at start, with "/" appended unless it already ends in one.
+extern QString AppDirectory;
+QString MakeAppDirectory(const QString& working_directory);
+
+class TForm1 : public QWidget, public zotpx::Reporter {
+  Q_OBJECT
+
+ public:
+  explicit TForm1(QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // Reporter: the status line, the communication log and the form's state.
+  void SetStatus(const std::string& text) override;
+  void LogBytes(const std::string& title, std::size_t count, const std::uint8_t* bytes) override;
+  void SetFormEnabled(bool enabled) override;
+  void ProcessEvents() override;
+  void Repaint() override;
+  void BringToFront() override;
+  void Progress(std::size_t done, std::size_t total) override;
+
+  // Seams for tests: scripted dialogs and a fixed clock.
+  void SetDialogs(std::unique_ptr<Dialogs> dialogs);
+  Dialogs& dialogs() { return *dialogs_; }
+  void SetClock(std::function<zotpx::LocalDateTime()> clock) { clock_ = std::move(clock); }
+  zotpx::LocalDateTime Now() const { return clock_(); }
+
+  // False when the precise-timer check at construction failed; the window is not usable.
+  bool timer_ok() const { return timer_ok_; }
+
+  // Controls by their object name (the form's control names). Throws when missing.
+  template <typename T>
+  T* Ctl(const char* name) const {
+    T* control = findChild<T*>(QString::fromLatin1(name));
+    if (!control) throw std::logic_error(std::string("no control ") + name);
+    return control;
+  }
+  QComboBox* Combo(const char* name) const;
+  QLineEdit* Edit(const char* name) const;
+  QCheckBox* Check(const char* name) const;
+  int Index(const char* name) const;         // selected item of a drop-down
+  std::string Text(const char* name) const;  // edit box text, UTF-8
+  void SetText(const char* name, const QString& text);
+  std::string Caption(const char* name) const;  // a button's caption: the handler's title
+  // The port named in UartPort at the rate shown in UartBaud.
+  zotpx::Link CurrentLink() const;
+
+  // Connects a button click (or any no-argument signal) to a handler; an error that escapes
+  // the handler goes to the standard error display and the window stays open.
+  void Bind(QAbstractButton* button, void (TForm1::*handler)());
+  void Guard(const std::function<void()>& handler);
+
+  // ---- handlers, one per bound event ----
+  // connect, parameters, clock, date and time
+  void BtnSearchCmdClick();
+  void BtnConfigCmdClick();
+  void BtnSetTimeCmdClick();
+  void BtnDateCmdClick();
+  void BtnTimeCmdClick();
+  // text overlay
+  void BtnStringCmdClick();
+  void BtnAreaCmdClick();
+  void BtnTestCmdClick();
+  void PanelTestDblClick();
+  void BtnStaticCmdClick();
+  void BtnEepromCmdClick();
+  // bitmaps and shapes
+  void LabelBitmapSelectClick();
+  void LabelSuperBitmapSelectClick();
+  void LabelSingleBitmapSelectClick();
+  void BtnBitmapCmdClick();
+  void BtnSuperBitmapCmdClick();
+  void BtnSingleBitmapCmdClick();
+  void BtnLineCmdClick();
+  void BtnRectCmdClick();
+  void BtnCircleCmdClick();
+  // crosshair
+  void BtnCrossConfigCmdClick();
+  void BtnCrossMoveCmdClick();
+  void BtnCrossDownAddClick();
+  void BtnCrossDownClearClick();
+  void ListCrossDownDblClick();
+  void BtnCrossDownFileClick();
+  void BtnCrossDownCmdClick();
+
+  // ---- per-page state owned by the form (each page file adds its own here) ----
+  // Bitmap slots: flashing, oversized, single-colour (graphics pages).
+  struct BitmapSlots;
+  std::unique_ptr<BitmapSlots> bitmap_slots;
+
+ private:
+  void BuildLayout();
+  void CheckPreciseTimer();
+
+  std::unique_ptr<Dialogs> dialogs_;
+  std::function<zotpx::LocalDateTime()> clock_;
+  bool timer_ok_ = false;
+  QPlainTextEdit* log_ = nullptr;
+  QStatusBar* status_bar_ = nullptr;
+  class QLabel* status_text_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+};
+
+// Page builders: each fills its tab page with its groups and binds its buttons.
+void BuildSystemGroup(TForm1& form, QWidget* group);
+void BuildDateTimePage(TForm1& form, QWidget* page);
+void BuildCharStringPage(TForm1& form, QWidget* page);
+void BuildFontTestGroup(TForm1& form, QWidget* group);
+void BuildCharBitmapPage(TForm1& form, QWidget* page);
+void BuildCharSuperPage(TForm1& form, QWidget* page);
+void BuildGraphicBasePage(TForm1& form, QWidget* page);
+void BuildGraphicBitmapPage(TForm1& form, QWidget* page);
+void BuildCrossCtrlPage(TForm1& form, QWidget* page);
+void BuildCrossDownPage(TForm1& form, QWidget* page);

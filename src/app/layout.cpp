@@ -1,0 +1,84 @@
+#include "app/layout.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <stdexcept>
+
+QStringList ToQStringList(const zotpx::Items& items) {
+  QStringList list;
+  for (const std::string& item : items) list << QString::fromStdString(item);
+  return list;
+}
+
+QGroupBox* MakeGroup(QWidget* parent, const char* name, const QString& caption, QGridLayout** grid) {
+  auto* group = new QGroupBox(caption, parent);
+  group->setObjectName(QString::fromLatin1(name));
+  *grid = new QGridLayout(group);
+  (*grid)->setContentsMargins(8, 6, 8, 6);
+  (*grid)->setVerticalSpacing(4);
+  return group;
+}
+
+void FillCombo(QComboBox* combo, const char* name) {
+  const zotpx::ComboDef* def = zotpx::FindComboDef(name);
+  if (!def) throw std::logic_error(std::string("no list definition for ") + name);
+  combo->setObjectName(QString::fromLatin1(name));
+  combo->clear();
+  combo->addItems(ToQStringList(*def->items));
+  combo->setCurrentIndex(def->default_index);
+  combo->setEditable(false);
+}
+
+static QLabel* AddLabel(QGridLayout* grid, int row, int column, const QString& label, QWidget* buddy) {
+  auto* text = new QLabel(label);
+  text->setBuddy(buddy);
+  buddy->setAccessibleName(label);
+  grid->addWidget(text, row, column);
+  return text;
+}
+
+QComboBox* AddComboRow(QGridLayout* grid, int row, const char* name, const QString& label, int column) {
+  auto* combo = new QComboBox;
+  FillCombo(combo, name);
+  AddLabel(grid, row, column, label, combo);
+  grid->addWidget(combo, row, column + 1);
+  return combo;
+}
+
+QLineEdit* AddEditRow(QGridLayout* grid, int row, const char* name, const QString& label,
+                      const QString& text, int max_length, int column) {
+  auto* edit = new QLineEdit(text);
+  edit->setObjectName(QString::fromLatin1(name));
+  if (max_length > 0) edit->setMaxLength(max_length);
+  AddLabel(grid, row, column, label, edit);
+  grid->addWidget(edit, row, column + 1);
+  return edit;
+}
+
+QCheckBox* AddCheckRow(QGridLayout* grid, int row, const char* name, const QString& caption,
+                       bool checked, int column) {
+  auto* check = new QCheckBox(caption);
+  check->setObjectName(QString::fromLatin1(name));
+  check->setChecked(checked);
+  grid->addWidget(check, row, column, 1, 2);
+  return check;
+}
+
+QPushButton* AddButtonRow(QGridLayout* grid, int row, const char* name, const QString& caption, int column) {
+  auto* button = new QPushButton(caption);
+  button->setObjectName(QString::fromLatin1(name));
+  grid->addWidget(button, row, column, 1, 2);
+  return button;
+}
+
+QLabel* AddNoteRow(QGridLayout* grid, int row, const QString& text, int column) {
+  auto* note = new QLabel(text);
+  note->setStyleSheet(QStringLiteral("color: blue;"));
+  note->setWordWrap(true);
+  grid->addWidget(note, row, column, 1, 2);
+  return note;
+}

@@ -1,0 +1,86 @@
+#include "serial/frame.h"
+
+#include "serial/port.h"
+
+namespace zotpx {
+
+std::uint8_t FrameBuffer[kFrameBufferSize];
+
+std::uint8_t FrameChecksum(const std::uint8_t* frame, std::size_t length) {
+  std::uint8_t sum = 0;
+  for (std::size_t i = 2; i + 1 < length; ++i) sum = static_cast<std::uint8_t>(sum + frame[i]);
+  return sum;
+}
+
+Bytes MakeFrame(std::uint8_t command, const Bytes& data) {
+  Bytes frame{0x55, 0xAA, command, static_cast<std::uint8_t>(data.size())};
+  frame.insert(frame.end(), data.begin(), data.end());
+  frame.push_back(0);
+  frame.back() = FrameChecksum(frame.data(), frame.size());
+  return frame;
+}
+
+bool WriteFrame(std::uint8_t* buffer, std::size_t length) {
+  if (PortHandle == kInvalidHandle || length < 5) return false;
+  buffer[length - 1] = FrameChecksum(buffer, length);
+  return PortWrite(buffer, length) == length;
+}
+
+int ReadPeriods(int milliseconds) {
+  if (milliseconds <= 0) return 1;
+  const int periods = static_cast<int>((static_cast<long long>(milliseconds) + 99) / 100);
+  return periods < 1 ? 1 : periods;
+}
+
+std::size_t ReadFrameFrom(const ByteSource& read_byte, std::uint8_t* buffer, int first_byte_ms,
+                          int inter_byte_ms) {
+  const int first_periods = ReadPeriods(first_byte_ms);
+  const int inter_periods = ReadPeriods(inter_byte_ms);
+  int remaining = first_periods;
+  std::size_t position = 0;
+  std::size_t length = 0;  // N + 5 once the length byte is in
+  std::uint8_t sum = 0;
+  std::size_t since_valid = 0;  // bytes taken since the reader started, none of them a frame yet
+  for (;;) {
+    std::uint8_t byte = 0;
+    if (read_byte(byte) == 0) {
+      if (--remaining < 1) return 0;
+      continue;
+    }
+    // A line that never stops babbling must not hold the window for ever.
+    if (++since_valid > kReadFrameByteLimit) return 0;
+    remaining = inter_periods;
+    buffer[position] = byte;
+    bool ok = true;
+    if (position == 0) {
+      ok = byte == 0x55;
+    } else if (position == 1) {
+      ok = byte == 0xAA;
+    } else if (position == 2) {
+      ok = byte <= 0x1F;
+      sum = byte;
+    } else if (position == 3) {
+      length = static_cast<std::size_t>(byte) + 5;
+      sum = static_cast<std::uint8_t>(sum + byte);
+    } else if (position + 1 < length) {
+      sum = static_cast<std::uint8_t>(sum + byte);
+    } else {
+      if (byte == sum) return length;
+      ok = false;
+    }
+    if (ok) {
+      ++position;
+    } else {
+      position = 0;
+      remaining = first_periods;
+    }
+  }
+}
+
+std::size_t ReadFrame(std::uint8_t* buffer, int first_byte_ms, int inter_byte_ms) {
+  if (PortHandle == kInvalidHandle) return 0;
+  return ReadFrameFrom([](std::uint8_t& byte) { return PortRead(&byte, 1); }, buffer, first_byte_ms,
+                       inter_byte_ms);
+}
+
+}  // namespace zotpx

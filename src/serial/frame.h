@@ -1,0 +1,39 @@
+// The command frame: 55 AA, command, length N, N data bytes, checksum over command..data.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace zotpx {
+
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr std::size_t kFrameBufferSize = 1048576;
+// Every frame is built at offset 0 and every reply is read over it.
+extern std::uint8_t FrameBuffer[kFrameBufferSize];
+
+// Sum modulo 256 of command, length and data: frame[2] .. frame[length-2].
+std::uint8_t FrameChecksum(const std::uint8_t* frame, std::size_t length);
+// 55 AA cmd N data... and a checksum byte (filled in). Convenience for builders and tests.
+Bytes MakeFrame(std::uint8_t command, const Bytes& data);
+
+// Writes `length` bytes after setting the last one to the checksum. False when the port is
+// closed or fewer bytes were written.
+bool WriteFrame(std::uint8_t* buffer, std::size_t length);
+// Reads one reply frame with byte-wise resynchronisation. Returns its total length (5..260)
+// or 0. Time-outs in ms, counted in 100 ms read periods.
+std::size_t ReadFrame(std::uint8_t* buffer, int first_byte_ms, int inter_byte_ms);
+
+// The reader itself, over any byte source: `read_byte` returns 1 with a byte, or 0 after one
+// silent read period. Gives up after kReadFrameByteLimit bytes that form no valid frame.
+using ByteSource = std::function<std::size_t(std::uint8_t& byte)>;
+constexpr std::size_t kReadFrameByteLimit = 4096;
+std::size_t ReadFrameFrom(const ByteSource& read_byte, std::uint8_t* buffer, int first_byte_ms,
+                          int inter_byte_ms);
+
+// (ms + 99) / 100, at least 1.
+int ReadPeriods(int milliseconds);
+
+}  // namespace zotpx

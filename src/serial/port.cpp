@@ -1,0 +1,355 @@
+// The serial port on Linux: termios2 for any integer rate, poll() for the 100 ms read period,
+// TIOCEXCL plus flock for exclusive use (root ignores TIOCEXCL, nobody ignores the lock).
+#include "serial/port.h"
+
+#include <asm/termbits.h>  // termios2, BOTHER; <termios.h> must stay out of this file
+#include <dirent.h>
+#include <fcntl.h>
+#include <grp.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <algorithm>
+
+namespace zotpx {
+
+int PortHandle = kInvalidHandle;
+
+namespace {
+
+struct PortState {
+  termios2 saved{};
+  termios2 working{};
+  serial_struct saved_serial{};
+  bool serial_changed = false;
+};
+PortState g_state;
+PortFailure g_failure;
+
+using Clock = std::chrono::steady_clock;
+constexpr int kReadPeriodMs = 100;
+constexpr auto kPurgeLimit = std::chrono::seconds(1);
+
+void Fail(PortError error, const std::string& path, const std::string& detail = {}) {
+  g_failure = PortFailure{error, path, detail};
+}
+
+std::string HomeDirectory() {
+  if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
+  return "/";
+}
+
+std::string GroupOf(const std::string& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) return {};
+  if (const group* gr = getgrgid(st.st_gid)) return gr->gr_name;
+  return std::to_string(st.st_gid);
+}
+
+// "name，进程 pid" of another open of the same device, when /proc tells.
+std::string HolderOf(const std::string& path, int own_fd) {
+  struct stat device {};
+  if (stat(path.c_str(), &device) != 0) return {};
+  DIR* proc = opendir("/proc");
+  if (!proc) return {};
+  std::string holder;
+  const pid_t self = getpid();
+  while (dirent* entry = readdir(proc)) {
+    const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
+    if (pid <= 0) continue;
+    const std::string fd_dir = "/proc/" + std::string(entry->d_name) + "/fd";
+    DIR* fds = opendir(fd_dir.c_str());
+    if (!fds) continue;
+    while (dirent* fd_entry = readdir(fds)) {
+      const int fd = std::atoi(fd_entry->d_name);
+      if (fd_entry->d_name[0] == '.' || (pid == self && fd == own_fd)) continue;
+      struct stat st {};
+      if (stat((fd_dir + "/" + fd_entry->d_name).c_str(), &st) == 0 && S_ISCHR(st.st_mode) &&
+          st.st_rdev == device.st_rdev) {
+        std::ifstream comm("/proc/" + std::string(entry->d_name) + "/comm");
+        std::string name;
+        std::getline(comm, name);
+        holder = (name.empty() ? std::string("?") : name) + "，进程 " + entry->d_name;
+        break;
+      }
+    }
+    closedir(fds);
+    if (!holder.empty()) break;
+  }
+  closedir(proc);
+  return holder;
+}
+
+bool ApplySettings(int fd, const termios2& settings) { return ioctl(fd, TCSETS2, &settings) == 0; }
+
+void SetRate(termios2& t, int baud) {
+  t.c_cflag &= ~(CBAUD | (CBAUD << IBSHIFT));
+  t.c_cflag |= BOTHER | (BOTHER << IBSHIFT);
+  t.c_ispeed = static_cast<speed_t>(baud);
+  t.c_ospeed = static_cast<speed_t>(baud);
+}
+
+termios2 WorkingSettings(int baud) {
+  termios2 t{};
+  t.c_iflag = IGNBRK;  // raw: no CR/LF translation, no XON/XOFF, parity errors not replaced
+  t.c_oflag = 0;
+  t.c_lflag = 0;  // no echo, no line editing, no signals
+  t.c_cflag = CS8 | CREAD | CLOCAL;
+  t.c_cc[VMIN] = 0;
+  t.c_cc[VTIME] = 0;
+  SetRate(t, baud);
+  return t;
+}
+
+void CloseRaw(int fd) {
+  flock(fd, LOCK_UN);
+  close(fd);
+}
+
+// Waits up to `ms` for the port to become readable. False on time-out or when the line is gone.
+bool WaitReadable(int fd, int ms) {
+  pollfd p{fd, POLLIN, 0};
+  for (;;) {
+    const int r = poll(&p, 1, ms);
+    if (r < 0 && errno == EINTR) continue;
+    return r > 0 && (p.revents & POLLIN);
+  }
+}
+
+// Empties what the device had sent, stopping on 100 ms of silence or after 1 s of babble.
+void Purge() {
+  std::uint8_t scratch[256];
+  const auto start = Clock::now();
+  while (Clock::now() - start < kPurgeLimit) {
+    if (PortRead(scratch, sizeof scratch) == 0) break;
+  }
+}
+
+// Resolves "COMn" through the port folder. Empty path with g_failure set when refused.
+std::string Resolve(const std::string& name) {
+  if (!name.empty() && name[0] == '/') return name;
+  if (name.size() > 3 && name.compare(0, 3, "COM") == 0 &&
+      std::all_of(name.begin() + 3, name.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    const int n = std::atoi(name.c_str() + 3);
+    const std::string folder = PortFolder();
+    const std::string link = folder + "/" + name;
+    struct stat link_st {};
+    if (n >= 1 && lstat(link.c_str(), &link_st) == 0) {
+      struct stat folder_st {};
+      if (stat(folder.c_str(), &folder_st) != 0 || folder_st.st_uid != getuid() ||
+          (folder_st.st_mode & (S_IWGRP | S_IWOTH))) {
+        Fail(PortError::Unsafe, link, "端口目录 " + folder + " 可被其他用户修改");
+        return {};
+      }
+      if (link_st.st_uid != getuid()) {
+        Fail(PortError::Unsafe, link, "链接 " + link + " 属于其他用户");
+        return {};
+      }
+      return link;
+    }
+    if (n >= 1) return "/dev/ttyS" + std::to_string(n - 1);
+  }
+  return name;
+}
+
+}  // namespace
+
+const PortFailure& LastPortFailure() { return g_failure; }
+
+std::string PortFolder() { return HomeDirectory() + "/.local/state/zotpx/ports"; }
+
+std::string ResolvePortName(const std::string& name) {
+  const std::string path = Resolve(name);
+  return path.empty() ? name : path;
+}
+
+bool OpenPort(const std::string& name, int baud) {
+  if (PortHandle != kInvalidHandle) ClosePort();
+  g_failure = {};
+  const std::string path = Resolve(name);
+  if (path.empty()) return false;
+  const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    const int err = errno;
+    if (err == ENOENT || err == ENODEV || err == ENXIO) Fail(PortError::NotFound, path);
+    else if (err == EACCES || err == EPERM) Fail(PortError::Permission, path, GroupOf(path));
+    else if (err == EBUSY) Fail(PortError::Busy, path, HolderOf(path, -1));
+    else Fail(PortError::Io, path, std::strerror(err));
+    return false;
+  }
+  if (!isatty(fd)) {
+    Fail(PortError::NotSerial, path);
+    close(fd);
+    return false;
+  }
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    Fail(PortError::Busy, path, HolderOf(path, fd));
+    close(fd);
+    return false;
+  }
+  if (ioctl(fd, TIOCEXCL) != 0 && errno != ENOTTY && errno != EINVAL) {
+    Fail(PortError::Io, path, std::strerror(errno));
+    CloseRaw(fd);
+    return false;
+  }
+  if (ioctl(fd, TCGETS2, &g_state.saved) != 0) {
+    Fail(PortError::NotSerial, path);
+    CloseRaw(fd);
+    return false;
+  }
+  g_state.working = WorkingSettings(baud);
+  if (!ApplySettings(fd, g_state.working)) {
+    Fail(PortError::Io, path, std::strerror(errno));
+    CloseRaw(fd);
+    return false;
+  }
+  // DTR and RTS off; a pty has no modem lines and says so.
+  const int lines = TIOCM_DTR | TIOCM_RTS;
+  (void)ioctl(fd, TIOCMBIC, &lines);
+  // USB adapters otherwise hold every short reply back for up to 16 ms.
+  g_state.serial_changed = false;
+  if (ioctl(fd, TIOCGSERIAL, &g_state.saved_serial) == 0 &&
+      !(g_state.saved_serial.flags & ASYNC_LOW_LATENCY)) {
+    serial_struct low = g_state.saved_serial;
+    low.flags |= ASYNC_LOW_LATENCY;
+    g_state.serial_changed = ioctl(fd, TIOCSSERIAL, &low) == 0;
+  }
+  PortHandle = fd;
+  Purge();
+  return true;
+}
+
+bool SetPortBaud(int baud) {
+  if (PortHandle == kInvalidHandle) return false;
+  termios2 next = g_state.working;
+  SetRate(next, baud);
+  if (!ApplySettings(PortHandle, next)) {
+    (void)ApplySettings(PortHandle, g_state.working);
+    return false;
+  }
+  g_state.working = next;
+  DelayMicroseconds(2000);
+  return true;
+}
+
+void ClosePort() {
+  if (PortHandle == kInvalidHandle) return;
+  if (g_state.serial_changed) (void)ioctl(PortHandle, TIOCSSERIAL, &g_state.saved_serial);
+  (void)ApplySettings(PortHandle, g_state.saved);
+  CloseRaw(PortHandle);
+  PortHandle = kInvalidHandle;
+}
+
+bool DelayMicroseconds(long long microseconds) {
+  if (microseconds <= 0) return true;
+  timespec resolution{};
+  if (clock_getres(CLOCK_MONOTONIC, &resolution) != 0) return false;
+  const auto target = std::chrono::microseconds(microseconds);
+  const auto start = Clock::now();
+  while (Clock::now() - start <= target) {
+  }
+  return true;
+}
+
+std::size_t PortRead(std::uint8_t* buffer, std::size_t count) {
+  if (PortHandle == kInvalidHandle || count == 0) return 0;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(kReadPeriodMs);
+  std::size_t got = 0;
+  while (got < count) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0 || !WaitReadable(PortHandle, static_cast<int>(left.count()))) break;
+    const ssize_t r = read(PortHandle, buffer + got, count - got);
+    if (r > 0) got += static_cast<std::size_t>(r);
+    else if (r == 0 || (errno != EAGAIN && errno != EINTR)) break;
+  }
+  return got;
+}
+
+std::size_t PortWrite(const std::uint8_t* buffer, std::size_t count) {
+  if (PortHandle == kInvalidHandle) return 0;
+  // A real line drains in well under a second even at 9600 baud; a stuck peer must not
+  // freeze the window, so the wait for room in the driver's queue is bounded.
+  const auto deadline = Clock::now() + std::chrono::seconds(2) +
+                        std::chrono::milliseconds(count * 10 * 1000 / 9600);
+  std::size_t done = 0;
+  while (done < count) {
+    const ssize_t w = write(PortHandle, buffer + done, count - done);
+    if (w > 0) {
+      done += static_cast<std::size_t>(w);
+      continue;
+    }
+    if (w < 0 && errno != EAGAIN && errno != EINTR) break;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0) break;
+    pollfd p{PortHandle, POLLOUT, 0};
+    if (poll(&p, 1, static_cast<int>(left.count())) <= 0 || (p.revents & (POLLERR | POLLHUP))) break;
+  }
+  return done;
+}
+
+std::vector<std::string> ListPortNames() {
+  std::vector<std::string> names;
+  for (int n = 1; n <= 16; ++n) names.push_back("COM" + std::to_string(n));
+  std::vector<std::string> found;
+  auto scan = [&](const char* dir, auto keep) {
+    if (DIR* d = opendir(dir)) {
+      while (dirent* e = readdir(d))
+        if (e->d_name[0] != '.' && keep(std::string(e->d_name)))
+          found.push_back(std::string(dir) + "/" + e->d_name);
+      closedir(d);
+    }
+  };
+  scan("/dev", [](const std::string& n) {
+    if (n.rfind("ttyUSB", 0) == 0 || n.rfind("ttyACM", 0) == 0) return true;
+    if (n.rfind("ttyS", 0) != 0) return false;
+    // Every ttyS node exists; only those with a UART behind them are worth offering.
+    std::ifstream type("/sys/class/tty/" + n + "/type");
+    int uart = 0;
+    return (type >> uart) && uart != 0;
+  });
+  scan("/dev/serial/by-id", [](const std::string&) { return true; });
+  std::sort(found.begin(), found.end());
+  names.insert(names.end(), found.begin(), found.end());
+  return names;
+}
+
+std::string OpenFailureText() {
+  const PortFailure& f = g_failure;
+  std::string cause;
+  switch (f.error) {
+    case PortError::None:
+      break;
+    case PortError::NotFound:
+      cause = "设备 " + f.path + " 不存在";
+      break;
+    case PortError::Permission:
+      cause = "没有访问 " + f.path + " 的权限，请把当前用户加入 " +
+              (f.detail.empty() ? std::string("dialout") : f.detail) + " 组后重新登录";
+      break;
+    case PortError::Busy:
+      cause = f.path + " 已被其他程序占用" + (f.detail.empty() ? "" : "：" + f.detail);
+      break;
+    case PortError::NotSerial:
+      cause = f.path + " 不是串口设备";
+      break;
+    case PortError::Unsafe:
+      cause = f.detail + "，已拒绝使用";
+      break;
+    case PortError::Io:
+      cause = "无法设置 " + f.path + "：" + f.detail;
+      break;
+  }
+  return cause.empty() ? kOpenFailureText : std::string(kOpenFailureText) + "（" + cause + "）";
+}
+
+}  // namespace zotpx

@@ -1,0 +1,54 @@
+// The one serial port of the tool: opened afresh by every command, closed at its end.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zotpx {
+
+constexpr int kInvalidHandle = -1;
+
+// The open port's file descriptor, or kInvalidHandle when closed.
+extern int PortHandle;
+
+// Why the last OpenPort failed; the window turns it into words.
+enum class PortError { None, NotFound, Permission, Busy, NotSerial, Unsafe, Io };
+
+struct PortFailure {
+  PortError error = PortError::None;
+  std::string path;    // the device path that was tried
+  std::string detail;  // group owning the device (Permission), holder "name，进程 pid" (Busy),
+                       // what is unsafe (Unsafe), the system's words (Io)
+};
+
+// Opens `name` ("COMn", or a path) raw 8N1 at `baud`, no flow control, DTR/RTS off,
+// reads ending after 100 ms, then purges what the device had already sent.
+bool OpenPort(const std::string& name, int baud);
+// Changes the rate of the open port in place and waits 2 ms for the line to settle.
+bool SetPortBaud(int baud);
+// Restores the settings the port had before it was opened and closes it. Harmless when closed.
+void ClosePort();
+// Spins on the monotonic clock. False only when no such clock is available.
+bool DelayMicroseconds(long long microseconds);
+
+const PortFailure& LastPortFailure();
+
+// Raw access for the connect scan and the frame reader. A read waits one read period
+// (100 ms) for the first byte. Both return the count transferred, 0 on time-out or when closed.
+std::size_t PortRead(std::uint8_t* buffer, std::size_t count);
+std::size_t PortWrite(const std::uint8_t* buffer, std::size_t count);
+
+// "COMn" through the user's port folder, else /dev/ttyS<n-1>; a path as it stands.
+std::string ResolvePortName(const std::string& name);
+// The user's port folder (~/.local/state/zotpx/ports), created private on demand.
+std::string PortFolder();
+// "COM1" ... "COM16" followed by the serial devices found on this system.
+std::vector<std::string> ListPortNames();
+
+// Communication failure text, with the cause of the last failed open appended.
+std::string OpenFailureText();
+inline constexpr const char* kOpenFailureText = "通信失败：请检查串口是否存在或被其他程序占用";
+
+}  // namespace zotpx

@@ -1,0 +1,30 @@
+// What the serial link and the handlers need from whoever shows the results: the window,
+// a command-line front end, or a test.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace zotpx {
+
+class Reporter {
+ public:
+  virtual ~Reporter() = default;
+  // Brings the application to the front, then replaces the status line.
+  virtual void SetStatus(const std::string& text) = 0;
+  // Appends one line to the communication log: title, then `count` bytes in hex.
+  virtual void LogBytes(const std::string& title, std::size_t count, const std::uint8_t* bytes) = 0;
+  void LogLine(const std::string& title) { LogBytes(title, 0, nullptr); }
+  virtual void SetFormEnabled(bool enabled) = 0;
+  virtual void ProcessEvents() = 0;
+  virtual void Repaint() = 0;
+  virtual void BringToFront() = 0;
+  // Download progress for a progress bar; `done` bytes of `total` written. Optional.
+  virtual void Progress(std::size_t done, std::size_t total) { (void)done, (void)total; }
+};
+
+// The log line LogBytes appends: title, then two upper-case hex digits and a space per byte.
+std::string FormatLogLine(const std::string& title, std::size_t count, const std::uint8_t* bytes);
+
+}  // namespace zotpx

@@ -1,0 +1,50 @@
+#include "serial/transaction.h"
+
+#include <algorithm>
+
+#include "serial/port.h"
+
+namespace zotpx {
+
+TxResult ExchangeFrame(Reporter& reporter, const Bytes& frame) {
+  std::copy(frame.begin(), frame.end(), FrameBuffer);
+  if (!WriteFrame(FrameBuffer, frame.size())) return TxResult::SendFailed;
+  // The reply is read over the request, so the request is logged first.
+  reporter.LogBytes("发送：", frame.size(), FrameBuffer);
+  const std::uint8_t command = frame[2];
+  const std::size_t got = ReadFrame(FrameBuffer, 1000, 500);
+  if (got != 6 || FrameBuffer[2] != command) return TxResult::ReceiveFailed;
+  reporter.LogBytes("接收：", static_cast<std::size_t>(FrameBuffer[3]) + 5, FrameBuffer);
+  return TxResult::Ok;
+}
+
+TxResult RunCommandFrames(Reporter& reporter, const std::string& title, const Link& link,
+                          const FrameBuilder& build) {
+  if (!OpenPort(link.port, link.baud)) {
+    ClosePort();
+    reporter.SetStatus(OpenFailureText());
+    return TxResult::OpenFailed;
+  }
+  const std::vector<Bytes> frames = build();
+  reporter.LogLine("【" + title + "】");
+  TxResult result = TxResult::Ok;
+  for (const Bytes& frame : frames) {
+    result = ExchangeFrame(reporter, frame);
+    if (result != TxResult::Ok) break;
+  }
+  switch (result) {
+    case TxResult::Ok: reporter.SetStatus(title + kSuccessText); break;
+    case TxResult::SendFailed: reporter.SetStatus(title + kSendFailedText); break;
+    default: reporter.SetStatus(title + kReceiveFailedText); break;
+  }
+  ClosePort();
+  reporter.LogLine("");
+  return result;
+}
+
+TxResult RunCommand(Reporter& reporter, const std::string& title, const Link& link,
+                    const std::function<Bytes()>& build) {
+  return RunCommandFrames(reporter, title, link, [&] { return std::vector<Bytes>{build()}; });
+}
+
+}  // namespace zotpx

@@ -1,0 +1,43 @@
+// The command transaction every command button runs: open, build, log, send, receive,
+// report, close.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "serial/frame.h"
+#include "serial/reporter.h"
+
+namespace zotpx {
+
+// The port the form names and the rate that connecting selected.
+struct Link {
+  std::string port;
+  int baud = 9600;
+};
+
+enum class TxResult { OpenFailed, SendFailed, ReceiveFailed, Ok };
+
+// Frames of one command, built after the port is open (the clock command reads the time then).
+// Each frame's checksum byte is filled in when it is written.
+using FrameBuilder = std::function<std::vector<Bytes>()>;
+
+// Opens the port, logs 【title】, sends each frame in turn and waits for its 6-byte reply with
+// the same command code (1000 ms / 500 ms), logging 发送：/接收：; the first failure ends the run.
+// Ends with the status text, the port closed and a blank log line.
+TxResult RunCommandFrames(Reporter& reporter, const std::string& title, const Link& link,
+                          const FrameBuilder& build);
+// The ordinary single-frame command.
+TxResult RunCommand(Reporter& reporter, const std::string& title, const Link& link,
+                    const std::function<Bytes()>& build);
+
+// Status texts after the title.
+inline constexpr const char* kSuccessText = "成功：请查看通信数据记录以获得更多信息";
+inline constexpr const char* kSendFailedText = "失败：发送命令失败";
+inline constexpr const char* kReceiveFailedText = "失败：接收响应失败";
+
+// Within an open port: write one frame, log it, read and check the 6-byte echo, log it.
+TxResult ExchangeFrame(Reporter& reporter, const Bytes& frame);
+
+}  // namespace zotpx
