@@ -1,0 +1,93 @@
+#include "device/connect.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "device/attributes.h"
+#include "serial/frame.h"
+#include "serial/port.h"
+
+namespace zotpx {
+
+namespace {
+
+// The first rate whose probe is answered by exactly 0xA5 within one read period, or -1.
+// A rate that cannot be set, or answers with anything else, is simply passed over.
+int ScanRates() {
+  for (int i = 0; i < static_cast<int>(std::size(kBaudRateList)); ++i) {
+    if (!SetPortBaud(kBaudRateList[i])) continue;
+    if (PortWrite(&kProbeByte, 1) != 1) continue;
+    std::uint8_t answer = 0;
+    if (PortRead(&answer, 1) == 1 && answer == kProbeAnswer) return i;
+  }
+  return -1;
+}
+
+// The identification is not a frame: take bytes until a read period passes in silence.
+std::size_t CollectReply(std::uint8_t* buffer) {
+  std::size_t count = 0;
+  while (count < kIdentifyCollectLimit && PortRead(buffer + count, 1) == 1) ++count;
+  return count;
+}
+
+}  // namespace
+
+std::optional<Identification> AcceptIdentifyReply(const std::uint8_t* reply, std::size_t count) {
+  if (count <= 20 || count >= 255) return std::nullopt;
+  const std::size_t text_length = reply[0];
+  if (text_length <= 4 || text_length >= count) return std::nullopt;
+
+  // The model word ends at the first space, and never reaches the text's last character.
+  std::size_t end = 1;
+  while (end < text_length && reply[end] != ' ') ++end;
+  const std::string model(reinterpret_cast<const char*>(reply + 1), end - 1);
+  if (model.empty()) return std::nullopt;
+
+  const Items& types = lists::kDeviceTypes;
+  for (std::size_t m = 1; m < types.size(); ++m) {
+    if (types[m] != model) continue;
+    std::size_t version_end = 1;
+    while (version_end <= text_length && reply[version_end] != 0) ++version_end;
+    return Identification{static_cast<int>(m),
+                          std::string(reinterpret_cast<const char*>(reply + 1), version_end - 1)};
+  }
+  return std::nullopt;
+}
+
+ConnectResult ConnectDevice(Reporter& reporter, const std::string& title, const std::string& port) {
+  ConnectResult result;
+  if (!OpenPort(port, kBaudRateList[0])) {
+    ClosePort();
+    reporter.SetStatus(OpenFailureText());
+    return result;
+  }
+
+  result.rate_index = ScanRates();
+  if (result.rate_index < 0) {
+    result.outcome = ConnectOutcome::NoAnswer;
+    ClosePort();
+    reporter.SetStatus(title + kConnectFailedText);
+    return result;
+  }
+
+  result.outcome = ConnectOutcome::NotIdentified;
+  const Bytes request = MakeFrame(0x00, {0xFF});
+  std::copy(request.begin(), request.end(), FrameBuffer);
+  reporter.LogLine("【" + title + "】");
+  // Every way the identification can go wrong leaves this text standing.
+  reporter.SetStatus(title + kConnectFailedText);
+  if (WriteFrame(FrameBuffer, request.size())) {
+    const std::size_t count = CollectReply(FrameBuffer);
+    if (const auto found = AcceptIdentifyReply(FrameBuffer, count)) {
+      result.outcome = ConnectOutcome::Identified;
+      result.model = found->model;
+      result.version = found->version;
+      reporter.SetStatus(title + kConnectedText);
+    }
+  }
+  ClosePort();
+  reporter.LogLine("");
+  return result;
+}
+
+}  // namespace zotpx

@@ -1,0 +1,47 @@
+// Connecting: find the rate at which the device answers the probe, ask it to identify itself
+// and take its model and version from the raw reply.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "serial/reporter.h"
+
+namespace zotpx {
+
+// The probe and its answer, sent at each rate in turn.
+inline constexpr std::uint8_t kProbeByte = 0x5A;
+inline constexpr std::uint8_t kProbeAnswer = 0xA5;
+
+// An accepted reply is 21..254 bytes; collection stops here so that a device that never
+// falls silent cannot run past the buffer. Anything this long is refused anyway.
+inline constexpr std::size_t kIdentifyCollectLimit = 256;
+
+inline constexpr const char* kConnectFailedText = "失败：请检查产品是否正确连接到计算机串口";
+inline constexpr const char* kConnectedText = "成功：产品型号和通信速率已自动匹配";
+inline constexpr const char* kUnknownVersionText = "未知版本";
+
+struct Identification {
+  int model = 0;        // item of the device type list: 1 ZOT-PA, 2 ZOT-PB
+  std::string version;  // the identification text, model word included
+};
+
+// Judges the bytes collected after the identify request: L, then L bytes of text "MODEL ...".
+std::optional<Identification> AcceptIdentifyReply(const std::uint8_t* reply, std::size_t count);
+
+enum class ConnectOutcome { OpenFailed, NoAnswer, NotIdentified, Identified };
+
+struct ConnectResult {
+  ConnectOutcome outcome = ConnectOutcome::OpenFailed;
+  int model = 0;        // item of the device type list, 0 unless identified
+  std::string version;  // empty unless identified
+  int rate_index = -1;  // item of the rate list that answered the probe, -1 when none did
+};
+
+// The whole connect command on port `port`: opens at the first rate, scans the rates, reads
+// the identification, reports status and log block, closes. The caller shows the result.
+ConnectResult ConnectDevice(Reporter& reporter, const std::string& title, const std::string& port);
+
+}  // namespace zotpx
