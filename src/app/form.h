@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -69,6 +70,19 @@ class TForm1 : public QWidget, public zotpx::Reporter {
   std::string Caption(const char* name) const;  // a button's caption: the handler's title
   // The port named in UartPort at the rate shown in UartBaud.
   zotpx::Link CurrentLink() const;
+  // Selects `name` in UartPort, adding it to the list when it is not there (a port named on
+  // the command line, a test's pseudo-terminal).
+  void SelectPort(const QString& name);
+  // Connecting shows only the tab that suits the model; both are visible at start.
+  void ShowModelTabs(bool graphic, bool cross);
+  // What the status line (panel 0) and the communication log show now.
+  QString StatusText() const;
+  QStringList LogLines() const;
+
+  // The client area the regions are laid out in; with a usual title bar and border the
+  // window's outer size comes to about 1000 x 700.
+  static constexpr int kClientWidth = 984;
+  static constexpr int kClientHeight = 661;
 
   // Connects a button click (or any no-argument signal) to a handler; an error that escapes
   // the handler goes to the standard error display and the window stays open.
@@ -126,7 +140,8 @@ class TForm1 : public QWidget, public zotpx::Reporter {
   QProgressBar* progress_ = nullptr;
 };
 
-// Page builders: each fills its tab page with its groups and binds its buttons.
+// Page builders: each fills its tab page with its groups and binds its buttons. The two group
+// builders get the group box itself, placed and captioned but without a layout.
 void BuildSystemGroup(TForm1& form, QWidget* group);
 void BuildDateTimePage(TForm1& form, QWidget* page);
 void BuildCharStringPage(TForm1& form, QWidget* page);

@@ -49,6 +49,11 @@ QComboBox* AddComboRow(QGridLayout* grid, int row, const char* name, const QStri
   return combo;
 }
 
+void AddFieldRow(QGridLayout* grid, int row, QWidget* field, const QString& label, int column) {
+  AddLabel(grid, row, column, label, field);
+  grid->addWidget(field, row, column + 1);
+}
+
 QLineEdit* AddEditRow(QGridLayout* grid, int row, const char* name, const QString& label,
                       const QString& text, int max_length, int column) {
   auto* edit = new QLineEdit(text);

@@ -26,6 +26,8 @@ QGroupBox* MakeGroup(QWidget* parent, const char* name, const QString& caption, 
 // row label in column `column` and the list in column `column + 1`. Not editable.
 QComboBox* AddComboRow(QGridLayout* grid, int row, const char* name, const QString& label,
                        int column = 0);
+// A field built elsewhere (a drop-down of its own kind) with its row label.
+void AddFieldRow(QGridLayout* grid, int row, QWidget* field, const QString& label, int column = 0);
 // An edit box with its row label; `max_length` in characters (0: no limit).
 QLineEdit* AddEditRow(QGridLayout* grid, int row, const char* name, const QString& label,
                       const QString& text, int max_length, int column = 0);

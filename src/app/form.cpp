@@ -1,0 +1,311 @@
+// The window itself: regions, tab structure, the status line and the communication log.
+#include "app/form.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <functional>
+#include <iterator>
+
+#include "app/bitmap_slots.h"
+#include "device/attributes.h"
+#include "serial/port.h"
+
+QString AppDirectory;
+
+QString MakeAppDirectory(const QString& working_directory) {
+  if (working_directory.endsWith(QLatin1Char('/'))) return working_directory;
+  return working_directory + QLatin1Char('/');
+}
+
+namespace {
+
+const QString kCaption = QStringLiteral("ZOT-Px系列字符叠加芯片和模块管理软件");
+const QString kWelcome = QStringLiteral("欢迎使用ZOT-Px系列字符叠加芯片和模块，请先执行“连接设备”");
+const QString kNoPreciseTimer = QStringLiteral("系统没有精确定时器，程序异常终止！");
+
+// The silver corner square: a double-click on it is the only way to the font test.
+class DoubleClickPanel : public QFrame {
+ public:
+  DoubleClickPanel(QWidget* parent, std::function<void()> on_double_click)
+      : QFrame(parent), on_double_click_(std::move(on_double_click)) {}
+
+ protected:
+  void mouseDoubleClickEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::LeftButton) on_double_click_();
+  }
+
+ private:
+  std::function<void()> on_double_click_;
+};
+
+QWidget* AddTab(QTabWidget* tabs, const char* name, const QString& caption) {
+  auto* page = new QWidget;
+  page->setObjectName(QString::fromLatin1(name));
+  tabs->addTab(page, caption);
+  return page;
+}
+
+// An inner page control filling its tab.
+QTabWidget* AddInnerTabs(QWidget* page, const char* name) {
+  auto* tabs = new QTabWidget(page);
+  tabs->setObjectName(QString::fromLatin1(name));
+  auto* box = new QVBoxLayout(page);
+  box->setContentsMargins(4, 4, 4, 4);
+  box->addWidget(tabs);
+  return tabs;
+}
+
+QLabel* AddStatusPanel(QStatusBar* bar, const char* name, int width, const QString& text) {
+  auto* panel = new QLabel(text);
+  panel->setObjectName(QString::fromLatin1(name));
+  panel->setTextFormat(Qt::PlainText);
+  panel->setFixedWidth(width);
+  panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  panel->setContentsMargins(2, 0, 2, 0);
+  bar->addWidget(panel);
+  return panel;
+}
+
+}  // namespace
+
+TForm1::TForm1(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      dialogs_(std::make_unique<QtDialogs>(this)),
+      clock_(&zotpx::NowLocal) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(kCaption);
+  setFixedSize(kClientWidth, kClientHeight);
+
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Window, QColor(208, 224, 240));
+  setPalette(palette);
+  setAutoFillBackground(true);
+  // "宋体" is rarely installed outside Windows; fall back to a CJK face that is.
+  QFont font;
+  font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"),
+                    QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Sans CJK SC")});
+  font.setPixelSize(16);
+  setFont(font);
+
+  BuildLayout();
+  for (const char* name : {"PageOsd", "PageChar", "PageGraphic", "PageCross"})
+    Ctl<QTabWidget>(name)->setCurrentIndex(0);
+  QGuiApplication::setApplicationDisplayName(kCaption);
+
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+
+  CheckPreciseTimer();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::BuildLayout() {
+  auto* control = new QGroupBox(QStringLiteral(" 系统控制 "), this);
+  control->setObjectName(QStringLiteral("GroupControl"));
+  control->setGeometry(8, 8, 273, 425);
+  BuildSystemGroup(*this, control);
+
+  auto* osd = new QTabWidget(this);
+  osd->setObjectName(QStringLiteral("PageOsd"));
+  osd->setGeometry(288, 8, 689, 425);
+  BuildDateTimePage(*this, AddTab(osd, "TabDateTime", QStringLiteral("日期时间")));
+
+  QTabWidget* chars = AddInnerTabs(AddTab(osd, "TabChar", QStringLiteral("字符叠加")), "PageChar");
+  BuildCharStringPage(*this, AddTab(chars, "TabCharString", QStringLiteral("文本字符")));
+  BuildCharBitmapPage(*this, AddTab(chars, "TabCharBitmap", QStringLiteral("闪烁位图字符")));
+  BuildCharSuperPage(*this, AddTab(chars, "TabCharSuper", QStringLiteral("超大位图字符")));
+
+  QTabWidget* graphic =
+      AddInnerTabs(AddTab(osd, "TabGraphic", QStringLiteral("图形绘制")), "PageGraphic");
+  BuildGraphicBasePage(*this, AddTab(graphic, "TabGraphicBase", QStringLiteral("基本图形")));
+  BuildGraphicBitmapPage(*this, AddTab(graphic, "TabGraphicBitmap", QStringLiteral("单色位图")));
+
+  QTabWidget* cross = AddInnerTabs(AddTab(osd, "TabCross", QStringLiteral("十字线")), "PageCross");
+  BuildCrossCtrlPage(*this, AddTab(cross, "TabCrossCtrl", QStringLiteral("十字线控制")));
+  BuildCrossDownPage(*this, AddTab(cross, "TabCrossDown", QStringLiteral("十字线下载")));
+
+  log_ = new QPlainTextEdit(this);
+  log_->setObjectName(QStringLiteral("MemoProtocol"));
+  log_->setAccessibleName(QStringLiteral("通信数据记录"));
+  log_->setGeometry(8, 440, 969, 197);
+  log_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  log_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  log_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  log_->setPlainText(QStringLiteral("【通信数据记录】\n"));
+
+  status_bar_ = new QStatusBar(this);
+  status_bar_->setObjectName(QStringLiteral("StatusBar"));
+  status_bar_->setSizeGripEnabled(false);
+  status_bar_->setGeometry(0, kClientHeight - 20, kClientWidth, 20);
+  status_text_ = AddStatusPanel(status_bar_, "StatusPanel0", 600, kWelcome);
+  AddStatusPanel(status_bar_, "StatusPanel1", 130, QStringLiteral("请联系供应商"));
+  AddStatusPanel(status_bar_, "StatusPanel2", 50, QStringLiteral("zotpx"));
+  progress_ = new QProgressBar;
+  progress_->setObjectName(QStringLiteral("ProgressDownload"));
+  progress_->setMaximumHeight(16);
+  progress_->setFixedWidth(180);
+  status_bar_->addPermanentWidget(progress_);
+  progress_->hide();
+
+  auto* test = new QGroupBox(this);
+  test->setObjectName(QStringLiteral("GroupTest"));
+  test->setGeometry(778, 439, 201, 181);
+  BuildFontTestGroup(*this, test);
+  test->hide();
+
+  auto* panel = new DoubleClickPanel(this, [this] { Guard([this] { PanelTestDblClick(); }); });
+  panel->setObjectName(QStringLiteral("PanelTest"));
+  panel->setGeometry(959, 619, 20, 20);
+  panel->setFrameStyle(QFrame::NoFrame);
+  panel->setAutoFillBackground(true);
+  QPalette silver = panel->palette();
+  silver.setColor(QPalette::Window, QColor(192, 192, 192));
+  panel->setPalette(silver);
+  panel->raise();
+}
+
+void TForm1::CheckPreciseTimer() {
+  timer_ok_ = zotpx::DelayMicroseconds(1);
+  if (timer_ok_) {
+    zotpx::PortHandle = zotpx::kInvalidHandle;
+    return;
+  }
+  BringToFront();
+  dialogs().Message(kCaption, kNoPreciseTimer);
+  // The loop may not run yet; main() also checks timer_ok().
+  QCoreApplication::exit(1);
+}
+
+void TForm1::SetDialogs(std::unique_ptr<Dialogs> dialogs) {
+  dialogs_ = std::move(dialogs);
+}
+
+// ---- Reporter ----
+
+void TForm1::SetStatus(const std::string& text) {
+  BringToFront();
+  const QString line = QString::fromStdString(text);
+  status_text_->setText(line);
+  // Panel 0 clips at 600 pixels; the whole text stays readable as its tool tip.
+  status_text_->setToolTip(line);
+}
+
+void TForm1::LogBytes(const std::string& title, std::size_t count, const std::uint8_t* bytes) {
+  log_->appendPlainText(QString::fromStdString(zotpx::FormatLogLine(title, count, bytes)));
+}
+
+void TForm1::SetFormEnabled(bool enabled) {
+  setEnabled(enabled);
+}
+
+void TForm1::ProcessEvents() {
+  QCoreApplication::processEvents();
+}
+
+void TForm1::Repaint() {
+  repaint();
+}
+
+void TForm1::BringToFront() {
+  raise();
+  activateWindow();
+}
+
+QString TForm1::StatusText() const {
+  return status_text_->text();
+}
+
+QStringList TForm1::LogLines() const {
+  return log_->toPlainText().split(QLatin1Char('\n'));
+}
+
+// ---- controls ----
+
+QComboBox* TForm1::Combo(const char* name) const {
+  return Ctl<QComboBox>(name);
+}
+QLineEdit* TForm1::Edit(const char* name) const {
+  return Ctl<QLineEdit>(name);
+}
+QCheckBox* TForm1::Check(const char* name) const {
+  return Ctl<QCheckBox>(name);
+}
+int TForm1::Index(const char* name) const {
+  return Combo(name)->currentIndex();
+}
+std::string TForm1::Text(const char* name) const {
+  return Edit(name)->text().toStdString();
+}
+void TForm1::SetText(const char* name, const QString& text) {
+  Edit(name)->setText(text);
+}
+
+std::string TForm1::Caption(const char* name) const {
+  // Buttons and the clickable labels both carry a handler's title.
+  const QString object = QString::fromLatin1(name);
+  if (auto* button = findChild<QAbstractButton*>(object)) return button->text().toStdString();
+  return Ctl<QLabel>(name)->text().toStdString();
+}
+
+zotpx::Link TForm1::CurrentLink() const {
+  zotpx::Link link;
+  link.port = Combo("UartPort")->currentText().toStdString();
+  const int rate = Index("UartBaud");
+  if (rate >= 0 && rate < static_cast<int>(std::size(zotpx::kBaudRateList)))
+    link.baud = zotpx::kBaudRateList[rate];
+  return link;
+}
+
+void TForm1::SelectPort(const QString& name) {
+  QComboBox* port = Combo("UartPort");
+  int index = port->findText(name);
+  if (index < 0) {
+    port->addItem(name);
+    index = port->count() - 1;
+  }
+  port->setCurrentIndex(index);
+}
+
+void TForm1::ShowModelTabs(bool graphic, bool cross) {
+  auto* osd = Ctl<QTabWidget>("PageOsd");
+  osd->setTabVisible(osd->indexOf(Ctl<QWidget>("TabGraphic")), graphic);
+  osd->setTabVisible(osd->indexOf(Ctl<QWidget>("TabCross")), cross);
+}
+
+// ---- bindings ----
+
+void TForm1::Bind(QAbstractButton* button, void (TForm1::*handler)()) {
+  connect(button, &QAbstractButton::clicked, this,
+          [this, handler] { Guard([this, handler] { (this->*handler)(); }); });
+}
+
+void TForm1::Guard(const std::function<void()>& handler) {
+  QString error;
+  try {
+    handler();
+    return;
+  } catch (const std::exception& e) {
+    error = QString::fromUtf8(e.what());
+  } catch (...) {
+    // Not one of ours: shown like any other error, with nothing to say.
+  }
+  // A download disables the window while it runs; an error must not leave it locked.
+  setEnabled(true);
+  dialogs().Error(error);
+}

@@ -1,0 +1,142 @@
+// The system control group: model, port and rate, the two downloads, the system parameters.
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/form.h"
+#include "app/layout.h"
+#include "serial/port.h"
+
+namespace {
+
+constexpr int kRowHeight = 24;
+
+// The port list, read afresh each time it drops down so that an adapter plugged in after
+// start shows up. The selection survives the refresh, even when its device has gone.
+class PortCombo : public QComboBox {
+ public:
+  void Refresh() {
+    const QString current = currentText();
+    clear();
+    for (const std::string& name : zotpx::ListPortNames()) addItem(QString::fromStdString(name));
+    int index = findText(current);
+    if (index < 0 && !current.isEmpty()) {
+      addItem(current);
+      index = count() - 1;
+    }
+    setCurrentIndex(index < 0 ? 0 : index);
+    view()->setMinimumWidth(view()->sizeHintForColumn(0) + 24);
+  }
+
+  void showPopup() override {
+    Refresh();
+    QComboBox::showPopup();
+  }
+};
+
+// Shown for reading only: the program sets these, the operator cannot.
+void MakeDisplayOnly(QWidget* field) {
+  field->setEnabled(false);
+  QPalette palette = field->palette();
+  const QColor grey(224, 224, 224);
+  const QColor text(48, 48, 48);  // still readable: the operator needs the model and rate
+  palette.setColor(QPalette::Disabled, QPalette::Base, grey);
+  palette.setColor(QPalette::Disabled, QPalette::Button, grey);
+  palette.setColor(QPalette::Disabled, QPalette::Text, text);
+  palette.setColor(QPalette::Disabled, QPalette::ButtonText, text);
+  field->setPalette(palette);
+}
+
+QFrame* AddSeparator(QVBoxLayout* box, const char* name) {
+  auto* line = new QFrame;
+  line->setObjectName(QString::fromLatin1(name));
+  line->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+  line->setFixedHeight(2);
+  box->addWidget(line);
+  return line;
+}
+
+QGridLayout* AddGrid(QVBoxLayout* box) {
+  auto* grid = new QGridLayout;
+  grid->setVerticalSpacing(2);
+  grid->setHorizontalSpacing(4);
+  box->addLayout(grid);
+  return grid;
+}
+
+// Long items (device paths, "15(最大)") must not widen the fixed-width group.
+void KeepNarrow(QComboBox* combo) {
+  combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  combo->setMinimumContentsLength(4);
+}
+
+}  // namespace
+
+void BuildSystemGroup(TForm1& form, QWidget* group) {
+  auto* box = new QVBoxLayout(group);
+  box->setContentsMargins(8, 4, 8, 6);
+  box->setSpacing(4);
+
+  QGridLayout* device = AddGrid(box);
+  QComboBox* model = AddComboRow(device, 0, "ComboDeviceType", QStringLiteral("型号："));
+  KeepNarrow(model);
+  auto* port = new PortCombo;
+  FillCombo(port, "UartPort");
+  KeepNarrow(port);
+  port->Refresh();
+  AddFieldRow(device, 1, port, QStringLiteral("串口："));
+  QPushButton* search = AddButtonRow(device, 2, "BtnSearchCmd", QStringLiteral("连接设备"));
+  QComboBox* baud = AddComboRow(device, 3, "UartBaud", QStringLiteral("速率："));
+  KeepNarrow(baud);
+  auto* version = new QLineEdit(QStringLiteral("未知版本"));
+  version->setObjectName(QStringLiteral("EditVersion"));
+  version->setAccessibleName(QStringLiteral("版本"));
+  device->addWidget(version, 4, 0, 1, 2);
+  device->setColumnStretch(1, 1);
+  MakeDisplayOnly(model);
+  MakeDisplayOnly(baud);
+  MakeDisplayOnly(version);
+
+  AddSeparator(box, "Panel1");
+  QGridLayout* downloads = AddGrid(box);
+  QPushButton* eeprom = AddButtonRow(downloads, 0, "BtnEepromCmd", QStringLiteral("内部字库下载"));
+  QPushButton* statics =
+      AddButtonRow(downloads, 1, "BtnStaticCmd", QStringLiteral("生成和下载静态命令"));
+
+  AddSeparator(box, "PanelGroup1");
+  QGridLayout* offsets = AddGrid(box);
+  KeepNarrow(AddComboRow(offsets, 0, "ComboColumnOffsetEx", QStringLiteral("外部视频水平偏移：")));
+  KeepNarrow(AddComboRow(offsets, 1, "ComboColumnOffsetIn", QStringLiteral("内部视频水平偏移：")));
+  offsets->setColumnStretch(1, 1);
+
+  QGridLayout* keys = AddGrid(box);
+  static const char* const kKeys[] = {"ComboKey1", "ComboKey2", "ComboKey3",
+                                      "ComboKey4", "ComboKey5", "ComboKey6"};
+  for (int i = 0; i < 6; ++i) {
+    const QString label = QStringLiteral("开关%1").arg(i + 1);
+    KeepNarrow(AddComboRow(keys, i % 3, kKeys[i], label, i < 3 ? 0 : 2));
+  }
+  keys->setColumnStretch(1, 1);
+  keys->setColumnStretch(3, 1);
+  keys->setColumnMinimumWidth(2, 44);
+
+  QGridLayout* config = AddGrid(box);
+  AddCheckRow(config, 0, "CheckEnable", QStringLiteral("允许屏幕叠加"), true);
+  QPushButton* apply = AddButtonRow(config, 1, "BtnConfigCmd", QStringLiteral("参数设置命令"));
+
+  // Fourteen rows share the group's 425 pixels: keep every row one text line tall.
+  for (QWidget* field : group->findChildren<QWidget*>()) {
+    if (qobject_cast<QComboBox*>(field) || qobject_cast<QPushButton*>(field) ||
+        qobject_cast<QLineEdit*>(field))
+      field->setFixedHeight(kRowHeight);
+  }
+
+  form.Bind(search, &TForm1::BtnSearchCmdClick);
+  form.Bind(eeprom, &TForm1::BtnEepromCmdClick);
+  form.Bind(statics, &TForm1::BtnStaticCmdClick);
+  form.Bind(apply, &TForm1::BtnConfigCmdClick);
+}

@@ -1,0 +1,80 @@
+// The real window for form tests, with scripted dialogs and, on request, a simulated device
+// on a pseudo-terminal behind it.
+//
+//   class BitmapPageTest : public FormTest {};
+//   TEST_F(BitmapPageTest, ...) {
+//     StartDevice({.model = "ZOT-PA", .baud = 115200});  // UartPort and UartBaud point at it
+//     form().SetText("EditRectLeft", "10");
+//     Click("BtnRectCmd");
+//     EXPECT_EQ(Status(), "矩形控制命令成功：请查看通信数据记录以获得更多信息");
+//     EXPECT_EQ(LogSince(mark), ...);
+//   }
+//
+// Needs a QApplication (tests/form/form_main.cpp makes one on the offscreen platform).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <algorithm>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/form.h"
+#include "device/attributes.h"
+#include "scripted_dialogs.h"
+#include "sim_fixture.h"
+
+class FormTest : public ::testing::Test {
+ protected:
+  FormTest() : form_(std::make_unique<TForm1>()) {
+    auto dialogs = std::make_unique<ScriptedDialogs>();
+    dialogs_ = dialogs.get();
+    form_->SetDialogs(std::move(dialogs));
+  }
+
+  TForm1& form() { return *form_; }
+  ScriptedDialogs& dialogs() { return *dialogs_; }
+  zotpx::test::SimDevice& sim() { return sim_; }
+
+  // Starts a simulated device and selects its pty in UartPort and its rate in UartBaud, as if
+  // the operator had connected to it (the model is left as it is: select it when a test needs it).
+  void StartDevice(const zotpx::sim::DeviceConfig& config = {}) {
+    sim_ = zotpx::test::StartSim(config);
+    ASSERT_FALSE(sim_.link.port.empty()) << "the simulated device did not start";
+    form_->SelectPort(QString::fromStdString(sim_.link.port));
+    const auto* rates = std::begin(zotpx::kBaudRateList);
+    const auto* found = std::find(rates, std::end(zotpx::kBaudRateList), sim_.link.baud);
+    if (found != std::end(zotpx::kBaudRateList))
+      form_->Combo("UartBaud")->setCurrentIndex(static_cast<int>(found - rates));
+  }
+
+  // Clicks a button as the operator would: nothing happens when it is disabled or hidden away.
+  void Click(const char* name) { form_->Ctl<QAbstractButton>(name)->click(); }
+
+  std::string Status() const { return form_->StatusText().toStdString(); }
+
+  // Every line of the communication log, the two start lines included.
+  std::vector<std::string> Log() const {
+    std::vector<std::string> lines;
+    for (const QString& line : form_->LogLines()) lines.push_back(line.toStdString());
+    return lines;
+  }
+  // Take a mark before a command, then read only what it logged.
+  std::size_t LogMark() const { return static_cast<std::size_t>(form_->LogLines().size()); }
+  std::vector<std::string> LogSince(std::size_t mark) const {
+    std::vector<std::string> lines = Log();
+    const std::size_t first = std::min(mark, lines.size());
+    lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(first));
+    return lines;
+  }
+
+ private:
+  zotpx::test::SimDevice sim_;
+  std::unique_ptr<TForm1> form_;
+  ScriptedDialogs* dialogs_ = nullptr;
+};
