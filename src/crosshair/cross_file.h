@@ -1,0 +1,56 @@
+// The crosshair file: up to 20 full-screen shapes and their common origin, in the fixed
+// 262,144-byte image that the crosshair download copies into the device.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "serial/frame.h"
+
+namespace zotpx {
+
+inline constexpr int kCrossShapeWidth = 384;
+inline constexpr int kCrossShapeHeight = 256;
+inline constexpr std::size_t kCrossMaxShapes = 20;
+// One shape packed: 256 rows of 48 bytes, bit 0 the leftmost pixel of each byte.
+inline constexpr std::size_t kCrossSlotSize = 0x3000;
+inline constexpr std::size_t kCrossHeaderOffset = 0x3C000;
+inline constexpr std::size_t kCrossFileSize = 0x40000;
+inline constexpr const char* kCrossFileName = "Cross.bin";
+
+inline constexpr const char* kCrossInvalidOriginText = "失败：不合法的十字线原点坐标值";
+inline constexpr const char* kCrossNoShapesText = "失败：没有添加位图文件";
+
+struct CrossOrigin {
+  int x = 192;  // 0..383
+  int y = 128;  // 0..255
+};
+
+// The origin as typed (X converted first), or nothing when it is not a point of the screen.
+std::optional<CrossOrigin> ParseCrossOrigin(std::string_view x_text, std::string_view y_text);
+
+// What a generation checks before it reads any shape: the origin first, then that the list
+// has something in it. The failure message, or nothing.
+std::optional<std::string> CheckCrossFileRequest(std::string_view x_text, std::string_view y_text,
+                                                 std::size_t shape_count);
+
+// Builds the file from scratch: all zero, then each packed shape in its slot, then the
+// "PIC " header with the count and the origin (big-endian).
+class CrossFileImage {
+ public:
+  CrossFileImage() : bytes_(kCrossFileSize, 0) {}
+  // The slot of shape `index` (0-based), kCrossSlotSize bytes, for packing straight into.
+  std::span<std::uint8_t> Slot(std::size_t index);
+  // Fills in the header block; `shape_count` is 1..20.
+  void Finish(std::size_t shape_count, const CrossOrigin& origin);
+  const Bytes& bytes() const { return bytes_; }
+
+ private:
+  Bytes bytes_;
+};
+
+}  // namespace zotpx
