@@ -1,0 +1,182 @@
+#include "text/cp936.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <optional>
+
+namespace zotpx {
+
+namespace {
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+// What a character code page 936 cannot hold counts toward a byte limit.
+constexpr std::size_t kUnrepresentableWeight = 2;
+
+// One conversion direction. glibc knows the code page as "CP936" and as "GBK"; without its
+// conversion modules neither opens, and only ASCII gets through.
+enum class Direction { ToCp936, FromCp936 };
+
+class Converter {
+ public:
+  explicit Converter(Direction direction) : cd_(Open(direction)) {}
+  ~Converter() {
+    if (ok()) iconv_close(cd_);
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+
+  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+  // The whole of `in` converted, or nothing when any of it is invalid, unmappable or cut short.
+  std::optional<std::string> Convert(std::string_view in) {
+    if (!ok()) return std::nullopt;
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    char out[16];
+    char* in_ptr = const_cast<char*>(in.data());
+    std::size_t in_left = in.size();
+    char* out_ptr = out;
+    std::size_t out_left = sizeof out;
+    if (iconv(cd_, &in_ptr, &in_left, &out_ptr, &out_left) == static_cast<std::size_t>(-1)) {
+      return std::nullopt;
+    }
+    // A stateless code page, but flush anyway: the call is cheap and keeps this honest.
+    if (iconv(cd_, nullptr, nullptr, &out_ptr, &out_left) == static_cast<std::size_t>(-1)) {
+      return std::nullopt;
+    }
+    return std::string(out, out_ptr);
+  }
+
+ private:
+  static iconv_t Open(Direction direction) {
+    const bool to_cp936 = direction == Direction::ToCp936;
+    for (const char* name : {"CP936", "GBK"}) {
+      const iconv_t cd = to_cp936 ? iconv_open(name, "UTF-8") : iconv_open("UTF-8", name);
+      if (cd != reinterpret_cast<iconv_t>(-1)) return cd;
+    }
+    return reinterpret_cast<iconv_t>(-1);
+  }
+
+  iconv_t cd_;
+};
+
+bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// Bytes of the UTF-8 character at the start of `s` (not empty): 2..4 for a well-formed lead
+// byte with its continuation bytes, else 1 (ASCII, or a stray byte that will not convert).
+std::size_t CharacterLength(std::string_view s) {
+  const auto lead = static_cast<unsigned char>(s[0]);
+  std::size_t length = 1;
+  if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+  else if (lead >= 0xE0 && lead <= 0xEF) length = 3;
+  else if (lead >= 0xF0 && lead <= 0xF4) length = 4;
+  if (length > s.size()) return 1;
+  for (std::size_t i = 1; i < length; ++i) {
+    if (!IsContinuation(static_cast<unsigned char>(s[i]))) return 1;
+  }
+  return length;
+}
+
+// Code page 936 bytes of one UTF-8 character, or nothing.
+std::optional<std::string> CharacterToCp936(Converter& converter, std::string_view character) {
+  if (static_cast<unsigned char>(character[0]) < 0x80) return std::string(character);
+  return converter.Convert(character);
+}
+
+std::size_t CharacterWeight(Converter& converter, std::string_view character) {
+  if (static_cast<unsigned char>(character[0]) < 0x80) return 1;
+  const std::optional<std::string> bytes = converter.Convert(character);
+  return bytes ? bytes->size() : kUnrepresentableWeight;
+}
+
+}  // namespace
+
+Cp936Text Utf8ToCp936(std::string_view utf8) {
+  Converter converter(Direction::ToCp936);
+  Cp936Text result;
+  for (std::size_t at = 0; at < utf8.size();) {
+    const std::string_view character = utf8.substr(at, CharacterLength(utf8.substr(at)));
+    const std::optional<std::string> bytes = CharacterToCp936(converter, character);
+    if (!bytes) {
+      result.bytes.clear();
+      result.unrepresentable = std::string(character);
+      return result;
+    }
+    result.bytes.insert(result.bytes.end(), bytes->begin(), bytes->end());
+    at += character.size();
+  }
+  return result;
+}
+
+std::string Cp936ToUtf8Lossy(const Bytes& bytes) {
+  Converter converter(Direction::FromCp936);
+  std::string text;
+  for (std::size_t at = 0; at < bytes.size();) {
+    const std::uint8_t lead = bytes[at];
+    if (lead < 0x80) {
+      text += static_cast<char>(lead);
+      ++at;
+      continue;
+    }
+    // A lead byte and anything that stands in a trail byte's place make one double-byte cell.
+    std::size_t length = 1;
+    if (lead >= 0x81 && lead <= 0xFE && at + 1 < bytes.size() && bytes[at + 1] >= 0x40 &&
+        bytes[at + 1] != 0x7F) {
+      length = 2;
+    }
+    const std::string cell(reinterpret_cast<const char*>(bytes.data() + at), length);
+    const std::optional<std::string> decoded = converter.Convert(cell);
+    text += decoded ? *decoded : std::string(kReplacement);
+    at += length;
+  }
+  return text;
+}
+
+std::size_t Cp936ByteCount(std::string_view utf8) {
+  Converter converter(Direction::ToCp936);
+  std::size_t count = 0;
+  for (std::size_t at = 0; at < utf8.size();) {
+    const std::size_t length = CharacterLength(utf8.substr(at));
+    count += CharacterWeight(converter, utf8.substr(at, length));
+    at += length;
+  }
+  return count;
+}
+
+std::string CutToCp936Bytes(std::string_view utf8, std::size_t max_bytes) {
+  Converter converter(Direction::ToCp936);
+  std::size_t count = 0;
+  std::size_t at = 0;
+  while (at < utf8.size()) {
+    const std::size_t length = CharacterLength(utf8.substr(at));
+    const std::size_t weight = CharacterWeight(converter, utf8.substr(at, length));
+    if (count + weight > max_bytes) break;
+    count += weight;
+    at += length;
+  }
+  return std::string(utf8.substr(0, at));
+}
+
+std::string CodePointName(std::string_view utf8_character) {
+  if (utf8_character.empty()) return {};
+  const std::size_t length = CharacterLength(utf8_character);
+  const auto lead = static_cast<unsigned char>(utf8_character[0]);
+  unsigned long code = lead;
+  if (length > 1) {
+    code = lead & (0xFFu >> (length + 1));
+    for (std::size_t i = 1; i < length; ++i) {
+      code = (code << 6) | (static_cast<unsigned char>(utf8_character[i]) & 0x3Fu);
+    }
+  } else if (lead >= 0x80) {
+    // Not a character at all: name the byte.
+    char name[8];
+    std::snprintf(name, sizeof name, "0x%02X", lead);
+    return name;
+  }
+  char name[16];
+  std::snprintf(name, sizeof name, "U+%04lX", code);
+  return name;
+}
+
+}  // namespace zotpx

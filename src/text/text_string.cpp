@@ -1,0 +1,39 @@
+#include "text/text_string.h"
+
+#include "device/integer_rule.h"
+#include "text/cp936.h"
+
+namespace zotpx {
+
+std::optional<std::string> CheckTextString(const TextStringValues& values) {
+  if (values.text.empty()) return kEmptyStringText;
+  if (values.text.size() > kTextStringMaxBytes) return kStringTooLongText;
+  const std::optional<int> x = ParseInteger(values.left);
+  const std::optional<int> y = ParseInteger(values.top);
+  if (!x || !y) return kStringCoordinateText;
+  if (*x < 0 || *x > 383 || *y < 0 || *y > 255) return kStringCoordinateText;
+  return std::nullopt;
+}
+
+Bytes TextStringFrame(const TextStringValues& values) {
+  const int x = ParseInteger(values.left).value_or(0);
+  const int y = ParseInteger(values.top).value_or(0);
+  Bytes data;
+  data.reserve(5 + values.text.size());
+  data.push_back(TextAttributeByte(values.attributes));
+  data.push_back(static_cast<std::uint8_t>(x >> 8));
+  data.push_back(static_cast<std::uint8_t>(x));
+  data.push_back(static_cast<std::uint8_t>(y >> 8));
+  data.push_back(static_cast<std::uint8_t>(y));
+  data.insert(data.end(), values.text.begin(), values.text.end());
+  return MakeFrame(kTextStringCommand, data);
+}
+
+std::string UnrepresentableMessage(const std::string& character) {
+  const std::string name = CodePointName(character);
+  // A stray byte of malformed UTF-8 would garble the status line: name it only.
+  if (name.rfind("U+", 0) != 0) return std::string(kUnrepresentableText) + "（" + name + "）";
+  return std::string(kUnrepresentableText) + "“" + character + "”（" + name + "）";
+}
+
+}  // namespace zotpx
