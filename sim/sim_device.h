@@ -22,27 +22,29 @@ enum class Fault {
   ShortFrame,   // a valid 5-byte frame (no data byte) instead of the reply
   Stall,        // the reply stops half-way and the rest never comes
   Silence,      // no reply at all
-  Refuse,       // data byte 0 to a memory request (ordinary commands: status 0, still valid)
+  Refuse,       // data byte 0 to a memory request, not carried out (ordinary: status 0, valid)
   HangUp,       // the device side of the line is closed (the port vanishes mid-exchange)
   Late,         // the reply comes after `delay_ms`
 };
 
 // A fault aimed at the n-th frame received (1-based, counting every frame since start or
 // since ClearFaults), or at every frame when nth is 0; optionally only frames of one command.
+// Several rules may hit one frame. BadChecksum and WrongEcho leave the raw identification
+// reply as it is; the probe is not a frame and never faulted.
 struct FaultRule {
   Fault fault = Fault::None;
   int nth = 0;
-  int command = -1;   // -1: any command code
-  int delay_ms = 0;   // for Late
+  int command = -1;  // -1: any command code
+  int delay_ms = 0;  // for Late
 };
 
 struct DeviceConfig {
   std::string model = "ZOT-PA";
-  int baud = 9600;
-  std::string version;        // identification text after the model; a default when empty
-  bool pacing = false;        // emulate the line rate and the device's processing time
-  int processing_us = 0;      // per request, in pacing mode
-  std::string link_name;      // "COMn": link it in the user's port folder while serving
+  int baud = 9600;          // its own rate: bytes sent at another rate go unanswered
+  std::string version{};    // identification text after the model; a default when empty
+  bool pacing = false;      // emulate the line rate and the device's processing time
+  int processing_us = 0;    // per request, in pacing mode
+  std::string link_name{};  // "COMn": link it in the user's port folder while serving
 };
 
 class SimServer {
@@ -52,11 +54,16 @@ class SimServer {
   SimServer(const SimServer&) = delete;
   SimServer& operator=(const SimServer&) = delete;
 
-  // Opens the pty and serves on a thread. False when no pty could be had.
+  // Opens the pty and serves on a thread. False when no pty could be had, or the link could
+  // not be made; error() says why. After Stop it starts again on a new pty, keeping memory,
+  // faults and the frames received (how a test plugs the device back in after a hang-up).
   bool Start();
   void Stop();
   // The path of the pty's terminal side, for OpenPort.
   const std::string& path() const;
+  const std::string& error() const;
+  // True once a HangUp fault has closed the line (the pty is gone until Stop and Start).
+  bool HungUp() const;
 
   void AddFault(const FaultRule& rule);
   void ClearFaults();  // also restarts the frame count
@@ -65,14 +72,14 @@ class SimServer {
   void SetIdentifyReply(const Bytes& raw);
   // Answer the probe at `baud` with `byte` (a stray byte), even though it is not our rate.
   void SetProbeAnswer(int baud, std::uint8_t byte);
-  // Writes bytes to the line now, unasked.
+  // Writes bytes to the line now, unasked (while serving).
   void Inject(const Bytes& bytes);
 
   // Every complete frame received, in order (the probe byte is not a frame).
   std::vector<Bytes> ReceivedFrames() const;
   std::size_t ReceivedFrameCount() const;
   void ClearReceived();
-  // The device memory (0x78000 bytes, 0xFF where erased, 0 at start).
+  // The device memory (0x78000 bytes, 0xFF at start and where erased).
   Bytes Memory() const;
   bool DumpMemory(const std::string& file) const;
 

@@ -1,0 +1,72 @@
+// The simulated device's behaviour without any I/O: bytes in, replies out. The pty server
+// feeds it what the host writes and puts its replies on the line.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "sim_device.h"
+
+namespace zotpx::sim {
+
+// What the device puts on the line after a request.
+struct Reply {
+  Bytes bytes;           // may be empty (silence)
+  int delay_ms = 0;      // hold the reply back this long
+  bool hang_up = false;  // close the line instead of answering
+};
+
+// The identification reply: L, then "MODEL VERSION", padded with zero bytes to at least 21
+// bytes in all and cut to at most 254.
+Bytes DefaultIdentifyReply(const std::string& model, const std::string& version);
+inline constexpr const char* kDefaultVersion = "V2.1 build 2026-11";
+
+// First address past the memory region that an erase at `address` clears.
+std::size_t EraseRegionEnd(std::size_t address);
+
+class DeviceModel {
+ public:
+  explicit DeviceModel(const DeviceConfig& config);
+
+  // One byte from the host. `host_baud` is the rate the host's line is set to (0 when
+  // unknown: taken as ours); bytes sent at another rate reach the device as garbage and are
+  // dropped. `time_us` is a monotonic time stamp; a frame left unfinished for 100 ms is
+  // abandoned, as the device's receiver would.
+  std::optional<Reply> Feed(std::uint8_t byte, int host_baud, long long time_us);
+
+  void AddFault(const FaultRule& rule);
+  void ClearFaults();
+  void SetIdentifyReply(const Bytes& raw) { identify_reply_ = raw; }
+  void SetProbeAnswer(int baud, std::uint8_t byte) { probe_answers_[baud] = byte; }
+
+  const std::vector<Bytes>& received() const { return received_; }
+  void ClearReceived() { received_.clear(); }
+  const Bytes& memory() const { return memory_; }
+
+ private:
+  enum class State { Idle, Sync, Command, Length, Data, Checksum };
+
+  std::optional<Reply> OnFrame();
+  Bytes Answer(const Bytes& frame, bool refuse);
+  bool Memory(const Bytes& frame);
+  void ApplyFault(const FaultRule& rule, std::uint8_t command, Reply& reply) const;
+  void ResetParser();
+
+  DeviceConfig config_;
+  Bytes identify_reply_;
+  std::map<int, std::uint8_t> probe_answers_;
+  std::vector<FaultRule> faults_;
+  long frame_count_ = 0;  // frames received since start or ClearFaults
+
+  State state_ = State::Idle;
+  Bytes frame_;
+  long long last_byte_us_ = 0;
+
+  std::vector<Bytes> received_;
+  Bytes memory_;
+};
+
+}  // namespace zotpx::sim

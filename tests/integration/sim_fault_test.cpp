@@ -1,0 +1,185 @@
+// The simulated device's faults as the host's reader sees them, how a fault is aimed at a
+// frame, repeated open/close cycles, the hang-up, pacing, and the COMn link in the port folder.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+
+#include "serial/frame.h"
+#include "serial/port.h"
+#include "support/sim_fixture.h"
+
+namespace {
+
+using zotpx::Bytes;
+using zotpx::MakeFrame;
+using zotpx::sim::Fault;
+using zotpx::sim::FaultRule;
+using Clock = std::chrono::steady_clock;
+
+const Bytes kRect = MakeFrame(0x1B, {0x01, 0x00, 0x10, 0x00, 0x10, 0x00, 0x20, 0x00, 0x20});
+const Bytes kRectReply = MakeFrame(0x1B, {0x00});
+const Bytes kWrite = MakeFrame(0x02, {0x80, 0x02, 0x00, 0x40, 0x00, 0xAB, 0xCD});
+const Bytes kAck = {0x55, 0xAA, 0x02, 0x01, 0x01, 0x04};
+
+// What ReadFrame returns for one request: the reply frame, or empty.
+Bytes Exchange(const Bytes& request, int first_byte_ms = 300) {
+  if (zotpx::PortWrite(request.data(), request.size()) != request.size()) return {};
+  const std::size_t n = zotpx::ReadFrame(zotpx::FrameBuffer, first_byte_ms, 200);
+  return Bytes(zotpx::FrameBuffer, zotpx::FrameBuffer + n);
+}
+
+class SimFaultTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    sim_ = zotpx::test::StartSim();
+    ASSERT_TRUE(zotpx::OpenPort(sim_.link.port, sim_.link.baud));
+  }
+  void TearDown() override { zotpx::ClosePort(); }
+  zotpx::test::SimDevice sim_;
+};
+
+TEST_F(SimFaultTest, EachFaultReachesTheHostReaderAsExpected) {
+  const struct Case {
+    const char* what;
+    Fault fault;
+    Bytes request;
+    Bytes seen;  // what ReadFrame delivers
+  } cases[] = {
+      {"no fault", Fault::None, kRect, kRectReply},
+      {"noise is skipped by the reader", Fault::Noise, kRect, kRectReply},
+      {"bad checksum", Fault::BadChecksum, kRect, {}},
+      {"wrong echo", Fault::WrongEcho, kRect, MakeFrame(0x1A, {0x00})},
+      {"short frame", Fault::ShortFrame, kRect, MakeFrame(0x1B, {})},
+      {"stall", Fault::Stall, kRect, {}},
+      {"silence", Fault::Silence, kRect, {}},
+      {"refusal of a memory request", Fault::Refuse, kWrite, MakeFrame(0x02, {0x00})},
+      {"ordinary command refused: still a valid reply", Fault::Refuse, kRect, kRectReply},
+  };
+  for (const Case& c : cases) {
+    sim_->ClearFaults();
+    sim_->AddFault({c.fault, 0, -1, 0});
+    EXPECT_EQ(Exchange(c.request), c.seen) << c.what;
+  }
+  EXPECT_EQ(sim_->Memory()[0x4000], 0xFF) << "a refused write changes nothing";
+}
+
+TEST_F(SimFaultTest, StallSendsHalfTheReplyThenNothing) {
+  sim_->AddFault({Fault::Stall, 1, -1, 0});
+  ASSERT_EQ(zotpx::PortWrite(kRect.data(), kRect.size()), kRect.size());
+  std::uint8_t got[16];
+  EXPECT_EQ(zotpx::PortRead(got, sizeof got), 3u);
+  EXPECT_EQ(Bytes(got, got + 3), Bytes(kRectReply.begin(), kRectReply.begin() + 3));
+}
+
+TEST_F(SimFaultTest, FaultsAreAimedByFrameNumberAndCommand) {
+  sim_->AddFault({Fault::Silence, 2, -1, 0});      // the second frame, whatever it is
+  sim_->AddFault({Fault::WrongEcho, 0, 0x02, 0});  // every memory request
+  EXPECT_EQ(Exchange(kRect), kRectReply);
+  EXPECT_EQ(Exchange(kRect), Bytes{});
+  EXPECT_EQ(Exchange(kRect), kRectReply);
+  EXPECT_EQ(Exchange(kWrite), MakeFrame(0x03, {0x01}));
+  sim_->ClearFaults();  // and the count starts again
+  sim_->AddFault({Fault::Silence, 1, -1, 0});
+  EXPECT_EQ(Exchange(kWrite), Bytes{});
+  EXPECT_EQ(Exchange(kWrite), kAck);
+  EXPECT_EQ(sim_->ReceivedFrameCount(), 6u) << "unanswered frames are recorded too";
+}
+
+TEST_F(SimFaultTest, LateReplyComesAfterItsDelay) {
+  sim_->AddFault({Fault::Late, 1, -1, 700});
+  const auto start = Clock::now();
+  EXPECT_EQ(Exchange(kWrite, 300), Bytes{}) << "given up before it came";
+  EXPECT_EQ(Exchange(kWrite, 1000), kAck) << "the late reply meets the next read";
+  EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(700));
+}
+
+TEST_F(SimFaultTest, HangUpDropsTheLineAndARestartServesAgain) {
+  sim_->AddFault({Fault::HangUp, 1, -1, 0});
+  const auto start = Clock::now();
+  EXPECT_EQ(Exchange(kRect, 1000), Bytes{});
+  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(900)) << "no waiting on a dead line";
+  EXPECT_TRUE(sim_->HungUp());
+  zotpx::ClosePort();
+  EXPECT_FALSE(zotpx::OpenPort(sim_.link.port, sim_.link.baud));
+  sim_->ClearFaults();
+  ASSERT_TRUE(sim_.Restart());
+  EXPECT_FALSE(sim_->HungUp());
+  ASSERT_TRUE(zotpx::OpenPort(sim_.link.port, sim_.link.baud));
+  EXPECT_EQ(Exchange(kRect), kRectReply);
+}
+
+TEST_F(SimFaultTest, InjectedBytesReachTheHostUnasked) {
+  sim_->Inject(kRectReply);
+  EXPECT_EQ(zotpx::ReadFrame(zotpx::FrameBuffer, 300, 200), kRectReply.size());
+}
+
+// Every command opens and closes the port; the pty must take that any number of times, also
+// for a user who is not root (the exclusive-use flag must not outlive the close).
+TEST(SimPortCycles, OpenCloseManyTimesInARow) {
+  auto sim = zotpx::test::StartSim();
+  const auto cycles = [&sim] {
+    int ok = 0;
+    for (int i = 0; i < 20; ++i) {
+      if (!zotpx::OpenPort(sim.link.port, sim.link.baud)) break;
+      ok += Exchange(kRect) == kRectReply;
+      zotpx::ClosePort();
+    }
+    return ok;
+  };
+  EXPECT_EQ(cycles(), 20);
+  if (geteuid() != 0) return;
+  ASSERT_EQ(chmod(sim.link.port.c_str(), 0666), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const bool dropped = setgid(65534) == 0 && setuid(65534) == 0;
+    _exit(dropped ? cycles() : 100);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 20)
+      << "cycles that worked as an ordinary user: the exclusive-use flag outlived the close";
+}
+
+// A lower bound only: the reply cannot come before both frames' line time and the processing.
+TEST(SimPacing, ReplyWaitsForTheLineTimeAndProcessing) {
+  zotpx::sim::DeviceConfig config;
+  config.pacing = true;
+  config.processing_us = 30000;
+  auto sim = zotpx::test::StartSim(config);
+  ASSERT_TRUE(zotpx::OpenPort(sim.link.port, sim.link.baud));
+  const auto start = Clock::now();
+  EXPECT_EQ(Exchange(kRect, 1000), kRectReply);
+  zotpx::ClosePort();
+  const auto line =
+      std::chrono::microseconds((kRect.size() + kRectReply.size()) * 10 * 1000000 / 9600);
+  EXPECT_GE(Clock::now() - start, line + std::chrono::microseconds(30000));
+}
+
+TEST(SimPortLink, ComNameIsLinkedWhileServingAndRemovedAtStop) {
+  const std::string link = zotpx::PortFolder() + "/COM15";
+  zotpx::sim::DeviceConfig config;
+  config.link_name = "COM15";
+  unlink(link.c_str());
+  ASSERT_EQ(symlink("/dev/null", link.c_str()) == 0 || errno == ENOENT, true);  // a stale one
+  {
+    auto sim = zotpx::test::StartSim(config);
+    char target[256] = {};
+    ASSERT_GT(readlink(link.c_str(), target, sizeof target - 1), 0);
+    EXPECT_EQ(std::string(target), sim->path());
+    ASSERT_TRUE(zotpx::OpenPort("COM15", 9600)) << zotpx::OpenFailureText();
+    EXPECT_EQ(Exchange(kRect), kRectReply);
+    zotpx::ClosePort();
+    struct stat folder {};
+    ASSERT_EQ(stat(zotpx::PortFolder().c_str(), &folder), 0);
+    EXPECT_EQ(folder.st_mode & 0077, 0u) << "the port folder is private";
+  }
+  struct stat st {};
+  EXPECT_NE(lstat(link.c_str(), &st), 0) << "link left behind";
+}
+
+}  // namespace
