@@ -35,19 +35,24 @@ int main(int argc, char** argv) {
   int runs = 5;
   bool pacing = false;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
-    else if (std::strcmp(argv[i], "--pacing") == 0) pacing = true;
+    if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
+      runs = std::max(1, std::atoi(argv[++i]));
+    else if (std::strcmp(argv[i], "--pacing") == 0)
+      pacing = true;
   }
 
-  std::printf("connect to a simulated device, %d runs per rate%s\n", runs, pacing ? ", line paced" : "");
-  std::printf("%8s %10s %10s %10s %8s %12s %8s\n", "rate", "median ms", "worst ms", "floor ms", "ratio",
-              "+open ms", "ratio");
+  std::printf("connect to a simulated device, %d runs per rate%s\n", runs,
+              pacing ? ", line paced" : "");
+  std::printf("%8s %10s %10s %10s %8s %12s %8s\n", "rate", "median ms", "worst ms", "floor ms",
+              "ratio", "+open ms", "ratio");
   bool all_within = true;
   for (int i = 0; i < 8; ++i) {
     const int baud = zotpx::kBaudRateList[i];
-    zotpx::sim::SimServer sim({.model = i % 2 ? "ZOT-PB" : "ZOT-PA", .baud = baud, .pacing = pacing});
+    zotpx::sim::SimServer sim(
+        {.model = i % 2 ? "ZOT-PB" : "ZOT-PA", .baud = baud, .pacing = pacing});
     if (!sim.Start()) {
-      std::fprintf(stderr, "no pseudo-terminal for the simulated device: %s\n", sim.error().c_str());
+      std::fprintf(stderr, "no pseudo-terminal for the simulated device: %s\n",
+                   sim.error().c_str());
       return 1;
     }
     std::vector<double> times;
@@ -68,8 +73,8 @@ int main(int argc, char** argv) {
     const double floor = i * 100.0 + (i + 1) * 2.0 + 100.0;
     const double floor_with_open = floor + 100.0;
     all_within = all_within && worst <= 1.1 * floor_with_open;
-    std::printf("%8d %10.1f %10.1f %10.1f %8.3f %12.1f %8.3f\n", baud, median, worst, floor, median / floor,
-                floor_with_open, median / floor_with_open);
+    std::printf("%8d %10.1f %10.1f %10.1f %8.3f %12.1f %8.3f\n", baud, median, worst, floor,
+                median / floor, floor_with_open, median / floor_with_open);
   }
   std::printf("%s\n", all_within ? "every rate within 1.1 x the floor with the open's purge"
                                  : "some rate beyond 1.1 x the floor with the open's purge");

@@ -25,7 +25,8 @@ void TForm1::BtnConfigCmdClick() {
   params.overlay_enabled = Check("CheckEnable")->isChecked();
   static const char* const kKeys[] = {"ComboKey1", "ComboKey2", "ComboKey3",
                                       "ComboKey4", "ComboKey5", "ComboKey6"};
-  for (std::size_t i = 0; i < params.key_polarity.size(); ++i) params.key_polarity[i] = Index(kKeys[i]);
+  for (std::size_t i = 0; i < params.key_polarity.size(); ++i)
+    params.key_polarity[i] = Index(kKeys[i]);
   params.column_offset_ex = Index("ComboColumnOffsetEx");
   params.column_offset_in = Index("ComboColumnOffsetIn");
   zotpx::RunCommand(*this, Caption("BtnConfigCmd"), CurrentLink(),

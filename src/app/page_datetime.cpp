@@ -32,16 +32,40 @@ struct ClockFieldGroup {
   const char* top_default;
 };
 
-constexpr ClockFieldGroup kDateGroup{
-    zotpx::ClockField::Date, "GroupDate",     " 日期 ",         "BtnDateCmd",     "日期控制命令",
-    "ComboDateColor",        "ComboDateSpace", "ComboDateFont", "ComboDateSize", "EditDateFormat",
-    "日期格式：",            "yyyy/mm/dd",    10,               "ComboDateShow",  "EditDateLeft",
-    "EditDateTop",           "0"};
-constexpr ClockFieldGroup kTimeGroup{
-    zotpx::ClockField::Time, "GroupTime",     " 时间 ",         "BtnTimeCmd",     "时间控制命令",
-    "ComboTimeColor",        "ComboTimeSpace", "ComboTimeFont", "ComboTimeSize", "EditTimeFormat",
-    "时间格式：",            "hh:mm:ss",      8,                "ComboTimeShow",  "EditTimeLeft",
-    "EditTimeTop",           "18"};
+constexpr ClockFieldGroup kDateGroup{.field = zotpx::ClockField::Date,
+                                     .group = "GroupDate",
+                                     .caption = " 日期 ",
+                                     .button = "BtnDateCmd",
+                                     .button_caption = "日期控制命令",
+                                     .color = "ComboDateColor",
+                                     .space = "ComboDateSpace",
+                                     .font = "ComboDateFont",
+                                     .size = "ComboDateSize",
+                                     .format = "EditDateFormat",
+                                     .format_label = "日期格式：",
+                                     .format_default = "yyyy/mm/dd",
+                                     .format_max = 10,
+                                     .show = "ComboDateShow",
+                                     .left = "EditDateLeft",
+                                     .top = "EditDateTop",
+                                     .top_default = "0"};
+constexpr ClockFieldGroup kTimeGroup{.field = zotpx::ClockField::Time,
+                                     .group = "GroupTime",
+                                     .caption = " 时间 ",
+                                     .button = "BtnTimeCmd",
+                                     .button_caption = "时间控制命令",
+                                     .color = "ComboTimeColor",
+                                     .space = "ComboTimeSpace",
+                                     .font = "ComboTimeFont",
+                                     .size = "ComboTimeSize",
+                                     .format = "EditTimeFormat",
+                                     .format_label = "时间格式：",
+                                     .format_default = "hh:mm:ss",
+                                     .format_max = 8,
+                                     .show = "ComboTimeShow",
+                                     .left = "EditTimeLeft",
+                                     .top = "EditTimeTop",
+                                     .top_default = "18"};
 
 constexpr int kCoordinateMaxLength = 3;
 
@@ -53,10 +77,11 @@ QGroupBox* BuildClockFieldGroup(TForm1& form, QWidget* page, const ClockFieldGro
   AddComboRow(grid, 1, g.space, QStringLiteral("字符间距："));
   AddComboRow(grid, 2, g.font, QStringLiteral("字体选择："));
   AddComboRow(grid, 3, g.size, QStringLiteral("放大倍数："));
-  AddEditRow(grid, 4, g.format, QString::fromUtf8(g.format_label), QString::fromUtf8(g.format_default),
-             g.format_max);
+  AddEditRow(grid, 4, g.format, QString::fromUtf8(g.format_label),
+             QString::fromUtf8(g.format_default), g.format_max);
   AddComboRow(grid, 5, g.show, QStringLiteral("显示控制："));
-  AddEditRow(grid, 6, g.left, QStringLiteral("左上角X坐标："), QStringLiteral("292"), kCoordinateMaxLength);
+  AddEditRow(grid, 6, g.left, QStringLiteral("左上角X坐标："), QStringLiteral("292"),
+             kCoordinateMaxLength);
   AddEditRow(grid, 7, g.top, QStringLiteral("左上角Y坐标："), QString::fromUtf8(g.top_default),
              kCoordinateMaxLength);
   QPushButton* button = AddButtonRow(grid, 8, g.button, QString::fromUtf8(g.button_caption));
@@ -73,8 +98,8 @@ void RunClockFieldCommand(TForm1& form, const ClockFieldGroup& g) {
   values.left = form.Text(g.left);
   values.top = form.Text(g.top);
   values.format = form.Text(g.format);
-  values.attributes = {form.Index(g.color), form.Index(g.space), form.Index(g.font), form.Index(g.size),
-                       form.Index(g.show)};
+  values.attributes = {form.Index(g.color), form.Index(g.space), form.Index(g.font),
+                       form.Index(g.size), form.Index(g.show)};
   if (const auto failure = zotpx::CheckDateTime(values)) {
     form.SetStatus(title + *failure);
     return;
@@ -94,16 +119,21 @@ void BuildDateTimePage(TForm1& form, QWidget* page) {
   auto* clock = new QGridLayout;
   QLabel* note = AddNoteRow(clock, 0, QStringLiteral("取计算机当前日期时间"));
   note->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  QPushButton* set_time = AddButtonRow(clock, 0, "BtnSetTimeCmd", QStringLiteral("日期时间设置命令"), 2);
+  QPushButton* set_time =
+      AddButtonRow(clock, 0, "BtnSetTimeCmd", QStringLiteral("日期时间设置命令"), 2);
   clock->setColumnStretch(0, 1);
   grid->addLayout(clock, 1, 0, 1, 2);
   grid->setRowStretch(2, 1);
   form.Bind(set_time, &TForm1::BtnSetTimeCmdClick);
 }
 
-void TForm1::BtnDateCmdClick() { RunClockFieldCommand(*this, kDateGroup); }
+void TForm1::BtnDateCmdClick() {
+  RunClockFieldCommand(*this, kDateGroup);
+}
 
-void TForm1::BtnTimeCmdClick() { RunClockFieldCommand(*this, kTimeGroup); }
+void TForm1::BtnTimeCmdClick() {
+  RunClockFieldCommand(*this, kTimeGroup);
+}
 
 void TForm1::BtnSetTimeCmdClick() {
   // The clock is read once, after the port is open, so the time sent is as fresh as it can be.

@@ -2,7 +2,9 @@
 
 namespace zotpx {
 
-std::uint8_t ClockYearByte(int year) { return static_cast<std::uint8_t>(((year + 48) % 256 + 256) % 256); }
+std::uint8_t ClockYearByte(int year) {
+  return static_cast<std::uint8_t>(((year + 48) % 256 + 256) % 256);
+}
 
 Bytes ClockFrame(const LocalDateTime& now) {
   auto b = [](int v) { return static_cast<std::uint8_t>(v); };

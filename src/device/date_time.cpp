@@ -52,7 +52,8 @@ Bytes DateTimeFrame(const DateTimeValues& values) {
   data[8] = static_cast<std::uint8_t>(y);
   const std::size_t length = std::min(values.format.size(), kFormatSlots);
   data[13] = static_cast<std::uint8_t>(length);
-  for (std::size_t i = 0; i < length; ++i) data[14 + i] = static_cast<std::uint8_t>(values.format[i]);
+  for (std::size_t i = 0; i < length; ++i)
+    data[14 + i] = static_cast<std::uint8_t>(values.format[i]);
   return MakeFrame(kDateTimeCommand, data);
 }
 

@@ -1,10 +1,11 @@
-// The shared drop-down vocabularies (items, order, per-control defaults) and the text attribute byte.
+// The shared drop-down vocabularies (items, order, per-control defaults) and the text attribute
+// byte.
+#include "device/attributes.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
 #include <string>
-
-#include "device/attributes.h"
 
 namespace {
 
@@ -38,31 +39,28 @@ INSTANTIATE_TEST_SUITE_P(
                       DefaultCase{"ComboBitmapColor", 8, 3, "背景色加前景边"},
                       DefaultCase{"ComboSuperBitmapColor", 8, 7, "前景色加透明底"}));
 
-INSTANTIATE_TEST_SUITE_P(
-    TwoColours, ComboDefaultTest,
-    ::testing::Values(DefaultCase{"ComboLineColor", 2, 1, "背景色"},
-                      DefaultCase{"ComboRectColor", 2, 0, "前景色"},
-                      DefaultCase{"ComboCircleColor", 2, 0, "前景色"},
-                      DefaultCase{"ComboSingleBitmapColor", 2, 0, "前景色"},
-                      DefaultCase{"ComboCrossColor", 2, 0, "前景色"}));
+INSTANTIATE_TEST_SUITE_P(TwoColours, ComboDefaultTest,
+                         ::testing::Values(DefaultCase{"ComboLineColor", 2, 1, "背景色"},
+                                           DefaultCase{"ComboRectColor", 2, 0, "前景色"},
+                                           DefaultCase{"ComboCircleColor", 2, 0, "前景色"},
+                                           DefaultCase{"ComboSingleBitmapColor", 2, 0, "前景色"},
+                                           DefaultCase{"ComboCrossColor", 2, 0, "前景色"}));
 
 INSTANTIATE_TEST_SUITE_P(
     SizeFontPixels, ComboDefaultTest,
-    ::testing::Values(DefaultCase{"ComboDateSize", 2, 0, "不放大"},
-                      DefaultCase{"ComboTimeSize", 2, 0, "不放大"},
-                      DefaultCase{"ComboStringSize", 2, 0, "不放大"},
-                      DefaultCase{"ComboCrossTextSize", 2, 0, "不放大"},
-                      DefaultCase{"ComboDateFont", 2, 0, "小字体(仅ASCII)"},
-                      DefaultCase{"ComboTimeFont", 2, 0, "小字体(仅ASCII)"},
-                      DefaultCase{"ComboStringFont", 2, 1, "大字体(汉字+ASCII)"},
-                      DefaultCase{"ComboCrossTextFont", 2, 1, "大字体(汉字+ASCII)"},
-                      DefaultCase{"ComboDateSpace", 4, 0, "1像素"},
-                      DefaultCase{"ComboTimeSpace", 4, 2, "3像素"},
-                      DefaultCase{"ComboStringSpace", 4, 0, "1像素"},
-                      DefaultCase{"ComboCrossTextSpace", 4, 0, "1像素"},
-                      DefaultCase{"ComboLineThick", 4, 1, "2像素"},
-                      DefaultCase{"ComboRectThick", 4, 1, "2像素"},
-                      DefaultCase{"ComboCircleThick", 4, 1, "2像素"}));
+    ::testing::Values(
+        DefaultCase{"ComboDateSize", 2, 0, "不放大"}, DefaultCase{"ComboTimeSize", 2, 0, "不放大"},
+        DefaultCase{"ComboStringSize", 2, 0, "不放大"},
+        DefaultCase{"ComboCrossTextSize", 2, 0, "不放大"},
+        DefaultCase{"ComboDateFont", 2, 0, "小字体(仅ASCII)"},
+        DefaultCase{"ComboTimeFont", 2, 0, "小字体(仅ASCII)"},
+        DefaultCase{"ComboStringFont", 2, 1, "大字体(汉字+ASCII)"},
+        DefaultCase{"ComboCrossTextFont", 2, 1, "大字体(汉字+ASCII)"},
+        DefaultCase{"ComboDateSpace", 4, 0, "1像素"}, DefaultCase{"ComboTimeSpace", 4, 2, "3像素"},
+        DefaultCase{"ComboStringSpace", 4, 0, "1像素"},
+        DefaultCase{"ComboCrossTextSpace", 4, 0, "1像素"},
+        DefaultCase{"ComboLineThick", 4, 1, "2像素"}, DefaultCase{"ComboRectThick", 4, 1, "2像素"},
+        DefaultCase{"ComboCircleThick", 4, 1, "2像素"}));
 
 INSTANTIATE_TEST_SUITE_P(
     ShowLists, ComboDefaultTest,
@@ -77,29 +75,29 @@ INSTANTIATE_TEST_SUITE_P(
                       DefaultCase{"ComboRectShow", 2, 0, "显示矩形"},
                       DefaultCase{"ComboCircleShow", 2, 0, "显示圆形"}));
 
-INSTANTIATE_TEST_SUITE_P(
-    SinglePurpose, ComboDefaultTest,
-    ::testing::Values(DefaultCase{"ComboAreaShow", 2, 1, "清除区域"},
-                      DefaultCase{"ComboAreaLayer", 4, 3, "全部颜色"},
-                      DefaultCase{"ComboBitmapFlash", 4, 1, "自动闪烁1"},
-                      DefaultCase{"ComboBitmapCycle", 2, 0, "1秒周期"},
-                      DefaultCase{"ComboLineMode", 2, 0, "水平直线"},
-                      DefaultCase{"ComboRectMode", 2, 0, "仅矩形边框"},
-                      DefaultCase{"ComboCircleMode", 2, 0, "仅圆形边框"},
-                      DefaultCase{"ComboCircleRadius", 123, 20, "25"},
-                      DefaultCase{"ComboCrossEnable", 2, 0, "打开"},
-                      DefaultCase{"ComboCrossSelect", 20, 0, "图形01"},
-                      DefaultCase{"ComboCrossKeyStep", 19, 8, "10像素"},
-                      DefaultCase{"ComboTestFont", 1, 0, "大字体"},
-                      DefaultCase{"ComboTestBlock", 72, 0, "0xB0"}));
+INSTANTIATE_TEST_SUITE_P(SinglePurpose, ComboDefaultTest,
+                         ::testing::Values(DefaultCase{"ComboAreaShow", 2, 1, "清除区域"},
+                                           DefaultCase{"ComboAreaLayer", 4, 3, "全部颜色"},
+                                           DefaultCase{"ComboBitmapFlash", 4, 1, "自动闪烁1"},
+                                           DefaultCase{"ComboBitmapCycle", 2, 0, "1秒周期"},
+                                           DefaultCase{"ComboLineMode", 2, 0, "水平直线"},
+                                           DefaultCase{"ComboRectMode", 2, 0, "仅矩形边框"},
+                                           DefaultCase{"ComboCircleMode", 2, 0, "仅圆形边框"},
+                                           DefaultCase{"ComboCircleRadius", 123, 20, "25"},
+                                           DefaultCase{"ComboCrossEnable", 2, 0, "打开"},
+                                           DefaultCase{"ComboCrossSelect", 20, 0, "图形01"},
+                                           DefaultCase{"ComboCrossKeyStep", 19, 8, "10像素"},
+                                           DefaultCase{"ComboTestFont", 1, 0, "大字体"},
+                                           DefaultCase{"ComboTestBlock", 72, 0, "0xB0"}));
 
-INSTANTIATE_TEST_SUITE_P(
-    SystemControl, ComboDefaultTest,
-    ::testing::Values(DefaultCase{"ComboDeviceType", 3, 0, "未知型号"},
-                      DefaultCase{"UartPort", 16, 0, "COM1"}, DefaultCase{"UartBaud", 8, 0, "9600"},
-                      DefaultCase{"ComboColumnOffsetEx", 16, 6, "6(缺省)"},
-                      DefaultCase{"ComboColumnOffsetIn", 16, 9, "9(缺省)"},
-                      DefaultCase{"ComboKey1", 2, 0, "低有效"}, DefaultCase{"ComboKey6", 2, 0, "低有效"}));
+INSTANTIATE_TEST_SUITE_P(SystemControl, ComboDefaultTest,
+                         ::testing::Values(DefaultCase{"ComboDeviceType", 3, 0, "未知型号"},
+                                           DefaultCase{"UartPort", 16, 0, "COM1"},
+                                           DefaultCase{"UartBaud", 8, 0, "9600"},
+                                           DefaultCase{"ComboColumnOffsetEx", 16, 6, "6(缺省)"},
+                                           DefaultCase{"ComboColumnOffsetIn", 16, 9, "9(缺省)"},
+                                           DefaultCase{"ComboKey1", 2, 0, "低有效"},
+                                           DefaultCase{"ComboKey6", 2, 0, "低有效"}));
 
 TEST(AttributeLists, KeepTheirOrder) {
   EXPECT_EQ(zotpx::lists::kColourModes,
@@ -108,7 +106,7 @@ TEST(AttributeLists, KeepTheirOrder) {
   EXPECT_EQ(zotpx::lists::kPixels, (zotpx::Items{"1像素", "2像素", "3像素", "4像素"}));
   EXPECT_EQ(zotpx::lists::kDeviceTypes, (zotpx::Items{"未知型号", "ZOT-PA", "ZOT-PB"}));
   EXPECT_EQ(zotpx::lists::kBaudRates, (zotpx::Items{"9600", "19200", "38400", "57600", "115200",
-                                                     "230400", "345600", "460800"}));
+                                                    "230400", "345600", "460800"}));
   for (std::size_t i = 0; i < zotpx::lists::kBaudRates.size(); ++i)
     EXPECT_EQ(zotpx::lists::kBaudRates[i], std::to_string(zotpx::kBaudRateList[i]));
 }
@@ -163,14 +161,14 @@ TEST_P(TextAttributeByteTest, PacksColourSpacingFontSizeAndHide) {
   EXPECT_EQ(zotpx::TextAttributeByte(GetParam().attributes), GetParam().byte);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Packing, TextAttributeByteTest,
-    ::testing::Values(ByteCase{{0, 0, 0, 0, 0}, 0x00},   // date defaults
-                      ByteCase{{0, 2, 0, 0, 0}, 0x10},   // time defaults
-                      ByteCase{{2, 0, 1, 0, 0}, 0x22},   // text string defaults
-                      ByteCase{{7, 3, 1, 1, 1}, 0xFF},   // every field at its top
-                      ByteCase{{0, 0, 0, 0, 1}, 0x80},   // hide alone
-                      ByteCase{{0, 0, 0, 1, 0}, 0x40},   // double size alone
-                      ByteCase{{5, 1, 0, 0, 0}, 0x0D}));
+INSTANTIATE_TEST_SUITE_P(Packing, TextAttributeByteTest,
+                         ::testing::Values(ByteCase{{0, 0, 0, 0, 0}, 0x00},  // date defaults
+                                           ByteCase{{0, 2, 0, 0, 0}, 0x10},  // time defaults
+                                           ByteCase{{2, 0, 1, 0, 0}, 0x22},  // text string defaults
+                                           ByteCase{{7, 3, 1, 1, 1},
+                                                    0xFF},  // every field at its top
+                                           ByteCase{{0, 0, 0, 0, 1}, 0x80},  // hide alone
+                                           ByteCase{{0, 0, 0, 1, 0}, 0x40},  // double size alone
+                                           ByteCase{{5, 1, 0, 0, 0}, 0x0D}));
 
 }  // namespace

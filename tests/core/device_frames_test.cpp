@@ -73,11 +73,13 @@ zotpx::DateTimeValues TimeDefaults() {
 
 TEST(DateTimeFrame, DefaultsGiveTheKnownFrames) {
   EXPECT_EQ(zotpx::DateTimeFrame(DateDefaults()),
-            (Bytes{0x55, 0xAA, 0x12, 0x19, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x24, 0x00, 0x00, 0x00, 0x00,
-                   0x00, 0x00, 0x0A, 0x79, 0x79, 0x79, 0x79, 0x2F, 0x6D, 0x6D, 0x2F, 0x64, 0x64, 0x00, 0x3E}));
+            (Bytes{0x55, 0xAA, 0x12, 0x19, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01,
+                   0x24, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0A, 0x79, 0x79,
+                   0x79, 0x79, 0x2F, 0x6D, 0x6D, 0x2F, 0x64, 0x64, 0x00, 0x3E}));
   EXPECT_EQ(zotpx::DateTimeFrame(TimeDefaults()),
-            (Bytes{0x55, 0xAA, 0x12, 0x19, 0x01, 0x10, 0x00, 0x00, 0x00, 0x01, 0x24, 0x00, 0x12, 0x00, 0x00,
-                   0x00, 0x00, 0x08, 0x68, 0x68, 0x3A, 0x6D, 0x6D, 0x3A, 0x73, 0x73, 0x00, 0x00, 0x00, 0x7F}));
+            (Bytes{0x55, 0xAA, 0x12, 0x19, 0x01, 0x10, 0x00, 0x00, 0x00, 0x01,
+                   0x24, 0x00, 0x12, 0x00, 0x00, 0x00, 0x00, 0x08, 0x68, 0x68,
+                   0x3A, 0x6D, 0x6D, 0x3A, 0x73, 0x73, 0x00, 0x00, 0x00, 0x7F}));
 }
 
 TEST(DateTimeFrame, HideSetsBitSevenAndKeepsPositionAndFormat) {
@@ -128,33 +130,32 @@ const std::string kTime = "失败：不合法的时间格式";
 
 INSTANTIATE_TEST_SUITE_P(
     Checks, DateTimeCheckTest,
-    ::testing::Values(
-        CheckCase{"defaults", D, "292", "0", "yyyy/mm/dd", std::nullopt},
-        CheckCase{"time defaults", T, "292", "18", "hh:mm:ss", std::nullopt},
-        CheckCase{"corner", D, "383", "255", "yyyy/mm/dd", std::nullopt},
-        CheckCase{"hex X", D, "$FF", "0", "yyyy/mm/dd", std::nullopt},
-        CheckCase{"origin", T, "0", "0", "hh:mm:ss", std::nullopt},
-        CheckCase{"8-char date", D, "0", "0", "yy/mm/dd", std::nullopt},
-        CheckCase{"edge characters", T, "0", "0", "!}!}!}!}", std::nullopt},
-        CheckCase{"X 384", D, "384", "0", "yyyy/mm/dd", kCoord},
-        CheckCase{"Y 256", D, "0", "256", "yyyy/mm/dd", kCoord},
-        CheckCase{"X -1", T, "-1", "0", "hh:mm:ss", kCoord},
-        CheckCase{"empty X", D, "", "0", "yyyy/mm/dd", kCoord},
-        CheckCase{"empty Y", T, "0", "", "hh:mm:ss", kCoord},
-        CheckCase{"trailing space", D, "12 ", "0", "yyyy/mm/dd", kCoord},
-        CheckCase{"letters", D, "abc", "0", "yyyy/mm/dd", kCoord},
-        CheckCase{"bad X before bad format", D, "x", "0", "bad", kCoord},
-        CheckCase{"out of range before bad format", T, "0", "999", "", kCoord},
-        CheckCase{"9-char date", D, "0", "0", "yyyy/mm/d", kDate},
-        CheckCase{"empty date format", D, "0", "0", "", kDate},
-        CheckCase{"10-char time", T, "0", "0", "yyyy/mm/dd", kTime},
-        CheckCase{"7-char time", T, "0", "0", "hh:mm:s", kTime},
-        CheckCase{"space", T, "0", "0", "hh mm ss", kTime},
-        CheckCase{"tilde", D, "0", "0", "yyyy~mm~dd", kDate},
-        CheckCase{"DEL", T, "0", "0", "hh:mm:s\x7f", kTime},
-        CheckCase{"control character", T, "0", "0", "hh:mm:s\t", kTime},
-        CheckCase{"Chinese, 8 characters", D, "0", "0", "yyyy年mm月", kDate},
-        CheckCase{"Chinese, 10 characters", D, "0", "0", "yyyy年mm月dd", kDate}));
+    ::testing::Values(CheckCase{"defaults", D, "292", "0", "yyyy/mm/dd", std::nullopt},
+                      CheckCase{"time defaults", T, "292", "18", "hh:mm:ss", std::nullopt},
+                      CheckCase{"corner", D, "383", "255", "yyyy/mm/dd", std::nullopt},
+                      CheckCase{"hex X", D, "$FF", "0", "yyyy/mm/dd", std::nullopt},
+                      CheckCase{"origin", T, "0", "0", "hh:mm:ss", std::nullopt},
+                      CheckCase{"8-char date", D, "0", "0", "yy/mm/dd", std::nullopt},
+                      CheckCase{"edge characters", T, "0", "0", "!}!}!}!}", std::nullopt},
+                      CheckCase{"X 384", D, "384", "0", "yyyy/mm/dd", kCoord},
+                      CheckCase{"Y 256", D, "0", "256", "yyyy/mm/dd", kCoord},
+                      CheckCase{"X -1", T, "-1", "0", "hh:mm:ss", kCoord},
+                      CheckCase{"empty X", D, "", "0", "yyyy/mm/dd", kCoord},
+                      CheckCase{"empty Y", T, "0", "", "hh:mm:ss", kCoord},
+                      CheckCase{"trailing space", D, "12 ", "0", "yyyy/mm/dd", kCoord},
+                      CheckCase{"letters", D, "abc", "0", "yyyy/mm/dd", kCoord},
+                      CheckCase{"bad X before bad format", D, "x", "0", "bad", kCoord},
+                      CheckCase{"out of range before bad format", T, "0", "999", "", kCoord},
+                      CheckCase{"9-char date", D, "0", "0", "yyyy/mm/d", kDate},
+                      CheckCase{"empty date format", D, "0", "0", "", kDate},
+                      CheckCase{"10-char time", T, "0", "0", "yyyy/mm/dd", kTime},
+                      CheckCase{"7-char time", T, "0", "0", "hh:mm:s", kTime},
+                      CheckCase{"space", T, "0", "0", "hh mm ss", kTime},
+                      CheckCase{"tilde", D, "0", "0", "yyyy~mm~dd", kDate},
+                      CheckCase{"DEL", T, "0", "0", "hh:mm:s\x7f", kTime},
+                      CheckCase{"control character", T, "0", "0", "hh:mm:s\t", kTime},
+                      CheckCase{"Chinese, 8 characters", D, "0", "0", "yyyy年mm月", kDate},
+                      CheckCase{"Chinese, 10 characters", D, "0", "0", "yyyy年mm月dd", kDate}));
 
 // Identification replies: L, the text, then zero padding up to `total` bytes.
 Bytes Reply(std::size_t length_byte, const std::string& text, std::size_t total) {
@@ -185,7 +186,8 @@ TEST_P(IdentifyReplyTest, AcceptsOnlyWellFormedKnownModels) {
   EXPECT_EQ(found->version, c.version) << c.what;
 }
 
-Bytes Filled(std::size_t length_byte, const std::string& text, std::size_t total, std::uint8_t fill) {
+Bytes Filled(std::size_t length_byte, const std::string& text, std::size_t total,
+             std::uint8_t fill) {
   Bytes reply = Reply(length_byte, text, length_byte + 1);
   reply.resize(total, fill);
   return reply;
@@ -194,7 +196,8 @@ Bytes Filled(std::size_t length_byte, const std::string& text, std::size_t total
 INSTANTIATE_TEST_SUITE_P(
     Replies, IdentifyReplyTest,
     ::testing::Values(
-        IdentifyCase{"21 bytes, L 20", Reply(20, "ZOT-PA V1.0 20261207", 21), 1, "ZOT-PA V1.0 20261207"},
+        IdentifyCase{"21 bytes, L 20", Reply(20, "ZOT-PA V1.0 20261207", 21), 1,
+                     "ZOT-PA V1.0 20261207"},
         IdentifyCase{"20 bytes", Reply(19, "ZOT-PA V1.0 2026120", 20), 0, ""},
         IdentifyCase{"254 bytes", Reply(12, "ZOT-PB V3.2a", 254), 2, "ZOT-PB V3.2a"},
         IdentifyCase{"255 bytes", Reply(12, "ZOT-PB V3.2a", 255), 0, ""},
@@ -210,8 +213,8 @@ INSTANTIATE_TEST_SUITE_P(
         IdentifyCase{"unknown word", Reply(12, "ZOT-PC V1.0", 24), 0, ""},
         IdentifyCase{"the unknown-model item is not a model", Reply(16, "未知型号 V1", 24), 0, ""},
         IdentifyCase{"leading space", Reply(12, " ZOT-PA V1.", 24), 0, ""},
-        IdentifyCase{"version ends at a zero byte", Reply(16, std::string("ZOT-PA V9\0junk!!", 16), 24), 1,
-                     "ZOT-PA V9"},
+        IdentifyCase{"version ends at a zero byte",
+                     Reply(16, std::string("ZOT-PA V9\0junk!!", 16), 24), 1, "ZOT-PA V9"},
         IdentifyCase{"bytes after the text are ignored", Filled(10, "ZOT-PB V1.", 40, 'Z'), 2,
                      "ZOT-PB V1."}));
 

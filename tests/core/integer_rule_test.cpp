@@ -1,10 +1,10 @@
 // The integer rule every edit box goes through: spaces, sign, decimal or prefixed hex, 32 bits.
+#include "device/integer_rule.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
-
-#include "device/integer_rule.h"
 
 namespace {
 
@@ -32,19 +32,19 @@ INSTANTIATE_TEST_SUITE_P(
 
 INSTANTIATE_TEST_SUITE_P(
     Refused, ParseIntegerTest,
-    ::testing::Values(Case{"", std::nullopt}, Case{" ", std::nullopt}, Case{"   ", std::nullopt},
-                      Case{"+", std::nullopt}, Case{"-", std::nullopt}, Case{"$", std::nullopt},
-                      Case{"0x", std::nullopt}, Case{"x", std::nullopt}, Case{"12 ", std::nullopt},
-                      Case{"1 2", std::nullopt}, Case{"- 1", std::nullopt}, Case{"\t1", std::nullopt},
-                      Case{"1a", std::nullopt}, Case{"FF", std::nullopt}, Case{"$FG", std::nullopt},
-                      Case{"$-5", std::nullopt}, Case{"0x-5", std::nullopt}, Case{"--1", std::nullopt},
-                      Case{"1.5", std::nullopt}, Case{"0b101", std::nullopt}, Case{"１", std::nullopt},
-                      Case{"$$1", std::nullopt}, Case{"0xx1", std::nullopt},
-                      // beyond 32 bits
-                      Case{"2147483648", std::nullopt}, Case{"-2147483649", std::nullopt},
-                      Case{"$80000000", std::nullopt}, Case{"$FFFFFFFF", std::nullopt},
-                      Case{"99999999999999999999", std::nullopt},
-                      Case{"0x100000000", std::nullopt}));
+    ::testing::Values(
+        Case{"", std::nullopt}, Case{" ", std::nullopt}, Case{"   ", std::nullopt},
+        Case{"+", std::nullopt}, Case{"-", std::nullopt}, Case{"$", std::nullopt},
+        Case{"0x", std::nullopt}, Case{"x", std::nullopt}, Case{"12 ", std::nullopt},
+        Case{"1 2", std::nullopt}, Case{"- 1", std::nullopt}, Case{"\t1", std::nullopt},
+        Case{"1a", std::nullopt}, Case{"FF", std::nullopt}, Case{"$FG", std::nullopt},
+        Case{"$-5", std::nullopt}, Case{"0x-5", std::nullopt}, Case{"--1", std::nullopt},
+        Case{"1.5", std::nullopt}, Case{"0b101", std::nullopt}, Case{"１", std::nullopt},
+        Case{"$$1", std::nullopt}, Case{"0xx1", std::nullopt},
+        // beyond 32 bits
+        Case{"2147483648", std::nullopt}, Case{"-2147483649", std::nullopt},
+        Case{"$80000000", std::nullopt}, Case{"$FFFFFFFF", std::nullopt},
+        Case{"99999999999999999999", std::nullopt}, Case{"0x100000000", std::nullopt}));
 
 TEST(IntegerRule, RefusesAnEmbeddedZeroByte) {
   EXPECT_EQ(zotpx::ParseInteger(std::string("12\0", 3)), std::nullopt);

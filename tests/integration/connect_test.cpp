@@ -1,5 +1,7 @@
 // Connecting over a pseudo-terminal to the simulated device: the rate scan, the identify reply
 // rules, the collection bound, and the status texts and log blocks of every outcome.
+#include "device/connect.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +10,6 @@
 #include <vector>
 
 #include "device/attributes.h"
-#include "device/connect.h"
 #include "serial/frame.h"
 #include "serial/port.h"
 #include "support/sim_fixture.h"
