@@ -29,6 +29,18 @@
 #include "scripted_dialogs.h"
 #include "sim_fixture.h"
 
+// The device behind the window: its link and Restart as SimDevice has them, the server's own
+// calls both through "->" and directly (sim().ReceivedFrames(), sim()->AddFault(...)).
+struct FormSim : zotpx::test::SimDevice {
+  std::vector<zotpx::Bytes> ReceivedFrames() const { return server->ReceivedFrames(); }
+  std::size_t ReceivedFrameCount() const { return server->ReceivedFrameCount(); }
+  void ClearReceived() { server->ClearReceived(); }
+  void AddFault(const zotpx::sim::FaultRule& rule) { server->AddFault(rule); }
+  void ClearFaults() { server->ClearFaults(); }
+  void Inject(const zotpx::Bytes& bytes) { server->Inject(bytes); }
+  zotpx::Bytes Memory() const { return server->Memory(); }
+};
+
 class FormTest : public ::testing::Test {
  protected:
   FormTest() : form_(std::make_unique<TForm1>()) {
@@ -39,12 +51,13 @@ class FormTest : public ::testing::Test {
 
   TForm1& form() { return *form_; }
   ScriptedDialogs& dialogs() { return *dialogs_; }
-  zotpx::test::SimDevice& sim() { return sim_; }
+  // The device started by StartDevice.
+  FormSim& sim() { return sim_; }
 
   // Starts a simulated device and selects its pty in UartPort and its rate in UartBaud, as if
   // the operator had connected to it (the model is left as it is: select it when a test needs it).
   void StartDevice(const zotpx::sim::DeviceConfig& config = {}) {
-    sim_ = zotpx::test::StartSim(config);
+    static_cast<zotpx::test::SimDevice&>(sim_) = zotpx::test::StartSim(config);
     ASSERT_FALSE(sim_.link.port.empty()) << "the simulated device did not start";
     form_->SelectPort(QString::fromStdString(sim_.link.port));
     const auto* rates = std::begin(zotpx::kBaudRateList);
@@ -74,7 +87,7 @@ class FormTest : public ::testing::Test {
   }
 
  private:
-  zotpx::test::SimDevice sim_;
+  FormSim sim_;
   std::unique_ptr<TForm1> form_;
   ScriptedDialogs* dialogs_ = nullptr;
 };
