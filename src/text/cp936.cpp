@@ -45,6 +45,9 @@ class Converter {
     if (iconv(cd_, nullptr, nullptr, &out_ptr, &out_left) == static_cast<std::size_t>(-1)) {
       return std::nullopt;
     }
+    // glibc drops some characters without a word (the tag characters U+E0000..U+E007F):
+    // a character that turns into nothing did not convert.
+    if (out_ptr == out) return std::nullopt;
     return std::string(out, out_ptr);
   }
 

@@ -178,6 +178,11 @@ TEST(Cp936, ConvertsAsciiAndChineseAndRefusesWhatItCannotHold) {
   EXPECT_EQ(zotpx::UnrepresentableMessage(emoji.unrepresentable),
             "失败：字符串含有无法转换为GBK编码的字符“\xF0\x9F\x98\x80”（U+1F600）");
 
+  // iconv drops a tag character without an error; it must not vanish from the text unseen.
+  const zotpx::Cp936Text tag = zotpx::Utf8ToCp936("A\xF3\xA0\x81\x81");
+  EXPECT_FALSE(tag.ok());
+  EXPECT_EQ(tag.unrepresentable, "\xF3\xA0\x81\x81");
+
   const zotpx::Cp936Text broken = zotpx::Utf8ToCp936("A\xC3");
   EXPECT_FALSE(broken.ok());
   EXPECT_EQ(zotpx::UnrepresentableMessage(broken.unrepresentable),
