@@ -112,6 +112,9 @@ termios2 WorkingSettings(int baud) {
 }
 
 void CloseRaw(int fd) {
+  // A pty outlives our close while its other side is open, and would keep the exclusive flag
+  // against everybody but root; a real port drops it at the last close anyway.
+  (void)ioctl(fd, TIOCNXCL);
   flock(fd, LOCK_UN);
   close(fd);
 }
