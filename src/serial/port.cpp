@@ -12,13 +12,16 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 #include <algorithm>
 
 namespace zotpx {
@@ -56,10 +59,37 @@ std::string GroupOf(const std::string& path) {
   return std::to_string(st.st_gid);
 }
 
-// "name，进程 pid" of another open of the same device, when /proc tells.
+std::string ProcessName(const std::string& pid) {
+  std::ifstream comm("/proc/" + pid + "/comm");
+  std::string name;
+  std::getline(comm, name);
+  return (name.empty() ? std::string("?") : name) + "，进程 " + pid;
+}
+
+// The process whose lock keeps us out, from /proc/locks ("1: FLOCK  ADVISORY  WRITE pid
+// maj:min:inode ..."), or nothing. Others may merely have the device open: a
+// simulator keeps its own pty open, for one.
+std::string LockHolderOf(const struct stat& device) {
+  char wanted[64];
+  std::snprintf(wanted, sizeof wanted, "%02x:%02x:%llu", major(device.st_dev),
+                minor(device.st_dev), static_cast<unsigned long long>(device.st_ino));
+  std::ifstream locks("/proc/locks");
+  std::string line;
+  while (std::getline(locks, line)) {
+    std::istringstream fields(line);
+    std::string index, kind, mode, access, pid, id;
+    if (!(fields >> index >> kind >> mode >> access >> pid >> id)) continue;
+    if (kind == "FLOCK" && id == wanted && std::atoi(pid.c_str()) > 0) return pid;
+  }
+  return {};
+}
+
+// "name，进程 pid" of the lock's holder, else of another open of the same device, when /proc
+// tells.
 std::string HolderOf(const std::string& path, int own_fd) {
   struct stat device {};
   if (stat(path.c_str(), &device) != 0) return {};
+  if (const std::string pid = LockHolderOf(device); !pid.empty()) return ProcessName(pid);
   DIR* proc = opendir("/proc");
   if (!proc) return {};
   std::string holder;
@@ -76,10 +106,7 @@ std::string HolderOf(const std::string& path, int own_fd) {
       struct stat st {};
       if (stat((fd_dir + "/" + fd_entry->d_name).c_str(), &st) == 0 && S_ISCHR(st.st_mode) &&
           st.st_rdev == device.st_rdev) {
-        std::ifstream comm("/proc/" + std::string(entry->d_name) + "/comm");
-        std::string name;
-        std::getline(comm, name);
-        holder = (name.empty() ? std::string("?") : name) + "，进程 " + entry->d_name;
+        holder = ProcessName(entry->d_name);
         break;
       }
     }

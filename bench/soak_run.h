@@ -1,0 +1,183 @@
+// The soak run shared by bench/soak.cpp (long) and tests/integration/soak_test.cpp (short):
+// ordinary transactions against the simulated device with random faults, each outcome
+// checked against what the fault must give, and the process's descriptors and memory counted
+// before and after.
+#pragma once
+
+#include <dirent.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "device/system_params.h"
+#include "serial/port.h"
+#include "serial/reporter.h"
+#include "serial/transaction.h"
+#include "sim_device.h"
+
+namespace zotpx::soak {
+
+// Keeps only the last command's status and log block, so the run itself does not grow.
+class BlockReporter : public Reporter {
+ public:
+  std::string status;
+  std::vector<std::string> block;
+  bool enabled = true;
+  void SetStatus(const std::string& text) override { status = text; }
+  void LogBytes(const std::string& title, std::size_t count, const std::uint8_t* bytes) override {
+    block.push_back(FormatLogLine(title, count, bytes));
+  }
+  void SetFormEnabled(bool on) override { enabled = on; }
+  void ProcessEvents() override {}
+  void Repaint() override {}
+  void BringToFront() override {}
+  void Clear() {
+    status.clear();
+    block.clear();
+  }
+};
+
+inline std::size_t OpenDescriptors() {
+  std::size_t count = 0;
+  if (DIR* dir = opendir("/proc/self/fd")) {
+    while (dirent* entry = readdir(dir))
+      if (entry->d_name[0] != '.') ++count;
+    closedir(dir);
+    --count;  // the directory's own descriptor
+  }
+  return count;
+}
+
+// Resident memory in KiB.
+inline long ResidentKiB() {
+  std::ifstream status("/proc/self/status");
+  std::string key;
+  long value = 0;
+  while (status >> key) {
+    if (key == "VmRSS:") return status >> value ? value : 0;
+    status.ignore(1 << 12, '\n');
+  }
+  return 0;
+}
+
+struct FaultChoice {
+  const char* name;
+  sim::Fault fault;
+  int delay_ms;
+  bool succeeds;  // an ordinary command still gets its reply
+};
+
+// Noise is skipped by the reader, a refusal is only a status byte, a reply 300 ms late is in
+// time; the rest lose the reply.
+inline const std::vector<FaultChoice>& Faults() {
+  static const std::vector<FaultChoice> faults = {
+      {"noise", sim::Fault::Noise, 0, true},
+      {"bad checksum", sim::Fault::BadChecksum, 0, false},
+      {"wrong echo", sim::Fault::WrongEcho, 0, false},
+      {"5-byte frame", sim::Fault::ShortFrame, 0, false},
+      {"stall", sim::Fault::Stall, 0, false},
+      {"silence", sim::Fault::Silence, 0, false},
+      {"refusal", sim::Fault::Refuse, 0, true},
+      {"hang-up", sim::Fault::HangUp, 0, false},
+      {"late 300 ms", sim::Fault::Late, 300, true},
+  };
+  return faults;
+}
+
+struct Plan {
+  int transactions = 10000;
+  double fault_rate = 0.05;
+  unsigned seed = 8;
+  int baud = 115200;
+  // Called every `progress_every` transactions with the count done (0: never).
+  int progress_every = 0;
+  std::function<void(int)> progress;
+};
+
+struct Report {
+  int transactions = 0;
+  int succeeded = 0;
+  int failed = 0;
+  std::map<std::string, int> faults;    // faults injected, by name
+  std::vector<std::string> mismatches;  // every outcome that was not the expected one
+  double seconds = 0;
+  std::size_t fds_before = 0, fds_after = 0;
+  long rss_before_kib = 0, rss_after_kib = 0;
+};
+
+// Checks one finished command against the outcome its fault must give.
+inline void Judge(Report& report, int index, const char* fault, const BlockReporter& reporter,
+                  const std::string& title, const Bytes& request, bool succeeds) {
+  const Bytes reply = MakeFrame(request[2], {0x00});
+  std::vector<std::string> block{"【" + title + "】", FormatLogLine("发送：", request.size(), request.data())};
+  if (succeeds) block.push_back(FormatLogLine("接收：", reply.size(), reply.data()));
+  block.push_back("");
+  const std::string status = title + (succeeds ? kSuccessText : kReceiveFailedText);
+  std::string wrong;
+  if (reporter.status != status) wrong += " status \"" + reporter.status + "\"";
+  if (reporter.block != block) wrong += " log of " + std::to_string(reporter.block.size()) + " lines";
+  if (PortHandle != kInvalidHandle) wrong += " port left open";
+  if (!reporter.enabled) wrong += " form left disabled";
+  if (!wrong.empty())
+    report.mismatches.push_back("#" + std::to_string(index) + " (" + fault + "):" + wrong);
+}
+
+inline Report RunTransactions(const Plan& plan) {
+  Report report;
+  sim::SimServer device({.model = "ZOT-PA", .baud = plan.baud});
+  if (!device.Start()) {
+    report.mismatches.push_back("simulated device did not start: " + device.error());
+    return report;
+  }
+  const std::string title = "参数设置命令";
+  const Bytes request = SystemParamsFrame(SystemParams{});
+  std::mt19937 random(plan.seed);
+  std::uniform_real_distribution<double> chance(0.0, 1.0);
+  std::uniform_int_distribution<std::size_t> pick(0, Faults().size() - 1);
+  BlockReporter reporter;
+
+  // Warm up first, so the allocator's and the pty's first-use costs are not counted as growth.
+  for (int i = 0; i < 20; ++i) RunCommand(reporter, title, {device.path(), plan.baud}, [&] { return request; });
+  report.fds_before = OpenDescriptors();
+  report.rss_before_kib = ResidentKiB();
+  const auto start = std::chrono::steady_clock::now();
+
+  for (int i = 0; i < plan.transactions; ++i) {
+    const FaultChoice* fault = nullptr;
+    device.ClearFaults();
+    if (chance(random) < plan.fault_rate) {
+      fault = &Faults()[pick(random)];
+      device.AddFault({.fault = fault->fault, .nth = 1, .delay_ms = fault->delay_ms});
+      ++report.faults[fault->name];
+    }
+    reporter.Clear();
+    RunCommand(reporter, title, {device.path(), plan.baud}, [&] { return request; });
+    const bool succeeds = !fault || fault->succeeds;
+    Judge(report, i, fault ? fault->name : "none", reporter, title, request, succeeds);
+    (reporter.status == title + kSuccessText ? report.succeeded : report.failed)++;
+    ++report.transactions;
+    // A hung-up device is plugged in again: a new pty, as an adapter gets a new node.
+    if (device.HungUp()) {
+      device.Stop();
+      if (!device.Start()) {
+        report.mismatches.push_back("simulated device did not restart: " + device.error());
+        break;
+      }
+    }
+    if (plan.progress_every > 0 && plan.progress && (i + 1) % plan.progress_every == 0)
+      plan.progress(i + 1);
+  }
+
+  report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  report.fds_after = OpenDescriptors();
+  report.rss_after_kib = ResidentKiB();
+  return report;
+}
+
+}  // namespace zotpx::soak
