@@ -55,7 +55,9 @@ class Cp936LengthValidator : public QValidator {
   }
 
  private:
-  static std::size_t Bytes(const QString& text) { return zotpx::Cp936ByteCount(text.toStdString()); }
+  static std::size_t Bytes(const QString& text) {
+    return zotpx::Cp936ByteCount(text.toStdString());
+  }
   static QString Cut(const QString& text, std::size_t max_bytes) {
     return QString::fromStdString(zotpx::CutToCp936Bytes(text.toStdString(), max_bytes));
   }
@@ -125,13 +127,15 @@ void RunStringCommand(TForm1& form, const zotpx::Bytes& text) {
       text,
       form.Text("EditStringLeft"),
       form.Text("EditStringTop"),
-      {form.Index("ComboStringColor"), form.Index("ComboStringSpace"), form.Index("ComboStringFont"),
-       form.Index("ComboStringSize"), form.Index("ComboStringShow")}};
+      {form.Index("ComboStringColor"), form.Index("ComboStringSpace"),
+       form.Index("ComboStringFont"), form.Index("ComboStringSize"),
+       form.Index("ComboStringShow")}};
   if (const auto failure = zotpx::CheckTextString(values)) {
     form.SetStatus(title + *failure);
     return;
   }
-  zotpx::RunCommand(form, title, form.CurrentLink(), [&] { return zotpx::TextStringFrame(values); });
+  zotpx::RunCommand(form, title, form.CurrentLink(),
+                    [&] { return zotpx::TextStringFrame(values); });
 }
 
 void TForm1::BtnStringCmdClick() {
@@ -145,8 +149,8 @@ void TForm1::BtnStringCmdClick() {
 
 void TForm1::BtnAreaCmdClick() {
   const std::string title = Caption("BtnAreaCmd");
-  const zotpx::CharAreaValues values{Text("EditAreaLeft"),  Text("EditAreaTop"),
-                                     Text("EditAreaRight"), Text("EditAreaBottom"),
+  const zotpx::CharAreaValues values{Text("EditAreaLeft"),    Text("EditAreaTop"),
+                                     Text("EditAreaRight"),   Text("EditAreaBottom"),
                                      Index("ComboAreaLayer"), Index("ComboAreaShow")};
   if (const auto failure = zotpx::CheckCharArea(values)) {
     SetStatus(title + *failure);

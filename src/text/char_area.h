@@ -10,12 +10,12 @@
 namespace zotpx {
 
 struct CharAreaValues {
-  std::string left;    // texts as typed; corners inclusive
+  std::string left;  // texts as typed; corners inclusive
   std::string top;
   std::string right;
   std::string bottom;
-  int layer = 3;       // ComboAreaLayer index: foreground, background, transparent, all
-  int clear = 1;       // ComboAreaShow index: 0 fill, 1 clear
+  int layer = 3;  // ComboAreaLayer index: foreground, background, transparent, all
+  int clear = 1;  // ComboAreaShow index: 0 fill, 1 clear
 };
 
 inline constexpr std::uint8_t kCharAreaCommand = 0x16;

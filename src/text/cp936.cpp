@@ -64,16 +64,21 @@ class Converter {
   iconv_t cd_;
 };
 
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+bool IsContinuation(unsigned char byte) {
+  return (byte & 0xC0) == 0x80;
+}
 
 // Bytes of the UTF-8 character at the start of `s` (not empty): 2..4 for a well-formed lead
 // byte with its continuation bytes, else 1 (ASCII, or a stray byte that will not convert).
 std::size_t CharacterLength(std::string_view s) {
   const auto lead = static_cast<unsigned char>(s[0]);
   std::size_t length = 1;
-  if (lead >= 0xC2 && lead <= 0xDF) length = 2;
-  else if (lead >= 0xE0 && lead <= 0xEF) length = 3;
-  else if (lead >= 0xF0 && lead <= 0xF4) length = 4;
+  if (lead >= 0xC2 && lead <= 0xDF)
+    length = 2;
+  else if (lead >= 0xE0 && lead <= 0xEF)
+    length = 3;
+  else if (lead >= 0xF0 && lead <= 0xF4)
+    length = 4;
   if (length > s.size()) return 1;
   for (std::size_t i = 1; i < length; ++i) {
     if (!IsContinuation(static_cast<unsigned char>(s[i]))) return 1;

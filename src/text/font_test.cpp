@@ -16,7 +16,9 @@ Bytes FontTestRow(std::uint8_t lead, int row) {
   return text;
 }
 
-int FontTestRowTop(int row) { return 2 + 26 * row; }
+int FontTestRowTop(int row) {
+  return 2 + 26 * row;
+}
 
 FontTestNext FontTestAdvance(int block_index, int block_count) {
   if (block_index + 1 >= block_count) return {0, true};

@@ -12,9 +12,9 @@
 namespace zotpx {
 
 struct TextStringValues {
-  Bytes text;         // code page 936 bytes, sent as they are, no terminator
-  std::string left;   // X text as typed, 0..383
-  std::string top;    // Y text as typed, 0..255
+  Bytes text;        // code page 936 bytes, sent as they are, no terminator
+  std::string left;  // X text as typed, 0..383
+  std::string top;   // Y text as typed, 0..255
   TextAttributes attributes;
 };
 

@@ -52,14 +52,18 @@ TEST(TextFrames, WorkedExamplesGiveTheKnownBytes) {
       {"area fill foreground", zotpx::CharAreaFrame({"10", "20", "100", "50", 0, 0}),
        "55 AA 16 09 01 00 0A 00 14 00 64 00 32 D4"},
       {"font test row 0",
-       zotpx::TextStringFrame({zotpx::FontTestRow(0xB0, 0), "2", std::to_string(zotpx::FontTestRowTop(0)),
+       zotpx::TextStringFrame({zotpx::FontTestRow(0xB0, 0), "2",
+                               std::to_string(zotpx::FontTestRowTop(0)),
                                zotpx::kFontTestAttributes}),
-       "55 AA 14 1D 30 00 02 00 02 B0 A0 B0 A1 B0 A2 B0 A3 B0 A4 B0 A5 B0 A6 B0 A7 B0 A8 B0 A9 B0 AA "
+       "55 AA 14 1D 30 00 02 00 02 B0 A0 B0 A1 B0 A2 B0 A3 B0 A4 B0 A5 B0 A6 B0 A7 B0 A8 B0 A9 B0 "
+       "AA "
        "B0 AB 67"},
       {"font test row 7",
-       zotpx::TextStringFrame({zotpx::FontTestRow(0xB0, 7), "2", std::to_string(zotpx::FontTestRowTop(7)),
+       zotpx::TextStringFrame({zotpx::FontTestRow(0xB0, 7), "2",
+                               std::to_string(zotpx::FontTestRowTop(7)),
                                zotpx::kFontTestAttributes}),
-       "55 AA 14 1D 30 00 02 00 B8 B0 F4 B0 F5 B0 F6 B0 F7 B0 F8 B0 F9 B0 FA B0 FB B0 FC B0 FD B0 FE "
+       "55 AA 14 1D 30 00 02 00 B8 B0 F4 B0 F5 B0 F6 B0 F7 B0 F8 B0 F9 B0 FA B0 FB B0 FC B0 FD B0 "
+       "FE "
        "B0 FF 0D"},
       {"font test area", zotpx::CharAreaFrame(zotpx::kFontTestArea),
        "55 AA 16 09 87 00 00 00 00 01 7F 00 FF 25"},
@@ -150,7 +154,8 @@ TEST(CheckCharArea, CornersMustBeOnScreenAndInOrder) {
   };
   for (const AreaCheck& c : cases) {
     const std::optional<std::string> failure = zotpx::CheckCharArea(c.values);
-    const std::string where = c.values.left + "," + c.values.top + "," + c.values.right + "," + c.values.bottom;
+    const std::string where =
+        c.values.left + "," + c.values.top + "," + c.values.right + "," + c.values.bottom;
     if (c.accepted) {
       EXPECT_EQ(failure, std::nullopt) << where;
     } else {
@@ -215,7 +220,9 @@ TEST(Cp936, LossyDisplayKeepsOneCharacterPerCell) {
   ASSERT_GE(row7.size(), 3u);
   EXPECT_EQ(row7.substr(row7.size() - 3), "\xEF\xBF\xBD");  // B0 FF is no character
   EXPECT_EQ(zotpx::Cp936ByteCount(row7), 24u);
-  EXPECT_EQ(zotpx::Cp936ToUtf8Lossy(Hex("41 BA BA B0 31")), "A汉\xEF\xBF\xBD" "1");
+  EXPECT_EQ(zotpx::Cp936ToUtf8Lossy(Hex("41 BA BA B0 31")),
+            "A汉\xEF\xBF\xBD"
+            "1");
 }
 
 TEST(FontTest, RowsAndBlocks) {

@@ -67,13 +67,28 @@ struct FrameCase {
 TEST_F(TextFormTest, ButtonsSendTheKnownFramesAndLogThem) {
   StartDevice({.model = "ZOT-PA", .baud = 115200});
   const FrameCase cases[] = {
-      {"ABC", "BtnStringCmd", {{"EditString", "ABC"}}, {}, "55 AA 14 08 22 00 05 00 32 41 42 43 3B"},
-      {"汉字", "BtnStringCmd", {{"EditString", "汉字"}}, {}, "55 AA 14 09 22 00 05 00 32 BA BA D7 D6 97"},
-      {"X 256", "BtnStringCmd", {{"EditString", "A汉"}, {"EditStringLeft", "256"}}, {{"ComboStringShow", 1}},
+      {"ABC",
+       "BtnStringCmd",
+       {{"EditString", "ABC"}},
+       {},
+       "55 AA 14 08 22 00 05 00 32 41 42 43 3B"},
+      {"汉字",
+       "BtnStringCmd",
+       {{"EditString", "汉字"}},
+       {},
+       "55 AA 14 09 22 00 05 00 32 BA BA D7 D6 97"},
+      {"X 256",
+       "BtnStringCmd",
+       {{"EditString", "A汉"}, {"EditStringLeft", "256"}},
+       {{"ComboStringShow", 1}},
        "55 AA 14 08 A2 01 00 00 32 41 BA BA A6"},
       {"area defaults", "BtnAreaCmd", {}, {}, "55 AA 16 09 87 00 00 00 00 01 7F 00 FF 25"},
-      {"area fill foreground", "BtnAreaCmd",
-       {{"EditAreaLeft", "10"}, {"EditAreaTop", "20"}, {"EditAreaRight", "100"}, {"EditAreaBottom", "50"}},
+      {"area fill foreground",
+       "BtnAreaCmd",
+       {{"EditAreaLeft", "10"},
+        {"EditAreaTop", "20"},
+        {"EditAreaRight", "100"},
+        {"EditAreaBottom", "50"}},
        {{"ComboAreaLayer", 0}, {"ComboAreaShow", 0}},
        "55 AA 16 09 01 00 0A 00 14 00 64 00 32 D4"},
   };
@@ -90,8 +105,9 @@ TEST_F(TextFormTest, ButtonsSendTheKnownFramesAndLogThem) {
     const Bytes sent = sim()->ReceivedFrames().back();
     EXPECT_EQ(sent, Hex(c.frame)) << c.name;
     const Bytes reply = zotpx::MakeFrame(sent[2], {0x00});
-    EXPECT_EQ(LogSince(mark), (std::vector<std::string>{"【" + title + "】", "发送：" + LogHex(sent),
-                                                        "接收：" + LogHex(reply), ""}))
+    EXPECT_EQ(LogSince(mark),
+              (std::vector<std::string>{"【" + title + "】", "发送：" + LogHex(sent),
+                                        "接收：" + LogHex(reply), ""}))
         << c.name;
   }
 }
@@ -106,16 +122,25 @@ struct RefusalCase {
 TEST_F(TextFormTest, RefusedCommandsOpenAndLogNothing) {
   StartDevice({.model = "ZOT-PA", .baud = 115200});
   const RefusalCase cases[] = {
-      {"empty text wins over coordinates", "BtnStringCmd",
+      {"empty text wins over coordinates",
+       "BtnStringCmd",
        {{"EditString", ""}, {"EditStringLeft", "abc"}, {"EditStringTop", "999"}},
        kStringTitle + "失败：待叠加字符串不能为空"},
-      {"X out of range", "BtnStringCmd", {{"EditString", "A"}, {"EditStringLeft", "384"}, {"EditStringTop", "50"}},
+      {"X out of range",
+       "BtnStringCmd",
+       {{"EditString", "A"}, {"EditStringLeft", "384"}, {"EditStringTop", "50"}},
        kStringTitle + "失败：不合法的坐标值"},
-      {"emoji", "BtnStringCmd", {{"EditString", "OK\xF0\x9F\x98\x80"}, {"EditStringLeft", "5"}},
+      {"emoji",
+       "BtnStringCmd",
+       {{"EditString", "OK\xF0\x9F\x98\x80"}, {"EditStringLeft", "5"}},
        kStringTitle + "失败：字符串含有无法转换为GBK编码的字符“\xF0\x9F\x98\x80”（U+1F600）"},
-      {"corners the wrong way", "BtnAreaCmd", {{"EditAreaLeft", "10"}, {"EditAreaRight", "9"}},
+      {"corners the wrong way",
+       "BtnAreaCmd",
+       {{"EditAreaLeft", "10"}, {"EditAreaRight", "9"}},
        kAreaTitle + "失败：请输入合法的坐标数值"},
-      {"empty corner", "BtnAreaCmd", {{"EditAreaLeft", "0"}, {"EditAreaRight", ""}},
+      {"empty corner",
+       "BtnAreaCmd",
+       {{"EditAreaLeft", "0"}, {"EditAreaRight", ""}},
        kAreaTitle + "失败：请输入合法的坐标数值"},
   };
   for (const RefusalCase& c : cases) {
@@ -149,7 +174,8 @@ TEST_F(TextFormTest, StringBoxHoldsTwoHundredCodePageBytesCutAtWholeCharacters) 
   EXPECT_EQ(zotpx::Cp936ByteCount(edit->text().toStdString()), 200u);
 
   // Pasting into the middle keeps what was there and as much of the paste as fits.
-  const QString start = QString(90, QLatin1Char('x')) + QStringLiteral("汉").repeated(50);  // 190 bytes
+  const QString start =
+      QString(90, QLatin1Char('x')) + QStringLiteral("汉").repeated(50);  // 190 bytes
   form().SetText("EditString", start);
   edit->setCursorPosition(5);
   edit->insert(QStringLiteral("字").repeated(6));
@@ -174,8 +200,9 @@ TEST_F(TextFormTest, PanelDoubleClickTogglesTheFontTestGroup) {
 
   QMouseEvent press(QEvent::MouseButtonPress, QPointF(10, 10), panel->mapToGlobal(QPointF(10, 10)),
                     Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(10, 10), panel->mapToGlobal(QPointF(10, 10)),
-                      Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(10, 10),
+                      panel->mapToGlobal(QPointF(10, 10)), Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
   QCoreApplication::sendEvent(panel, &press);
   QCoreApplication::sendEvent(panel, &release);
   EXPECT_TRUE(group->isHidden());
@@ -198,10 +225,12 @@ TEST_F(TextFormTest, FontTestRunsNineTransactionsAndLeavesItsFields) {
   const std::vector<Bytes> frames = sim()->ReceivedFrames();
   ASSERT_EQ(frames.size(), 9u);
   EXPECT_EQ(frames[0], Hex("55 AA 16 09 87 00 00 00 00 01 7F 00 FF 25"));
-  EXPECT_EQ(frames[1], Hex("55 AA 14 1D 30 00 02 00 02 B0 A0 B0 A1 B0 A2 B0 A3 B0 A4 B0 A5 B0 A6 B0 A7 "
-                           "B0 A8 B0 A9 B0 AA B0 AB 67"));
-  EXPECT_EQ(frames[8], Hex("55 AA 14 1D 30 00 02 00 B8 B0 F4 B0 F5 B0 F6 B0 F7 B0 F8 B0 F9 B0 FA B0 FB "
-                           "B0 FC B0 FD B0 FE B0 FF 0D"));
+  EXPECT_EQ(frames[1],
+            Hex("55 AA 14 1D 30 00 02 00 02 B0 A0 B0 A1 B0 A2 B0 A3 B0 A4 B0 A5 B0 A6 B0 A7 "
+                "B0 A8 B0 A9 B0 AA B0 AB 67"));
+  EXPECT_EQ(frames[8],
+            Hex("55 AA 14 1D 30 00 02 00 B8 B0 F4 B0 F5 B0 F6 B0 F7 B0 F8 B0 F9 B0 FA B0 FB "
+                "B0 FC B0 FD B0 FE B0 FF 0D"));
   for (int row = 0; row < 8; ++row) {
     EXPECT_EQ(frames[1 + row].size(), 34u) << row;
     EXPECT_EQ(frames[1 + row][8], 2 + 26 * row) << row;
@@ -216,7 +245,8 @@ TEST_F(TextFormTest, FontTestRunsNineTransactionsAndLeavesItsFields) {
 
   EXPECT_EQ(EditText("EditStringLeft"), QStringLiteral("2"));
   EXPECT_EQ(EditText("EditStringTop"), QStringLiteral("184"));
-  EXPECT_EQ(EditText("EditString").toStdString(), zotpx::Cp936ToUtf8Lossy(zotpx::FontTestRow(0xB0, 7)));
+  EXPECT_EQ(EditText("EditString").toStdString(),
+            zotpx::Cp936ToUtf8Lossy(zotpx::FontTestRow(0xB0, 7)));
   EXPECT_EQ(EditText("EditAreaLeft"), QStringLiteral("0"));
   EXPECT_EQ(EditText("EditAreaTop"), QStringLiteral("0"));
   EXPECT_EQ(EditText("EditAreaRight"), QStringLiteral("383"));
