@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "graphics/bitmap.h"
 #include "serial/frame.h"
 
 namespace zotpx {
@@ -24,11 +25,21 @@ inline constexpr const char* kCrossFileName = "Cross.bin";
 
 inline constexpr const char* kCrossInvalidOriginText = "失败：不合法的十字线原点坐标值";
 inline constexpr const char* kCrossNoShapesText = "失败：没有添加位图文件";
+inline constexpr const char* kCrossTooManyShapesText = "失败：最多只能添加20个位图文件";
+inline constexpr const char* kCrossDuplicateShapeText = "失败：重复添加位图文件";
+// A listed file that no longer decodes to a full-screen picture.
+inline constexpr const char* kCrossBadShapeText = "失败：发现不合法的位图文件";
 
 struct CrossOrigin {
   int x = 192;  // 0..383
   int y = 128;  // 0..255
 };
+
+// A shape file is taken into the list only when its header says 384 x 256 at 1 bit per pixel
+// (the shared bitmap header check); the picture itself is read again at generation.
+inline BitmapFileCheck CheckCrossShapeFile(const std::string& path) {
+  return CheckBitmapFile(path, kScreenBitmapLimits);
+}
 
 // The origin as typed (X converted first), or nothing when it is not a point of the screen.
 std::optional<CrossOrigin> ParseCrossOrigin(std::string_view x_text, std::string_view y_text);
