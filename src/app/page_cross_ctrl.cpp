@@ -3,6 +3,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include "app/form.h"
@@ -17,8 +18,8 @@ constexpr int kCoordinateMaxLength = 3;
 
 void BuildCrossCtrlPage(TForm1& form, QWidget* page) {
   auto* box = new QHBoxLayout(page);
-  box->setContentsMargins(8, 8, 8, 8);
-  box->setSpacing(12);
+  box->setContentsMargins(4, 6, 4, 4);
+  box->setSpacing(6);
 
   QGridLayout* grid = nullptr;
   QGroupBox* settings = MakeGroup(page, "GroupCrossConfig", QStringLiteral(" 十字线设置 "), &grid);
@@ -35,22 +36,27 @@ void BuildCrossCtrlPage(TForm1& form, QWidget* page) {
              QStringLiteral("0"), kCoordinateMaxLength);
   AddEditRow(grid, 10, "EditCrossTextTop", QStringLiteral("坐标文本左上角Y坐标："),
              QStringLiteral("0"), kCoordinateMaxLength);
-  QPushButton* config = AddButtonRow(grid, 11, "BtnCrossConfigCmd", QStringLiteral("十字线设置命令"));
+  QPushButton* config =
+      AddButtonRow(grid, 11, "BtnCrossConfigCmd", QStringLiteral("十字线设置命令"));
   AddNoteRow(grid, 12, QStringLiteral("请先下载十字线图形，否则本命令可能会失败"))
       ->setObjectName(QStringLiteral("LabelCrossConfigNote"));
   grid->setColumnStretch(1, 1);
   grid->setRowStretch(13, 1);
-  box->addWidget(settings, 3);
+  box->addWidget(settings, 1);
 
   QGroupBox* move = MakeGroup(page, "GroupCrossMove", QStringLiteral(" 十字线移动 "), &grid);
-  AddEditRow(grid, 0, "EditCrossCurrentX", QStringLiteral("十字线移动位置X坐标(中心点)："),
-             QStringLiteral("192"), kCoordinateMaxLength);
-  AddEditRow(grid, 1, "EditCrossCurrentY", QStringLiteral("十字线移动位置Y坐标(中心点)："),
-             QStringLiteral("128"), kCoordinateMaxLength);
-  QPushButton* move_button = AddButtonRow(grid, 2, "BtnCrossMoveCmd", QStringLiteral("十字线移动命令"));
+  // The long labels must not squeeze the three digits out of sight.
+  for (QLineEdit* edit :
+       {AddEditRow(grid, 0, "EditCrossCurrentX", QStringLiteral("十字线移动位置X坐标(中心点)："),
+                   QStringLiteral("192"), kCoordinateMaxLength),
+        AddEditRow(grid, 1, "EditCrossCurrentY", QStringLiteral("十字线移动位置Y坐标(中心点)："),
+                   QStringLiteral("128"), kCoordinateMaxLength)})
+    edit->setMinimumWidth(48);
+  QPushButton* move_button =
+      AddButtonRow(grid, 2, "BtnCrossMoveCmd", QStringLiteral("十字线移动命令"));
   grid->setColumnStretch(1, 1);
   grid->setRowStretch(3, 1);
-  box->addWidget(move, 2);
+  box->addWidget(move, 0, Qt::AlignTop);
 
   form.Bind(config, &TForm1::BtnCrossConfigCmdClick);
   form.Bind(move_button, &TForm1::BtnCrossMoveCmdClick);

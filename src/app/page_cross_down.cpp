@@ -25,7 +25,9 @@ namespace {
 constexpr int kOriginMaxLength = 3;
 constexpr int kPathColumn = 1;
 
-std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string LocalPath(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
 
 void ShowPreview(TForm1& form, const QImage& picture) {
   form.Ctl<QLabel>("ImageCrossDown")->setPixmap(QPixmap::fromImage(picture));
@@ -68,7 +70,8 @@ QTableWidget* MakeShapeList() {
   list->setColumnWidth(1, 500);
   // The chosen row stays marked while the operator works elsewhere on the page.
   QPalette palette = list->palette();
-  palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+  palette.setColor(QPalette::Inactive, QPalette::Highlight,
+                   palette.color(QPalette::Active, QPalette::Highlight));
   palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
                    palette.color(QPalette::Active, QPalette::HighlightedText));
   list->setPalette(palette);
@@ -85,7 +88,8 @@ QFrame* MakePreview() {
   image->setScaledContents(true);
   image->setFixedSize(zotpx::kCrossShapeWidth, zotpx::kCrossShapeHeight);
   QImage blank(290, 240, QImage::Format_Mono);
-  blank.fill(Qt::white);
+  blank.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+  blank.fill(0);
   image->setPixmap(QPixmap::fromImage(blank));
   auto* box = new QVBoxLayout(panel);
   box->setContentsMargins(1, 1, 1, 1);
@@ -109,14 +113,16 @@ void BuildCrossDownPage(TForm1& form, QWidget* page) {
   top->addLayout(grid, 1);
   QPushButton* add = AddButtonRow(grid, 0, "BtnCrossDownAdd", QStringLiteral("添加位图文件"));
   QPushButton* clear = AddButtonRow(grid, 1, "BtnCrossDownClear", QStringLiteral("清空位图文件"));
-  AddEditRow(grid, 2, "EditCrossCenterX", QStringLiteral("十字线原点X坐标："), QStringLiteral("192"),
-             kOriginMaxLength);
-  AddEditRow(grid, 3, "EditCrossCenterY", QStringLiteral("十字线原点Y坐标："), QStringLiteral("128"),
-             kOriginMaxLength);
+  AddEditRow(grid, 2, "EditCrossCenterX", QStringLiteral("十字线原点X坐标："),
+             QStringLiteral("192"), kOriginMaxLength);
+  AddEditRow(grid, 3, "EditCrossCenterY", QStringLiteral("十字线原点Y坐标："),
+             QStringLiteral("128"), kOriginMaxLength);
   AddNoteRow(grid, 4, QStringLiteral("所有图形的原点坐标必须一致"));
   AddNoteRow(grid, 5, QStringLiteral("原点不允许移动到虚拟屏幕外"));
-  QPushButton* generate = AddButtonRow(grid, 6, "BtnCrossDownFile", QStringLiteral("生成十字线文件"));
-  QPushButton* download = AddButtonRow(grid, 7, "BtnCrossDownCmd", QStringLiteral("十字线文件下载"));
+  QPushButton* generate =
+      AddButtonRow(grid, 6, "BtnCrossDownFile", QStringLiteral("生成十字线文件"));
+  QPushButton* download =
+      AddButtonRow(grid, 7, "BtnCrossDownCmd", QStringLiteral("十字线文件下载"));
   grid->setColumnStretch(1, 1);
   grid->setRowStretch(8, 1);
 
@@ -144,7 +150,8 @@ void TForm1::BtnCrossDownAddClick() {
   const std::string title = Caption("BtnCrossDownAdd");
   auto* list = Ctl<QTableWidget>("ListCrossDown");
   if (list->rowCount() >= static_cast<int>(zotpx::kCrossMaxShapes)) {
-    dialogs().Message(windowTitle(), QString::fromStdString(title + zotpx::kCrossTooManyShapesText));
+    dialogs().Message(windowTitle(),
+                      QString::fromStdString(title + zotpx::kCrossTooManyShapesText));
     return;
   }
   const std::optional<QString> path = dialogs().OpenFile(
@@ -157,7 +164,8 @@ void TForm1::BtnCrossDownAddClick() {
   }
   for (int row = 0; row < list->rowCount(); ++row) {
     if (list->item(row, kPathColumn)->text() == *path) {
-      dialogs().Message(windowTitle(), QString::fromStdString(title + zotpx::kCrossDuplicateShapeText));
+      dialogs().Message(windowTitle(),
+                        QString::fromStdString(title + zotpx::kCrossDuplicateShapeText));
       return;
     }
   }
@@ -193,7 +201,8 @@ void TForm1::BtnCrossDownFileClick() {
     // A file that no longer decodes throws to the error display; nothing is written then.
     const QImage picture = LoadBitmapImage(list->item(static_cast<int>(n), kPathColumn)->text());
     ShowPreview(*this, picture);
-    if (picture.width() != zotpx::kCrossShapeWidth || picture.height() != zotpx::kCrossShapeHeight) {
+    if (picture.width() != zotpx::kCrossShapeWidth ||
+        picture.height() != zotpx::kCrossShapeHeight) {
       SetStatus(title + zotpx::kCrossBadShapeText);
       return;
     }
@@ -202,11 +211,12 @@ void TForm1::BtnCrossDownFileClick() {
   }
   file.Finish(count, *zotpx::ParseCrossOrigin(x, y));
 
-  const std::optional<QString> path = dialogs().SaveFile({QString::fromStdString(title), AppDirectory,
-                                                          QString::fromLatin1(zotpx::kCrossFileName),
-                                                          kSaveDialogFilter, 1});
+  const std::optional<QString> path =
+      dialogs().SaveFile({QString::fromStdString(title), AppDirectory,
+                          QString::fromLatin1(zotpx::kCrossFileName), kSaveDialogFilter, 1});
   if (!path) return;
-  if (QFileInfo::exists(*path) && !dialogs().Question(windowTitle(), *path + QStringLiteral(" 文件已存在，替换吗？")))
+  if (QFileInfo::exists(*path) &&
+      !dialogs().Question(windowTitle(), *path + QStringLiteral(" 文件已存在，替换吗？")))
     return;
   if (!SaveWholeFile(*path, file.bytes())) {
     SetStatus(title + "失败：无法保存文件");

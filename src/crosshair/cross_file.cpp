@@ -31,16 +31,13 @@ std::span<std::uint8_t> CrossFileImage::Slot(std::size_t index) {
 void CrossFileImage::Finish(std::size_t shape_count, const CrossOrigin& origin) {
   std::uint8_t* header = bytes_.data() + kCrossHeaderOffset;
   std::fill(header, bytes_.data() + bytes_.size(), std::uint8_t{0});
-  const std::uint8_t block[] = {'P',
-                                'I',
-                                'C',
-                                ' ',
-                                static_cast<std::uint8_t>(shape_count),
-                                static_cast<std::uint8_t>(origin.x >> 8),
-                                static_cast<std::uint8_t>(origin.x),
-                                static_cast<std::uint8_t>(origin.y >> 8),
-                                static_cast<std::uint8_t>(origin.y)};
-  std::copy(std::begin(block), std::end(block), header);
+  const char magic[] = "PIC ";
+  std::copy(magic, magic + 4, header);
+  header[4] = static_cast<std::uint8_t>(shape_count);
+  header[5] = static_cast<std::uint8_t>(origin.x >> 8);
+  header[6] = static_cast<std::uint8_t>(origin.x);
+  header[7] = static_cast<std::uint8_t>(origin.y >> 8);
+  header[8] = static_cast<std::uint8_t>(origin.y);
 }
 
 }  // namespace zotpx

@@ -54,15 +54,23 @@ zotpx::CrossSettings LowestShapeAndStep() {
 
 INSTANTIATE_TEST_SUITE_P(
     Frames, CrossSettingsFrameTest,
-    ::testing::Values(
-        SettingsCase{"FormDefaults", {}, {0x55, 0xAA, 0x1E, 0x08, 0x00, 0x01, 0x0A, 0x22, 0x00, 0x00, 0x00, 0x00, 0x53}},
-        SettingsCase{"EverythingAtItsLast", AllAtTheTop(),
-                     {0x55, 0xAA, 0x1E, 0x08, 0x81, 0x14, 0x14, 0xFF, 0x01, 0x7F, 0x00, 0xFF, 0x4D}},
-        // Off changes bit 7 of the mode byte only; the rest still goes out.
-        SettingsCase{"SwitchedOffKeepsTheRest", SwitchedOff(),
-                     {0x55, 0xAA, 0x1E, 0x08, 0x80, 0x01, 0x0A, 0x22, 0x00, 0x00, 0x00, 0x00, 0xD3}},
-        SettingsCase{"ShapeOneStepTwoHexAndSpaces", LowestShapeAndStep(),
-                     {0x55, 0xAA, 0x1E, 0x08, 0x00, 0x01, 0x02, 0x22, 0x00, 0x10, 0x00, 0x07, 0x62}}),
+    ::testing::Values(SettingsCase{"FormDefaults",
+                                   {},
+                                   {0x55, 0xAA, 0x1E, 0x08, 0x00, 0x01, 0x0A, 0x22, 0x00, 0x00,
+                                    0x00, 0x00, 0x53}},
+                      SettingsCase{"EverythingAtItsLast",
+                                   AllAtTheTop(),
+                                   {0x55, 0xAA, 0x1E, 0x08, 0x81, 0x14, 0x14, 0xFF, 0x01, 0x7F,
+                                    0x00, 0xFF, 0x4D}},
+                      // Off changes bit 7 of the mode byte only; the rest still goes out.
+                      SettingsCase{"SwitchedOffKeepsTheRest",
+                                   SwitchedOff(),
+                                   {0x55, 0xAA, 0x1E, 0x08, 0x80, 0x01, 0x0A, 0x22, 0x00, 0x00,
+                                    0x00, 0x00, 0xD3}},
+                      SettingsCase{"ShapeOneStepTwoHexAndSpaces",
+                                   LowestShapeAndStep(),
+                                   {0x55, 0xAA, 0x1E, 0x08, 0x00, 0x01, 0x02, 0x22, 0x00, 0x10,
+                                    0x00, 0x07, 0x62}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct MoveCase {
@@ -80,10 +88,12 @@ TEST_P(CrossMoveFrameTest, MatchesTheWorkedFrame) {
   EXPECT_EQ(zotpx::CrossMoveFrame(values), c.frame);
 }
 
-INSTANTIATE_TEST_SUITE_P(Frames, CrossMoveFrameTest,
-                         ::testing::Values(MoveCase{"192", "128", {0x55, 0xAA, 0x1F, 0x04, 0x00, 0xC0, 0x00, 0x80, 0x63}},
-                                           MoveCase{"300", "255", {0x55, 0xAA, 0x1F, 0x04, 0x01, 0x2C, 0x00, 0xFF, 0x4F}},
-                                           MoveCase{"0", "0", {0x55, 0xAA, 0x1F, 0x04, 0x00, 0x00, 0x00, 0x00, 0x23}}));
+INSTANTIATE_TEST_SUITE_P(
+    Frames, CrossMoveFrameTest,
+    ::testing::Values(
+        MoveCase{"192", "128", {0x55, 0xAA, 0x1F, 0x04, 0x00, 0xC0, 0x00, 0x80, 0x63}},
+        MoveCase{"300", "255", {0x55, 0xAA, 0x1F, 0x04, 0x01, 0x2C, 0x00, 0xFF, 0x4F}},
+        MoveCase{"0", "0", {0x55, 0xAA, 0x1F, 0x04, 0x00, 0x00, 0x00, 0x00, 0x23}}));
 
 struct PointCase {
   const char* x;
@@ -155,15 +165,19 @@ TEST(CrossFileImageTest, SlotsSitEvery0x3000BytesAndTheHeaderFollowsThem) {
   EXPECT_EQ(file[0x3BFFF], 0xA5);
   const Bytes header(file.begin() + 0x3C000, file.begin() + 0x3C009);
   EXPECT_EQ(header, (Bytes{0x50, 0x49, 0x43, 0x20, 0x02, 0x00, 0xC0, 0x00, 0x80}));
-  EXPECT_TRUE(std::all_of(file.begin() + 0x3C009, file.end(), [](std::uint8_t b) { return b == 0; }));
-  EXPECT_EQ(std::count_if(file.begin(), file.begin() + 0x3C000, [](std::uint8_t b) { return b != 0; }), 3);
+  EXPECT_TRUE(
+      std::all_of(file.begin() + 0x3C009, file.end(), [](std::uint8_t b) { return b == 0; }));
+  EXPECT_EQ(
+      std::count_if(file.begin(), file.begin() + 0x3C000, [](std::uint8_t b) { return b != 0; }),
+      3);
 }
 
 TEST(CrossFileImageTest, OriginAtTheFarCornerIsWrittenHighByteFirst) {
   zotpx::CrossFileImage image;
   image.Finish(20, {383, 255});
   const Bytes& file = image.bytes();
-  EXPECT_EQ(Bytes(file.begin() + 0x3C004, file.begin() + 0x3C009), (Bytes{0x14, 0x01, 0x7F, 0x00, 0xFF}));
+  EXPECT_EQ(Bytes(file.begin() + 0x3C004, file.begin() + 0x3C009),
+            (Bytes{0x14, 0x01, 0x7F, 0x00, 0xFF}));
 }
 
 }  // namespace

@@ -1,0 +1,519 @@
+// The crosshair tabs from the window: the settings and move commands against the simulated
+// device, and the shape list with the generation of the crosshair file from real bitmap files.
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <fstream>
+#include <iterator>
+
+#include "crosshair/cross_file.h"
+#include "serial/frame.h"
+#include "support/form_fixture.h"
+
+namespace {
+
+using zotpx::Bytes;
+
+const std::string kSuccess = "成功：请查看通信数据记录以获得更多信息";
+
+class CrossCommandFormTest : public FormTest {};
+
+TEST_F(CrossCommandFormTest, SettingsFrameComesFromTheGroupsControls) {
+  StartDevice({.model = "ZOT-PB", .baud = 115200});
+  const std::size_t mark = LogMark();
+  Click("BtnCrossConfigCmd");
+  EXPECT_EQ(Status(), "十字线设置命令" + kSuccess);
+  EXPECT_EQ(LogSince(mark),
+            (std::vector<std::string>{"【十字线设置命令】",
+                                      "发送：55 AA 1E 08 00 01 0A 22 00 00 00 00 53 ",
+                                      "接收：55 AA 1E 01 00 1F ", ""}));
+
+  form().Combo("ComboCrossEnable")->setCurrentIndex(1);
+  form().Combo("ComboCrossSelect")->setCurrentIndex(19);
+  form().Combo("ComboCrossColor")->setCurrentIndex(1);
+  form().Combo("ComboCrossKeyStep")->setCurrentIndex(18);
+  form().Combo("ComboCrossTextColor")->setCurrentIndex(7);
+  form().Combo("ComboCrossTextSpace")->setCurrentIndex(3);
+  form().Combo("ComboCrossTextSize")->setCurrentIndex(1);
+  form().Combo("ComboCrossTextShow")->setCurrentIndex(1);
+  form().SetText("EditCrossTextLeft", QStringLiteral("383"));
+  form().SetText("EditCrossTextTop", QStringLiteral("255"));
+  Click("BtnCrossConfigCmd");
+  EXPECT_EQ(Status(), "十字线设置命令" + kSuccess);
+  EXPECT_EQ(sim().ReceivedFrames(),
+            (std::vector<Bytes>{
+                {0x55, 0xAA, 0x1E, 0x08, 0x00, 0x01, 0x0A, 0x22, 0x00, 0x00, 0x00, 0x00, 0x53},
+                {0x55, 0xAA, 0x1E, 0x08, 0x81, 0x14, 0x14, 0xFF, 0x01, 0x7F, 0x00, 0xFF, 0x4D}}));
+}
+
+TEST_F(CrossCommandFormTest, MoveFrameComesFromTheCentreFields) {
+  StartDevice({.model = "ZOT-PB", .baud = 115200});
+  Click("BtnCrossMoveCmd");
+  EXPECT_EQ(Status(), "十字线移动命令" + kSuccess);
+  form().SetText("EditCrossCurrentX", QStringLiteral("300"));
+  form().SetText("EditCrossCurrentY", QStringLiteral("255"));
+  Click("BtnCrossMoveCmd");
+  EXPECT_EQ(Status(), "十字线移动命令" + kSuccess);
+  EXPECT_EQ(sim().ReceivedFrames(),
+            (std::vector<Bytes>{{0x55, 0xAA, 0x1F, 0x04, 0x00, 0xC0, 0x00, 0x80, 0x63},
+                                {0x55, 0xAA, 0x1F, 0x04, 0x01, 0x2C, 0x00, 0xFF, 0x4F}}));
+}
+
+TEST_F(CrossCommandFormTest, BadCoordinateOpensAndLogsNothing) {
+  StartDevice({.model = "ZOT-PB", .baud = 115200});
+  const std::size_t mark = LogMark();
+  struct Case {
+    const char* button;
+    const char* x_field;
+    const char* y_field;
+    const char* x;
+    const char* y;
+  };
+  for (const Case& c :
+       {Case{"BtnCrossConfigCmd", "EditCrossTextLeft", "EditCrossTextTop", "384", "0"},
+        Case{"BtnCrossConfigCmd", "EditCrossTextLeft", "EditCrossTextTop", "0", "256"},
+        Case{"BtnCrossConfigCmd", "EditCrossTextLeft", "EditCrossTextTop", "1a", "0"},
+        Case{"BtnCrossMoveCmd", "EditCrossCurrentX", "EditCrossCurrentY", "-1", "0"},
+        Case{"BtnCrossMoveCmd", "EditCrossCurrentX", "EditCrossCurrentY", "0", ""}}) {
+    form().SetText(c.x_field, QString::fromLatin1(c.x));
+    form().SetText(c.y_field, QString::fromLatin1(c.y));
+    Click(c.button);
+    EXPECT_EQ(Status(), form().Caption(c.button) + "失败：不合法的坐标值") << c.x << ", " << c.y;
+    // The fields keep what was typed.
+    EXPECT_EQ(form().Text(c.x_field), c.x);
+  }
+  EXPECT_EQ(LogSince(mark), std::vector<std::string>{});
+  EXPECT_EQ(sim().ReceivedFrameCount(), 0u);
+}
+
+TEST_F(CrossCommandFormTest, ReplyWithAnotherCommandByteIsAReceiveFailure) {
+  StartDevice({.model = "ZOT-PB", .baud = 115200});
+  sim().AddFault({.fault = zotpx::sim::Fault::WrongEcho, .nth = 1});
+  const std::size_t mark = LogMark();
+  Click("BtnCrossMoveCmd");
+  EXPECT_EQ(Status(), "十字线移动命令失败：接收响应失败");
+  EXPECT_EQ(LogSince(mark), (std::vector<std::string>{"【十字线移动命令】",
+                                                      "发送：55 AA 1F 04 00 C0 00 80 63 ", ""}));
+}
+
+TEST_F(CrossCommandFormTest, GroupsShowTheirDefaultsAndTheNote) {
+  EXPECT_EQ(form().Ctl<QWidget>("GroupCrossConfig")->property("title").toString(),
+            QStringLiteral(" 十字线设置 "));
+  EXPECT_EQ(form().Ctl<QWidget>("GroupCrossMove")->property("title").toString(),
+            QStringLiteral(" 十字线移动 "));
+  EXPECT_EQ(form().Combo("ComboCrossKeyStep")->currentText(), QStringLiteral("10像素"));
+  EXPECT_EQ(form().Combo("ComboCrossTextColor")->currentText(), QStringLiteral("前景色加背景边"));
+  EXPECT_EQ(form().Combo("ComboCrossTextFont")->currentText(),
+            QStringLiteral("大字体(汉字+ASCII)"));
+  for (const char* name : {"EditCrossTextLeft", "EditCrossTextTop", "EditCrossCurrentX",
+                           "EditCrossCurrentY", "EditCrossCenterX", "EditCrossCenterY"})
+    EXPECT_EQ(form().Edit(name)->maxLength(), 3) << name;
+  EXPECT_EQ(form().Text("EditCrossCurrentX"), "192");
+  EXPECT_EQ(form().Text("EditCrossCurrentY"), "128");
+  auto* note = form().Ctl<QLabel>("LabelCrossConfigNote");
+  EXPECT_EQ(note->text(), QStringLiteral("请先下载十字线图形，否则本命令可能会失败"));
+  // Below the button, in the same group.
+  auto* grid = qobject_cast<QGridLayout*>(form().Ctl<QWidget>("GroupCrossConfig")->layout());
+  ASSERT_NE(grid, nullptr);
+  const auto row_of = [grid](QWidget* w) {
+    int row = -1, column = 0, rows = 0, columns = 0;
+    const int index = grid->indexOf(w);
+    if (index >= 0) grid->getItemPosition(index, &row, &column, &rows, &columns);
+    return row;
+  };
+  const int button_row = row_of(form().Ctl<QWidget>("BtnCrossConfigCmd"));
+  EXPECT_GE(button_row, 0);
+  EXPECT_GT(row_of(note), button_row);
+}
+
+// ---- the shape list and the crosshair file ----
+
+const QRgb kBlack = qRgb(0, 0, 0);
+const QRgb kWhite = qRgb(255, 255, 255);
+
+struct Dot {
+  int x;
+  int y;
+};
+
+// A 1-bit picture: two palette entries, index 0 everywhere but at the dots.
+QImage MonoPicture(int width, int height, QRgb background, QRgb dots_colour,
+                   std::initializer_list<Dot> dots) {
+  QImage image(width, height, QImage::Format_Mono);
+  image.setColorTable({background, dots_colour});
+  image.fill(0);
+  for (const Dot& d : dots) image.setPixel(d.x, d.y, 1);
+  return image;
+}
+
+QImage Shape(std::initializer_list<Dot> black) {
+  return MonoPicture(384, 256, kWhite, kBlack, black);
+}
+
+// The same picture at another depth: Qt writes 4 bits for up to 16 colours, 8 for more, 24 for
+// true colour.
+QImage AtDepth(const QImage& mono, int bits) {
+  if (bits == 24) return mono.convertToFormat(QImage::Format_RGB32);
+  QImage indexed = mono.convertToFormat(QImage::Format_Indexed8);
+  if (bits == 8) {
+    QVector<QRgb> table = indexed.colorTable();
+    while (table.size() < 32) table << qRgb(9, 200, static_cast<int>(table.size()));
+    indexed.setColorTable(table);
+  }
+  return indexed;
+}
+
+class CrossFileFormTest : public FormTest {
+ protected:
+  CrossFileFormTest() : saved_directory_(AppDirectory) {
+    AppDirectory = MakeAppDirectory(folder_.path());
+  }
+  ~CrossFileFormTest() override { AppDirectory = saved_directory_; }
+
+  QString PathOf(const QString& name) const { return QDir(folder_.path()).filePath(name); }
+  // Written with Qt's BMP writer; the picture's depth decides the file's bits per pixel.
+  QString Write(const QString& name, const QImage& image) {
+    const QString path = PathOf(name);
+    EXPECT_TRUE(image.save(path, "BMP")) << path.toStdString();
+    return path;
+  }
+  void WriteRaw(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+  }
+  QByteArray ReadRaw(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
+
+  void Add(const QString& path) {
+    dialogs().open_answers.push_back(path);
+    Click("BtnCrossDownAdd");
+  }
+  // Generates into `name` in the folder, answering the overwrite question with `replace`.
+  QString Generate(const QString& name = QStringLiteral("Cross.bin"), bool replace = true) {
+    dialogs().save_answers.push_back(PathOf(name));
+    dialogs().question_answers.push_back(replace);
+    Click("BtnCrossDownFile");
+    return PathOf(name);
+  }
+
+  QTableWidget* List() { return form().Ctl<QTableWidget>("ListCrossDown"); }
+  std::vector<std::pair<std::string, std::string>> Rows() {
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (int r = 0; r < List()->rowCount(); ++r)
+      rows.emplace_back(List()->item(r, 0)->text().toStdString(),
+                        List()->item(r, 1)->text().toStdString());
+    return rows;
+  }
+  QImage Preview() { return form().Ctl<QLabel>("ImageCrossDown")->pixmap().toImage(); }
+
+  static constexpr const char* kAdd = "添加位图文件";
+  static constexpr const char* kGenerate = "生成十字线文件";
+
+ private:
+  QString saved_directory_;
+  QTemporaryDir folder_;
+};
+
+TEST_F(CrossFileFormTest, PageStartsEmptyWithABlankWhitePreview) {
+  EXPECT_EQ(List()->rowCount(), 0);
+  EXPECT_EQ(List()->columnCount(), 2);
+  EXPECT_EQ(List()->horizontalHeaderItem(0)->text(), QStringLiteral("序号"));
+  EXPECT_EQ(List()->horizontalHeaderItem(1)->text(), QStringLiteral("文件位置"));
+  EXPECT_EQ(List()->columnWidth(0), 50);
+  EXPECT_EQ(List()->columnWidth(1), 500);
+  EXPECT_TRUE(List()->showGrid());
+  EXPECT_FALSE(List()->horizontalHeader()->sectionsClickable());
+  EXPECT_EQ(List()->editTriggers(), QAbstractItemView::NoEditTriggers);
+  EXPECT_EQ(List()->selectionBehavior(), QAbstractItemView::SelectRows);
+  EXPECT_EQ(List()->toolTip(), QStringLiteral("双击图片可查看"));
+  EXPECT_EQ(form().Ctl<QWidget>("ImageCrossDown")->size(), QSize(384, 256));
+  const QImage blank = Preview();
+  EXPECT_EQ(blank.size(), QSize(290, 240));
+  EXPECT_EQ(blank.pixel(0, 0), kWhite);
+  EXPECT_EQ(blank.pixel(289, 239), kWhite);
+  EXPECT_EQ(form().Text("EditCrossCenterX"), "192");
+  EXPECT_EQ(form().Text("EditCrossCenterY"), "128");
+  EXPECT_EQ(form().Caption("BtnCrossDownCmd"), "十字线文件下载");
+}
+
+TEST_F(CrossFileFormTest, AddedFilesAreNumberedAndClearStartsAgainAtOne) {
+  const QString a = Write("a.bmp", Shape({{0, 0}}));
+  const QString b = Write("b.bmp", Shape({{5, 5}}));
+  Add(a);
+  EXPECT_EQ(Status(), std::string(kAdd) + "成功：请查看图像显示区域");
+  Add(b);
+  EXPECT_EQ(Rows(), (std::vector<std::pair<std::string, std::string>>{{"1", a.toStdString()},
+                                                                      {"2", b.toStdString()}}));
+  EXPECT_EQ(List()->currentRow(), 1);
+  EXPECT_EQ(Preview().pixel(5, 5), kBlack);
+  const auto& open = dialogs().requests.front().file;
+  EXPECT_EQ(open.title, QStringLiteral("打开位图文件"));
+  EXPECT_EQ(open.directory, AppDirectory);
+  EXPECT_EQ(open.file_name, QString());
+  EXPECT_EQ(open.filter, kOpenDialogFilter);
+  EXPECT_EQ(open.filter_index, 3);
+
+  const std::string status = Status();
+  Click("BtnCrossDownClear");
+  EXPECT_EQ(List()->rowCount(), 0);
+  EXPECT_EQ(Status(), status);
+  const QImage cleared = Preview();
+  EXPECT_EQ(cleared.size(), QSize(384, 256));
+  EXPECT_EQ(cleared.pixel(5, 5), kWhite);
+
+  Add(b);
+  EXPECT_EQ(Rows(), (std::vector<std::pair<std::string, std::string>>{{"1", b.toStdString()}}));
+}
+
+TEST_F(CrossFileFormTest, TwentyRowsRefuseTheNextAddBeforeAnyDialog) {
+  const QString path = Write("shape.bmp", Shape({}));
+  for (int i = 0; i < 20; ++i) {
+    const QString link = PathOf(QStringLiteral("s%1.bmp").arg(i));
+    ASSERT_TRUE(QFile::copy(path, link));
+    Add(link);
+  }
+  ASSERT_EQ(List()->rowCount(), 20);
+  const std::size_t opens = dialogs().Count(ScriptedDialogs::Kind::Open);
+  const std::string status = Status();
+  Add(path);
+  EXPECT_EQ(dialogs().Count(ScriptedDialogs::Kind::Open), opens);
+  EXPECT_EQ(dialogs().Texts(ScriptedDialogs::Kind::Message),
+            QStringList{QStringLiteral("添加位图文件失败：最多只能添加20个位图文件")});
+  EXPECT_EQ(dialogs().requests.back().title, form().windowTitle());
+  EXPECT_EQ(Status(), status);
+  EXPECT_EQ(List()->rowCount(), 20);
+  dialogs().open_answers.clear();
+}
+
+TEST_F(CrossFileFormTest, SamePathTwiceIsRefusedButTheSamePictureElsewhereIsTaken) {
+  const QString a = Write("a.bmp", Shape({{1, 1}}));
+  const QString copy = Write("copy.bmp", Shape({{1, 1}}));
+  Add(a);
+  Add(a);
+  EXPECT_EQ(dialogs().Texts(ScriptedDialogs::Kind::Message),
+            QStringList{QStringLiteral("添加位图文件失败：重复添加位图文件")});
+  EXPECT_EQ(List()->rowCount(), 1);
+  // The comparison is of texts: another spelling of the same file is another path.
+  Add(copy);
+  Add(QDir(QFileInfo(a).path()).filePath(QStringLiteral("./a.bmp")));
+  EXPECT_EQ(List()->rowCount(), 3);
+}
+
+TEST_F(CrossFileFormTest, OnlyFullScreenOneBitHeadersAreAdded) {
+  QByteArray top_down = ReadRaw(Write("td.bmp", Shape({})));
+  const qint32 negative = -256;
+  top_down.replace(22, 4, reinterpret_cast<const char*>(&negative), 4);
+  WriteRaw(PathOf("topdown.bmp"), top_down);
+  QByteArray not_bm = ReadRaw(PathOf("td.bmp"));
+  not_bm[0] = 'X';
+  WriteRaw(PathOf("notbm.bmp"), not_bm);
+  WriteRaw(PathOf("short.bmp"), ReadRaw(PathOf("td.bmp")).left(63));
+
+  struct Case {
+    QString path;
+    const char* message;
+  };
+  const std::vector<Case> cases = {
+      {Write("d4.bmp", AtDepth(Shape({}), 4)), "失败：不合法的位图文件"},
+      {Write("d8.bmp", AtDepth(Shape({}), 8)), "失败：不合法的位图文件"},
+      {Write("d24.bmp", AtDepth(Shape({}), 24)), "失败：不合法的位图文件"},
+      {Write("narrow.bmp", MonoPicture(383, 256, kWhite, kBlack, {})), "失败：不合法的位图文件"},
+      {Write("tall.bmp", MonoPicture(384, 257, kWhite, kBlack, {})), "失败：不合法的位图文件"},
+      {Write("small.bmp", MonoPicture(192, 128, kWhite, kBlack, {})), "失败：不合法的位图文件"},
+      {PathOf("topdown.bmp"), "失败：不合法的位图文件"},
+      {PathOf("notbm.bmp"), "失败：不合法的位图文件"},
+      {PathOf("short.bmp"), "失败：不合法的位图文件"},
+      {PathOf("missing.bmp"), "失败：无法访问位图文件"},
+  };
+  for (const Case& c : cases) {
+    Add(c.path);
+    EXPECT_EQ(Status(), std::string(kAdd) + c.message) << c.path.toStdString();
+  }
+  EXPECT_EQ(List()->rowCount(), 0);
+  EXPECT_EQ(dialogs().Count(ScriptedDialogs::Kind::Message), 0u);
+}
+
+TEST_F(CrossFileFormTest, HeaderThatPassesButDoesNotDecodeKeepsTheRowAndShowsTheError) {
+  // Size and depth as the tool wants them, but a compression no decoder knows.
+  QByteArray broken = ReadRaw(Write("whole.bmp", Shape({})));
+  broken[30] = 99;
+  WriteRaw(PathOf("broken.bmp"), broken);
+  Add(PathOf("broken.bmp"));
+  EXPECT_EQ(List()->rowCount(), 1);
+  EXPECT_EQ(dialogs().Count(ScriptedDialogs::Kind::Error), 1u);
+}
+
+TEST_F(CrossFileFormTest, DoubleClickShowsTheSelectedRowsPicture) {
+  Add(Write("a.bmp", Shape({{7, 7}})));
+  Add(Write("b.bmp", Shape({{9, 9}})));
+  ASSERT_EQ(Preview().pixel(7, 7), kWhite);
+  List()->selectRow(0);
+  emit List()->cellDoubleClicked(0, 1);
+  EXPECT_EQ(Preview().pixel(7, 7), kBlack);
+  EXPECT_EQ(Preview().pixel(9, 9), kWhite);
+  // No selection: nothing happens.
+  List()->clearSelection();
+  Click("BtnCrossDownClear");
+  form().ListCrossDownDblClick();
+  EXPECT_EQ(Preview().pixel(7, 7), kWhite);
+}
+
+TEST_F(CrossFileFormTest, TwoShapesMakeTheFileWithTheirCornersHeaderAndZeros) {
+  Add(Write("first.bmp", Shape({{10, 0}, {0, 255}})));
+  Add(Write("second.bmp", Shape({{383, 255}, {0, 0}})));
+  const QString out = Generate();
+  EXPECT_EQ(Status(), std::string(kGenerate) + "成功");
+  const auto& save = dialogs().requests.back().file;
+  EXPECT_EQ(dialogs().requests.back().kind, ScriptedDialogs::Kind::Save);
+  EXPECT_EQ(save.title, QStringLiteral("生成十字线文件"));
+  EXPECT_EQ(save.directory, AppDirectory);
+  EXPECT_EQ(save.file_name, QStringLiteral("Cross.bin"));
+  EXPECT_EQ(save.filter, kSaveDialogFilter);
+  EXPECT_EQ(dialogs().Count(ScriptedDialogs::Kind::Question), 0u);
+
+  const QByteArray bytes = ReadRaw(out);
+  ASSERT_EQ(bytes.size(), 262144);
+  const auto* file = reinterpret_cast<const std::uint8_t*>(bytes.constData());
+  Bytes expected(262144, 0);
+  expected[0x00001] = 0x04;                 // x 10, y 0 of shape 1: bit 2
+  expected[255 * 48] = 0x01;                // x 0, y 255 of shape 1
+  expected[0x3000] = 0x01;                  // x 0, y 0 of shape 2
+  expected[0x3000 + 255 * 48 + 47] = 0x80;  // x 383, y 255 of shape 2: byte 0x5FFF
+  const Bytes header = {0x50, 0x49, 0x43, 0x20, 0x02, 0x00, 0xC0, 0x00, 0x80};
+  std::copy(header.begin(), header.end(), expected.begin() + 0x3C000);
+  EXPECT_EQ(Bytes(file, file + bytes.size()), expected);
+  // The preview shows the last picture read.
+  EXPECT_EQ(Preview().pixel(383, 255), kBlack);
+}
+
+TEST_F(CrossFileFormTest, OnlyPureBlackSetsBitsWhateverThePaletteOrder) {
+  const std::initializer_list<Dot> dots = {{3, 0}, {200, 100}};
+  Add(Write("black_first.bmp", MonoPicture(384, 256, kBlack, kWhite, {})));  // all black
+  const QImage inverse = MonoPicture(384, 256, kBlack, kWhite, dots);        // black at index 0
+  Add(Write("index0.bmp", inverse));
+  Add(Write("index1.bmp", Shape(dots)));  // black at index 1
+  Add(Write("near.bmp", MonoPicture(384, 256, kWhite, qRgb(1, 1, 1), dots)));
+  const QByteArray bytes = ReadRaw(Generate());
+  ASSERT_EQ(bytes.size(), 262144);
+  const auto slot = [&](int n) { return bytes.mid(n * 0x3000, 0x3000); };
+  EXPECT_EQ(slot(0), QByteArray(0x3000, char(0xFF)));
+  // Index 0 black with white dots is the exact complement of black dots at index 1.
+  QByteArray complement = slot(2);
+  for (char& c : complement) c = static_cast<char>(~c);
+  EXPECT_EQ(slot(1), complement);
+  EXPECT_EQ(static_cast<std::uint8_t>(slot(2)[0]), 0x08);
+  EXPECT_EQ(slot(3), QByteArray(0x3000, 0));
+  EXPECT_EQ(static_cast<std::uint8_t>(bytes[0x3C004]), 4);
+}
+
+TEST_F(CrossFileFormTest, OriginIsCheckedBeforeTheList) {
+  struct Case {
+    const char* x;
+    const char* y;
+    const char* message;
+  };
+  for (const Case& c : {Case{"384", "128", "失败：不合法的十字线原点坐标值"},
+                        Case{"-1", "128", "失败：不合法的十字线原点坐标值"},
+                        Case{"192", "256", "失败：不合法的十字线原点坐标值"},
+                        Case{"", "128", "失败：不合法的十字线原点坐标值"},
+                        Case{"383", "255", "失败：没有添加位图文件"}}) {
+    form().SetText("EditCrossCenterX", QString::fromLatin1(c.x));
+    form().SetText("EditCrossCenterY", QString::fromLatin1(c.y));
+    Click("BtnCrossDownFile");
+    EXPECT_EQ(Status(), std::string(kGenerate) + c.message) << c.x << ", " << c.y;
+  }
+  EXPECT_TRUE(dialogs().requests.empty());
+
+  Add(Write("one.bmp", Shape({})));
+  const QByteArray bytes = ReadRaw(Generate());
+  ASSERT_EQ(bytes.size(), 262144);
+  EXPECT_EQ(bytes.mid(0x3C004, 5), QByteArray::fromHex("01017F00FF"));
+}
+
+TEST_F(CrossFileFormTest,
+       ListedFileReplacedByAnotherSizeStopsTheGenerationAndAnotherDepthIsConverted) {
+  const QString a = Write("a.bmp", Shape({{0, 0}}));
+  const QString b = Write("b.bmp", Shape({}));
+  Add(a);
+  Add(b);
+  Write("b.bmp", MonoPicture(384, 248, kWhite, kBlack, {}));
+  Generate();
+  EXPECT_EQ(Status(), std::string(kGenerate) + "失败：发现不合法的位图文件");
+  EXPECT_FALSE(QFileInfo::exists(PathOf("Cross.bin")));
+  EXPECT_EQ(dialogs().Count(ScriptedDialogs::Kind::Save), 0u);
+  EXPECT_EQ(Preview().height(), 248);  // the offending picture
+  dialogs().save_answers.clear();
+  dialogs().question_answers.clear();
+
+  // 24 and 8 bits of the right size are read by colour.
+  Write("a.bmp", AtDepth(Shape({{0, 0}, {17, 3}}), 24));
+  Write("b.bmp", AtDepth(Shape({{383, 255}}), 8));
+  const QByteArray bytes = ReadRaw(Generate());
+  EXPECT_EQ(Status(), std::string(kGenerate) + "成功");
+  ASSERT_EQ(bytes.size(), 262144);
+  EXPECT_EQ(static_cast<std::uint8_t>(bytes[0]), 0x01);
+  EXPECT_EQ(static_cast<std::uint8_t>(bytes[3 * 48 + 2]), 0x02);
+  EXPECT_EQ(static_cast<std::uint8_t>(bytes[0x5FFF]), 0x80);
+}
+
+TEST_F(CrossFileFormTest, ListedFileThatNoLongerDecodesWritesNothing) {
+  const QString a = Write("a.bmp", Shape({}));
+  Add(a);
+  ASSERT_TRUE(QFile::remove(a));
+  Generate();
+  EXPECT_EQ(dialogs().Count(ScriptedDialogs::Kind::Error), 1u);
+  EXPECT_EQ(dialogs().Count(ScriptedDialogs::Kind::Save), 0u);
+  EXPECT_FALSE(QFileInfo::exists(PathOf("Cross.bin")));
+  dialogs().save_answers.clear();
+  dialogs().question_answers.clear();
+}
+
+TEST_F(CrossFileFormTest, ExistingFileIsReplacedOnlyWhenTheOperatorSaysSo) {
+  Add(Write("a.bmp", Shape({{0, 0}})));
+  const QString out = PathOf("Cross.bin");
+  WriteRaw(out, QByteArray("old"));
+  const std::string status = Status();
+  Generate(QStringLiteral("Cross.bin"), false);
+  EXPECT_EQ(dialogs().Texts(ScriptedDialogs::Kind::Question),
+            QStringList{out + QStringLiteral(" 文件已存在，替换吗？")});
+  EXPECT_EQ(dialogs().requests.back().title, form().windowTitle());
+  EXPECT_EQ(ReadRaw(out), QByteArray("old"));
+  EXPECT_EQ(Status(), status);
+
+  Generate(QStringLiteral("Cross.bin"), true);
+  EXPECT_EQ(Status(), std::string(kGenerate) + "成功");
+  EXPECT_EQ(ReadRaw(out).size(), 262144);
+
+  // A typed name gets no extension added.
+  Generate(QStringLiteral("shapes"));
+  EXPECT_EQ(QFileInfo(PathOf("shapes")).size(), 262144);
+}
+
+TEST_F(CrossFileFormTest, FileThatCannotBeSavedLeavesNothingBehind) {
+  Add(Write("a.bmp", Shape({})));
+  // The path names a folder, or a file in a folder that does not exist.
+  ASSERT_TRUE(QDir(PathOf(QString())).mkdir(QStringLiteral("taken")));
+  for (const char* name : {"taken", "nowhere/Cross.bin"}) {
+    dialogs().save_answers.push_back(PathOf(QString::fromLatin1(name)));
+    dialogs().question_answers.push_back(true);
+    Click("BtnCrossDownFile");
+    EXPECT_EQ(Status(), std::string(kGenerate) + "失败：无法保存文件") << name;
+  }
+  EXPECT_TRUE(QFileInfo(PathOf("taken")).isDir());
+  EXPECT_EQ(QDir(PathOf(QString())).entryList(QDir::Files | QDir::Hidden).size(), 1);  // a.bmp only
+  dialogs().question_answers.clear();
+}
+
+}  // namespace
