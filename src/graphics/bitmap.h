@@ -1,0 +1,78 @@
+// Bitmap files as the device takes them: the header check the tool makes on the first 64 bytes
+// itself (before any decoder sees the file), the size limits of each picture slot, and packing
+// decoded pixels into the device's 1-bit layout.
+//
+// Packed layout: rows top first, RowBytes(W) bytes a row with no padding between rows; pixel
+// (x, y) is bit (x mod 8) of byte y * RowBytes(W) + x / 8, bit 0 the leftmost; a bit is 1 only
+// for a pure black pixel (red, green and blue all 0), whatever palette index carries it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "serial/frame.h"
+
+namespace zotpx {
+
+inline constexpr std::size_t kBitmapHeaderSize = 64;
+
+inline constexpr const char* kBitmapCannotOpenText = "失败：无法访问位图文件";
+inline constexpr const char* kBitmapInvalidText = "失败：不合法的位图文件";
+
+// The fields the tool reads, little-endian: width at 18 and height at 22 as unsigned 32-bit
+// values (a top-down picture's negative height reads as a huge one), bits per pixel at 28.
+struct BitmapHeader {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  std::uint16_t bits_per_pixel = 0;
+};
+
+// `first_bytes` is the whole file or at least its first 64 bytes; `file_size` the file's length.
+// Nothing when the file is shorter than 64 bytes or does not begin with "BM".
+std::optional<BitmapHeader> ReadBitmapHeader(std::span<const std::uint8_t> first_bytes,
+                                             std::uint64_t file_size);
+
+// What a slot accepts. Widths and heights are inclusive; sizes must also be non-zero multiples
+// of 8 and the file 1 bit per pixel. `max_sum` limits W + H (0: no such limit).
+struct BitmapLimits {
+  std::uint32_t min_width = 8;
+  std::uint32_t max_width = 0;
+  std::uint32_t min_height = 8;
+  std::uint32_t max_height = 0;
+  std::uint32_t max_sum = 0;
+};
+
+// W + H <= 88 keeps every flashing picture within the 240 bytes of one frame (40x48, 48x40).
+inline constexpr BitmapLimits kFlashingBitmapLimits{8, 48, 8, 48, 88};
+inline constexpr BitmapLimits kOversizedBitmapLimits{8, 128, 8, 128, 0};
+inline constexpr BitmapLimits kSingleColourBitmapLimits{8, 192, 8, 128, 0};
+// A crosshair shape covers the whole screen.
+inline constexpr BitmapLimits kScreenBitmapLimits{384, 384, 256, 256, 0};
+
+bool FitsSlot(const BitmapHeader& header, const BitmapLimits& limits);
+
+// The file-level check: open, take the length, read the first 64 bytes, close, then the
+// header and the slot's limits.
+enum class BitmapFileStatus { Ok, CannotOpen, Invalid };
+struct BitmapFileCheck {
+  BitmapFileStatus status = BitmapFileStatus::CannotOpen;
+  BitmapHeader header;  // valid when status is Ok
+};
+BitmapFileCheck CheckBitmapFile(const std::string& path, const BitmapLimits& limits);
+// The message after the title for a failed check ("" for Ok).
+const char* BitmapFileMessage(BitmapFileStatus status);
+
+// Bytes a packed row of `width` pixels takes (the slots only take multiples of 8).
+constexpr std::size_t RowBytes(std::size_t width) { return (width + 7) / 8; }
+constexpr std::size_t PackedSize(std::size_t width, std::size_t height) {
+  return RowBytes(width) * height;
+}
+
+// Packs one row of decoded pixels, each 0xAARRGGBB (alpha ignored), into `out`, which holds at
+// least RowBytes(pixels.size()) bytes; those bytes are overwritten.
+void PackBlackRow(std::span<const std::uint32_t> pixels, std::span<std::uint8_t> out);
+
+}  // namespace zotpx
