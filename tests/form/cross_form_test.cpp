@@ -12,11 +12,12 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
-#include <fstream>
+#include <algorithm>
 #include <iterator>
 
 #include "crosshair/cross_file.h"
 #include "serial/frame.h"
+#include "support/bmp_writer.h"
 #include "support/form_fixture.h"
 
 namespace {
@@ -144,32 +145,24 @@ struct Dot {
   int x;
   int y;
 };
+using Dots = std::vector<Dot>;
 
-// A 1-bit picture: two palette entries, index 0 everywhere but at the dots.
-QImage MonoPicture(int width, int height, QRgb background, QRgb dots_colour,
-                   std::initializer_list<Dot> dots) {
-  QImage image(width, height, QImage::Format_Mono);
-  image.setColorTable({background, dots_colour});
-  image.fill(0);
-  for (const Dot& d : dots) image.setPixel(d.x, d.y, 1);
-  return image;
+zotpx::test::DarkPixel DarkAt(Dots dots) {
+  return [dots = std::move(dots)](int x, int y) {
+    return std::any_of(dots.begin(), dots.end(),
+                       [&](const Dot& d) { return d.x == x && d.y == y; });
+  };
 }
 
-QImage Shape(std::initializer_list<Dot> black) {
-  return MonoPicture(384, 256, kWhite, kBlack, black);
+zotpx::test::BmpSpec Sized(int width, int height, int bits = 1) {
+  zotpx::test::BmpSpec spec;
+  spec.width = width;
+  spec.height = height;
+  spec.bits_per_pixel = bits;
+  return spec;
 }
-
-// The same picture at another depth: Qt writes 4 bits for up to 16 colours, 8 for more, 24 for
-// true colour.
-QImage AtDepth(const QImage& mono, int bits) {
-  if (bits == 24) return mono.convertToFormat(QImage::Format_RGB32);
-  QImage indexed = mono.convertToFormat(QImage::Format_Indexed8);
-  if (bits == 8) {
-    QVector<QRgb> table = indexed.colorTable();
-    while (table.size() < 32) table << qRgb(9, 200, static_cast<int>(table.size()));
-    indexed.setColorTable(table);
-  }
-  return indexed;
+zotpx::test::BmpSpec Screen(int bits = 1) {
+  return Sized(384, 256, bits);
 }
 
 class CrossFileFormTest : public FormTest {
@@ -180,11 +173,16 @@ class CrossFileFormTest : public FormTest {
   ~CrossFileFormTest() override { AppDirectory = saved_directory_; }
 
   QString PathOf(const QString& name) const { return QDir(folder_.path()).filePath(name); }
-  // Written with Qt's BMP writer; the picture's depth decides the file's bits per pixel.
-  QString Write(const QString& name, const QImage& image) {
+  QString WriteDark(const QString& name, const zotpx::test::BmpSpec& spec,
+                    const zotpx::test::DarkPixel& dark) {
     const QString path = PathOf(name);
-    EXPECT_TRUE(image.save(path, "BMP")) << path.toStdString();
+    EXPECT_TRUE(zotpx::test::WriteFileBytes(QFile::encodeName(path).toStdString(),
+                                            zotpx::test::MakeBmp(spec, dark)));
     return path;
+  }
+  // Black dots on white.
+  QString Write(const QString& name, const zotpx::test::BmpSpec& spec, Dots black = {}) {
+    return WriteDark(name, spec, DarkAt(std::move(black)));
   }
   void WriteRaw(const QString& path, const QByteArray& bytes) {
     QFile file(path);
@@ -249,8 +247,8 @@ TEST_F(CrossFileFormTest, PageStartsEmptyWithABlankWhitePreview) {
 }
 
 TEST_F(CrossFileFormTest, AddedFilesAreNumberedAndClearStartsAgainAtOne) {
-  const QString a = Write("a.bmp", Shape({{0, 0}}));
-  const QString b = Write("b.bmp", Shape({{5, 5}}));
+  const QString a = Write("a.bmp", Screen(), {{0, 0}});
+  const QString b = Write("b.bmp", Screen(), {{5, 5}});
   Add(a);
   EXPECT_EQ(Status(), std::string(kAdd) + "成功：请查看图像显示区域");
   Add(b);
@@ -278,7 +276,7 @@ TEST_F(CrossFileFormTest, AddedFilesAreNumberedAndClearStartsAgainAtOne) {
 }
 
 TEST_F(CrossFileFormTest, TwentyRowsRefuseTheNextAddBeforeAnyDialog) {
-  const QString path = Write("shape.bmp", Shape({}));
+  const QString path = Write("shape.bmp", Screen());
   for (int i = 0; i < 20; ++i) {
     const QString link = PathOf(QStringLiteral("s%1.bmp").arg(i));
     ASSERT_TRUE(QFile::copy(path, link));
@@ -298,8 +296,8 @@ TEST_F(CrossFileFormTest, TwentyRowsRefuseTheNextAddBeforeAnyDialog) {
 }
 
 TEST_F(CrossFileFormTest, SamePathTwiceIsRefusedButTheSamePictureElsewhereIsTaken) {
-  const QString a = Write("a.bmp", Shape({{1, 1}}));
-  const QString copy = Write("copy.bmp", Shape({{1, 1}}));
+  const QString a = Write("a.bmp", Screen(), {{1, 1}});
+  const QString copy = Write("copy.bmp", Screen(), {{1, 1}});
   Add(a);
   Add(a);
   EXPECT_EQ(dialogs().Texts(ScriptedDialogs::Kind::Message),
@@ -312,11 +310,9 @@ TEST_F(CrossFileFormTest, SamePathTwiceIsRefusedButTheSamePictureElsewhereIsTake
 }
 
 TEST_F(CrossFileFormTest, OnlyFullScreenOneBitHeadersAreAdded) {
-  QByteArray top_down = ReadRaw(Write("td.bmp", Shape({})));
-  const qint32 negative = -256;
-  top_down.replace(22, 4, reinterpret_cast<const char*>(&negative), 4);
-  WriteRaw(PathOf("topdown.bmp"), top_down);
-  QByteArray not_bm = ReadRaw(PathOf("td.bmp"));
+  zotpx::test::BmpSpec top_down = Screen();
+  top_down.top_down = true;
+  QByteArray not_bm = ReadRaw(Write("td.bmp", Screen()));
   not_bm[0] = 'X';
   WriteRaw(PathOf("notbm.bmp"), not_bm);
   WriteRaw(PathOf("short.bmp"), ReadRaw(PathOf("td.bmp")).left(63));
@@ -326,13 +322,13 @@ TEST_F(CrossFileFormTest, OnlyFullScreenOneBitHeadersAreAdded) {
     const char* message;
   };
   const std::vector<Case> cases = {
-      {Write("d4.bmp", AtDepth(Shape({}), 4)), "失败：不合法的位图文件"},
-      {Write("d8.bmp", AtDepth(Shape({}), 8)), "失败：不合法的位图文件"},
-      {Write("d24.bmp", AtDepth(Shape({}), 24)), "失败：不合法的位图文件"},
-      {Write("narrow.bmp", MonoPicture(383, 256, kWhite, kBlack, {})), "失败：不合法的位图文件"},
-      {Write("tall.bmp", MonoPicture(384, 257, kWhite, kBlack, {})), "失败：不合法的位图文件"},
-      {Write("small.bmp", MonoPicture(192, 128, kWhite, kBlack, {})), "失败：不合法的位图文件"},
-      {PathOf("topdown.bmp"), "失败：不合法的位图文件"},
+      {Write("d4.bmp", Screen(4)), "失败：不合法的位图文件"},
+      {Write("d8.bmp", Screen(8)), "失败：不合法的位图文件"},
+      {Write("d24.bmp", Screen(24)), "失败：不合法的位图文件"},
+      {Write("narrow.bmp", Sized(383, 256)), "失败：不合法的位图文件"},
+      {Write("tall.bmp", Sized(384, 257)), "失败：不合法的位图文件"},
+      {Write("small.bmp", Sized(192, 128)), "失败：不合法的位图文件"},
+      {Write("topdown.bmp", top_down), "失败：不合法的位图文件"},
       {PathOf("notbm.bmp"), "失败：不合法的位图文件"},
       {PathOf("short.bmp"), "失败：不合法的位图文件"},
       {PathOf("missing.bmp"), "失败：无法访问位图文件"},
@@ -347,7 +343,7 @@ TEST_F(CrossFileFormTest, OnlyFullScreenOneBitHeadersAreAdded) {
 
 TEST_F(CrossFileFormTest, HeaderThatPassesButDoesNotDecodeKeepsTheRowAndShowsTheError) {
   // Size and depth as the tool wants them, but a compression no decoder knows.
-  QByteArray broken = ReadRaw(Write("whole.bmp", Shape({})));
+  QByteArray broken = ReadRaw(Write("whole.bmp", Screen()));
   broken[30] = 99;
   WriteRaw(PathOf("broken.bmp"), broken);
   Add(PathOf("broken.bmp"));
@@ -356,8 +352,8 @@ TEST_F(CrossFileFormTest, HeaderThatPassesButDoesNotDecodeKeepsTheRowAndShowsThe
 }
 
 TEST_F(CrossFileFormTest, DoubleClickShowsTheSelectedRowsPicture) {
-  Add(Write("a.bmp", Shape({{7, 7}})));
-  Add(Write("b.bmp", Shape({{9, 9}})));
+  Add(Write("a.bmp", Screen(), {{7, 7}}));
+  Add(Write("b.bmp", Screen(), {{9, 9}}));
   ASSERT_EQ(Preview().pixel(7, 7), kWhite);
   List()->selectRow(0);
   emit List()->cellDoubleClicked(0, 1);
@@ -371,8 +367,8 @@ TEST_F(CrossFileFormTest, DoubleClickShowsTheSelectedRowsPicture) {
 }
 
 TEST_F(CrossFileFormTest, TwoShapesMakeTheFileWithTheirCornersHeaderAndZeros) {
-  Add(Write("first.bmp", Shape({{10, 0}, {0, 255}})));
-  Add(Write("second.bmp", Shape({{383, 255}, {0, 0}})));
+  Add(Write("first.bmp", Screen(), {{10, 0}, {0, 255}}));
+  Add(Write("second.bmp", Screen(), {{383, 255}, {0, 0}}));
   const QString out = Generate();
   EXPECT_EQ(Status(), std::string(kGenerate) + "成功");
   const auto& save = dialogs().requests.back().file;
@@ -399,17 +395,21 @@ TEST_F(CrossFileFormTest, TwoShapesMakeTheFileWithTheirCornersHeaderAndZeros) {
 }
 
 TEST_F(CrossFileFormTest, OnlyPureBlackSetsBitsWhateverThePaletteOrder) {
-  const std::initializer_list<Dot> dots = {{3, 0}, {200, 100}};
-  Add(Write("black_first.bmp", MonoPicture(384, 256, kBlack, kWhite, {})));  // all black
-  const QImage inverse = MonoPicture(384, 256, kBlack, kWhite, dots);        // black at index 0
-  Add(Write("index0.bmp", inverse));
-  Add(Write("index1.bmp", Shape(dots)));  // black at index 1
-  Add(Write("near.bmp", MonoPicture(384, 256, kWhite, qRgb(1, 1, 1), dots)));
+  const Dots dots = {{3, 0}, {200, 100}};
+  Add(WriteDark("all_black.bmp", Screen(), [](int, int) { return true; }));
+  // Black at index 0 with white dots, then black dots at index 1: exact complements.
+  const zotpx::test::DarkPixel outside = DarkAt(dots);
+  Add(WriteDark("index0.bmp", Screen(), [&](int x, int y) { return !outside(x, y); }));
+  zotpx::test::BmpSpec light_first = Screen();
+  light_first.dark_first = false;
+  Add(Write("index1.bmp", light_first, dots));
+  zotpx::test::BmpSpec near_black = Screen();
+  near_black.dark = 0x010101;
+  Add(Write("near.bmp", near_black, dots));
   const QByteArray bytes = ReadRaw(Generate());
   ASSERT_EQ(bytes.size(), 262144);
   const auto slot = [&](int n) { return bytes.mid(n * 0x3000, 0x3000); };
   EXPECT_EQ(slot(0), QByteArray(0x3000, char(0xFF)));
-  // Index 0 black with white dots is the exact complement of black dots at index 1.
   QByteArray complement = slot(2);
   for (char& c : complement) c = static_cast<char>(~c);
   EXPECT_EQ(slot(1), complement);
@@ -436,7 +436,7 @@ TEST_F(CrossFileFormTest, OriginIsCheckedBeforeTheList) {
   }
   EXPECT_TRUE(dialogs().requests.empty());
 
-  Add(Write("one.bmp", Shape({})));
+  Add(Write("one.bmp", Screen()));
   const QByteArray bytes = ReadRaw(Generate());
   ASSERT_EQ(bytes.size(), 262144);
   EXPECT_EQ(bytes.mid(0x3C004, 5), QByteArray::fromHex("01017F00FF"));
@@ -444,11 +444,11 @@ TEST_F(CrossFileFormTest, OriginIsCheckedBeforeTheList) {
 
 TEST_F(CrossFileFormTest,
        ListedFileReplacedByAnotherSizeStopsTheGenerationAndAnotherDepthIsConverted) {
-  const QString a = Write("a.bmp", Shape({{0, 0}}));
-  const QString b = Write("b.bmp", Shape({}));
+  const QString a = Write("a.bmp", Screen(), {{0, 0}});
+  const QString b = Write("b.bmp", Screen());
   Add(a);
   Add(b);
-  Write("b.bmp", MonoPicture(384, 248, kWhite, kBlack, {}));
+  Write("b.bmp", Sized(384, 248));
   Generate();
   EXPECT_EQ(Status(), std::string(kGenerate) + "失败：发现不合法的位图文件");
   EXPECT_FALSE(QFileInfo::exists(PathOf("Cross.bin")));
@@ -458,8 +458,8 @@ TEST_F(CrossFileFormTest,
   dialogs().question_answers.clear();
 
   // 24 and 8 bits of the right size are read by colour.
-  Write("a.bmp", AtDepth(Shape({{0, 0}, {17, 3}}), 24));
-  Write("b.bmp", AtDepth(Shape({{383, 255}}), 8));
+  Write("a.bmp", Screen(24), {{0, 0}, {17, 3}});
+  Write("b.bmp", Screen(8), {{383, 255}});
   const QByteArray bytes = ReadRaw(Generate());
   EXPECT_EQ(Status(), std::string(kGenerate) + "成功");
   ASSERT_EQ(bytes.size(), 262144);
@@ -469,7 +469,7 @@ TEST_F(CrossFileFormTest,
 }
 
 TEST_F(CrossFileFormTest, ListedFileThatNoLongerDecodesWritesNothing) {
-  const QString a = Write("a.bmp", Shape({}));
+  const QString a = Write("a.bmp", Screen());
   Add(a);
   ASSERT_TRUE(QFile::remove(a));
   Generate();
@@ -481,7 +481,7 @@ TEST_F(CrossFileFormTest, ListedFileThatNoLongerDecodesWritesNothing) {
 }
 
 TEST_F(CrossFileFormTest, ExistingFileIsReplacedOnlyWhenTheOperatorSaysSo) {
-  Add(Write("a.bmp", Shape({{0, 0}})));
+  Add(Write("a.bmp", Screen(), {{0, 0}}));
   const QString out = PathOf("Cross.bin");
   WriteRaw(out, QByteArray("old"));
   const std::string status = Status();
@@ -502,7 +502,7 @@ TEST_F(CrossFileFormTest, ExistingFileIsReplacedOnlyWhenTheOperatorSaysSo) {
 }
 
 TEST_F(CrossFileFormTest, FileThatCannotBeSavedLeavesNothingBehind) {
-  Add(Write("a.bmp", Shape({})));
+  Add(Write("a.bmp", Screen()));
   // The path names a folder, or a file in a folder that does not exist.
   ASSERT_TRUE(QDir(PathOf(QString())).mkdir(QStringLiteral("taken")));
   for (const char* name : {"taken", "nowhere/Cross.bin"}) {
