@@ -26,7 +26,7 @@ namespace {
 class BenchDialogs : public Dialogs {
  public:
   std::deque<QString> open_answers;
-  QString save_answer;
+  QString save_answer;  // empty: cancelled
   int messages = 0;
 
   std::optional<QString> OpenFile(const FileRequest&) override {
@@ -35,7 +35,10 @@ class BenchDialogs : public Dialogs {
     open_answers.pop_front();
     return next;
   }
-  std::optional<QString> SaveFile(const FileRequest&) override { return save_answer; }
+  std::optional<QString> SaveFile(const FileRequest&) override {
+    if (save_answer.isEmpty()) return std::nullopt;
+    return save_answer;
+  }
   void Message(const QString&, const QString&) override { ++messages; }
   bool Question(const QString&, const QString&) override { return true; }
   void Error(const QString& text) override {
@@ -98,24 +101,39 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  dialogs.save_answer = QDir(folder.path()).filePath(QStringLiteral("Cross.bin"));
+  const QString target = QDir(folder.path()).filePath(QStringLiteral("Cross.bin"));
   const std::string success = form.Caption("BtnCrossDownFile") + "成功";
-  std::vector<double> times;
-  for (int r = 0; r < runs; ++r) {
-    const auto start = std::chrono::steady_clock::now();
-    form.BtnCrossDownFileClick();
-    const auto end = std::chrono::steady_clock::now();
-    if (form.StatusText().toStdString() != success ||
-        QFileInfo(dialogs.save_answer).size() != 0x40000) {
-      std::fprintf(stderr, "generation failed: %s\n", form.StatusText().toLocal8Bit().constData());
-      return 1;
+  // With the save dialog cancelled a click reads and packs the 20 shapes and stops: the part
+  // that depends on the tool alone. Saved, it also writes the file and waits for the disk.
+  const auto measure = [&](bool save) -> std::vector<double> {
+    dialogs.save_answer = save ? target : QString();
+    std::vector<double> times;
+    for (int r = 0; r < runs; ++r) {
+      const auto start = std::chrono::steady_clock::now();
+      form.BtnCrossDownFileClick();
+      const auto end = std::chrono::steady_clock::now();
+      if (save &&
+          (form.StatusText().toStdString() != success || QFileInfo(target).size() != 0x40000)) {
+        std::fprintf(stderr, "generation failed: %s\n",
+                     form.StatusText().toLocal8Bit().constData());
+        return {};
+      }
+      times.push_back(std::chrono::duration<double, std::milli>(end - start).count());
     }
-    times.push_back(std::chrono::duration<double, std::milli>(end - start).count());
-  }
-  std::sort(times.begin(), times.end());
-  const double median = times[times.size() / 2];
-  std::printf("crosshair file from 20 shapes of 384 x 256, %d runs\n", runs);
-  std::printf("median %.2f ms, best %.2f ms, worst %.2f ms (goal: median under 50 ms) %s\n", median,
-              times.front(), times.back(), median < 50.0 ? "met" : "NOT met");
+    std::sort(times.begin(), times.end());
+    return times;
+  };
+  const std::vector<double> built = measure(false);
+  const std::vector<double> saved = measure(true);
+  if (built.empty() || saved.empty()) return 1;
+  std::printf("crosshair file from 20 shapes of 384 x 256, %d runs each\n", runs);
+  const auto report = [](const char* what, const std::vector<double>& times) {
+    std::printf("%-28s median %7.2f ms, best %7.2f ms, worst %7.2f ms\n", what,
+                times[times.size() / 2], times.front(), times.back());
+  };
+  report("read and pack (no save)", built);
+  report("read, pack and save", saved);
+  const double median = saved[saved.size() / 2];
+  std::printf("goal: median under 50 ms: %s\n", median < 50.0 ? "met" : "NOT met");
   return median < 50.0 ? 0 : 2;
 }
