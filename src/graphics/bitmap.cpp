@@ -1,6 +1,8 @@
 #include "graphics/bitmap.h"
 
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zotpx {
 
@@ -39,17 +41,23 @@ bool FitsSlot(const BitmapHeader& header, const BitmapLimits& limits) {
 }
 
 BitmapFileCheck CheckBitmapFile(const std::string& path, const BitmapLimits& limits) {
-  std::ifstream file(path, std::ios::binary | std::ios::ate);
-  if (!file) return {BitmapFileStatus::CannotOpen, {}};
-  const std::streamoff size = file.tellg();
-  if (size < 0) return {BitmapFileStatus::CannotOpen, {}};
-  if (size < static_cast<std::streamoff>(kBitmapHeaderSize)) return {BitmapFileStatus::Invalid, {}};
+  // Without waiting: a FIFO or a device chosen in the dialog would otherwise hold the window
+  // until someone writes to it. Only a regular file is a bitmap file.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return {BitmapFileStatus::CannotOpen, {}};
+  struct stat st {};
   std::uint8_t first[kBitmapHeaderSize] = {};
-  file.seekg(0);
-  if (!file.read(reinterpret_cast<char*>(first), kBitmapHeaderSize))
-    return {BitmapFileStatus::CannotOpen, {}};
+  BitmapFileStatus status = BitmapFileStatus::CannotOpen;
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    if (static_cast<std::uint64_t>(st.st_size) < kBitmapHeaderSize)
+      status = BitmapFileStatus::Invalid;
+    else if (pread(fd, first, kBitmapHeaderSize, 0) == static_cast<ssize_t>(kBitmapHeaderSize))
+      status = BitmapFileStatus::Ok;
+  }
+  close(fd);
+  if (status != BitmapFileStatus::Ok) return {status, {}};
   const std::optional<BitmapHeader> header =
-      ReadBitmapHeader(first, static_cast<std::uint64_t>(size));
+      ReadBitmapHeader(first, static_cast<std::uint64_t>(st.st_size));
   if (!header || !FitsSlot(*header, limits)) return {BitmapFileStatus::Invalid, {}};
   return {BitmapFileStatus::Ok, *header};
 }

@@ -66,7 +66,9 @@ BitmapFileCheck CheckBitmapFile(const std::string& path, const BitmapLimits& lim
 const char* BitmapFileMessage(BitmapFileStatus status);
 
 // Bytes a packed row of `width` pixels takes (the slots only take multiples of 8).
-constexpr std::size_t RowBytes(std::size_t width) { return (width + 7) / 8; }
+constexpr std::size_t RowBytes(std::size_t width) {
+  return (width + 7) / 8;
+}
 constexpr std::size_t PackedSize(std::size_t width, std::size_t height) {
   return RowBytes(width) * height;
 }

@@ -87,8 +87,8 @@ Bytes FlashBitmapFrame(const FlashBitmapValues& values, const LoadedBitmap& pict
 
 Bytes BitmapDataFrame(const BlockBitmapCommand& command, const BlockBitmapValues& values,
                       const LoadedBitmap& picture, std::size_t block) {
-  Bytes data =
-      BitmapHead(BlockAttributeByte(values.colour, block, values.show), values.x, values.y, picture);
+  Bytes data = BitmapHead(BlockAttributeByte(values.colour, block, values.show), values.x, values.y,
+                          picture);
   const std::size_t picture_bytes = std::min(PictureBytes(picture), picture.packed.size());
   const std::size_t first = std::min((block - 1) * kBitmapBlockSize, picture_bytes);
   const std::size_t last = std::min(block * kBitmapBlockSize, picture_bytes);

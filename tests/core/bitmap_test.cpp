@@ -1,13 +1,14 @@
 // Bitmap files and the bitmap commands as bytes: the 64-byte header check through every slot's
 // limits on generated files, pure-black row packing, and the flashing, oversized and
 // single-colour frames with their block numbering, zero padding and checks.
+#include "graphics/bitmap.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <sstream>
 #include <string>
 
-#include "graphics/bitmap.h"
 #include "graphics/bitmap_cmd.h"
 #include "support/bmp_writer.h"
 
@@ -46,18 +47,18 @@ TEST_F(BitmapFiles, SizesPassOnlyTheSlotsThatHoldThem) {
     int width, height;
     BitmapFileStatus flashing, oversized, single;
   } cases[] = {
-      {8, 8, kOk, kOk, kOk},          {40, 48, kOk, kOk, kOk},
-      {48, 40, kOk, kOk, kOk},        {48, 48, kBad, kOk, kOk},
-      {8, 12, kBad, kBad, kBad},      {12, 8, kBad, kBad, kBad},
-      {56, 8, kBad, kOk, kOk},        {128, 128, kBad, kOk, kOk},
-      {136, 8, kBad, kBad, kOk},      {8, 136, kBad, kBad, kBad},
-      {192, 128, kBad, kBad, kOk},    {200, 8, kBad, kBad, kBad},
+      {8, 8, kOk, kOk, kOk},      {40, 48, kOk, kOk, kOk},     {48, 40, kOk, kOk, kOk},
+      {48, 48, kBad, kOk, kOk},   {8, 12, kBad, kBad, kBad},   {12, 8, kBad, kBad, kBad},
+      {56, 8, kBad, kOk, kOk},    {128, 128, kBad, kOk, kOk},  {136, 8, kBad, kBad, kOk},
+      {8, 136, kBad, kBad, kBad}, {192, 128, kBad, kBad, kOk}, {200, 8, kBad, kBad, kBad},
   };
   for (const Case& c : cases) {
     const Bytes file = MakeBmp({.width = c.width, .height = c.height});
     EXPECT_EQ(Check(file, zotpx::kFlashingBitmapLimits), c.flashing) << c.width << "x" << c.height;
-    EXPECT_EQ(Check(file, zotpx::kOversizedBitmapLimits), c.oversized) << c.width << "x" << c.height;
-    EXPECT_EQ(Check(file, zotpx::kSingleColourBitmapLimits), c.single) << c.width << "x" << c.height;
+    EXPECT_EQ(Check(file, zotpx::kOversizedBitmapLimits), c.oversized)
+        << c.width << "x" << c.height;
+    EXPECT_EQ(Check(file, zotpx::kSingleColourBitmapLimits), c.single)
+        << c.width << "x" << c.height;
   }
 }
 
@@ -237,8 +238,8 @@ TEST(BitmapFrames, DataFramesAreNumberedOneToNThenControlZero) {
     EXPECT_EQ(frames.back().size(), 12u);
     EXPECT_EQ((frames.back()[4] >> 3) & 15, 0);
   }
-  const auto single = zotpx::BlockBitmapFrames(zotpx::kSingleBitmapCommand, SingleDefaults(),
-                                               Picture(192, 128));
+  const auto single =
+      zotpx::BlockBitmapFrames(zotpx::kSingleBitmapCommand, SingleDefaults(), Picture(192, 128));
   EXPECT_EQ(single[0][4], 0x08);
   EXPECT_EQ(single[12][4], 0x68);
 }
@@ -247,8 +248,8 @@ TEST(BitmapFrames, LastBlockIsPaddedWithZerosNotEarlierPictureBytes) {
   // A 128 x 16 picture in a buffer that still holds an earlier, larger picture beyond it.
   zotpx::LoadedBitmap picture = Picture(128, 16, 0x5A);
   picture.packed.resize(2048, 0xA5);
-  const Bytes second = zotpx::BitmapDataFrame(zotpx::kSuperBitmapCommand, SuperDefaults(),
-                                              picture, 2);
+  const Bytes second =
+      zotpx::BitmapDataFrame(zotpx::kSuperBitmapCommand, SuperDefaults(), picture, 2);
   EXPECT_TRUE(std::all_of(second.begin() + 11, second.begin() + 27,
                           [](std::uint8_t b) { return b == 0x5A; }));
   EXPECT_TRUE(std::all_of(second.begin() + 27, second.begin() + 251,
@@ -279,8 +280,7 @@ TEST(BitmapChecks, ChecksRunInOrderWithTheirMessages) {
   EXPECT_EQ(zotpx::CheckFlashBitmap(flash("0", "217"), &wide), zotpx::kBitmapCoordinateText);
   EXPECT_EQ(zotpx::CheckFlashBitmap(flash("", "0"), &wide), zotpx::kBitmapCoordinateText);
   EXPECT_EQ(zotpx::CheckFlashBitmap(flash("-1", "0"), &wide), zotpx::kBitmapCoordinateText);
-  EXPECT_EQ(zotpx::CheckFlashBitmap(flash("2147483647", "0"), &wide),
-            zotpx::kBitmapCoordinateText);
+  EXPECT_EQ(zotpx::CheckFlashBitmap(flash("2147483647", "0"), &wide), zotpx::kBitmapCoordinateText);
 
   zotpx::BlockBitmapValues at{"192", "128", 0, 0, false};
   EXPECT_EQ(zotpx::CheckBlockBitmap(zotpx::kSingleBitmapCommand, at, nullptr),

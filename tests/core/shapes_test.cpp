@@ -1,11 +1,11 @@
 // Lines, rectangles and circles as bytes: the worked frames, the attribute byte, the coordinate
 // encoding, and each shape's range checks at their edges and in their order.
+#include "graphics/shapes.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
-
-#include "graphics/shapes.h"
 
 namespace {
 

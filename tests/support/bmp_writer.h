@@ -21,10 +21,10 @@ namespace zotpx::test {
 struct BmpSpec {
   int width = 8;
   int height = 8;
-  int bits_per_pixel = 1;  // 1, 4, 8 (palette) or 24 (true colour)
-  bool top_down = false;   // rows stored top first, height field negative
-  bool dark_first = true;  // palette: dark at index 0 and light at 1, or the other way round
-  std::uint32_t dark = 0x000000;   // 0xRRGGBB
+  int bits_per_pixel = 1;         // 1, 4, 8 (palette) or 24 (true colour)
+  bool top_down = false;          // rows stored top first, height field negative
+  bool dark_first = true;         // palette: dark at index 0 and light at 1, or the other way round
+  std::uint32_t dark = 0x000000;  // 0xRRGGBB
   std::uint32_t light = 0xFFFFFF;  // 0xRRGGBB
 };
 

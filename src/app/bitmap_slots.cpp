@@ -1,0 +1,168 @@
+#include "app/bitmap_slots.h"
+
+#include <QFile>
+#include <QFrame>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <functional>
+#include <stdexcept>
+
+#include "app/bitmap_image.h"
+
+const BitmapSlotDef kFlashingSlot{&TForm1::BitmapSlots::flashing,
+                                  "LabelBitmapSelect",
+                                  "ImageBitmapFile",
+                                  "PanelBitmapFile",
+                                  120,
+                                  120,
+                                  "EditBitmapFile",
+                                  "最大40*48或48*40像素",
+                                  "选择位图文件",
+                                  "打开位图文件",
+                                  zotpx::kFlashingBitmapLimits};
+const BitmapSlotDef kOversizedSlot{&TForm1::BitmapSlots::oversized,
+                                   "LabelSuperBitmapSelect",
+                                   "ImageSuperBitmapFile",
+                                   "PanelSuperBitmapFile",
+                                   280,
+                                   280,
+                                   "EditSuperBitmapFile",
+                                   "最大128*128像素",
+                                   "选择超大位图文件",
+                                   "打开超大位图文件",
+                                   zotpx::kOversizedBitmapLimits};
+const BitmapSlotDef kSingleColourSlot{&TForm1::BitmapSlots::single_colour,
+                                      "LabelSingleBitmapSelect",
+                                      "ImageSingleBitmapFile",
+                                      "Panel2",
+                                      391,
+                                      280,
+                                      "EditSingleBitmapFile",
+                                      "最大192*128像素",
+                                      "选择单色位图文件",
+                                      "打开单色位图文件",
+                                      zotpx::kSingleColourBitmapLimits};
+
+namespace {
+
+const char* const kLoadedText = "成功：请查看图像预览区";
+
+// A label that acts on a click (press and release over it), like a link.
+class ClickLabel : public QLabel {
+ public:
+  ClickLabel(const QString& text, std::function<void()> on_click)
+      : QLabel(text), on_click_(std::move(on_click)) {}
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::LeftButton) event->accept();
+  }
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+      on_click_();
+  }
+
+ private:
+  std::function<void()> on_click_;
+};
+
+TForm1::BitmapSlots::Slot& SlotOf(TForm1& form, const BitmapSlotDef& def) {
+  if (!form.bitmap_slots) form.bitmap_slots = std::make_unique<TForm1::BitmapSlots>();
+  return (*form.bitmap_slots).*def.slot;
+}
+
+QWidget* BuildPanel(const BitmapSlotDef& def) {
+  auto* panel = new QFrame;
+  panel->setObjectName(QString::fromLatin1(def.panel));
+  panel->setFixedSize(def.panel_width, def.panel_height);
+  panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  auto* caption = new QLabel(QStringLiteral("放大两倍预览"), panel);
+  caption->setAlignment(Qt::AlignCenter);
+  caption->setGeometry(0, 0, def.panel_width, def.panel_height);
+  auto* image = new QLabel(panel);
+  image->setObjectName(QString::fromLatin1(def.image));
+  image->setScaledContents(true);  // each bitmap pixel shows as 2 x 2
+  image->hide();
+  return panel;
+}
+
+void Unload(TForm1& form, const BitmapSlotDef& def) {
+  form.Edit(def.path_edit)->clear();
+  form.Ctl<QLabel>(def.image)->hide();
+  SlotOf(form, def).picture.reset();
+}
+
+void ShowLoaded(TForm1& form, const BitmapSlotDef& def, const QString& path, const QImage& image,
+                zotpx::LoadedBitmap picture) {
+  auto* preview = form.Ctl<QLabel>(def.image);
+  preview->setPixmap(QPixmap::fromImage(image));
+  const int width = 2 * image.width();
+  const int height = 2 * image.height();
+  preview->setGeometry((def.panel_width - width) / 2, (def.panel_height - height) / 2, width,
+                       height);
+  form.SetText(def.path_edit, path);
+  SlotOf(form, def).picture = std::move(picture);
+  preview->show();
+  preview->raise();
+}
+
+}  // namespace
+
+QWidget* AddBitmapSlotRows(TForm1& form, QGridLayout* grid, int row, const BitmapSlotDef& def,
+                           void (TForm1::*on_select)()) {
+  SlotOf(form, def);
+  auto* select = new ClickLabel(QStringLiteral("点这里选择位图"), [&form, on_select] {
+    form.Guard([&form, on_select] { (form.*on_select)(); });
+  });
+  select->setObjectName(QString::fromLatin1(def.select_label));
+  select->setCursor(Qt::PointingHandCursor);
+  select->setAlignment(Qt::AlignCenter);
+  select->setAutoFillBackground(true);
+  QPalette aqua = select->palette();
+  aqua.setColor(QPalette::Window, QColor(0, 255, 255));
+  select->setPalette(aqua);
+  grid->addWidget(select, row, 0, 1, 2);
+
+  auto* path = new QLineEdit;
+  path->setObjectName(QString::fromLatin1(def.path_edit));
+  path->setReadOnly(true);  // display only; the path can still be selected and copied
+  path->setAccessibleName(QStringLiteral("位图文件"));
+  grid->addWidget(path, row + 1, 0, 1, 2);
+
+  auto* hint = new QLabel(QString::fromUtf8(def.hint));
+  hint->setStyleSheet(QStringLiteral("color: blue;"));
+  grid->addWidget(hint, row + 2, 0, 1, 2);
+  return BuildPanel(def);
+}
+
+void LoadBitmapSlot(TForm1& form, const BitmapSlotDef& def) {
+  const std::string title = def.title;
+  const std::optional<QString> path = form.dialogs().OpenFile(
+      {QString::fromUtf8(def.dialog_title), AppDirectory, QString(), kOpenDialogFilter, 3});
+  if (!path) return;
+  Unload(form, def);
+
+  const zotpx::BitmapFileCheck check =
+      zotpx::CheckBitmapFile(QFile::encodeName(*path).toStdString(), def.limits);
+  if (check.status != zotpx::BitmapFileStatus::Ok) {
+    form.SetStatus(title + zotpx::BitmapFileMessage(check.status));
+    return;
+  }
+  const QImage image = LoadBitmapImage(*path);
+  // The decoder reads the same header; a picture of another size is not the file we checked.
+  if (static_cast<std::uint32_t>(image.width()) != check.header.width ||
+      static_cast<std::uint32_t>(image.height()) != check.header.height)
+    throw std::runtime_error(
+        QStringLiteral("位图文件内容与文件头不符：%1").arg(*path).toStdString());
+  ShowLoaded(form, def, *path, image,
+             {check.header.width, check.header.height, PackBlackPixels(image)});
+  form.SetStatus(title + kLoadedText);
+}
+
+const zotpx::LoadedBitmap* LoadedPicture(TForm1& form, const BitmapSlotDef& def) {
+  const auto& picture = SlotOf(form, def).picture;
+  return picture ? &*picture : nullptr;
+}
