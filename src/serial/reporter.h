@@ -20,7 +20,8 @@ class Reporter {
   virtual void ProcessEvents() = 0;
   virtual void Repaint() = 0;
   virtual void BringToFront() = 0;
-  // Download progress for a progress bar; `done` bytes of `total` written. Optional.
+  // Download progress for a progress bar; `done` bytes of `total` written. (0, 0) when the
+  // download has ended, however it ended. Optional.
   virtual void Progress(std::size_t done, std::size_t total) { (void)done, (void)total; }
 };
 

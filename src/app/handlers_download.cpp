@@ -1,0 +1,143 @@
+// The three downloads into the device's memory: font library, static commands, crosshair file,
+// and the progress bar that runs beside the status line while one of them is under way.
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProgressBar>
+#include <QSaveFile>
+
+#include "app/form.h"
+#include "crosshair/cross_download.h"
+#include "serial/memory_transfer.h"
+#include "text/font_library.h"
+#include "text/static_file.h"
+
+namespace {
+
+std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+std::optional<QString> AskForFile(TForm1& form, const QString& title, int filter_index) {
+  return form.dialogs().OpenFile({title, AppDirectory, QString(), kOpenDialogFilter, filter_index});
+}
+
+std::string Model(const TForm1& form) {
+  return form.Combo("ComboDeviceType")->currentText().toStdString();
+}
+
+// A temporary file renamed over the old one once every byte is on disk: a failure leaves no
+// half-written "User.cfg" for the device to be loaded from later.
+bool SaveImage(const QString& path, const zotpx::Bytes& bytes) {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  const auto size = static_cast<qint64>(bytes.size());
+  if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
+    file.cancelWriting();
+    return false;
+  }
+  return file.commit();
+}
+
+// Downloads never overlap, so one clock serves the rate and the time remaining.
+struct ProgressState {
+  QElapsedTimer started;
+  int shown_percent = -1;
+};
+ProgressState g_progress;
+
+QString RemainingText(qint64 seconds) {
+  return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+}  // namespace
+
+void TForm1::BtnEepromCmdClick() {
+  const std::string title = Caption("BtnEepromCmd");
+  // Model and rate come first, so nobody picks a file only to be told the line is too slow.
+  if (const auto failure = zotpx::CheckFontRequest(Index("ComboDeviceType"), Index("UartBaud")))
+    return SetStatus(title + *failure);
+  const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开内部字库文件"), 2);
+  if (!path) return;
+  std::optional<zotpx::FileData> file = zotpx::FileData::Open(LocalPath(*path));
+  if (!file) return SetStatus(title + zotpx::kFontOpenFailedText);
+  if (const auto failure = zotpx::CheckFontSize(file->size(), Model(*this)))
+    return SetStatus(title + *failure);
+  std::uint8_t header[zotpx::kFontHeaderSize];
+  const std::size_t wanted = std::min(file->size(), sizeof header);
+  const std::size_t got = file->ReadNext(header, wanted) ? wanted : 0;
+  if (const auto failure = zotpx::CheckFontHeader({header, got})) return SetStatus(title + *failure);
+  // The file stays open: the transfer reads it block by block and closes it before the port.
+  zotpx::DownloadToDevice(*this, CurrentLink(), zotpx::FontTransferPlan(title, file->size()), *file);
+}
+
+void TForm1::BtnStaticCmdClick() {
+  const std::string title = Caption("BtnStaticCmd");
+  if (const auto failure = zotpx::CheckStaticRequest(Index("ComboDeviceType")))
+    return SetStatus(title + *failure);
+  const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开静态命令文件"), 1);
+  if (!path) return;
+  std::optional<zotpx::FileData> file = zotpx::FileData::Open(LocalPath(*path));
+  if (!file) return SetStatus(title + zotpx::kStaticOpenFailedText);
+  if (const auto failure = zotpx::CheckStaticFileSize(file->size()))
+    return SetStatus(title + *failure);
+  const std::optional<zotpx::Bytes> text = file->ReadAll();
+  file->Close();
+  if (!text) return SetStatus(title + zotpx::kStaticOpenFailedText);
+
+  const zotpx::StaticImage built = zotpx::BuildStaticImage(*text);
+  if (built.failure) return SetStatus(title + *built.failure);
+  if (!SaveImage(AppDirectory + QString::fromLatin1(zotpx::kStaticFileName), built.image))
+    return SetStatus(title + zotpx::kStaticSaveFailedText);
+  LogLine(zotpx::kStaticGeneratedLogLine);
+  LogLine("");
+  if (!dialogs().Question(windowTitle(), QString::fromUtf8(zotpx::kStaticQuestionText))) return;
+  // The image downloaded is the one in memory, not the file read back.
+  zotpx::MemoryData data(built.image);
+  zotpx::DownloadToDevice(*this, CurrentLink(), zotpx::StaticTransferPlan(title), data);
+}
+
+void TForm1::BtnCrossDownCmdClick() {
+  const std::string title = Caption("BtnCrossDownCmd");
+  if (const auto failure = zotpx::CheckCrossDownloadRequest(Model(*this), Index("UartBaud")))
+    return SetStatus(title + *failure);
+  const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开十字线文件"), 4);
+  if (!path) return;
+  std::optional<zotpx::FileData> file = zotpx::FileData::Open(LocalPath(*path));
+  if (!file) return SetStatus(title + zotpx::kCrossOpenFailedText);
+  if (const auto failure = zotpx::CheckCrossDownloadFile(file->size()))
+    return SetStatus(title + *failure);
+  const std::optional<zotpx::Bytes> bytes = file->ReadAll();
+  file->Close();
+  if (!bytes) return SetStatus(title + zotpx::kCrossOpenFailedText);
+  // Only the shape slots and the first 16 bytes of the header block go to the device.
+  zotpx::MemoryData data({bytes->data(), zotpx::kCrossDownloadSize});
+  zotpx::DownloadToDevice(*this, CurrentLink(), zotpx::CrossTransferPlan(title), data);
+}
+
+void TForm1::Progress(std::size_t done, std::size_t total) {
+  if (total == 0) {
+    progress_->hide();
+    return;
+  }
+  if (done == 0) {
+    g_progress.started.start();
+    g_progress.shown_percent = -1;
+    progress_->setRange(0, 100);
+    progress_->show();
+  }
+  const int percent = static_cast<int>(done * 100 / total);
+  if (percent == g_progress.shown_percent) return;
+  g_progress.shown_percent = percent;
+  QString text = QStringLiteral("%p%");
+  const qint64 elapsed_ms = g_progress.started.elapsed();
+  if (done > 0 && elapsed_ms > 0) {
+    const double bytes_per_second = static_cast<double>(done) * 1000.0 / elapsed_ms;
+    const auto remaining = static_cast<qint64>(static_cast<double>(total - done) / bytes_per_second + 0.5);
+    text += QStringLiteral("  %1 KB/s  剩余 %2")
+                .arg(bytes_per_second / 1024.0, 0, 'f', 1)
+                .arg(RemainingText(remaining));
+  }
+  progress_->setFormat(text);
+  progress_->setValue(percent);
+  // The static command download lets no events run; the bar still shows how far it got.
+  progress_->repaint();
+}

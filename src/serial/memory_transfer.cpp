@@ -1,0 +1,193 @@
+#include "serial/memory_transfer.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "serial/port.h"
+
+namespace zotpx {
+
+// ---- data sources ----
+
+bool MemoryData::Rewind() {
+  next_ = 0;
+  return true;
+}
+
+bool MemoryData::ReadNext(std::uint8_t* out, std::size_t count) {
+  if (count > bytes_.size() - next_) return false;
+  std::memcpy(out, bytes_.data() + next_, count);
+  next_ += count;
+  return true;
+}
+
+std::optional<FileData> FileData::Open(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat st {};
+  // Only a plain file has a size worth trusting; a fifo or a device would stall the download.
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return std::nullopt;
+  }
+  return FileData(fd, static_cast<std::size_t>(st.st_size));
+}
+
+FileData::FileData(FileData&& other) noexcept : fd_(other.fd_), size_(other.size_) {
+  other.fd_ = -1;
+}
+
+FileData::~FileData() { Close(); }
+
+void FileData::Close() {
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
+}
+
+bool FileData::Rewind() { return fd_ >= 0 && lseek(fd_, 0, SEEK_SET) == 0; }
+
+bool FileData::ReadNext(std::uint8_t* out, std::size_t count) {
+  if (fd_ < 0) return false;
+  std::size_t got = 0;
+  while (got < count) {
+    const ssize_t r = read(fd_, out + got, count - got);
+    if (r > 0) {
+      got += static_cast<std::size_t>(r);
+    } else if (r == 0 || errno != EINTR) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::optional<Bytes> FileData::ReadAll() {
+  Bytes bytes(size_);
+  if (!Rewind() || !ReadNext(bytes.data(), bytes.size())) return std::nullopt;
+  return bytes;
+}
+
+// ---- requests ----
+
+namespace {
+
+void PutHeader(std::uint8_t* frame, std::uint8_t length, std::uint8_t kind, std::uint8_t count,
+               std::uint32_t address) {
+  frame[0] = 0x55;
+  frame[1] = 0xAA;
+  frame[2] = kMemoryCommand;
+  frame[3] = length;
+  frame[4] = kind;
+  frame[5] = count;
+  frame[6] = static_cast<std::uint8_t>(address >> 16);
+  frame[7] = static_cast<std::uint8_t>(address >> 8);
+  frame[8] = static_cast<std::uint8_t>(address);
+}
+
+bool AwaitAck(int first_byte_ms) {
+  const std::size_t got = ReadFrame(FrameBuffer, first_byte_ms, kMemoryInterByteMs);
+  return IsMemoryAck(FrameBuffer, got);
+}
+
+// Everything that must happen however the transfer ends.
+TransferResult Finish(Reporter& reporter, const TransferPlan& plan, TransferData& data,
+                      TransferResult result) {
+  data.Close();
+  ClosePort();
+  reporter.Progress(0, 0);
+  switch (result) {
+    case TransferResult::Done: reporter.LogLine(plan.success_log_line); break;
+    case TransferResult::EraseFailed: reporter.LogLine(kEraseFailedLogLine); break;
+    default: reporter.LogLine(kWriteFailedLogLine); break;
+  }
+  reporter.LogLine("");
+  if (plan.report_result) {
+    switch (result) {
+      case TransferResult::Done: reporter.SetStatus(plan.caption + kSuccessText); break;
+      case TransferResult::EraseFailed: reporter.SetStatus(plan.caption + kEraseFailedText); break;
+      default: reporter.SetStatus(plan.caption + kWriteFailedText); break;
+    }
+  }
+  if (plan.disable_form) reporter.SetFormEnabled(true);
+  reporter.BringToFront();
+  return result;
+}
+
+}  // namespace
+
+std::size_t BuildEraseRequest(std::uint8_t* frame, std::uint32_t address) {
+  PutHeader(frame, 5, kMemoryErase, 0, address);
+  return 10;
+}
+
+std::size_t BuildWriteRequest(std::uint8_t* frame, std::uint32_t address, std::size_t n) {
+  PutHeader(frame, static_cast<std::uint8_t>(n + 5), kMemoryWrite, static_cast<std::uint8_t>(n),
+            address);
+  return n + 10;
+}
+
+bool IsMemoryAck(const std::uint8_t* reply, std::size_t length) {
+  return length == 6 && reply[2] == kMemoryCommand && reply[4] == 0x01;
+}
+
+std::optional<std::string> ProgressText(const std::string& prefix, std::size_t offset,
+                                        std::size_t block, std::size_t total) {
+  if (prefix.empty() || block == 0 || total == 0 || offset % (10 * block) != 0) return std::nullopt;
+  return prefix + std::to_string(offset * 100 / total) + "%";
+}
+
+TransferResult RunMemoryTransfer(Reporter& reporter, const TransferPlan& plan, TransferData& data) {
+  const std::size_t total = data.size();
+  reporter.SetStatus(plan.announcement);
+  reporter.Repaint();
+  reporter.LogLine(plan.log_title);
+  reporter.LogLine(kErasingLogLine);
+  if (plan.disable_form) reporter.SetFormEnabled(false);
+  reporter.Progress(0, total);
+
+  for (const std::uint32_t address : plan.erase) {
+    const std::size_t length = BuildEraseRequest(FrameBuffer, address);
+    if (!WriteFrame(FrameBuffer, length) || !AwaitAck(kEraseFirstByteMs))
+      return Finish(reporter, plan, data, TransferResult::EraseFailed);
+    if (plan.disable_form) reporter.ProcessEvents();
+  }
+  if (!plan.erased_log_line.empty()) reporter.LogLine(plan.erased_log_line);
+  reporter.LogLine(kWritingLogLine);
+  if (!data.Rewind()) return Finish(reporter, plan, data, TransferResult::WriteFailed);
+
+  std::size_t offset = 0;
+  while (offset < total) {
+    const std::size_t n = std::min(kMemoryBlockSize, total - offset);
+    const std::size_t length =
+        BuildWriteRequest(FrameBuffer, plan.base + static_cast<std::uint32_t>(offset), n);
+    // The data goes straight into the request; a file that can no longer be read ends the
+    // transfer like a refused block.
+    if (!data.ReadNext(FrameBuffer + 9, n) || !WriteFrame(FrameBuffer, length) ||
+        !AwaitAck(kWriteFirstByteMs))
+      return Finish(reporter, plan, data, TransferResult::WriteFailed);
+    offset += n;
+    reporter.Progress(offset, total);
+    if (const auto text = ProgressText(plan.progress_prefix, offset, n, total)) {
+      reporter.SetStatus(*text);
+      if (plan.disable_form) reporter.ProcessEvents();
+    }
+  }
+  return Finish(reporter, plan, data, TransferResult::Done);
+}
+
+TransferResult DownloadToDevice(Reporter& reporter, const Link& link, const TransferPlan& plan,
+                                TransferData& data) {
+  if (!OpenPort(link.port, link.baud)) {
+    data.Close();
+    ClosePort();
+    reporter.SetStatus(OpenFailureText());
+    return TransferResult::OpenFailed;
+  }
+  return RunMemoryTransfer(reporter, plan, data);
+}
+
+}  // namespace zotpx

@@ -1,0 +1,124 @@
+// Downloading into the device's non-volatile memory: erase every region the data will occupy,
+// then write it in acknowledged requests of at most 240 bytes. The font library, the static
+// command image and the crosshair shapes all go through this one transfer.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "serial/frame.h"
+#include "serial/reporter.h"
+#include "serial/transaction.h"
+
+namespace zotpx {
+
+// Memory command 0x02 and its two requests.
+inline constexpr std::uint8_t kMemoryCommand = 0x02;
+inline constexpr std::uint8_t kMemoryErase = 0x40;
+inline constexpr std::uint8_t kMemoryWrite = 0x80;
+inline constexpr std::size_t kMemoryBlockSize = 240;
+inline constexpr int kEraseFirstByteMs = 5000;
+inline constexpr int kWriteFirstByteMs = 1000;
+inline constexpr int kMemoryInterByteMs = 500;
+// The font and crosshair downloads refuse rates below 115200 (item 4 of the rate list): at
+// 57600 a full font library would take well over a minute.
+inline constexpr int kDownloadMinRateIndex = 4;
+
+inline constexpr const char* kErasingLogLine = "正在擦除存储器...";
+inline constexpr const char* kWritingLogLine = "正在写入存储器...";
+inline constexpr const char* kEraseFailedLogLine = "擦除存储器失败";
+inline constexpr const char* kWriteFailedLogLine = "写入存储器失败";
+inline constexpr const char* kWrittenLogLine = "写入存储器成功";
+inline constexpr const char* kEraseFailedText = "失败：擦除存储器失败";
+inline constexpr const char* kWriteFailedText = "失败：写入存储器失败";
+
+// The bytes a transfer writes, read in order from the first. A file source stays open until
+// the transfer closes it.
+class TransferData {
+ public:
+  virtual ~TransferData() = default;
+  virtual std::size_t size() const = 0;
+  // Back to the first byte (the font file has been read for its header by then).
+  virtual bool Rewind() = 0;
+  // The next `count` bytes; false when fewer could be had.
+  virtual bool ReadNext(std::uint8_t* out, std::size_t count) = 0;
+  virtual void Close() {}
+};
+
+// Bytes held in memory; the caller keeps them alive for the transfer.
+class MemoryData : public TransferData {
+ public:
+  explicit MemoryData(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+  std::size_t size() const override { return bytes_.size(); }
+  bool Rewind() override;
+  bool ReadNext(std::uint8_t* out, std::size_t count) override;
+
+ private:
+  std::span<const std::uint8_t> bytes_;
+  std::size_t next_ = 0;
+};
+
+// A file opened for reading; its size is taken once, at opening.
+class FileData : public TransferData {
+ public:
+  static std::optional<FileData> Open(const std::string& path);
+  FileData(FileData&& other) noexcept;
+  FileData& operator=(FileData&&) = delete;
+  ~FileData() override;
+  std::size_t size() const override { return size_; }
+  bool Rewind() override;
+  bool ReadNext(std::uint8_t* out, std::size_t count) override;
+  void Close() override;
+  bool is_open() const { return fd_ >= 0; }
+  // The whole file from its start, or nothing when it cannot be read to the end.
+  std::optional<Bytes> ReadAll();
+
+ private:
+  FileData(int fd, std::size_t size) : fd_(fd), size_(size) {}
+  int fd_ = -1;
+  std::size_t size_ = 0;
+};
+
+// What a caller gives the transfer besides its data.
+struct TransferPlan {
+  std::uint32_t base = 0;             // device address of the first byte
+  std::vector<std::uint32_t> erase;   // region starts, ascending
+  std::string caption;                // prefixes the result on the status line
+  std::string announcement;           // status line while the transfer starts
+  std::string log_title;              // "【...】"
+  std::string progress_prefix;        // empty: no percentage on the status line
+  std::string erased_log_line;        // after the erase phase; empty: none
+  std::string success_log_line = kWrittenLogLine;
+  bool disable_form = false;          // and let window events run after erases and progress
+  bool report_result = true;          // caption + result on the status line at the end
+};
+
+enum class TransferResult { OpenFailed, EraseFailed, WriteFailed, Done };
+
+// The requests, built in `frame` (at least 10 + n bytes); the checksum byte is left to
+// WriteFrame. Return the frame length.
+std::size_t BuildEraseRequest(std::uint8_t* frame, std::uint32_t address);
+std::size_t BuildWriteRequest(std::uint8_t* frame, std::uint32_t address, std::size_t n);
+// 55 AA 02 01 01 04 and nothing else: length 6, command 0x02, data byte 0x01.
+bool IsMemoryAck(const std::uint8_t* reply, std::size_t length);
+
+// The status text the progress rule shows after `offset` of `total` bytes were written in
+// blocks of `block`, or nothing when this block does not meet it.
+std::optional<std::string> ProgressText(const std::string& prefix, std::size_t offset,
+                                        std::size_t block, std::size_t total);
+
+// Runs the transfer inside the open port. On every way out the data is closed, the port is
+// closed, the form is enabled again (when it was disabled) and the window brought to the front.
+// Reporter::Progress follows every block, with (0, 0) at the end.
+TransferResult RunMemoryTransfer(Reporter& reporter, const TransferPlan& plan, TransferData& data);
+
+// Opens the port first; when it cannot be opened, closes the data and shows the communication
+// failure without the caption.
+TransferResult DownloadToDevice(Reporter& reporter, const Link& link, const TransferPlan& plan,
+                                TransferData& data);
+
+}  // namespace zotpx

@@ -1,0 +1,44 @@
+// The internal font library download: which files a model takes, the header the device
+// needs, and where the library goes in the device's memory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "serial/memory_transfer.h"
+
+namespace zotpx {
+
+inline constexpr std::uint32_t kFontBase = 0x4000;
+inline constexpr std::size_t kFontMaxSize = 0x74000;       // ZOT-PA: up to 0x77FFF
+inline constexpr std::size_t kFontMaxSizeSmall = 0x34000;  // other models: up to 0x37FFF
+inline constexpr std::size_t kFontHeaderSize = 16;
+
+inline constexpr const char* kFontNoModelText = "失败：请先连接设备获得产品型号才能下载字库";
+inline constexpr const char* kFontSlowRateText =
+    "失败：通信速率至少要设置为115200bps以减少下载字库时间";
+inline constexpr const char* kFontOpenFailedText = "失败：打开字库文件失败";
+inline constexpr const char* kFontInvalidText = "失败：无效的字库文件";
+inline constexpr const char* kFontUnsupportedText = "失败：当前型号的产品不支持此字库";
+inline constexpr const char* kFontProgressPrefix = "正在进行字库下载... ";
+
+// Before any dialog: a model must be known (item 1 or 2 of the model list) and the rate at
+// least 115200. The failure message, or nothing.
+std::optional<std::string> CheckFontRequest(int model_index, int rate_index);
+// The size against the model's room; an oversized file is invalid on every model.
+std::optional<std::string> CheckFontSize(std::size_t size, std::string_view model);
+// The first bytes read: at least 16, with bytes 11 and 15 the same size code, 16 or 24.
+std::optional<std::string> CheckFontHeader(std::span<const std::uint8_t> header);
+
+// Region starts to erase for a library of `size` bytes: 16 KiB, then 64 KiB, then 128 KiB
+// regions from 0x4000 on, as far as the file reaches.
+std::vector<std::uint32_t> FontErasePlan(std::size_t size);
+// The whole transfer for a library of `size` bytes; `caption` is the button's.
+TransferPlan FontTransferPlan(const std::string& caption, std::size_t size);
+
+}  // namespace zotpx
