@@ -17,6 +17,7 @@
 
 #include "app/bitmap_image.h"
 #include "app/form.h"
+#include "app/save_file.h"
 #include "app/layout.h"
 #include "crosshair/cross_file.h"
 
@@ -31,19 +32,6 @@ std::string LocalPath(const QString& path) {
 
 void ShowPreview(TForm1& form, const QImage& picture) {
   form.Ctl<QLabel>("ImageCrossDown")->setPixmap(QPixmap::fromImage(picture));
-}
-
-// Through a temporary file beside the target, renamed over it only once every byte is on
-// disk: a failed save leaves no half-written file, and an existing one as it was.
-bool SaveWholeFile(const QString& path, const zotpx::Bytes& bytes) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  const auto size = static_cast<qint64>(bytes.size());
-  if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
-    file.cancelWriting();
-    return false;
-  }
-  return file.commit();
 }
 
 QTableWidget* MakeShapeList() {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/hex.h"
+
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -22,13 +24,7 @@ using zotpx::test::MakeBmp;
 constexpr auto kOk = BitmapFileStatus::Ok;
 constexpr auto kBad = BitmapFileStatus::Invalid;
 
-Bytes Hex(const std::string& text) {
-  std::istringstream in(text);
-  Bytes bytes;
-  unsigned value = 0;
-  while (in >> std::hex >> value) bytes.push_back(static_cast<std::uint8_t>(value));
-  return bytes;
-}
+using zotpx::test::Hex;
 
 class BitmapFiles : public ::testing::Test {
  protected:

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/hex.h"
+
 #include <sstream>
 #include <string>
 
@@ -11,13 +13,7 @@ namespace {
 
 using zotpx::Bytes;
 
-Bytes Hex(const std::string& text) {
-  std::istringstream in(text);
-  Bytes bytes;
-  unsigned value = 0;
-  while (in >> std::hex >> value) bytes.push_back(static_cast<std::uint8_t>(value));
-  return bytes;
-}
+using zotpx::test::Hex;
 
 zotpx::LineValues Line(const std::string& x, const std::string& y, const std::string& length) {
   zotpx::LineValues v;

@@ -2,6 +2,8 @@
 // the checks in their order, and the code page 936 edge (conversion, byte limit, display).
 #include <gtest/gtest.h>
 
+#include "support/hex.h"
+
 #include <sstream>
 #include <string>
 
@@ -15,13 +17,7 @@ namespace {
 
 using zotpx::Bytes;
 
-Bytes Hex(const std::string& text) {
-  std::istringstream in(text);
-  Bytes bytes;
-  unsigned value = 0;
-  while (in >> std::hex >> value) bytes.push_back(static_cast<std::uint8_t>(value));
-  return bytes;
-}
+using zotpx::test::Hex;
 
 Bytes Cp936(const std::string& utf8) {
   const zotpx::Cp936Text text = zotpx::Utf8ToCp936(utf8);

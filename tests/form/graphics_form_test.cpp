@@ -17,6 +17,7 @@
 #include "serial/frame.h"
 #include "support/bmp_writer.h"
 #include "support/form_fixture.h"
+#include "support/hex.h"
 
 namespace {
 
@@ -26,13 +27,7 @@ using zotpx::test::MakeBmp;
 
 const std::string kSuccess = "成功：请查看通信数据记录以获得更多信息";
 
-Bytes Hex(const std::string& text) {
-  std::istringstream in(text);
-  Bytes bytes;
-  unsigned value = 0;
-  while (in >> std::hex >> value) bytes.push_back(static_cast<std::uint8_t>(value));
-  return bytes;
-}
+using zotpx::test::Hex;
 
 std::string LogHex(const Bytes& bytes) {
   return zotpx::FormatLogLine("", bytes.size(), bytes.data());

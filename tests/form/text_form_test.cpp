@@ -9,6 +9,7 @@
 
 #include "serial/frame.h"
 #include "support/form_fixture.h"
+#include "support/hex.h"
 #include "text/cp936.h"
 #include "text/font_test.h"
 
@@ -22,13 +23,7 @@ const std::string kSuccess = "成功：请查看通信数据记录以获得更�
 const std::string kPortFailed = "通信失败：请检查串口是否存在或被其他程序占用";
 const QString kWrapText = QStringLiteral("测试到达最后一块文字区域，将返回到开始");
 
-Bytes Hex(const std::string& text) {
-  std::istringstream in(text);
-  Bytes bytes;
-  unsigned value = 0;
-  while (in >> std::hex >> value) bytes.push_back(static_cast<std::uint8_t>(value));
-  return bytes;
-}
+using zotpx::test::Hex;
 
 std::string LogHex(const Bytes& bytes) {
   return zotpx::FormatLogLine("", bytes.size(), bytes.data());
