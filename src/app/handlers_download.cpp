@@ -14,7 +14,9 @@
 
 namespace {
 
-std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string LocalPath(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
 
 std::optional<QString> AskForFile(TForm1& form, const QString& title, int filter_index) {
   return form.dialogs().OpenFile({title, AppDirectory, QString(), kOpenDialogFilter, filter_index});
@@ -64,9 +66,11 @@ void TForm1::BtnEepromCmdClick() {
   std::uint8_t header[zotpx::kFontHeaderSize];
   const std::size_t wanted = std::min(file->size(), sizeof header);
   const std::size_t got = file->ReadNext(header, wanted) ? wanted : 0;
-  if (const auto failure = zotpx::CheckFontHeader({header, got})) return SetStatus(title + *failure);
+  if (const auto failure = zotpx::CheckFontHeader({header, got}))
+    return SetStatus(title + *failure);
   // The file stays open: the transfer reads it block by block and closes it before the port.
-  zotpx::DownloadToDevice(*this, CurrentLink(), zotpx::FontTransferPlan(title, file->size()), *file);
+  zotpx::DownloadToDevice(*this, CurrentLink(), zotpx::FontTransferPlan(title, file->size()),
+                          *file);
 }
 
 void TForm1::BtnStaticCmdClick() {
@@ -131,7 +135,8 @@ void TForm1::Progress(std::size_t done, std::size_t total) {
   const qint64 elapsed_ms = g_progress.started.elapsed();
   if (done > 0 && elapsed_ms > 0) {
     const double bytes_per_second = static_cast<double>(done) * 1000.0 / elapsed_ms;
-    const auto remaining = static_cast<qint64>(static_cast<double>(total - done) / bytes_per_second + 0.5);
+    const auto remaining =
+        static_cast<qint64>(static_cast<double>(total - done) / bytes_per_second + 0.5);
     text += QStringLiteral("  %1 KB/s  剩余 %2")
                 .arg(bytes_per_second / 1024.0, 0, 'f', 1)
                 .arg(RemainingText(remaining));

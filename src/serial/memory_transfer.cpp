@@ -42,14 +42,18 @@ FileData::FileData(FileData&& other) noexcept : fd_(other.fd_), size_(other.size
   other.fd_ = -1;
 }
 
-FileData::~FileData() { Close(); }
+FileData::~FileData() {
+  Close();
+}
 
 void FileData::Close() {
   if (fd_ >= 0) close(fd_);
   fd_ = -1;
 }
 
-bool FileData::Rewind() { return fd_ >= 0 && lseek(fd_, 0, SEEK_SET) == 0; }
+bool FileData::Rewind() {
+  return fd_ >= 0 && lseek(fd_, 0, SEEK_SET) == 0;
+}
 
 bool FileData::ReadNext(std::uint8_t* out, std::size_t count) {
   if (fd_ < 0) return false;
@@ -100,16 +104,28 @@ TransferResult Finish(Reporter& reporter, const TransferPlan& plan, TransferData
   ClosePort();
   reporter.Progress(0, 0);
   switch (result) {
-    case TransferResult::Done: reporter.LogLine(plan.success_log_line); break;
-    case TransferResult::EraseFailed: reporter.LogLine(kEraseFailedLogLine); break;
-    default: reporter.LogLine(kWriteFailedLogLine); break;
+    case TransferResult::Done:
+      reporter.LogLine(plan.success_log_line);
+      break;
+    case TransferResult::EraseFailed:
+      reporter.LogLine(kEraseFailedLogLine);
+      break;
+    default:
+      reporter.LogLine(kWriteFailedLogLine);
+      break;
   }
   reporter.LogLine("");
   if (plan.report_result) {
     switch (result) {
-      case TransferResult::Done: reporter.SetStatus(plan.caption + kSuccessText); break;
-      case TransferResult::EraseFailed: reporter.SetStatus(plan.caption + kEraseFailedText); break;
-      default: reporter.SetStatus(plan.caption + kWriteFailedText); break;
+      case TransferResult::Done:
+        reporter.SetStatus(plan.caption + kSuccessText);
+        break;
+      case TransferResult::EraseFailed:
+        reporter.SetStatus(plan.caption + kEraseFailedText);
+        break;
+      default:
+        reporter.SetStatus(plan.caption + kWriteFailedText);
+        break;
     }
   }
   if (plan.disable_form) reporter.SetFormEnabled(true);

@@ -85,16 +85,16 @@ class FileData : public TransferData {
 
 // What a caller gives the transfer besides its data.
 struct TransferPlan {
-  std::uint32_t base = 0;             // device address of the first byte
-  std::vector<std::uint32_t> erase;   // region starts, ascending
-  std::string caption;                // prefixes the result on the status line
-  std::string announcement;           // status line while the transfer starts
-  std::string log_title;              // "【...】"
-  std::string progress_prefix;        // empty: no percentage on the status line
-  std::string erased_log_line;        // after the erase phase; empty: none
+  std::uint32_t base = 0;            // device address of the first byte
+  std::vector<std::uint32_t> erase;  // region starts, ascending
+  std::string caption;               // prefixes the result on the status line
+  std::string announcement;          // status line while the transfer starts
+  std::string log_title;             // "【...】"
+  std::string progress_prefix;       // empty: no percentage on the status line
+  std::string erased_log_line;       // after the erase phase; empty: none
   std::string success_log_line = kWrittenLogLine;
-  bool disable_form = false;          // and let window events run after erases and progress
-  bool report_result = true;          // caption + result on the status line at the end
+  bool disable_form = false;  // and let window events run after erases and progress
+  bool report_result = true;  // caption + result on the status line at the end
 };
 
 enum class TransferResult { OpenFailed, EraseFailed, WriteFailed, Done };

@@ -54,8 +54,9 @@ TEST(MemoryRequestTest, LastCrosshairRequestMatchesTheWorkedFrame) {
   zotpx::BuildWriteRequest(frame.data(), 0x74000, data.size());
   std::copy(data.begin(), data.end(), frame.begin() + 9);
   frame.back() = zotpx::FrameChecksum(frame.data(), frame.size());
-  EXPECT_EQ(frame, (Bytes{0x55, 0xAA, 0x02, 0x15, 0x80, 0x10, 0x07, 0x40, 0x00, 0x50, 0x49, 0x43, 0x20,
-                          0x02, 0x00, 0xC0, 0x00, 0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2C}));
+  EXPECT_EQ(frame,
+            (Bytes{0x55, 0xAA, 0x02, 0x15, 0x80, 0x10, 0x07, 0x40, 0x00, 0x50, 0x49, 0x43, 0x20,
+                   0x02, 0x00, 0xC0, 0x00, 0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2C}));
 }
 
 TEST(MemoryRequestTest, OnlyTheExactAcknowledgementIsAccepted) {
@@ -164,13 +165,14 @@ TEST(FontLibraryTest, HeaderNeedsTheSameSizeCodeTwice) {
     std::uint8_t at11, at15;
     bool ok;
   };
-  const Case cases[] = {{16, 16, true}, {24, 24, true}, {16, 24, false}, {24, 16, false},
-                        {32, 32, false}, {0, 0, false}};
+  const Case cases[] = {{16, 16, true},  {24, 24, true},  {16, 24, false},
+                        {24, 16, false}, {32, 32, false}, {0, 0, false}};
   for (const Case& c : cases) {
     Bytes header(16, 0);
     header[11] = c.at11;
     header[15] = c.at15;
-    EXPECT_EQ(zotpx::CheckFontHeader(header) == std::nullopt, c.ok) << int(c.at11) << "/" << int(c.at15);
+    EXPECT_EQ(zotpx::CheckFontHeader(header) == std::nullopt, c.ok)
+        << int(c.at11) << "/" << int(c.at15);
   }
   Bytes ten(10, 16);
   EXPECT_EQ(zotpx::CheckFontHeader(ten), zotpx::kFontInvalidText);
@@ -200,11 +202,14 @@ TEST(CrossDownloadTest, ModelIsCheckedBeforeTheRate) {
 
 // ---- static command text ----
 
-Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+Bytes Text(const std::string& s) {
+  return Bytes(s.begin(), s.end());
+}
 
 // The image's records: everything between the count and the trailing zeros.
 Bytes Records(const zotpx::StaticImage& built, std::size_t length) {
-  return Bytes(built.image.begin() + 5, built.image.begin() + 5 + static_cast<std::ptrdiff_t>(length));
+  return Bytes(built.image.begin() + 5,
+               built.image.begin() + 5 + static_cast<std::ptrdiff_t>(length));
 }
 
 // A record of `j` bytes (a frame with length byte j - 6 and one trailing byte) in plain hex.
@@ -260,17 +265,17 @@ TEST(StaticImageTest, RecordTestsDropIllMadeLines) {
     bool accepted;
   };
   const Case cases[] = {
-      {"55 AA 10 01 00 11 00", true},       // b3 + 6 bytes
-      {"55 AA 10 01 00 11", false},         // the frame without its trailing byte
-      {"55 AA 10 01 00 11 00 00", false},   // one byte too many
-      {"55 AA 20 01 00 21 00", false},      // command 0x20
-      {"55 AB 10 01 00 11 00", false},      // sync
+      {"55 AA 10 01 00 11 00", true},      // b3 + 6 bytes
+      {"55 AA 10 01 00 11", false},        // the frame without its trailing byte
+      {"55 AA 10 01 00 11 00 00", false},  // one byte too many
+      {"55 AA 20 01 00 21 00", false},     // command 0x20
+      {"55 AB 10 01 00 11 00", false},     // sync
       {"AA 55 10 01 00 11 00", false},
-      {"0x5 0x55 AA 10 01 00 11 00", true},  // "0x5" yields no byte
-      {"555 AA 10 01 00 11 00", true},       // three digits: the third is skipped
+      {"0x5 0x55 AA 10 01 00 11 00", true},    // "0x5" yields no byte
+      {"555 AA 10 01 00 11 00", true},         // three digits: the third is skipped
       {"55 AA 10 01 00 11 00 ; face", false},  // a comment with hex pairs spoils the line
       {"55 AA 10 01 00 11 00 ; note", true},   // one that has none does not
-      {"add a bead", false},                    // a comment line of letters a-f
+      {"add a bead", false},                   // a comment line of letters a-f
   };
   for (const Case& c : cases) {
     const zotpx::StaticImage built = zotpx::BuildStaticImage(Text(std::string(c.line) + "\r\n"));
@@ -296,10 +301,10 @@ TEST(StaticImageTest, EveryLineEndGivesTheSameImage) {
   const zotpx::StaticImage crlf = zotpx::BuildStaticImage(Text(a + "\r\n" + b + "\r\n"));
   ASSERT_EQ(crlf.records, 2u);
   const std::string variants[] = {
-      a + "\n" + b + "\n",           // written on Linux
-      a + "\r" + b + "\r",           // carriage returns only
-      a + "\r\n" + b,                // last line without a line end
-      a + "\n" + b,                  //
+      a + "\n" + b + "\n",              // written on Linux
+      a + "\r" + b + "\r",              // carriage returns only
+      a + "\r\n" + b,                   // last line without a line end
+      a + "\n" + b,                     //
       a + "\r\n\r\n\n\r" + b + "\r\n",  // blank lines of every kind
       a + "\r\r\n" + b + "\n\r",
   };
@@ -315,7 +320,8 @@ TEST(StaticImageTest, LongLinesStartCollectingAgain) {
   // One byte more and the 261st starts the line again, leaving one byte.
   EXPECT_EQ(zotpx::BuildStaticImage(Text(RecordLine(260) + "00\r\n")).records, 0u);
   // What comes after 260 bytes of noise is collected as a line of its own.
-  EXPECT_EQ(zotpx::BuildStaticImage(Text(std::string(520, 'F') + "55AA10010011 00\r\n")).records, 1u);
+  EXPECT_EQ(zotpx::BuildStaticImage(Text(std::string(520, 'F') + "55AA10010011 00\r\n")).records,
+            1u);
 }
 
 // 62 records of 260 bytes and one of `last` bytes: records end at 5 + 16120 + last.
@@ -338,7 +344,8 @@ TEST(StaticImageTest, RecordsMayFillTheImageUpTo0x3FFE) {
 TEST(StaticImageTest, RecordBeyond0x3FFEIsRefusedWithOrWithoutLineEnd) {
   for (const char* end : {"\r\n", "", "\n"}) {
     const zotpx::StaticImage built = zotpx::BuildStaticImage(Text(NearlyFull(259) + end));
-    EXPECT_EQ(built.failure, zotpx::kStaticTooBigText) << ::testing::PrintToString(std::string(end));
+    EXPECT_EQ(built.failure, zotpx::kStaticTooBigText)
+        << ::testing::PrintToString(std::string(end));
     EXPECT_TRUE(built.image.empty());
   }
 }

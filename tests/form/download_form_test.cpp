@@ -142,7 +142,8 @@ INSTANTIATE_TEST_SUITE_P(Dialogs, DownloadDialogTest,
                          ::testing::Values(DialogCase{"BtnEepromCmd", 1, 4, "打开内部字库文件", 2},
                                            // no rate check for the static commands
                                            DialogCase{"BtnStaticCmd", 2, 0, "打开静态命令文件", 1},
-                                           DialogCase{"BtnCrossDownCmd", 2, 4, "打开十字线文件", 4}));
+                                           DialogCase{"BtnCrossDownCmd", 2, 4, "打开十字线文件",
+                                                      4}));
 
 // ---- font library ----
 
@@ -160,8 +161,13 @@ TEST_F(DownloadFormTest, FontFilesAreRefusedBySizeThenHeader) {
       {"huge.font", FontBytes(0x74001), 1, "内部字库下载失败：无效的字库文件"},
       {"huge-pb.font", FontBytes(0x80000), 2, "内部字库下载失败：无效的字库文件"},
       {"big.font", FontBytes(0x34001), 2, "内部字库下载失败：当前型号的产品不支持此字库"},
-      {"mixed.font", [] { Bytes b = FontBytes(0x4000); b[15] = 0x18; return b; }(), 2,
-       "内部字库下载失败：无效的字库文件"},
+      {"mixed.font",
+       [] {
+         Bytes b = FontBytes(0x4000);
+         b[15] = 0x18;
+         return b;
+       }(),
+       2, "内部字库下载失败：无效的字库文件"},
       {"code32.font", FontBytes(0x4000, 32), 1, "内部字库下载失败：无效的字库文件"},
   };
   const std::size_t mark = LogMark();
@@ -191,8 +197,7 @@ TEST_F(DownloadFormTest, FontLibraryLandsAt0x4000WithTheProgressBarRunning) {
   std::vector<Sample> samples;
   QTimer sampler;
   QObject::connect(&sampler, &QTimer::timeout, [&] {
-    samples.push_back({form().isEnabled(), !Bar()->isHidden(), Bar()->text(),
-                       form().StatusText()});
+    samples.push_back({form().isEnabled(), !Bar()->isHidden(), Bar()->text(), form().StatusText()});
   });
   sampler.start(0);
   const std::size_t mark = LogMark();
@@ -202,12 +207,14 @@ TEST_F(DownloadFormTest, FontLibraryLandsAt0x4000WithTheProgressBarRunning) {
   EXPECT_EQ(Status(), "内部字库下载" + kSuccess);
   EXPECT_EQ(MemoryAt(0x4000, font.size()), font);
   EXPECT_EQ(LogSince(mark), (std::vector<std::string>{"【内部字库下载】", "正在擦除存储器...",
-                                                       "正在写入存储器...", "写入存储器成功", ""}));
+                                                      "正在写入存储器...", "写入存储器成功", ""}));
   EXPECT_TRUE(form().isEnabled());
   EXPECT_TRUE(Bar()->isHidden());
   ASSERT_GE(samples.size(), 100u);
-  EXPECT_TRUE(std::none_of(samples.begin(), samples.end(), [](const Sample& s) { return s.enabled; }));
-  EXPECT_TRUE(std::all_of(samples.begin(), samples.end(), [](const Sample& s) { return s.bar_visible; }));
+  EXPECT_TRUE(
+      std::none_of(samples.begin(), samples.end(), [](const Sample& s) { return s.enabled; }));
+  EXPECT_TRUE(
+      std::all_of(samples.begin(), samples.end(), [](const Sample& s) { return s.bar_visible; }));
   EXPECT_TRUE(samples.back().bar_text.contains(QStringLiteral("KB/s")));
   EXPECT_TRUE(samples.back().bar_text.contains(QStringLiteral("剩余")));
   EXPECT_EQ(samples.back().status, QStringLiteral("正在进行字库下载... 99%"));
@@ -246,7 +253,9 @@ const char kStaticText[] =
     "55 AA 10 01 00 11 00\n"
     "0x55,0xAA,0x14,0x08,0x22,0x00,0x05,0x00,0x32,0x41,0x42,0x43,0x3B,0x00\n";
 
-Bytes StaticText() { return Bytes(std::begin(kStaticText), std::end(kStaticText) - 1); }
+Bytes StaticText() {
+  return Bytes(std::begin(kStaticText), std::end(kStaticText) - 1);
+}
 
 Bytes ReadAll(const QString& path) {
   QFile file(path);
@@ -270,9 +279,9 @@ TEST_F(DownloadFormTest, StaticCommandsAreWrittenAskedAndDownloaded) {
   EXPECT_EQ(dialogs().requests.back().text, QStringLiteral("已生成静态命令文件，是否立即下载？"));
   EXPECT_EQ(MemoryAt(0, 16384), expected.image);
   EXPECT_EQ(Status(), "生成和下载静态命令" + kSuccess);
-  EXPECT_EQ(LogSince(mark),
-            (std::vector<std::string>{"生成静态命令成功", "", "【下载静态命令】", "正在擦除存储器...",
-                                      "擦除存储器成功", "正在写入存储器...", "下载静态命令成功", ""}));
+  EXPECT_EQ(LogSince(mark), (std::vector<std::string>{
+                                "生成静态命令成功", "", "【下载静态命令】", "正在擦除存储器...",
+                                "擦除存储器成功", "正在写入存储器...", "下载静态命令成功", ""}));
   EXPECT_TRUE(form().isEnabled());
 }
 

@@ -1,8 +1,6 @@
 // The memory transfer over a pseudo-terminal against the simulated device: the requests each
 // download sends, the device's memory afterwards, refused, missing and late acknowledgements,
 // and what every way out leaves behind (file and port closed, form enabled, texts and log).
-#include "serial/memory_transfer.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "crosshair/cross_download.h"
+#include "serial/memory_transfer.h"
 #include "serial/port.h"
 #include "support/sim_fixture.h"
 #include "text/font_library.h"
@@ -97,7 +96,9 @@ std::vector<Bytes> Writes(const std::vector<Bytes>& frames) {
   return writes;
 }
 
-Bytes Head(const Bytes& frame) { return Bytes(frame.begin(), frame.begin() + 9); }
+Bytes Head(const Bytes& frame) {
+  return Bytes(frame.begin(), frame.begin() + 9);
+}
 
 // What every way out of a transfer that ran must leave behind.
 void ExpectCleanExit(const RecordingReporter& reporter, bool form_disabled) {
@@ -144,7 +145,7 @@ TEST_P(FontSizeDownloadTest, DeviceHoldsTheFileFrom0x4000) {
   EXPECT_EQ(writes.back()[5], c.last_block);
   EXPECT_EQ(MemoryAt(sim, 0x4000, c.size), font.bytes());
   EXPECT_EQ(reporter.log, (std::vector<std::string>{"【内部字库下载】", "正在擦除存储器...",
-                                                     "正在写入存储器...", "写入存储器成功", ""}));
+                                                    "正在写入存储器...", "写入存储器成功", ""}));
   EXPECT_EQ(reporter.statuses.front(), "正在进行字库下载... 0%");
   EXPECT_EQ(reporter.Status(), "内部字库下载成功：请查看通信数据记录以获得更多信息");
   EXPECT_EQ(reporter.progress_calls, c.writes + 2);
@@ -161,8 +162,9 @@ TEST(FontDownloadTest, FullLibraryEndsWithItsLastBlockAt0x77F50) {
   auto sim = zotpx::test::StartSim({.model = "ZOT-PA", .baud = 460800});
   std::optional<zotpx::FileData> file = zotpx::FileData::Open(font.path());
   RecordingReporter reporter;
-  ASSERT_EQ(zotpx::DownloadToDevice(reporter, sim.link, zotpx::FontTransferPlan("t", 0x74000), *file),
-            TransferResult::Done);
+  ASSERT_EQ(
+      zotpx::DownloadToDevice(reporter, sim.link, zotpx::FontTransferPlan("t", 0x74000), *file),
+      TransferResult::Done);
   const std::vector<Bytes> frames = sim->ReceivedFrames();
   EXPECT_EQ(Head(frames.back()), (Bytes{0x55, 0xAA, 0x02, 0xB5, 0x80, 0xB0, 0x07, 0x7F, 0x50}));
   EXPECT_EQ(frames[0], (Bytes{0x55, 0xAA, 0x02, 0x05, 0x40, 0x00, 0x00, 0x40, 0x00, 0x87}));
@@ -172,14 +174,15 @@ TEST(FontDownloadTest, FullLibraryEndsWithItsLastBlockAt0x77F50) {
 }
 
 TEST(StaticDownloadTest, ImageFillsTheFirst16KiB) {
-  const zotpx::StaticImage built =
-      zotpx::BuildStaticImage(Bytes{'5', '5', 'A', 'A', '1', '0', '0', '1', '0', '0', '1', '1', '0', '0'});
+  const zotpx::StaticImage built = zotpx::BuildStaticImage(
+      Bytes{'5', '5', 'A', 'A', '1', '0', '0', '1', '0', '0', '1', '1', '0', '0'});
   ASSERT_EQ(built.records, 1u);
   auto sim = zotpx::test::StartSim({.model = "ZOT-PB", .baud = 9600});
   RecordingReporter reporter;
   zotpx::MemoryData data(built.image);
 
-  EXPECT_EQ(zotpx::DownloadToDevice(reporter, sim.link, zotpx::StaticTransferPlan("生成和下载静态命令"), data),
+  EXPECT_EQ(zotpx::DownloadToDevice(reporter, sim.link,
+                                    zotpx::StaticTransferPlan("生成和下载静态命令"), data),
             TransferResult::Done);
 
   ExpectCleanExit(reporter, false);
@@ -193,7 +196,8 @@ TEST(StaticDownloadTest, ImageFillsTheFirst16KiB) {
             (std::vector<std::string>{"【下载静态命令】", "正在擦除存储器...", "擦除存储器成功",
                                       "正在写入存储器...", "下载静态命令成功", ""}));
   EXPECT_EQ(reporter.statuses,
-            (std::vector<std::string>{"下载静态命令", "生成和下载静态命令成功：请查看通信数据记录以获得更多信息"}));
+            (std::vector<std::string>{"下载静态命令",
+                                      "生成和下载静态命令成功：请查看通信数据记录以获得更多信息"}));
 }
 
 TEST(CrossDownloadTest, ShapesGoTo0x38000AndTheHeaderEndsAt0x7400F) {
@@ -202,8 +206,9 @@ TEST(CrossDownloadTest, ShapesGoTo0x38000AndTheHeaderEndsAt0x7400F) {
   RecordingReporter reporter;
   zotpx::MemoryData data({file.data(), zotpx::kCrossDownloadSize});
 
-  EXPECT_EQ(zotpx::DownloadToDevice(reporter, sim.link, zotpx::CrossTransferPlan("十字线文件下载"), data),
-            TransferResult::Done);
+  EXPECT_EQ(
+      zotpx::DownloadToDevice(reporter, sim.link, zotpx::CrossTransferPlan("十字线文件下载"), data),
+      TransferResult::Done);
 
   ExpectCleanExit(reporter, true);
   const std::vector<Bytes> frames = sim->ReceivedFrames();
@@ -240,8 +245,9 @@ TEST_P(TransferFaultTest, FirstFailureEndsTheTransfer) {
   RecordingReporter reporter;
   zotpx::MemoryData data({file.data(), zotpx::kCrossDownloadSize});
 
-  EXPECT_EQ(zotpx::DownloadToDevice(reporter, sim.link, zotpx::CrossTransferPlan("十字线文件下载"), data),
-            c.result);
+  EXPECT_EQ(
+      zotpx::DownloadToDevice(reporter, sim.link, zotpx::CrossTransferPlan("十字线文件下载"), data),
+      c.result);
 
   ExpectCleanExit(reporter, true);
   const std::string outcome = c.result == TransferResult::Done          ? "写入存储器成功"
@@ -256,9 +262,10 @@ TEST_P(TransferFaultTest, FirstFailureEndsTheTransfer) {
   }
   // Nothing is sent after the failing request, and nothing is repeated.
   EXPECT_EQ(sim->ReceivedFrameCount(), static_cast<std::size_t>(c.nth));
-  EXPECT_EQ(reporter.Status(), "十字线文件下载" + std::string(c.result == TransferResult::EraseFailed
-                                                             ? zotpx::kEraseFailedText
-                                                             : zotpx::kWriteFailedText));
+  EXPECT_EQ(reporter.Status(),
+            "十字线文件下载" + std::string(c.result == TransferResult::EraseFailed
+                                               ? zotpx::kEraseFailedText
+                                               : zotpx::kWriteFailedText));
   if (c.result == TransferResult::WriteFailed) {
     // The device holds everything acknowledged before the failure.
     EXPECT_EQ(MemoryAt(sim, 0x38000, 499 * 240), Bytes(file.begin(), file.begin() + 499 * 240));
@@ -284,12 +291,14 @@ TEST(FontDownloadTest, FileIsClosedBeforeThePortWhenAWriteIsRefused) {
   sim->AddFault({.fault = Fault::Refuse, .nth = 3 + 500});
   std::optional<zotpx::FileData> file = zotpx::FileData::Open(font.path());
   RecordingReporter reporter;
-  EXPECT_EQ(zotpx::DownloadToDevice(reporter, sim.link, zotpx::FontTransferPlan("内部字库下载", 0x34000), *file),
+  EXPECT_EQ(zotpx::DownloadToDevice(reporter, sim.link,
+                                    zotpx::FontTransferPlan("内部字库下载", 0x34000), *file),
             TransferResult::WriteFailed);
   EXPECT_FALSE(file->is_open());
   ExpectCleanExit(reporter, true);
   EXPECT_EQ(reporter.Status(), "内部字库下载失败：写入存储器失败");
-  EXPECT_EQ(MemoryAt(sim, 0x4000, 499 * 240), Bytes(font.bytes().begin(), font.bytes().begin() + 499 * 240));
+  EXPECT_EQ(MemoryAt(sim, 0x4000, 499 * 240),
+            Bytes(font.bytes().begin(), font.bytes().begin() + 499 * 240));
 }
 
 TEST(FontDownloadTest, FileThatShrinksUnderwayEndsAsAWriteFailure) {
@@ -299,7 +308,8 @@ TEST(FontDownloadTest, FileThatShrinksUnderwayEndsAsAWriteFailure) {
   ASSERT_EQ(truncate(font.path().c_str(), 100), 0);
   auto sim = zotpx::test::StartSim({.model = "ZOT-PA", .baud = 115200});
   RecordingReporter reporter;
-  EXPECT_EQ(zotpx::DownloadToDevice(reporter, sim.link, zotpx::FontTransferPlan("内部字库下载", 0x4000), *file),
+  EXPECT_EQ(zotpx::DownloadToDevice(reporter, sim.link,
+                                    zotpx::FontTransferPlan("内部字库下载", 0x4000), *file),
             TransferResult::WriteFailed);
   // The erase went out; no block was made of bytes the file no longer has.
   EXPECT_EQ(sim->ReceivedFrameCount(), 1u);
