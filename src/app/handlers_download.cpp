@@ -4,9 +4,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProgressBar>
-#include <QSaveFile>
 
 #include "app/form.h"
+#include "app/save_file.h"
 #include "crosshair/cross_download.h"
 #include "serial/memory_transfer.h"
 #include "text/font_library.h"
@@ -24,19 +24,6 @@ std::optional<QString> AskForFile(TForm1& form, const QString& title, int filter
 
 std::string Model(const TForm1& form) {
   return form.Combo("ComboDeviceType")->currentText().toStdString();
-}
-
-// A temporary file renamed over the old one once every byte is on disk: a failure leaves no
-// half-written "User.cfg" for the device to be loaded from later.
-bool SaveImage(const QString& path, const zotpx::Bytes& bytes) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  const auto size = static_cast<qint64>(bytes.size());
-  if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
-    file.cancelWriting();
-    return false;
-  }
-  return file.commit();
 }
 
 // Downloads never overlap, so one clock serves the rate and the time remaining.
@@ -89,7 +76,8 @@ void TForm1::BtnStaticCmdClick() {
 
   const zotpx::StaticImage built = zotpx::BuildStaticImage(*text);
   if (built.failure) return SetStatus(title + *built.failure);
-  if (!SaveImage(AppDirectory + QString::fromLatin1(zotpx::kStaticFileName), built.image))
+  // Whole or not at all: the device must never be loaded from a half-written "User.cfg".
+  if (!SaveWholeFile(AppDirectory + QString::fromLatin1(zotpx::kStaticFileName), built.image))
     return SetStatus(title + zotpx::kStaticSaveFailedText);
   LogLine(zotpx::kStaticGeneratedLogLine);
   LogLine("");
