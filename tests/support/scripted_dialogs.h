@@ -64,9 +64,10 @@ class ScriptedDialogs : public Dialogs {
  private:
   template <typename T>
   static T Next(std::deque<T>& queue, T when_empty) {
-    if (queue.empty()) return when_empty;
-    T answer = std::move(queue.front());
-    queue.pop_front();
-    return answer;
+    if (!queue.empty()) {
+      when_empty = std::move(queue.front());
+      queue.pop_front();
+    }
+    return when_empty;
   }
 };
