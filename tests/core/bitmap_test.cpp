@@ -4,6 +4,7 @@
 #include "graphics/bitmap.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "support/hex.h"
 
@@ -34,7 +35,11 @@ class BitmapFiles : public ::testing::Test {
     return path;
   }
   BitmapFileStatus Check(const Bytes& bytes, const zotpx::BitmapLimits& limits) {
-    return zotpx::CheckBitmapFile(Write("bitmap_test.bmp", bytes), limits).status;
+    // CTest runs the cases in parallel processes: each needs a file of its own.
+    const std::string name = std::string("bitmap_test_") +
+                             ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+                             "_" + std::to_string(getpid()) + ".bmp";
+    return zotpx::CheckBitmapFile(Write(name, bytes), limits).status;
   }
 };
 
