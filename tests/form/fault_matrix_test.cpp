@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <QComboBox>
+#include <QFile>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -17,6 +19,7 @@
 
 #include "serial/port.h"
 #include "serial/reporter.h"
+#include "support/bmp_writer.h"
 #include "support/form_fixture.h"
 
 namespace {
@@ -37,12 +40,13 @@ enum class Trouble {
   HangUp,
   PortHeld,      // another process holds the port's lock
   PortVanished,  // the port's device node is gone before the click
+  EraseSilence,  // a download's first erase unanswered: the 5 s wait, tried once
 };
 
 const char* Name(Trouble t) {
   static const char* const kNames[] = {"Noise",  "BadChecksum", "WrongEcho", "ShortFrame",
                                        "Stall",  "Silence",     "Refuse",    "HangUp",
-                                       "PortHeld", "PortVanished"};
+                                       "PortHeld", "PortVanished", "EraseSilence"};
   return kNames[static_cast<int>(t)];
 }
 
@@ -56,6 +60,7 @@ Fault SimFault(Trouble t) {
     case Trouble::Silence: return Fault::Silence;
     case Trouble::Refuse: return Fault::Refuse;
     case Trouble::HangUp: return Fault::HangUp;
+    case Trouble::EraseSilence: return Fault::Silence;
     default: return Fault::None;
   }
 }
@@ -73,10 +78,11 @@ struct CommandKind {
   int model_index;  // ComboDeviceType as connecting left it (-1: leave it)
   // The frame the fault is aimed at (1-based, counting every frame the device receives).
   int fault_frame;
-  std::function<void(FaultMatrixTest&)> prepare;  // files to choose, fields to fill
+  std::function<void(FaultMatrixTest&)> prepare;  // once: files to write, slots to load
+  std::function<void(FaultMatrixTest&)> arm;      // before every click: dialog answers
   std::string ok_status;
   std::string failed_status;
-  // The log block, given the frames the device received and whether the command succeeded.
+  // The log block, given the frames the device received and how the command ended.
   std::function<std::vector<std::string>(const std::vector<Bytes>& frames, Outcome)> log;
   // Faults whose outcome is not the command's failure.
   std::map<Trouble, Outcome> exceptions;
@@ -86,17 +92,40 @@ std::string Hex(const char* title, const Bytes& frame) {
   return zotpx::FormatLogLine(title, frame.size(), frame.data());
 }
 
-// The ordinary single-frame block: header, request, reply when accepted, blank line.
-std::vector<std::string> OrdinaryBlock(const std::string& title, const std::vector<Bytes>& frames,
-                                       Outcome outcome) {
+// Frames sent one after another under one header: each request, and its reply while they are
+// accepted; the first unanswered one ends the block.
+std::vector<std::string> FramesBlock(const std::string& title, const std::vector<Bytes>& frames,
+                                     Outcome outcome) {
+  if (outcome == Outcome::OpenFailed) return {};
   std::vector<std::string> block{"【" + title + "】"};
-  if (!frames.empty()) block.push_back(Hex("发送：", frames.front()));
-  if (outcome == Outcome::Ok && !frames.empty()) {
-    block.push_back(Hex("接收：", zotpx::MakeFrame(frames.front()[2], {0x00})));
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    block.push_back(Hex("发送：", frames[i]));
+    if (outcome == Outcome::Ok || i + 1 < frames.size())
+      block.push_back(Hex("接收：", zotpx::MakeFrame(frames[i][2], {0x00})));
   }
   block.push_back("");
   return block;
 }
+
+// A download's block: no frame bytes, only its phases.
+std::vector<std::string> TransferBlock(const std::string& log_title, Outcome outcome,
+                                       const std::string& erased_line, const std::string& done_line) {
+  if (outcome == Outcome::OpenFailed) return {};
+  std::vector<std::string> block{log_title, "正在擦除存储器..."};
+  if (!erased_line.empty()) block.push_back(erased_line);
+  block.push_back("正在写入存储器...");
+  block.push_back(outcome == Outcome::Ok ? done_line : "写入存储器失败");
+  block.push_back("");
+  return block;
+}
+
+// What the operator does first: defined with the fixture below.
+void LoadSuperBitmap(FaultMatrixTest& t);
+void ChooseFontFile(FaultMatrixTest& t);
+void ChooseStaticFile(FaultMatrixTest& t);
+void ChooseCrossFile(FaultMatrixTest& t);
+
+const std::map<Trouble, Outcome> kReaderSkipsNoise = {{Trouble::Noise, Outcome::Ok}};
 
 const std::vector<CommandKind>& Kinds() {
   static const std::vector<CommandKind> kinds = {
@@ -107,9 +136,11 @@ const std::vector<CommandKind>& Kinds() {
           -1,
           1,  // the identify request; the probe is no frame
           nullptr,
+          nullptr,
           "连接设备成功：产品型号和通信速率已自动匹配",
           "连接设备失败：请检查产品是否正确连接到计算机串口",
-          [](const std::vector<Bytes>&, Outcome) {
+          [](const std::vector<Bytes>&, Outcome outcome) {
+            if (outcome == Outcome::OpenFailed) return std::vector<std::string>{};
             return std::vector<std::string>{"【连接设备】", ""};
           },
           // The identification is raw text, not a frame: nothing to garble in checksum or echo.
@@ -122,13 +153,79 @@ const std::vector<CommandKind>& Kinds() {
           1,
           1,
           nullptr,
+          nullptr,
           "参数设置命令成功：请查看通信数据记录以获得更多信息",
           "参数设置命令失败：接收响应失败",
           [](const std::vector<Bytes>& frames, Outcome outcome) {
-            return OrdinaryBlock("参数设置命令", frames, outcome);
+            return FramesBlock("参数设置命令", frames, outcome);
           },
           // The reader skips junk; an ordinary reply's status byte is not judged.
           {{Trouble::Noise, Outcome::Ok}, {Trouble::Refuse, Outcome::Ok}},
+      },
+      {
+          "SuperBitmap",
+          "BtnSuperBitmapCmd",
+          {.model = "ZOT-PA", .baud = 115200},
+          1,
+          2,  // the second of three data frames; the control frame comes last
+          LoadSuperBitmap,
+          nullptr,
+          "超大位图字符命令成功：请查看通信数据记录以获得更多信息",
+          "超大位图字符命令失败：接收响应失败",
+          [](const std::vector<Bytes>& frames, Outcome outcome) {
+            return FramesBlock("超大位图字符命令", frames, outcome);
+          },
+          {{Trouble::Noise, Outcome::Ok}, {Trouble::Refuse, Outcome::Ok}},
+      },
+      {
+          "FontDownload",
+          "BtnEepromCmd",
+          {.model = "ZOT-PA", .baud = 115200},
+          1,
+          3,  // one erase, then the second of three writes
+          nullptr,
+          ChooseFontFile,
+          "内部字库下载成功：请查看通信数据记录以获得更多信息",
+          "内部字库下载失败：写入存储器失败",
+          [](const std::vector<Bytes>&, Outcome outcome) {
+            return TransferBlock("【内部字库下载】", outcome, "", "写入存储器成功");
+          },
+          kReaderSkipsNoise,
+      },
+      {
+          "StaticDownload",
+          "BtnStaticCmd",
+          {.model = "ZOT-PA", .baud = 115200},
+          1,
+          3,
+          nullptr,
+          ChooseStaticFile,
+          "生成和下载静态命令成功：请查看通信数据记录以获得更多信息",
+          "生成和下载静态命令失败：写入存储器失败",
+          [](const std::vector<Bytes>&, Outcome outcome) {
+            // "User.cfg" is made before the port is opened, whatever happens on the line.
+            std::vector<std::string> block{"生成静态命令成功", ""};
+            for (std::string& line :
+                 TransferBlock("【下载静态命令】", outcome, "擦除存储器成功", "下载静态命令成功"))
+              block.push_back(std::move(line));
+            return block;
+          },
+          kReaderSkipsNoise,
+      },
+      {
+          "CrossDownload",
+          "BtnCrossDownCmd",
+          {.model = "ZOT-PB", .baud = 115200},
+          2,
+          4,  // two erases, then the second write
+          nullptr,
+          ChooseCrossFile,
+          "十字线文件下载成功：请查看通信数据记录以获得更多信息",
+          "十字线文件下载失败：写入存储器失败",
+          [](const std::vector<Bytes>&, Outcome outcome) {
+            return TransferBlock("【十字线文件下载】", outcome, "", "写入存储器成功");
+          },
+          kReaderSkipsNoise,
       },
   };
   return kinds;
@@ -148,6 +245,8 @@ std::vector<MatrixCase> AllCases() {
   for (std::size_t k = 0; k < Kinds().size(); ++k)
     for (int t = 0; t <= static_cast<int>(Trouble::PortVanished); ++t)
       cases.push_back({k, static_cast<Trouble>(t)});
+  // Five seconds of silence after an erase request: once is enough.
+  cases.push_back({3, Trouble::EraseSilence});
   return cases;
 }
 
@@ -185,32 +284,67 @@ class PortHolder {
 };
 
 class FaultMatrixTest : public FormTest, public ::testing::WithParamInterface<MatrixCase> {
+ public:
+  using FormTest::dialogs;
+  using FormTest::form;
+  // A file in the test's own folder, which is also where "User.cfg" goes.
+  QString Write(const QString& name, const Bytes& bytes) {
+    const QString path = folder_.filePath(name);
+    EXPECT_TRUE(zotpx::test::WriteFileBytes(QFile::encodeName(path).toStdString(), bytes));
+    return path;
+  }
+  void Answer(const QString& path) { dialogs().open_answers.push_back(path); }
+
  protected:
+  FaultMatrixTest() : saved_directory_(AppDirectory) { AppDirectory = MakeAppDirectory(folder_.path()); }
+  ~FaultMatrixTest() override { AppDirectory = saved_directory_; }
+
   void SetUp() override {
     const CommandKind& kind = Kinds()[GetParam().kind];
+    ASSERT_TRUE(folder_.isValid());
     StartDevice(kind.device);
     if (kind.model_index >= 0) form().Combo("ComboDeviceType")->setCurrentIndex(kind.model_index);
     // Connecting starts from the first rate, whatever the window shows.
     if (std::string(kind.button) == "BtnSearchCmd") form().Combo("UartBaud")->setCurrentIndex(0);
     if (kind.prepare) kind.prepare(*this);
   }
-  void TearDown() override {
-    zotpx::ClosePort();
-    if (!link_.empty()) fs::remove(link_);
+  void TearDown() override { zotpx::ClosePort(); }
+
+  void ClickArmed(const CommandKind& kind) {
+    if (kind.arm) kind.arm(*this);
+    Click(kind.button);
   }
 
-  // A name for the port that can vanish: a link to the pty, as udev makes for an adapter.
-  std::string LinkToDevice() {
-    char pattern[] = "/tmp/zotpx-port-XXXXXX";
-    const char* dir = mkdtemp(pattern);
-    if (!dir) return {};
-    link_ = std::string(dir) + "/ttyUSB0";
-    fs::create_symlink(sim()->path(), link_);
-    return link_;
-  }
-
-  std::string link_;
+  QTemporaryDir folder_;
+  QString saved_directory_;
 };
+
+void LoadSuperBitmap(FaultMatrixTest& t) {
+  // 128 x 40: three data frames of 240 bytes and a last one padded, then the control frame.
+  t.Answer(t.Write(QStringLiteral("big.bmp"),
+                   zotpx::test::MakeBmp({.width = 128, .height = 40}, [](int x, int y) { return x == y; })));
+  t.form().LabelSuperBitmapSelectClick();
+  ASSERT_EQ(t.form().StatusText(), QStringLiteral("选择超大位图文件成功：请查看图像预览区"));
+}
+
+void ChooseFontFile(FaultMatrixTest& t) {
+  Bytes font(616, 0x3C);  // one erase, writes of 240, 240 and 136 bytes
+  font[11] = font[15] = 0x10;
+  t.Answer(t.Write(QStringLiteral("font.font"), font));
+}
+
+void ChooseStaticFile(FaultMatrixTest& t) {
+  const std::string text = "55 AA 10 03 01 00 69 7D 00\r\n";
+  t.Answer(t.Write(QStringLiteral("static.txt"), Bytes(text.begin(), text.end())));
+  t.dialogs().question_answers.push_back(true);  // download it now
+}
+
+void ChooseCrossFile(FaultMatrixTest& t) {
+  Bytes cross(0x40000, 0);
+  cross[0x3C000] = 'P', cross[0x3C001] = 'I', cross[0x3C002] = 'C', cross[0x3C003] = ' ';
+  cross[0x3C004] = 1;
+  t.Answer(t.Write(QStringLiteral("Cross.bin"), cross));
+}
 
 TEST_P(FaultMatrixTest, EndsWithItsStatusAndLogThePortClosedAndTheFormEnabled) {
   const CommandKind& kind = Kinds()[GetParam().kind];
@@ -228,29 +362,33 @@ TEST_P(FaultMatrixTest, EndsWithItsStatusAndLogThePortClosedAndTheFormEnabled) {
     expected_status = std::string(zotpx::kOpenFailureText) + "（" + port + " 已被其他程序占用：" +
                       "zotpx_form_test，进程 " + std::to_string(holder->pid()) + "）";
   } else if (trouble == Trouble::PortVanished) {
-    port = LinkToDevice();
-    ASSERT_FALSE(port.empty());
+    // A link to the pty, as udev makes for an adapter, gone after the port was chosen.
+    port = QFile::encodeName(folder_.filePath(QStringLiteral("ttyUSB0"))).toStdString();
+    fs::create_symlink(sim()->path(), port);
     form().SelectPort(QString::fromStdString(port));
-    fs::remove(port);  // unplugged after it was chosen
+    fs::remove(port);
     outcome = Outcome::OpenFailed;
     expected_status = std::string(zotpx::kOpenFailureText) + "（设备 " + port + " 不存在）";
   } else {
-    sim()->AddFault({.fault = SimFault(trouble), .nth = kind.fault_frame});
+    const int frame = trouble == Trouble::EraseSilence ? 1 : kind.fault_frame;
+    sim()->AddFault({.fault = SimFault(trouble), .nth = frame});
   }
   if (outcome == Outcome::Ok) expected_status = kind.ok_status;
   if (outcome == Outcome::Failed) expected_status = kind.failed_status;
 
   const std::size_t mark = LogMark();
-  Click(kind.button);
+  ClickArmed(kind);
 
+  std::vector<std::string> expected_log = kind.log(sim()->ReceivedFrames(), outcome);
+  if (trouble == Trouble::EraseSilence) {
+    expected_status = "内部字库下载失败：擦除存储器失败";
+    expected_log = {"【内部字库下载】", "正在擦除存储器...", "擦除存储器失败", ""};
+  }
   EXPECT_EQ(Status(), expected_status);
-  const std::vector<std::string> expected_log =
-      outcome == Outcome::OpenFailed ? std::vector<std::string>{}
-                                     : kind.log(sim()->ReceivedFrames(), outcome);
   EXPECT_EQ(LogSince(mark), expected_log);
   EXPECT_TRUE(form().isEnabled());
   EXPECT_EQ(zotpx::PortHandle, zotpx::kInvalidHandle);
-  std::printf("[matrix] %-12s %-13s -> %s\n", kind.name, Name(trouble), Status().c_str());
+  std::printf("[matrix] %-14s %-13s -> %s\n", kind.name, Name(trouble), Status().c_str());
 
   // The line comes back: a hung-up device on a new pty, the adapter plugged in again, the
   // other program gone. The port opens at once and the command works again.
@@ -266,7 +404,7 @@ TEST_P(FaultMatrixTest, EndsWithItsStatusAndLogThePortClosedAndTheFormEnabled) {
   sim()->ClearFaults();
   ASSERT_TRUE(zotpx::OpenPort(port, kind.device.baud)) << zotpx::OpenFailureText();
   zotpx::ClosePort();
-  Click(kind.button);
+  ClickArmed(kind);
   EXPECT_EQ(Status(), kind.ok_status);
   EXPECT_TRUE(form().isEnabled());
   EXPECT_EQ(zotpx::PortHandle, zotpx::kInvalidHandle);
