@@ -27,7 +27,9 @@ bool MemoryData::ReadNext(std::uint8_t* out, std::size_t count) {
 }
 
 std::optional<FileData> FileData::Open(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without waiting: opening a FIFO for reading would otherwise block until a writer comes.
+  // Reads of a plain file ignore the flag.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
   struct stat st {};
   // Only a plain file has a size worth trusting; a fifo or a device would stall the download.

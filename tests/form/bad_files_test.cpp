@@ -1,13 +1,16 @@
-// Files the operator may pick that are not what they seem: Chinese and blank-containing names,
-// directories, paths gone between the dialog and the open, FIFOs, pictures that change after
-// they were listed, and targets that cannot be written. Each ends with its own message, the
-// window never waits on a file, and no file is left half-written.
+// Files the operator may pick that are not what they seem, for every command that reads or
+// writes one: Chinese and blank-containing names, directories, paths gone between the dialog and
+// the open, FIFOs, pictures cut short or changed after they were listed, a font library that
+// shrinks while it is sent, and "User.cfg" or the crosshair file where they cannot be written.
+// Each ends with its own message, the window never waits on a file, and no file is left
+// half-written.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QTableWidget>
@@ -19,6 +22,7 @@
 #include <optional>
 #include <thread>
 
+#include "serial/port.h"
 #include "support/bmp_writer.h"
 #include "support/form_fixture.h"
 
@@ -132,40 +136,78 @@ TEST_F(BadFilesTest, ShapeWithChineseAndBlanksInItsNameIsAddedAndSaved) {
   EXPECT_EQ(ReadAll(target)[0], 0x01);  // the black pixel at the top left
 }
 
-TEST_F(BadFilesTest, ShapeThatCannotBeReadIsRefusedAtOnceWithoutWaiting) {
-  ASSERT_EQ(mkdir(Local("folder.bmp").c_str(), 0700), 0);
-  ASSERT_EQ(symlink(Local("nowhere.bmp").c_str(), Local("dangling.bmp").c_str()), 0);
-  ASSERT_EQ(mkfifo(Local("pipe.bmp").c_str(), 0600), 0);
-  WriteMonoBitmap(Path("gone.bmp"), 384, 256);
+// Every command that opens a file the operator chose, with the message it gives when it cannot.
+struct FileCommand {
+  const char* what;
+  void (TForm1::*handler)();
+  int model;      // ComboDeviceType, as connecting left it
+  int rate;       // UartBaud
+  std::string cannot_open;
+};
 
+const FileCommand kFileCommands[] = {
+    {"crosshair shape", &TForm1::BtnCrossDownAddClick, 2, 4, kAddCannotOpen},
+    {"flashing bitmap", &TForm1::LabelBitmapSelectClick, 1, 4, "选择位图文件失败：无法访问位图文件"},
+    {"single-colour bitmap", &TForm1::LabelSingleBitmapSelectClick, 1, 4,
+     "选择单色位图文件失败：无法访问位图文件"},
+    {"static command text", &TForm1::BtnStaticCmdClick, 1, 4, "生成和下载静态命令失败：打开命令文件失败"},
+    {"font library", &TForm1::BtnEepromCmdClick, 1, 4, "内部字库下载失败：打开字库文件失败"},
+    {"crosshair file", &TForm1::BtnCrossDownCmdClick, 2, 4, "十字线文件下载失败：打开十字线文件失败"},
+};
+
+TEST_F(BadFilesTest, ChoiceThatCannotBeReadIsRefusedAtOnceWithoutWaiting) {
+  ASSERT_EQ(mkdir(Local("folder").c_str(), 0700), 0);
+  ASSERT_EQ(symlink(Local("nowhere").c_str(), Local("dangling").c_str()), 0);
+  ASSERT_EQ(mkfifo(Local("pipe").c_str(), 0600), 0);
   const struct {
     const char* what;
     const char* name;
-  } cases[] = {
-      {"a directory chosen as a file", "folder.bmp"},
-      {"a link to nothing", "dangling.bmp"},
-      {"a FIFO, which would wait for a writer for ever", "pipe.bmp"},
-      {"a file removed between the dialog and the open", "gone.bmp"},
+  } choices[] = {
+      {"a directory chosen as a file", "folder"},
+      {"a link to nothing", "dangling"},
+      {"a FIFO, which would wait for a writer for ever", "pipe"},
+      {"a file removed between the dialog and the open", "gone"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    if (std::string(c.name) == "gone.bmp") fs::remove(Local("gone.bmp"));
-    FifoWatchdog watchdog(Local("pipe.bmp"));
-    const auto took = AddShape(Path(c.name));
-    EXPECT_EQ(Status(), kAddCannotOpen);
-    EXPECT_LT(took, std::chrono::seconds(1));
-    EXPECT_EQ(ShapeList()->rowCount(), 0);
+  for (const FileCommand& command : kFileCommands) {
+    form().Combo("ComboDeviceType")->setCurrentIndex(command.model);
+    form().Combo("UartBaud")->setCurrentIndex(command.rate);
+    for (const auto& choice : choices) {
+      SCOPED_TRACE(std::string(command.what) + ": " + choice.what);
+      FifoWatchdog watchdog(Local("pipe"));
+      dialogs().open_answers.push_back(Path(choice.name));
+      const std::size_t mark = LogMark();
+      const auto start = Clock::now();
+      (form().*command.handler)();
+      EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
+      EXPECT_EQ(Status(), command.cannot_open);
+      EXPECT_EQ(LogSince(mark), std::vector<std::string>{});
+      EXPECT_EQ(dialogs().Count(ScriptedDialogs::Kind::Question), 0u);
+    }
   }
+  EXPECT_EQ(ShapeList()->rowCount(), 0);
+  EXPECT_FALSE(QFile::exists(Path("User.cfg")));
 }
 
-TEST_F(BadFilesTest, ShapeWhoseHeaderPassesButWhoseBodyIsCutStaysListedAndTheErrorIsShown) {
+TEST_F(BadFilesTest, PictureWhoseHeaderPassesButWhoseBodyIsCutIsNeverTakenAsLoaded) {
+  // The decoder alone would fill the missing rows with whatever memory held, and succeed.
   WriteMonoBitmap(Path("cut.bmp"), 384, 256);
   fs::resize_file(Local("cut.bmp"), 100);
+  WriteMonoBitmap(Path("cut small.bmp"), 48, 40);
+  fs::resize_file(Local("cut small.bmp"), 70);
   const std::string before = Status();
+
+  // A crosshair shape stays listed and the error display says why.
   AddShape(Path("cut.bmp"));
   EXPECT_EQ(ShapeList()->rowCount(), 1);
   EXPECT_EQ(dialogs().Count(ScriptedDialogs::Kind::Error), 1u);
   EXPECT_EQ(Status(), before);
+
+  // A bitmap slot is left unloaded: its command refuses to send.
+  dialogs().open_answers.push_back(Path("cut small.bmp"));
+  form().Guard([this] { form().LabelBitmapSelectClick(); });
+  EXPECT_EQ(dialogs().Count(ScriptedDialogs::Kind::Error), 2u);
+  Click("BtnBitmapCmd");
+  EXPECT_EQ(Status(), "位图字符命令失败：请先选择一个位图文件");
 }
 
 TEST_F(BadFilesTest, ListedShapeThatChangedOrVanishedWritesNoFile) {
@@ -225,6 +267,103 @@ TEST_F(BadFilesTest, CrossFileThatCannotBeWrittenLeavesNothingHalfWritten) {
     EXPECT_EQ(Entries(), before);
     EXPECT_EQ(ReadAll(Path("old.bin")), old_file);
   }
+}
+
+const std::string kStaticCannotSave = "生成和下载静态命令失败：生成静态命令文件失败";
+
+Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+void WriteBytes(const std::string& path, const Bytes& bytes) {
+  ASSERT_TRUE(zotpx::test::WriteFileBytes(path, bytes)) << path;
+}
+
+TEST_F(BadFilesTest, StaticTextWithChineseNameMakesUserCfgInAChineseFolder) {
+  const QString folder = Path(QStringLiteral("工作 目录"));
+  ASSERT_TRUE(QDir().mkpath(folder));
+  AppDirectory = folder + "/";
+  const QString text = Path(QStringLiteral("静态 命令.txt"));
+  WriteBytes(QFile::encodeName(text).toStdString(), Text("55 AA 10 03 01 00 69 7D 00\r\n"));
+  form().Combo("ComboDeviceType")->setCurrentIndex(1);
+  dialogs().open_answers.push_back(text);
+  Click("BtnStaticCmd");  // the question is answered Cancel: nothing is sent
+  EXPECT_EQ(LogSince(LogMark() - 2), (std::vector<std::string>{"生成静态命令成功", ""}));
+  const Bytes image = ReadAll(folder + QStringLiteral("/User.cfg"));
+  ASSERT_EQ(image.size(), 16384u);
+  EXPECT_EQ(Bytes(image.begin(), image.begin() + 5), (Bytes{'C', 'F', 'G', ' ', 1}));
+}
+
+TEST_F(BadFilesTest, UserCfgThatCannotBeWrittenLeavesNothingHalfWritten) {
+  form().Combo("ComboDeviceType")->setCurrentIndex(1);
+  WriteBytes(Local("static.txt"), Text("55 AA 10 03 01 00 69 7D 00\r\n"));
+  const QString as_folder = Path("cfg is a folder");
+  ASSERT_TRUE(QDir().mkpath(as_folder + "/User.cfg"));
+  const QString full_disk = Path("full disk");
+  ASSERT_TRUE(QDir().mkpath(full_disk));
+  const Bytes old_image(16384, 0x77);
+  WriteBytes(QFile::encodeName(full_disk + "/User.cfg").toStdString(), old_image);
+
+  const struct {
+    const char* what;
+    QString folder;
+    bool disk_full;
+  } cases[] = {
+      {"User.cfg is a directory", as_folder, false},
+      {"the working directory is gone", Path("gone"), false},
+      {"the disk fills up half-way, over the last User.cfg", full_disk, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    AppDirectory = c.folder + "/";
+    const QStringList before = QDir(c.folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    dialogs().open_answers.push_back(Path("static.txt"));
+    const std::size_t mark = LogMark();
+    {
+      std::optional<FileSizeLimit> limit;
+      if (c.disk_full) limit.emplace(8192);
+      Click("BtnStaticCmd");
+    }
+    EXPECT_EQ(Status(), kStaticCannotSave);
+    EXPECT_EQ(LogSince(mark), std::vector<std::string>{});
+    EXPECT_EQ(dialogs().Count(ScriptedDialogs::Kind::Question), 0u);
+    EXPECT_EQ(QDir(c.folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
+  }
+  EXPECT_EQ(ReadAll(full_disk + "/User.cfg"), old_image);
+}
+
+TEST_F(BadFilesTest, FontLibraryThatShrinksWhileItIsSentEndsWithTheWriteFailure) {
+  StartDevice({.model = "ZOT-PA", .baud = 115200});
+  form().Combo("ComboDeviceType")->setCurrentIndex(1);
+  const QString font = Path(QStringLiteral("字库 16点阵.font"));
+  Bytes bytes(16 + 2400, 0x3C);  // one erase, eleven writes
+  bytes[11] = bytes[15] = 0x10;
+  WriteBytes(QFile::encodeName(font).toStdString(), bytes);
+
+  // Unchanged, a Chinese name with a blank in it goes through.
+  dialogs().open_answers.push_back(font);
+  Click("BtnEepromCmd");
+  ASSERT_EQ(Status(), "内部字库下载成功：请查看通信数据记录以获得更多信息");
+
+  // The second write's acknowledgement is held back while the file is cut to 300 bytes: the
+  // third block cannot be read, and nothing made up goes to the device in its place.
+  sim()->ClearReceived();
+  sim()->ClearFaults();
+  sim()->AddFault({.fault = zotpx::sim::Fault::Late, .nth = 3, .delay_ms = 400});
+  std::thread cutter([&] {
+    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    while (sim()->ReceivedFrameCount() < 3 && Clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    fs::resize_file(QFile::encodeName(font).toStdString(), 300);
+  });
+  dialogs().open_answers.push_back(font);
+  const std::size_t mark = LogMark();
+  Click("BtnEepromCmd");
+  cutter.join();
+  EXPECT_EQ(Status(), "内部字库下载失败：写入存储器失败");
+  EXPECT_EQ(LogSince(mark), (std::vector<std::string>{"【内部字库下载】", "正在擦除存储器...",
+                                                      "正在写入存储器...", "写入存储器失败", ""}));
+  EXPECT_EQ(sim()->ReceivedFrameCount(), 3u);
+  EXPECT_TRUE(form().isEnabled());
+  EXPECT_EQ(zotpx::PortHandle, zotpx::kInvalidHandle);
 }
 
 }  // namespace
