@@ -1,25 +1,31 @@
 // The soak run shared by bench/soak.cpp (long) and tests/integration/soak_test.cpp (short):
-// ordinary transactions against the simulated device with random faults, each outcome
-// checked against what the fault must give, and the process's descriptors and memory counted
-// before and after.
+// ordinary transactions and full font library downloads against the simulated device with
+// random faults, each outcome checked against what the fault must give, and the process's
+// descriptors and memory counted before and after.
 #pragma once
 
 #include <dirent.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "device/system_params.h"
+#include "serial/memory_transfer.h"
 #include "serial/port.h"
 #include "serial/reporter.h"
 #include "serial/transaction.h"
 #include "sim_device.h"
+#include "text/font_library.h"
 
 namespace zotpx::soak {
 
@@ -151,6 +157,7 @@ inline Report RunTransactions(const Plan& plan) {
   for (int i = 0; i < plan.transactions; ++i) {
     const FaultChoice* fault = nullptr;
     device.ClearFaults();
+    device.ClearReceived();  // the simulator's own record of frames, not the tool's memory
     if (chance(random) < plan.fault_rate) {
       fault = &Faults()[pick(random)];
       device.AddFault({.fault = fault->fault, .nth = 1, .delay_ms = fault->delay_ms});
@@ -177,6 +184,110 @@ inline Report RunTransactions(const Plan& plan) {
   report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   report.fds_after = OpenDescriptors();
   report.rss_after_kib = ResidentKiB();
+  return report;
+}
+
+struct DownloadPlan {
+  int downloads = 20;
+  std::size_t font_size = 0x74000;  // the largest library, all five erase regions
+  double fault_rate = 0.25;         // chance that a download meets one fault, at a random frame
+  unsigned seed = 8;
+  int baud = 115200;
+};
+
+// Full font library downloads from a file, as the window runs them. A download that succeeds
+// must leave the file's bytes in the device's memory.
+inline Report RunDownloads(const DownloadPlan& plan) {
+  Report report;
+  sim::SimServer device({.model = "ZOT-PA", .baud = plan.baud});
+  if (!device.Start()) {
+    report.mismatches.push_back("simulated device did not start: " + device.error());
+    return report;
+  }
+  char path[] = "/tmp/zotpx-soak-font-XXXXXX";
+  const int fd = mkstemp(path);
+  if (fd < 0) {
+    report.mismatches.push_back("no temporary font file");
+    return report;
+  }
+  std::mt19937 random(plan.seed);
+  Bytes font(plan.font_size);
+  for (auto& b : font) b = static_cast<std::uint8_t>(random());
+  font[11] = font[15] = 0x18;
+  const bool written = write(fd, font.data(), font.size()) == static_cast<ssize_t>(font.size());
+  close(fd);
+  if (!written) report.mismatches.push_back("font file not written");
+
+  const std::string title = "内部字库下载";
+  const TransferPlan transfer = FontTransferPlan(title, font.size());
+  const std::size_t erases = transfer.erase.size();
+  const std::size_t frames = erases + (font.size() + kMemoryBlockSize - 1) / kMemoryBlockSize;
+  std::uniform_real_distribution<double> chance(0.0, 1.0);
+  std::uniform_int_distribution<std::size_t> pick(0, Faults().size() - 1);
+  std::uniform_int_distribution<std::size_t> frame_of(1, frames);
+  BlockReporter reporter;
+
+  // Download -1 warms up, without a fault, so that first-use allocations are not counted.
+  const auto start = std::chrono::steady_clock::now();
+  for (int i = -1; i < plan.downloads && written; ++i) {
+    if (i == 0) {
+      report.fds_before = OpenDescriptors();
+      report.rss_before_kib = ResidentKiB();
+    }
+    const FaultChoice* fault = nullptr;
+    std::size_t at = 0;
+    device.ClearFaults();
+    device.ClearReceived();  // the simulator's own record of frames, not the tool's memory
+    if (i >= 0 && chance(random) < plan.fault_rate) {
+      fault = &Faults()[pick(random)];
+      at = frame_of(random);
+      device.AddFault({.fault = fault->fault, .nth = static_cast<int>(at), .delay_ms = fault->delay_ms});
+      ++report.faults[fault->name];
+    }
+    reporter.Clear();
+    std::optional<FileData> data = FileData::Open(path);
+    if (!data) {
+      report.mismatches.push_back("font file did not open");
+      break;
+    }
+    // A refusal fails a memory request, unlike an ordinary command's status byte.
+    const bool succeeds = !fault || (fault->succeeds && fault->fault != sim::Fault::Refuse);
+    const bool erase_failed = !succeeds && at <= erases;
+    DownloadToDevice(reporter, {device.path(), plan.baud}, transfer, *data);
+
+    std::vector<std::string> block{transfer.log_title, kErasingLogLine};
+    if (!erase_failed) block.push_back(kWritingLogLine);
+    block.push_back(succeeds ? kWrittenLogLine : erase_failed ? kEraseFailedLogLine : kWriteFailedLogLine);
+    block.push_back("");
+    const std::string status = title + (succeeds ? kSuccessText : erase_failed ? kEraseFailedText : kWriteFailedText);
+    const std::string name = fault ? std::string(fault->name) + " at frame " + std::to_string(at) : "none";
+    std::string wrong;
+    if (reporter.status != status) wrong += " status \"" + reporter.status + "\"";
+    if (reporter.block != block) wrong += " log of " + std::to_string(reporter.block.size()) + " lines";
+    if (PortHandle != kInvalidHandle) wrong += " port left open";
+    if (!reporter.enabled) wrong += " form left disabled";
+    if (data->is_open()) wrong += " file left open";
+    if (succeeds) {
+      const Bytes memory = device.Memory();
+      if (!std::equal(font.begin(), font.end(), memory.begin() + kFontBase)) wrong += " memory differs from the file";
+    }
+    if (!wrong.empty()) report.mismatches.push_back("download #" + std::to_string(i) + " (" + name + "):" + wrong);
+    if (i >= 0) {
+      (reporter.status == title + kSuccessText ? report.succeeded : report.failed)++;
+      ++report.transactions;
+    }
+    if (device.HungUp()) {
+      device.Stop();
+      if (!device.Start()) {
+        report.mismatches.push_back("simulated device did not restart: " + device.error());
+        break;
+      }
+    }
+  }
+  report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  report.fds_after = OpenDescriptors();
+  report.rss_after_kib = ResidentKiB();
+  unlink(path);
   return report;
 }
 
