@@ -26,7 +26,9 @@ TEST(Soak, RandomFaultsGiveTheirOutcomesAndLeaveNothingBehind) {
   EXPECT_GE(faults, 5);  // the seed is fixed: this pins that the faults were really injected
   EXPECT_GT(report.failed, 0);
   EXPECT_EQ(report.fds_after, report.fds_before);
-  if (kCountsMemory) EXPECT_LT(report.rss_after_kib - report.rss_before_kib, 1024);
+  if (kCountsMemory) {
+    EXPECT_LT(report.rss_after_kib - report.rss_before_kib, 1024);
+  }
 }
 
 TEST(Soak, DownloadsWithFaultsGiveTheirOutcomesAndLeaveNothingBehind) {
@@ -41,7 +43,9 @@ TEST(Soak, DownloadsWithFaultsGiveTheirOutcomesAndLeaveNothingBehind) {
   EXPECT_GT(report.succeeded, 0);
   EXPECT_GT(report.failed, 0);
   EXPECT_EQ(report.fds_after, report.fds_before);
-  if (kCountsMemory) EXPECT_LT(report.rss_after_kib - report.rss_before_kib, 1024);
+  if (kCountsMemory) {
+    EXPECT_LT(report.rss_after_kib - report.rss_before_kib, 1024);
+  }
 }
 
 }  // namespace
