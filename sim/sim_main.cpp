@@ -47,7 +47,7 @@ bool ParseInt(const std::string& text, long low, long high, int& out) {
   return true;
 }
 
-bool ParseFault(const std::string& spec, FaultRule& rule) {
+bool ParseFault(const std::string& fault_text, FaultRule& rule) {
   static const std::map<std::string, Fault> kKinds = {{"noise", Fault::Noise},
                                                       {"bad-checksum", Fault::BadChecksum},
                                                       {"wrong-echo", Fault::WrongEcho},
@@ -57,15 +57,15 @@ bool ParseFault(const std::string& spec, FaultRule& rule) {
                                                       {"refuse", Fault::Refuse},
                                                       {"hang-up", Fault::HangUp},
                                                       {"late", Fault::Late}};
-  const std::size_t first = spec.find(':');
-  const auto kind = kKinds.find(spec.substr(0, first));
+  const std::size_t first = fault_text.find(':');
+  const auto kind = kKinds.find(fault_text.substr(0, first));
   if (kind == kKinds.end()) return false;
   rule = FaultRule{kind->second, 0, -1, kind->second == Fault::Late ? kDefaultLateMs : 0};
   if (first == std::string::npos) return true;
-  const std::size_t second = spec.find(':', first + 1);
-  if (!ParseInt(spec.substr(first + 1, second - first - 1), 0, 1000000000, rule.nth)) return false;
+  const std::size_t second = fault_text.find(':', first + 1);
+  if (!ParseInt(fault_text.substr(first + 1, second - first - 1), 0, 1000000000, rule.nth)) return false;
   if (second == std::string::npos) return true;
-  return rule.fault == Fault::Late && ParseInt(spec.substr(second + 1), 0, 600000, rule.delay_ms);
+  return rule.fault == Fault::Late && ParseInt(fault_text.substr(second + 1), 0, 600000, rule.delay_ms);
 }
 
 bool IsPortName(const std::string& name) {
@@ -129,9 +129,9 @@ int main(int argc, char** argv) {
         return Usage("--processing-us needs microseconds, 0 to 10000000");
       }
     } else {
-      const std::string spec = value();
+      const std::string fault_text = value();
       FaultRule rule;
-      if (!ParseFault(spec, rule)) return Usage("not a fault: " + spec);
+      if (!ParseFault(fault_text, rule)) return Usage("not a fault: " + fault_text);
       faults.push_back(rule);
     }
   }
