@@ -19,7 +19,7 @@ namespace {
 
 using zotpx::BitmapFileStatus;
 using zotpx::Bytes;
-using zotpx::test::BmpSpec;
+using zotpx::test::BmpLayout;
 using zotpx::test::MakeBmp;
 
 constexpr auto kOk = BitmapFileStatus::Ok;

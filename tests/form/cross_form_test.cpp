@@ -154,14 +154,14 @@ zotpx::test::DarkPixel DarkAt(Dots dots) {
   };
 }
 
-zotpx::test::BmpSpec Sized(int width, int height, int bits = 1) {
-  zotpx::test::BmpSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.bits_per_pixel = bits;
-  return spec;
+zotpx::test::BmpLayout Sized(int width, int height, int bits = 1) {
+  zotpx::test::BmpLayout layout;
+  layout.width = width;
+  layout.height = height;
+  layout.bits_per_pixel = bits;
+  return layout;
 }
-zotpx::test::BmpSpec Screen(int bits = 1) {
+zotpx::test::BmpLayout Screen(int bits = 1) {
   return Sized(384, 256, bits);
 }
 
@@ -173,16 +173,16 @@ class CrossFileFormTest : public FormTest {
   ~CrossFileFormTest() override { AppDirectory = saved_directory_; }
 
   QString PathOf(const QString& name) const { return QDir(folder_.path()).filePath(name); }
-  QString WriteDark(const QString& name, const zotpx::test::BmpSpec& spec,
+  QString WriteDark(const QString& name, const zotpx::test::BmpLayout& layout,
                     const zotpx::test::DarkPixel& dark) {
     const QString path = PathOf(name);
     EXPECT_TRUE(zotpx::test::WriteFileBytes(QFile::encodeName(path).toStdString(),
-                                            zotpx::test::MakeBmp(spec, dark)));
+                                            zotpx::test::MakeBmp(layout, dark)));
     return path;
   }
   // Black dots on white.
-  QString Write(const QString& name, const zotpx::test::BmpSpec& spec, Dots black = {}) {
-    return WriteDark(name, spec, DarkAt(std::move(black)));
+  QString Write(const QString& name, const zotpx::test::BmpLayout& layout, Dots black = {}) {
+    return WriteDark(name, layout, DarkAt(std::move(black)));
   }
   void WriteRaw(const QString& path, const QByteArray& bytes) {
     QFile file(path);
@@ -310,7 +310,7 @@ TEST_F(CrossFileFormTest, SamePathTwiceIsRefusedButTheSamePictureElsewhereIsTake
 }
 
 TEST_F(CrossFileFormTest, OnlyFullScreenOneBitHeadersAreAdded) {
-  zotpx::test::BmpSpec top_down = Screen();
+  zotpx::test::BmpLayout top_down = Screen();
   top_down.top_down = true;
   QByteArray not_bm = ReadRaw(Write("td.bmp", Screen()));
   not_bm[0] = 'X';
@@ -400,10 +400,10 @@ TEST_F(CrossFileFormTest, OnlyPureBlackSetsBitsWhateverThePaletteOrder) {
   // Black at index 0 with white dots, then black dots at index 1: exact complements.
   const zotpx::test::DarkPixel outside = DarkAt(dots);
   Add(WriteDark("index0.bmp", Screen(), [&](int x, int y) { return !outside(x, y); }));
-  zotpx::test::BmpSpec light_first = Screen();
+  zotpx::test::BmpLayout light_first = Screen();
   light_first.dark_first = false;
   Add(Write("index1.bmp", light_first, dots));
-  zotpx::test::BmpSpec near_black = Screen();
+  zotpx::test::BmpLayout near_black = Screen();
   near_black.dark = 0x010101;
   Add(Write("near.bmp", near_black, dots));
   const QByteArray bytes = ReadRaw(Generate());

@@ -22,7 +22,7 @@
 namespace {
 
 using zotpx::Bytes;
-using zotpx::test::BmpSpec;
+using zotpx::test::BmpLayout;
 using zotpx::test::MakeBmp;
 
 const std::string kSuccess = "成功：请查看通信数据记录以获得更多信息";
@@ -49,9 +49,9 @@ class GraphicsFormTest : public FormTest {
     EXPECT_TRUE(zotpx::test::WriteFileBytes(path.toStdString(), bytes));
     return path;
   }
-  QString Bmp(const std::string& name, const BmpSpec& spec,
+  QString Bmp(const std::string& name, const BmpLayout& layout,
               const zotpx::test::DarkPixel& dark = nullptr) {
-    return File(name, MakeBmp(spec, dark));
+    return File(name, MakeBmp(layout, dark));
   }
 
   // A click on a select label, as the mouse gives it, with the dialog answering `path`.
@@ -203,20 +203,20 @@ TEST_F(GraphicsFormTest, EachSlotRefusesWhatItsLimitsRefuse) {
 
 TEST_F(GraphicsFormTest, PackingFollowsTheColourNotThePaletteIndex) {
   const Bytes example = Hex("01 02 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
-  const BmpSpec black_first{.width = 16, .height = 8};
-  BmpSpec white_first = black_first;
+  const BmpLayout black_first{.width = 16, .height = 8};
+  BmpLayout white_first = black_first;
   white_first.dark_first = false;
-  BmpSpec top_down = black_first;
+  BmpLayout top_down = black_first;
   top_down.top_down = true;
-  BmpSpec true_colour = black_first;
+  BmpLayout true_colour = black_first;
   true_colour.bits_per_pixel = 24;
-  BmpSpec four_bit = white_first;
+  BmpLayout four_bit = white_first;
   four_bit.bits_per_pixel = 4;
-  BmpSpec near_black = black_first;
+  BmpLayout near_black = black_first;
   near_black.dark = 0x010101;
   struct Case {
     const char* name;
-    BmpSpec spec;
+    BmpLayout layout;
     Bytes expected;
   } cases[] = {
       {"black at index 0", black_first, example},
@@ -227,15 +227,15 @@ TEST_F(GraphicsFormTest, PackingFollowsTheColourNotThePaletteIndex) {
       {"almost black", near_black, Bytes(16, 0)},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(PackBlackPixels(LoadBitmapImage(Bmp("pack.bmp", c.spec, Example))), c.expected)
+    EXPECT_EQ(PackBlackPixels(LoadBitmapImage(Bmp("pack.bmp", c.layout, Example))), c.expected)
         << c.name;
 }
 
 TEST_F(GraphicsFormTest, FlashingExampleSendsTheWorkedFrame) {
   StartDevice({.model = "ZOT-PA", .baud = 115200});
-  BmpSpec spec{.width = 16, .height = 8};
-  spec.dark_first = false;
-  Choose("LabelBitmapSelect", Bmp("example.bmp", spec, Example));
+  BmpLayout layout{.width = 16, .height = 8};
+  layout.dark_first = false;
+  Choose("LabelBitmapSelect", Bmp("example.bmp", layout, Example));
   Click("BtnBitmapCmd");
   EXPECT_EQ(Status(), "位图字符命令" + kSuccess);
   ASSERT_EQ(sim().ReceivedFrameCount(), 1u);

@@ -25,12 +25,12 @@ void PutBgr(Bytes& out, std::uint32_t rgb) {
 
 }  // namespace
 
-Bytes MakeBmp(const BmpSpec& spec, const DarkPixel& dark) {
-  const int bpp = spec.bits_per_pixel;
+Bytes MakeBmp(const BmpLayout& layout, const DarkPixel& dark) {
+  const int bpp = layout.bits_per_pixel;
   const std::uint32_t palette_entries = bpp <= 8 ? 1u << bpp : 0;
-  const std::uint32_t row_size = ((static_cast<std::uint32_t>(spec.width) * bpp + 31) / 32) * 4;
+  const std::uint32_t row_size = ((static_cast<std::uint32_t>(layout.width) * bpp + 31) / 32) * 4;
   const std::uint32_t pixel_offset = 14 + 40 + palette_entries * 4;
-  const std::uint32_t image_size = row_size * static_cast<std::uint32_t>(spec.height);
+  const std::uint32_t image_size = row_size * static_cast<std::uint32_t>(layout.height);
 
   Bytes out;
   out.push_back('B');
@@ -39,8 +39,8 @@ Bytes MakeBmp(const BmpSpec& spec, const DarkPixel& dark) {
   Put32(out, 0);
   Put32(out, pixel_offset);
   Put32(out, 40);
-  Put32(out, static_cast<std::uint32_t>(spec.width));
-  Put32(out, static_cast<std::uint32_t>(spec.top_down ? -spec.height : spec.height));
+  Put32(out, static_cast<std::uint32_t>(layout.width));
+  Put32(out, static_cast<std::uint32_t>(layout.top_down ? -layout.height : layout.height));
   Put16(out, 1);
   Put16(out, static_cast<std::uint32_t>(bpp));
   Put32(out, 0);  // no compression
@@ -50,21 +50,21 @@ Bytes MakeBmp(const BmpSpec& spec, const DarkPixel& dark) {
   Put32(out, palette_entries);
   Put32(out, 0);
 
-  const std::uint32_t dark_index = spec.dark_first ? 0 : 1;
-  const std::uint32_t light_index = spec.dark_first ? 1 : 0;
+  const std::uint32_t dark_index = layout.dark_first ? 0 : 1;
+  const std::uint32_t light_index = layout.dark_first ? 1 : 0;
   for (std::uint32_t i = 0; i < palette_entries; ++i) {
     // Entries beyond the two in use get a mid grey, never black.
-    PutBgr(out, i == dark_index ? spec.dark : i == light_index ? spec.light : 0x808080);
+    PutBgr(out, i == dark_index ? layout.dark : i == light_index ? layout.light : 0x808080);
     out.push_back(0);
   }
 
-  for (int stored = 0; stored < spec.height; ++stored) {
-    const int y = spec.top_down ? stored : spec.height - 1 - stored;
+  for (int stored = 0; stored < layout.height; ++stored) {
+    const int y = layout.top_down ? stored : layout.height - 1 - stored;
     Bytes row(row_size, 0);
-    for (int x = 0; x < spec.width; ++x) {
+    for (int x = 0; x < layout.width; ++x) {
       const bool is_dark = dark && dark(x, y);
       if (bpp == 24) {
-        const std::uint32_t rgb = is_dark ? spec.dark : spec.light;
+        const std::uint32_t rgb = is_dark ? layout.dark : layout.light;
         row[x * 3] = static_cast<std::uint8_t>(rgb);
         row[x * 3 + 1] = static_cast<std::uint8_t>(rgb >> 8);
         row[x * 3 + 2] = static_cast<std::uint8_t>(rgb >> 16);
@@ -79,8 +79,8 @@ Bytes MakeBmp(const BmpSpec& spec, const DarkPixel& dark) {
   return out;
 }
 
-Bytes MakeBmp(const BmpSpec& spec) {
-  return MakeBmp(spec, nullptr);
+Bytes MakeBmp(const BmpLayout& layout) {
+  return MakeBmp(layout, nullptr);
 }
 
 bool WriteFileBytes(const std::string& path, const Bytes& bytes) {

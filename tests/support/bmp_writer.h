@@ -18,7 +18,7 @@
 
 namespace zotpx::test {
 
-struct BmpSpec {
+struct BmpLayout {
   int width = 8;
   int height = 8;
   int bits_per_pixel = 1;         // 1, 4, 8 (palette) or 24 (true colour)
@@ -32,9 +32,9 @@ using DarkPixel = std::function<bool(int x, int y)>;  // x from the left, y from
 
 // The whole file: BITMAPFILEHEADER, BITMAPINFOHEADER, palette (2^bpp entries), rows padded to
 // 4 bytes.
-Bytes MakeBmp(const BmpSpec& spec, const DarkPixel& dark);
+Bytes MakeBmp(const BmpLayout& layout, const DarkPixel& dark);
 // A picture with no dark pixel.
-Bytes MakeBmp(const BmpSpec& spec);
+Bytes MakeBmp(const BmpLayout& layout);
 
 bool WriteFileBytes(const std::string& path, const Bytes& bytes);
 
