@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -235,6 +236,8 @@ struct MatrixCase {
   std::size_t kind;
   Trouble trouble;
 };
+
+void PrintTo(const MatrixCase& c, std::ostream* out) { *out << Kinds()[c.kind].name << " x " << Name(c.trouble); }
 
 std::string CaseName(const ::testing::TestParamInfo<MatrixCase>& info) {
   return std::string(Kinds()[info.param.kind].name) + "_" + Name(info.param.trouble);
