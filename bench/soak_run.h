@@ -118,6 +118,15 @@ struct Report {
 };
 
 // Checks one finished command against the outcome its fault must give.
+// A hung-up device is plugged in again: a new pty, as an adapter gets a new node.
+inline bool ReplugIfHungUp(sim::SimServer& device, Report& report) {
+  if (!device.HungUp()) return true;
+  device.Stop();
+  if (device.Start()) return true;
+  report.mismatches.push_back("simulated device did not restart: " + device.error());
+  return false;
+}
+
 inline void Judge(Report& report, int index, const char* fault, const BlockReporter& reporter,
                   const std::string& title, const Bytes& request, bool succeeds) {
   const Bytes reply = MakeFrame(request[2], {0x00});
@@ -169,14 +178,7 @@ inline Report RunTransactions(const Plan& plan) {
     Judge(report, i, fault ? fault->name : "none", reporter, title, request, succeeds);
     (reporter.status == title + kSuccessText ? report.succeeded : report.failed)++;
     ++report.transactions;
-    // A hung-up device is plugged in again: a new pty, as an adapter gets a new node.
-    if (device.HungUp()) {
-      device.Stop();
-      if (!device.Start()) {
-        report.mismatches.push_back("simulated device did not restart: " + device.error());
-        break;
-      }
-    }
+    if (!ReplugIfHungUp(device, report)) break;
     if (plan.progress_every > 0 && plan.progress && (i + 1) % plan.progress_every == 0)
       plan.progress(i + 1);
   }
@@ -276,13 +278,7 @@ inline Report RunDownloads(const DownloadPlan& plan) {
       (reporter.status == title + kSuccessText ? report.succeeded : report.failed)++;
       ++report.transactions;
     }
-    if (device.HungUp()) {
-      device.Stop();
-      if (!device.Start()) {
-        report.mismatches.push_back("simulated device did not restart: " + device.error());
-        break;
-      }
-    }
+    if (!ReplugIfHungUp(device, report)) break;
   }
   report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   report.fds_after = OpenDescriptors();
