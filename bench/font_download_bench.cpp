@@ -77,7 +77,7 @@ Run Download(zotpx::sim::SimServer& sim, int baud, const std::string& path,
 }
 
 // Where the time of one request goes on our side: writing it, and reading an acknowledgement
-// that is already waiting in the port (one read call per byte), apart from the device's and
+// that is already waiting in the port, apart from the device's and
 // the pseudo-terminal's latency.
 void HostCostPerRequest(zotpx::sim::SimServer& sim) {
   if (!zotpx::OpenPort(sim.path(), 460800)) return;

@@ -39,6 +39,23 @@ struct PortState {
 PortState g_state;
 PortFailure g_failure;
 
+// What one read() brought in beyond what the caller asked for: a reply is fetched with one
+// system call and handed out a byte at a time. Emptied whenever a port is opened or closed.
+struct ReceiveBuffer {
+  std::uint8_t bytes[256];
+  std::size_t begin = 0;
+  std::size_t end = 0;
+
+  std::size_t Take(std::uint8_t* to, std::size_t count) {
+    const std::size_t n = std::min(count, end - begin);
+    std::memcpy(to, bytes + begin, n);
+    begin += n;
+    return n;
+  }
+  void Clear() { begin = end = 0; }
+};
+ReceiveBuffer g_received;
+
 using Clock = std::chrono::steady_clock;
 constexpr int kReadPeriodMs = 100;
 constexpr auto kPurgeLimit = std::chrono::seconds(1);
@@ -255,6 +272,7 @@ bool OpenPort(const std::string& name, int baud) {
     g_state.serial_changed = ioctl(fd, TIOCSSERIAL, &low) == 0;
   }
   PortHandle = fd;
+  g_received.Clear();
   Purge();
   return true;
 }
@@ -278,6 +296,7 @@ void ClosePort() {
   (void)ApplySettings(PortHandle, g_state.saved);
   CloseRaw(PortHandle);
   PortHandle = kInvalidHandle;
+  g_received.Clear();
 }
 
 bool DelayMicroseconds(long long microseconds) {
@@ -293,14 +312,20 @@ bool DelayMicroseconds(long long microseconds) {
 
 std::size_t PortRead(std::uint8_t* buffer, std::size_t count) {
   if (PortHandle == kInvalidHandle || count == 0) return 0;
+  std::size_t got = g_received.Take(buffer, count);
+  if (got == count) return got;
   const auto deadline = Clock::now() + std::chrono::milliseconds(kReadPeriodMs);
-  std::size_t got = 0;
   while (got < count) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0 || !WaitReadable(PortHandle, static_cast<int>(left.count()))) break;
-    const ssize_t r = read(PortHandle, buffer + got, count - got);
-    if (r > 0) got += static_cast<std::size_t>(r);
-    else if (r == 0 || (errno != EAGAIN && errno != EINTR)) break;
+    const ssize_t r = read(PortHandle, g_received.bytes, sizeof g_received.bytes);
+    if (r > 0) {
+      g_received.begin = 0;
+      g_received.end = static_cast<std::size_t>(r);
+      got += g_received.Take(buffer + got, count - got);
+    } else if (r == 0 || (errno != EAGAIN && errno != EINTR)) {
+      break;
+    }
   }
   return got;
 }

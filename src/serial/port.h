@@ -35,8 +35,9 @@ bool DelayMicroseconds(long long microseconds);
 
 const PortFailure& LastPortFailure();
 
-// Raw access for the connect scan and the frame reader. A read waits one read period
-// (100 ms) for the first byte. Both return the count transferred, 0 on time-out or when closed.
+// Raw access for the connect scan and the frame reader. A read collects up to `count` bytes
+// within one read period (100 ms); what an earlier read already fetched comes first, without
+// waiting. Both return the count transferred, 0 on time-out or when closed.
 std::size_t PortRead(std::uint8_t* buffer, std::size_t count);
 std::size_t PortWrite(const std::uint8_t* buffer, std::size_t count);
 

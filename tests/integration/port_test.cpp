@@ -76,6 +76,30 @@ TEST_F(Pty, BytesSentBeforeTheOpenNeverReachTheReader) {
   EXPECT_EQ(zotpx::ReadFrame(zotpx::FrameBuffer, 100, 100), 0u);
 }
 
+// A reply is fetched with one read; whatever came with it must still be handed out in order,
+// across calls and frames, and never outlive the port it arrived on.
+TEST_F(Pty, BytesArrivingTogetherAreReadInOrderAndDroppedAtClose) {
+  ASSERT_TRUE(zotpx::OpenPort(path_, 115200));
+  const std::uint8_t two_acks_and_more[] = {0x55, 0xAA, 0x02, 0x01, 0x01, 0x04,
+                                            0x55, 0xAA, 0x02, 0x01, 0x00, 0x03, 'x', 'y', 'z'};
+  ASSERT_EQ(write(master_, two_acks_and_more, sizeof two_acks_and_more), 15);
+  ASSERT_EQ(zotpx::ReadFrame(zotpx::FrameBuffer, 100, 100), 6u);
+  EXPECT_EQ(zotpx::FrameBuffer[4], 0x01);
+  ASSERT_EQ(zotpx::ReadFrame(zotpx::FrameBuffer, 100, 100), 6u);
+  EXPECT_EQ(zotpx::FrameBuffer[4], 0x00);
+  std::uint8_t byte = 0;
+  ASSERT_EQ(zotpx::PortRead(&byte, 1), 1u);
+  EXPECT_EQ(byte, 'x');
+
+  // "y" and "z" are already in: the reopen must not hand them to the next command.
+  zotpx::ClosePort();
+  ASSERT_TRUE(zotpx::OpenPort(path_, 115200));
+  ASSERT_EQ(write(master_, "N", 1), 1);
+  std::uint8_t next[2] = {};
+  ASSERT_EQ(zotpx::PortRead(next, 2), 1u);
+  EXPECT_EQ(next[0], 'N');
+}
+
 TEST_F(Pty, PurgeStopsOnABabblingLine) {
   std::atomic<bool> stop{false};
   std::thread babble([&] {
