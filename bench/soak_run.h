@@ -140,7 +140,8 @@ inline void Judge(Report& report, int index, const char* fault, const BlockRepor
   if (PortHandle != kInvalidHandle) wrong += " port left open";
   if (!reporter.enabled) wrong += " form left disabled";
   if (!wrong.empty())
-    report.mismatches.push_back("#" + std::to_string(index) + " (" + fault + "):" + wrong);
+    report.mismatches.push_back(std::string("#").append(std::to_string(index)).append(" (")
+                                    .append(fault).append("):").append(wrong));
 }
 
 inline Report RunTransactions(const Plan& plan) {

@@ -30,10 +30,9 @@ std::size_t Address24(const Bytes& frame, std::size_t at) {
 Bytes DefaultIdentifyReply(const std::string& model, const std::string& version) {
   std::string text = model + " " + (version.empty() ? kDefaultVersion : version);
   text.resize(std::min(text.size(), kIdentifyMax - 1));
-  Bytes raw;
-  raw.push_back(static_cast<std::uint8_t>(text.size()));
-  raw.insert(raw.end(), text.begin(), text.end());
-  if (raw.size() < kIdentifyMin) raw.resize(kIdentifyMin, 0x00);
+  Bytes raw(std::max(text.size() + 1, kIdentifyMin), 0x00);
+  raw[0] = static_cast<std::uint8_t>(text.size());
+  std::copy(text.begin(), text.end(), raw.begin() + 1);
   return raw;
 }
 

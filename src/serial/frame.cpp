@@ -1,5 +1,7 @@
 #include "serial/frame.h"
 
+#include <algorithm>
+
 #include "serial/port.h"
 
 namespace zotpx {
@@ -13,9 +15,12 @@ std::uint8_t FrameChecksum(const std::uint8_t* frame, std::size_t length) {
 }
 
 Bytes MakeFrame(std::uint8_t command, const Bytes& data) {
-  Bytes frame{0x55, 0xAA, command, static_cast<std::uint8_t>(data.size())};
-  frame.insert(frame.end(), data.begin(), data.end());
-  frame.push_back(0);
+  Bytes frame(data.size() + 5);
+  frame[0] = 0x55;
+  frame[1] = 0xAA;
+  frame[2] = command;
+  frame[3] = static_cast<std::uint8_t>(data.size());
+  std::copy(data.begin(), data.end(), frame.begin() + 4);
   frame.back() = FrameChecksum(frame.data(), frame.size());
   return frame;
 }

@@ -2,6 +2,7 @@
 // the known-good frames, the date/time field checks in order, and the identification reply rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -159,8 +160,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Identification replies: L, the text, then zero padding up to `total` bytes.
 Bytes Reply(std::size_t length_byte, const std::string& text, std::size_t total) {
-  Bytes reply{static_cast<std::uint8_t>(length_byte)};
-  reply.insert(reply.end(), text.begin(), text.end());
+  Bytes reply(1 + text.size());
+  reply[0] = static_cast<std::uint8_t>(length_byte);
+  std::copy(text.begin(), text.end(), reply.begin() + 1);
   reply.resize(total, 0);
   return reply;
 }

@@ -197,8 +197,9 @@ TEST(Cp936, LimitCountsChineseAsTwoBytesAndCutsAtWholeCharacters) {
   EXPECT_EQ(zotpx::Cp936ByteCount("A" + hundred_han), 201u);
 
   // One byte short of the last character: it goes whole, the text stays at 199 bytes.
-  const std::string cut = zotpx::CutToCp936Bytes("A" + hundred_han, 200);
-  EXPECT_EQ(cut, "A" + hundred_han.substr(0, 99 * 3));
+  const std::string a_and_han = std::string("A") + hundred_han;
+  const std::string cut = zotpx::CutToCp936Bytes(a_and_han, 200);
+  EXPECT_EQ(cut, a_and_han.substr(0, 1 + 99 * 3));
   EXPECT_EQ(zotpx::Cp936ByteCount(cut), 199u);
 
   EXPECT_EQ(zotpx::CutToCp936Bytes(std::string(150, 'a') + hundred_han, 200),

@@ -45,8 +45,9 @@ int RateIndex(int baud) {
 }
 
 Bytes IdentifyReply(std::size_t length_byte, const std::string& text, std::size_t total) {
-  Bytes reply{static_cast<std::uint8_t>(length_byte)};
-  reply.insert(reply.end(), text.begin(), text.end());
+  Bytes reply(1 + text.size());
+  reply[0] = static_cast<std::uint8_t>(length_byte);
+  std::copy(text.begin(), text.end(), reply.begin() + 1);
   reply.resize(total, 0);
   return reply;
 }

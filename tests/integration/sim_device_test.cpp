@@ -2,6 +2,7 @@
 // at its own rate only, identification, ordinary replies, memory erase and write, refusals.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include "device/attributes.h"
@@ -25,9 +26,13 @@ Bytes Erase(std::size_t address) {
 }
 
 Bytes Write(std::size_t address, const Bytes& data) {
-  Bytes body = {0x80, std::uint8_t(data.size()), std::uint8_t(address >> 16),
-                std::uint8_t(address >> 8), std::uint8_t(address)};
-  body.insert(body.end(), data.begin(), data.end());
+  Bytes body(5 + data.size());
+  body[0] = 0x80;
+  body[1] = std::uint8_t(data.size());
+  body[2] = std::uint8_t(address >> 16);
+  body[3] = std::uint8_t(address >> 8);
+  body[4] = std::uint8_t(address);
+  std::copy(data.begin(), data.end(), body.begin() + 5);
   return MakeFrame(0x02, body);
 }
 
