@@ -15,21 +15,10 @@
 
 #include "device/attributes.h"
 #include "device/connect.h"
+#include "quiet_reporter.h"
 #include "sim_device.h"
 
-namespace {
-
-class QuietReporter : public zotpx::Reporter {
- public:
-  void SetStatus(const std::string&) override {}
-  void LogBytes(const std::string&, std::size_t, const std::uint8_t*) override {}
-  void SetFormEnabled(bool) override {}
-  void ProcessEvents() override {}
-  void Repaint() override {}
-  void BringToFront() override {}
-};
-
-}  // namespace
+using zotpx::bench::QuietReporter;
 
 int main(int argc, char** argv) {
   int runs = 5;

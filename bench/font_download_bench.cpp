@@ -21,6 +21,7 @@
 
 #include "serial/memory_transfer.h"
 #include "serial/port.h"
+#include "quiet_reporter.h"
 #include "sim_device.h"
 #include "text/font_library.h"
 
@@ -28,15 +29,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-class QuietReporter : public zotpx::Reporter {
- public:
-  void SetStatus(const std::string&) override {}
-  void LogBytes(const std::string&, std::size_t, const std::uint8_t*) override {}
-  void SetFormEnabled(bool) override {}
-  void ProcessEvents() override {}
-  void Repaint() override {}
-  void BringToFront() override {}
-};
+using zotpx::bench::QuietReporter;
 
 double Seconds(Clock::duration d) {
   return std::chrono::duration<double>(d).count();

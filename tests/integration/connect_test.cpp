@@ -12,6 +12,7 @@
 #include "device/attributes.h"
 #include "serial/frame.h"
 #include "serial/port.h"
+#include "support/recording_reporter.h"
 #include "support/sim_fixture.h"
 
 namespace {
@@ -24,20 +25,7 @@ const std::string kFailed = kTitle + "失败：请检查产品是否正确连接
 const std::string kFound = kTitle + "成功：产品型号和通信速率已自动匹配";
 const std::vector<std::string> kHeaderOnly = {"【连接设备】", ""};
 
-class RecordingReporter : public zotpx::Reporter {
- public:
-  std::vector<std::string> statuses;
-  std::vector<std::string> log;
-  void SetStatus(const std::string& text) override { statuses.push_back(text); }
-  void LogBytes(const std::string& title, std::size_t count, const std::uint8_t* bytes) override {
-    log.push_back(zotpx::FormatLogLine(title, count, bytes));
-  }
-  void SetFormEnabled(bool) override {}
-  void ProcessEvents() override {}
-  void Repaint() override {}
-  void BringToFront() override {}
-  std::string Status() const { return statuses.empty() ? std::string() : statuses.back(); }
-};
+using zotpx::test::RecordingReporter;
 
 int RateIndex(int baud) {
   const auto* rates = std::begin(zotpx::kBaudRateList);

@@ -13,6 +13,7 @@
 #include "crosshair/cross_download.h"
 #include "serial/memory_transfer.h"
 #include "serial/port.h"
+#include "support/recording_reporter.h"
 #include "support/sim_fixture.h"
 #include "text/font_library.h"
 #include "text/static_file.h"
@@ -22,31 +23,7 @@ namespace {
 using zotpx::Bytes;
 using zotpx::TransferResult;
 using zotpx::sim::Fault;
-
-class RecordingReporter : public zotpx::Reporter {
- public:
-  std::vector<std::string> statuses;
-  std::vector<std::string> log;
-  std::vector<bool> enabled;  // every SetFormEnabled, in order
-  int events = 0;
-  int fronts = 0;
-  std::size_t progress_calls = 0;
-  std::pair<std::size_t, std::size_t> last_progress{1, 1};
-
-  void SetStatus(const std::string& text) override { statuses.push_back(text); }
-  void LogBytes(const std::string& title, std::size_t count, const std::uint8_t* bytes) override {
-    log.push_back(zotpx::FormatLogLine(title, count, bytes));
-  }
-  void SetFormEnabled(bool on) override { enabled.push_back(on); }
-  void ProcessEvents() override { ++events; }
-  void Repaint() override {}
-  void BringToFront() override { ++fronts; }
-  void Progress(std::size_t done, std::size_t total) override {
-    ++progress_calls;
-    last_progress = {done, total};
-  }
-  std::string Status() const { return statuses.empty() ? std::string() : statuses.back(); }
-};
+using zotpx::test::RecordingReporter;
 
 Bytes RandomBytes(std::size_t size, unsigned seed) {
   std::mt19937 random(seed);
