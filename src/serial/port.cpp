@@ -40,7 +40,7 @@ PortState g_state;
 PortFailure g_failure;
 
 // What one read() brought in beyond what the caller asked for: a reply is fetched with one
-// system call and handed out a byte at a time. Emptied whenever a port is opened or closed.
+// system call and handed out a byte at a time. Emptied when the port is closed.
 struct ReceiveBuffer {
   std::uint8_t bytes[256];
   std::size_t begin = 0;
@@ -51,6 +51,13 @@ struct ReceiveBuffer {
     std::memcpy(to, bytes + begin, n);
     begin += n;
     return n;
+  }
+  // Reads what the port has, replacing what was handed out. The read() result.
+  ssize_t Refill(int fd) {
+    const ssize_t r = read(fd, bytes, sizeof bytes);
+    begin = 0;
+    end = r > 0 ? static_cast<std::size_t>(r) : 0;
+    return r;
   }
   void Clear() { begin = end = 0; }
 };
@@ -272,7 +279,6 @@ bool OpenPort(const std::string& name, int baud) {
     g_state.serial_changed = ioctl(fd, TIOCSSERIAL, &low) == 0;
   }
   PortHandle = fd;
-  g_received.Clear();
   Purge();
   return true;
 }
@@ -318,14 +324,9 @@ std::size_t PortRead(std::uint8_t* buffer, std::size_t count) {
   while (got < count) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0 || !WaitReadable(PortHandle, static_cast<int>(left.count()))) break;
-    const ssize_t r = read(PortHandle, g_received.bytes, sizeof g_received.bytes);
-    if (r > 0) {
-      g_received.begin = 0;
-      g_received.end = static_cast<std::size_t>(r);
-      got += g_received.Take(buffer + got, count - got);
-    } else if (r == 0 || (errno != EAGAIN && errno != EINTR)) {
-      break;
-    }
+    const ssize_t r = g_received.Refill(PortHandle);
+    if (r > 0) got += g_received.Take(buffer + got, count - got);
+    else if (r == 0 || (errno != EAGAIN && errno != EINTR)) break;
   }
   return got;
 }
