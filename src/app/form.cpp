@@ -20,7 +20,7 @@
 #include <iterator>
 
 #include "app/bitmap_slots.h"
-#include "device/attributes.h"
+#include "base/attributes.h"
 #include "serial/port.h"
 
 QString AppDirectory;

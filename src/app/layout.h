@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "device/attributes.h"
+#include "base/attributes.h"
 
 class QCheckBox;
 class QComboBox;
@@ -22,7 +22,7 @@ QStringList ToQStringList(const zotpx::Items& items);
 // A group box with the caption as the form has it (" 日期 ") and an empty grid inside.
 QGroupBox* MakeGroup(QWidget* parent, const char* name, const QString& caption, QGridLayout** grid);
 
-// A drop-down filled from its definition in device/attributes.h (items and default), with a
+// A drop-down filled from its definition in base/attributes.h (items and default), with a
 // row label in column `column` and the list in column `column + 1`. Not editable.
 QComboBox* AddComboRow(QGridLayout* grid, int row, const char* name, const QString& label,
                        int column = 0);

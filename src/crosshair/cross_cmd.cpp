@@ -1,7 +1,7 @@
 #include "crosshair/cross_cmd.h"
 
 #include "device/date_time.h"
-#include "device/integer_rule.h"
+#include "base/integer_rule.h"
 
 namespace zotpx {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "device/integer_rule.h"
+#include "base/integer_rule.h"
 
 namespace zotpx {
 

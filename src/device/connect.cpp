@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "device/attributes.h"
+#include "base/attributes.h"
 #include "serial/frame.h"
 #include "serial/port.h"
 

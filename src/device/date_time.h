@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "device/attributes.h"
+#include "base/attributes.h"
 #include "serial/frame.h"
 
 namespace zotpx {

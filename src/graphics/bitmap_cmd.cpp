@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "graphics/screen.h"
+#include "base/coordinates.h"
 
 namespace zotpx {
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <initializer_list>
 
-#include "graphics/screen.h"
+#include "base/coordinates.h"
 
 namespace zotpx {
 

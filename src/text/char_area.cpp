@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "device/integer_rule.h"
+#include "base/integer_rule.h"
 
 namespace zotpx {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "device/attributes.h"
+#include "base/attributes.h"
 #include "serial/frame.h"
 #include "text/char_area.h"
 

@@ -1,6 +1,6 @@
 #include "text/text_string.h"
 
-#include "device/integer_rule.h"
+#include "base/integer_rule.h"
 #include "text/cp936.h"
 
 namespace zotpx {

@@ -1,4 +1,4 @@
-#include "device/attributes.h"
+#include "base/attributes.h"
 
 namespace zotpx {
 

@@ -1,4 +1,4 @@
-#include "device/integer_rule.h"
+#include "base/integer_rule.h"
 
 #include <cstdint>
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "device/integer_rule.h"
+#include "base/integer_rule.h"
 #include "serial/frame.h"
 
 namespace zotpx {
