@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "device/attributes.h"
+#include "base/attributes.h"
 #include "device/connect.h"
 #include "quiet_reporter.h"
 #include "sim_device.h"

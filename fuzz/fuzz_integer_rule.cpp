@@ -8,7 +8,7 @@
 #include <optional>
 #include <string_view>
 
-#include "device/integer_rule.h"
+#include "base/integer_rule.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "device/attributes.h"
+#include "base/attributes.h"
 #include "sim_device.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The shared drop-down vocabularies (items, order, per-control defaults) and the text attribute
 // byte.
-#include "device/attributes.h"
+#include "base/attributes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The integer rule every edit box goes through: spaces, sign, decimal or prefixed hex, 32 bits.
-#include "device/integer_rule.h"
+#include "base/integer_rule.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "device/attributes.h"
+#include "base/attributes.h"
 #include "serial/frame.h"
 #include "serial/port.h"
 #include "support/recording_reporter.h"

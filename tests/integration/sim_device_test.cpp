@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "device/attributes.h"
+#include "base/attributes.h"
 #include "device_model.h"
 #include "serial/frame.h"
 #include "serial/port.h"

@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "app/form.h"
-#include "device/attributes.h"
+#include "base/attributes.h"
 #include "scripted_dialogs.h"
 #include "sim_fixture.h"
 
