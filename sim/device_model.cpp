@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "text/static_file.h"
+
 namespace zotpx::sim {
 namespace {
 
@@ -44,7 +46,15 @@ std::size_t EraseRegionEnd(std::size_t address) {
 DeviceModel::DeviceModel(const DeviceConfig& config)
     : config_(config),
       identify_reply_(DefaultIdentifyReply(config.model, config.version)),
-      memory_(kMemorySize, 0xFF) {}
+      memory_(kMemorySize, 0xFF) {
+  screen_.AttachMemory(memory_);
+}
+
+void DeviceModel::PowerOn(std::int64_t now_ms) {
+  screen_ = screen::ScreenModel(now_ms);
+  screen_.AttachMemory(memory_);
+  screen::RunStartupImage(screen_, std::span(memory_).first(kStaticImageSize), now_ms);
+}
 
 void DeviceModel::AddFault(const FaultRule& rule) {
   faults_.push_back(rule);
@@ -124,7 +134,7 @@ std::optional<Reply> DeviceModel::OnFrame() {
   }
   const bool refuse = std::any_of(hits.begin(), hits.end(),
                                   [](const FaultRule* r) { return r->fault == Fault::Refuse; });
-  Reply reply{Answer(frame, refuse)};
+  Reply reply{Answer(frame, refuse, last_byte_us_ / 1000)};
   // Rework the frame first, then garble or cut what goes on the line.
   for (Fault kind : {Fault::WrongEcho, Fault::BadChecksum, Fault::ShortFrame, Fault::Noise,
                      Fault::Stall, Fault::Silence, Fault::HangUp, Fault::Late}) {
@@ -135,12 +145,19 @@ std::optional<Reply> DeviceModel::OnFrame() {
   return reply;
 }
 
-Bytes DeviceModel::Answer(const Bytes& frame, bool refuse) {
+Bytes DeviceModel::Answer(const Bytes& frame, bool refuse, std::int64_t now_ms) {
   const std::uint8_t command = frame[2];
   if (frame.back() != FrameChecksum(frame.data(), frame.size())) return StatusReply(command, 0);
   if (command == kIdentify) return refuse ? StatusReply(command, 0) : identify_reply_;
   if (command == kMemoryCommand) return StatusReply(command, !refuse && Memory(frame) ? 1 : 0);
+  // The status byte of an ordinary reply says nothing the host reads: 0 whatever was drawn.
+  if (!refuse) screen_.Apply(frame, now_ms);
   return StatusReply(command, 0);
+}
+
+bool DeviceModel::OpenMemoryFile(const std::string& path, std::string& error) {
+  memory_file_ = MemoryFile::Open(path, memory_, error);
+  return memory_file_ != nullptr;
 }
 
 // Erase: 40 00 A2 A1 A0. Write: 80 n A2 A1 A0 and n bytes. False for anything else or for
@@ -149,16 +166,25 @@ bool DeviceModel::Memory(const Bytes& frame) {
   const std::size_t length = frame[3];
   if (length < 5) return false;
   const std::size_t address = Address24(frame, 6);
+  std::span<const std::uint8_t> bytes;
+  Bytes erased;
   if (frame[4] == kErase && length == 5 && address < kMemorySize) {
-    std::fill(memory_.begin() + address, memory_.begin() + EraseRegionEnd(address), 0xFF);
-    return true;
+    erased.assign(EraseRegionEnd(address) - address, 0xFF);
+    bytes = erased;
+  } else if (const std::size_t n = frame[5];
+             frame[4] == kWrite && n >= 1 && length == n + 5 && address + n <= kMemorySize) {
+    bytes = std::span(frame).subspan(9, n);
+  } else {
+    return false;
   }
-  const std::size_t n = frame[5];
-  if (frame[4] == kWrite && n >= 1 && length == n + 5 && address + n <= kMemorySize) {
-    std::copy_n(frame.begin() + 9, n, memory_.begin() + address);
-    return true;
+  // What the file did not take is refused, so the host never believes in data a restart loses.
+  if (memory_file_ && !memory_file_->Store(address, bytes)) {
+    memory_file_error_ = memory_file_->error();
+    return false;
   }
-  return false;
+  std::copy(bytes.begin(), bytes.end(), memory_.begin() + static_cast<std::ptrdiff_t>(address));
+  ++memory_changes_;
+  return true;
 }
 
 void DeviceModel::ApplyFault(const FaultRule& rule, std::uint8_t command, Reply& reply) const {

@@ -5,9 +5,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
+#include "memory_file.h"
+#include "screen/screen.h"
 #include "sim_device.h"
 
 namespace zotpx::sim {
@@ -34,7 +38,8 @@ class DeviceModel {
   // One byte from the host. `host_baud` is the rate the host's line is set to (0 when
   // unknown: taken as ours); bytes sent at another rate reach the device as garbage and are
   // dropped. `time_us` is a monotonic time stamp; a frame left unfinished for 100 ms is
-  // abandoned, as the device's receiver would.
+  // abandoned, as the device's receiver would. Every ordinary command frame it acknowledges
+  // goes to the screen, at `time_us` / 1000 on the screen's clock.
   std::optional<Reply> Feed(std::uint8_t byte, int host_baud, long long time_us);
 
   void AddFault(const FaultRule& rule);
@@ -45,12 +50,24 @@ class DeviceModel {
   const std::vector<Bytes>& received() const { return received_; }
   void ClearReceived() { received_.clear(); }
   const Bytes& memory() const { return memory_; }
+  // Loads the memory from the file and stores every later erase and write there too. False,
+  // with the reason, when the file is refused; the memory is unchanged then.
+  bool OpenMemoryFile(const std::string& path, std::string& error);
+  const std::string& memory_file_error() const { return memory_file_error_; }
+
+  // Power-on at `now_ms`: a blank screen, then the static commands stored at the start of the
+  // memory (an erased or malformed image runs nothing).
+  void PowerOn(std::int64_t now_ms);
+  const screen::ScreenModel& screen() const { return screen_; }
+  // Bumps whenever the screen may look different: an accepted frame, or a change of the memory
+  // it reads (the crosshair shapes, the font library's header).
+  std::uint64_t screen_revision() const { return screen_.revision() + memory_changes_; }
 
  private:
   enum class State { Idle, Sync, Command, Length, Data, Checksum };
 
   std::optional<Reply> OnFrame();
-  Bytes Answer(const Bytes& frame, bool refuse);
+  Bytes Answer(const Bytes& frame, bool refuse, std::int64_t now_ms);
   bool Memory(const Bytes& frame);
   void ApplyFault(const FaultRule& rule, std::uint8_t command, Reply& reply) const;
   void ResetParser();
@@ -67,6 +84,10 @@ class DeviceModel {
 
   std::vector<Bytes> received_;
   Bytes memory_;
+  std::unique_ptr<MemoryFile> memory_file_;
+  std::string memory_file_error_;
+  std::uint64_t memory_changes_ = 0;
+  screen::ScreenModel screen_;
 };
 
 }  // namespace zotpx::sim

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "screen/screen.h"
 #include "serial/frame.h"
 
 namespace zotpx::sim {
@@ -45,6 +46,8 @@ struct DeviceConfig {
   bool pacing = false;      // emulate the line rate and the device's processing time
   int processing_us = 0;    // per request, in pacing mode
   std::string link_name{};  // "COMn": link it in the user's port folder while serving
+  // The memory kept in this file across runs (created erased when missing); empty: in RAM only.
+  std::string memory_file{};
 };
 
 class SimServer {
@@ -54,8 +57,10 @@ class SimServer {
   SimServer(const SimServer&) = delete;
   SimServer& operator=(const SimServer&) = delete;
 
-  // Opens the pty and serves on a thread. False when no pty could be had, or the link could
-  // not be made; error() says why. After Stop it starts again on a new pty, keeping memory,
+  // Opens the pty and serves on a thread. The first start loads the memory file, if any, and
+  // powers the device on (it runs the static commands stored in its memory). False when the
+  // memory file is refused, no pty could be had, or the link could not be made; error() says
+  // why. After Stop it starts again on a new pty, keeping memory,
   // faults and the frames received (how a test plugs the device back in after a hang-up).
   bool Start();
   void Stop();
@@ -82,6 +87,18 @@ class SimServer {
   // The device memory (0x78000 bytes, 0xFF at start and where erased).
   Bytes Memory() const;
   bool DumpMemory(const std::string& file) const;
+  // The screen, on the steady clock the device runs on (NowMs), over the video picture (the
+  // test card until SetVideo). Safe from any thread while the device serves.
+  static std::int64_t NowMs();
+  screen::Picture Screen(std::int64_t now_ms) const;
+  // Bumps whenever the screen may look different; the picture also changes by itself (clock,
+  // blinking) at NextScreenChangeMs.
+  std::uint64_t ScreenRevision() const;
+  std::optional<std::int64_t> NextScreenChangeMs(std::int64_t now_ms) const;
+  void SetVideo(screen::Picture video);
+
+  // Why the memory file last refused a store (the device refused that request); empty if never.
+  std::string MemoryFileError() const;
 
  private:
   struct Impl;

@@ -2,18 +2,21 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
 #include <cctype>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
+#include <functional>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/attributes.h"
+#include "base/version.h"
+#include "device_model.h"
 #include "sim_device.h"
 
 namespace {
@@ -22,20 +25,22 @@ using zotpx::sim::Fault;
 using zotpx::sim::FaultRule;
 
 constexpr int kDefaultLateMs = 1500;
+constexpr int kUsageStatus = 2;
 
-const char kUsage[] =
-    "usage: zotpx-sim --model ZOT-PA|ZOT-PB --baud RATE [--version TEXT] [--port COMn]\n"
-    "                 [--dump FILE] [--pacing] [--processing-us N] [--fault KIND[:N[:MS]]]...\n"
-    "  RATE   9600 19200 38400 57600 115200 230400 345600 460800\n"
+const char kDescription[] =
+    "A simulated ZOT-PA / ZOT-PB on-screen-display device on a pseudo-terminal. It prints the\n"
+    "path of its pseudo-terminal, links it as COMn when asked (removing the link on exit),\n"
+    "answers the probe only at its own rate, identifies itself, acknowledges every command,\n"
+    "erases and writes its 0x78000-byte memory, and can misbehave on request.";
+
+const char kFooter[] =
+    "Faults (--fault KIND[:N[:MS]]):\n"
     "  KIND   noise bad-checksum wrong-echo short-frame stall silence refuse hang-up late\n"
     "  N      the n-th frame received, from 1 (default 0: every frame)\n"
     "  MS     for late: how long the reply is held back (default 1500)\n"
-    "Prints the pty's path; SIGUSR1 writes the memory dump now, SIGINT/SIGTERM end it.\n";
-
-int Usage(const std::string& message) {
-  std::cerr << "zotpx-sim: " << message << "\n" << kUsage;
-  return 2;
-}
+    "\n"
+    "Signals: SIGUSR1 writes the memory dump (--dump) now; SIGINT, SIGTERM and SIGHUP end the\n"
+    "simulator, which writes the dump once more on the way out.";
 
 bool ParseInt(const std::string& text, long low, long high, int& out) {
   if (text.empty()) return false;
@@ -63,15 +68,112 @@ bool ParseFault(const std::string& fault_text, FaultRule& rule) {
   rule = FaultRule{kind->second, 0, -1, kind->second == Fault::Late ? kDefaultLateMs : 0};
   if (first == std::string::npos) return true;
   const std::size_t second = fault_text.find(':', first + 1);
-  if (!ParseInt(fault_text.substr(first + 1, second - first - 1), 0, 1000000000, rule.nth)) return false;
+  if (!ParseInt(fault_text.substr(first + 1, second - first - 1), 0, 1000000000, rule.nth))
+    return false;
   if (second == std::string::npos) return true;
-  return rule.fault == Fault::Late && ParseInt(fault_text.substr(second + 1), 0, 600000, rule.delay_ms);
+  return rule.fault == Fault::Late &&
+         ParseInt(fault_text.substr(second + 1), 0, 600000, rule.delay_ms);
 }
 
 bool IsPortName(const std::string& name) {
   int n = 0;
   return name.rfind("COM", 0) == 0 && name.size() > 3 && name[3] != '0' &&
          std::isdigit(static_cast<unsigned char>(name[3])) && ParseInt(name.substr(3), 1, 999, n);
+}
+
+// A CLI11 check from a test and the message for a value that fails it.
+CLI::Validator Check(const std::string& shape,
+                     std::function<std::string(const std::string&)> test) {
+  return CLI::Validator([test](std::string& value) { return test(value); }, shape);
+}
+
+struct Options {
+  zotpx::sim::DeviceConfig config;
+  std::string dump;
+  std::vector<FaultRule> faults;
+};
+
+// Parses the command line into `options`; an exit status when the program ends here (help,
+// version, or a usage error already reported).
+std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
+  zotpx::sim::DeviceConfig& config = options.config;
+  CLI::App app(kDescription, "zotpx-sim");
+  app.set_version_flag("--version", std::string("zotpx-sim ") + zotpx::kVersion,
+                       "Print the program's version and exit");
+  app.set_help_flag("-h,--help", "Print this help and exit");
+  app.footer(kFooter);
+  app.get_formatter()->column_width(30);
+
+  app.add_option("--model", config.model, "The device model")
+      ->required()
+      ->type_name("ZOT-PA|ZOT-PB")
+      ->check(Check("", [](const std::string& model) {
+        return model == "ZOT-PA" || model == "ZOT-PB"
+                   ? std::string()
+                   : "unknown model: " + model + " (ZOT-PA or ZOT-PB)";
+      }));
+  std::string rates;
+  for (int rate : zotpx::kBaudRateList) rates += (rates.empty() ? "" : " ") + std::to_string(rate);
+  app.add_option("--baud", config.baud, "The device's own rate: " + rates)
+      ->required()
+      ->type_name("RATE")
+      ->check(Check("", [](const std::string& text) {
+        for (int rate : zotpx::kBaudRateList) {
+          if (text == std::to_string(rate)) return std::string();
+        }
+        return "the device cannot run at " + text + " baud";
+      }));
+  app.add_option("--firmware", config.version,
+                 "Version text of the identification reply, after the model (default \"" +
+                     std::string(zotpx::sim::kDefaultVersion) + "\")")
+      ->type_name("TEXT")
+      ->check(Check("", [](const std::string& text) {
+        return text.empty() ? std::string("--firmware needs a text") : std::string();
+      }));
+  app.add_option("--port", config.link_name,
+                 "Link the pseudo-terminal as COMn in ~/.local/state/zotpx/ports/, where the "
+                 "tool's port COMn looks first")
+      ->type_name("COMn")
+      ->check(Check("", [](const std::string& name) {
+        return IsPortName(name) ? std::string() : "not a port name: " + name + " (COM1, COM2, ...)";
+      }));
+  app.add_option("--memory", config.memory_file,
+                 "Keep the device's memory in FILE across runs: created erased when missing, "
+                 "loaded at start, every erase and write stored at once")
+      ->type_name("FILE");
+  app.add_option("--dump", options.dump, "Write the memory to FILE at exit and on SIGUSR1")
+      ->type_name("FILE");
+  app.add_flag("--pacing", config.pacing,
+               "Take the line's time for every byte and the processing time for every request");
+  app.add_option("--processing-us", config.processing_us,
+                 "Processing time per request with --pacing, 0 to 10000000 (default 0)")
+      ->type_name("N")
+      ->check(Check("", [](const std::string& text) {
+        int n = 0;
+        return ParseInt(text, 0, 10000000, n) ? std::string()
+                                              : "--processing-us needs microseconds, 0 to 10000000";
+      }));
+  std::vector<std::string> fault_texts;
+  app.add_option("--fault", fault_texts, "Misbehave as KIND on the N-th frame (repeatable; below)")
+      ->type_name("KIND[:N[:MS]]")
+      ->check(Check("", [](const std::string& text) {
+        FaultRule rule;
+        return ParseFault(text, rule) ? std::string() : "not a fault: " + text;
+      }));
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::Success& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    std::cerr << "zotpx-sim: " << e.what() << "\nRun zotpx-sim --help for the options.\n";
+    return kUsageStatus;
+  }
+  for (const std::string& text : fault_texts) {
+    FaultRule& rule = options.faults.emplace_back();
+    ParseFault(text, rule);
+  }
+  return std::nullopt;
 }
 
 bool Dump(const zotpx::sim::SimServer& server, const std::string& file) {
@@ -84,59 +186,9 @@ bool Dump(const zotpx::sim::SimServer& server, const std::string& file) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  zotpx::sim::DeviceConfig config;
-  config.model.clear();
-  config.baud = 0;
-  std::string dump;
-  std::vector<FaultRule> faults;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool has_value = i + 1 < argc;
-    auto value = [&]() -> std::string { return has_value ? argv[++i] : std::string(); };
-    if (arg == "--help" || arg == "-h") {
-      std::cout << kUsage;
-      return 0;
-    } else if (arg == "--pacing") {
-      config.pacing = true;
-    } else if (arg != "--model" && arg != "--baud" && arg != "--version" && arg != "--port" &&
-               arg != "--dump" && arg != "--fault" && arg != "--processing-us") {
-      return Usage("unknown argument: " + arg);
-    } else if (!has_value) {
-      return Usage(arg + " needs a value");
-    } else if (arg == "--model") {
-      config.model = value();
-      if (config.model != "ZOT-PA" && config.model != "ZOT-PB") {
-        return Usage("unknown model: " + config.model + " (ZOT-PA or ZOT-PB)");
-      }
-    } else if (arg == "--baud") {
-      const std::string text = value();
-      bool known = false;
-      for (int rate : zotpx::kBaudRateList) known = known || text == std::to_string(rate);
-      if (!known) return Usage("the device cannot run at " + text + " baud");
-      config.baud = std::atoi(text.c_str());
-    } else if (arg == "--version") {
-      config.version = value();
-      if (config.version.empty()) return Usage("--version needs a text");
-    } else if (arg == "--port") {
-      config.link_name = value();
-      if (!IsPortName(config.link_name)) {
-        return Usage("not a port name: " + config.link_name + " (COM1, COM2, ...)");
-      }
-    } else if (arg == "--dump") {
-      dump = value();
-    } else if (arg == "--processing-us") {
-      if (!ParseInt(value(), 0, 10000000, config.processing_us)) {
-        return Usage("--processing-us needs microseconds, 0 to 10000000");
-      }
-    } else {
-      const std::string fault_text = value();
-      FaultRule rule;
-      if (!ParseFault(fault_text, rule)) return Usage("not a fault: " + fault_text);
-      faults.push_back(rule);
-    }
-  }
-  if (config.model.empty()) return Usage("--model is required");
-  if (config.baud == 0) return Usage("--baud is required");
+  Options options;
+  if (std::optional<int> status = ParseOptions(argc, argv, options)) return *status;
+  const zotpx::sim::DeviceConfig& config = options.config;
 
   // Signals are taken by sigtimedwait below; the serving thread inherits the mask.
   sigset_t signals;
@@ -145,7 +197,7 @@ int main(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
   zotpx::sim::SimServer server(config);
-  for (const FaultRule& rule : faults) server.AddFault(rule);
+  for (const FaultRule& rule : options.faults) server.AddFault(rule);
   if (!server.Start()) {
     std::cerr << "zotpx-sim: " << server.error() << "\n";
     return 1;
@@ -156,11 +208,16 @@ int main(int argc, char** argv) {
               << config.link_name << " (" << server.path() << ")\n";
   }
 
+  std::string memory_error;
   const timespec tick{0, 200 * 1000 * 1000};
   for (;;) {
     const int s = sigtimedwait(&signals, nullptr, &tick);
     if (s == SIGINT || s == SIGTERM || s == SIGHUP) break;
-    if (s == SIGUSR1) Dump(server, dump);
+    if (s == SIGUSR1) Dump(server, options.dump);
+    if (std::string error = server.MemoryFileError(); error != memory_error) {
+      std::cerr << "zotpx-sim: " << error << " (the request was refused)\n";
+      memory_error = error;
+    }
     if (server.HungUp()) {
       // Plugged back in after a second, on a new pty.
       sleep(1);
@@ -173,5 +230,5 @@ int main(int argc, char** argv) {
     }
   }
   server.Stop();
-  return Dump(server, dump) ? 0 : 1;
+  return Dump(server, options.dump) ? 0 : 1;
 }

@@ -1,8 +1,8 @@
 // The pty server: the device model behind a pseudo-terminal, served on its own thread.
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/prctl.h>
 #include <sys/eventfd.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <time.h>
@@ -91,6 +91,8 @@ struct SimServer::Impl {
   DeviceModel model;
   Bytes injected;
   bool hung_up = false;
+  bool powered = false;  // the memory is loaded and the device has run its start-up commands
+  screen::Picture video = screen::TestCard();
 
   int master = -1;
   int slave = -1;  // held open so the line stays up between the host's opens
@@ -206,6 +208,7 @@ void SimServer::Impl::Receive() {
   const int rate = host_baud > 0 ? host_baud : config.baud;
   const Nanos byte_time = config.pacing ? Nanos(10000000000LL / rate) : Nanos(0);
   const Micros processing = config.pacing ? Micros(config.processing_us) : Micros(0);
+  // The screen's clock is this one in milliseconds (NowMs).
   const long long now_us = std::chrono::duration_cast<Micros>(now.time_since_epoch()).count();
 
   std::lock_guard lock(mutex);
@@ -259,6 +262,14 @@ bool SimServer::Start() {
   Impl& s = *impl_;
   if (s.thread.joinable()) return true;
   s.error.clear();
+  if (!s.powered) {
+    std::lock_guard lock(s.mutex);
+    if (!s.config.memory_file.empty() && !s.model.OpenMemoryFile(s.config.memory_file, s.error)) {
+      return false;
+    }
+    s.model.PowerOn(NowMs());
+    s.powered = true;
+  }
   s.wake = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
   if (s.wake < 0) return s.error = ErrnoText("eventfd"), false;
   if (!s.OpenPty() || !s.MakeLink()) {
@@ -355,6 +366,38 @@ void SimServer::ClearReceived() {
 Bytes SimServer::Memory() const {
   std::lock_guard lock(impl_->mutex);
   return impl_->model.memory();
+}
+
+std::int64_t SimServer::NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch())
+      .count();
+}
+
+screen::Picture SimServer::Screen(std::int64_t now_ms) const {
+  screen::Picture picture;
+  std::lock_guard lock(impl_->mutex);
+  impl_->model.screen().Render(now_ms, impl_->video, picture);
+  return picture;
+}
+
+std::uint64_t SimServer::ScreenRevision() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->model.screen_revision();
+}
+
+std::optional<std::int64_t> SimServer::NextScreenChangeMs(std::int64_t now_ms) const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->model.screen().NextChangeMs(now_ms);
+}
+
+void SimServer::SetVideo(screen::Picture video) {
+  std::lock_guard lock(impl_->mutex);
+  impl_->video = std::move(video);
+}
+
+std::string SimServer::MemoryFileError() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->model.memory_file_error();
 }
 
 bool SimServer::DumpMemory(const std::string& file) const {

@@ -1,0 +1,121 @@
+#include "memory_file.h"
+
+#include <fcntl.h>
+#include <libgen.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "sim_device.h"
+
+namespace zotpx::sim {
+namespace {
+
+std::string SystemText() {
+  return std::strerror(errno);
+}
+
+bool WriteAll(int fd, std::size_t offset, std::span<const std::uint8_t> bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n =
+        pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool ReadAll(int fd, Bytes& out) {
+  std::size_t done = 0;
+  while (done < out.size()) {
+    const ssize_t n = pread(fd, out.data() + done, out.size() - done, static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// A new file appears whole or not at all: it is written and flushed under a temporary name,
+// then linked to its name (which fails rather than replace a file made meanwhile).
+int CreateErased(const std::string& path, std::string& error) {
+  std::string temp = path + ".XXXXXX";
+  const int fd = mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) {
+    error = "cannot create memory file " + path + ": " + SystemText();
+    return -1;
+  }
+  const Bytes erased(kMemorySize, 0xFF);
+  const bool made =
+      WriteAll(fd, 0, erased) && fsync(fd) == 0 && link(temp.c_str(), path.c_str()) == 0;
+  const int saved = errno;
+  unlink(temp.c_str());
+  if (!made) {
+    close(fd);
+    errno = saved;
+    error = "cannot create memory file " + path + ": " + SystemText();
+    return -1;
+  }
+  std::string folder = path;
+  const int dir = open(dirname(folder.data()), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    fsync(dir);
+    close(dir);
+  }
+  return fd;
+}
+
+}  // namespace
+
+std::unique_ptr<MemoryFile> MemoryFile::Open(const std::string& path, Bytes& memory,
+                                             std::string& error) {
+  // Not blocking: a FIFO named by mistake must not hang the start.
+  int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0 && errno == ENOENT) {
+    fd = CreateErased(path, error);
+    if (fd < 0) return nullptr;
+  } else if (fd < 0) {
+    error = "cannot open memory file " + path + " for reading and writing: " + SystemText();
+    return nullptr;
+  }
+  std::unique_ptr<MemoryFile> file(new MemoryFile(fd, path));
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    error = "memory file " + path + " is not a regular file";
+    return nullptr;
+  }
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    error = "memory file " + path + " is in use by another simulator";
+    return nullptr;
+  }
+  if (static_cast<std::size_t>(st.st_size) != kMemorySize) {
+    error = "memory file " + path + " is " + std::to_string(st.st_size) +
+            " bytes long, not 491520 (0x78000) like the device's memory; it is left as it is";
+    return nullptr;
+  }
+  Bytes contents(kMemorySize);
+  if (!ReadAll(fd, contents)) {
+    error = "cannot read memory file " + path + ": " + SystemText();
+    return nullptr;
+  }
+  memory.assign(contents.begin(), contents.end());  // in place: the screen reads it
+  return file;
+}
+
+MemoryFile::~MemoryFile() {
+  fdatasync(fd_);
+  close(fd_);
+}
+
+bool MemoryFile::Store(std::size_t address, std::span<const std::uint8_t> bytes) {
+  if (WriteAll(fd_, address, bytes)) return true;
+  error_ = "cannot write memory file " + path_ + ": " + SystemText();
+  return false;
+}
+
+}  // namespace zotpx::sim
