@@ -19,12 +19,10 @@ namespace zotpx::screen {
 inline constexpr int kWidth = 384;
 inline constexpr int kHeight = 256;
 
-// Where the device keeps what the screen reads from its memory (0x78000 bytes).
+// The device memory the screen reads: the static command image at 0, the font library header
+// at kFontBase (text/font_library.h), the crosshair file at kCrossBase
+// (crosshair/cross_download.h).
 inline constexpr std::size_t kMemorySize = 0x78000;
-inline constexpr std::size_t kStaticImageAddress = 0x0;
-inline constexpr std::size_t kStaticImageSize = 0x4000;
-inline constexpr std::size_t kFontLibraryAddress = 0x4000;
-inline constexpr std::size_t kCrossFileAddress = 0x38000;
 
 // One pixel: red in bits 0..7, green 8..15, blue 16..23, alpha 24..31 (0xAABBGGRR), so that on
 // a little-endian machine the bytes lie R, G, B, A as libpng and QImage::Format_RGBA8888 want.
@@ -57,8 +55,8 @@ Picture TestCard();
 // read.
 std::optional<Picture> LoadVideoPicture(const std::string& path);
 
-// Font sources that could not be loaded, each said once per process: the caller shows them
-// (the screen never prints). Drains what it returns.
+// Font sources that could not be loaded (it tries them now if nothing drew yet), each said
+// once per process: the caller shows them, the screen never prints. Drains what it returns.
 std::vector<std::string> TakeFontMessages();
 
 class ScreenModel {

@@ -98,6 +98,28 @@ std::size_t CharacterWeight(Converter& converter, std::string_view character) {
   return bytes ? bytes->size() : kUnrepresentableWeight;
 }
 
+// A lead byte and anything that stands in a trail byte's place make one double-byte cell.
+std::size_t CellLength(std::span<const std::uint8_t> bytes, std::size_t at) {
+  const std::uint8_t lead = bytes[at];
+  if (lead >= 0x81 && lead <= 0xFE && at + 1 < bytes.size() && bytes[at + 1] >= 0x40 &&
+      bytes[at + 1] != 0x7F) {
+    return 2;
+  }
+  return 1;
+}
+
+// The code point of one well-formed UTF-8 character (as iconv writes them).
+char32_t DecodeUtf8(std::string_view s) {
+  const auto lead = static_cast<unsigned char>(s[0]);
+  const std::size_t length = CharacterLength(s);
+  if (length == 1) return lead < 0x80 ? lead : 0;
+  char32_t code = lead & (0xFFu >> (length + 1));
+  for (std::size_t i = 1; i < length; ++i) {
+    code = (code << 6) | (static_cast<unsigned char>(s[i]) & 0x3Fu);
+  }
+  return code;
+}
+
 }  // namespace
 
 Cp936Text Utf8ToCp936(std::string_view utf8) {
@@ -127,18 +149,32 @@ std::string Cp936ToUtf8Lossy(const Bytes& bytes) {
       ++at;
       continue;
     }
-    // A lead byte and anything that stands in a trail byte's place make one double-byte cell.
-    std::size_t length = 1;
-    if (lead >= 0x81 && lead <= 0xFE && at + 1 < bytes.size() && bytes[at + 1] >= 0x40 &&
-        bytes[at + 1] != 0x7F) {
-      length = 2;
-    }
+    const std::size_t length = CellLength(bytes, at);
     const std::string cell(reinterpret_cast<const char*>(bytes.data() + at), length);
     const std::optional<std::string> decoded = converter.Convert(cell);
     text += decoded ? *decoded : std::string(kReplacement);
     at += length;
   }
   return text;
+}
+
+std::vector<Cp936Cell> Cp936Cells(std::span<const std::uint8_t> bytes) {
+  Converter converter(Direction::FromCp936);
+  std::vector<Cp936Cell> cells;
+  for (std::size_t at = 0; at < bytes.size();) {
+    Cp936Cell cell;
+    if (bytes[at] < 0x80) {
+      cell.code_point = bytes[at];
+    } else {
+      cell.length = CellLength(bytes, at);
+      const std::optional<std::string> decoded = converter.Convert(
+          std::string_view(reinterpret_cast<const char*>(bytes.data() + at), cell.length));
+      if (decoded) cell.code_point = DecodeUtf8(*decoded);
+    }
+    cells.push_back(cell);
+    at += cell.length;
+  }
+  return cells;
 }
 
 std::size_t Cp936ByteCount(std::string_view utf8) {

@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "serial/frame.h"
 
@@ -25,6 +28,15 @@ Cp936Text Utf8ToCp936(std::string_view utf8);
 // lead byte, a trail byte 0xFF) becomes one U+FFFD, so a row of double-byte cells keeps its
 // count of characters.
 std::string Cp936ToUtf8Lossy(const Bytes& bytes);
+
+// One character cell of a code page 936 byte string, split as Cp936ToUtf8Lossy splits it: a
+// byte below 0x80 is one cell; a lead byte with anything that stands in a trail byte's place
+// is one double-byte cell; any other byte is a cell of its own.
+struct Cp936Cell {
+  std::size_t length = 1;   // 1 or 2 bytes
+  char32_t code_point = 0;  // the character, or 0 when the bytes are none
+};
+std::vector<Cp936Cell> Cp936Cells(std::span<const std::uint8_t> bytes);
 
 // Bytes the UTF-8 text takes in code page 936. A character code page 936 cannot hold counts
 // two bytes, so that a limit stays a limit even for text that will be refused later.

@@ -1,0 +1,85 @@
+#include "screen/plane.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace zotpx::screen {
+
+namespace {
+
+// What one colour mode paints on ink, edge and the rest of the box; nothing = left as it is.
+struct ModePaint {
+  std::optional<Ink> ink;
+  std::optional<Ink> edge;
+  std::optional<Ink> ground;
+};
+
+constexpr Ink kFg = Ink::Foreground;
+constexpr Ink kBg = Ink::Background;
+constexpr Ink kClear = Ink::Clear;
+
+const ModePaint kModePaint[kColourModes] = {
+    {kFg, std::nullopt, std::nullopt},     // 0 foreground
+    {kBg, std::nullopt, std::nullopt},     // 1 background
+    {kFg, kBg, std::nullopt},              // 2 foreground, background edge
+    {kBg, kFg, std::nullopt},              // 3 background, foreground edge
+    {kClear, std::nullopt, std::nullopt},  // 4 transparent: cuts the ink out
+    {kClear, kFg, std::nullopt},           // 5 transparent, foreground edge
+    {kFg, kClear, std::nullopt},           // 6 foreground, transparent edge
+    {kFg, std::nullopt, kClear},           // 7 foreground on a transparent box
+};
+
+// Columns and rows this far past the screen can neither show nor edge a visible pixel.
+constexpr int kReach = 1;
+
+}  // namespace
+
+Stamp::Stamp(int x, int y, int width, int height) {
+  left_ = std::max(x - 1, -kReach);
+  top_ = std::max(y - 1, -kReach);
+  const int right = std::min(x + width + 1, kWidth + kReach);
+  const int bottom = std::min(y + height + 1, kHeight + kReach);
+  width_ = std::max(0, right - left_);
+  height_ = std::max(0, bottom - top_);
+  roles_.assign(static_cast<std::size_t>(width_) * height_, 0);
+  for (int py = std::max(y, top_); py < std::min(y + height, bottom); ++py) {
+    for (int px = std::max(x, left_); px < std::min(x + width, right); ++px) At(px, py) = kInBox;
+  }
+}
+
+void Stamp::AddEdges() {
+  std::vector<std::uint8_t> edge(roles_.size(), 0);
+  for (int y = top_; y < top_ + height_; ++y) {
+    for (int x = left_; x < left_ + width_; ++x) {
+      if (!(Role(x, y) & kInk)) continue;
+      for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+          if (Inside(x + dx, y + dy)) edge[Index(x + dx, y + dy)] = 1;
+        }
+      }
+    }
+  }
+  for (std::size_t i = 0; i < roles_.size(); ++i) {
+    if (edge[i] && !(roles_[i] & kInk)) roles_[i] |= kEdge;
+  }
+}
+
+void PaintStamp(Plane& plane, const Stamp& stamp, int mode, bool erase) {
+  const ModePaint& paint = kModePaint[mode & 7];
+  for (int y = stamp.top(); y < stamp.top() + stamp.span_height(); ++y) {
+    for (int x = stamp.left(); x < stamp.left() + stamp.span_width(); ++x) {
+      const std::uint8_t role = stamp.Role(x, y);
+      std::optional<Ink> ink;
+      if (role & Stamp::kInk) {
+        ink = paint.ink;
+      } else if ((role & Stamp::kEdge) && paint.edge) {
+        ink = paint.edge;
+      } else if (role & Stamp::kInBox) {
+        ink = paint.ground;
+      }
+      if (ink) plane.Set(x, y, erase ? Ink::Clear : *ink);
+    }
+  }
+}
+
+}  // namespace zotpx::screen

@@ -1,0 +1,78 @@
+// Inside the screen model: the overlay's pixel plane and the stamps that every command draws
+// into it. A stamp marks which pixels of an object are ink, which are its one-pixel edge and
+// which lie in its box; the colour mode then decides what each of them becomes.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "screen/screen.h"
+
+namespace zotpx::screen {
+
+enum class Ink : std::uint8_t { Clear = 0, Foreground = 1, Background = 2 };
+
+class Plane {
+ public:
+  Plane() { Fill(Ink::Clear); }
+  void Fill(Ink ink) { pixels_.fill(ink); }
+  Ink Get(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * kWidth + x]; }
+  // Pixels off the screen are dropped: the device clips at its edges.
+  void Set(int x, int y, Ink ink) {
+    if (x >= 0 && x < kWidth && y >= 0 && y < kHeight) {
+      pixels_[static_cast<std::size_t>(y) * kWidth + x] = ink;
+    }
+  }
+
+ private:
+  std::array<Ink, static_cast<std::size_t>(kWidth) * kHeight> pixels_;
+};
+
+// An object's pixels over its box plus a one-pixel margin (where its edge may lie). Coordinates
+// are screen coordinates; the box may reach past the screen.
+class Stamp {
+ public:
+  static constexpr std::uint8_t kInk = 1;
+  static constexpr std::uint8_t kEdge = 2;
+  static constexpr std::uint8_t kInBox = 4;
+
+  Stamp() = default;
+  // A box of width x height at (x, y) with no ink yet. Rows and columns far past the screen are
+  // left out, so a long string costs no more than the screen it can cover.
+  Stamp(int x, int y, int width, int height);
+
+  void SetInk(int x, int y) {
+    if (Inside(x, y)) At(x, y) |= kInk;
+  }
+  // Marks every non-ink pixel next to ink (the eight neighbours) as edge.
+  void AddEdges();
+
+  int left() const { return left_; }
+  int top() const { return top_; }
+  int span_width() const { return width_; }
+  int span_height() const { return height_; }
+  std::uint8_t Role(int x, int y) const { return roles_[Index(x, y)]; }
+  bool Inside(int x, int y) const {
+    return x >= left_ && x < left_ + width_ && y >= top_ && y < top_ + height_;
+  }
+
+ private:
+  std::size_t Index(int x, int y) const {
+    return static_cast<std::size_t>(y - top_) * width_ + (x - left_);
+  }
+  std::uint8_t& At(int x, int y) { return roles_[Index(x, y)]; }
+
+  int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  std::vector<std::uint8_t> roles_;
+};
+
+// The colour modes of the attribute lists, 0..7. Shapes, single-colour bitmaps and the
+// crosshair use the first two (foreground, background).
+inline constexpr int kColourModes = 8;
+
+// Draws the stamp in colour mode `mode` (0..7); `erase` turns every pixel the mode would
+// paint transparent instead (hide and delete).
+void PaintStamp(Plane& plane, const Stamp& stamp, int mode, bool erase);
+
+}  // namespace zotpx::screen
