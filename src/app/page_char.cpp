@@ -139,12 +139,12 @@ void RunStringCommand(TForm1& form, const zotpx::Bytes& text) {
 }
 
 void TForm1::BtnStringCmdClick() {
-  const zotpx::Cp936Text text = zotpx::Utf8ToCp936(Text("EditString"));
-  if (!text.ok()) {
-    SetStatus(Caption("BtnStringCmd") + zotpx::UnrepresentableMessage(text.unrepresentable));
+  zotpx::TextStringValues converted;
+  if (const auto failure = zotpx::SetTextFromUtf8(converted, Text("EditString"))) {
+    SetStatus(Caption("BtnStringCmd") + *failure);
     return;
   }
-  RunStringCommand(*this, text.bytes);
+  RunStringCommand(*this, converted.text);
 }
 
 void TForm1::BtnAreaCmdClick() {

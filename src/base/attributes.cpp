@@ -1,5 +1,7 @@
 #include "base/attributes.h"
 
+#include <algorithm>
+
 namespace zotpx {
 
 namespace {
@@ -26,21 +28,23 @@ Items Offsets(int default_offset) {
 Items HexBlocks() {
   Items items;
   const char* digits = "0123456789ABCDEF";
-  for (int b = 0xB0; b <= 0xF7; ++b) items.push_back(std::string("0x") + digits[b >> 4] + digits[b & 15]);
+  for (int b = 0xB0; b <= 0xF7; ++b)
+    items.push_back(std::string("0x") + digits[b >> 4] + digits[b & 15]);
   return items;
 }
 
 }  // namespace
 
 namespace lists {
-const Items kColourModes = {"前景色",   "背景色",         "前景色加背景边", "背景色加前景边",
-                            "透明色",   "透明色加前景边", "前景色加透明边", "前景色加透明底"};
+const Items kColourModes = {"前景色", "背景色",         "前景色加背景边", "背景色加前景边",
+                            "透明色", "透明色加前景边", "前景色加透明边", "前景色加透明底"};
 const Items kTwoColours = {"前景色", "背景色"};
 const Items kMagnification = {"不放大", "两倍放大"};
 const Items kFonts = {"小字体(仅ASCII)", "大字体(汉字+ASCII)"};
 const Items kPixels = {"1像素", "2像素", "3像素", "4像素"};
 const Items kDeviceTypes = {"未知型号", "ZOT-PA", "ZOT-PB"};
-const Items kBaudRates = {"9600", "19200", "38400", "57600", "115200", "230400", "345600", "460800"};
+const Items kBaudRates = {"9600",   "19200",  "38400",  "57600",
+                          "115200", "230400", "345600", "460800"};
 const Items kKeyPolarity = {"低有效", "高有效"};
 const Items kColumnOffsetEx = Offsets(6);
 const Items kColumnOffsetIn = Offsets(9);
@@ -72,84 +76,145 @@ const Items kCrossKeyStep = Numbered(2, 20, "", "像素");
 const Items kTestFont = {"大字体"};
 const Items kTestBlock = HexBlocks();
 
+// Command-line keywords, one per item in the list's order.
+const Items kColourModeWords = {"fg",
+                                "bg",
+                                "fg-bg-edge",
+                                "bg-fg-edge",
+                                "transparent",
+                                "transparent-fg-edge",
+                                "fg-transparent-edge",
+                                "fg-on-transparent"};
+const Items kTwoColourWords = {"fg", "bg"};
+const Items kMagnificationWords = {"1", "2"};
+const Items kFontWords = {"small", "large"};
+const Items kPolarityWords = {"low", "high"};
+const Items kHideWords = {"show", "hide"};
+const Items kDeleteWords = {"show", "delete"};
+const Items kAreaShowWords = {"fill", "clear"};
+const Items kAreaLayerWords = {"fg", "bg", "transparent", "all"};
+// The layer list is sent as a bit set, one bit a layer.
+const std::vector<int> kAreaLayerCodes = {0x01, 0x02, 0x04, 0x07};
+const Items kBitmapFlashWords = {"none", "1", "2", "3"};
+const Items kLineModeWords = {"horizontal", "vertical"};
+const Items kShapeModeWords = {"outline", "filled"};
+const Items kOnOffWords = {"on", "off"};
+
 using namespace lists;
 
 const std::vector<ComboDef> kDefs = {
-    {"ComboDeviceType", &kDeviceTypes, 0},
-    {"UartPort", &kPorts, 0},
-    {"UartBaud", &kBaudRates, 0},
-    {"ComboColumnOffsetEx", &kColumnOffsetEx, 6},
-    {"ComboColumnOffsetIn", &kColumnOffsetIn, 9},
-    {"ComboKey1", &kKeyPolarity, 0},
-    {"ComboKey2", &kKeyPolarity, 0},
-    {"ComboKey3", &kKeyPolarity, 0},
-    {"ComboKey4", &kKeyPolarity, 0},
-    {"ComboKey5", &kKeyPolarity, 0},
-    {"ComboKey6", &kKeyPolarity, 0},
+    {"ComboDeviceType", &kDeviceTypes, 0, nullptr, nullptr},
+    {"UartPort", &kPorts, 0, nullptr, nullptr},
+    {"UartBaud", &kBaudRates, 0, nullptr, nullptr},
+    {"ComboColumnOffsetEx", &kColumnOffsetEx, 6, nullptr, nullptr},
+    {"ComboColumnOffsetIn", &kColumnOffsetIn, 9, nullptr, nullptr},
+    {"ComboKey1", &kKeyPolarity, 0, &kPolarityWords, nullptr},
+    {"ComboKey2", &kKeyPolarity, 0, &kPolarityWords, nullptr},
+    {"ComboKey3", &kKeyPolarity, 0, &kPolarityWords, nullptr},
+    {"ComboKey4", &kKeyPolarity, 0, &kPolarityWords, nullptr},
+    {"ComboKey5", &kKeyPolarity, 0, &kPolarityWords, nullptr},
+    {"ComboKey6", &kKeyPolarity, 0, &kPolarityWords, nullptr},
     // date and time
-    {"ComboDateColor", &kColourModes, 0},
-    {"ComboDateSpace", &kPixels, 0},
-    {"ComboDateFont", &kFonts, 0},
-    {"ComboDateSize", &kMagnification, 0},
-    {"ComboDateShow", &kDateShow, 0},
-    {"ComboTimeColor", &kColourModes, 0},
-    {"ComboTimeSpace", &kPixels, 2},
-    {"ComboTimeFont", &kFonts, 0},
-    {"ComboTimeSize", &kMagnification, 0},
-    {"ComboTimeShow", &kTimeShow, 0},
+    {"ComboDateColor", &kColourModes, 0, &kColourModeWords, nullptr},
+    {"ComboDateSpace", &kPixels, 0, nullptr, nullptr},
+    {"ComboDateFont", &kFonts, 0, &kFontWords, nullptr},
+    {"ComboDateSize", &kMagnification, 0, &kMagnificationWords, nullptr},
+    {"ComboDateShow", &kDateShow, 0, &kHideWords, nullptr},
+    {"ComboTimeColor", &kColourModes, 0, &kColourModeWords, nullptr},
+    {"ComboTimeSpace", &kPixels, 2, nullptr, nullptr},
+    {"ComboTimeFont", &kFonts, 0, &kFontWords, nullptr},
+    {"ComboTimeSize", &kMagnification, 0, &kMagnificationWords, nullptr},
+    {"ComboTimeShow", &kTimeShow, 0, &kHideWords, nullptr},
     // text string and area
-    {"ComboStringColor", &kColourModes, 2},
-    {"ComboStringSpace", &kPixels, 0},
-    {"ComboStringFont", &kFonts, 1},
-    {"ComboStringSize", &kMagnification, 0},
-    {"ComboStringShow", &kStringShow, 0},
-    {"ComboAreaLayer", &kAreaLayer, 3},
-    {"ComboAreaShow", &kAreaShow, 1},
-    {"ComboTestFont", &kTestFont, 0},
-    {"ComboTestBlock", &kTestBlock, 0},
+    {"ComboStringColor", &kColourModes, 2, &kColourModeWords, nullptr},
+    {"ComboStringSpace", &kPixels, 0, nullptr, nullptr},
+    {"ComboStringFont", &kFonts, 1, &kFontWords, nullptr},
+    {"ComboStringSize", &kMagnification, 0, &kMagnificationWords, nullptr},
+    {"ComboStringShow", &kStringShow, 0, &kDeleteWords, nullptr},
+    {"ComboAreaLayer", &kAreaLayer, 3, &kAreaLayerWords, &kAreaLayerCodes},
+    {"ComboAreaShow", &kAreaShow, 1, &kAreaShowWords, nullptr},
+    {"ComboTestFont", &kTestFont, 0, nullptr, nullptr},
+    {"ComboTestBlock", &kTestBlock, 0, nullptr, nullptr},
     // bitmaps
-    {"ComboBitmapColor", &kColourModes, 3},
-    {"ComboBitmapCycle", &kBitmapCycle, 0},
-    {"ComboBitmapShow", &kBitmapShow, 0},
-    {"ComboBitmapFlash", &kBitmapFlash, 1},
-    {"ComboSuperBitmapColor", &kColourModes, 7},
-    {"ComboSuperBitmapShow", &kBitmapShow, 0},
-    {"ComboSingleBitmapColor", &kTwoColours, 0},
-    {"ComboSingleBitmapShow", &kSingleBitmapShow, 0},
+    {"ComboBitmapColor", &kColourModes, 3, &kColourModeWords, nullptr},
+    {"ComboBitmapCycle", &kBitmapCycle, 0, nullptr, nullptr},
+    {"ComboBitmapShow", &kBitmapShow, 0, &kDeleteWords, nullptr},
+    {"ComboBitmapFlash", &kBitmapFlash, 1, &kBitmapFlashWords, nullptr},
+    {"ComboSuperBitmapColor", &kColourModes, 7, &kColourModeWords, nullptr},
+    {"ComboSuperBitmapShow", &kBitmapShow, 0, &kDeleteWords, nullptr},
+    {"ComboSingleBitmapColor", &kTwoColours, 0, &kTwoColourWords, nullptr},
+    {"ComboSingleBitmapShow", &kSingleBitmapShow, 0, &kDeleteWords, nullptr},
     // shapes
-    {"ComboLineColor", &kTwoColours, 1},
-    {"ComboLineThick", &kPixels, 1},
-    {"ComboLineMode", &kLineMode, 0},
-    {"ComboLineShow", &kLineShow, 0},
-    {"ComboRectColor", &kTwoColours, 0},
-    {"ComboRectThick", &kPixels, 1},
-    {"ComboRectMode", &kRectMode, 0},
-    {"ComboRectShow", &kRectShow, 0},
-    {"ComboCircleRadius", &kCircleRadius, 20},
-    {"ComboCircleColor", &kTwoColours, 0},
-    {"ComboCircleThick", &kPixels, 1},
-    {"ComboCircleMode", &kCircleMode, 0},
-    {"ComboCircleShow", &kCircleShow, 0},
+    {"ComboLineColor", &kTwoColours, 1, &kTwoColourWords, nullptr},
+    {"ComboLineThick", &kPixels, 1, nullptr, nullptr},
+    {"ComboLineMode", &kLineMode, 0, &kLineModeWords, nullptr},
+    {"ComboLineShow", &kLineShow, 0, &kDeleteWords, nullptr},
+    {"ComboRectColor", &kTwoColours, 0, &kTwoColourWords, nullptr},
+    {"ComboRectThick", &kPixels, 1, nullptr, nullptr},
+    {"ComboRectMode", &kRectMode, 0, &kShapeModeWords, nullptr},
+    {"ComboRectShow", &kRectShow, 0, &kDeleteWords, nullptr},
+    {"ComboCircleRadius", &kCircleRadius, 20, nullptr, nullptr},
+    {"ComboCircleColor", &kTwoColours, 0, &kTwoColourWords, nullptr},
+    {"ComboCircleThick", &kPixels, 1, nullptr, nullptr},
+    {"ComboCircleMode", &kCircleMode, 0, &kShapeModeWords, nullptr},
+    {"ComboCircleShow", &kCircleShow, 0, &kDeleteWords, nullptr},
     // crosshair
-    {"ComboCrossEnable", &kCrossEnable, 0},
-    {"ComboCrossSelect", &kCrossSelect, 0},
-    {"ComboCrossColor", &kTwoColours, 0},
-    {"ComboCrossKeyStep", &kCrossKeyStep, 8},
-    {"ComboCrossTextColor", &kColourModes, 2},
-    {"ComboCrossTextSpace", &kPixels, 0},
-    {"ComboCrossTextFont", &kFonts, 1},
-    {"ComboCrossTextSize", &kMagnification, 0},
-    {"ComboCrossTextShow", &kCrossTextShow, 0},
+    {"ComboCrossEnable", &kCrossEnable, 0, &kOnOffWords, nullptr},
+    {"ComboCrossSelect", &kCrossSelect, 0, nullptr, nullptr},
+    {"ComboCrossColor", &kTwoColours, 0, &kTwoColourWords, nullptr},
+    {"ComboCrossKeyStep", &kCrossKeyStep, 8, nullptr, nullptr},
+    {"ComboCrossTextColor", &kColourModes, 2, &kColourModeWords, nullptr},
+    {"ComboCrossTextSpace", &kPixels, 0, nullptr, nullptr},
+    {"ComboCrossTextFont", &kFonts, 1, &kFontWords, nullptr},
+    {"ComboCrossTextSize", &kMagnification, 0, &kMagnificationWords, nullptr},
+    {"ComboCrossTextShow", &kCrossTextShow, 0, &kHideWords, nullptr},
 };
 
 }  // namespace
 
-const std::vector<ComboDef>& AllComboDefs() { return kDefs; }
+const std::vector<ComboDef>& AllComboDefs() {
+  return kDefs;
+}
 
 const ComboDef* FindComboDef(std::string_view name) {
   for (const ComboDef& def : kDefs)
     if (def.name == name) return &def;
   return nullptr;
+}
+
+int ItemNumber(const ComboDef& def, int index) {
+  const std::string& text = (*def.items)[static_cast<std::size_t>(index)];
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] < '0' || text[i] > '9')) ++i;
+  int number = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+    number = number * 10 + (text[i] - '0');
+  return number;
+}
+
+int ItemCode(const ComboDef& def, int index) {
+  return def.codes ? (*def.codes)[static_cast<std::size_t>(index)] : index;
+}
+
+std::optional<int> ItemByWord(const ComboDef& def, std::string_view word) {
+  const int count = static_cast<int>(def.items->size());
+  if (def.keywords) {
+    for (int i = 0; i < count; ++i)
+      if ((*def.keywords)[static_cast<std::size_t>(i)] == word) return i;
+  }
+  // Plain decimal digits only: a code or a shown number is never signed or in hex.
+  if (word.empty() || word.size() > 4 ||
+      !std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return std::nullopt;
+  const int number = std::stoi(std::string(word));
+  for (int i = 0; i < count; ++i)
+    if ((def.keywords ? ItemCode(def, i) : ItemNumber(def, i)) == number) return i;
+  return std::nullopt;
+}
+
+std::string ItemWord(const ComboDef& def, int index) {
+  if (def.keywords) return (*def.keywords)[static_cast<std::size_t>(index)];
+  return std::to_string(ItemNumber(def, index));
 }
 
 std::uint8_t TextAttributeByte(const TextAttributes& a) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,18 +27,33 @@ extern const Items kColumnOffsetIn;
 
 constexpr int kBaudRateList[8] = {9600, 19200, 38400, 57600, 115200, 230400, 345600, 460800};
 
-// One drop-down of the form: its items and its default item.
+// One drop-down of the form: its items and its default item. For the command line and layout
+// files each item is also named by a short keyword, or, in a list whose items are numbers
+// ("2像素", "25", "图形07"), by the number the item shows.
 struct ComboDef {
   std::string_view name;
   const Items* items;
   int default_index;
+  const Items* keywords = nullptr;          // one per item; nullptr: the items are numbers
+  const std::vector<int>* codes = nullptr;  // what the device receives; nullptr: the index
 };
+
+// The number item `index` shows: its first run of digits ("2像素" 2, "图形07" 7, "0(最小)" 0).
+int ItemNumber(const ComboDef& def, int index);
+// What the device receives for item `index`.
+int ItemCode(const ComboDef& def, int index);
+// The item that `word` names: a keyword, else the item's code; in a number list the number
+// the item shows. Nothing when no item answers to it.
+std::optional<int> ItemByWord(const ComboDef& def, std::string_view word);
+// The word that names item `index` on the command line: its keyword or its number.
+std::string ItemWord(const ComboDef& def, int index);
 
 // The definition of the drop-down `name`; nullptr when the form has no such list.
 const ComboDef* FindComboDef(std::string_view name);
 const std::vector<ComboDef>& AllComboDefs();
 
-// Date, time, text string and crosshair read-out: colour + spacing*8 + font*32 + size*64 + hide*128.
+// Date, time, text string and crosshair read-out: colour + spacing*8 + font*32 + size*64 +
+// hide*128.
 struct TextAttributes {
   int colour = 0;
   int spacing = 0;

@@ -54,22 +54,11 @@ std::optional<Identification> AcceptIdentifyReply(const std::uint8_t* reply, std
   return std::nullopt;
 }
 
-ConnectResult ConnectDevice(Reporter& reporter, const std::string& title, const std::string& port) {
-  ConnectResult result;
-  if (!OpenPort(port, kBaudRateList[0])) {
-    ClosePort();
-    reporter.SetStatus(OpenFailureText());
-    return result;
-  }
+namespace {
 
-  result.rate_index = ScanRates();
-  if (result.rate_index < 0) {
-    result.outcome = ConnectOutcome::NoAnswer;
-    ClosePort();
-    reporter.SetStatus(title + kConnectFailedText);
-    return result;
-  }
-
+// Inside the open port, at the rate found: the identify request and its raw reply. Leaves the
+// failure text standing unless the device identifies itself; closes the port.
+void Identify(Reporter& reporter, const std::string& title, ConnectResult& result) {
   result.outcome = ConnectOutcome::NotIdentified;
   const Bytes request = MakeFrame(0x00, {0xFF});
   std::copy(request.begin(), request.end(), FrameBuffer);
@@ -87,6 +76,40 @@ ConnectResult ConnectDevice(Reporter& reporter, const std::string& title, const 
   }
   ClosePort();
   reporter.LogLine("");
+}
+
+}  // namespace
+
+ConnectResult ConnectDevice(Reporter& reporter, const std::string& title, const std::string& port) {
+  ConnectResult result;
+  if (!OpenPort(port, kBaudRateList[0])) {
+    ClosePort();
+    reporter.SetStatus(OpenFailureText());
+    return result;
+  }
+
+  result.rate_index = ScanRates();
+  if (result.rate_index < 0) {
+    result.outcome = ConnectOutcome::NoAnswer;
+    ClosePort();
+    reporter.SetStatus(title + kConnectFailedText);
+    return result;
+  }
+  Identify(reporter, title, result);
+  return result;
+}
+
+ConnectResult IdentifyDevice(Reporter& reporter, const std::string& title, const Link& link) {
+  ConnectResult result;
+  if (!OpenPort(link.port, link.baud)) {
+    ClosePort();
+    reporter.SetStatus(OpenFailureText());
+    return result;
+  }
+  const auto* rate = std::find(std::begin(kBaudRateList), std::end(kBaudRateList), link.baud);
+  result.rate_index =
+      rate == std::end(kBaudRateList) ? -1 : static_cast<int>(rate - std::begin(kBaudRateList));
+  Identify(reporter, title, result);
   return result;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "serial/reporter.h"
+#include "serial/transaction.h"
 
 namespace zotpx {
 
@@ -43,5 +44,9 @@ struct ConnectResult {
 // The whole connect command on port `port`: opens at the first rate, scans the rates, reads
 // the identification, reports status and log block, closes. The caller shows the result.
 ConnectResult ConnectDevice(Reporter& reporter, const std::string& title, const std::string& port);
+// The identification alone, at a rate the caller already knows (no scan): opens the port at
+// link.baud, then asks, judges, reports and closes as ConnectDevice does. rate_index is that
+// rate's item of the rate list, or -1 when the list has no such rate.
+ConnectResult IdentifyDevice(Reporter& reporter, const std::string& title, const Link& link);
 
 }  // namespace zotpx

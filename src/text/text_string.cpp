@@ -1,5 +1,7 @@
 #include "text/text_string.h"
 
+#include <utility>
+
 #include "base/integer_rule.h"
 #include "text/cp936.h"
 
@@ -34,6 +36,13 @@ std::string UnrepresentableMessage(const std::string& character) {
   // A stray byte of malformed UTF-8 would garble the status line: name it only.
   if (name.rfind("U+", 0) != 0) return std::string(kUnrepresentableText) + "（" + name + "）";
   return std::string(kUnrepresentableText) + "“" + character + "”（" + name + "）";
+}
+
+std::optional<std::string> SetTextFromUtf8(TextStringValues& values, std::string_view utf8) {
+  Cp936Text converted = Utf8ToCp936(utf8);
+  if (!converted.ok()) return UnrepresentableMessage(converted.unrepresentable);
+  values.text = std::move(converted.bytes);
+  return std::nullopt;
 }
 
 }  // namespace zotpx

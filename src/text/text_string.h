@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "base/attributes.h"
 #include "serial/frame.h"
@@ -39,5 +40,9 @@ Bytes TextStringFrame(const TextStringValues& values);
 // The status message (after the title) for a text that will not convert: names the first
 // character that code page 936 cannot hold, in quotes and by its code point.
 std::string UnrepresentableMessage(const std::string& character);
+
+// The text as the operator typed it (UTF-8) into `values.text`, in code page 936. The failure
+// message (UnrepresentableMessage) when a character will not convert; `values` is then as it was.
+std::optional<std::string> SetTextFromUtf8(TextStringValues& values, std::string_view utf8);
 
 }  // namespace zotpx
