@@ -145,20 +145,15 @@ void LoadBitmapSlot(TForm1& form, const BitmapSlotDef& def) {
   if (!path) return;
   Unload(form, def);
 
-  const zotpx::BitmapFileCheck check =
-      zotpx::CheckBitmapFile(QFile::encodeName(*path).toStdString(), def.limits);
-  if (check.status != zotpx::BitmapFileStatus::Ok) {
-    form.SetStatus(title + zotpx::BitmapFileMessage(check.status));
+  zotpx::BitmapLoad load =
+      zotpx::LoadBitmapFile(QFile::encodeName(*path).toStdString(), def.limits);
+  if (load.status == zotpx::BitmapFileStatus::CannotDecode)
+    throw std::runtime_error(CannotDecodeText(*path));
+  if (load.status != zotpx::BitmapFileStatus::Ok) {
+    form.SetStatus(title + zotpx::BitmapFileMessage(load.status));
     return;
   }
-  const QImage image = LoadBitmapImage(*path);
-  // The decoder reads the same header; a picture of another size is not the file we checked.
-  if (static_cast<std::uint32_t>(image.width()) != check.header.width ||
-      static_cast<std::uint32_t>(image.height()) != check.header.height)
-    throw std::runtime_error(
-        QStringLiteral("位图文件内容与文件头不符：%1").arg(*path).toStdString());
-  ShowLoaded(form, def, *path, image,
-             {check.header.width, check.header.height, PackBlackPixels(image)});
+  ShowLoaded(form, def, *path, PictureImage(load.picture), std::move(load.bitmap));
   form.SetStatus(title + kLoadedText);
 }
 

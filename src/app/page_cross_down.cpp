@@ -14,11 +14,12 @@
 #include <QSaveFile>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <stdexcept>
 
 #include "app/bitmap_image.h"
 #include "app/form.h"
-#include "app/save_file.h"
 #include "app/layout.h"
+#include "app/save_file.h"
 #include "crosshair/cross_file.h"
 
 namespace {
@@ -187,15 +188,16 @@ void TForm1::BtnCrossDownFileClick() {
   zotpx::CrossFileImage file;
   for (std::size_t n = 0; n < count; ++n) {
     // A file that no longer decodes throws to the error display; nothing is written then.
-    const QImage picture = LoadBitmapImage(list->item(static_cast<int>(n), kPathColumn)->text());
-    ShowPreview(*this, picture);
-    if (picture.width() != zotpx::kCrossShapeWidth ||
-        picture.height() != zotpx::kCrossShapeHeight) {
+    const QString shape = list->item(static_cast<int>(n), kPathColumn)->text();
+    const std::optional<zotpx::DecodedBitmap> picture = zotpx::DecodeBitmapFile(LocalPath(shape));
+    if (!picture) throw std::runtime_error(CannotDecodeText(shape));
+    ShowPreview(*this, PictureImage(*picture));
+    if (picture->width != zotpx::kCrossShapeWidth || picture->height != zotpx::kCrossShapeHeight) {
       SetStatus(title + zotpx::kCrossBadShapeText);
       return;
     }
     // Any depth of the right size is converted by colour.
-    PackBlackPixels(picture, file.Slot(n));
+    zotpx::PackBlackPixels(*picture, file.Slot(n));
   }
   file.Finish(count, *zotpx::ParseCrossOrigin(x, y));
 

@@ -8,6 +8,12 @@ namespace zotpx {
 
 namespace {
 
+bool SizeFits(std::uint32_t value, std::uint32_t low, std::uint32_t high) {
+  return value != 0 && value % 8 == 0 && value >= low && value <= high;
+}
+
+}  // namespace
+
 std::uint32_t Le32(std::span<const std::uint8_t> bytes, std::size_t offset) {
   return static_cast<std::uint32_t>(bytes[offset]) |
          static_cast<std::uint32_t>(bytes[offset + 1]) << 8 |
@@ -18,12 +24,6 @@ std::uint32_t Le32(std::span<const std::uint8_t> bytes, std::size_t offset) {
 std::uint16_t Le16(std::span<const std::uint8_t> bytes, std::size_t offset) {
   return static_cast<std::uint16_t>(bytes[offset] | bytes[offset + 1] << 8);
 }
-
-bool SizeFits(std::uint32_t value, std::uint32_t low, std::uint32_t high) {
-  return value != 0 && value % 8 == 0 && value >= low && value <= high;
-}
-
-}  // namespace
 
 std::optional<BitmapHeader> ReadBitmapHeader(std::span<const std::uint8_t> first_bytes,
                                              std::uint64_t file_size) {
@@ -69,6 +69,7 @@ const char* BitmapFileMessage(BitmapFileStatus status) {
     case BitmapFileStatus::Invalid:
       return kBitmapInvalidText;
     case BitmapFileStatus::Ok:
+    case BitmapFileStatus::CannotDecode:
       break;
   }
   return "";

@@ -30,6 +30,10 @@ struct BitmapHeader {
   std::uint16_t bits_per_pixel = 0;
 };
 
+// Little-endian fields of a bitmap file at `offset` (which the caller knows to be inside).
+std::uint32_t Le32(std::span<const std::uint8_t> bytes, std::size_t offset);
+std::uint16_t Le16(std::span<const std::uint8_t> bytes, std::size_t offset);
+
 // `first_bytes` is the whole file or at least its first 64 bytes; `file_size` the file's length.
 // Nothing when the file is shorter than 64 bytes or does not begin with "BM".
 std::optional<BitmapHeader> ReadBitmapHeader(std::span<const std::uint8_t> first_bytes,
@@ -55,14 +59,16 @@ inline constexpr BitmapLimits kScreenBitmapLimits{384, 384, 256, 256, 0};
 bool FitsSlot(const BitmapHeader& header, const BitmapLimits& limits);
 
 // The file-level check: open, take the length, read the first 64 bytes, close, then the
-// header and the slot's limits.
-enum class BitmapFileStatus { Ok, CannotOpen, Invalid };
+// header and the slot's limits. CannotDecode is the decoder's verdict on the whole file
+// (graphics/bitmap_decode.h); the header check never gives it.
+enum class BitmapFileStatus { Ok, CannotOpen, Invalid, CannotDecode };
 struct BitmapFileCheck {
   BitmapFileStatus status = BitmapFileStatus::CannotOpen;
   BitmapHeader header;  // valid when status is Ok
 };
 BitmapFileCheck CheckBitmapFile(const std::string& path, const BitmapLimits& limits);
-// The message after the title for a failed check ("" for Ok).
+// The status-line message after the title for a failed check ("" for Ok and CannotDecode,
+// which the error display reports).
 const char* BitmapFileMessage(BitmapFileStatus status);
 
 // Bytes a packed row of `width` pixels takes (the slots only take multiples of 8).
