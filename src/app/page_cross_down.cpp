@@ -180,26 +180,20 @@ void TForm1::BtnCrossDownFileClick() {
   auto* list = Ctl<QTableWidget>("ListCrossDown");
   const std::string x = Text("EditCrossCenterX");
   const std::string y = Text("EditCrossCenterY");
-  const auto count = static_cast<std::size_t>(list->rowCount());
-  if (const auto failure = zotpx::CheckCrossFileRequest(x, y, count)) {
-    SetStatus(title + *failure);
+  std::vector<std::string> shapes;
+  for (int row = 0; row < list->rowCount(); ++row)
+    shapes.push_back(LocalPath(list->item(row, kPathColumn)->text()));
+  const zotpx::CrossFileBuild built = zotpx::BuildCrossFile(shapes, x, y);
+  // The preview shows the last picture read: the offending one when its size is wrong.
+  if (!built.last_read.pixels.empty()) ShowPreview(*this, PictureImage(built.last_read));
+  // A listed file that no longer decodes goes to the error display; nothing is written then.
+  if (built.undecodable)
+    throw std::runtime_error(
+        CannotDecodeText(list->item(static_cast<int>(*built.failed_shape), kPathColumn)->text()));
+  if (built.failure) {
+    SetStatus(title + *built.failure);
     return;
   }
-  zotpx::CrossFileImage file;
-  for (std::size_t n = 0; n < count; ++n) {
-    // A file that no longer decodes throws to the error display; nothing is written then.
-    const QString shape = list->item(static_cast<int>(n), kPathColumn)->text();
-    const std::optional<zotpx::DecodedBitmap> picture = zotpx::DecodeBitmapFile(LocalPath(shape));
-    if (!picture) throw std::runtime_error(CannotDecodeText(shape));
-    ShowPreview(*this, PictureImage(*picture));
-    if (picture->width != zotpx::kCrossShapeWidth || picture->height != zotpx::kCrossShapeHeight) {
-      SetStatus(title + zotpx::kCrossBadShapeText);
-      return;
-    }
-    // Any depth of the right size is converted by colour.
-    zotpx::PackBlackPixels(*picture, file.Slot(n));
-  }
-  file.Finish(count, *zotpx::ParseCrossOrigin(x, y));
 
   const std::optional<QString> path =
       dialogs().SaveFile({QString::fromStdString(title), AppDirectory,
@@ -208,7 +202,7 @@ void TForm1::BtnCrossDownFileClick() {
   if (QFileInfo::exists(*path) &&
       !dialogs().Question(windowTitle(), *path + QStringLiteral(" 文件已存在，替换吗？")))
     return;
-  if (!SaveWholeFile(*path, file.bytes())) {
+  if (!SaveWholeFile(*path, built.image)) {
     SetStatus(title + "失败：无法保存文件");
     return;
   }

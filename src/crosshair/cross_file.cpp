@@ -40,4 +40,53 @@ void CrossFileImage::Finish(std::size_t shape_count, const CrossOrigin& origin) 
   header[8] = static_cast<std::uint8_t>(origin.y);
 }
 
+namespace {
+
+// The add button's checks, for a list given all at once.
+std::optional<std::string> CheckGivenShape(std::span<const std::string> shapes, std::size_t n) {
+  const BitmapFileCheck check = CheckCrossShapeFile(shapes[n]);
+  if (check.status != BitmapFileStatus::Ok) return BitmapFileMessage(check.status);
+  if (std::find(shapes.begin(), shapes.begin() + static_cast<std::ptrdiff_t>(n), shapes[n]) !=
+      shapes.begin() + static_cast<std::ptrdiff_t>(n))
+    return kCrossDuplicateShapeText;
+  return std::nullopt;
+}
+
+}  // namespace
+
+CrossFileBuild BuildCrossFile(std::span<const std::string> shapes, std::string_view x_text,
+                              std::string_view y_text, CrossShapeList list) {
+  CrossFileBuild built;
+  built.failure = CheckCrossFileRequest(x_text, y_text, shapes.size());
+  if (!built.failure && shapes.size() > kCrossMaxShapes) built.failure = kCrossTooManyShapesText;
+  if (built.failure) return built;
+  if (list == CrossShapeList::Given) {
+    for (std::size_t n = 0; n < shapes.size(); ++n) {
+      if ((built.failure = CheckGivenShape(shapes, n))) {
+        built.failed_shape = n;
+        return built;
+      }
+    }
+  }
+  CrossFileImage file;
+  for (std::size_t n = 0; n < shapes.size(); ++n) {
+    std::optional<DecodedBitmap> picture = DecodeBitmapFile(shapes[n]);
+    if (!picture) {
+      built.undecodable = true;
+      built.failed_shape = n;
+      return built;
+    }
+    built.last_read = std::move(*picture);
+    if (built.last_read.width != kCrossShapeWidth || built.last_read.height != kCrossShapeHeight) {
+      built.failure = kCrossBadShapeText;
+      built.failed_shape = n;
+      return built;
+    }
+    PackBlackPixels(built.last_read, file.Slot(n));
+  }
+  file.Finish(shapes.size(), *ParseCrossOrigin(x_text, y_text));
+  built.image = file.bytes();
+  return built;
+}
+
 }  // namespace zotpx

@@ -8,8 +8,10 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "graphics/bitmap.h"
+#include "graphics/bitmap_decode.h"
 #include "serial/frame.h"
 
 namespace zotpx {
@@ -63,5 +65,31 @@ class CrossFileImage {
  private:
   Bytes bytes_;
 };
+
+// How the shape files of a generation were chosen.
+enum class CrossShapeList {
+  // One by one through the add button, which checked each header then. At generation each is
+  // read again and taken by colour, whatever its depth, provided it is 384 x 256.
+  Listed,
+  // All at once (the command line): each is first checked as the add button checks it, in
+  // order: at most 20, readable, a 1-bit 384 x 256 header, not named twice.
+  Given,
+};
+
+struct CrossFileBuild {
+  std::optional<std::string> failure;       // the status-line message after the title
+  bool undecodable = false;                 // `failed_shape` cannot be read: error display
+  std::optional<std::size_t> failed_shape;  // the shape a failure is about (0-based)
+  Bytes image;                              // kCrossFileSize bytes, when built
+  DecodedBitmap last_read;                  // the last picture read, for a preview
+  bool ok() const { return !failure && !undecodable; }
+};
+
+// The crosshair file from the shape paths in list order and the origin as typed: the origin
+// first, then the list, then each shape decoded and packed into its slot, then the header.
+// Nothing is written anywhere; a failure leaves `image` empty.
+CrossFileBuild BuildCrossFile(std::span<const std::string> shapes, std::string_view x_text,
+                              std::string_view y_text,
+                              CrossShapeList list = CrossShapeList::Listed);
 
 }  // namespace zotpx
