@@ -10,6 +10,7 @@
 #include "crosshair/cross_download.h"
 #include "serial/memory_transfer.h"
 #include "text/font_library.h"
+#include "text/static_download.h"
 #include "text/static_file.h"
 
 namespace {
@@ -46,18 +47,11 @@ void TForm1::BtnEepromCmdClick() {
     return SetStatus(title + *failure);
   const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开内部字库文件"), 2);
   if (!path) return;
-  std::optional<zotpx::FileData> file = zotpx::FileData::Open(LocalPath(*path));
-  if (!file) return SetStatus(title + zotpx::kFontOpenFailedText);
-  if (const auto failure = zotpx::CheckFontSize(file->size(), Model(*this)))
-    return SetStatus(title + *failure);
-  std::uint8_t header[zotpx::kFontHeaderSize];
-  const std::size_t wanted = std::min(file->size(), sizeof header);
-  const std::size_t got = file->ReadNext(header, wanted) ? wanted : 0;
-  if (const auto failure = zotpx::CheckFontHeader({header, got}))
-    return SetStatus(title + *failure);
+  zotpx::FontFile font = zotpx::OpenFontFile(LocalPath(*path), Model(*this));
+  if (font.failure) return SetStatus(title + *font.failure);
   // The file stays open: the transfer reads it block by block and closes it before the port.
-  zotpx::DownloadToDevice(*this, CurrentLink(), zotpx::FontTransferPlan(title, file->size()),
-                          *file);
+  zotpx::DownloadToDevice(*this, CurrentLink(), zotpx::FontTransferPlan(title, font.file->size()),
+                          *font.file);
 }
 
 void TForm1::BtnStaticCmdClick() {
@@ -66,15 +60,7 @@ void TForm1::BtnStaticCmdClick() {
     return SetStatus(title + *failure);
   const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开静态命令文件"), 1);
   if (!path) return;
-  std::optional<zotpx::FileData> file = zotpx::FileData::Open(LocalPath(*path));
-  if (!file) return SetStatus(title + zotpx::kStaticOpenFailedText);
-  if (const auto failure = zotpx::CheckStaticFileSize(file->size()))
-    return SetStatus(title + *failure);
-  const std::optional<zotpx::Bytes> text = file->ReadAll();
-  file->Close();
-  if (!text) return SetStatus(title + zotpx::kStaticOpenFailedText);
-
-  const zotpx::StaticImage built = zotpx::BuildStaticImage(*text);
+  const zotpx::StaticImage built = zotpx::ReadStaticImage(LocalPath(*path));
   if (built.failure) return SetStatus(title + *built.failure);
   // Whole or not at all: the device must never be loaded from a half-written "User.cfg".
   if (!SaveWholeFile(AppDirectory + QString::fromLatin1(zotpx::kStaticFileName), built.image))
@@ -93,15 +79,9 @@ void TForm1::BtnCrossDownCmdClick() {
     return SetStatus(title + *failure);
   const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开十字线文件"), 4);
   if (!path) return;
-  std::optional<zotpx::FileData> file = zotpx::FileData::Open(LocalPath(*path));
-  if (!file) return SetStatus(title + zotpx::kCrossOpenFailedText);
-  if (const auto failure = zotpx::CheckCrossDownloadFile(file->size()))
-    return SetStatus(title + *failure);
-  const std::optional<zotpx::Bytes> bytes = file->ReadAll();
-  file->Close();
-  if (!bytes) return SetStatus(title + zotpx::kCrossOpenFailedText);
-  // Only the shape slots and the first 16 bytes of the header block go to the device.
-  zotpx::MemoryData data({bytes->data(), zotpx::kCrossDownloadSize});
+  const zotpx::CrossDownloadFile file = zotpx::ReadCrossDownloadFile(LocalPath(*path));
+  if (file.failure) return SetStatus(title + *file.failure);
+  zotpx::MemoryData data(zotpx::CrossDownloadPart(file.bytes));
   zotpx::DownloadToDevice(*this, CurrentLink(), zotpx::CrossTransferPlan(title), data);
 }
 

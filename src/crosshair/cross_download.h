@@ -4,9 +4,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
+#include "serial/frame.h"
 #include "serial/memory_transfer.h"
 
 namespace zotpx {
@@ -26,6 +28,18 @@ inline constexpr const char* kCrossProgressPrefix = "正在进行十字线下载
 std::optional<std::string> CheckCrossDownloadRequest(std::string_view model, int rate_index);
 // Only the size is checked; the content travels to the device as it is.
 std::optional<std::string> CheckCrossDownloadFile(std::size_t size);
+
+// The chosen crosshair file read whole and closed: opened, its size, read. The bytes or the
+// message after the title.
+struct CrossDownloadFile {
+  std::optional<std::string> failure;
+  Bytes bytes;  // kCrossFileSize bytes, when accepted
+};
+CrossDownloadFile ReadCrossDownloadFile(const std::string& path);
+// What goes to the device: the shape slots and the first 16 bytes of the header block.
+inline std::span<const std::uint8_t> CrossDownloadPart(const Bytes& file) {
+  return {file.data(), kCrossDownloadSize};
+}
 
 TransferPlan CrossTransferPlan(const std::string& caption);
 

@@ -1,5 +1,7 @@
 #include "text/font_library.h"
 
+#include <algorithm>
+
 namespace zotpx {
 
 std::optional<std::string> CheckFontRequest(int model_index, int rate_index) {
@@ -19,6 +21,18 @@ std::optional<std::string> CheckFontHeader(std::span<const std::uint8_t> header)
   const std::uint8_t code = header[15];
   if ((code != 0x10 && code != 0x18) || header[11] != code) return kFontInvalidText;
   return std::nullopt;
+}
+
+FontFile OpenFontFile(const std::string& path, std::string_view model) {
+  // A refused file is closed on the way out.
+  std::optional<FileData> file = FileData::Open(path);
+  if (!file) return {kFontOpenFailedText, std::nullopt};
+  if (auto failure = CheckFontSize(file->size(), model)) return {std::move(failure), std::nullopt};
+  std::uint8_t header[kFontHeaderSize];
+  const std::size_t wanted = std::min(file->size(), sizeof header);
+  const std::size_t got = file->ReadNext(header, wanted) ? wanted : 0;
+  if (auto failure = CheckFontHeader({header, got})) return {std::move(failure), std::nullopt};
+  return {std::nullopt, std::move(file)};
 }
 
 std::vector<std::uint32_t> FontErasePlan(std::size_t size) {

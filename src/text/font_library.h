@@ -35,6 +35,15 @@ std::optional<std::string> CheckFontSize(std::size_t size, std::string_view mode
 // The first bytes read: at least 16, with bytes 11 and 15 the same size code, 16 or 24.
 std::optional<std::string> CheckFontHeader(std::span<const std::uint8_t> header);
 
+// The chosen library file, opened and checked in the window's order: opened, its size
+// against the model, its header. On success the file stays open for the transfer, which reads
+// it from the start.
+struct FontFile {
+  std::optional<std::string> failure;  // the message after the title, when refused
+  std::optional<FileData> file;        // open, when accepted
+};
+FontFile OpenFontFile(const std::string& path, std::string_view model);
+
 // Region starts to erase for a library of `size` bytes: 16 KiB, then 64 KiB, then 128 KiB
 // regions from 0x4000 on, as far as the file reaches.
 std::vector<std::uint32_t> FontErasePlan(std::size_t size);
