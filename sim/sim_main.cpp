@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <functional>
@@ -17,7 +18,12 @@
 #include "base/attributes.h"
 #include "base/version.h"
 #include "device_model.h"
+#include "screen/png_writer.h"
+#include "screen/screen.h"
 #include "sim_device.h"
+#ifdef ZOTPX_SIM_WINDOW
+#include "screen_window.h"
+#endif
 
 namespace {
 
@@ -28,12 +34,20 @@ constexpr int kDefaultLateMs = 1500;
 constexpr int kUsageStatus = 2;
 
 const char kDescription[] =
-    "A simulated ZOT-PA / ZOT-PB on-screen-display device on a pseudo-terminal. It prints the\n"
-    "path of its pseudo-terminal, links it as COMn when asked (removing the link on exit),\n"
-    "answers the probe only at its own rate, identifies itself, acknowledges every command,\n"
-    "erases and writes its 0x78000-byte memory, and can misbehave on request.";
+    "A simulated ZOT-PA / ZOT-PB on-screen-display device on a pseudo-terminal.\n"
+    "\n"
+    "It prints the path of its pseudo-terminal, links it as COMn when asked (removing the link\n"
+    "on exit), answers the probe only at its own rate, identifies itself, acknowledges every\n"
+    "command and draws it on its screen, erases and writes its 0x78000-byte memory, runs the\n"
+    "static commands stored there when it starts, and can misbehave on request.";
 
 const char kFooter[] =
+    "Memory file (--memory FILE):\n"
+    "  A missing FILE is created erased (491520 bytes of 0xFF). Every erase and write the\n"
+    "  device acknowledges is in FILE by then, so a download survives a restart. A FILE of\n"
+    "  another size, or one that cannot be read and written, ends the program with status 1\n"
+    "  and is left untouched.\n"
+    "\n"
     "Faults (--fault KIND[:N[:MS]]):\n"
     "  KIND   noise bad-checksum wrong-echo short-frame stall silence refuse hang-up late\n"
     "  N      the n-th frame received, from 1 (default 0: every frame)\n"
@@ -91,6 +105,9 @@ struct Options {
   zotpx::sim::DeviceConfig config;
   std::string dump;
   std::vector<FaultRule> faults;
+  bool screen = false;
+  std::string screen_png;
+  std::string video;
 };
 
 // Parses the command line into `options`; an exit status when the program ends here (help,
@@ -102,7 +119,7 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
                        "Print the program's version and exit");
   app.set_help_flag("-h,--help", "Print this help and exit");
   app.footer(kFooter);
-  app.get_formatter()->column_width(30);
+  app.get_formatter()->column_width(28);
 
   app.add_option("--model", config.model, "The device model")
       ->required()
@@ -114,7 +131,8 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
       }));
   std::string rates;
   for (int rate : zotpx::kBaudRateList) rates += (rates.empty() ? "" : " ") + std::to_string(rate);
-  app.add_option("--baud", config.baud, "The device's own rate: " + rates)
+  app.add_option("--baud", config.baud,
+                 "The device's own rate; it answers at no other:\n" + rates)
       ->required()
       ->type_name("RATE")
       ->check(Check("", [](const std::string& text) {
@@ -124,29 +142,40 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
         return "the device cannot run at " + text + " baud";
       }));
   app.add_option("--firmware", config.version,
-                 "Version text of the identification reply, after the model (default \"" +
+                 "The version text the device identifies itself with, after\n"
+                 "the model (default \"" +
                      std::string(zotpx::sim::kDefaultVersion) + "\")")
       ->type_name("TEXT")
       ->check(Check("", [](const std::string& text) {
         return text.empty() ? std::string("--firmware needs a text") : std::string();
       }));
   app.add_option("--port", config.link_name,
-                 "Link the pseudo-terminal as COMn in ~/.local/state/zotpx/ports/, where the "
-                 "tool's port COMn looks first")
+                 "Link the pseudo-terminal as COMn in ~/.local/state/zotpx/ports/,\n"
+                 "where the tool's port name COMn leads")
       ->type_name("COMn")
       ->check(Check("", [](const std::string& name) {
         return IsPortName(name) ? std::string() : "not a port name: " + name + " (COM1, COM2, ...)";
       }));
   app.add_option("--memory", config.memory_file,
-                 "Keep the device's memory in FILE across runs: created erased when missing, "
-                 "loaded at start, every erase and write stored at once")
+                 "Keep the device's memory in FILE across runs (below)")
       ->type_name("FILE");
   app.add_option("--dump", options.dump, "Write the memory to FILE at exit and on SIGUSR1")
       ->type_name("FILE");
+  app.add_flag("--screen", options.screen,
+               "Show the device's screen in a window, at twice its size");
+  app.add_option("--screen-png", options.screen_png,
+                 "Write the device's screen to FILE as a PNG after every change")
+      ->type_name("FILE");
+  app.add_option("--video", options.video,
+                 "The video picture under the overlay (PNG, JPEG, BMP; scaled to\n"
+                 "384 x 256); default: a built-in test card")
+      ->type_name("FILE");
   app.add_flag("--pacing", config.pacing,
-               "Take the line's time for every byte and the processing time for every request");
+               "Take the line's time for every byte and --processing-us for\n"
+               "every request, as a real device does");
   app.add_option("--processing-us", config.processing_us,
-                 "Processing time per request with --pacing, 0 to 10000000 (default 0)")
+                 "Processing time per request with --pacing, 0 to 10000000\n"
+                 "microseconds (default 0)")
       ->type_name("N")
       ->check(Check("", [](const std::string& text) {
         int n = 0;
@@ -154,7 +183,7 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
                                               : "--processing-us needs microseconds, 0 to 10000000";
       }));
   std::vector<std::string> fault_texts;
-  app.add_option("--fault", fault_texts, "Misbehave as KIND on the N-th frame (repeatable; below)")
+  app.add_option("--fault", fault_texts, "Misbehave on request (below); may be repeated")
       ->type_name("KIND[:N[:MS]]")
       ->check(Check("", [](const std::string& text) {
         FaultRule rule;
@@ -183,20 +212,114 @@ bool Dump(const zotpx::sim::SimServer& server, const std::string& file) {
   return false;
 }
 
+// What the simulator does between requests, with or without a window: signals, a device to plug
+// in again after a hang-up, messages, and the screen's PNG.
+class Session {
+ public:
+  Session(zotpx::sim::SimServer& server, const Options& options, const sigset_t& signals)
+      : server_(server), options_(options), signals_(signals) {}
+
+  // Waits up to `wait_ms` for a signal, then does what is due. False when the simulator ends.
+  bool Tick(long wait_ms) {
+    const timespec wait{wait_ms / 1000, wait_ms % 1000 * 1000000};
+    const int s = sigtimedwait(&signals_, nullptr, &wait);
+    if (s == SIGINT || s == SIGTERM || s == SIGHUP) return false;
+    if (s == SIGUSR1) Dump(server_, options_.dump);
+    Say(server_.MemoryFileError(), memory_error_, " (the request was refused)");
+    for (const std::string& message : zotpx::screen::TakeFontMessages()) {
+      std::cerr << "zotpx-sim: " << message << "\n";
+    }
+    if (!Replug()) return false;
+    WritePng();
+    return true;
+  }
+
+  std::string Title() const {
+    const zotpx::sim::DeviceConfig& c = options_.config;
+    return "zotpx-sim " + c.model + " " + std::to_string(c.baud) + " baud " +
+           (c.link_name.empty() ? "" : c.link_name + " ") + "(" + server_.path() + ")";
+  }
+
+ private:
+  void Say(const std::string& message, std::string& last, const char* tail) {
+    if (message == last) return;
+    last = message;
+    if (!message.empty()) std::cerr << "zotpx-sim: " << message << tail << "\n";
+  }
+
+  // A device that hung up is plugged back in a second later, on a new pty.
+  bool Replug() {
+    if (!server_.HungUp()) return true;
+    const auto now = std::chrono::steady_clock::now();
+    if (!hung_up_at_) hung_up_at_ = now;
+    if (now - *hung_up_at_ < std::chrono::seconds(1)) return true;
+    hung_up_at_.reset();
+    server_.Stop();
+    if (!server_.Start()) {
+      std::cerr << "zotpx-sim: " << server_.error() << "\n";
+      return false;
+    }
+    std::cout << server_.path() << std::endl;
+    return true;
+  }
+
+  // After every change of the picture, the device's or the clock's.
+  void WritePng() {
+    if (options_.screen_png.empty()) return;
+    const std::int64_t now = zotpx::sim::SimServer::NowMs();
+    const std::uint64_t revision = server_.ScreenRevision();
+    if (written_ && revision == revision_ && !(next_change_ && now >= *next_change_)) return;
+    revision_ = revision;
+    next_change_ = server_.NextScreenChangeMs(now);
+    zotpx::screen::Picture picture = server_.Screen(now);
+    if (written_ && picture.rgba == last_.rgba) return;
+    const bool ok = zotpx::screen::WritePng(options_.screen_png, picture);
+    Say(ok ? "" : "cannot write the screen picture " + options_.screen_png, png_error_, "");
+    written_ = ok;
+    last_ = std::move(picture);
+  }
+
+  zotpx::sim::SimServer& server_;
+  const Options& options_;
+  const sigset_t& signals_;
+  std::string memory_error_;
+  std::string png_error_;
+  std::optional<std::chrono::steady_clock::time_point> hung_up_at_;
+  bool written_ = false;
+  std::uint64_t revision_ = 0;
+  std::optional<std::int64_t> next_change_;
+  zotpx::screen::Picture last_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
   Options options;
   if (std::optional<int> status = ParseOptions(argc, argv, options)) return *status;
   const zotpx::sim::DeviceConfig& config = options.config;
+#ifndef ZOTPX_SIM_WINDOW
+  if (options.screen) {
+    std::cerr << "zotpx-sim: --screen: this zotpx-sim was built without a window "
+                 "(ZOTPX_BUILD_GUI=OFF); --screen-png FILE shows the screen as a picture\n";
+    return 1;
+  }
+#endif
 
-  // Signals are taken by sigtimedwait below; the serving thread inherits the mask.
+  // Signals are taken by sigtimedwait; the serving thread (and the window's) inherit the mask.
   sigset_t signals;
   sigemptyset(&signals);
   for (int s : {SIGINT, SIGTERM, SIGUSR1, SIGHUP}) sigaddset(&signals, s);
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
   zotpx::sim::SimServer server(config);
+  if (!options.video.empty()) {
+    std::optional<zotpx::screen::Picture> video = zotpx::screen::LoadVideoPicture(options.video);
+    if (!video) {
+      std::cerr << "zotpx-sim: cannot read the video picture " << options.video << "\n";
+      return 1;
+    }
+    server.SetVideo(std::move(*video));
+  }
   for (const FaultRule& rule : options.faults) server.AddFault(rule);
   if (!server.Start()) {
     std::cerr << "zotpx-sim: " << server.error() << "\n";
@@ -208,27 +331,20 @@ int main(int argc, char** argv) {
               << config.link_name << " (" << server.path() << ")\n";
   }
 
-  std::string memory_error;
-  const timespec tick{0, 200 * 1000 * 1000};
-  for (;;) {
-    const int s = sigtimedwait(&signals, nullptr, &tick);
-    if (s == SIGINT || s == SIGTERM || s == SIGHUP) break;
-    if (s == SIGUSR1) Dump(server, options.dump);
-    if (std::string error = server.MemoryFileError(); error != memory_error) {
-      std::cerr << "zotpx-sim: " << error << " (the request was refused)\n";
-      memory_error = error;
-    }
-    if (server.HungUp()) {
-      // Plugged back in after a second, on a new pty.
-      sleep(1);
-      server.Stop();
-      if (!server.Start()) {
-        std::cerr << "zotpx-sim: " << server.error() << "\n";
-        break;
-      }
-      std::cout << server.path() << std::endl;
+  Session session(server, options, signals);
+  int status = 0;
+  if (options.screen) {
+#ifdef ZOTPX_SIM_WINDOW
+    status = zotpx::sim::RunScreenWindow(
+        argc, argv, server, [&session] { return session.Title(); },
+        [&session] { return session.Tick(0); });
+#endif
+  } else {
+    // Often enough that the screen's PNG follows the commands closely.
+    const long wait_ms = options.screen_png.empty() ? 200 : 40;
+    while (session.Tick(wait_ms)) {
     }
   }
   server.Stop();
-  return Dump(server, options.dump) ? 0 : 1;
+  return Dump(server, options.dump) ? status : 1;
 }

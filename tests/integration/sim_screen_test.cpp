@@ -1,0 +1,329 @@
+// The simulated device's screen and memory as a user meets them: a crosshair drawn from a
+// crosshair file downloaded through the real transfer, static commands downloaded into a memory
+// file and drawn at the next power-on, memory files the real zotpx-sim refuses (and leaves
+// alone), and the PNG it writes after a command.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "crosshair/cross_cmd.h"
+#include "crosshair/cross_download.h"
+#include "crosshair/cross_file.h"
+#include "graphics/shapes.h"
+#include "screen/screen.h"
+#include "serial/memory_transfer.h"
+#include "serial/reporter.h"
+#include "support/recording_reporter.h"
+#include "support/sim_fixture.h"
+#include "text/static_file.h"
+
+namespace {
+
+using zotpx::Bytes;
+using zotpx::TransferResult;
+using zotpx::screen::kForeground;
+using zotpx::screen::Picture;
+using zotpx::sim::kMemorySize;
+using zotpx::sim::SimServer;
+
+const std::uint32_t kVideoColour = zotpx::screen::Rgba(0x20, 0x40, 0x60);
+const Picture kVideo = Picture::Filled(zotpx::screen::kWidth, zotpx::screen::kHeight, kVideoColour);
+
+// A folder of its own for each test, removed with everything in it.
+class TempDir {
+ public:
+  TempDir() {
+    char name[] = "/tmp/zotpx-sim-screen-XXXXXX";
+    path_ = mkdtemp(name);
+  }
+  ~TempDir() { std::filesystem::remove_all(path_); }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+Bytes ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFile(const std::string& path, const Bytes& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+}
+
+bool Send(const zotpx::Link& link, const Bytes& frame) {
+  zotpx::test::RecordingReporter reporter;
+  return zotpx::RunCommand(reporter, "t", link, [&] { return frame; }) == zotpx::TxResult::Ok;
+}
+
+struct Pixel {
+  int x;
+  int y;
+  std::uint32_t colour;
+};
+
+void ExpectPixels(const Picture& picture, const std::vector<Pixel>& pixels) {
+  ASSERT_EQ(picture.width, zotpx::screen::kWidth);
+  ASSERT_EQ(picture.height, zotpx::screen::kHeight);
+  for (const Pixel& p : pixels) {
+    EXPECT_EQ(picture.at(p.x, p.y), p.colour) << "at " << p.x << ", " << p.y;
+  }
+}
+
+// ---- the screen through the real port code and the real transfer ----
+
+TEST(SimScreenTest, CrosshairFromADownloadedFileSitsWithItsOriginOnThePosition) {
+  // Shape 1: a bar of 21 pixels through the origin (100, 50) and a dot 10 below it.
+  zotpx::CrossFileImage file;
+  const auto set = [&file](int x, int y) {
+    file.Slot(0)[static_cast<std::size_t>(y * 48 + x / 8)] |=
+        static_cast<std::uint8_t>(1 << (x % 8));
+  };
+  for (int x = 90; x <= 110; ++x) set(x, 50);
+  set(100, 60);
+  file.Finish(1, {100, 50});
+  auto sim = zotpx::test::StartSim({.model = "ZOT-PB", .baud = 115200});
+  sim->SetVideo(kVideo);
+  zotpx::test::RecordingReporter reporter;
+  zotpx::MemoryData data({file.bytes().data(), zotpx::kCrossDownloadSize});
+  ASSERT_EQ(
+      zotpx::DownloadToDevice(reporter, sim.link, zotpx::CrossTransferPlan("十字线文件下载"), data),
+      TransferResult::Done);
+
+  zotpx::CrossSettings settings;  // on, shape 1, foreground, read-out at 0, 0
+  ASSERT_TRUE(Send(sim.link, zotpx::CrossSettingsFrame(settings)));
+  ASSERT_TRUE(Send(sim.link, zotpx::CrossMoveFrame({"200", "150"})));
+
+  ExpectPixels(sim->Screen(SimServer::NowMs()), {{190, 150, kForeground},
+                                                 {200, 150, kForeground},
+                                                 {210, 150, kForeground},
+                                                 {200, 160, kForeground},
+                                                 {189, 150, kVideoColour},
+                                                 {211, 150, kVideoColour},
+                                                 {200, 155, kVideoColour},
+                                                 {100, 50, kVideoColour}});
+}
+
+// A filled rectangle from (10, 10) to (29, 29).
+Bytes RectFrame() {
+  Bytes frame = zotpx::RectFrame({"10", "10", "29", "29", {0, 0, 1, 0}});
+  frame.back() = zotpx::FrameChecksum(frame.data(), frame.size());
+  return frame;
+}
+
+// The rectangle as a line of a static command file.
+std::string RectLine() {
+  const Bytes frame = RectFrame();
+  return zotpx::FormatLogLine("", frame.size(), frame.data()) + "00\r\n";
+}
+
+TEST(SimScreenTest, StaticCommandsDownloadedIntoTheMemoryFileAreDrawnAtTheNextPowerOn) {
+  TempDir dir;
+  const zotpx::sim::DeviceConfig config{
+      .model = "ZOT-PA", .baud = 115200, .memory_file = dir / "memory.bin"};
+  const std::string text = "; a comment line\r\n" + RectLine();
+  const zotpx::StaticImage built = zotpx::BuildStaticImage(Bytes(text.begin(), text.end()));
+  ASSERT_EQ(built.records, 1u);
+  const std::vector<Pixel> blank = {{20, 20, kVideoColour}};
+  const std::vector<Pixel> drawn = {{10, 10, kForeground},
+                                    {20, 20, kForeground},
+                                    {29, 29, kForeground},
+                                    {9, 20, kVideoColour},
+                                    {30, 20, kVideoColour}};
+  {
+    auto sim = zotpx::test::StartSim(config);
+    sim->SetVideo(kVideo);
+    ExpectPixels(sim->Screen(SimServer::NowMs()), blank);  // an erased memory runs nothing
+    zotpx::test::RecordingReporter reporter;
+    zotpx::MemoryData data(built.image);
+    ASSERT_EQ(zotpx::DownloadToDevice(reporter, sim.link, zotpx::StaticTransferPlan("t"), data),
+              TransferResult::Done);
+    // Acknowledged means stored: the file holds the image while the device still runs (a
+    // simulator killed now loses nothing), and the download itself draws nothing.
+    const Bytes stored = ReadFile(config.memory_file);
+    ASSERT_EQ(stored.size(), kMemorySize);
+    EXPECT_EQ(Bytes(stored.begin(), stored.begin() + zotpx::kStaticImageSize), built.image);
+    ExpectPixels(sim->Screen(SimServer::NowMs()), blank);
+  }
+  auto sim = zotpx::test::StartSim(config);
+  sim->SetVideo(kVideo);
+  ExpectPixels(sim->Screen(SimServer::NowMs()), drawn);
+  const Bytes memory = sim->Memory();
+  EXPECT_EQ(Bytes(memory.begin(), memory.begin() + zotpx::kStaticImageSize), built.image);
+}
+
+// ---- the real program ----
+
+// zotpx-sim run as a user runs it; stdout and stderr are kept. As root, `as_nobody` drops to
+// the unprivileged user first, so that file permissions mean something.
+class SimProgram {
+ public:
+  SimProgram(std::vector<std::string> args, bool as_nobody = false) {
+    int out[2];
+    int err[2];
+    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return;
+    args.insert(args.begin(), ZOTPX_SIM_PROGRAM);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(out[1], 1);
+      dup2(err[1], 2);
+      if (as_nobody && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(120);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+    close(out[1]);
+    close(err[1]);
+    out_ = out[0];
+    err_ = err[0];
+  }
+  ~SimProgram() {
+    if (pid_ > 0 && status_ < 0) {
+      kill(pid_, SIGKILL);
+      Wait();
+    }
+    close(out_);
+    close(err_);
+  }
+
+  // The first line the program prints (the pty's path), or empty when it ends first.
+  std::string FirstLine() {
+    std::string line;
+    char c;
+    pollfd fd{out_, POLLIN, 0};
+    while (poll(&fd, 1, 5000) == 1 && read(out_, &c, 1) == 1 && c != '\n') line += c;
+    return line;
+  }
+  int Wait() {
+    int status = 0;
+    if (status_ < 0 && waitpid(pid_, &status, 0) == pid_) {
+      status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    return status_;
+  }
+  int Terminate() {
+    kill(pid_, SIGTERM);
+    return Wait();
+  }
+  std::string Errors() {
+    std::string text;
+    char buffer[512];
+    for (ssize_t n; (n = read(err_, buffer, sizeof buffer)) > 0;)
+      text.append(buffer, std::size_t(n));
+    return text;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int out_ = -1;
+  int err_ = -1;
+  int status_ = -1;
+};
+
+struct MemoryFileCase {
+  const char* name;
+  std::size_t size;  // 0: no file
+  mode_t mode;
+  bool as_nobody;
+  const char* message;  // empty: the simulator starts
+};
+
+class SimMemoryFileTest : public ::testing::TestWithParam<MemoryFileCase> {};
+
+TEST_P(SimMemoryFileTest, RefusedFilesAreLeftAsTheyWereAndAMissingOneIsCreatedErased) {
+  const MemoryFileCase& c = GetParam();
+  TempDir dir;
+  chmod(dir.path().c_str(), 0777);
+  const std::string file = dir / "memory.bin";
+  const Bytes before(c.size, 0x5A);
+  if (c.size > 0) {
+    WriteFile(file, before);
+    chmod(file.c_str(), c.mode);
+  }
+  SimProgram sim({"--model", "ZOT-PA", "--baud", "9600", "--memory", file}, c.as_nobody);
+  if (*c.message == '\0') {
+    EXPECT_EQ(sim.FirstLine().rfind("/dev/pts/", 0), 0u);
+    EXPECT_EQ(sim.Terminate(), 0);
+    EXPECT_EQ(ReadFile(file), Bytes(kMemorySize, 0xFF));
+    return;
+  }
+  EXPECT_EQ(sim.Wait(), 1);
+  EXPECT_EQ(sim.FirstLine(), "");
+  std::string message = c.message;
+  message.replace(message.find("/F"), 2, file);
+  EXPECT_EQ(sim.Errors(), "zotpx-sim: " + message + "\n");
+  EXPECT_EQ(ReadFile(file), before) << "the refused file must stay as it was";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, SimMemoryFileTest,
+    ::testing::Values(
+        MemoryFileCase{"Missing", 0, 0, false, ""},
+        MemoryFileCase{"Short", 100, 0644, false,
+                       "memory file /F is 100 bytes long, not 491520 (0x78000) like the device's "
+                       "memory; it is left as it is"},
+        MemoryFileCase{"Long", kMemorySize + 1, 0644, false,
+                       "memory file /F is 491521 bytes long, not 491520 (0x78000) like the "
+                       "device's memory; it is left as it is"},
+        MemoryFileCase{"ReadOnly", kMemorySize, 0444, true,
+                       "cannot open memory file /F for reading and writing: Permission denied"}),
+    [](const ::testing::TestParamInfo<MemoryFileCase>& info) {
+      return std::string(info.param.name);
+    });
+
+// Waits for WritePng to finish a picture in `folder` (its rename shows as IN_MOVED_TO).
+bool NextPicture(int watch) {
+  pollfd fd{watch, POLLIN, 0};
+  alignas(inotify_event) char events[4096];
+  return poll(&fd, 1, 5000) == 1 && read(watch, events, sizeof events) > 0;
+}
+
+TEST(SimProgramTest, ScreenPngIsWrittenAtStartAndAfterACommand) {
+  TempDir dir;
+  const std::string png = dir / "screen.png";
+  const int watch = inotify_init1(IN_CLOEXEC);
+  ASSERT_GE(inotify_add_watch(watch, dir.path().c_str(), IN_MOVED_TO), 0);
+  SimProgram program({"--model", "ZOT-PA", "--baud", "115200", "--screen-png", png});
+  const zotpx::Link link{program.FirstLine(), 115200};
+  ASSERT_EQ(link.port.rfind("/dev/pts/", 0), 0u) << program.Errors();
+  ASSERT_TRUE(NextPicture(watch)) << "no picture of the screen at power-on";
+
+  ASSERT_TRUE(Send(link, RectFrame()));
+  ASSERT_TRUE(NextPicture(watch)) << "no picture after the command";
+  EXPECT_EQ(program.Terminate(), 0);
+  close(watch);
+
+  // A whole PNG of 384 x 256, 8-bit RGBA, that shows the rectangle over the test card.
+  const Bytes file = ReadFile(png);
+  ASSERT_GE(file.size(), 33u);
+  EXPECT_EQ(Bytes(file.begin(), file.begin() + 8),
+            (Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}));
+  EXPECT_EQ(Bytes(file.begin() + 16, file.begin() + 26),
+            (Bytes{0, 0, 0x01, 0x80, 0, 0, 0x01, 0x00, 8, 6}));
+  const std::optional<Picture> picture = zotpx::screen::LoadVideoPicture(png);
+  ASSERT_TRUE(picture);
+  const Picture card = zotpx::screen::TestCard();
+  ExpectPixels(*picture,
+               {{20, 20, kForeground}, {5, 5, card.at(5, 5)}, {300, 200, card.at(300, 200)}});
+}
+
+}  // namespace
