@@ -2,41 +2,108 @@
 //
 // Usage: zotpx-manager [PORT]
 //   PORT (optional) is preselected in the port list: "COM3", or a device path such as
-//   /dev/ttyUSB0. It is the only argument the tool takes; everything else is set in the window.
+//   /dev/ttyUSB0. Everything else is set in the window. --help and --version answer without
+//   opening a window, so they work without a display (the manual page is made from them).
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QIcon>
 #include <QMessageBox>
+#include <QTimer>
+#include <cstring>
 #include <exception>
 #include <iostream>
 
 #include "app/form.h"
+#include "base/version.h"
 
 namespace {
+
+const QString kCloseAfter = QStringLiteral("close-after");
 
 void ShowStartupError(const QString& text) {
   std::cerr << "zotpx-manager: " << text.toStdString() << '\n';
   QMessageBox::critical(nullptr, QGuiApplication::applicationDisplayName(), text);
 }
 
+void SetUpParser(QCommandLineParser& parser) {
+  parser.setApplicationDescription(QStringLiteral(
+      "The window for ZOT-Px on-screen-display chips and modules (ZOT-PA, ZOT-PB): it finds the\n"
+      "device on a serial port, sets its parameters and clock, places overlay objects, and\n"
+      "converts and downloads font, static command and crosshair files into its memory.\n"
+      "Its texts are in Simplified Chinese."));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  parser.addPositionalArgument(
+      QStringLiteral("port"),
+      QStringLiteral("The serial port to preselect: COM1 ... COM16 or a device path such as "
+                     "/dev/ttyUSB0 (default COM1)."),
+      QStringLiteral("[port]"));
+  // For scripted start-up checks: the window opens, then closes itself as if the user had.
+  QCommandLineOption close_after(kCloseAfter, QStringLiteral("Close the window after MS ms."),
+                                 QStringLiteral("MS"));
+  close_after.setFlags(QCommandLineOption::HiddenFromHelp);
+  parser.addOption(close_after);
+}
+
+// QApplication needs a display; a request for help or the version must not.
+bool AsksForHelpOrVersion(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--") == 0) return false;
+    for (const char* option : {"-h", "--help", "-?", "--help-all", "-v", "--version"}) {
+      if (std::strcmp(argv[i], option) == 0) return true;
+    }
+  }
+  return false;
+}
+
+void SetNames() {
+  QCoreApplication::setApplicationName(QStringLiteral("zotpx-manager"));
+  QCoreApplication::setApplicationVersion(QString::fromLatin1(zotpx::kVersion));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  QCommandLineParser parser;
+  SetUpParser(parser);
+  if (AsksForHelpOrVersion(argc, argv)) {
+    QCoreApplication app(argc, argv);
+    SetNames();
+    parser.process(app);  // prints the help or the version and exits
+    return 0;
+  }
+
   AppDirectory = MakeAppDirectory(QDir::currentPath());
 
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("zotpx-manager"));
+  SetNames();
   QGuiApplication::setDesktopFileName(QStringLiteral("zotpx-manager"));
   QGuiApplication::setApplicationDisplayName(QStringLiteral("管理软件"));
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("zotpx-manager")));
+  // QApplication has taken its own options (-platform, -style ...) out of argv by now.
+  parser.process(app);
+  const QStringList ports = parser.positionalArguments();
+  if (ports.size() > 1) {
+    std::cerr << "zotpx-manager: one port at most; see zotpx-manager --help\n";
+    return 2;
+  }
+  int close_after_ms = -1;
+  if (parser.isSet(kCloseAfter)) {
+    bool ok = false;
+    close_after_ms = parser.value(kCloseAfter).toInt(&ok);
+    if (!ok || close_after_ms < 0) {
+      std::cerr << "zotpx-manager: --close-after takes milliseconds\n";
+      return 2;
+    }
+  }
 
   try {
     TForm1 form;
     if (!form.timer_ok()) return 1;
-    // QApplication has taken its own options out of argv by now.
-    const QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() > 1) form.SelectPort(arguments.at(1));
+    if (!ports.isEmpty()) form.SelectPort(ports.front());
     form.show();
+    if (close_after_ms >= 0) QTimer::singleShot(close_after_ms, &form, &QWidget::close);
     return QApplication::exec();
   } catch (const std::exception& e) {
     ShowStartupError(QString::fromUtf8(e.what()));
