@@ -442,30 +442,34 @@ void ScreenModel::Render(std::int64_t now_ms, const Picture& video, Picture& out
   out.width = kWidth;
   out.height = kHeight;
   out.rgba.resize(static_cast<std::size_t>(kWidth) * kHeight);
-  const bool same_size =
-      video.width == kWidth && video.height == kHeight && video.rgba.size() == out.rgba.size();
-  const bool has_video = video.width > 0 && video.height > 0 &&
-                         video.rgba.size() >= static_cast<std::size_t>(video.width) * video.height;
-  const auto video_at = [&](int x, int y) -> std::uint32_t {
-    if (same_size) return video.at(x, y);
-    if (!has_video) return kBackground;
-    return video.at(x * video.width / kWidth, y * video.height / kHeight);
-  };
-  if (!s.overlay) {
-    for (int y = 0; y < kHeight; ++y) {
-      for (int x = 0; x < kWidth; ++x) out.at(x, y) = video_at(x, y);
+  // The video at screen size: taken as it is, or sampled from another size, or black.
+  const Picture* source = &video;
+  Picture sampled;
+  if (video.width != kWidth || video.height != kHeight || video.rgba.size() != out.rgba.size()) {
+    sampled = Picture::Filled(kWidth, kHeight, kBackground);
+    if (video.width > 0 && video.height > 0 &&
+        video.rgba.size() >= static_cast<std::size_t>(video.width) * video.height) {
+      for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+          sampled.at(x, y) = video.at(x * video.width / kWidth, y * video.height / kHeight);
+        }
+      }
     }
+    source = &sampled;
+  }
+  if (!s.overlay) {
+    out.rgba = source->rgba;
     return;
   }
   Plane screen = s.plane;
   s.DrawLive(screen, now_ms);
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) {
-      const Ink ink = screen.Get(x, y);
-      out.at(x, y) = ink == Ink::Foreground   ? kForeground
-                     : ink == Ink::Background ? kBackground
-                                              : video_at(x, y);
-    }
+  static constexpr std::uint32_t kInkColour[3] = {0, kForeground, kBackground};
+  const Ink* ink = screen.data();
+  const std::uint32_t* behind = source->rgba.data();
+  for (std::uint32_t& pixel : out.rgba) {
+    pixel = *ink == Ink::Clear ? *behind : kInkColour[static_cast<int>(*ink)];
+    ++ink;
+    ++behind;
   }
 }
 

@@ -1,6 +1,7 @@
 #include "screen/plane.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 
 namespace zotpx::screen {
@@ -42,8 +43,10 @@ Stamp::Stamp(int x, int y, int width, int height) {
   width_ = std::max(0, right - left_);
   height_ = std::max(0, bottom - top_);
   roles_.assign(static_cast<std::size_t>(width_) * height_, 0);
+  const int box_left = std::max(x, left_), box_right = std::min(x + width, right);
+  if (box_left >= box_right) return;
   for (int py = std::max(y, top_); py < std::min(y + height, bottom); ++py) {
-    for (int px = std::max(x, left_); px < std::min(x + width, right); ++px) At(px, py) = kInBox;
+    std::fill_n(&At(box_left, py), box_right - box_left, kInBox);
   }
 }
 
@@ -65,19 +68,29 @@ void Stamp::AddEdges() {
 }
 
 void PaintStamp(Plane& plane, const Stamp& stamp, int mode, bool erase) {
+  // What each combination of role bits becomes; nothing = left as it is.
   const ModePaint& paint = kModePaint[mode & 7];
-  for (int y = stamp.top(); y < stamp.top() + stamp.span_height(); ++y) {
-    for (int x = stamp.left(); x < stamp.left() + stamp.span_width(); ++x) {
-      const std::uint8_t role = stamp.Role(x, y);
-      std::optional<Ink> ink;
-      if (role & Stamp::kInk) {
-        ink = paint.ink;
-      } else if ((role & Stamp::kEdge) && paint.edge) {
-        ink = paint.edge;
-      } else if (role & Stamp::kInBox) {
-        ink = paint.ground;
-      }
-      if (ink) plane.Set(x, y, erase ? Ink::Clear : *ink);
+  std::array<std::optional<Ink>, 8> action;
+  for (std::uint8_t role = 0; role < 8; ++role) {
+    std::optional<Ink> ink;
+    if (role & Stamp::kInk) {
+      ink = paint.ink;
+    } else if ((role & Stamp::kEdge) && paint.edge) {
+      ink = paint.edge;
+    } else if (role & Stamp::kInBox) {
+      ink = paint.ground;
+    }
+    action[role] = ink && erase ? Ink::Clear : ink;
+  }
+  const int x0 = std::max(stamp.left(), 0);
+  const int x1 = std::min(stamp.left() + stamp.span_width(), kWidth);
+  const int y0 = std::max(stamp.top(), 0);
+  const int y1 = std::min(stamp.top() + stamp.span_height(), kHeight);
+  for (int y = y0; y < y1; ++y) {
+    const std::uint8_t* roles = stamp.RolesFrom(x0, y);
+    Ink* row = plane.Row(y);
+    for (int x = x0; x < x1; ++x, ++roles) {
+      if (const std::optional<Ink>& ink = action[*roles]) row[x] = *ink;
     }
   }
 }

@@ -18,6 +18,9 @@ class Plane {
   Plane() { Fill(Ink::Clear); }
   void Fill(Ink ink) { pixels_.fill(ink); }
   Ink Get(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * kWidth + x]; }
+  // Row y, kWidth pixels (y on the screen).
+  Ink* Row(int y) { return pixels_.data() + static_cast<std::size_t>(y) * kWidth; }
+  const Ink* data() const { return pixels_.data(); }
   // Pixels off the screen are dropped: the device clips at its edges.
   void Set(int x, int y, Ink ink) {
     if (x >= 0 && x < kWidth && y >= 0 && y < kHeight) {
@@ -53,6 +56,8 @@ class Stamp {
   int span_width() const { return width_; }
   int span_height() const { return height_; }
   std::uint8_t Role(int x, int y) const { return roles_[Index(x, y)]; }
+  // The roles of row y from column x on (both inside the stamp).
+  const std::uint8_t* RolesFrom(int x, int y) const { return roles_.data() + Index(x, y); }
   bool Inside(int x, int y) const {
     return x >= left_ && x < left_ + width_ && y >= top_ && y < top_ + height_;
   }
