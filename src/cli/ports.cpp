@@ -1,0 +1,213 @@
+#include "cli/ports.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <libudev.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+namespace zotpx::cli {
+
+namespace {
+
+struct UdevFree {
+  void operator()(udev* u) const { udev_unref(u); }
+  void operator()(udev_enumerate* e) const { udev_enumerate_unref(e); }
+  void operator()(udev_device* d) const { udev_device_unref(d); }
+};
+template <typename T>
+using UdevPtr = std::unique_ptr<T, UdevFree>;
+
+std::string Text(const char* value) {
+  return value ? value : "";
+}
+
+std::string Attribute(udev_device* device, const char* name) {
+  return Text(udev_device_get_sysattr_value(device, name));
+}
+
+// Only ttys with hardware behind them: the consoles, ptmx and friends live under
+// /devices/virtual. A serial-core UART reports type 0 when nothing is fitted at its address.
+bool IsRealPort(udev_device* tty) {
+  const std::string devpath = Text(udev_device_get_devpath(tty));
+  if (devpath.rfind("/devices/virtual/", 0) == 0 || !udev_device_get_parent(tty)) return false;
+  const char* type = udev_device_get_sysattr_value(tty, "type");
+  return !type || std::strtol(type, nullptr, 10) != 0;
+}
+
+// The driver that serves the port: the nearest ancestor bound to one, past the serial core's
+// own port devices (which are bound to its generic "port" driver).
+std::string DriverOf(udev_device* tty) {
+  for (udev_device* up = udev_device_get_parent(tty); up; up = udev_device_get_parent(up)) {
+    const char* driver = udev_device_get_driver(up);
+    if (driver && Text(udev_device_get_subsystem(up)) != "serial-base") return driver;
+  }
+  return "";
+}
+
+std::string ById(udev_device* tty) {
+  udev_list_entry* entry = nullptr;
+  udev_list_entry_foreach(entry, udev_device_get_devlinks_list_entry(tty)) {
+    const std::string link = Text(udev_list_entry_get_name(entry));
+    if (link.rfind("/dev/serial/by-id/", 0) == 0) return link;
+  }
+  return "";
+}
+
+std::string GroupName(gid_t gid) {
+  const group* found = getgrgid(gid);
+  return found ? found->gr_name : std::to_string(gid);
+}
+
+std::string UserName(uid_t uid) {
+  const passwd* found = getpwuid(uid);
+  return found ? found->pw_name : std::to_string(uid);
+}
+
+std::string ModeText(mode_t mode) {
+  std::string text = S_ISCHR(mode) ? "c" : "-";
+  const char* letters = "rwxrwxrwx";
+  for (int bit = 0; bit < 9; ++bit) text += (mode & (0400 >> bit)) ? letters[bit] : '-';
+  return text;
+}
+
+// Whether the user is in `gid` by the group database, though perhaps not in this session.
+bool ListedInGroup(uid_t uid, gid_t gid) {
+  const passwd* user = getpwuid(uid);
+  if (!user) return false;
+  int count = 64;
+  std::vector<gid_t> groups(static_cast<std::size_t>(count));
+  if (getgrouplist(user->pw_name, user->pw_gid, groups.data(), &count) < 0) {
+    groups.resize(static_cast<std::size_t>(count));
+    if (getgrouplist(user->pw_name, user->pw_gid, groups.data(), &count) < 0) return false;
+  }
+  groups.resize(static_cast<std::size_t>(count));
+  return std::find(groups.begin(), groups.end(), gid) != groups.end();
+}
+
+bool InSessionGroup(gid_t gid) {
+  if (getegid() == gid) return true;
+  const int count = getgroups(0, nullptr);
+  if (count <= 0) return false;
+  std::vector<gid_t> groups(static_cast<std::size_t>(count));
+  const int got = getgroups(count, groups.data());
+  return got > 0 && std::find(groups.begin(), groups.begin() + got, gid) != groups.begin() + got;
+}
+
+// Read and write as the effective user, ACLs included; when refused, what stands in the way.
+void JudgeAccess(SerialPortInfo& port) {
+  struct stat st {};
+  if (stat(port.device.c_str(), &st) != 0) {
+    port.why_not = "no device node " + port.device + ": " + std::strerror(errno);
+    return;
+  }
+  if (faccessat(AT_FDCWD, port.device.c_str(), R_OK | W_OK, AT_EACCESS) == 0) {
+    port.may_open = true;
+    return;
+  }
+  const uid_t uid = geteuid();
+  const std::string user = UserName(uid);
+  const std::string group = GroupName(st.st_gid);
+  const std::string owner =
+      "owned by " + UserName(st.st_uid) + ":" + group + " with mode " + ModeText(st.st_mode) + "; ";
+  const bool group_may = (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+  if (group_may && !InSessionGroup(st.st_gid) && ListedInGroup(uid, st.st_gid))
+    port.why_not = owner + "user " + user + " was added to group " + group +
+                   " after this session began: log in again";
+  else if (group_may && !InSessionGroup(st.st_gid))
+    port.why_not = owner + "user " + user + " is not a member of group " + group +
+                   " (sudo usermod -aG " + group + " " + user + ", then log in again)";
+  else
+    port.why_not = owner + "user " + user + " may not read and write it";
+}
+
+SerialPortInfo Describe(udev_device* tty, const char* devnode) {
+  SerialPortInfo port;
+  port.device = devnode;
+  port.by_id = ById(tty);
+  port.driver = DriverOf(tty);
+  // Owned by `tty`: not to be unreferenced here.
+  if (udev_device* usb = udev_device_get_parent_with_subsystem_devtype(tty, "usb", "usb_device")) {
+    port.vendor_id = Attribute(usb, "idVendor");
+    port.product_id = Attribute(usb, "idProduct");
+    port.manufacturer = Attribute(usb, "manufacturer");
+    port.product = Attribute(usb, "product");
+    port.serial = Attribute(usb, "serial");
+  }
+  // udev's database, where it runs, names devices whose descriptors do not.
+  if (port.product.empty()) port.product = Text(udev_device_get_property_value(tty, "ID_MODEL"));
+  if (port.serial.empty())
+    port.serial = Text(udev_device_get_property_value(tty, "ID_SERIAL_SHORT"));
+  JudgeAccess(port);
+  return port;
+}
+
+// "/dev/ttyUSB2" before "/dev/ttyUSB10": text compared, runs of digits by value.
+bool NaturalLess(const std::string& a, const std::string& b) {
+  std::size_t i = 0;
+  std::size_t j = 0;
+  while (i < a.size() && j < b.size()) {
+    if (std::isdigit(static_cast<unsigned char>(a[i])) &&
+        std::isdigit(static_cast<unsigned char>(b[j]))) {
+      std::size_t i_end = i;
+      std::size_t j_end = j;
+      while (i_end < a.size() && std::isdigit(static_cast<unsigned char>(a[i_end]))) ++i_end;
+      while (j_end < b.size() && std::isdigit(static_cast<unsigned char>(b[j_end]))) ++j_end;
+      const std::string x = a.substr(i, i_end - i);
+      const std::string y = b.substr(j, j_end - j);
+      if (x.size() != y.size()) return x.size() < y.size();
+      if (x != y) return x < y;
+      i = i_end;
+      j = j_end;
+      continue;
+    }
+    if (a[i] != b[j]) return a[i] < b[j];
+    ++i;
+    ++j;
+  }
+  return a.size() - i < b.size() - j;
+}
+
+}  // namespace
+
+std::vector<SerialPortInfo> ListSerialPorts() {
+  std::vector<SerialPortInfo> ports;
+  const UdevPtr<udev> context(udev_new());
+  if (!context) return ports;
+  const UdevPtr<udev_enumerate> scan(udev_enumerate_new(context.get()));
+  if (!scan || udev_enumerate_add_match_subsystem(scan.get(), "tty") < 0 ||
+      udev_enumerate_scan_devices(scan.get()) < 0)
+    return ports;
+  udev_list_entry* entry = nullptr;
+  udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(scan.get())) {
+    const UdevPtr<udev_device> tty(
+        udev_device_new_from_syspath(context.get(), udev_list_entry_get_name(entry)));
+    if (!tty || !IsRealPort(tty.get())) continue;
+    const char* devnode = udev_device_get_devnode(tty.get());
+    if (devnode) ports.push_back(Describe(tty.get(), devnode));
+  }
+  std::sort(ports.begin(), ports.end(), [](const SerialPortInfo& a, const SerialPortInfo& b) {
+    return NaturalLess(a.device, b.device);
+  });
+  return ports;
+}
+
+bool IsUsbSerial(const SerialPortInfo& port) {
+  return !port.vendor_id.empty();
+}
+
+std::vector<std::string> UsbSerialPortPaths() {
+  std::vector<std::string> paths;
+  for (const SerialPortInfo& port : ListSerialPorts())
+    if (IsUsbSerial(port)) paths.push_back(port.device);
+  return paths;
+}
+
+}  // namespace zotpx::cli
