@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "screen_fixture.h"
+#include "text/cp936.h"
 #include "text/font_library.h"
 
 namespace zotpx::test {
@@ -391,6 +392,36 @@ TEST(PngWriter, WritesAtomicallyAndReadsBackExactly) {
   EXPECT_FALSE(screen::WritePng((dir / "missing" / "x.png").string(), card));
   EXPECT_FALSE(screen::LoadVideoPicture((dir / "missing.png").string()));
   std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace zotpx::test
+
+namespace zotpx::test {
+namespace {
+
+// How text bytes split into cells decides where every later character of a string lands.
+TEST(Cp936Cells, SplitIntoCellsTheWayTheDeviceCountsThem) {
+  struct Case {
+    const char* hex;
+    std::vector<std::pair<std::size_t, char32_t>> cells;  // length, code point (0: none)
+  } cases[] = {
+      {"41 42", {{1, U'A'}, {1, U'B'}}},
+      {"BA BA D7 D6", {{2, U'汉'}, {2, U'字'}}},
+      {"B0 FF 41", {{2, 0}, {1, U'A'}}},          // a trail byte 0xFF: one empty double cell
+      {"B0 7F", {{1, 0}, {1, 0x7F}}},             // 0x7F is no trail byte
+      {"41 B0", {{1, U'A'}, {1, 0}}},             // a lead byte at the end
+      {"80 FF", {{1, U'€'}, {1, 0}}},             // the euro sign at 0x80; 0xFF is nothing
+      {"B0 A1 81 40", {{2, U'啊'}, {2, U'丂'}}},  // GB 2312 and a GBK extension
+  };
+  for (const Case& c : cases) {
+    const std::vector<Cp936Cell> cells = Cp936Cells(Hex(c.hex));
+    ASSERT_EQ(cells.size(), c.cells.size()) << c.hex;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      EXPECT_EQ(cells[i].length, c.cells[i].first) << c.hex << " cell " << i;
+      EXPECT_EQ(cells[i].code_point, c.cells[i].second) << c.hex << " cell " << i;
+    }
+  }
 }
 
 }  // namespace
