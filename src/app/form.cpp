@@ -148,6 +148,7 @@ void TForm1::BuildLayout() {
   log_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   log_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   log_->setPlainText(QStringLiteral("【通信数据记录】\n"));
+  BuildLogMenu(*this, log_);
 
   status_bar_ = new QStatusBar(this);
   status_bar_->setObjectName(QStringLiteral("StatusBar"));

@@ -9,6 +9,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "app/dialogs.h"
 #include "device/clock.h"
@@ -20,6 +21,8 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
+class QPoint;
 class QPlainTextEdit;
 class QStatusBar;
 class QTabWidget;
@@ -44,6 +47,8 @@ class TForm1 : public QWidget, public zotpx::Reporter {
   void Repaint() override;
   void BringToFront() override;
   void Progress(std::size_t done, std::size_t total) override;
+  // Keeps the start-up commands the device acknowledged, for the log's export (log_menu.cpp).
+  void FrameAcknowledged(const zotpx::Bytes& frame) override;
 
   // Seams for tests: scripted dialogs and a fixed clock.
   void SetDialogs(std::unique_ptr<Dialogs> dialogs);
@@ -121,6 +126,9 @@ class TForm1 : public QWidget, public zotpx::Reporter {
   void ListCrossDownDblClick();
   void BtnCrossDownFileClick();
   void BtnCrossDownCmdClick();
+  // the communication log's context menu
+  void MenuSaveLogClick();
+  void MenuExportStaticClick();
 
   // ---- per-page state owned by the form (each page file adds its own here) ----
   // Bitmap slots: flashing, oversized, single-colour (graphics pages).
@@ -138,6 +146,7 @@ class TForm1 : public QWidget, public zotpx::Reporter {
   QStatusBar* status_bar_ = nullptr;
   class QLabel* status_text_ = nullptr;
   QProgressBar* progress_ = nullptr;
+  std::vector<zotpx::Bytes> acknowledged_frames_;  // this session's, in order
 };
 
 // Page builders: each fills its tab page with its groups and binds its buttons. The two group
@@ -152,3 +161,8 @@ void BuildGraphicBasePage(TForm1& form, QWidget* page);
 void BuildGraphicBitmapPage(TForm1& form, QWidget* page);
 void BuildCrossCtrlPage(TForm1& form, QWidget* page);
 void BuildCrossDownPage(TForm1& form, QWidget* page);
+// The communication log's context menu: the usual edit actions, then "保存通信记录…" and
+// "导出为静态命令文件…". CreateLogMenu builds the menu the log shows at `position`; the caller
+// owns it.
+void BuildLogMenu(TForm1& form, QPlainTextEdit* log);
+QMenu* CreateLogMenu(TForm1& form, QPlainTextEdit* log, const QPoint& position);

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "serial/frame.h"
+
 namespace zotpx {
 
 class Reporter {
@@ -23,6 +25,9 @@ class Reporter {
   // Download progress for a progress bar; `done` bytes of `total` written. (0, 0) when the
   // download has ended, however it ended. Optional.
   virtual void Progress(std::size_t done, std::size_t total) { (void)done, (void)total; }
+  // A command frame, as it went on the line, whose reply the command transaction accepted:
+  // what the device has taken in this session. Optional.
+  virtual void FrameAcknowledged(const Bytes& frame) { (void)frame; }
 };
 
 // The log line LogBytes appends: title, then two upper-case hex digits and a space per byte.

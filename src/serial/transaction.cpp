@@ -11,10 +11,12 @@ TxResult ExchangeFrame(Reporter& reporter, const Bytes& frame) {
   if (!WriteFrame(FrameBuffer, frame.size())) return TxResult::SendFailed;
   // The reply is read over the request, so the request is logged first.
   reporter.LogBytes("发送：", frame.size(), FrameBuffer);
-  const std::uint8_t command = frame[2];
+  // With the checksum WriteFrame put in, before the reply overwrites it.
+  const Bytes sent(FrameBuffer, FrameBuffer + frame.size());
   const std::size_t got = ReadFrame(FrameBuffer, 1000, 500);
-  if (got != 6 || FrameBuffer[2] != command) return TxResult::ReceiveFailed;
+  if (got != 6 || FrameBuffer[2] != sent[2]) return TxResult::ReceiveFailed;
   reporter.LogBytes("接收：", static_cast<std::size_t>(FrameBuffer[3]) + 5, FrameBuffer);
+  reporter.FrameAcknowledged(sent);
   return TxResult::Ok;
 }
 

@@ -37,7 +37,8 @@ inline constexpr const char* kSuccessText = "成功：请查看通信数据记�
 inline constexpr const char* kSendFailedText = "失败：发送命令失败";
 inline constexpr const char* kReceiveFailedText = "失败：接收响应失败";
 
-// Within an open port: write one frame, log it, read and check the 6-byte echo, log it.
+// Within an open port: write one frame, log it, read and check the 6-byte echo, log it, and
+// tell the reporter the frame was acknowledged.
 TxResult ExchangeFrame(Reporter& reporter, const Bytes& frame);
 
 }  // namespace zotpx

@@ -1,12 +1,15 @@
 #include "text/static_file.h"
 
 #include <algorithm>
+#include <string_view>
+
+#include "serial/reporter.h"
 
 namespace zotpx {
 
 namespace {
 
-int HexValue(std::uint8_t c) {
+constexpr int HexValue(std::uint8_t c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -18,6 +21,22 @@ bool IsRecord(const std::uint8_t* line, std::size_t j) {
   return j >= 6 && line[0] == 0x55 && line[1] == 0xAA && line[2] <= 0x1F &&
          j == static_cast<std::size_t>(line[3]) + 6;
 }
+
+// The reader takes any two hex digits in a row as a byte and ends a line at CR or LF, so a
+// comment line must hold neither. Chinese text in UTF-8 is safe: none of its bytes is ASCII.
+constexpr bool IsInertComment(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<std::uint8_t>(text[i]);
+    if (c == '\r' || c == '\n') return false;
+    if (i + 1 < text.size() && HexValue(c) >= 0 &&
+        HexValue(static_cast<std::uint8_t>(text[i + 1])) >= 0)
+      return false;
+  }
+  return true;
+}
+
+constexpr std::string_view kStaticTextHeader = "; zotpx 静态命令：每行一条命令帧，其后一个结尾字节";
+static_assert(IsInertComment(kStaticTextHeader), "the header line would be read as bytes");
 
 }  // namespace
 
@@ -78,6 +97,45 @@ StaticImage BuildStaticImage(std::span<const std::uint8_t> text) {
   image[4] = static_cast<std::uint8_t>(result.records);
   result.image = std::move(image);
   return result;
+}
+
+std::string FormatStaticText(std::span<const Bytes> frames) {
+  std::string text(kStaticTextHeader);
+  text += "\r\n";
+  Bytes record;
+  for (const Bytes& frame : frames) {
+    record.assign(frame.begin(), frame.end());
+    record.push_back(kStaticTrailingByte);
+    text += FormatLogLine("", record.size(), record.data());
+    text.back() = '\r';  // the blank after the last byte gives way to the line end
+    text += '\n';
+  }
+  return text;
+}
+
+std::optional<std::string> CheckStaticFrames(std::span<const Bytes> frames) {
+  // Read back by the download's own parser: one rule for what a record is, in one place.
+  const std::string text = FormatStaticText(frames);
+  const StaticImage built =
+      BuildStaticImage({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+  if (built.failure) return built.failure;
+  if (built.records != frames.size()) return kStaticFrameTooLongText;
+  return std::nullopt;
+}
+
+std::vector<Bytes> StaticImageRecords(std::span<const std::uint8_t> image) {
+  if (image.size() < 5 || !std::equal(image.begin(), image.begin() + 4, "CFG ")) return {};
+  const std::size_t end = std::min(image.size(), kStaticRecordEnd);
+  std::vector<Bytes> records;
+  std::size_t at = 5;
+  for (std::size_t n = 0; n < image[4] && end - at >= 6; ++n) {
+    const std::uint8_t* record = image.data() + at;
+    const std::size_t length = static_cast<std::size_t>(record[3]) + 6;
+    if (length > end - at || !IsRecord(record, length)) break;
+    records.emplace_back(record, record + length);
+    at += length;
+  }
+  return records;
 }
 
 TransferPlan StaticTransferPlan(const std::string& caption) {

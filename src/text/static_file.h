@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "serial/frame.h"
 #include "serial/memory_transfer.h"
@@ -25,6 +26,7 @@ inline constexpr const char* kStaticOpenFailedText = "失败：打开命令文�
 inline constexpr const char* kStaticInvalidText = "失败：无效的命令文件";
 inline constexpr const char* kStaticTooBigText = "失败：命令文件太大";
 inline constexpr const char* kStaticTooManyText = "失败：命令条数超过255条";
+inline constexpr const char* kStaticFrameTooLongText = "失败：命令帧太长，静态命令文件容纳不下";
 inline constexpr const char* kStaticSaveFailedText = "失败：生成静态命令文件失败";
 inline constexpr const char* kStaticGeneratedLogLine = "生成静态命令成功";
 inline constexpr const char* kStaticQuestionText = "已生成静态命令文件，是否立即下载？";
@@ -44,6 +46,33 @@ struct StaticImage {
 // A line ends at CR LF, a lone CR or a lone LF, and so does the text. A line that makes a
 // command frame plus one trailing byte is a record; other lines are skipped without a word.
 StaticImage BuildStaticImage(std::span<const std::uint8_t> text);
+
+// The commands a start-up list may hold: the system parameters (0x10) and the overlay objects
+// (0x12..0x1F). Never the identification, a memory transfer, or the clock (0x11): a clock
+// frame run at every power-on would set the device back to the same moment each time.
+constexpr bool IsStartUpCommand(std::uint8_t command) {
+  return command == 0x10 || (command >= 0x12 && command <= 0x1F);
+}
+
+// The byte written after each frame of a static text. Its meaning is the device's; zero is
+// what the image's unused space holds too.
+inline constexpr std::uint8_t kStaticTrailingByte = 0x00;
+
+// The static text of these frames: a comment line, then one record a line, ended CR LF: each
+// frame's bytes as the log writes them ("55 AA 10 "), then kStaticTrailingByte. It reads back
+// to exactly these records when CheckStaticFrames finds nothing to say.
+std::string FormatStaticText(std::span<const Bytes> frames);
+// What the static download would refuse in the frames' text: more records than the image
+// holds, or a frame that is no record (not a whole command frame, or longer than 259 bytes,
+// since a line collects at most 260 bytes with the trailing one).
+std::optional<std::string> CheckStaticFrames(std::span<const Bytes> frames);
+
+// The records of a static command image, each a frame and its trailing byte, in the order the
+// device runs them at power-on. An image without the "CFG " tag (erased memory reads FF) holds
+// none. The list ends early at a record that is not a command frame plus one byte or that
+// would reach offset 0x3FFF or the end of the image (a download cut short): the records before
+// it are whole and kept.
+std::vector<Bytes> StaticImageRecords(std::span<const std::uint8_t> image);
 
 // Downloading the image: one erase at 0, the 16384 bytes from address 0, no progress.
 TransferPlan StaticTransferPlan(const std::string& caption);
