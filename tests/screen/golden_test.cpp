@@ -41,6 +41,21 @@ std::vector<Bytes> OversizedRing() {
   return {MakeFrame(0x17, data), Hex("55 AA 17 07 07 00 37 00 64 10 10 E0")};
 }
 
+// "汉A" in each colour mode, one row per mode, over the three grounds: transparent,
+// background (X 120..239) and foreground (X 240..383).
+std::vector<Bytes> ColourModes() {
+  std::vector<Bytes> frames = {Own(0x16, "02 00 78 00 00 00 EF 00 FF"),
+                               Own(0x16, "01 00 F0 00 00 01 7F 00 FF")};
+  for (int mode = 0; mode < 8; ++mode) {
+    for (int x : {10, 130, 250}) {
+      frames.push_back(
+          MakeFrame(0x14, {static_cast<std::uint8_t>(0x20 | mode), 0, static_cast<std::uint8_t>(x),
+                           0, static_cast<std::uint8_t>(4 + 31 * mode), 0xBA, 0xBA, 0x41}));
+    }
+  }
+  return frames;
+}
+
 struct GoldenCase {
   const char* name;
   std::vector<Bytes> frames;
@@ -74,6 +89,7 @@ std::vector<GoldenCase> Cases() {
       {"oversized_ring", OversizedRing()},
       {"crosshair_centre", hex({kCrossSettings, kCrossMoveCentre})},
       {"crosshair_corner", hex({kCrossSettings, kCrossMoveCorner})},
+      {"colour_modes", ColourModes()},
       {"combined_layout", combined},
   };
 }
