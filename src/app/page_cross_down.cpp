@@ -203,7 +203,7 @@ void TForm1::BtnCrossDownFileClick() {
       !dialogs().Question(windowTitle(), *path + QStringLiteral(" 文件已存在，替换吗？")))
     return;
   if (!SaveWholeFile(*path, built.image)) {
-    SetStatus(title + "失败：无法保存文件");
+    SetStatus(title + zotpx::kCrossSaveFailedText);
     return;
   }
   SetStatus(title + "成功");

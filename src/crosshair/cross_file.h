@@ -31,6 +31,8 @@ inline constexpr const char* kCrossTooManyShapesText = "失败：最多只能添
 inline constexpr const char* kCrossDuplicateShapeText = "失败：重复添加位图文件";
 // A listed file that no longer decodes to a full-screen picture.
 inline constexpr const char* kCrossBadShapeText = "失败：发现不合法的位图文件";
+// The file could not be written where the user chose.
+inline constexpr const char* kCrossSaveFailedText = "失败：无法保存文件";
 
 struct CrossOrigin {
   int x = 192;  // 0..383
