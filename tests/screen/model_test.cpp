@@ -389,6 +389,16 @@ TEST(PngWriter, WritesAtomicallyAndReadsBackExactly) {
   ASSERT_TRUE(back);
   EXPECT_EQ(back->rgba, card.rgba);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);  // no temp left
+  // A picture of another size is scaled to the screen: a 2 x 2 one gives four quadrants.
+  Picture small = Picture::Filled(2, 2, screen::kForeground);
+  small.at(1, 1) = kVideo;
+  ASSERT_TRUE(screen::WritePng((dir / "small.png").string(), small));
+  const std::optional<Picture> scaled = screen::LoadVideoPicture((dir / "small.png").string());
+  ASSERT_TRUE(scaled);
+  EXPECT_EQ(scaled->width, screen::kWidth);
+  EXPECT_EQ(scaled->at(191, 127), screen::kForeground);
+  EXPECT_EQ(scaled->at(192, 128), kVideo);
+  std::filesystem::remove(dir / "small.png");
   EXPECT_FALSE(screen::WritePng((dir / "missing" / "x.png").string(), card));
   EXPECT_FALSE(screen::LoadVideoPicture((dir / "missing.png").string()));
   std::filesystem::remove_all(dir);
