@@ -2,6 +2,11 @@
 // pictures on its own whatever else in the program embeds stb_image.
 #define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_PNG
+#define STBI_ONLY_JPEG
+#define STBI_ONLY_BMP
+#define STBI_NO_LINEAR
+#define STBI_NO_HDR
 #include <stb/stb_image.h>
 
 #include <algorithm>
