@@ -1,0 +1,78 @@
+// Running one command of the command line (or of a layout file) against one port: the same
+// checks, frames, transaction and transfer as the window's buttons, with the window's texts.
+//
+//   const CommandDef& rect = *FindCommand("rect");
+//   FillResult filled = FillValues(rect, {{"left", "10"}, {"filled", "true"}});
+//   Outcome outcome = RunOnPort(rect, filled.values, {"/dev/ttyUSB0", 115200}, reporter);
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/options.h"
+#include "serial/reporter.h"
+#include "serial/transaction.h"
+
+namespace zotpx::cli {
+
+// Where the device is: the port as given ("COMn" or a path) and the rate, or nothing for
+// "auto": the connect scan finds it first.
+struct Session {
+  std::string port = "COM1";
+  std::optional<int> baud;
+};
+
+// Stable result codes for scripts.
+inline constexpr const char* kResultOk = "ok";
+inline constexpr const char* kResultRefused = "refused";
+inline constexpr const char* kResultPortFailed = "port-failed";
+inline constexpr const char* kResultNoDevice = "no-device";
+inline constexpr const char* kResultNoReply = "no-reply";
+inline constexpr const char* kResultEraseFailed = "erase-failed";
+inline constexpr const char* kResultWriteFailed = "write-failed";
+inline constexpr const char* kResultFileFailed = "file-failed";
+
+// Exit statuses.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitDevice = 1;   // the device failed or was not found
+inline constexpr int kExitRefused = 2;  // usage error or values refused: nothing was opened
+inline constexpr int kExitPort = 3;     // the port could not be opened
+
+struct Outcome {
+  std::string port;     // as given; empty for commands without a device
+  std::string command;  // the command's path, "download font"
+  std::string result = kResultOk;
+  std::string status;                // the window's status text
+  std::vector<std::string> details;  // further lines: identification, a reply, a port list
+  std::optional<std::string> model;
+  std::optional<std::string> version;
+  std::optional<int> baud;
+  std::optional<std::size_t> bytes;
+  double seconds = 0;
+};
+
+// A command's frames once its values passed the checks, or the refusal that stops it.
+struct Prepared {
+  std::optional<std::string> refusal;  // after the title
+  const char* result = kResultRefused;
+  FrameBuilder build;
+};
+
+// The command's checks on its values and, when they pass, its frame builder; no device needed.
+Prepared PrepareFrames(const CommandDef& command, const CommandValues& values);
+
+int ExitStatusOf(const std::string& result);
+// Several outcomes: the worst exit status among them.
+int WorstExitStatus(const std::vector<Outcome>& outcomes);
+
+// Checks the values first (nothing is opened when they are refused), then reaches the device
+// as `session` says and runs the command as its button would.
+Outcome RunOnPort(const CommandDef& command, const CommandValues& values, const Session& session,
+                  Reporter& reporter);
+
+// Commands without a device: ports, cross-file, static.
+Outcome RunLocal(const CommandDef& command, const CommandValues& values);
+
+}  // namespace zotpx::cli

@@ -1,0 +1,62 @@
+// Steps the command runners share: reaching the device as the session says, and turning the
+// core's results into an outcome.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "cli/commands.h"
+#include "device/connect.h"
+#include "serial/memory_transfer.h"
+#include "serial/transaction.h"
+
+namespace zotpx::cli {
+
+// Forwards everything to the reporter it wraps and keeps what a runner needs to know
+// afterwards: the status line and the last line logged.
+class StatusCapture : public Reporter {
+ public:
+  explicit StatusCapture(Reporter& inner) : inner_(inner) {}
+  void SetStatus(const std::string& text) override {
+    status = text;
+    inner_.SetStatus(text);
+  }
+  void LogBytes(const std::string& title, std::size_t count, const std::uint8_t* bytes) override {
+    if (!title.empty()) last_line = FormatLogLine(title, count, bytes);
+    inner_.LogBytes(title, count, bytes);
+  }
+  void SetFormEnabled(bool enabled) override { inner_.SetFormEnabled(enabled); }
+  void ProcessEvents() override { inner_.ProcessEvents(); }
+  void Repaint() override { inner_.Repaint(); }
+  void BringToFront() override { inner_.BringToFront(); }
+  void Progress(std::size_t done, std::size_t total) override {
+    if (total != 0) bytes_done = done;
+    inner_.Progress(done, total);
+  }
+
+  std::string status;
+  std::string last_line;
+  std::size_t bytes_done = 0;
+
+ private:
+  Reporter& inner_;
+};
+
+// The window's connect button, whose caption heads the connect block in the log.
+inline constexpr const char* kConnectTitle = "连接设备";
+
+// With a rate, nothing to do; with "auto", the connect scan and identification first, as the
+// window's connect button runs them. The link to use, or nothing when the device was not
+// reached (the outcome then says why).
+std::optional<Link> ReachDevice(const Session& session, StatusCapture& reporter, Outcome& outcome);
+
+// The model and rate of the device: with "auto" the connect scan, with a rate the
+// identification alone at that rate. Nothing when the device was not identified.
+std::optional<ConnectResult> IdentifyForDownload(const Session& session, StatusCapture& reporter,
+                                                 Outcome& outcome);
+
+void Refuse(Outcome& outcome, const std::string& status, const char* result = kResultRefused);
+void SetTxResult(Outcome& outcome, TxResult result, const std::string& status);
+void SetTransferResult(Outcome& outcome, TransferResult result, const std::string& status);
+
+}  // namespace zotpx::cli

@@ -1,0 +1,91 @@
+#include "cli/downloads.h"
+
+#include "base/attributes.h"
+#include "crosshair/cross_download.h"
+#include "text/font_library.h"
+#include "text/static_download.h"
+#include "text/static_file.h"
+
+namespace zotpx::cli {
+
+namespace {
+
+std::string ModelText(const ConnectResult& found) {
+  return lists::kDeviceTypes[static_cast<std::size_t>(found.model)];
+}
+
+void Transfer(StatusCapture& reporter, Outcome& outcome, const Link& link, const TransferPlan& plan,
+              TransferData& data) {
+  outcome.bytes = data.size();
+  const TransferResult result = DownloadToDevice(reporter, link, plan, data);
+  // The static download leaves its announcement on the status line whatever happens; its
+  // outcome is the last phase line of its log block.
+  const std::string status = plan.report_result || result == TransferResult::OpenFailed
+                                 ? reporter.status
+                                 : reporter.last_line;
+  SetTransferResult(outcome, result, status);
+}
+
+void RunFontDownload(const std::string& title, const CommandValues& values, const Session& session,
+                     StatusCapture& reporter, Outcome& outcome) {
+  // A file refused alike on every model is told before the device is touched; otherwise the
+  // model decides, as in the window, once the device has identified itself.
+  const FontFile large = OpenFontFile(values.file, lists::kDeviceTypes[1]);
+  const FontFile small = OpenFontFile(values.file, lists::kDeviceTypes[2]);
+  if (large.failure && small.failure && *large.failure == *small.failure)
+    return Refuse(outcome, title + *large.failure, kResultFileFailed);
+
+  const std::optional<ConnectResult> found = IdentifyForDownload(session, reporter, outcome);
+  if (!found) return;
+  if (auto failure = CheckFontRequest(found->model, found->rate_index))
+    return Refuse(outcome, title + *failure);
+  FontFile font = OpenFontFile(values.file, ModelText(*found));
+  if (font.failure) return Refuse(outcome, title + *font.failure, kResultFileFailed);
+  Transfer(reporter, outcome, {session.port, *outcome.baud},
+           FontTransferPlan(title, font.file->size()), *font.file);
+}
+
+void RunStaticDownload(const std::string& title, const CommandValues& values,
+                       const Session& session, StatusCapture& reporter, Outcome& outcome) {
+  const StaticImage built = ReadStaticImage(values.file);
+  if (built.failure) return Refuse(outcome, title + *built.failure, kResultFileFailed);
+
+  const std::optional<ConnectResult> found = IdentifyForDownload(session, reporter, outcome);
+  if (!found) return;
+  if (auto failure = CheckStaticRequest(found->model)) return Refuse(outcome, title + *failure);
+  // The window logs the image's making before the download; "User.cfg" itself is written only
+  // by the static command, where the user names it.
+  reporter.LogLine(kStaticGeneratedLogLine);
+  reporter.LogLine("");
+  MemoryData data(built.image);
+  Transfer(reporter, outcome, {session.port, *outcome.baud}, StaticTransferPlan(title), data);
+}
+
+void RunCrossDownload(const std::string& title, const CommandValues& values, const Session& session,
+                      StatusCapture& reporter, Outcome& outcome) {
+  const CrossDownloadFile file = ReadCrossDownloadFile(values.file);
+  if (file.failure) return Refuse(outcome, title + *file.failure, kResultFileFailed);
+
+  const std::optional<ConnectResult> found = IdentifyForDownload(session, reporter, outcome);
+  if (!found) return;
+  if (auto failure = CheckCrossDownloadRequest(ModelText(*found), found->rate_index))
+    return Refuse(outcome, title + *failure);
+  MemoryData data(CrossDownloadPart(file.bytes));
+  Transfer(reporter, outcome, {session.port, *outcome.baud}, CrossTransferPlan(title), data);
+}
+
+}  // namespace
+
+void RunDownload(const CommandDef& command, const CommandValues& values, const Session& session,
+                 StatusCapture& reporter, Outcome& outcome) {
+  switch (command.id) {
+    case CommandId::DownloadFont:
+      return RunFontDownload(command.title, values, session, reporter, outcome);
+    case CommandId::DownloadStatic:
+      return RunStaticDownload(command.title, values, session, reporter, outcome);
+    default:
+      return RunCrossDownload(command.title, values, session, reporter, outcome);
+  }
+}
+
+}  // namespace zotpx::cli

@@ -1,0 +1,91 @@
+// Commands without a device: listing the ports and the two file conversions.
+#include "base/file_save.h"
+#include "cli/commands.h"
+#include "cli/device_steps.h"
+#include "cli/ports.h"
+#include "crosshair/cross_file.h"
+#include "graphics/bitmap_decode.h"
+#include "serial/memory_transfer.h"
+#include "text/static_download.h"
+#include "text/static_file.h"
+
+namespace zotpx::cli {
+
+namespace {
+
+// The window's "User.cfg" image from a static command text, written where the user says.
+void MakeStaticImage(const CommandDef& command, const CommandValues& values, Outcome& outcome) {
+  const std::string& title = command.title;
+  const StaticImage built = ReadStaticImage(values.file);
+  if (built.failure) return Refuse(outcome, title + *built.failure, kResultFileFailed);
+  if (!WriteWholeFile(values.output, built.image))
+    return Refuse(outcome, title + kStaticSaveFailedText, kResultFileFailed);
+  outcome.status = kStaticGeneratedLogLine;
+  outcome.bytes = built.image.size();
+  outcome.details.push_back(std::to_string(built.records) + " records -> " + values.output);
+}
+
+// The crosshair file from shape bitmaps given all at once, checked as the add button checks
+// each, then built as the generate button builds it.
+void MakeCrossFile(const CommandDef& command, const CommandValues& values, Outcome& outcome) {
+  const std::string& title = command.title;
+  const std::size_t comma = values.origin.find(',');
+  const std::string x = values.origin.substr(0, comma);
+  const std::string y =
+      comma == std::string::npos ? std::string() : values.origin.substr(comma + 1);
+  const CrossFileBuild built = BuildCrossFile(values.files, x, y, CrossShapeList::Given);
+  if (built.undecodable)
+    return Refuse(outcome, std::string(kBitmapCannotDecodeText) + values.files[*built.failed_shape],
+                  kResultFileFailed);
+  if (built.failure) return Refuse(outcome, title + *built.failure, kResultFileFailed);
+  if (!WriteWholeFile(values.output, built.image))
+    return Refuse(outcome, title + kCrossSaveFailedText, kResultFileFailed);
+  outcome.status = title + "成功";
+  outcome.bytes = built.image.size();
+  outcome.details.push_back(std::to_string(values.files.size()) + " shapes -> " + values.output);
+}
+
+// Every serial port with what identifies it and whether this user may open it.
+void ListPorts(Outcome& outcome) {
+  const std::vector<SerialPortInfo> ports = ListSerialPorts();
+  outcome.status =
+      std::to_string(ports.size()) + (ports.size() == 1 ? " serial port" : " serial ports");
+  for (const SerialPortInfo& port : ports) {
+    std::string line = port.device;
+    const auto add = [&line](const std::string& label, const std::string& value) {
+      if (!value.empty()) line += "  " + label + value;
+    };
+    add("", port.by_id);
+    add("driver ", port.driver);
+    if (!port.vendor_id.empty()) add("usb ", port.vendor_id + ":" + port.product_id);
+    add("", port.manufacturer);
+    add("", port.product);
+    add("serial ", port.serial);
+    line += port.may_open ? "  may open" : "  may not open: " + port.why_not;
+    outcome.details.push_back(line);
+  }
+}
+
+}  // namespace
+
+Outcome RunLocal(const CommandDef& command, const CommandValues& values) {
+  Outcome outcome;
+  outcome.command = command.path;
+  switch (command.id) {
+    case CommandId::Ports:
+      ListPorts(outcome);
+      break;
+    case CommandId::Static:
+      MakeStaticImage(command, values, outcome);
+      break;
+    case CommandId::CrossFile:
+      MakeCrossFile(command, values, outcome);
+      break;
+    default:
+      Refuse(outcome, command.path + ": not available in this build");
+      break;
+  }
+  return outcome;
+}
+
+}  // namespace zotpx::cli

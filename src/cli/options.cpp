@@ -1,0 +1,489 @@
+#include "cli/options.h"
+
+
+#include <algorithm>
+
+namespace zotpx::cli {
+
+namespace {
+
+const ComboDef& List(std::string_view name) {
+  return *FindComboDef(name);
+}
+
+// "允许屏幕叠加" is a check box on the form; on the command line it reads like a list.
+const Items kOverlayItems = {"on", "off"};
+const ComboDef kOverlay{"CheckEnable", &kOverlayItems, 0, &kOverlayItems, nullptr};
+
+OptionDef Edit(std::string name, std::string help, std::string default_text, Setter set) {
+  return {std::move(name), std::move(help), OptionKind::Edit, nullptr, 1, std::move(default_text),
+          false,           false,           std::move(set)};
+}
+
+OptionDef Pick(std::string name, std::string help, const ComboDef& list, Setter set) {
+  return {std::move(name), std::move(help), OptionKind::List, &list, 1, {},
+          false,           false,           std::move(set)};
+}
+
+OptionDef Flag(std::string name, std::string help, const ComboDef* list, Setter set,
+               int flag_index = 1) {
+  return {std::move(name), std::move(help), OptionKind::Flag, list, flag_index, {},
+          false,           false,           std::move(set)};
+}
+
+OptionDef Text(std::string name, std::string help, std::string default_text, Setter set,
+               bool positional = false, bool required = false) {
+  return {std::move(name),         std::move(help), OptionKind::Text, nullptr,       1,
+          std::move(default_text), positional,      required,         std::move(set)};
+}
+
+OptionDef Texts(std::string name, std::string help, Setter set) {
+  return {std::move(name), std::move(help), OptionKind::Texts, nullptr, 1, {}, true, true,
+          std::move(set)};
+}
+
+OptionDef Positional(OptionDef option, bool required = false) {
+  option.positional = true;
+  option.required = required;
+  return option;
+}
+
+// Where a command keeps its text attributes.
+using AttributesOf = TextAttributes& (*)(CommandValues&);
+
+// The text attribute rows shared by the date, time, text string and crosshair read-out:
+// colour, spacing, font, size and show, from the group's own lists.
+void AddTextAttributes(std::vector<OptionDef>& options, const std::string& prefix,
+                       const std::string& group, AttributesOf attributes_of,
+                       const std::string& hide_name, const std::string& hide_help) {
+  auto field = [attributes_of](int TextAttributes::*member) {
+    return [attributes_of, member](CommandValues& v, const std::string&, int index) {
+      attributes_of(v).*member = index;
+    };
+  };
+  options.push_back(Pick(prefix + "colour", "colour mode", List("Combo" + group + "Color"),
+                         field(&TextAttributes::colour)));
+  options.push_back(Pick(prefix + "spacing", "character spacing in pixels",
+                         List("Combo" + group + "Space"), field(&TextAttributes::spacing)));
+  options.push_back(
+      Pick(prefix + "font", "font", List("Combo" + group + "Font"), field(&TextAttributes::font)));
+  options.push_back(Pick(prefix + "size", "magnification", List("Combo" + group + "Size"),
+                         field(&TextAttributes::magnification)));
+  options.push_back(
+      Flag(hide_name, hide_help, &List("Combo" + group + "Show"), field(&TextAttributes::hide)));
+}
+
+std::vector<OptionDef> DateTimeOptions(ClockField field, const std::string& group,
+                                       const std::string& top_default,
+                                       const std::string& format_default) {
+  std::vector<OptionDef> options = {
+      Edit("x", "top-left X, 0-383", "292",
+           [field](CommandValues& v, const std::string& t, int) {
+             v.date_time.field = field;
+             v.date_time.left = t;
+           }),
+      Edit("y", "top-left Y, 0-255", top_default,
+           [](CommandValues& v, const std::string& t, int) { v.date_time.top = t; }),
+      Text("format",
+           field == ClockField::Date ? "date format, 8 or 10 characters"
+                                     : "time format, 8 characters",
+           format_default,
+           [](CommandValues& v, const std::string& t, int) { v.date_time.format = t; }),
+  };
+  AddTextAttributes(
+      options, "", group,
+      [](CommandValues& v) -> TextAttributes& { return v.date_time.attributes; }, "hide",
+      field == ClockField::Date ? "hide the date" : "hide the time");
+  return options;
+}
+
+ShapeStyle& StyleOf(CommandValues& v, CommandId id) {
+  if (id == CommandId::Line) return v.line.style;
+  if (id == CommandId::Rect) return v.rect.style;
+  return v.circle.style;
+}
+
+void AddShapeStyle(std::vector<OptionDef>& options, CommandId id, const std::string& group,
+                   const std::string& mode_name, const std::string& mode_help) {
+  auto field = [id](int ShapeStyle::*member) {
+    return [id, member](CommandValues& v, const std::string&, int index) {
+      StyleOf(v, id).*member = index;
+    };
+  };
+  options.push_back(
+      Pick("colour", "colour", List("Combo" + group + "Color"), field(&ShapeStyle::colour)));
+  options.push_back(Pick("thickness", "line thickness in pixels", List("Combo" + group + "Thick"),
+                         field(&ShapeStyle::thickness)));
+  options.push_back(
+      Flag(mode_name, mode_help, &List("Combo" + group + "Mode"), field(&ShapeStyle::mode)));
+  options.push_back(Flag("delete", "delete it instead of drawing it",
+                         &List("Combo" + group + "Show"), field(&ShapeStyle::show)));
+}
+
+Setter SetText(std::string CommandValues::*member) {
+  return [member](CommandValues& v, const std::string& t, int) { v.*member = t; };
+}
+
+std::vector<OptionDef> BlockBitmapOptions(const std::string& x_default, const std::string& group) {
+  return {
+      Text("file", "bitmap file (1 bit per pixel)", "", SetText(&CommandValues::file), true, true),
+      Edit("x", "top-left X, 0-383", x_default,
+           [](CommandValues& v, const std::string& t, int) { v.block.x = t; }),
+      Edit("y", "top-left Y, 0-255", "100",
+           [](CommandValues& v, const std::string& t, int) { v.block.y = t; }),
+      Pick("colour", "colour mode", List("Combo" + group + "Color"),
+           [](CommandValues& v, const std::string&, int i) { v.block.colour = i; }),
+      Flag("delete", "delete it instead of showing it", &List("Combo" + group + "Show"),
+           [](CommandValues& v, const std::string&, int i) { v.block.show = i; }),
+      Flag("control-only", "send the control frame only, without the picture", nullptr,
+           [](CommandValues& v, const std::string&, int i) { v.block.control_only = i != 0; }),
+  };
+}
+
+std::vector<CommandDef> BuildCommands() {
+  std::vector<CommandDef> commands;
+  commands.push_back({CommandId::Ports,
+                      "ports",
+                      "list the serial ports, what they are and whether you may open them",
+                      "",
+                      CommandUse::Local,
+                      {}});
+  commands.push_back({CommandId::Connect,
+                      "connect",
+                      "find the device's rate and identify it (model, version, rate)",
+                      "连接设备",
+                      CommandUse::Device,
+                      {}});
+
+  std::vector<OptionDef> params = {
+      Pick("overlay", "show the overlay at all", kOverlay,
+           [](CommandValues& v, const std::string&, int i) { v.params.overlay_enabled = i == 0; }),
+      Pick("offset-ex", "horizontal offset on external video, 0-15", List("ComboColumnOffsetEx"),
+           [](CommandValues& v, const std::string&, int i) { v.params.column_offset_ex = i; }),
+      Pick("offset-in", "horizontal offset on internal video, 0-15", List("ComboColumnOffsetIn"),
+           [](CommandValues& v, const std::string&, int i) { v.params.column_offset_in = i; }),
+  };
+  for (int k = 0; k < 6; ++k) {
+    const std::string n = std::to_string(k + 1);
+    params.push_back(Pick("key" + n, "switch " + n + " active level", List("ComboKey" + n),
+                          [k](CommandValues& v, const std::string&, int i) {
+                            v.params.key_polarity[static_cast<std::size_t>(k)] = i;
+                          }));
+  }
+  commands.push_back({CommandId::Params, "params",
+                      "system parameters: overlay, switch levels, video offsets", "参数设置命令",
+                      CommandUse::Frames, params});
+
+  commands.push_back({CommandId::Clock,
+                      "clock",
+                      "set the device clock",
+                      "日期时间设置命令",
+                      CommandUse::Frames,
+                      {Text("at", "\"YYYY-MM-DD HH:MM:SS\" to set instead of the computer's time",
+                            "", SetText(&CommandValues::at))}});
+  commands.push_back({CommandId::Date, "date", "place or hide the date field", "日期控制命令",
+                      CommandUse::Frames,
+                      DateTimeOptions(ClockField::Date, "Date", "0", "yyyy/mm/dd")});
+  commands.push_back({CommandId::Time, "time", "place or hide the time field", "时间控制命令",
+                      CommandUse::Frames,
+                      DateTimeOptions(ClockField::Time, "Time", "18", "hh:mm:ss")});
+
+  std::vector<OptionDef> text = {
+      Text("text", "the string (UTF-8; sent in code page 936)",
+           "欢迎使用云帆ZOT-Px系列字符叠加产品", SetText(&CommandValues::text), true),
+      Edit("x", "top-left X, 0-383", "5",
+           [](CommandValues& v, const std::string& t, int) { v.text_string.left = t; }),
+      Edit("y", "top-left Y, 0-255", "50",
+           [](CommandValues& v, const std::string& t, int) { v.text_string.top = t; }),
+  };
+  AddTextAttributes(
+      text, "", "String",
+      [](CommandValues& v) -> TextAttributes& { return v.text_string.attributes; }, "delete",
+      "delete the string");
+  commands.push_back({CommandId::Text, "text", "place or delete a text string", "文本字符串命令",
+                      CommandUse::Frames, text});
+
+  commands.push_back(
+      {CommandId::Area,
+       "area",
+       "fill or clear an area on one colour layer or all",
+       "字符区域命令",
+       CommandUse::Frames,
+       {Edit("left", "left X, 0-383", "0",
+             [](CommandValues& v, const std::string& t, int) { v.area.left = t; }),
+        Edit("top", "top Y, 0-255", "0",
+             [](CommandValues& v, const std::string& t, int) { v.area.top = t; }),
+        Edit("right", "right X, 0-383", "383",
+             [](CommandValues& v, const std::string& t, int) { v.area.right = t; }),
+        Edit("bottom", "bottom Y, 0-255", "255",
+             [](CommandValues& v, const std::string& t, int) { v.area.bottom = t; }),
+        Pick("layer", "colour layer", List("ComboAreaLayer"),
+             [](CommandValues& v, const std::string&, int i) { v.area.layer = i; }),
+        Flag(
+            "fill", "fill the area", &List("ComboAreaShow"),
+            [](CommandValues& v, const std::string&, int i) { v.area.clear = i; }, 0),
+        Flag(
+            "clear", "clear the area (the default)", &List("ComboAreaShow"),
+            [](CommandValues& v, const std::string&, int i) { v.area.clear = i; }, 1)}});
+
+  std::vector<OptionDef> line = {
+      Edit("x", "start X, 0-383", "5",
+           [](CommandValues& v, const std::string& t, int) { v.line.x = t; }),
+      Edit("y", "start Y, 0-255", "20",
+           [](CommandValues& v, const std::string& t, int) { v.line.y = t; }),
+      Edit("length", "length in pixels, 0-384", "200",
+           [](CommandValues& v, const std::string& t, int) { v.line.length = t; }),
+  };
+  AddShapeStyle(line, CommandId::Line, "Line", "vertical", "a vertical line");
+  commands.push_back(
+      {CommandId::Line, "line", "draw or delete a line", "直线控制命令", CommandUse::Frames, line});
+
+  std::vector<OptionDef> rect = {
+      Edit("left", "left X, 0-383", "0",
+           [](CommandValues& v, const std::string& t, int) { v.rect.left = t; }),
+      Edit("top", "top Y, 0-255", "0",
+           [](CommandValues& v, const std::string& t, int) { v.rect.top = t; }),
+      Edit("right", "right X, 0-383", "383",
+           [](CommandValues& v, const std::string& t, int) { v.rect.right = t; }),
+      Edit("bottom", "bottom Y, 0-255", "255",
+           [](CommandValues& v, const std::string& t, int) { v.rect.bottom = t; }),
+  };
+  AddShapeStyle(rect, CommandId::Rect, "Rect", "filled", "fill the inside too");
+  commands.push_back({CommandId::Rect, "rect", "draw or delete a rectangle", "矩形控制命令",
+                      CommandUse::Frames, rect});
+
+  std::vector<OptionDef> circle = {
+      Edit("x", "centre X", "30",
+           [](CommandValues& v, const std::string& t, int) { v.circle.x = t; }),
+      Edit("y", "centre Y", "200",
+           [](CommandValues& v, const std::string& t, int) { v.circle.y = t; }),
+      Pick("radius", "radius in pixels, 5-127", List("ComboCircleRadius"),
+           [](CommandValues& v, const std::string&, int i) { v.circle.radius_index = i; }),
+  };
+  AddShapeStyle(circle, CommandId::Circle, "Circle", "filled", "fill the inside too");
+  commands.push_back({CommandId::Circle, "circle", "draw or delete a circle", "圆形控制命令",
+                      CommandUse::Frames, circle});
+
+  commands.push_back(
+      {CommandId::BitmapFlashing,
+       "bitmap flashing",
+       "the flashing bitmap character (up to 40x48 or 48x40)",
+       "位图字符命令",
+       CommandUse::Frames,
+       {Text("file", "bitmap file (1 bit per pixel)", "", SetText(&CommandValues::file), true,
+             true),
+        Edit("x", "top-left X, 0-383", "5",
+             [](CommandValues& v, const std::string& t, int) { v.flash.x = t; }),
+        Edit("y", "top-left Y, 0-255", "100",
+             [](CommandValues& v, const std::string& t, int) { v.flash.y = t; }),
+        Pick("colour", "colour mode", List("ComboBitmapColor"),
+             [](CommandValues& v, const std::string&, int i) { v.flash.colour = i; }),
+        Pick("flash", "automatic flashing", List("ComboBitmapFlash"),
+             [](CommandValues& v, const std::string&, int i) { v.flash.flash = i; }),
+        Pick("cycle", "flash period in seconds", List("ComboBitmapCycle"),
+             [](CommandValues& v, const std::string&, int i) { v.flash.cycle = i; }),
+        Flag("delete", "delete it instead of showing it", &List("ComboBitmapShow"),
+             [](CommandValues& v, const std::string&, int i) { v.flash.show = i; })}});
+  commands.push_back({CommandId::BitmapOversized, "bitmap oversized",
+                      "the oversized bitmap character (up to 128x128)", "超大位图字符命令",
+                      CommandUse::Frames, BlockBitmapOptions("55", "SuperBitmap")});
+  commands.push_back({CommandId::BitmapSingle, "bitmap single",
+                      "the single-colour bitmap (up to 192x128)", "单色位图命令",
+                      CommandUse::Frames, BlockBitmapOptions("185", "SingleBitmap")});
+
+  std::vector<OptionDef> cross = {
+      Pick("enable", "crosshair on or off", List("ComboCrossEnable"),
+           [](CommandValues& v, const std::string&, int i) { v.cross.enable = i; }),
+      Pick("shape", "shape 1-20 of the downloaded crosshair file", List("ComboCrossSelect"),
+           [](CommandValues& v, const std::string&, int i) { v.cross.shape = i; }),
+      Pick("colour", "crosshair colour", List("ComboCrossColor"),
+           [](CommandValues& v, const std::string&, int i) { v.cross.colour = i; }),
+      Pick("step", "keyboard quick-move step in pixels, 2-20", List("ComboCrossKeyStep"),
+           [](CommandValues& v, const std::string&, int i) { v.cross.key_step = i; }),
+  };
+  AddTextAttributes(
+      cross, "text-", "CrossText", [](CommandValues& v) -> TextAttributes& { return v.cross.text; },
+      "text-hide", "hide the coordinate text");
+  cross.push_back(Edit("text-x", "coordinate text's top-left X, 0-383", "0",
+                       [](CommandValues& v, const std::string& t, int) { v.cross.text_left = t; }));
+  cross.push_back(Edit("text-y", "coordinate text's top-left Y, 0-255", "0",
+                       [](CommandValues& v, const std::string& t, int) { v.cross.text_top = t; }));
+  commands.push_back({CommandId::CrossSet, "cross set", "crosshair settings", "十字线设置命令",
+                      CommandUse::Frames, cross});
+  commands.push_back(
+      {CommandId::CrossMove,
+       "cross move",
+       "move the crosshair's centre",
+       "十字线移动命令",
+       CommandUse::Frames,
+       {Positional(Edit("x", "centre X, 0-383", "192",
+                        [](CommandValues& v, const std::string& t, int) { v.move.x = t; })),
+        Positional(Edit("y", "centre Y, 0-255", "128",
+                        [](CommandValues& v, const std::string& t, int) { v.move.y = t; }))}});
+
+  commands.push_back(
+      {CommandId::CrossFile,
+       "cross-file",
+       "build a crosshair file from up to 20 shape bitmaps (384x256, 1 bit per pixel)",
+       "生成十字线文件",
+       CommandUse::Local,
+       {Texts("shapes", "shape bitmaps, in slot order",
+              [](CommandValues& v, const std::string& t, int) { v.files.push_back(t); }),
+        Text("origin", "the shapes' common origin X,Y", "192,128", SetText(&CommandValues::origin)),
+        Text("output", "the crosshair file to write", "", SetText(&CommandValues::output), false,
+             true)}});
+  commands.push_back(
+      {CommandId::Static,
+       "static",
+       "turn a static command text into the start-up image (User.cfg), or a layout (.toml) "
+       "into a static command text",
+       "生成和下载静态命令",
+       CommandUse::Local,
+       {Text("file", "static command text, or a layout file (.toml)", "",
+             SetText(&CommandValues::file), true, true),
+        Text("output", "the image to write; from a layout, the static command text", "",
+             SetText(&CommandValues::output), false, true),
+        Text("image", "from a layout: the start-up image (User.cfg) to write too", "",
+             SetText(&CommandValues::image))}});
+
+  const auto download_file = [](const std::string& help) {
+    return Text("file", help, "", SetText(&CommandValues::file), true, true);
+  };
+  commands.push_back({CommandId::DownloadFont,
+                      "download font",
+                      "download an internal font library",
+                      "内部字库下载",
+                      CommandUse::Download,
+                      {download_file("font library file")}});
+  commands.push_back({CommandId::DownloadStatic,
+                      "download static",
+                      "build the start-up image from a static command text or a layout (.toml) "
+                      "and download it",
+                      "生成和下载静态命令",
+                      CommandUse::Download,
+                      {download_file("static command text")}});
+  commands.push_back({CommandId::DownloadCross,
+                      "download cross",
+                      "download a crosshair file (ZOT-PB)",
+                      "十字线文件下载",
+                      CommandUse::Download,
+                      {download_file("crosshair file")}});
+  commands.push_back(
+      {CommandId::Send,
+       "send",
+       "send one raw frame (checksum filled in) and print the reply",
+       "",
+       CommandUse::Device,
+       {Texts("bytes", "the frame in hex, from 55 AA on; the checksum byte may be left out",
+              [](CommandValues& v, const std::string& t, int) { v.hex.push_back(t); })}});
+  return commands;
+}
+
+std::string Choices(const ComboDef& list) {
+  std::string words;
+  const int count = static_cast<int>(list.items->size());
+  // Appended piece by piece: GCC 12 sees overlapping copies in chained concatenations.
+  if (!list.keywords && count > 6) {
+    words = ItemWord(list, 0);
+    words += '-';
+    words += ItemWord(list, count - 1);
+    return words;
+  }
+  for (int i = 0; i < count; ++i) {
+    if (i) words += '|';
+    words += ItemWord(list, i);
+  }
+  return words;
+}
+
+}  // namespace
+
+const std::vector<CommandDef>& Commands() {
+  static const std::vector<CommandDef> commands = BuildCommands();
+  return commands;
+}
+
+const CommandDef* FindCommand(std::string_view path) {
+  for (const CommandDef& command : Commands())
+    if (command.path == path) return &command;
+  return nullptr;
+}
+
+const CommandDef& CommandOf(CommandId id) {
+  for (const CommandDef& command : Commands())
+    if (command.id == id) return command;
+  return Commands().front();
+}
+
+std::string OptionHelp(const OptionDef& option) {
+  switch (option.kind) {
+    case OptionKind::List: {
+      std::string help = option.help + ": " + Choices(*option.list);
+      if (option.list->keywords) {
+        const int count = static_cast<int>(option.list->items->size());
+        help += " or code " + std::to_string(ItemCode(*option.list, 0)) + "-" +
+                std::to_string(ItemCode(*option.list, count - 1));
+      }
+      return help + " (default " + ItemWord(*option.list, option.list->default_index) + ")";
+    }
+    case OptionKind::Edit:
+      return option.help + "; decimal, or hex after $, x or 0x (default " + option.default_text +
+             ")";
+    case OptionKind::Text:
+      return option.default_text.empty()
+                 ? option.help
+                 : option.help + " (default \"" + option.default_text + "\")";
+    default:
+      return option.help;
+  }
+}
+
+FillResult FillValues(const CommandDef& command, const Given& given) {
+  FillResult result;
+  CommandValues& values = result.values;
+  for (const OptionDef& option : command.options) {
+    if (!option.set) continue;
+    if (option.kind == OptionKind::Edit || option.kind == OptionKind::Text)
+      option.set(values, option.default_text, 0);
+    else if (option.kind == OptionKind::List)
+      option.set(values, {}, option.list->default_index);
+    else if (option.kind == OptionKind::Flag)
+      option.set(values, {}, option.list ? option.list->default_index : 0);
+  }
+  for (const auto& pair : given) {
+    const std::string& name = pair.first;  // clang cannot capture a structured binding
+    const std::string& text = pair.second;
+    const auto found = std::find_if(command.options.begin(), command.options.end(),
+                                    [&](const OptionDef& o) { return o.name == name; });
+    if (found == command.options.end()) {
+      result.error = "'" + command.path + "' takes no option '" + name + "'";
+      return result;
+    }
+    const OptionDef& option = *found;
+    switch (option.kind) {
+      case OptionKind::List: {
+        const std::optional<int> index = ItemByWord(*option.list, text);
+        if (!index) {
+          result.error = "--" + name + " '" + text + "': " + OptionHelp(option);
+          return result;
+        }
+        option.set(values, text, *index);
+        break;
+      }
+      case OptionKind::Flag: {
+        if (text != "true" && text != "false") {
+          result.error = "--" + name + " is a flag: true or false, not '" + text + "'";
+          return result;
+        }
+        if (text == "true") option.set(values, text, option.flag_index);
+        break;
+      }
+      default:
+        option.set(values, text, 0);
+        break;
+    }
+  }
+  return result;
+}
+
+}  // namespace zotpx::cli

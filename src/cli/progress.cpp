@@ -1,0 +1,67 @@
+#include "cli/progress.h"
+
+#include <algorithm>
+
+namespace zotpx::cli {
+
+namespace {
+
+int Percent(std::size_t done, std::size_t total) {
+  return total == 0 ? 0 : static_cast<int>(done * 100 / total);
+}
+
+}  // namespace
+
+std::string ProgressFigures(std::size_t done, std::size_t total,
+                            std::chrono::steady_clock::duration elapsed) {
+  std::string text = std::to_string(Percent(done, total)) + "%";
+  const double seconds = std::chrono::duration<double>(elapsed).count();
+  if (done > 0 && seconds > 0) {
+    const double rate = static_cast<double>(done) / seconds;
+    const auto left = static_cast<long>(static_cast<double>(total - done) / rate + 0.5);
+    char figures[64];
+    std::snprintf(figures, sizeof figures, "  %.1f KB/s  %ld:%02ld left", rate / 1024.0, left / 60,
+                  left % 60);
+    text += figures;
+  }
+  return text;
+}
+
+std::string ProgressBar(std::size_t done, std::size_t total, int width) {
+  const int filled =
+      total == 0 ? 0 : static_cast<int>(done * static_cast<std::size_t>(width) / total);
+  std::string bar(static_cast<std::size_t>(width) + 2, '.');
+  bar.front() = '[';
+  bar.back() = ']';
+  std::fill_n(bar.begin() + 1, filled, '#');
+  return bar;
+}
+
+void TerminalProgress::Update(std::size_t done, std::size_t total) {
+  if (!drawn_) started_ = std::chrono::steady_clock::now();
+  const int percent = Percent(done, total);
+  if (drawn_ && percent == shown_) return;
+  shown_ = percent;
+  drawn_ = true;
+  const std::string line =
+      ProgressBar(done, total, 30) + " " +
+      ProgressFigures(done, total, std::chrono::steady_clock::now() - started_);
+  std::fprintf(out_, "\r%s\033[K", line.c_str());
+  std::fflush(out_);
+}
+
+void TerminalProgress::Finish() {
+  if (drawn_) std::fputc('\n', out_);
+  drawn_ = false;
+  shown_ = -1;
+}
+
+void PlainProgress::Update(std::size_t done, std::size_t total) {
+  const int percent = Percent(done, total);
+  if (percent == shown_) return;
+  shown_ = percent;
+  std::fprintf(out_, "%s%d%%\n", prefix_.c_str(), percent);
+  std::fflush(out_);
+}
+
+}  // namespace zotpx::cli

@@ -1,0 +1,268 @@
+// The real zotpx program against simulated devices on pseudo-terminals: the shared frame table,
+// keywords, codes and the integer rule on options, refusals that send nothing, exit statuses,
+// --json, a download's progress into a pipe, and station mode with devices that fail.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <random>
+#include <sstream>
+
+#include "cli/zotpx_run.h"
+#include "serial/port.h"
+#include "serial/transaction.h"
+#include "support/frame_table.h"
+#include "support/hex.h"
+#include "support/sim_fixture.h"
+#include "text/font_library.h"
+#include "text/static_file.h"
+
+namespace {
+
+using zotpx::Bytes;
+using zotpx::test::FrameRow;
+using zotpx::test::Hex;
+using zotpx::test::RunZotpx;
+using zotpx::test::StartSim;
+
+std::vector<std::string> Args(const std::string& port, const std::vector<std::string>& before,
+                              const std::vector<std::string>& command) {
+  std::vector<std::string> args = {"-p", port};
+  args.insert(args.end(), before.begin(), before.end());
+  args.insert(args.end(), command.begin(), command.end());
+  return args;
+}
+
+std::string TempPath(const std::string& name) {
+  return testing::TempDir() + "zotpx_cli_" + std::to_string(getpid()) + "_" + name;
+}
+
+void WriteFile(const std::string& path, const Bytes& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+}
+
+class FrameTableCliTest : public ::testing::TestWithParam<FrameRow> {};
+
+TEST_P(FrameTableCliTest, CommandSendsTheRowsFrame) {
+  const FrameRow& row = GetParam();
+  auto sim = StartSim({.model = "ZOT-PB", .baud = 115200});
+  const auto run = RunZotpx(Args(sim.link.port, {"-b", "115200"}, row.cli));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, row.title + zotpx::kSuccessText + "\n");
+  const std::vector<Bytes> frames = sim->ReceivedFrames();
+  ASSERT_EQ(frames.size(), 1u);
+  EXPECT_EQ(frames.front(), Hex(row.frame));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, FrameTableCliTest, ::testing::ValuesIn(zotpx::test::FrameRows()),
+                         [](const auto& info) { return info.param.name; });
+
+// Each group of arguments must send one and the same frame: keywords, item codes, numbers as
+// the item shows them, and integers typed as the window's edit boxes take them.
+TEST(CliVocabularyTest, KeywordsCodesAndTheIntegerRuleMeanTheSame) {
+  const std::vector<std::vector<std::vector<std::string>>> groups = {
+      {{"text", "A", "--colour", "fg-bg-edge"}, {"text", "A", "--colour", "2"}, {"text", "A"}},
+      {{"area", "--layer", "all"}, {"area", "--layer", "7"}, {"area", "--clear"}},
+      {{"rect", "--left", "$1F"},
+       {"rect", "--left", "31"},
+       {"rect", "--left", "0x1F"},
+       {"rect", "--left", "  +x1f"}},
+      {{"line", "--thickness", "2"}, {"line", "--colour", "bg"}, {"line"}},
+      {{"date", "--size", "1", "--font", "small"}, {"date", "--size", "0", "--font", "0"}},
+      {{"circle", "--radius", "25"}, {"circle"}},
+      {{"cross", "set", "--shape", "1", "--step", "10"}, {"cross", "set", "--enable", "on"}},
+  };
+  auto sim = StartSim({.model = "ZOT-PA", .baud = 115200});
+  for (std::size_t g = 0; g < groups.size(); ++g) {
+    Bytes first;
+    for (const auto& command : groups[g]) {
+      sim->ClearReceived();
+      const auto run = RunZotpx(Args(sim.link.port, {"-b", "115200", "-q"}, command));
+      ASSERT_EQ(run.status, 0) << command.front() << ": " << run.err;
+      ASSERT_EQ(sim->ReceivedFrameCount(), 1u);
+      const Bytes frame = sim->ReceivedFrames().front();
+      if (first.empty()) first = frame;
+      EXPECT_EQ(frame, first) << "group " << g;
+    }
+  }
+}
+
+struct Refusal {
+  std::string name;
+  std::vector<std::string> args;  // after -p and -b
+  int status;
+  std::string message;  // part of what standard error says
+};
+
+// Nothing reaches the device when the input is refused, and the exit status says why.
+TEST(CliRefusalTest, BadInputIsRefusedWithNothingSent) {
+  const std::string missing = TempPath("missing.bmp");
+  const std::vector<Refusal> refusals = {
+      {"OutOfRange", {"rect", "--left", "384"}, 2, "矩形控制命令失败：请输入合法的坐标数值"},
+      {"CornersReversed",
+       {"area", "--left", "10", "--right", "9"},
+       2,
+       "失败：请输入合法的坐标数值"},
+      {"TrailingJunk", {"circle", "--x", "30 "}, 2, "圆形控制命令失败：请输入合法的坐标数值"},
+      {"UnknownKeyword", {"rect", "--colour", "pink"}, 2, "--colour 'pink'"},
+      {"CodeOutOfList", {"text", "--colour", "8"}, 2, "--colour '8'"},
+      {"UnknownOption", {"rect", "--bogus", "1"}, 2, "--bogus"},
+      {"UnknownCommand", {"triangle"}, 2, "triangle"},
+      {"EmptyText", {"text", ""}, 2, "文本字符串命令失败：待叠加字符串不能为空"},
+      {"NotInCodePage936", {"text", "\xF0\x9F\x98\x80"}, 2, "U+1F600"},
+      {"DateFormatLength", {"date", "--format", "yyyy/m/dd"}, 2, "失败：不合法的日期格式"},
+      {"ClockNotADate", {"clock", "--at", "2026-02-30 10:00:00"}, 2, "--at"},
+      {"MissingBitmap", {"bitmap", "flashing", missing}, 2, "失败：无法访问位图文件"},
+      {"MissingFont", {"download", "font", missing}, 2, "内部字库下载失败：打开字库文件失败"},
+      {"MissingCrossFile", {"download", "cross", missing}, 2, "失败：打开十字线文件失败"},
+      {"NotAFrame", {"send", "55", "AA", "10"}, 2, "not a command frame"},
+  };
+  auto sim = StartSim({.model = "ZOT-PA", .baud = 115200});
+  for (const Refusal& r : refusals) {
+    const auto run = RunZotpx(Args(sim.link.port, {"-b", "115200"}, r.args));
+    EXPECT_EQ(run.status, r.status) << r.name;
+    EXPECT_NE(run.err.find(r.message), std::string::npos) << r.name << ": " << run.err;
+    EXPECT_EQ(sim->ReceivedFrameCount(), 0u) << r.name;
+  }
+  const auto bad_rate = RunZotpx(Args(sim.link.port, {"-b", "fast"}, {"rect"}));
+  EXPECT_EQ(bad_rate.status, 2);
+  // A port that is not a serial device, and one that does not exist: exit status 3.
+  for (const std::string& port : {std::string("/dev/null"), missing}) {
+    const auto run = RunZotpx(Args(port, {"-b", "115200"}, {"rect"}));
+    EXPECT_EQ(run.status, 3) << port;
+    EXPECT_NE(run.err.find(zotpx::kOpenFailureText), std::string::npos) << run.err;
+  }
+}
+
+// Without -b the connect scan runs first, and the command goes at the rate it found; --json
+// carries the fields scripts read.
+TEST(CliConnectTest, AutoRateScansFirstAndJsonCarriesTheFields) {
+  auto sim = StartSim({.model = "ZOT-PA", .baud = 57600});
+  const auto run = RunZotpx(Args(sim.link.port, {"--json"}, {"rect", "--filled"}));
+  ASSERT_EQ(run.status, 0) << run.err;
+  const nlohmann::json j = nlohmann::json::parse(run.out);
+  EXPECT_EQ(j["port"], sim.link.port);
+  EXPECT_EQ(j["command"], "rect");
+  EXPECT_EQ(j["result"], "ok");
+  EXPECT_EQ(j["status"], std::string("矩形控制命令") + zotpx::kSuccessText);
+  EXPECT_EQ(j["model"], "ZOT-PA");
+  EXPECT_EQ(j["baud"], 57600);
+  EXPECT_EQ(j["version"].get<std::string>().rfind("ZOT-PA", 0), 0u);
+  EXPECT_TRUE(j["seconds"].is_number());
+  const std::vector<Bytes> frames = sim->ReceivedFrames();
+  ASSERT_EQ(frames.size(), 2u);
+  EXPECT_EQ(frames[0], Hex("55 AA 00 01 FF 00"));
+  EXPECT_EQ(frames[1][2], 0x1B);
+
+  // A device that stays silent: the device failed (1), and the result says how.
+  sim->AddFault({.fault = zotpx::sim::Fault::Silence});
+  const auto silent = RunZotpx(Args(sim.link.port, {"-b", "57600", "--json"}, {"line"}));
+  EXPECT_EQ(silent.status, 1);
+  EXPECT_EQ(nlohmann::json::parse(silent.out)["result"], "no-reply");
+  const auto unseen = RunZotpx(Args(sim.link.port, {"--json"}, {"connect"}));
+  EXPECT_EQ(unseen.status, 1);
+  EXPECT_EQ(nlohmann::json::parse(unseen.out)["result"], "no-device");
+}
+
+// A font library into the device with standard error a pipe: plain per cent lines only, no
+// control characters; the log file gets the window's block.
+TEST(CliDownloadTest, FontDownloadIntoAPipeShowsPlainProgress) {
+  Bytes font(zotpx::kFontMaxSizeSmall);
+  std::mt19937 random(7);
+  for (auto& b : font) b = static_cast<std::uint8_t>(random());
+  font[11] = font[15] = 0x10;
+  const std::string path = TempPath("font.bin");
+  const std::string log = TempPath("download.log");
+  WriteFile(path, font);
+  std::remove(log.c_str());
+  auto sim = StartSim({.model = "ZOT-PB", .baud = 460800});
+  const auto run =
+      RunZotpx(Args(sim.link.port, {"-b", "460800", "--log", log}, {"download", "font", path}));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, std::string("内部字库下载") + zotpx::kSuccessText + "\n");
+  EXPECT_EQ(run.err.find_first_of("\r\033\b"), std::string::npos);
+  std::istringstream lines(run.err);
+  std::string line;
+  int count = 0;
+  while (std::getline(lines, line)) {
+    EXPECT_TRUE(!line.empty() && line.back() == '%' &&
+                line.find_first_not_of("0123456789") == line.size() - 1)
+        << line;
+    ++count;
+  }
+  EXPECT_GT(count, 50);
+  const Bytes memory = sim->Memory();
+  EXPECT_TRUE(std::equal(font.begin(), font.end(), memory.begin() + zotpx::kFontBase));
+
+  std::ifstream in(log);
+  std::vector<std::string> logged;
+  while (std::getline(in, line)) logged.push_back(line);
+  ASSERT_GE(logged.size(), 6u);
+  EXPECT_EQ(logged[0], "【连接设备】");
+  EXPECT_EQ(logged[1], "");
+  EXPECT_EQ(logged[2], "【内部字库下载】");
+  EXPECT_EQ(logged.back(), "");
+
+  // The same file on a ZOT-PB at a rate below 115200, and a crosshair file on a ZOT-PA: the
+  // window's refusals, after the identification and before any memory request.
+  auto slow = StartSim({.model = "ZOT-PB", .baud = 57600});
+  const auto refused = RunZotpx(Args(slow.link.port, {}, {"download", "font", path}));
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find(zotpx::kFontSlowRateText), std::string::npos) << refused.err;
+  EXPECT_EQ(slow->ReceivedFrameCount(), 1u);  // the identification only
+  std::remove(path.c_str());
+  std::remove(log.c_str());
+}
+
+// Four devices at once: two take the static commands, one stays silent, one refuses a write.
+// The summary names each and says why; the exit status is the worst; --json gives four objects.
+TEST(CliStationTest, FourDevicesOneSilentOneRefusing) {
+  const std::string text = TempPath("static.txt");
+  const std::string text_line = "55 AA 14 08 22 00 05 00 32 41 42 43 3B 00\r\n";
+  WriteFile(text, Bytes(text_line.begin(), text_line.end()));
+  std::vector<zotpx::test::SimDevice> sims;
+  for (int i = 0; i < 4; ++i) sims.push_back(StartSim({.model = "ZOT-PA", .baud = 115200}));
+  sims[2]->AddFault({.fault = zotpx::sim::Fault::Silence});
+  sims[3]->AddFault({.fault = zotpx::sim::Fault::Refuse, .nth = 5});
+  std::string ports;
+  for (const auto& sim : sims) ports += (ports.empty() ? "" : ",") + sim.link.port;
+
+  const auto run = RunZotpx({"-p", ports, "-b", "115200", "download", "static", text});
+  EXPECT_EQ(run.status, 1) << run.err;
+  std::map<std::string, std::string> rows;
+  std::istringstream lines(run.out);
+  std::string line;
+  while (std::getline(lines, line))
+    for (const auto& sim : sims)
+      if (line.rfind(sim.link.port + " ", 0) == 0) rows[sim.link.port] = line;
+  ASSERT_EQ(rows.size(), 4u) << run.out;
+  for (int i : {0, 1}) {
+    EXPECT_NE(rows[sims[i].link.port].find(" ok "), std::string::npos) << rows[sims[i].link.port];
+    const Bytes memory = sims[i]->Memory();
+    EXPECT_EQ(Bytes(memory.begin(), memory.begin() + 5), Hex("43 46 47 20 01"));
+  }
+  EXPECT_NE(rows[sims[2].link.port].find("no-device"), std::string::npos);
+  EXPECT_NE(rows[sims[2].link.port].find("连接设备失败"), std::string::npos);
+  EXPECT_NE(rows[sims[3].link.port].find("write-failed"), std::string::npos);
+  EXPECT_NE(rows[sims[3].link.port].find(zotpx::kWriteFailedLogLine), std::string::npos);
+
+  const auto json = RunZotpx({"-p", ports, "-b", "115200", "--json", "-q", "connect"});
+  EXPECT_EQ(json.status, 1);
+  std::istringstream objects(json.out);
+  int count = 0;
+  while (std::getline(objects, line)) {
+    const nlohmann::json j = nlohmann::json::parse(line);
+    EXPECT_EQ(j["command"], "connect");
+    EXPECT_EQ(j["result"], j["port"] == sims[2].link.port ? "no-device" : "ok");
+    ++count;
+  }
+  EXPECT_EQ(count, 4);
+  std::remove(text.c_str());
+}
+
+}  // namespace
