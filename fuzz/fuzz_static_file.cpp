@@ -22,7 +22,9 @@ void Check(bool condition) {
 bool Hex(std::uint8_t c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
-int Value(std::uint8_t c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; }
+int Value(std::uint8_t c) {
+  return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+}
 
 struct Expected {
   std::string failure;
@@ -55,7 +57,8 @@ Expected Reference(const std::uint8_t* text, std::size_t size) {
     const bool record = bytes.size() >= 6 && bytes[0] == 0x55 && bytes[1] == 0xAA &&
                         bytes[2] <= 0x1F && bytes.size() == bytes[3] + 6u;
     if (!record) continue;
-    if (5 + e.records.size() + bytes.size() > 0x3FFF) return e.failure = zotpx::kStaticTooBigText, e;
+    if (5 + e.records.size() + bytes.size() > 0x3FFF)
+      return e.failure = zotpx::kStaticTooBigText, e;
     if (e.count == 255) return e.failure = zotpx::kStaticTooManyText, e;
     e.records.insert(e.records.end(), bytes.begin(), bytes.end());
     ++e.count;
@@ -71,6 +74,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size) std::memcpy(text.get(), data, size);
   const zotpx::StaticImage got = zotpx::BuildStaticImage({text.get(), size});
   const Expected want = Reference(data, size);
+  // The same bytes taken as a device's memory: whatever it holds, records stay within it.
+  for (const zotpx::Bytes& record : zotpx::StaticImageRecords({text.get(), size}))
+    Check(record.size() >= 6 && record.size() <= size);
 
   Check(got.failure.value_or("") == want.failure);
   if (got.failure) return 0;
@@ -79,5 +85,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(got.image[4] == want.count && got.records == want.count);
   Check(std::equal(want.records.begin(), want.records.end(), got.image.begin() + 5));
   for (std::size_t i = 5 + want.records.size(); i < got.image.size(); ++i) Check(got.image[i] == 0);
+  // And the image gives back exactly the records it was built from.
+  zotpx::Bytes read_back;
+  for (const zotpx::Bytes& record : zotpx::StaticImageRecords(got.image))
+    read_back.insert(read_back.end(), record.begin(), record.end());
+  Check(read_back == want.records);
   return 0;
 }
