@@ -11,11 +11,14 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 
 namespace zotpx::cli {
 
 namespace {
+
+constexpr const char* kById = "/dev/serial/by-id/";
 
 struct UdevFree {
   void operator()(udev* u) const { udev_unref(u); }
@@ -52,13 +55,14 @@ std::string DriverOf(udev_device* tty) {
   return "";
 }
 
-std::string ById(udev_device* tty) {
+std::string ById(udev_device* tty, const std::string& device) {
   udev_list_entry* entry = nullptr;
   udev_list_entry_foreach(entry, udev_device_get_devlinks_list_entry(tty)) {
     const std::string link = Text(udev_list_entry_get_name(entry));
-    if (link.rfind("/dev/serial/by-id/", 0) == 0) return link;
+    if (link.rfind(kById, 0) == 0) return link;
   }
-  return "";
+  // A container may see the host's /dev, links included, without udev's database.
+  return LinkToDevice(device, kById);
 }
 
 std::string GroupName(gid_t gid) {
@@ -131,7 +135,7 @@ void JudgeAccess(SerialPortInfo& port) {
 SerialPortInfo Describe(udev_device* tty, const char* devnode) {
   SerialPortInfo port;
   port.device = devnode;
-  port.by_id = ById(tty);
+  port.by_id = ById(tty, port.device);
   port.driver = DriverOf(tty);
   // Owned by `tty`: not to be unreferenced here.
   if (udev_device* usb = udev_device_get_parent_with_subsystem_devtype(tty, "usb", "usb_device")) {
@@ -197,6 +201,19 @@ std::vector<SerialPortInfo> ListSerialPorts() {
     return NaturalLess(a.device, b.device);
   });
   return ports;
+}
+
+std::string LinkToDevice(const std::string& device, const std::string& folder) {
+  struct stat port {};
+  if (stat(device.c_str(), &port) != 0 || !S_ISCHR(port.st_mode)) return "";
+  std::error_code error;
+  for (const auto& link : std::filesystem::directory_iterator(folder, error)) {
+    struct stat target {};
+    if (stat(link.path().c_str(), &target) == 0 && S_ISCHR(target.st_mode) &&
+        target.st_rdev == port.st_rdev)
+      return link.path().string();
+  }
+  return "";
 }
 
 bool IsUsbSerial(const SerialPortInfo& port) {

@@ -25,6 +25,10 @@ struct SerialPortInfo {
 // there is no udev or no sysfs to ask (a container).
 std::vector<SerialPortInfo> ListSerialPorts();
 
+// The entry of `folder` that stands for the character device `device`: the same device number,
+// whichever node or link names it. "" when none does.
+std::string LinkToDevice(const std::string& device, const std::string& folder);
+
 // A USB adapter or modem: what `--port all` takes.
 bool IsUsbSerial(const SerialPortInfo& port);
 // The device paths of every USB serial port, in ListSerialPorts' order.

@@ -7,10 +7,12 @@
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <regex>
 #include <string>
 
@@ -79,6 +81,18 @@ TEST(SerialPorts, EveryListedPortHasHardwareBehindItAndAVerdict) {
   for (const SerialPortInfo& port : ports)
     if (zotpx::cli::IsUsbSerial(port)) usb.push_back(port.device);
   EXPECT_EQ(zotpx::cli::UsbSerialPortPaths(), usb);
+}
+
+TEST(SerialPorts, ByIdLinkIsFoundByDeviceNumberWithoutUdev) {
+  const std::string folder = ::testing::TempDir() + "by-id-" + std::to_string(getpid());
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  ASSERT_EQ(symlink("/dev/null", (folder + "/usb-Maker_Adapter_A1-if00-port0").c_str()), 0);
+  ASSERT_EQ(symlink("/nowhere", (folder + "/dangling").c_str()), 0);
+  EXPECT_EQ(zotpx::cli::LinkToDevice("/dev/null", folder),
+            folder + "/usb-Maker_Adapter_A1-if00-port0");
+  EXPECT_EQ(zotpx::cli::LinkToDevice("/dev/zero", folder), "");
+  EXPECT_EQ(zotpx::cli::LinkToDevice("/dev/null", folder + "/missing"), "");
+  std::filesystem::remove_all(folder);
 }
 
 TEST(SerialPorts, WithoutSysfsOrUdevTheListIsEmptyAndQuiet) {
