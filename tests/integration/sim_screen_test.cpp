@@ -7,14 +7,13 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/inotify.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,10 +21,12 @@
 #include "crosshair/cross_cmd.h"
 #include "crosshair/cross_download.h"
 #include "crosshair/cross_file.h"
+#include "device_model.h"
 #include "graphics/shapes.h"
 #include "screen/screen.h"
 #include "serial/memory_transfer.h"
 #include "serial/reporter.h"
+#include "support/bmp_writer.h"
 #include "support/recording_reporter.h"
 #include "support/sim_fixture.h"
 #include "text/static_file.h"
@@ -58,14 +59,8 @@ class TempDir {
 };
 
 Bytes ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const std::string& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
+  std::optional<zotpx::FileData> file = zotpx::FileData::Open(path);
+  return file ? file->ReadAll().value_or(Bytes{}) : Bytes{};
 }
 
 bool Send(const zotpx::Link& link, const Bytes& frame) {
@@ -256,7 +251,7 @@ TEST_P(SimMemoryFileTest, RefusedFilesAreLeftAsTheyWereAndAMissingOneIsCreatedEr
   const std::string file = dir / "memory.bin";
   const Bytes before(c.size, 0x5A);
   if (c.size > 0) {
-    WriteFile(file, before);
+    ASSERT_TRUE(zotpx::test::WriteFileBytes(file, before));
     chmod(file.c_str(), c.mode);
   }
   SimProgram sim({"--model", "ZOT-PA", "--baud", "9600", "--memory", file}, c.as_nobody);
@@ -289,6 +284,43 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<MemoryFileCase>& info) {
       return std::string(info.param.name);
     });
+
+// A store the file system refuses (here: past the file size limit) is refused to the host too,
+// and the device's memory keeps what the file keeps.
+TEST(SimMemoryFileStoreTest, AWriteTheFileCannotTakeIsRefused) {
+  TempDir dir;
+  const std::string file = dir / "memory.bin";
+  ASSERT_TRUE(zotpx::test::WriteFileBytes(file, Bytes(kMemorySize, 0xFF)));
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {  // the limit is the whole process's
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{0x10000, 0x10000};
+    zotpx::sim::DeviceModel model({});
+    std::string error;
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0 || !model.OpenMemoryFile(file, error)) _exit(10);
+    const auto request = [&model](std::uint32_t address) {
+      std::uint8_t frame[32] = {};
+      const std::size_t length = zotpx::BuildWriteRequest(frame, address, 4);
+      frame[9] = 0x12;
+      frame[length - 1] = zotpx::FrameChecksum(frame, length);
+      std::optional<zotpx::sim::Reply> reply;
+      for (std::size_t i = 0; i < length; ++i) reply = model.Feed(frame[i], 0, 0);
+      return reply ? reply->bytes : Bytes{};
+    };
+    const bool refused = request(0x20000) == Bytes{0x55, 0xAA, 0x02, 0x01, 0x00, 0x03} &&
+                         model.memory()[0x20000] == 0xFF && !model.memory_file_error().empty();
+    const bool stored = request(0x100) == Bytes{0x55, 0xAA, 0x02, 0x01, 0x01, 0x04};
+    _exit(refused && stored ? 0 : 11);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_EQ(status, 0);
+  const Bytes stored = ReadFile(file);
+  ASSERT_EQ(stored.size(), kMemorySize);
+  EXPECT_EQ(stored[0x100], 0x12);
+  EXPECT_EQ(stored[0x20000], 0xFF);
+}
 
 // Waits for WritePng to finish a picture in `folder` (its rename shows as IN_MOVED_TO).
 bool NextPicture(int watch) {
