@@ -1,0 +1,64 @@
+// What the command-line benchmarks share: a full font library in a file, and running the real
+// zotpx program with its output thrown away, timed from start to exit.
+#pragma once
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace zotpx::bench {
+
+// A 0x74000-byte library of random bytes with a valid header (size code 24), written to a new
+// file under /tmp; its bytes, and its path in `path` (empty when it could not be written).
+inline std::vector<std::uint8_t> WriteFontLibrary(unsigned seed, std::string& path) {
+  std::vector<std::uint8_t> font(0x74000);
+  std::mt19937 random(seed);
+  for (auto& b : font) b = static_cast<std::uint8_t>(random());
+  font[11] = font[15] = 0x18;
+  char name[] = "/tmp/zotpx-bench-font-XXXXXX";
+  const int fd = mkstemp(name);
+  const bool ok =
+      fd >= 0 && write(fd, font.data(), font.size()) == static_cast<ssize_t>(font.size());
+  if (fd >= 0) close(fd);
+  path = ok ? name : "";
+  return font;
+}
+
+struct TimedRun {
+  int status = -1;  // exit status, -1 when it did not exit normally or did not start
+  double seconds = 0;
+};
+
+inline TimedRun RunZotpx(std::vector<std::string> args) {
+  std::string program = ZOTPX_CLI_PATH;
+  std::vector<char*> argv{program.data()};
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  TimedRun run;
+  const auto start = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return run;
+  int status = 0;
+  waitpid(pid, &status, 0);
+  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+}  // namespace zotpx::bench
