@@ -96,7 +96,7 @@ Bound BindCommand(CLI::App& root, const CommandDef& def, std::map<std::string, C
       added = bound.app->add_option(name, storage.texts.back(), help);
     }
     if (option.kind == OptionKind::Edit) added->type_name("N");
-    if (option.kind == OptionKind::List) added->type_name("WORD");
+    if (option.kind == OptionKind::List) added->type_name(option.list->keywords ? "WORD" : "N");
     if (option.name == "file" || option.name == "output" || option.name == "shapes")
       added->type_name("FILE");
     if (option.required) added->required();

@@ -158,9 +158,9 @@ std::vector<CommandDef> BuildCommands() {
   std::vector<OptionDef> params = {
       Pick("overlay", "show the overlay at all", kOverlay,
            [](CommandValues& v, const std::string&, int i) { v.params.overlay_enabled = i == 0; }),
-      Pick("offset-ex", "horizontal offset on external video, 0-15", List("ComboColumnOffsetEx"),
+      Pick("offset-ex", "horizontal offset on external video", List("ComboColumnOffsetEx"),
            [](CommandValues& v, const std::string&, int i) { v.params.column_offset_ex = i; }),
-      Pick("offset-in", "horizontal offset on internal video, 0-15", List("ComboColumnOffsetIn"),
+      Pick("offset-in", "horizontal offset on internal video", List("ComboColumnOffsetIn"),
            [](CommandValues& v, const std::string&, int i) { v.params.column_offset_in = i; }),
   };
   for (int k = 0; k < 6; ++k) {
@@ -257,7 +257,7 @@ std::vector<CommandDef> BuildCommands() {
            [](CommandValues& v, const std::string& t, int) { v.circle.x = t; }),
       Edit("y", "centre Y", "200",
            [](CommandValues& v, const std::string& t, int) { v.circle.y = t; }),
-      Pick("radius", "radius in pixels, 5-127", List("ComboCircleRadius"),
+      Pick("radius", "radius in pixels", List("ComboCircleRadius"),
            [](CommandValues& v, const std::string&, int i) { v.circle.radius_index = i; }),
   };
   AddShapeStyle(circle, CommandId::Circle, "Circle", "filled", "fill the inside too");
@@ -294,11 +294,11 @@ std::vector<CommandDef> BuildCommands() {
   std::vector<OptionDef> cross = {
       Pick("enable", "crosshair on or off", List("ComboCrossEnable"),
            [](CommandValues& v, const std::string&, int i) { v.cross.enable = i; }),
-      Pick("shape", "shape 1-20 of the downloaded crosshair file", List("ComboCrossSelect"),
+      Pick("shape", "shape of the downloaded crosshair file", List("ComboCrossSelect"),
            [](CommandValues& v, const std::string&, int i) { v.cross.shape = i; }),
       Pick("colour", "crosshair colour", List("ComboCrossColor"),
            [](CommandValues& v, const std::string&, int i) { v.cross.colour = i; }),
-      Pick("step", "keyboard quick-move step in pixels, 2-20", List("ComboCrossKeyStep"),
+      Pick("step", "keyboard quick-move step in pixels", List("ComboCrossKeyStep"),
            [](CommandValues& v, const std::string&, int i) { v.cross.key_step = i; }),
   };
   AddTextAttributes(
