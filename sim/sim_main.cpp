@@ -95,10 +95,9 @@ bool IsPortName(const std::string& name) {
          std::isdigit(static_cast<unsigned char>(name[3])) && ParseInt(name.substr(3), 1, 999, n);
 }
 
-// A CLI11 check from a test and the message for a value that fails it.
-CLI::Validator Check(const std::string& shape,
-                     std::function<std::string(const std::string&)> test) {
-  return CLI::Validator([test](std::string& value) { return test(value); }, shape);
+// A CLI11 check from a test that gives the message for a value it refuses (empty: accepted).
+CLI::Validator Check(std::function<std::string(const std::string&)> test) {
+  return CLI::Validator([test](std::string& value) { return test(value); }, "");
 }
 
 struct Options {
@@ -124,18 +123,17 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
   app.add_option("--model", config.model, "The device model")
       ->required()
       ->type_name("ZOT-PA|ZOT-PB")
-      ->check(Check("", [](const std::string& model) {
+      ->check(Check([](const std::string& model) {
         return model == "ZOT-PA" || model == "ZOT-PB"
                    ? std::string()
                    : "unknown model: " + model + " (ZOT-PA or ZOT-PB)";
       }));
   std::string rates;
   for (int rate : zotpx::kBaudRateList) rates += (rates.empty() ? "" : " ") + std::to_string(rate);
-  app.add_option("--baud", config.baud,
-                 "The device's own rate; it answers at no other:\n" + rates)
+  app.add_option("--baud", config.baud, "The device's own rate; it answers at no other:\n" + rates)
       ->required()
       ->type_name("RATE")
-      ->check(Check("", [](const std::string& text) {
+      ->check(Check([](const std::string& text) {
         for (int rate : zotpx::kBaudRateList) {
           if (text == std::to_string(rate)) return std::string();
         }
@@ -146,14 +144,14 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
                  "the model (default \"" +
                      std::string(zotpx::sim::kDefaultVersion) + "\")")
       ->type_name("TEXT")
-      ->check(Check("", [](const std::string& text) {
+      ->check(Check([](const std::string& text) {
         return text.empty() ? std::string("--firmware needs a text") : std::string();
       }));
   app.add_option("--port", config.link_name,
                  "Link the pseudo-terminal as COMn in ~/.local/state/zotpx/ports/,\n"
                  "where the tool's port name COMn leads")
       ->type_name("COMn")
-      ->check(Check("", [](const std::string& name) {
+      ->check(Check([](const std::string& name) {
         return IsPortName(name) ? std::string() : "not a port name: " + name + " (COM1, COM2, ...)";
       }));
   app.add_option("--memory", config.memory_file,
@@ -162,7 +160,8 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
   app.add_option("--dump", options.dump, "Write the memory to FILE at exit and on SIGUSR1")
       ->type_name("FILE");
   app.add_flag("--screen", options.screen,
-               "Show the device's screen in a window, at twice its size");
+               "Show the device's screen in a window, at twice its size;\n"
+               "closing the window ends the simulator");
   app.add_option("--screen-png", options.screen_png,
                  "Write the device's screen to FILE as a PNG after every change")
       ->type_name("FILE");
@@ -177,7 +176,7 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
                  "Processing time per request with --pacing, 0 to 10000000\n"
                  "microseconds (default 0)")
       ->type_name("N")
-      ->check(Check("", [](const std::string& text) {
+      ->check(Check([](const std::string& text) {
         int n = 0;
         return ParseInt(text, 0, 10000000, n) ? std::string()
                                               : "--processing-us needs microseconds, 0 to 10000000";
@@ -185,7 +184,7 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
   std::vector<std::string> fault_texts;
   app.add_option("--fault", fault_texts, "Misbehave on request (below); may be repeated")
       ->type_name("KIND[:N[:MS]]")
-      ->check(Check("", [](const std::string& text) {
+      ->check(Check([](const std::string& text) {
         FaultRule rule;
         return ParseFault(text, rule) ? std::string() : "not a fault: " + text;
       }));
