@@ -128,10 +128,11 @@ std::vector<Bytes> StaticImageRecords(std::span<const std::uint8_t> image) {
   const std::size_t end = std::min(image.size(), kStaticRecordEnd);
   std::vector<Bytes> records;
   std::size_t at = 5;
-  for (std::size_t n = 0; n < image[4] && end - at >= 6; ++n) {
+  for (std::size_t n = 0; n < image[4]; ++n) {
+    if (end - at < 6) return {};
     const std::uint8_t* record = image.data() + at;
     const std::size_t length = static_cast<std::size_t>(record[3]) + 6;
-    if (length > end - at || !IsRecord(record, length)) break;
+    if (length > end - at || !IsRecord(record, length)) return {};
     records.emplace_back(record, record + length);
     at += length;
   }

@@ -68,10 +68,10 @@ std::string FormatStaticText(std::span<const Bytes> frames);
 std::optional<std::string> CheckStaticFrames(std::span<const Bytes> frames);
 
 // The records of a static command image, each a frame and its trailing byte, in the order the
-// device runs them at power-on. An image without the "CFG " tag (erased memory reads FF) holds
-// none. The list ends early at a record that is not a command frame plus one byte or that
-// would reach offset 0x3FFF or the end of the image (a download cut short): the records before
-// it are whole and kept.
+// device runs them at power-on. All or nothing: an image without the "CFG " tag (erased memory
+// reads FF), or whose count is not met by whole records (a record that is not a command frame
+// plus one byte, or that would reach offset 0x3FFF or the end of the image: a download cut
+// short), holds none, so a damaged image never runs half a layout.
 std::vector<Bytes> StaticImageRecords(std::span<const std::uint8_t> image);
 
 // Downloading the image: one erase at 0, the 16384 bytes from address 0, no progress.
