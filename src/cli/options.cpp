@@ -1,6 +1,5 @@
 #include "cli/options.h"
 
-
 #include <algorithm>
 
 namespace zotpx::cli {
@@ -372,7 +371,8 @@ std::vector<CommandDef> BuildCommands() {
       {CommandId::Send,
        "send",
        "send one raw frame (checksum filled in) and print the reply",
-       "",
+       // No button of the window sends raw frames; this heads the log block and the status.
+       "原始命令帧",
        CommandUse::Device,
        {Texts("bytes", "the frame in hex, from 55 AA on; the checksum byte may be left out",
               [](CommandValues& v, const std::string& t, int) { v.hex.push_back(t); })}});

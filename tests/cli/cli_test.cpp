@@ -169,6 +169,17 @@ TEST(CliConnectTest, AutoRateScansFirstAndJsonCarriesTheFields) {
   EXPECT_EQ(nlohmann::json::parse(unseen.out)["result"], "no-device");
 }
 
+// A raw frame for bring-up: the checksum is filled in and the reply printed as it came.
+TEST(CliSendTest, RawFrameGetsItsChecksumAndItsReplyPrinted) {
+  auto sim = StartSim({.model = "ZOT-PA", .baud = 115200});
+  const auto run =
+      RunZotpx(Args(sim.link.port, {"-b", "115200"}, {"send", "55", "0xAA", "1003", "80,00,96"}));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, std::string("原始命令帧") + zotpx::kSuccessText + "\n55 AA 10 01 00 11 \n");
+  ASSERT_EQ(sim->ReceivedFrameCount(), 1u);
+  EXPECT_EQ(sim->ReceivedFrames().front(), Hex("55 AA 10 03 80 00 96 29"));
+}
+
 // A font library into the device with standard error a pipe: plain per cent lines only, no
 // control characters; the log file gets the window's block.
 TEST(CliDownloadTest, FontDownloadIntoAPipeShowsPlainProgress) {
