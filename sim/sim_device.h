@@ -23,7 +23,8 @@ enum class Fault {
   ShortFrame,   // a valid 5-byte frame (no data byte) instead of the reply
   Stall,        // the reply stops half-way and the rest never comes
   Silence,      // no reply at all
-  Refuse,       // data byte 0 to a memory request, not carried out (ordinary: status 0, valid)
+  Refuse,       // data byte 0 to a memory request, not carried out (ordinary: status 0, valid,
+                // not drawn)
   HangUp,       // the device side of the line is closed (the port vanishes mid-exchange)
   Late,         // the reply comes after `delay_ms`
 };
