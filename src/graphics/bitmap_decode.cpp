@@ -1,5 +1,6 @@
 #include "graphics/bitmap_decode.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -93,29 +94,21 @@ bool IndicesWithinPalette(const Layout& layout, std::span<const std::uint8_t> fi
 
 }  // namespace
 
-std::optional<DecodedBitmap> DecodeBitmapFile(const std::string& path) {
-  // Opens without waiting and only regular files: a FIFO put in a listed file's place cannot
-  // hold the caller.
-  std::optional<FileData> file = FileData::Open(path);
-  if (!file || file->size() < kFileHeaderSize + kInfoHeaderSize) return std::nullopt;
-  Bytes bytes(kFileHeaderSize + kInfoHeaderSize);
-  if (!file->ReadNext(bytes.data(), bytes.size())) return std::nullopt;
-  const std::optional<Layout> layout = ReadLayout(bytes);
+std::optional<DecodedBitmap> DecodeBitmap(std::span<const std::uint8_t> file) {
+  if (file.size() < kFileHeaderSize + kInfoHeaderSize) return std::nullopt;
+  const std::optional<Layout> layout = ReadLayout(file);
   // A file cut short would be decoded with its missing rows made up: refused.
-  if (!layout || layout->extent > file->size() || layout->extent > INT32_MAX) return std::nullopt;
-  bytes.resize(layout->extent);
-  if (!file->ReadNext(bytes.data() + kFileHeaderSize + kInfoHeaderSize,
-                      bytes.size() - kFileHeaderSize - kInfoHeaderSize))
-    return std::nullopt;
-  file->Close();
-  if (!IndicesWithinPalette(*layout, bytes)) return std::nullopt;
+  if (!layout || layout->extent > file.size() || layout->extent > INT32_MAX) return std::nullopt;
+  if (!IndicesWithinPalette(*layout, file)) return std::nullopt;
 
   int width = 0;
   int height = 0;
   int channels = 0;
   const std::unique_ptr<stbi_uc, void (*)(void*)> rgb(
-      stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height,
-                            &channels, 3),
+      stbi_load_from_memory(file.data(),
+                            static_cast<int>(std::max<std::uint64_t>(
+                                layout->extent, kFileHeaderSize + kInfoHeaderSize)),
+                            &width, &height, &channels, 3),
       stbi_image_free);
   if (!rgb || static_cast<std::uint32_t>(width) != layout->width ||
       static_cast<std::uint32_t>(height) != layout->rows)
@@ -128,6 +121,24 @@ std::optional<DecodedBitmap> DecodeBitmapFile(const std::string& path) {
     p += 3;
   }
   return picture;
+}
+
+std::optional<DecodedBitmap> DecodeBitmapFile(const std::string& path) {
+  // Opens without waiting and only regular files: a FIFO put in a listed file's place cannot
+  // hold the caller.
+  std::optional<FileData> file = FileData::Open(path);
+  if (!file || file->size() < kFileHeaderSize + kInfoHeaderSize) return std::nullopt;
+  Bytes bytes(kFileHeaderSize + kInfoHeaderSize);
+  if (!file->ReadNext(bytes.data(), bytes.size())) return std::nullopt;
+  // Only as far as the pixels reach: whatever follows them is never read.
+  const std::optional<Layout> layout = ReadLayout(bytes);
+  if (!layout || layout->extent > file->size() || layout->extent > INT32_MAX) return std::nullopt;
+  bytes.resize(std::max<std::size_t>(layout->extent, bytes.size()));
+  if (!file->ReadNext(bytes.data() + kFileHeaderSize + kInfoHeaderSize,
+                      bytes.size() - kFileHeaderSize - kInfoHeaderSize))
+    return std::nullopt;
+  file->Close();
+  return DecodeBitmap(bytes);
 }
 
 Bytes PackBlackPixels(const DecodedBitmap& picture) {

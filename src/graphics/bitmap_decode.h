@@ -32,6 +32,8 @@ struct DecodedBitmap {
 // bit fields; bottom-up or top-down). Nothing when it is not a regular file, is cut short,
 // uses a pixel index beyond its palette, or is not a bitmap the decoder reads.
 std::optional<DecodedBitmap> DecodeBitmapFile(const std::string& path);
+// The same from the file's bytes in memory.
+std::optional<DecodedBitmap> DecodeBitmap(std::span<const std::uint8_t> file);
 
 // The picture packed by the pure-black rule, PackedSize(width, height) bytes.
 Bytes PackBlackPixels(const DecodedBitmap& picture);
