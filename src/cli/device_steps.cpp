@@ -35,8 +35,8 @@ std::optional<Link> ReachDevice(const Session& session, StatusCapture& reporter,
 std::optional<ConnectResult> IdentifyForDownload(const Session& session, StatusCapture& reporter,
                                                  Outcome& outcome) {
   const ConnectResult found =
-      session.baud ? IdentifyDevice(reporter, kConnectTitle, {session.port, *session.baud})
-                   : ConnectDevice(reporter, kConnectTitle, session.port);
+      session.baud ? IdentifyDevice(reporter, kConnectTitle, {session.port, *session.baud}, true)
+                   : ConnectDevice(reporter, kConnectTitle, session.port, true);
   if (!TakeConnect(found, reporter, outcome)) return std::nullopt;
   if (session.baud) outcome.baud = *session.baud;
   return found;

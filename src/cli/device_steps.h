@@ -51,7 +51,8 @@ inline constexpr const char* kConnectTitle = "连接设备";
 std::optional<Link> ReachDevice(const Session& session, StatusCapture& reporter, Outcome& outcome);
 
 // The model and rate of the device: with "auto" the connect scan, with a rate the
-// identification alone at that rate. Nothing when the device was not identified.
+// identification alone at that rate. Nothing when the device was not identified. The port of
+// an identified device stays open for the download; a refusal must close it.
 std::optional<ConnectResult> IdentifyForDownload(const Session& session, StatusCapture& reporter,
                                                  Outcome& outcome);
 

@@ -2,6 +2,7 @@
 
 #include "base/attributes.h"
 #include "crosshair/cross_download.h"
+#include "serial/port.h"
 #include "text/font_library.h"
 #include "text/static_download.h"
 #include "text/static_file.h"
@@ -14,10 +15,12 @@ std::string ModelText(const ConnectResult& found) {
   return lists::kDeviceTypes[static_cast<std::size_t>(found.model)];
 }
 
-void Transfer(StatusCapture& reporter, Outcome& outcome, const Link& link, const TransferPlan& plan,
+// Inside the port the identification left open: no second opening, no second wait for the line
+// to fall quiet.
+void Transfer(StatusCapture& reporter, Outcome& outcome, const TransferPlan& plan,
               TransferData& data) {
   outcome.bytes = data.size();
-  const TransferResult result = DownloadToDevice(reporter, link, plan, data);
+  const TransferResult result = RunMemoryTransfer(reporter, plan, data);
   // The static download leaves its announcement on the status line whatever happens; its
   // outcome is the last phase line of its log block.
   const std::string status = plan.report_result || result == TransferResult::OpenFailed
@@ -41,8 +44,7 @@ void RunFontDownload(const std::string& title, const CommandValues& values, cons
     return Refuse(outcome, title + *failure);
   FontFile font = OpenFontFile(values.file, ModelText(*found));
   if (font.failure) return Refuse(outcome, title + *font.failure, kResultFileFailed);
-  Transfer(reporter, outcome, {session.port, *outcome.baud},
-           FontTransferPlan(title, font.file->size()), *font.file);
+  Transfer(reporter, outcome, FontTransferPlan(title, font.file->size()), *font.file);
 }
 
 void RunStaticDownload(const std::string& title, const CommandValues& values,
@@ -58,7 +60,7 @@ void RunStaticDownload(const std::string& title, const CommandValues& values,
   reporter.LogLine(kStaticGeneratedLogLine);
   reporter.LogLine("");
   MemoryData data(built.image);
-  Transfer(reporter, outcome, {session.port, *outcome.baud}, StaticTransferPlan(title), data);
+  Transfer(reporter, outcome, StaticTransferPlan(title), data);
 }
 
 void RunCrossDownload(const std::string& title, const CommandValues& values, const Session& session,
@@ -71,7 +73,7 @@ void RunCrossDownload(const std::string& title, const CommandValues& values, con
   if (auto failure = CheckCrossDownloadRequest(ModelText(*found), found->rate_index))
     return Refuse(outcome, title + *failure);
   MemoryData data(CrossDownloadPart(file.bytes));
-  Transfer(reporter, outcome, {session.port, *outcome.baud}, CrossTransferPlan(title), data);
+  Transfer(reporter, outcome, CrossTransferPlan(title), data);
 }
 
 }  // namespace
@@ -80,12 +82,17 @@ void RunDownload(const CommandDef& command, const CommandValues& values, const S
                  StatusCapture& reporter, Outcome& outcome) {
   switch (command.id) {
     case CommandId::DownloadFont:
-      return RunFontDownload(command.title, values, session, reporter, outcome);
+      RunFontDownload(command.title, values, session, reporter, outcome);
+      break;
     case CommandId::DownloadStatic:
-      return RunStaticDownload(command.title, values, session, reporter, outcome);
+      RunStaticDownload(command.title, values, session, reporter, outcome);
+      break;
     default:
-      return RunCrossDownload(command.title, values, session, reporter, outcome);
+      RunCrossDownload(command.title, values, session, reporter, outcome);
+      break;
   }
+  // A refusal after the identification leaves its port open; the transfer closes its own.
+  ClosePort();
 }
 
 }  // namespace zotpx::cli

@@ -57,8 +57,9 @@ std::optional<Identification> AcceptIdentifyReply(const std::uint8_t* reply, std
 namespace {
 
 // Inside the open port, at the rate found: the identify request and its raw reply. Leaves the
-// failure text standing unless the device identifies itself; closes the port.
-void Identify(Reporter& reporter, const std::string& title, ConnectResult& result) {
+// failure text standing unless the device identifies itself; closes the port unless asked to
+// keep an identified device's port open.
+void Identify(Reporter& reporter, const std::string& title, ConnectResult& result, bool keep_open) {
   result.outcome = ConnectOutcome::NotIdentified;
   const Bytes request = MakeFrame(0x00, {0xFF});
   std::copy(request.begin(), request.end(), FrameBuffer);
@@ -74,13 +75,14 @@ void Identify(Reporter& reporter, const std::string& title, ConnectResult& resul
       reporter.SetStatus(title + kConnectedText);
     }
   }
-  ClosePort();
+  if (!keep_open || result.outcome != ConnectOutcome::Identified) ClosePort();
   reporter.LogLine("");
 }
 
 }  // namespace
 
-ConnectResult ConnectDevice(Reporter& reporter, const std::string& title, const std::string& port) {
+ConnectResult ConnectDevice(Reporter& reporter, const std::string& title, const std::string& port,
+                            bool keep_open) {
   ConnectResult result;
   if (!OpenPort(port, kBaudRateList[0])) {
     ClosePort();
@@ -95,11 +97,12 @@ ConnectResult ConnectDevice(Reporter& reporter, const std::string& title, const 
     reporter.SetStatus(title + kConnectFailedText);
     return result;
   }
-  Identify(reporter, title, result);
+  Identify(reporter, title, result, keep_open);
   return result;
 }
 
-ConnectResult IdentifyDevice(Reporter& reporter, const std::string& title, const Link& link) {
+ConnectResult IdentifyDevice(Reporter& reporter, const std::string& title, const Link& link,
+                             bool keep_open) {
   ConnectResult result;
   if (!OpenPort(link.port, link.baud)) {
     ClosePort();
@@ -109,7 +112,7 @@ ConnectResult IdentifyDevice(Reporter& reporter, const std::string& title, const
   const auto* rate = std::find(std::begin(kBaudRateList), std::end(kBaudRateList), link.baud);
   result.rate_index =
       rate == std::end(kBaudRateList) ? -1 : static_cast<int>(rate - std::begin(kBaudRateList));
-  Identify(reporter, title, result);
+  Identify(reporter, title, result, keep_open);
   return result;
 }
 

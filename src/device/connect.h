@@ -43,10 +43,15 @@ struct ConnectResult {
 
 // The whole connect command on port `port`: opens at the first rate, scans the rates, reads
 // the identification, reports status and log block, closes. The caller shows the result.
-ConnectResult ConnectDevice(Reporter& reporter, const std::string& title, const std::string& port);
+// With `keep_open`, an identified device's port stays open at the rate found, for a caller that
+// goes straight on (the line is quiet by then: the reply was read until it fell silent); the
+// caller closes it. Every failure closes it.
+ConnectResult ConnectDevice(Reporter& reporter, const std::string& title, const std::string& port,
+                            bool keep_open = false);
 // The identification alone, at a rate the caller already knows (no scan): opens the port at
 // link.baud, then asks, judges, reports and closes as ConnectDevice does. rate_index is that
 // rate's item of the rate list, or -1 when the list has no such rate.
-ConnectResult IdentifyDevice(Reporter& reporter, const std::string& title, const Link& link);
+ConnectResult IdentifyDevice(Reporter& reporter, const std::string& title, const Link& link,
+                             bool keep_open = false);
 
 }  // namespace zotpx
