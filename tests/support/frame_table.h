@@ -3,6 +3,7 @@
 // more. A row sets the form's controls and clicks its button, or runs zotpx with its arguments.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,5 +23,10 @@ struct FrameRow {
 };
 
 const std::vector<FrameRow>& FrameRows();
+
+// Test names and failures show the row by its name, not its bytes.
+inline void PrintTo(const FrameRow& row, std::ostream* out) {
+  *out << row.name;
+}
 
 }  // namespace zotpx::test
