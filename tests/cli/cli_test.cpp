@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <random>
@@ -14,6 +15,7 @@
 #include "cli/zotpx_run.h"
 #include "serial/port.h"
 #include "serial/transaction.h"
+#include "support/bmp_writer.h"
 #include "support/frame_table.h"
 #include "support/hex.h"
 #include "support/sim_fixture.h"
@@ -178,6 +180,49 @@ TEST(CliSendTest, RawFrameGetsItsChecksumAndItsReplyPrinted) {
   EXPECT_EQ(run.out, std::string("原始命令帧") + zotpx::kSuccessText + "\n55 AA 10 01 00 11 \n");
   ASSERT_EQ(sim->ReceivedFrameCount(), 1u);
   EXPECT_EQ(sim->ReceivedFrames().front(), Hex("55 AA 10 03 80 00 96 29"));
+}
+
+Bytes ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The two conversions without a device write the window's files where the user says, and
+// write nothing when they refuse.
+TEST(CliFilesTest, CrossFileAndStaticImageAreWrittenWhole) {
+  const std::string a = TempPath("a.bmp"), b = TempPath("b.bmp"), cross = TempPath("Cross.bin");
+  zotpx::test::WriteFileBytes(a,
+                              zotpx::test::MakeBmp({.width = 384, .height = 256},
+                                                   [](int x, int y) { return x == 10 && y == 0; }));
+  zotpx::test::WriteFileBytes(
+      b, zotpx::test::MakeBmp({.width = 384, .height = 256},
+                              [](int x, int y) { return x == 383 && y == 255; }));
+  const auto made = RunZotpx({"cross-file", a, b, "-o", cross});
+  ASSERT_EQ(made.status, 0) << made.err;
+  const Bytes file = ReadFile(cross);
+  ASSERT_EQ(file.size(), 0x40000u);
+  EXPECT_EQ(Bytes(file.begin() + 0x3C000, file.begin() + 0x3C009),
+            Hex("50 49 43 20 02 00 C0 00 80"));
+  EXPECT_EQ(file[1], 0x04);
+  EXPECT_EQ(file[0x5FFF], 0x80);
+  const std::string refused = TempPath("refused.bin");
+  const auto twice = RunZotpx({"cross-file", a, a, "--origin", "192,128", "-o", refused});
+  EXPECT_EQ(twice.status, 2);
+  EXPECT_NE(twice.err.find("失败：重复添加位图文件"), std::string::npos) << twice.err;
+  EXPECT_FALSE(std::ifstream(refused).good());
+
+  const std::string text = TempPath("static.txt"), image = TempPath("User.cfg");
+  const std::string lines =
+      "0x55,0xAA,0x14,0x08,0x22,0x00,0x05,0x00,0x32,0x41,0x42,0x43,0x3B,0x00\r\n"
+      "55 AA 16 09 87 00 00 00 00 01 7F 00 FF 25\r\n";
+  WriteFile(text, Bytes(lines.begin(), lines.end()));
+  const auto converted = RunZotpx({"static", text, "-o", image});
+  ASSERT_EQ(converted.status, 0) << converted.err;
+  const Bytes cfg = ReadFile(image);
+  ASSERT_EQ(cfg.size(), 16384u);
+  EXPECT_EQ(Bytes(cfg.begin(), cfg.begin() + 19),
+            Hex("43 46 47 20 01 55 AA 14 08 22 00 05 00 32 41 42 43 3B 00"));
+  for (const std::string& path : {a, b, cross, text, image}) std::remove(path.c_str());
 }
 
 // A font library into the device with standard error a pipe: plain per cent lines only, no
