@@ -21,7 +21,6 @@ void WriteAll(int fd, const std::string& text) {
 
 void CliReporter::LogBytes(const std::string& title, std::size_t count, const std::uint8_t* bytes) {
   const std::string line = FormatLogLine(title, count, bytes);
-  if (!line.empty()) last_line_ = line;
   if (trace_) {
     std::fprintf(stderr, "%s%s\n", line.empty() ? "" : trace_prefix_.c_str(), line.c_str());
     std::fflush(stderr);
@@ -39,7 +38,6 @@ void CliReporter::FlushLog() {
 }
 
 void CliReporter::Progress(std::size_t done, std::size_t total) {
-  if (total != 0) done_ = done;
   if (!progress_) return;
   if (total == 0)
     progress_->Finish();

@@ -1,6 +1,6 @@
-// The command line's side of the reporting interface: the status line becomes the result
-// the caller prints, the communication log goes to a file (appended, a whole block at a time)
-// and, with --trace, to standard error as it happens; progress goes to a progress sink.
+// The command line's side of the reporting interface: the communication log goes to a file
+// (appended, a whole block at a time) and, with --trace, to standard error as it happens;
+// progress goes to a progress sink. The status line is the runner's to read (StatusCapture).
 #pragma once
 
 #include <cstddef>
@@ -23,20 +23,13 @@ class CliReporter : public Reporter {
         progress_(progress) {}
   ~CliReporter() override { FlushLog(); }
 
-  void SetStatus(const std::string& text) override { status_ = text; }
+  void SetStatus(const std::string&) override {}
   void LogBytes(const std::string& title, std::size_t count, const std::uint8_t* bytes) override;
   void SetFormEnabled(bool) override {}
   void ProcessEvents() override {}
   void Repaint() override {}
   void BringToFront() override {}
   void Progress(std::size_t done, std::size_t total) override;
-
-  // The status line as the last command left it.
-  const std::string& status() const { return status_; }
-  // The last line a command logged that was not empty (a download's closing phase line).
-  const std::string& last_log_line() const { return last_line_; }
-  // Bytes written in the download under way or just ended.
-  std::size_t progress_done() const { return done_; }
 
  private:
   void FlushLog();
@@ -45,10 +38,7 @@ class CliReporter : public Reporter {
   bool trace_;
   std::string trace_prefix_;
   ProgressSink* progress_;
-  std::string status_;
-  std::string last_line_;
   std::string block_;
-  std::size_t done_ = 0;
 };
 
 }  // namespace zotpx::cli
