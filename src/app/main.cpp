@@ -8,6 +8,8 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QMessageBox>
 #include <QTimer>
 #include <cstring>
@@ -81,6 +83,12 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QStringLiteral("zotpx-manager"));
   QGuiApplication::setApplicationDisplayName(QStringLiteral("管理软件"));
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("zotpx-manager")));
+  // The window speaks Chinese whatever the locale, so Qt's own texts (the log's edit menu,
+  // dialog buttons) should too. Without the translation they stay in English.
+  QTranslator qt_texts;
+  if (qt_texts.load(QStringLiteral("qtbase_zh_CN"),
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QCoreApplication::installTranslator(&qt_texts);
   // QApplication has taken its own options (-platform, -style ...) out of argv by now.
   parser.process(app);
   const QStringList ports = parser.positionalArguments();
