@@ -14,6 +14,7 @@
 #include "base/version.h"
 #include "cli/commands.h"
 #include "cli/json_output.h"
+#include "cli/layout.h"
 #include "cli/ports.h"
 #include "cli/progress.h"
 #include "cli/reporter.h"
@@ -215,6 +216,9 @@ int RunZotpx(int argc, char** argv) {
     std::fprintf(stderr, "zotpx: %s\n", filled.error->c_str());
     return kExitRefused;
   }
+  if (const int refused = CheckLayoutArgument(command, filled.values, globals.quiet);
+      refused != kExitOk)
+    return refused;
 
   if (command.use == CommandUse::Local) {
     const Outcome outcome = RunLocal(command, filled.values);

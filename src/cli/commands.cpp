@@ -8,6 +8,7 @@
 
 #include "cli/device_steps.h"
 #include "cli/downloads.h"
+#include "cli/layout.h"
 #include "device/clock_cmd.h"
 #include "graphics/bitmap_decode.h"
 #include "serial/port.h"
@@ -201,6 +202,8 @@ int WorstExitStatus(const std::vector<Outcome>& outcomes) {
 
 Outcome RunOnPort(const CommandDef& command, const CommandValues& values, const Session& session,
                   Reporter& sink) {
+  if (std::optional<Outcome> layout = RunLayoutOnPort(command, values, session, sink))
+    return *layout;
   Outcome outcome;
   outcome.port = session.port;
   outcome.command = command.path;

@@ -1,6 +1,7 @@
 #include "cli/downloads.h"
 
 #include "base/attributes.h"
+#include "cli/layout.h"
 #include "crosshair/cross_download.h"
 #include "serial/port.h"
 #include "text/font_library.h"
@@ -49,7 +50,7 @@ void RunFontDownload(const std::string& title, const CommandValues& values, cons
 
 void RunStaticDownload(const std::string& title, const CommandValues& values,
                        const Session& session, StatusCapture& reporter, Outcome& outcome) {
-  const StaticImage built = ReadStaticImage(values.file);
+  const StaticImage built = ReadStaticSource(values.file);
   if (built.failure) return Refuse(outcome, title + *built.failure, kResultFileFailed);
 
   const std::optional<ConnectResult> found = IdentifyForDownload(session, reporter, outcome);

@@ -2,6 +2,7 @@
 #include "base/file_save.h"
 #include "cli/commands.h"
 #include "cli/device_steps.h"
+#include "cli/layout.h"
 #include "cli/ports.h"
 #include "crosshair/cross_file.h"
 #include "graphics/bitmap_decode.h"
@@ -69,6 +70,7 @@ void ListPorts(Outcome& outcome) {
 }  // namespace
 
 Outcome RunLocal(const CommandDef& command, const CommandValues& values) {
+  if (std::optional<Outcome> layout = RunLayoutLocal(command, values)) return *layout;
   Outcome outcome;
   outcome.command = command.path;
   switch (command.id) {

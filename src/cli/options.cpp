@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "cli/layout.h"
+
 namespace zotpx::cli {
 
 namespace {
@@ -376,6 +378,7 @@ std::vector<CommandDef> BuildCommands() {
        CommandUse::Device,
        {Texts("bytes", "the frame in hex, from 55 AA on; the checksum byte may be left out",
               [](CommandValues& v, const std::string& t, int) { v.hex.push_back(t); })}});
+  AddLayoutCommands(commands);
   return commands;
 }
 

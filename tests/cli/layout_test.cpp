@@ -1,0 +1,277 @@
+// Layout files through the real zotpx program: apply sends what the shared frame table and the
+// single commands send; the static text reads back to the image --image writes; the start-up
+// screen after a download and a restart equals the live one and the rendered one; bad layouts
+// are refused whole, with their line, and nothing is sent.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "cli/zotpx_run.h"
+#include "screen/screen.h"
+#include "support/bmp_writer.h"
+#include "support/frame_table.h"
+#include "support/hex.h"
+#include "support/sim_fixture.h"
+#include "text/static_file.h"
+
+namespace {
+
+using zotpx::Bytes;
+using zotpx::test::Hex;
+using zotpx::test::RunZotpx;
+using zotpx::test::StartSim;
+
+// A folder of the test's own, so parallel runs cannot read each other's files.
+std::string Folder(const std::string& name) {
+  const std::string dir =
+      testing::TempDir() + "zotpx_layout_" + std::to_string(getpid()) + "_" + name + "/";
+  mkdir(dir.c_str(), 0755);
+  return dir;
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+Bytes ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The frame table's command-line arguments as a layout table: options become keys (numbers as
+// TOML integers, flags true), positional arguments the command's positional keys.
+std::string TableOf(const std::vector<std::string>& cli) {
+  std::size_t i = 1;
+  std::string table = cli[0];
+  if (table == "cross") table = cli[i++] == "set" ? "cross" : "cross-move";
+  std::vector<std::string> positional = table == "text"         ? std::vector<std::string>{"text"}
+                                        : table == "cross-move" ? std::vector<std::string>{"x", "y"}
+                                                                : std::vector<std::string>{};
+  const auto value = [](const std::string& text) {
+    const bool number = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+    return number ? text : "\"" + text + "\"";
+  };
+  std::string out = "[[" + table + "]]\n";
+  std::size_t next_positional = 0;
+  for (; i < cli.size(); ++i) {
+    if (cli[i].rfind("--", 0) != 0) {
+      out += positional.at(next_positional++) + " = " + value(cli[i]) + "\n";
+    } else if (i + 1 == cli.size() || cli[i + 1].rfind("--", 0) == 0) {
+      out += cli[i].substr(2) + " = true\n";
+    } else {
+      out += cli[i].substr(2) + " = " + value(cli[i + 1]) + "\n";
+      ++i;
+    }
+  }
+  return out;
+}
+
+// The three bitmap objects, each as zotpx's own command and as a layout table.
+struct BitmapObject {
+  std::vector<std::string> cli;
+  std::string table;
+};
+
+std::vector<BitmapObject> WriteBitmaps(const std::string& dir) {
+  const auto ring = [](int x, int y) { return (x - 15) * (x - 15) + (y - 15) * (y - 15) < 150; };
+  zotpx::test::WriteFileBytes(dir + "marker.bmp", zotpx::test::MakeBmp({32, 32}, ring));
+  zotpx::test::WriteFileBytes(dir + "badge.bmp", zotpx::test::MakeBmp({64, 48}, [](int x, int y) {
+                                return (x / 8 + y / 8) % 2 == 0;
+                              }));
+  zotpx::test::WriteFileBytes(dir + "logo.bmp", zotpx::test::MakeBmp({96, 24}, [](int x, int y) {
+                                return x < 2 || y < 2 || (x + y) % 7 == 0;
+                              }));
+  return {
+      {{"bitmap", "flashing", dir + "marker.bmp", "--x", "200", "--y", "40", "--flash", "none"},
+       "[[bitmap]]\nkind = \"flashing\"\nfile = \"marker.bmp\"\nx = 200\ny = 40\nflash = "
+       "\"none\"\n"},
+      {{"bitmap", "oversized", dir + "badge.bmp", "--x", "$20", "--y", "150", "--colour", "bg"},
+       "[[bitmap]]\nkind = \"oversized\"\nfile = \"badge.bmp\"\nx = \"$20\"\ny = 150\ncolour = "
+       "\"bg\"\n"},
+      {{"bitmap", "single", dir + "logo.bmp", "--x", "250"},
+       "[[bitmap]]\nkind = \"single\"\nfile = \"logo.bmp\"\nx = 250\n"},
+  };
+}
+
+std::vector<std::string> Args(const std::string& port, std::vector<std::string> command) {
+  command.insert(command.begin(), {"-p", port, "-b", "115200"});
+  return command;
+}
+
+// Every row of the frame table and every bitmap object in one layout, and the frames the
+// window's buttons (the table) and zotpx's own commands (the bitmaps) send for them.
+struct EveryObject {
+  std::string layout;
+  std::vector<Bytes> frames;
+  Bytes clock_frame;
+};
+
+EveryObject MakeEveryObject(const std::string& dir) {
+  EveryObject every;
+  std::string text = "# every kind of object\n";
+  for (const zotpx::test::FrameRow& row : zotpx::test::FrameRows()) {
+    text += TableOf(row.cli);
+    every.frames.push_back(Hex(row.frame));
+    if (row.cli[0] == "clock") every.clock_frame = every.frames.back();
+  }
+  auto sim = StartSim({.model = "ZOT-PA", .baud = 115200});
+  for (const BitmapObject& bitmap : WriteBitmaps(dir)) {
+    text += bitmap.table;
+    sim->ClearReceived();
+    const auto run = RunZotpx(Args(sim.link.port, bitmap.cli));
+    EXPECT_EQ(run.status, 0) << run.err;
+    for (const Bytes& frame : sim->ReceivedFrames()) every.frames.push_back(frame);
+  }
+  every.layout = dir + "every.toml";
+  WriteText(every.layout, text);
+  return every;
+}
+
+TEST(LayoutTest, ApplySendsEveryObjectAsItsCommandDoes) {
+  const EveryObject every = MakeEveryObject(Folder("apply"));
+  auto sim = StartSim({.model = "ZOT-PB", .baud = 115200});
+  const auto run = RunZotpx(Args(sim.link.port, {"--json", "apply", every.layout}));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(sim->ReceivedFrames(), every.frames);
+  const nlohmann::json result = nlohmann::json::parse(run.out);
+  EXPECT_EQ(result["result"], "ok");
+  EXPECT_EQ(result["command"], "apply");
+  EXPECT_EQ(result["details"].size(), zotpx::test::FrameRows().size() + 3);
+}
+
+TEST(LayoutTest, StaticTextReadsBackToTheImageWithoutTheClock) {
+  const std::string dir = Folder("static");
+  const EveryObject every = MakeEveryObject(dir);
+  const auto run =
+      RunZotpx({"static", every.layout, "-o", dir + "every.txt", "--image", dir + "User.cfg"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("clock setting is sent live only"), std::string::npos) << run.err;
+
+  const zotpx::StaticImage read_back = zotpx::BuildStaticImage(ReadBytes(dir + "every.txt"));
+  const Bytes image = ReadBytes(dir + "User.cfg");
+  EXPECT_EQ(read_back.image, image);
+  std::vector<Bytes> expected;
+  for (const Bytes& frame : every.frames) {
+    if (frame == every.clock_frame) continue;
+    expected.push_back(frame);
+    expected.back().push_back(zotpx::kStaticTrailingByte);
+  }
+  EXPECT_EQ(zotpx::StaticImageRecords(image), expected);
+}
+
+TEST(LayoutTest, StartUpScreenEqualsTheLiveAndTheRenderedOne) {
+  const std::string dir = Folder("screen");
+  std::string layout = R"([[area]]
+layer = "all"
+[[area]]
+left = 0
+top = 200
+right = 383
+bottom = 230
+layer = "bg"
+fill = true
+[[text]]
+text = "布局 Layout"
+x = 10
+y = 10
+[[line]]
+x = 10
+y = 60
+length = 300
+colour = "fg"
+[[rect]]
+left = 20
+top = 80
+right = 120
+bottom = 180
+filled = true
+[[circle]]
+x = 300
+y = 120
+radius = 40
+[params]
+offset-ex = 3
+)";
+  for (const BitmapObject& bitmap : WriteBitmaps(dir)) layout += bitmap.table;
+  WriteText(dir + "screen.toml", layout);
+
+  const auto rendered = RunZotpx({"render", dir + "screen.toml", "-o", dir + "screen.png"});
+  ASSERT_EQ(rendered.status, 0) << rendered.err;
+  const std::optional<zotpx::screen::Picture> picture =
+      zotpx::screen::LoadVideoPicture(dir + "screen.png");
+  ASSERT_TRUE(picture);
+  EXPECT_NE(picture->rgba, zotpx::screen::TestCard().rgba);
+
+  auto live = StartSim({.model = "ZOT-PA", .baud = 115200});
+  ASSERT_EQ(RunZotpx(Args(live.link.port, {"apply", dir + "screen.toml"})).status, 0);
+  EXPECT_EQ(live->Screen(live->NowMs()).rgba, picture->rgba);
+
+  const zotpx::sim::DeviceConfig stored{
+      .model = "ZOT-PA", .baud = 115200, .memory_file = dir + "memory.bin"};
+  {
+    auto device = StartSim(stored);
+    const auto run = RunZotpx(Args(device.link.port, {"download", "static", dir + "screen.toml"}));
+    ASSERT_EQ(run.status, 0) << run.err;
+  }
+  auto restarted = StartSim(stored);
+  EXPECT_EQ(restarted->Screen(restarted->NowMs()).rgba, picture->rgba);
+}
+
+struct BadLayout {
+  std::string name;
+  std::vector<std::string> command;  // before the layout's path
+  std::string text;                  // after a first line "[params]" that is fine
+  std::string message;               // expected on standard error
+};
+
+TEST(LayoutTest, BadLayoutsAreRefusedWholeWithTheirLine) {
+  const std::string dir = Folder("bad");
+  zotpx::test::WriteFileBytes(dir + "big.bmp", zotpx::test::MakeBmp({192, 128}));
+  std::string too_big;
+  for (int i = 0; i < 6; ++i) too_big += "[[bitmap]]\nkind = \"single\"\nfile = \"big.bmp\"\n";
+  const std::vector<BadLayout> cases = {
+      {"UnknownKey",
+       {"apply"},
+       "[[rect]]\nleft = 1\nwidth = 5\n",
+       "bad.toml:4: [rect] takes no key 'width'"},
+      {"UnknownTable", {"apply"}, "[square]\n", "bad.toml:2: unknown table [square]"},
+      {"WrongType", {"apply"}, "[[text]]\nx = 1.5\n", "bad.toml:3: x: an integer or a text"},
+      {"FlagNotBoolean",
+       {"apply"},
+       "[[rect]]\nfilled = \"yes\"\n",
+       "bad.toml:3: filled: true or false"},
+      {"NoSuchItem",
+       {"apply"},
+       "[[circle]]\nradius = 200\n",
+       "bad.toml:3: radius = 200: no such item"},
+      {"OutOfRange",
+       {"apply"},
+       "[[rect]]\nleft = 400\n",
+       "bad.toml:2: 矩形控制命令失败：请输入合法的坐标数值"},
+      {"MissingBitmap",
+       {"apply"},
+       "[[bitmap]]\nkind = \"single\"\n\nfile = \"nowhere.bmp\"\n",
+       "bad.toml:5: 单色位图命令失败"},
+      {"NotToml", {"apply"}, "[[rect]\n", "bad.toml:2:"},
+      {"TooBigForTheStartUpArea",
+       {"download", "static"},
+       too_big,
+       "bad.toml:14: 生成和下载静态命令失败：命令文件太大"},
+  };
+  auto sim = StartSim({.model = "ZOT-PA", .baud = 115200});
+  for (const BadLayout& bad : cases) {
+    SCOPED_TRACE(bad.name);
+    WriteText(dir + "bad.toml", "[params]\n" + bad.text);
+    std::vector<std::string> command = bad.command;
+    command.push_back(dir + "bad.toml");
+    const auto run = RunZotpx(Args(sim.link.port, command));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find(dir + bad.message), std::string::npos) << run.err;
+    EXPECT_EQ(sim->ReceivedFrameCount(), 0u);
+  }
+}
+
+}  // namespace
