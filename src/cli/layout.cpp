@@ -8,6 +8,7 @@
 
 #include "base/file_save.h"
 #include "cli/device_steps.h"
+#include "crosshair/cross_download.h"
 #include "screen/png_writer.h"
 #include "screen/screen.h"
 #include "serial/memory_transfer.h"
@@ -285,6 +286,19 @@ Outcome Render(const CommandDef& command, const CommandValues& values) {
     }
     video = std::move(*picture);
   }
+  // The device's memory as far as render knows it: erased, with the crosshair file where the
+  // crosshair download puts it, so the crosshair's shapes are drawn as the device would.
+  Bytes memory(screen::kMemorySize, 0xFF);
+  if (!values.cross_file.empty()) {
+    const CrossDownloadFile cross = ReadCrossDownloadFile(values.cross_file);
+    if (cross.failure) {
+      Refuse(outcome, "render: --cross " + values.cross_file + ": " + *cross.failure,
+             kResultFileFailed);
+      return outcome;
+    }
+    const std::span<const std::uint8_t> part = CrossDownloadPart(cross.bytes);
+    std::copy(part.begin(), part.end(), memory.begin() + kCrossBase);
+  }
   // The date and time fields show the given moment (or now) until the layout sets the clock.
   CommandValues clock;
   clock.at = values.at;
@@ -294,6 +308,7 @@ Outcome Render(const CommandDef& command, const CommandValues& values) {
     return outcome;
   }
   screen::ScreenModel model(0);
+  model.AttachMemory(memory);
   for (const Bytes& frame : start.build()) model.Apply(frame, 0);
   for (const LayoutObject& object : layout.objects)
     for (const Bytes& frame : object.prepared.build())
@@ -505,6 +520,10 @@ void AddLayoutCommands(std::vector<CommandDef>& commands) {
         text("output", "the PNG to write", &CommandValues::output, false, true),
         text("video", "picture under the overlay (PNG, JPEG, BMP...; default the test card)",
              &CommandValues::video),
+        text("cross",
+             "crosshair file (Cross.bin) the device holds, so its shapes are drawn (default "
+             "none: the crosshair shows only its read-out)",
+             &CommandValues::cross_file),
         text("at",
              "\"YYYY-MM-DD HH:MM:SS\" the date and time fields show, unless the layout sets the "
              "clock (default now)",

@@ -43,6 +43,7 @@ struct CommandValues {
   std::string output;              // the file a conversion writes
   std::string image;               // static from a layout: the "User.cfg" image to write too
   std::string video;               // render: the picture under the overlay
+  std::string cross_file;          // render: the crosshair file the device is taken to hold
   std::vector<std::string> hex;    // a raw frame's bytes
 };
 

@@ -220,6 +220,33 @@ offset-ex = 3
   EXPECT_EQ(restarted->Screen(restarted->NowMs()).rgba, picture->rgba);
 }
 
+// A preview of a ZOT-PB layout shows the crosshair's shape only from the crosshair file the
+// device would hold; with that file it is what the device shows after the download.
+TEST(LayoutTest, RenderDrawsTheCrosshairFromTheFileTheDeviceHolds) {
+  const std::string dir = Folder("cross");
+  zotpx::test::WriteFileBytes(dir + "shape.bmp", zotpx::test::MakeBmp({384, 256}, [](int x, int y) {
+                                return (y == 128 && x > 150 && x < 234) ||
+                                       (x == 192 && y > 90 && y < 166);
+                              }));
+  ASSERT_EQ(RunZotpx({"cross-file", dir + "shape.bmp", "-o", dir + "Cross.bin"}).status, 0);
+  WriteText(dir + "cross.toml", "[cross]\nshape = 1\n[[cross-move]]\nx = 250\ny = 60\n");
+  const auto Render = [&](std::vector<std::string> extra) {
+    std::vector<std::string> args{"render", dir + "cross.toml",   "-o", dir + "cross.png",
+                                  "--at",   "2026-12-09 10:00:00"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    EXPECT_EQ(RunZotpx(args).status, 0);
+    return zotpx::screen::LoadVideoPicture(dir + "cross.png").value_or(zotpx::screen::Picture{});
+  };
+  const zotpx::screen::Picture without = Render({});
+  const zotpx::screen::Picture with = Render({"--cross", dir + "Cross.bin"});
+  EXPECT_NE(with.rgba, without.rgba);
+
+  auto device = StartSim({.model = "ZOT-PB", .baud = 115200});
+  ASSERT_EQ(RunZotpx(Args(device.link.port, {"download", "cross", dir + "Cross.bin"})).status, 0);
+  ASSERT_EQ(RunZotpx(Args(device.link.port, {"apply", dir + "cross.toml"})).status, 0);
+  EXPECT_EQ(device->Screen(device->NowMs()).rgba, with.rgba);
+}
+
 struct BadLayout {
   std::string name;
   std::vector<std::string> command;  // before the layout's path
