@@ -9,6 +9,7 @@
 
 #include "app/form.h"
 #include "app/save_file.h"
+#include "base/file_save.h"
 #include "text/static_file.h"
 
 namespace {
@@ -17,7 +18,6 @@ const QString kSaveLogText = QStringLiteral("保存通信记录…");
 const QString kExportText = QStringLiteral("导出为静态命令文件…");
 const QString kTextFilter = QStringLiteral("Text Files(*.txt)|*.txt|All Files(*.*)|*.*");
 const char kNothingToExportText[] = "失败：本次没有经设备确认的叠加命令";
-const char kSaveFailedText[] = "失败：无法保存文件";
 const char kSavedText[] = "成功";
 
 // The action's text without its ellipsis: the dialog's title and the status line's prefix.
@@ -36,7 +36,7 @@ void SaveAs(TForm1& form, const std::string& title, const QString& file_name,
   if (QFileInfo::exists(*path) &&
       !form.dialogs().Question(form.windowTitle(), *path + QStringLiteral(" 文件已存在，替换吗？")))
     return;
-  if (!SaveWholeFile(*path, bytes)) return form.SetStatus(title + kSaveFailedText);
+  if (!SaveWholeFile(*path, bytes)) return form.SetStatus(title + zotpx::kSaveFailedText);
   form.SetStatus(title + kSavedText);
 }
 

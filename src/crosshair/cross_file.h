@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/file_save.h"
 #include "graphics/bitmap.h"
 #include "graphics/bitmap_decode.h"
 #include "serial/frame.h"
@@ -32,7 +33,7 @@ inline constexpr const char* kCrossDuplicateShapeText = "失败：重复添加�
 // A listed file that no longer decodes to a full-screen picture.
 inline constexpr const char* kCrossBadShapeText = "失败：发现不合法的位图文件";
 // The file could not be written where the user chose.
-inline constexpr const char* kCrossSaveFailedText = "失败：无法保存文件";
+inline constexpr const char* kCrossSaveFailedText = kSaveFailedText;
 
 struct CrossOrigin {
   int x = 192;  // 0..383
