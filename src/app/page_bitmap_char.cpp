@@ -6,6 +6,7 @@
 
 #include "app/bitmap_slots.h"
 #include "app/layout.h"
+#include "base/captions.h"
 
 void BuildCharBitmapPage(TForm1& form, QWidget* page) {
   QGridLayout* grid = nullptr;
@@ -16,7 +17,8 @@ void BuildCharBitmapPage(TForm1& form, QWidget* page) {
   AddComboRow(grid, 3, "ComboBitmapFlash", QStringLiteral("自动闪烁："));
   AddEditRow(grid, 4, "EditBitmapLeft", QStringLiteral("左上角X坐标："), QStringLiteral("5"), 3);
   AddEditRow(grid, 5, "EditBitmapTop", QStringLiteral("左上角Y坐标："), QStringLiteral("100"), 3);
-  QPushButton* button = AddButtonRow(grid, 6, "BtnBitmapCmd", QStringLiteral("位图字符命令"));
+  QPushButton* button =
+      AddButtonRow(grid, 6, "BtnBitmapCmd", QString::fromUtf8(zotpx::captions::kBtnBitmapCmd));
   QWidget* panel = AddBitmapSlotRows(form, grid, 7, kFlashingSlot, &TForm1::LabelBitmapSelectClick);
   grid->addWidget(panel, 0, 2, 10, 1, Qt::AlignTop | Qt::AlignHCenter);
   grid->setColumnStretch(1, 1);

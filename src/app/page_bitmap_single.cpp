@@ -8,6 +8,7 @@
 
 #include "app/bitmap_slots.h"
 #include "app/layout.h"
+#include "base/captions.h"
 
 void BuildGraphicBitmapPage(TForm1& form, QWidget* page) {
   QGridLayout* grid = nullptr;
@@ -20,7 +21,8 @@ void BuildGraphicBitmapPage(TForm1& form, QWidget* page) {
              3);
   AddCheckRow(grid, 4, "CheckSingleBitmapData", QStringLiteral("仅发送控制参数(无位图数据)"),
               false);
-  QPushButton* button = AddButtonRow(grid, 5, "BtnSingleBitmapCmd", QStringLiteral("单色位图命令"));
+  QPushButton* button = AddButtonRow(grid, 5, "BtnSingleBitmapCmd",
+                                     QString::fromUtf8(zotpx::captions::kBtnSingleBitmapCmd));
   QWidget* panel =
       AddBitmapSlotRows(form, grid, 6, kSingleColourSlot, &TForm1::LabelSingleBitmapSelectClick);
   grid->addWidget(panel, 0, 2, 9, 1, Qt::AlignTop | Qt::AlignHCenter);

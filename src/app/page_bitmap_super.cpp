@@ -8,6 +8,7 @@
 
 #include "app/bitmap_slots.h"
 #include "app/layout.h"
+#include "base/captions.h"
 
 void BuildCharSuperPage(TForm1& form, QWidget* page) {
   QGridLayout* grid = nullptr;
@@ -19,8 +20,8 @@ void BuildCharSuperPage(TForm1& form, QWidget* page) {
   AddEditRow(grid, 3, "EditSuperBitmapTop", QStringLiteral("左上角Y坐标："), QStringLiteral("100"),
              3);
   AddCheckRow(grid, 4, "CheckSuperBitmapData", QStringLiteral("仅发送控制参数(无位图数据)"), false);
-  QPushButton* button =
-      AddButtonRow(grid, 5, "BtnSuperBitmapCmd", QStringLiteral("超大位图字符命令"));
+  QPushButton* button = AddButtonRow(grid, 5, "BtnSuperBitmapCmd",
+                                     QString::fromUtf8(zotpx::captions::kBtnSuperBitmapCmd));
   QWidget* panel =
       AddBitmapSlotRows(form, grid, 6, kOversizedSlot, &TForm1::LabelSuperBitmapSelectClick);
   grid->addWidget(panel, 0, 2, 9, 1, Qt::AlignTop | Qt::AlignHCenter);

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "app/layout.h"
+#include "base/captions.h"
 #include "text/char_area.h"
 #include "text/cp936.h"
 #include "text/text_string.h"
@@ -82,7 +83,8 @@ QGroupBox* BuildStringGroup(TForm1& form, QWidget* page) {
   AddComboRow(grid, 5, "ComboStringFont", QStringLiteral("字体选择："));
   AddComboRow(grid, 6, "ComboStringSize", QStringLiteral("放大倍数："));
   AddComboRow(grid, 7, "ComboStringShow", QStringLiteral("显示控制："));
-  QPushButton* button = AddButtonRow(grid, 8, "BtnStringCmd", QStringLiteral("文本字符串命令"));
+  QPushButton* button =
+      AddButtonRow(grid, 8, "BtnStringCmd", QString::fromUtf8(zotpx::captions::kBtnStringCmd));
   grid->setColumnStretch(1, 1);
   grid->setRowStretch(9, 1);
   form.Bind(button, &TForm1::BtnStringCmdClick);
@@ -102,7 +104,8 @@ QGroupBox* BuildAreaGroup(TForm1& form, QWidget* page) {
              kCoordinateMaxLength);
   AddComboRow(grid, 4, "ComboAreaLayer", QStringLiteral("图层："));
   AddComboRow(grid, 5, "ComboAreaShow", QStringLiteral("控制："));
-  QPushButton* button = AddButtonRow(grid, 6, "BtnAreaCmd", QStringLiteral("字符区域命令"));
+  QPushButton* button =
+      AddButtonRow(grid, 6, "BtnAreaCmd", QString::fromUtf8(zotpx::captions::kBtnAreaCmd));
   grid->setColumnStretch(1, 1);
   grid->setRowStretch(7, 1);
   form.Bind(button, &TForm1::BtnAreaCmdClick);

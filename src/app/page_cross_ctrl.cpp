@@ -8,6 +8,7 @@
 
 #include "app/form.h"
 #include "app/layout.h"
+#include "base/captions.h"
 #include "crosshair/cross_cmd.h"
 
 namespace {
@@ -36,8 +37,8 @@ void BuildCrossCtrlPage(TForm1& form, QWidget* page) {
              QStringLiteral("0"), kCoordinateMaxLength);
   AddEditRow(grid, 10, "EditCrossTextTop", QStringLiteral("坐标文本左上角Y坐标："),
              QStringLiteral("0"), kCoordinateMaxLength);
-  QPushButton* config =
-      AddButtonRow(grid, 11, "BtnCrossConfigCmd", QStringLiteral("十字线设置命令"));
+  QPushButton* config = AddButtonRow(grid, 11, "BtnCrossConfigCmd",
+                                     QString::fromUtf8(zotpx::captions::kBtnCrossConfigCmd));
   AddNoteRow(grid, 12, QStringLiteral("请先下载十字线图形，否则本命令可能会失败"))
       ->setObjectName(QStringLiteral("LabelCrossConfigNote"));
   grid->setColumnStretch(1, 1);
@@ -52,8 +53,8 @@ void BuildCrossCtrlPage(TForm1& form, QWidget* page) {
         AddEditRow(grid, 1, "EditCrossCurrentY", QStringLiteral("十字线移动位置Y坐标(中心点)："),
                    QStringLiteral("128"), kCoordinateMaxLength)})
     edit->setMinimumWidth(48);
-  QPushButton* move_button =
-      AddButtonRow(grid, 2, "BtnCrossMoveCmd", QStringLiteral("十字线移动命令"));
+  QPushButton* move_button = AddButtonRow(grid, 2, "BtnCrossMoveCmd",
+                                          QString::fromUtf8(zotpx::captions::kBtnCrossMoveCmd));
   grid->setColumnStretch(1, 1);
   grid->setRowStretch(3, 1);
   box->addWidget(move, 0, Qt::AlignTop);

@@ -20,6 +20,7 @@
 #include "app/form.h"
 #include "app/layout.h"
 #include "app/save_file.h"
+#include "base/captions.h"
 #include "crosshair/cross_file.h"
 
 namespace {
@@ -108,10 +109,10 @@ void BuildCrossDownPage(TForm1& form, QWidget* page) {
              QStringLiteral("128"), kOriginMaxLength);
   AddNoteRow(grid, 4, QStringLiteral("所有图形的原点坐标必须一致"));
   AddNoteRow(grid, 5, QStringLiteral("原点不允许移动到虚拟屏幕外"));
-  QPushButton* generate =
-      AddButtonRow(grid, 6, "BtnCrossDownFile", QStringLiteral("生成十字线文件"));
-  QPushButton* download =
-      AddButtonRow(grid, 7, "BtnCrossDownCmd", QStringLiteral("十字线文件下载"));
+  QPushButton* generate = AddButtonRow(grid, 6, "BtnCrossDownFile",
+                                       QString::fromUtf8(zotpx::captions::kBtnCrossDownFile));
+  QPushButton* download = AddButtonRow(grid, 7, "BtnCrossDownCmd",
+                                       QString::fromUtf8(zotpx::captions::kBtnCrossDownCmd));
   grid->setColumnStretch(1, 1);
   grid->setRowStretch(8, 1);
 

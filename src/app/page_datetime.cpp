@@ -6,6 +6,7 @@
 
 #include "app/form.h"
 #include "app/layout.h"
+#include "base/captions.h"
 #include "device/clock_cmd.h"
 #include "device/date_time.h"
 
@@ -36,7 +37,7 @@ constexpr ClockFieldGroup kDateGroup{.field = zotpx::ClockField::Date,
                                      .group = "GroupDate",
                                      .caption = " 日期 ",
                                      .button = "BtnDateCmd",
-                                     .button_caption = "日期控制命令",
+                                     .button_caption = zotpx::captions::kBtnDateCmd,
                                      .color = "ComboDateColor",
                                      .space = "ComboDateSpace",
                                      .font = "ComboDateFont",
@@ -53,7 +54,7 @@ constexpr ClockFieldGroup kTimeGroup{.field = zotpx::ClockField::Time,
                                      .group = "GroupTime",
                                      .caption = " 时间 ",
                                      .button = "BtnTimeCmd",
-                                     .button_caption = "时间控制命令",
+                                     .button_caption = zotpx::captions::kBtnTimeCmd,
                                      .color = "ComboTimeColor",
                                      .space = "ComboTimeSpace",
                                      .font = "ComboTimeFont",
@@ -119,8 +120,8 @@ void BuildDateTimePage(TForm1& form, QWidget* page) {
   auto* clock = new QGridLayout;
   QLabel* note = AddNoteRow(clock, 0, QStringLiteral("取计算机当前日期时间"));
   note->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  QPushButton* set_time =
-      AddButtonRow(clock, 0, "BtnSetTimeCmd", QStringLiteral("日期时间设置命令"), 2);
+  QPushButton* set_time = AddButtonRow(clock, 0, "BtnSetTimeCmd",
+                                       QString::fromUtf8(zotpx::captions::kBtnSetTimeCmd), 2);
   clock->setColumnStretch(0, 1);
   grid->addLayout(clock, 1, 0, 1, 2);
   grid->setRowStretch(2, 1);

@@ -10,6 +10,7 @@
 
 #include "app/form.h"
 #include "app/layout.h"
+#include "base/captions.h"
 #include "graphics/shapes.h"
 
 namespace {
@@ -52,7 +53,7 @@ constexpr ShapeGroupDef kLineGroup{"GroupLine",
                                    "ComboLineMode",
                                    "ComboLineShow",
                                    "BtnLineCmd",
-                                   "直线控制命令"};
+                                   zotpx::captions::kBtnLineCmd};
 constexpr ShapeGroupDef kRectGroup{"GroupRect",
                                    " 矩形 ",
                                    {{"EditRectLeft", "左上角X坐标：", "0"},
@@ -65,7 +66,7 @@ constexpr ShapeGroupDef kRectGroup{"GroupRect",
                                    "ComboRectMode",
                                    "ComboRectShow",
                                    "BtnRectCmd",
-                                   "矩形控制命令"};
+                                   zotpx::captions::kBtnRectCmd};
 constexpr ShapeGroupDef kCircleGroup{
     "GroupCircle",
     " 圆形 ",
@@ -76,7 +77,7 @@ constexpr ShapeGroupDef kCircleGroup{
     "ComboCircleMode",
     "ComboCircleShow",
     "BtnCircleCmd",
-    "圆形控制命令"};
+    zotpx::captions::kBtnCircleCmd};
 
 // Geometry and the button on the first row, the four drop-downs on the second. Each row
 // lines up its own fields: sharing columns would make the page wider than the window.

@@ -9,6 +9,7 @@
 
 #include "app/form.h"
 #include "app/layout.h"
+#include "base/captions.h"
 #include "serial/port.h"
 
 namespace {
@@ -89,7 +90,8 @@ void BuildSystemGroup(TForm1& form, QWidget* group) {
   KeepNarrow(port);
   port->Refresh();
   AddFieldRow(device, 1, port, QStringLiteral("串口："));
-  QPushButton* search = AddButtonRow(device, 2, "BtnSearchCmd", QStringLiteral("连接设备"));
+  QPushButton* search =
+      AddButtonRow(device, 2, "BtnSearchCmd", QString::fromUtf8(zotpx::captions::kBtnSearchCmd));
   QComboBox* baud = AddComboRow(device, 3, "UartBaud", QStringLiteral("速率："));
   KeepNarrow(baud);
   auto* version = new QLineEdit(QStringLiteral("未知版本"));
@@ -103,9 +105,10 @@ void BuildSystemGroup(TForm1& form, QWidget* group) {
 
   AddSeparator(box, "Panel1");
   QGridLayout* downloads = AddGrid(box);
-  QPushButton* eeprom = AddButtonRow(downloads, 0, "BtnEepromCmd", QStringLiteral("内部字库下载"));
+  QPushButton* eeprom =
+      AddButtonRow(downloads, 0, "BtnEepromCmd", QString::fromUtf8(zotpx::captions::kBtnEepromCmd));
   QPushButton* statics =
-      AddButtonRow(downloads, 1, "BtnStaticCmd", QStringLiteral("生成和下载静态命令"));
+      AddButtonRow(downloads, 1, "BtnStaticCmd", QString::fromUtf8(zotpx::captions::kBtnStaticCmd));
 
   AddSeparator(box, "PanelGroup1");
   QGridLayout* offsets = AddGrid(box);
@@ -126,7 +129,8 @@ void BuildSystemGroup(TForm1& form, QWidget* group) {
 
   QGridLayout* config = AddGrid(box);
   AddCheckRow(config, 0, "CheckEnable", QStringLiteral("允许屏幕叠加"), true);
-  QPushButton* apply = AddButtonRow(config, 1, "BtnConfigCmd", QStringLiteral("参数设置命令"));
+  QPushButton* apply =
+      AddButtonRow(config, 1, "BtnConfigCmd", QString::fromUtf8(zotpx::captions::kBtnConfigCmd));
 
   // Fourteen rows share the group's 425 pixels: keep every row one text line tall.
   for (QWidget* field : group->findChildren<QWidget*>()) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/captions.h"
 #include "cli/layout.h"
 
 namespace zotpx::cli {
@@ -152,7 +153,7 @@ std::vector<CommandDef> BuildCommands() {
   commands.push_back({CommandId::Connect,
                       "connect",
                       "find the device's rate and identify it (model, version, rate)",
-                      "连接设备",
+                      zotpx::captions::kBtnSearchCmd,
                       CommandUse::Device,
                       {}});
 
@@ -172,21 +173,21 @@ std::vector<CommandDef> BuildCommands() {
                           }));
   }
   commands.push_back({CommandId::Params, "params",
-                      "system parameters: overlay, switch levels, video offsets", "参数设置命令",
-                      CommandUse::Frames, params});
+                      "system parameters: overlay, switch levels, video offsets",
+                      zotpx::captions::kBtnConfigCmd, CommandUse::Frames, params});
 
   commands.push_back({CommandId::Clock,
                       "clock",
                       "set the device clock",
-                      "日期时间设置命令",
+                      zotpx::captions::kBtnSetTimeCmd,
                       CommandUse::Frames,
                       {Text("at", "\"YYYY-MM-DD HH:MM:SS\" to set instead of the computer's time",
                             "", SetText(&CommandValues::at))}});
-  commands.push_back({CommandId::Date, "date", "place or hide the date field", "日期控制命令",
-                      CommandUse::Frames,
+  commands.push_back({CommandId::Date, "date", "place or hide the date field",
+                      zotpx::captions::kBtnDateCmd, CommandUse::Frames,
                       DateTimeOptions(ClockField::Date, "Date", "0", "yyyy/mm/dd")});
-  commands.push_back({CommandId::Time, "time", "place or hide the time field", "时间控制命令",
-                      CommandUse::Frames,
+  commands.push_back({CommandId::Time, "time", "place or hide the time field",
+                      zotpx::captions::kBtnTimeCmd, CommandUse::Frames,
                       DateTimeOptions(ClockField::Time, "Time", "18", "hh:mm:ss")});
 
   std::vector<OptionDef> text = {
@@ -201,14 +202,14 @@ std::vector<CommandDef> BuildCommands() {
       text, "", "String",
       [](CommandValues& v) -> TextAttributes& { return v.text_string.attributes; }, "delete",
       "delete the string");
-  commands.push_back({CommandId::Text, "text", "place or delete a text string", "文本字符串命令",
-                      CommandUse::Frames, text});
+  commands.push_back({CommandId::Text, "text", "place or delete a text string",
+                      zotpx::captions::kBtnStringCmd, CommandUse::Frames, text});
 
   commands.push_back(
       {CommandId::Area,
        "area",
        "fill or clear an area on one colour layer or all",
-       "字符区域命令",
+       zotpx::captions::kBtnAreaCmd,
        CommandUse::Frames,
        {Edit("left", "left X, 0-383", "0",
              [](CommandValues& v, const std::string& t, int) { v.area.left = t; }),
@@ -236,8 +237,8 @@ std::vector<CommandDef> BuildCommands() {
            [](CommandValues& v, const std::string& t, int) { v.line.length = t; }),
   };
   AddShapeStyle(line, CommandId::Line, "Line", "vertical", "a vertical line");
-  commands.push_back(
-      {CommandId::Line, "line", "draw or delete a line", "直线控制命令", CommandUse::Frames, line});
+  commands.push_back({CommandId::Line, "line", "draw or delete a line",
+                      zotpx::captions::kBtnLineCmd, CommandUse::Frames, line});
 
   std::vector<OptionDef> rect = {
       Edit("left", "left X, 0-383", "0",
@@ -250,8 +251,8 @@ std::vector<CommandDef> BuildCommands() {
            [](CommandValues& v, const std::string& t, int) { v.rect.bottom = t; }),
   };
   AddShapeStyle(rect, CommandId::Rect, "Rect", "filled", "fill the inside too");
-  commands.push_back({CommandId::Rect, "rect", "draw or delete a rectangle", "矩形控制命令",
-                      CommandUse::Frames, rect});
+  commands.push_back({CommandId::Rect, "rect", "draw or delete a rectangle",
+                      zotpx::captions::kBtnRectCmd, CommandUse::Frames, rect});
 
   std::vector<OptionDef> circle = {
       Edit("x", "centre X", "30",
@@ -262,14 +263,14 @@ std::vector<CommandDef> BuildCommands() {
            [](CommandValues& v, const std::string&, int i) { v.circle.radius_index = i; }),
   };
   AddShapeStyle(circle, CommandId::Circle, "Circle", "filled", "fill the inside too");
-  commands.push_back({CommandId::Circle, "circle", "draw or delete a circle", "圆形控制命令",
-                      CommandUse::Frames, circle});
+  commands.push_back({CommandId::Circle, "circle", "draw or delete a circle",
+                      zotpx::captions::kBtnCircleCmd, CommandUse::Frames, circle});
 
   commands.push_back(
       {CommandId::BitmapFlashing,
        "bitmap flashing",
        "the flashing bitmap character (up to 40x48 or 48x40)",
-       "位图字符命令",
+       zotpx::captions::kBtnBitmapCmd,
        CommandUse::Frames,
        {Text("file", "bitmap file (1 bit per pixel)", "", SetText(&CommandValues::file), true,
              true),
@@ -286,11 +287,13 @@ std::vector<CommandDef> BuildCommands() {
         Flag("delete", "delete it instead of showing it", &List("ComboBitmapShow"),
              [](CommandValues& v, const std::string&, int i) { v.flash.show = i; })}});
   commands.push_back({CommandId::BitmapOversized, "bitmap oversized",
-                      "the oversized bitmap character (up to 128x128)", "超大位图字符命令",
-                      CommandUse::Frames, BlockBitmapOptions("55", "SuperBitmap")});
+                      "the oversized bitmap character (up to 128x128)",
+                      zotpx::captions::kBtnSuperBitmapCmd, CommandUse::Frames,
+                      BlockBitmapOptions("55", "SuperBitmap")});
   commands.push_back({CommandId::BitmapSingle, "bitmap single",
-                      "the single-colour bitmap (up to 192x128)", "单色位图命令",
-                      CommandUse::Frames, BlockBitmapOptions("185", "SingleBitmap")});
+                      "the single-colour bitmap (up to 192x128)",
+                      zotpx::captions::kBtnSingleBitmapCmd, CommandUse::Frames,
+                      BlockBitmapOptions("185", "SingleBitmap")});
 
   std::vector<OptionDef> cross = {
       Pick("enable", "crosshair on or off", List("ComboCrossEnable"),
@@ -309,13 +312,13 @@ std::vector<CommandDef> BuildCommands() {
                        [](CommandValues& v, const std::string& t, int) { v.cross.text_left = t; }));
   cross.push_back(Edit("text-y", "coordinate text's top-left Y, 0-255", "0",
                        [](CommandValues& v, const std::string& t, int) { v.cross.text_top = t; }));
-  commands.push_back({CommandId::CrossSet, "cross set", "crosshair settings", "十字线设置命令",
-                      CommandUse::Frames, cross});
+  commands.push_back({CommandId::CrossSet, "cross set", "crosshair settings",
+                      zotpx::captions::kBtnCrossConfigCmd, CommandUse::Frames, cross});
   commands.push_back(
       {CommandId::CrossMove,
        "cross move",
        "move the crosshair's centre",
-       "十字线移动命令",
+       zotpx::captions::kBtnCrossMoveCmd,
        CommandUse::Frames,
        {Positional(Edit("x", "centre X, 0-383", "192",
                         [](CommandValues& v, const std::string& t, int) { v.move.x = t; })),
@@ -326,7 +329,7 @@ std::vector<CommandDef> BuildCommands() {
       {CommandId::CrossFile,
        "cross-file",
        "build a crosshair file from up to 20 shape bitmaps (384x256, 1 bit per pixel)",
-       "生成十字线文件",
+       zotpx::captions::kBtnCrossDownFile,
        CommandUse::Local,
        {Texts("shapes", "shape bitmaps, in slot order",
               [](CommandValues& v, const std::string& t, int) { v.files.push_back(t); }),
@@ -338,7 +341,7 @@ std::vector<CommandDef> BuildCommands() {
        "static",
        "turn a static command text into the start-up image (User.cfg), or a layout (.toml) "
        "into a static command text",
-       "生成和下载静态命令",
+       zotpx::captions::kBtnStaticCmd,
        CommandUse::Local,
        {Text("file", "static command text, or a layout file (.toml)", "",
              SetText(&CommandValues::file), true, true),
@@ -353,20 +356,20 @@ std::vector<CommandDef> BuildCommands() {
   commands.push_back({CommandId::DownloadFont,
                       "download font",
                       "download an internal font library",
-                      "内部字库下载",
+                      zotpx::captions::kBtnEepromCmd,
                       CommandUse::Download,
                       {download_file("font library file")}});
   commands.push_back({CommandId::DownloadStatic,
                       "download static",
                       "build the start-up image from a static command text or a layout (.toml) "
                       "and download it",
-                      "生成和下载静态命令",
+                      zotpx::captions::kBtnStaticCmd,
                       CommandUse::Download,
                       {download_file("static command text")}});
   commands.push_back({CommandId::DownloadCross,
                       "download cross",
                       "download a crosshair file (ZOT-PB)",
-                      "十字线文件下载",
+                      zotpx::captions::kBtnCrossDownCmd,
                       CommandUse::Download,
                       {download_file("crosshair file")}});
   commands.push_back(
