@@ -9,6 +9,7 @@
 #include "app/save_file.h"
 #include "crosshair/cross_download.h"
 #include "serial/memory_transfer.h"
+#include "serial/progress.h"
 #include "text/font_library.h"
 #include "text/static_download.h"
 #include "text/static_file.h"
@@ -96,21 +97,18 @@ void TForm1::Progress(std::size_t done, std::size_t total) {
     progress_->setRange(0, 100);
     progress_->show();
   }
-  const int percent = static_cast<int>(done * 100 / total);
-  if (percent == g_progress.shown_percent) return;
-  g_progress.shown_percent = percent;
+  const zotpx::ProgressEstimate e =
+      zotpx::EstimateProgress(done, total, g_progress.started.elapsed() / 1000.0);
+  if (e.percent == g_progress.shown_percent) return;
+  g_progress.shown_percent = e.percent;
   QString text = QStringLiteral("%p%");
-  const qint64 elapsed_ms = g_progress.started.elapsed();
-  if (done > 0 && elapsed_ms > 0) {
-    const double bytes_per_second = static_cast<double>(done) * 1000.0 / elapsed_ms;
-    const auto remaining =
-        static_cast<qint64>(static_cast<double>(total - done) / bytes_per_second + 0.5);
+  if (e.timed) {
     text += QStringLiteral("  %1 KB/s  剩余 %2")
-                .arg(bytes_per_second / 1024.0, 0, 'f', 1)
-                .arg(RemainingText(remaining));
+                .arg(e.bytes_per_second / 1024.0, 0, 'f', 1)
+                .arg(RemainingText(e.seconds_left));
   }
   progress_->setFormat(text);
-  progress_->setValue(percent);
+  progress_->setValue(e.percent);
   // The static command download lets no events run; the bar still shows how far it got.
   progress_->repaint();
 }

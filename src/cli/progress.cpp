@@ -2,26 +2,27 @@
 
 #include <algorithm>
 
+#include "serial/progress.h"
+
 namespace zotpx::cli {
 
 namespace {
 
 int Percent(std::size_t done, std::size_t total) {
-  return total == 0 ? 0 : static_cast<int>(done * 100 / total);
+  return EstimateProgress(done, total, 0).percent;
 }
 
 }  // namespace
 
 std::string ProgressFigures(std::size_t done, std::size_t total,
                             std::chrono::steady_clock::duration elapsed) {
-  std::string text = std::to_string(Percent(done, total)) + "%";
-  const double seconds = std::chrono::duration<double>(elapsed).count();
-  if (done > 0 && seconds > 0) {
-    const double rate = static_cast<double>(done) / seconds;
-    const auto left = static_cast<long>(static_cast<double>(total - done) / rate + 0.5);
+  const ProgressEstimate e =
+      EstimateProgress(done, total, std::chrono::duration<double>(elapsed).count());
+  std::string text = std::to_string(e.percent) + "%";
+  if (e.timed) {
     char figures[64];
-    std::snprintf(figures, sizeof figures, "  %.1f KB/s  %ld:%02ld left", rate / 1024.0, left / 60,
-                  left % 60);
+    std::snprintf(figures, sizeof figures, "  %.1f KB/s  %ld:%02ld left",
+                  e.bytes_per_second / 1024.0, e.seconds_left / 60, e.seconds_left % 60);
     text += figures;
   }
   return text;
