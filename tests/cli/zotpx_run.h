@@ -74,7 +74,10 @@ inline ZotpxRun RunZotpx(const std::vector<std::string>& args,
       killed = true;
       break;
     }
-    if (poll(fds, 2, static_cast<int>(left.count())) < 0 && errno != EINTR) break;
+    if (poll(fds, 2, static_cast<int>(left.count())) < 0) {
+      if (errno == EINTR) continue;  // revents are stale then
+      break;
+    }
     for (int i = 0; i < 2; ++i) {
       if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
       char buffer[4096];

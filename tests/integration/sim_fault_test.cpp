@@ -143,6 +143,9 @@ TEST(SimPortCycles, OpenCloseManyTimesInARow) {
     const bool dropped = setgid(65534) == 0 && setuid(65534) == 0;
     _exit(port.empty() ? 101 : dropped ? OpenCloseCycles(port, 9600) : 100);
   }
+  if (as_root) {
+    ASSERT_GE(child, 0);
+  }
   if (path_pipe[0] >= 0) close(path_pipe[0]);
   auto sim = zotpx::test::StartSim({.baud = 9600});
   EXPECT_EQ(OpenCloseCycles(sim.link.port, sim.link.baud), 20);
