@@ -87,6 +87,7 @@ class SimServer {
   void ClearReceived();
   // The device memory (0x78000 bytes, 0xFF at start and where erased).
   Bytes Memory() const;
+  // The memory into `file`, whole or not at all, as every file the tool writes.
   bool DumpMemory(const std::string& file) const;
   // The screen, on the steady clock the device runs on (NowMs), over the video picture (the
   // test card until SetVideo). Safe from any thread while the device serves.

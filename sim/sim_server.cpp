@@ -15,10 +15,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <fstream>
 #include <mutex>
 #include <thread>
 
+#include "base/file_save.h"
 #include "device_model.h"
 #include "pty_line.h"
 #include "serial/port.h"
@@ -401,11 +401,7 @@ std::string SimServer::MemoryFileError() const {
 }
 
 bool SimServer::DumpMemory(const std::string& file) const {
-  const Bytes memory = Memory();
-  std::ofstream stream(file, std::ios::binary | std::ios::trunc);
-  stream.write(reinterpret_cast<const char*>(memory.data()),
-               static_cast<std::streamsize>(memory.size()));
-  return static_cast<bool>(stream.flush());
+  return WriteWholeFile(file, Memory());
 }
 
 }  // namespace zotpx::sim

@@ -1,5 +1,7 @@
 // The crosshair tabs from the window: the settings and move commands against the simulated
 // device, and the shape list with the generation of the crosshair file from real bitmap files.
+#include <sys/stat.h>
+
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -499,19 +501,29 @@ TEST_F(CrossFileFormTest, ExistingFileIsReplacedOnlyWhenTheOperatorSaysSo) {
   // A typed name gets no extension added.
   Generate(QStringLiteral("shapes"));
   EXPECT_EQ(QFileInfo(PathOf("shapes")).size(), 262144);
+
+  // Through a symbolic link: the file it names is replaced, and the link stays.
+  WriteRaw(out, QByteArray("old"));
+  ASSERT_TRUE(QFile::link(QStringLiteral("Cross.bin"), PathOf("link")));
+  Generate(QStringLiteral("link"), true);
+  EXPECT_EQ(Status(), std::string(kGenerate) + "成功");
+  EXPECT_TRUE(QFileInfo(PathOf("link")).isSymLink());
+  EXPECT_EQ(ReadRaw(out).size(), 262144);
 }
 
 TEST_F(CrossFileFormTest, FileThatCannotBeSavedLeavesNothingBehind) {
   Add(Write("a.bmp", Screen()));
-  // The path names a folder, or a file in a folder that does not exist.
+  // The path names a folder, a FIFO, or a file in a folder that does not exist.
   ASSERT_TRUE(QDir(PathOf(QString())).mkdir(QStringLiteral("taken")));
-  for (const char* name : {"taken", "nowhere/Cross.bin"}) {
+  ASSERT_EQ(mkfifo(QFile::encodeName(PathOf("fifo")).constData(), 0644), 0);
+  for (const char* name : {"taken", "fifo", "nowhere/Cross.bin"}) {
     dialogs().save_answers.push_back(PathOf(QString::fromLatin1(name)));
     dialogs().question_answers.push_back(true);
     Click("BtnCrossDownFile");
     EXPECT_EQ(Status(), std::string(kGenerate) + "失败：无法保存文件") << name;
   }
   EXPECT_TRUE(QFileInfo(PathOf("taken")).isDir());
+  EXPECT_FALSE(QFileInfo(PathOf("fifo")).isFile());
   EXPECT_EQ(QDir(PathOf(QString())).entryList(QDir::Files | QDir::Hidden).size(), 1);  // a.bmp only
   dialogs().question_answers.clear();
 }
