@@ -28,7 +28,9 @@ constexpr const char* kExitStatusHelp =
     "Exit status:\n"
     "  0  success\n"
     "  1  the device failed or was not found\n"
-    "  2  usage error or values refused (nothing was opened)\n"
+    "  2  usage error or values refused: before anything was opened, or by a download's\n"
+    "     checks once the device has identified itself (nothing more is sent); or an\n"
+    "     output file that cannot be written\n"
     "  3  the port could not be opened\n"
     "With several ports the exit status is the worst of them.\n";
 
@@ -42,6 +44,7 @@ struct Globals {
   std::vector<std::string> ports;
   std::string baud = "auto";
   std::string log;
+  std::string log_dir;
   bool trace = false;
   bool json = false;
   bool quiet = false;
@@ -94,7 +97,9 @@ Bound BindCommand(CLI::App& root, const CommandDef& def, std::map<std::string, C
       storage.texts.emplace_back();
       std::string name = option.positional ? option.name : "--" + option.name;
       if (option.name == "output") name = "-o,--output";
-      added = bound.app->add_option(name, storage.texts.back(), help);
+      const bool file_out = option.name == "output" || option.name == "image";
+      added = bound.app->add_option(name, storage.texts.back(),
+                                    file_out ? help + " ('-': standard output)" : help);
     }
     if (option.kind == OptionKind::Edit) added->type_name("N");
     if (option.kind == OptionKind::List) added->type_name(option.list->keywords ? "WORD" : "N");
@@ -128,21 +133,24 @@ std::optional<int> ParseBaud(const std::string& text) {
   return rate;
 }
 
-// Prints one outcome the way the chosen output wants it.
-void Print(const Outcome& outcome, const Globals& globals, bool with_port) {
+// Prints one outcome the way the chosen output wants it; `out` is where standard output's
+// part goes (standard error when the command's output file is standard output).
+void Print(const Outcome& outcome, const Globals& globals, bool with_port,
+           std::FILE* out = stdout) {
   if (globals.json) {
-    std::printf("%s\n", OutcomeToJson(outcome)
-                            .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
-                            .c_str());
+    std::fprintf(out, "%s\n",
+                 OutcomeToJson(outcome)
+                     .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
+                     .c_str());
     return;
   }
   const bool ok = outcome.result == kResultOk;
   if (ok && globals.quiet) return;
-  std::FILE* out = ok ? stdout : stderr;
   const std::string prefix = with_port ? outcome.port + ": " : "";
-  if (!outcome.status.empty()) std::fprintf(out, "%s%s\n", prefix.c_str(), outcome.status.c_str());
+  if (!outcome.status.empty())
+    std::fprintf(ok ? out : stderr, "%s%s\n", prefix.c_str(), outcome.status.c_str());
   for (const std::string& line : outcome.details)
-    std::fprintf(stdout, "%s%s\n", prefix.c_str(), line.c_str());
+    std::fprintf(out, "%s%s\n", prefix.c_str(), line.c_str());
 }
 
 std::vector<std::string> ExpandPorts(const std::vector<std::string>& given) {
@@ -174,8 +182,14 @@ int RunZotpx(int argc, char** argv) {
                  "rate in bit/s, or 'auto' to find it with the connect scan first (default auto)")
       ->type_name("RATE|auto");
   app.add_option("--log", globals.log,
-                 "append the communication log to FILE, as the window shows it")
+                 "append the communication log to FILE, as the window shows it; with several "
+                 "ports each line starts with its port, as --trace shows it")
       ->type_name("FILE");
+  app.add_option("--log-dir", globals.log_dir,
+                 "append each port's communication log to a file of its own in DIR (made when "
+                 "missing): COM1.log, ttyUSB0.log for /dev/ttyUSB0, serial_by-id_NAME.log for "
+                 "/dev/serial/by-id/NAME")
+      ->type_name("DIR");
   app.add_flag("--trace", globals.trace, "show the communication log on standard error as it goes");
   app.add_flag("--json", globals.json,
                "one JSON object per port and command on standard output instead of text");
@@ -222,7 +236,7 @@ int RunZotpx(int argc, char** argv) {
 
   if (command.use == CommandUse::Local) {
     const Outcome outcome = RunLocal(command, filled.values);
-    Print(outcome, globals, false);
+    Print(outcome, globals, false, WritesToStandardOutput(filled.values) ? stderr : stdout);
     return ExitStatusOf(outcome.result);
   }
 
@@ -241,19 +255,16 @@ int RunZotpx(int argc, char** argv) {
     return kExitPort;
   }
 
-  int log_fd = -1;
-  if (!globals.log.empty()) {
-    log_fd = open(globals.log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-    if (log_fd < 0) {
-      std::fprintf(stderr, "zotpx: --log %s: %s\n", globals.log.c_str(), std::strerror(errno));
-      return kExitRefused;
-    }
+  const bool several = ports.size() > 1;
+  const LogFiles logs(globals.log, globals.log_dir, ports);
+  if (!logs.error().empty()) {
+    std::fprintf(stderr, "zotpx: %s\n", logs.error().c_str());
+    return kExitRefused;
   }
   const bool terminal = isatty(STDERR_FILENO) == 1;
-  const bool several = ports.size() > 1;
 
   auto work = [&](const std::string& port, ProgressSink& progress) {
-    CliReporter reporter(log_fd, globals.trace, several ? "[" + port + "] " : "",
+    CliReporter reporter(logs.For(port, several), globals.trace, several ? "[" + port + "] " : "",
                          globals.quiet ? nullptr : &progress);
     Session one = session;
     one.port = port;
@@ -282,7 +293,6 @@ int RunZotpx(int argc, char** argv) {
     }
     status = WorstExitStatus(outcomes);
   }
-  if (log_fd >= 0) close(log_fd);
   return status;
 }
 

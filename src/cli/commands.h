@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,7 @@ inline constexpr const char* kResultFileFailed = "file-failed";
 // Exit statuses.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitDevice = 1;   // the device failed or was not found
-inline constexpr int kExitRefused = 2;  // usage error or values refused: nothing was opened
+inline constexpr int kExitRefused = 2;  // usage error, or values or a file refused: no command sent
 inline constexpr int kExitPort = 3;     // the port could not be opened
 
 struct Outcome {
@@ -74,5 +75,11 @@ Outcome RunOnPort(const CommandDef& command, const CommandValues& values, const 
 
 // Commands without a device: ports, cross-file, static.
 Outcome RunLocal(const CommandDef& command, const CommandValues& values);
+
+// The file a command writes, whole or not at all (WriteWholeFile); "-" is standard output.
+inline constexpr const char* kStandardOutput = "-";
+bool WriteOutputFile(const std::string& path, std::span<const std::uint8_t> bytes);
+// True when the command's output file is standard output, so its messages go elsewhere.
+bool WritesToStandardOutput(const CommandValues& values);
 
 }  // namespace zotpx::cli

@@ -6,7 +6,6 @@
 #include <cctype>
 #include <cstdio>
 
-#include "base/file_save.h"
 #include "cli/device_steps.h"
 #include "crosshair/cross_download.h"
 #include "screen/png_writer.h"
@@ -245,7 +244,7 @@ Outcome StaticFromLayout(const CommandDef& command, const CommandValues& values)
     return outcome;
   }
   const Bytes text = TextBytes(FormatStaticText(start_up.frames));
-  if (!WriteWholeFile(values.output, text)) {
+  if (!WriteOutputFile(values.output, text)) {
     Refuse(outcome, command.title + kStaticSaveFailedText + ": " + values.output,
            kResultFileFailed);
     return outcome;
@@ -256,7 +255,7 @@ Outcome StaticFromLayout(const CommandDef& command, const CommandValues& values)
   if (!values.image.empty()) {
     // The window's own reader makes the image from the text just written: the two cannot differ.
     const StaticImage built = BuildStaticImage(text);
-    if (built.failure || !WriteWholeFile(values.image, built.image)) {
+    if (built.failure || !WriteOutputFile(values.image, built.image)) {
       Refuse(outcome,
              command.title + built.failure.value_or(kStaticSaveFailedText) + ": " + values.image,
              kResultFileFailed);
@@ -319,7 +318,8 @@ Outcome Render(const CommandDef& command, const CommandValues& values) {
   screen::Picture picture;
   model.Render(0, video, picture);
   for (const std::string& message : screen::TakeFontMessages()) outcome.details.push_back(message);
-  if (!screen::WritePng(values.output, picture)) {
+  const std::optional<std::vector<std::uint8_t>> png = screen::EncodePng(picture);
+  if (!png || !WriteOutputFile(values.output, *png)) {
     Refuse(outcome, "render: cannot write " + values.output, kResultFileFailed);
     return outcome;
   }

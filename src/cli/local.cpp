@@ -1,4 +1,8 @@
 // Commands without a device: listing the ports and the two file conversions.
+#include <unistd.h>
+
+#include <cerrno>
+
 #include "base/file_save.h"
 #include "cli/commands.h"
 #include "cli/device_steps.h"
@@ -19,7 +23,7 @@ void MakeStaticImage(const CommandDef& command, const CommandValues& values, Out
   const std::string& title = command.title;
   const StaticImage built = ReadStaticImage(values.file);
   if (built.failure) return Refuse(outcome, title + *built.failure, kResultFileFailed);
-  if (!WriteWholeFile(values.output, built.image))
+  if (!WriteOutputFile(values.output, built.image))
     return Refuse(outcome, title + kStaticSaveFailedText, kResultFileFailed);
   outcome.status = kStaticGeneratedLogLine;
   outcome.bytes = built.image.size();
@@ -39,7 +43,7 @@ void MakeCrossFile(const CommandDef& command, const CommandValues& values, Outco
     return Refuse(outcome, std::string(kBitmapCannotDecodeText) + values.files[*built.failed_shape],
                   kResultFileFailed);
   if (built.failure) return Refuse(outcome, title + *built.failure, kResultFileFailed);
-  if (!WriteWholeFile(values.output, built.image))
+  if (!WriteOutputFile(values.output, built.image))
     return Refuse(outcome, title + kCrossSaveFailedText, kResultFileFailed);
   outcome.status = title + "成功";
   outcome.bytes = built.image.size();
@@ -69,10 +73,30 @@ void ListPorts(Outcome& outcome) {
 
 }  // namespace
 
+bool WriteOutputFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+  if (path != kStandardOutput) return WriteWholeFile(path, bytes);
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = write(STDOUT_FILENO, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool WritesToStandardOutput(const CommandValues& values) {
+  return values.output == kStandardOutput || values.image == kStandardOutput;
+}
+
 Outcome RunLocal(const CommandDef& command, const CommandValues& values) {
-  if (std::optional<Outcome> layout = RunLayoutLocal(command, values)) return *layout;
   Outcome outcome;
   outcome.command = command.path;
+  if (values.output == kStandardOutput && values.image == kStandardOutput) {
+    Refuse(outcome, command.path + ": -o - and --image - cannot both go to standard output");
+    return outcome;
+  }
+  if (std::optional<Outcome> layout = RunLayoutLocal(command, values)) return *layout;
   switch (command.id) {
     case CommandId::Ports:
       ListPorts(outcome);

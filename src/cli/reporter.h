@@ -1,4 +1,4 @@
-// The command line's side of the reporting interface: the communication log goes to a file
+// The command line's side of the reporting interface: the communication log goes to files
 // (appended, a whole block at a time) and, with --trace, to standard error as it happens;
 // progress goes to a progress sink. The status line is the runner's to read (StatusCapture).
 #pragma once
@@ -6,18 +6,53 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "cli/progress.h"
 #include "serial/reporter.h"
 
 namespace zotpx::cli {
 
+// A file one port's log blocks go to, and what each of their lines starts with there: the
+// port ("[/dev/ttyUSB0] ", as --trace shows it) in a file several ports share, nothing in a
+// file of its own, which reads as the window's log.
+struct LogTarget {
+  int fd = -1;
+  std::string prefix;
+};
+
+// The communication logs of one run, opened before any port: --log FILE, shared by every
+// port, and --log-dir DIR, one file per port named by LogFileName (DIR made when missing).
+class LogFiles {
+ public:
+  LogFiles(const std::string& file, const std::string& folder,
+           const std::vector<std::string>& ports);
+  ~LogFiles();
+  LogFiles(const LogFiles&) = delete;
+  LogFiles& operator=(const LogFiles&) = delete;
+
+  // Why a log cannot be written ("--log-dir logs: Permission denied"); empty when all are open.
+  const std::string& error() const { return error_; }
+  // Where `port`'s blocks go; `shared_prefix`: whether the --log file takes the port's name.
+  std::vector<LogTarget> For(const std::string& port, bool shared_prefix) const;
+
+ private:
+  int shared_ = -1;
+  std::vector<std::pair<std::string, int>> own_;  // port, its file in the folder
+  std::string error_;
+};
+
+// The name of a port's log file in --log-dir: "COM3" gives "COM3.log"; a path loses a leading
+// "/dev/" and has its other slashes made "_": "/dev/ttyUSB0" gives "ttyUSB0.log",
+// "/dev/serial/by-id/usb-X" "serial_by-id_usb-X.log", "/tmp/sim/tty" "tmp_sim_tty.log".
+std::string LogFileName(const std::string& port);
+
 class CliReporter : public Reporter {
  public:
-  // `log_fd`: an open file to append the log to, or -1. `trace_prefix` goes before each
-  // traced line (the port, when several run at once).
-  CliReporter(int log_fd, bool trace, std::string trace_prefix, ProgressSink* progress)
-      : log_fd_(log_fd),
+  // `trace_prefix` goes before each traced line (the port, when several run at once).
+  CliReporter(std::vector<LogTarget> logs, bool trace, std::string trace_prefix,
+              ProgressSink* progress)
+      : logs_(std::move(logs)),
         trace_(trace),
         trace_prefix_(std::move(trace_prefix)),
         progress_(progress) {}
@@ -34,11 +69,11 @@ class CliReporter : public Reporter {
  private:
   void FlushLog();
 
-  int log_fd_;
+  std::vector<LogTarget> logs_;
   bool trace_;
   std::string trace_prefix_;
   ProgressSink* progress_;
-  std::string block_;
+  std::vector<std::string> block_;
 };
 
 }  // namespace zotpx::cli

@@ -1,0 +1,190 @@
+// What zotpx writes besides its messages, run as a user runs it: every command that writes a
+// file takes "-" for standard output (its messages then go to standard error) and follows a
+// link or refuses a FIFO as the whole-file save does; the communication logs say which port a
+// block came from (--log) or go one file per port (--log-dir).
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "cli/reporter.h"
+#include "cli/zotpx_run.h"
+#include "support/bmp_writer.h"
+#include "support/sim_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using zotpx::Bytes;
+using zotpx::test::RunZotpx;
+
+// A folder of the test's own, so parallel runs cannot read each other's files.
+std::string Folder(const std::string& name) {
+  const std::string dir =
+      testing::TempDir() + "zotpx_out_" + std::to_string(getpid()) + "_" + name + "/";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  return dir;
+}
+
+std::string Read(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+struct OutputCase {
+  const char* name;
+  std::vector<std::string> args;  // before -o; "@" stands for the case's folder
+  const char* refusal;            // the save-failure status
+};
+
+const OutputCase kOutputs[] = {
+    {"CrossFile", {"cross-file", "@a.bmp"}, "生成十字线文件失败：无法保存文件"},
+    {"StaticImage", {"static", "@start.txt"}, "生成和下载静态命令失败：生成静态命令文件失败"},
+    {"StaticFromLayout",
+     {"static", "@layout.toml"},
+     "生成和下载静态命令失败：生成静态命令文件失败"},
+    {"Render", {"render", "@layout.toml"}, "render: cannot write"},
+};
+
+class OutputFileTest : public ::testing::TestWithParam<OutputCase> {
+ protected:
+  OutputFileTest() : dir_(Folder(GetParam().name)) {
+    zotpx::test::WriteFileBytes(
+        dir_ + "a.bmp",
+        zotpx::test::MakeBmp({.width = 384, .height = 256}, [](int x, int y) { return x == y; }));
+    WriteText(dir_ + "start.txt", "55 AA 14 08 22 00 05 00 32 41 42 43 3B 00\r\n");
+    WriteText(dir_ + "layout.toml", "[[rect]]\nleft = 10\ntop = 10\nright = 50\nbottom = 50\n");
+  }
+  ~OutputFileTest() override { fs::remove_all(dir_); }
+
+  zotpx::test::ZotpxRun Run(const std::string& output, std::vector<std::string> more = {}) {
+    std::vector<std::string> args;
+    for (const std::string& arg : GetParam().args)
+      args.push_back(arg.front() == '@' ? dir_ + arg.substr(1) : arg);
+    args.insert(args.end(), {"-o", output});
+    args.insert(args.end(), more.begin(), more.end());
+    return RunZotpx(args);
+  }
+
+  std::string dir_;
+};
+
+TEST_P(OutputFileTest, DashIsStandardOutputALinkIsFollowedAFifoRefused) {
+  const auto file = Run(dir_ + "out");
+  ASSERT_EQ(file.status, 0) << file.err;
+  const std::string bytes = Read(dir_ + "out");
+  ASSERT_FALSE(bytes.empty());
+
+  // The same bytes on standard output, and the messages on standard error.
+  const auto piped = Run("-");
+  EXPECT_EQ(piped.status, 0) << piped.err;
+  EXPECT_TRUE(piped.out == bytes) << "standard output holds " << piped.out.size() << " bytes";
+  EXPECT_NE(piped.err, "");
+  EXPECT_FALSE(fs::exists(dir_ + "-"));
+
+  // Through a link to a file: the file gets the bytes, the link stays.
+  WriteText(dir_ + "target", "old");
+  fs::create_symlink("target", dir_ + "link");
+  EXPECT_EQ(Run(dir_ + "link").status, 0);
+  EXPECT_TRUE(fs::is_symlink(dir_ + "link"));
+  EXPECT_TRUE(Read(dir_ + "target") == bytes);
+
+  // A FIFO is refused at once, and stays a FIFO.
+  ASSERT_EQ(mkfifo((dir_ + "fifo").c_str(), 0644), 0);
+  const auto fifo = Run(dir_ + "fifo");
+  EXPECT_EQ(fifo.status, 2);
+  EXPECT_NE(fifo.err.find(GetParam().refusal), std::string::npos) << fifo.err;
+  EXPECT_TRUE(fs::is_fifo(dir_ + "fifo"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, OutputFileTest, ::testing::ValuesIn(kOutputs),
+                         [](const ::testing::TestParamInfo<OutputCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// From a layout, the text and the image can each go to standard output, but not both.
+TEST(OutputFileDashTest, StaticTextAndImageCannotBothBeStandardOutput) {
+  const std::string dir = Folder("both");
+  WriteText(dir + "layout.toml", "[[rect]]\nleft = 10\ntop = 10\nright = 50\nbottom = 50\n");
+  const auto both = RunZotpx({"static", dir + "layout.toml", "-o", "-", "--image", "-"});
+  EXPECT_EQ(both.status, 2);
+  EXPECT_EQ(both.out, "");
+  EXPECT_NE(both.err.find("standard output"), std::string::npos) << both.err;
+
+  const auto image = RunZotpx({"static", dir + "layout.toml", "-o", dir + "s.txt", "--image", "-"});
+  ASSERT_EQ(image.status, 0) << image.err;
+  EXPECT_EQ(image.out.size(), 16384u);
+  EXPECT_EQ(image.out.substr(0, 5), std::string("CFG \x01", 5));
+  fs::remove_all(dir);
+}
+
+TEST(LogFileNameTest, PortsNameTheirFiles) {
+  const std::pair<const char*, const char*> kNames[] = {
+      {"COM1", "COM1.log"},
+      {"/dev/ttyUSB0", "ttyUSB0.log"},
+      {"/dev/serial/by-id/usb-FTDI_X-if00-port0", "serial_by-id_usb-FTDI_X-if00-port0.log"},
+      {"/dev/pts/7", "pts_7.log"},
+      {"/tmp/sim/tty", "tmp_sim_tty.log"},
+  };
+  for (const auto& [port, name] : kNames) EXPECT_EQ(zotpx::cli::LogFileName(port), name) << port;
+}
+
+// Two devices at once: the shared --log names each block's port on each of its lines, as
+// --trace does; --log-dir gives each port a file of its own in the window's format. One port
+// with --log-dir writes there too.
+TEST(StationLogTest, SharedLogNamesThePortsAndLogDirKeepsOneFilePerPort) {
+  const std::string dir = Folder("logs");
+  auto a = zotpx::test::StartSim({.model = "ZOT-PA", .baud = 115200});
+  auto b = zotpx::test::StartSim({.model = "ZOT-PA", .baud = 115200});
+  const auto run = RunZotpx({"-p", a.link.port + "," + b.link.port, "-b", "115200", "--log",
+                             dir + "all.log", "--log-dir", dir + "ports", "line"});
+  ASSERT_EQ(run.status, 0) << run.err;
+
+  std::istringstream shared(Read(dir + "all.log"));
+  std::map<std::string, std::vector<std::string>> by_port;
+  std::string line;
+  int blank = 0;
+  while (std::getline(shared, line)) {
+    if (line.empty()) {
+      ++blank;
+      continue;
+    }
+    const std::size_t end = line.find("] ");
+    ASSERT_TRUE(line.front() == '[' && end != std::string::npos) << line;
+    by_port[line.substr(1, end - 1)].push_back(line.substr(end + 2));
+  }
+  EXPECT_EQ(blank, 2);
+  for (const auto* sim : {&a, &b}) {
+    const std::vector<std::string>& lines = by_port[sim->link.port];
+    ASSERT_EQ(lines.size(), 3u) << sim->link.port;
+    EXPECT_EQ(lines[0], "【直线控制命令】");
+    // Its own file: the same block without the port, as the window's log shows it.
+    const std::string own = dir + "ports/" + zotpx::cli::LogFileName(sim->link.port);
+    EXPECT_EQ(Read(own), lines[0] + "\n" + lines[1] + "\n" + lines[2] + "\n\n");
+  }
+
+  const auto one = RunZotpx({"-p", a.link.port, "-b", "115200", "--log-dir", dir + "one", "line"});
+  ASSERT_EQ(one.status, 0) << one.err;
+  EXPECT_EQ(Read(dir + "one/" + zotpx::cli::LogFileName(a.link.port))
+                .rfind("【直线控制命令】\n发送：", 0),
+            0u);
+
+  // A folder that cannot be made refuses the run before any port is opened.
+  WriteText(dir + "file", "");
+  const auto refused =
+      RunZotpx({"-p", a.link.port, "-b", "115200", "--log-dir", dir + "file/sub", "line"});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find("--log-dir"), std::string::npos) << refused.err;
+  EXPECT_EQ(a->ReceivedFrameCount(), 2u);
+  fs::remove_all(dir);
+}
+
+}  // namespace
