@@ -48,7 +48,7 @@ class TForm1 : public QWidget, public zotpx::Reporter {
   void BringToFront() override;
   void Progress(std::size_t done, std::size_t total) override;
   // Keeps the start-up commands the device acknowledged, for the log's export (log_menu.cpp).
-  void FrameAcknowledged(const zotpx::Bytes& frame) override;
+  void CommandAcknowledged(const std::vector<zotpx::Bytes>& frames) override;
 
   // Seams for tests: scripted dialogs and a fixed clock.
   void SetDialogs(std::unique_ptr<Dialogs> dialogs);

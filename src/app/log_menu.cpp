@@ -66,13 +66,17 @@ QMenu* CreateLogMenu(TForm1& form, QPlainTextEdit* log, const QPoint& position) 
   return menu;
 }
 
-void TForm1::FrameAcknowledged(const zotpx::Bytes& frame) {
-  if (frame.size() > 2 && zotpx::IsStartUpCommand(frame[2])) acknowledged_frames_.push_back(frame);
+void TForm1::CommandAcknowledged(const std::vector<zotpx::Bytes>& frames) {
+  for (const zotpx::Bytes& frame : frames)
+    if (frame.size() > 2 && zotpx::IsStartUpCommand(frame[2]))
+      acknowledged_frames_.push_back(frame);
 }
 
 void TForm1::MenuSaveLogClick() {
-  // The log as it stands, the operator's own edits included.
-  const QByteArray text = log_->toPlainText().toUtf8();
+  // The log as it stands, the operator's own edits included, every line ended as in a text
+  // file (and as zotpx --log writes it): the last block's blank line too.
+  QByteArray text = log_->toPlainText().toUtf8();
+  if (!text.isEmpty()) text += '\n';
   SaveAs(*this, Title(kSaveLogText), QStringLiteral("Log.txt"),
          zotpx::Bytes(text.begin(), text.end()));
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "serial/frame.h"
 
@@ -25,9 +26,10 @@ class Reporter {
   // Download progress for a progress bar; `done` bytes of `total` written. (0, 0) when the
   // download has ended, however it ended. Optional.
   virtual void Progress(std::size_t done, std::size_t total) { (void)done, (void)total; }
-  // A command frame, as it went on the line, whose reply the command transaction accepted:
-  // what the device has taken in this session. Optional.
-  virtual void FrameAcknowledged(const Bytes& frame) { (void)frame; }
+  // A command's frames, as they went on the line, once the command transaction has accepted
+  // the reply to every one of them: what the device has taken in this session. A command cut
+  // short (a bitmap whose later block failed) is not reported at all. Optional.
+  virtual void CommandAcknowledged(const std::vector<Bytes>& frames) { (void)frames; }
 };
 
 // The log line LogBytes appends: title, then two upper-case hex digits and a space per byte.

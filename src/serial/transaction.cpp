@@ -6,7 +6,7 @@
 
 namespace zotpx {
 
-TxResult ExchangeFrame(Reporter& reporter, const Bytes& frame) {
+TxResult ExchangeFrame(Reporter& reporter, const Bytes& frame, Bytes* sent_frame) {
   std::copy(frame.begin(), frame.end(), FrameBuffer);
   if (!WriteFrame(FrameBuffer, frame.size())) return TxResult::SendFailed;
   // The reply is read over the request, so the request is logged first.
@@ -16,7 +16,7 @@ TxResult ExchangeFrame(Reporter& reporter, const Bytes& frame) {
   const std::size_t got = ReadFrame(FrameBuffer, 1000, 500);
   if (got != 6 || FrameBuffer[2] != sent[2]) return TxResult::ReceiveFailed;
   reporter.LogBytes("接收：", static_cast<std::size_t>(FrameBuffer[3]) + 5, FrameBuffer);
-  reporter.FrameAcknowledged(sent);
+  if (sent_frame) *sent_frame = sent;
   return TxResult::Ok;
 }
 
@@ -30,10 +30,10 @@ TxResult RunCommandFrames(Reporter& reporter, const std::string& title, const Li
   const std::vector<Bytes> frames = build();
   reporter.LogLine("【" + title + "】");
   TxResult result = TxResult::Ok;
-  for (const Bytes& frame : frames) {
-    result = ExchangeFrame(reporter, frame);
-    if (result != TxResult::Ok) break;
-  }
+  std::vector<Bytes> sent(frames.size());
+  for (std::size_t i = 0; i < frames.size() && result == TxResult::Ok; ++i)
+    result = ExchangeFrame(reporter, frames[i], &sent[i]);
+  if (result == TxResult::Ok) reporter.CommandAcknowledged(sent);
   switch (result) {
     case TxResult::Ok: reporter.SetStatus(title + kSuccessText); break;
     case TxResult::SendFailed: reporter.SetStatus(title + kSendFailedText); break;

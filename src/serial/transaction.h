@@ -25,7 +25,8 @@ using FrameBuilder = std::function<std::vector<Bytes>()>;
 
 // Opens the port, logs 【title】, sends each frame in turn and waits for its 6-byte reply with
 // the same command code (1000 ms / 500 ms), logging 发送：/接收：; the first failure ends the run.
-// Ends with the status text, the port closed and a blank log line.
+// Ends with the status text, the port closed and a blank log line. Only a run acknowledged
+// whole goes to the reporter's CommandAcknowledged.
 TxResult RunCommandFrames(Reporter& reporter, const std::string& title, const Link& link,
                           const FrameBuilder& build);
 // The ordinary single-frame command.
@@ -37,8 +38,8 @@ inline constexpr const char* kSuccessText = "成功：请查看通信数据记�
 inline constexpr const char* kSendFailedText = "失败：发送命令失败";
 inline constexpr const char* kReceiveFailedText = "失败：接收响应失败";
 
-// Within an open port: write one frame, log it, read and check the 6-byte echo, log it, and
-// tell the reporter the frame was acknowledged.
-TxResult ExchangeFrame(Reporter& reporter, const Bytes& frame);
+// Within an open port: write one frame, log it, read and check the 6-byte echo, log it. Once
+// acknowledged, the frame as it went on the line (its checksum filled in) goes to `sent`.
+TxResult ExchangeFrame(Reporter& reporter, const Bytes& frame, Bytes* sent = nullptr);
 
 }  // namespace zotpx

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "support/bmp_writer.h"
 #include "support/form_fixture.h"
 #include "text/static_file.h"
 
@@ -56,10 +57,13 @@ TEST_F(LogMenuTest, EditActionsStayAndTheSaveWritesTheLogAsShownInUtf8) {
 
   const std::uint8_t frame[] = {0x55, 0xAA, 0x10, 0x01, 0x00, 0x11};
   form().LogBytes("发送：", sizeof frame, frame);
+  form().LogLine("");  // the block's end
   QFile old_file(Path("old.txt"));
   ASSERT_TRUE(old_file.open(QIODevice::WriteOnly) && old_file.write("old") == 3);
   old_file.close();
-  const QByteArray shown = form().LogLines().join('\n').toUtf8();
+  // Every line ended, as in any text file: the last block's blank line too.
+  const QByteArray shown = form().LogLines().join('\n').toUtf8() + '\n';
+  ASSERT_TRUE(shown.endsWith("11 \n\n"));
   const struct {
     const char* name;
     bool replace;  // the answer when asked
@@ -130,6 +134,44 @@ TEST_F(LogMenuTest, ExportHoldsTheAcknowledgedStartUpCommandsAndDownloadsBack) {
   EXPECT_EQ(zotpx::StaticImageRecords(area), records);
 }
 
+// A bitmap's run of frames goes into the export whole or not at all, as `zotpx static` takes a
+// layout's: the run cut short by a missing reply leaves none of its blocks behind.
+TEST_F(LogMenuTest, ExportTakesABitmapsRunWholeOrNotAtAll) {
+  StartDevice({.model = "ZOT-PA", .baud = 115200});
+  const QString bitmap = Path("full.bmp");
+  ASSERT_TRUE(zotpx::test::WriteFileBytes(
+      QFile::encodeName(bitmap).toStdString(),
+      zotpx::test::MakeBmp({.width = 192, .height = 128}, [](int x, int) { return x < 8; })));
+  dialogs().open_answers.push_back(bitmap);
+  form().LabelSingleBitmapSelectClick();
+  const auto exported = [this] {
+    const QString path = Path("start.txt");
+    dialogs().save_answers.push_back(path);
+    dialogs().question_answers.push_back(true);
+    Trigger(form(), "MenuExportStatic");
+    std::vector<Bytes> frames;
+    for (Bytes record : zotpx::StaticImageRecords(zotpx::BuildStaticImage(ReadAll(path)).image)) {
+      record.pop_back();  // the trailing byte
+      frames.push_back(record);
+    }
+    return frames;
+  };
+
+  sim().AddFault({.fault = zotpx::sim::Fault::Silence, .nth = 3});
+  Click("BtnSingleBitmapCmd");
+  ASSERT_EQ(Status(), "单色位图命令失败：接收响应失败");
+  sim().ClearFaults();
+  sim().ClearReceived();
+  Click("BtnRectCmd");
+  EXPECT_EQ(exported(), sim().ReceivedFrames()) << "only the rectangle";
+
+  Click("BtnSingleBitmapCmd");
+  ASSERT_EQ(Status(), "单色位图命令成功：请查看通信数据记录以获得更多信息");
+  const std::vector<Bytes> all = sim().ReceivedFrames();
+  ASSERT_GT(all.size(), 3u);
+  EXPECT_EQ(exported(), all) << "the rectangle and the whole run";
+}
+
 TEST_F(LogMenuTest, ExportRefusesBeforeAnyDialog) {
   const struct {
     std::vector<Bytes> acknowledged;
@@ -145,7 +187,7 @@ TEST_F(LogMenuTest, ExportRefusesBeforeAnyDialog) {
     auto owned = std::make_unique<ScriptedDialogs>();
     ScriptedDialogs& asked = *owned;
     window.SetDialogs(std::move(owned));
-    for (const Bytes& frame : c.acknowledged) window.FrameAcknowledged(frame);
+    window.CommandAcknowledged(c.acknowledged);
     Trigger(window, "MenuExportStatic");
     EXPECT_EQ(window.StatusText().toStdString(), c.status);
     EXPECT_TRUE(asked.requests.empty());
