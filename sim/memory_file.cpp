@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/file_save.h"
 #include "sim_device.h"
 
 namespace zotpx::sim {
@@ -77,7 +78,10 @@ std::unique_ptr<MemoryFile> MemoryFile::Open(const std::string& path, Bytes& mem
   // Not blocking: a FIFO named by mistake must not hang the start.
   int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0 && errno == ENOENT) {
-    fd = CreateErased(path, error);
+    // A link that names no file yet: the file it names is made, as an editor would.
+    const std::string target = SaveTarget(path);
+    fd = CreateErased(target, error);
+    if (fd < 0 && target != path) error += " (named by the link " + path + ")";
     if (fd < 0) return nullptr;
   } else if (fd < 0) {
     error = "cannot open memory file " + path + " for reading and writing: " + SystemText();

@@ -1,5 +1,7 @@
 #include "screen_window.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QImage>
@@ -7,6 +9,8 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
 
 namespace zotpx::sim {
@@ -49,11 +53,38 @@ class ScreenView : public QWidget {
   std::optional<std::int64_t> next_change_;
 };
 
+// Qt ends a program it cannot give a display with a fatal error (an abort). Until the window
+// is up nothing needs undoing, so that becomes a message and status 1; later, exit(1) runs the
+// program's atexit work (the link removed, the dump written) on the way out.
+bool opening_display = false;
+QtMessageHandler qt_default_handler = nullptr;
+
+void OnQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type != QtFatalMsg) return qt_default_handler(type, context, message);
+  if (opening_display) {
+    std::fputs(
+        "zotpx-sim: --screen: the screen window cannot open: no display to show it on "
+        "(--screen-png FILE shows the screen without one)\n",
+        stderr);
+    _exit(1);
+  }
+  qt_default_handler(QtCriticalMsg, context, message);
+  std::exit(1);
+}
+
 }  // namespace
 
-int RunScreenWindow(int argc, char** argv, const SimServer& server,
-                    const std::function<std::string()>& title, const std::function<bool()>& tick) {
-  QApplication app(argc, argv);
+ScreenWindow::ScreenWindow(int& argc, char** argv) {
+  qt_default_handler = qInstallMessageHandler(OnQtMessage);
+  opening_display = true;
+  app_ = std::make_unique<QApplication>(argc, argv);
+  opening_display = false;
+}
+
+ScreenWindow::~ScreenWindow() = default;
+
+int ScreenWindow::Run(const SimServer& server, const std::function<std::string()>& title,
+                      const std::function<bool()>& tick) {
   ScreenView view(server);
   std::string shown = title();
   view.setWindowTitle(QString::fromStdString(shown));

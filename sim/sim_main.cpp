@@ -43,8 +43,9 @@ const char kDescription[] =
 
 const char kFooter[] =
     "Memory file (--memory FILE):\n"
-    "  A missing FILE is created erased (491520 bytes of 0xFF). Every erase and write the\n"
-    "  device acknowledges is in FILE by then, so a download survives a restart. A FILE of\n"
+    "  A missing FILE is created erased (491520 bytes of 0xFF); so is the file a symbolic\n"
+    "  link names when there is none yet. Every erase and write the device acknowledges is\n"
+    "  in FILE by then, so a download survives a restart. A FILE of\n"
     "  another size, or one that cannot be read and written, ends the program with status 1\n"
     "  and is left untouched.\n"
     "\n"
@@ -54,7 +55,12 @@ const char kFooter[] =
     "  MS     for late: how long the reply is held back (default 1500)\n"
     "\n"
     "Signals: SIGUSR1 writes the memory dump (--dump) now; SIGINT, SIGTERM and SIGHUP end the\n"
-    "simulator, which writes the dump once more on the way out.";
+    "simulator, which writes the dump once more on the way out and removes the COMn link, as\n"
+    "it does when the --screen window closes or its display goes away. Without a display,\n"
+    "--screen ends the program (status 1) before any pty or link is made.\n"
+    "\n"
+    "Files (--dump, --screen-png) are replaced whole; a symbolic link is followed, and a\n"
+    "name that is no regular file (a FIFO, a device) is refused.";
 
 bool ParseInt(const std::string& text, long low, long high, int& out) {
   if (text.empty()) return false;
@@ -290,6 +296,26 @@ class Session {
   zotpx::screen::Picture last_;
 };
 
+// Every way out once the device serves, exit() included (Qt ends the program so when the
+// window's X server goes away), stops it, which removes the COMn link, and writes the dump,
+// once. Not on SIGKILL, nor when Wayland's client library ends the program with _exit.
+zotpx::sim::SimServer* serving = nullptr;
+const std::string* dump_file = nullptr;
+bool dumped = true;
+
+bool Finish() {
+  if (serving) {
+    serving->Stop();
+    dumped = Dump(*serving, *dump_file);
+    serving = nullptr;
+  }
+  return dumped;
+}
+
+void FinishAtExit() {
+  Finish();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -309,6 +335,14 @@ int main(int argc, char** argv) {
   sigemptyset(&signals);
   for (int s : {SIGINT, SIGTERM, SIGUSR1, SIGHUP}) sigaddset(&signals, s);
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  // A reader of the pty's path that went away must not end the program with the link left.
+  signal(SIGPIPE, SIG_IGN);
+
+#ifdef ZOTPX_SIM_WINDOW
+  // The display first: without one the program ends here, before any pty or link exists.
+  std::optional<zotpx::sim::ScreenWindow> window;
+  if (options.screen) window.emplace(argc, argv);
+#endif
 
   zotpx::sim::SimServer server(config);
   if (!options.video.empty()) {
@@ -324,6 +358,9 @@ int main(int argc, char** argv) {
     std::cerr << "zotpx-sim: " << server.error() << "\n";
     return 1;
   }
+  serving = &server;
+  dump_file = &options.dump;
+  std::atexit(FinishAtExit);
   std::cout << server.path() << std::endl;
   if (!config.link_name.empty()) {
     std::cerr << "zotpx-sim: " << config.model << " at " << config.baud << " baud on "
@@ -332,18 +369,17 @@ int main(int argc, char** argv) {
 
   Session session(server, options, signals);
   int status = 0;
-  if (options.screen) {
 #ifdef ZOTPX_SIM_WINDOW
-    status = zotpx::sim::RunScreenWindow(
-        argc, argv, server, [&session] { return session.Title(); },
-        [&session] { return session.Tick(0); });
+  if (window) {
+    status = window->Run(
+        server, [&session] { return session.Title(); }, [&session] { return session.Tick(0); });
+  }
 #endif
-  } else {
+  if (!options.screen) {
     // Often enough that the screen's PNG follows the commands closely.
     const long wait_ms = options.screen_png.empty() ? 200 : 40;
     while (session.Tick(wait_ms)) {
     }
   }
-  server.Stop();
-  return Dump(server, options.dump) ? status : 1;
+  return Finish() ? status : 1;
 }

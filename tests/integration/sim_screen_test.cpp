@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -25,11 +26,14 @@
 #include "graphics/shapes.h"
 #include "screen/screen.h"
 #include "serial/memory_transfer.h"
+#include "serial/port.h"
 #include "serial/reporter.h"
 #include "support/bmp_writer.h"
 #include "support/recording_reporter.h"
 #include "support/sim_fixture.h"
 #include "text/static_file.h"
+
+extern char** environ;
 
 namespace {
 
@@ -168,9 +172,11 @@ TEST(SimScreenTest, StaticCommandsDownloadedIntoTheMemoryFileAreDrawnAtTheNextPo
 
 // zotpx-sim run as a user runs it; stdout and stderr are kept. As root, `as_nobody` drops to
 // the unprivileged user first, so that file permissions mean something.
+// `environment`: "NAME=value" to set, "NAME" to leave out.
 class SimProgram {
  public:
-  SimProgram(std::vector<std::string> args, bool as_nobody = false) {
+  SimProgram(std::vector<std::string> args, bool as_nobody = false,
+             const std::vector<std::string>& environment = {}) {
     int out[2];
     int err[2];
     if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return;
@@ -178,12 +184,24 @@ class SimProgram {
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
+    std::vector<std::string> variables;
+    for (char** v = environ; *v; ++v) {
+      const std::string name = std::string(*v).substr(0, std::string(*v).find('='));
+      if (std::none_of(environment.begin(), environment.end(),
+                       [&](const std::string& e) { return e.substr(0, e.find('=')) == name; }))
+        variables.push_back(*v);
+    }
+    for (const std::string& e : environment)
+      if (e.find('=') != std::string::npos) variables.push_back(e);
+    std::vector<char*> envp;
+    for (std::string& v : variables) envp.push_back(v.data());
+    envp.push_back(nullptr);
     pid_ = fork();
     if (pid_ == 0) {
       dup2(out[1], 1);
       dup2(err[1], 2);
       if (as_nobody && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(120);
-      execv(argv[0], argv.data());
+      execve(argv[0], argv.data(), envp.data());
       _exit(127);
     }
     close(out[1]);
@@ -196,7 +214,7 @@ class SimProgram {
       kill(pid_, SIGKILL);
       Wait();
     }
-    close(out_);
+    if (out_ >= 0) close(out_);
     close(err_);
   }
 
@@ -215,9 +233,14 @@ class SimProgram {
     }
     return status_;
   }
-  int Terminate() {
-    kill(pid_, SIGTERM);
+  int Terminate(int signal = SIGTERM) {
+    kill(pid_, signal);
     return Wait();
+  }
+  // Whoever read standard output has gone.
+  void CloseOutput() {
+    close(out_);
+    out_ = -1;
   }
   std::string Errors() {
     std::string text;
@@ -239,7 +262,8 @@ struct MemoryFileCase {
   std::size_t size;  // 0: no file
   mode_t mode;
   bool as_nobody;
-  const char* message;  // empty: the simulator starts
+  const char* message;            // empty: the simulator starts
+  const char* link_to = nullptr;  // the file is a link to this, relative to it; it stays one
 };
 
 class SimMemoryFileTest : public ::testing::TestWithParam<MemoryFileCase> {};
@@ -250,6 +274,10 @@ TEST_P(SimMemoryFileTest, RefusedFilesAreLeftAsTheyWereAndAMissingOneIsCreatedEr
   chmod(dir.path().c_str(), 0777);
   const std::string file = dir / "memory.bin";
   const Bytes before(c.size, 0x5A);
+  if (c.link_to) {
+    mkdir((dir / "sub").c_str(), 0755);
+    symlink(c.link_to, file.c_str());
+  }
   if (c.size > 0) {
     ASSERT_TRUE(zotpx::test::WriteFileBytes(file, before));
     chmod(file.c_str(), c.mode);
@@ -259,6 +287,7 @@ TEST_P(SimMemoryFileTest, RefusedFilesAreLeftAsTheyWereAndAMissingOneIsCreatedEr
     EXPECT_EQ(sim.FirstLine().rfind("/dev/pts/", 0), 0u);
     EXPECT_EQ(sim.Terminate(), 0);
     EXPECT_EQ(ReadFile(file), Bytes(kMemorySize, 0xFF));
+    EXPECT_EQ(std::filesystem::is_symlink(file), c.link_to != nullptr);
     return;
   }
   EXPECT_EQ(sim.Wait(), 1);
@@ -273,6 +302,7 @@ INSTANTIATE_TEST_SUITE_P(
     Files, SimMemoryFileTest,
     ::testing::Values(
         MemoryFileCase{"Missing", 0, 0, false, ""},
+        MemoryFileCase{"DanglingLinkMakesTheFileItNames", 0, 0, false, "", "sub/memory.bin"},
         MemoryFileCase{"Short", 100, 0644, false,
                        "memory file /F is 100 bytes long, not 491520 (0x78000) like the device's "
                        "memory; it is left as it is"},
@@ -356,6 +386,145 @@ TEST(SimProgramTest, ScreenPngIsWrittenAtStartAndAfterACommand) {
   const Picture card = zotpx::screen::TestCard();
   ExpectPixels(*picture,
                {{20, 20, kForeground}, {5, 5, card.at(5, 5)}, {300, 200, card.at(300, 200)}});
+}
+
+// ---- every way out removes the COMn link and writes the dump ----
+
+std::string LinkPath(const std::string& name) {
+  return zotpx::PortFolder() + "/" + name;
+}
+
+bool IsLink(const std::string& path) {
+  struct stat st {};
+  return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+// Xvfb on a display it picks itself; `display` is empty when there is none to start.
+class XServer {
+ public:
+  XServer() {
+    int ready[2];
+    if (pipe(ready) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(ready[1], 3);
+      execlp("Xvfb", "Xvfb", "-displayfd", "3", "-nolisten", "tcp", nullptr);
+      _exit(127);
+    }
+    close(ready[1]);
+    char c;
+    pollfd fd{ready[0], POLLIN, 0};
+    while (poll(&fd, 1, 20000) == 1 && read(ready[0], &c, 1) == 1 && c != '\n') display += c;
+    close(ready[0]);
+  }
+  ~XServer() { Stop(); }
+  void Stop() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+  std::string display;
+
+ private:
+  pid_t pid_ = -1;
+};
+
+// Waits for `name` to be made in the folder `watch` watches (the new pty may reuse the old
+// one's path, so only the event tells).
+bool Created(int watch, const std::string& name) {
+  alignas(inotify_event) char events[4096];
+  for (pollfd fd{watch, POLLIN, 0}; poll(&fd, 1, 5000) == 1;) {
+    const ssize_t n = read(watch, events, sizeof events);
+    for (ssize_t at = 0; at < n;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+      if (event->len > 0 && event->name == name) return true;
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
+  }
+  return false;
+}
+
+enum class WayOut { Signal, DisplayGone, ReplugWithoutReader };
+
+struct WayOutCase {
+  const char* name;
+  WayOut way;
+  int signal;  // how the program is ended at last
+  int status;
+};
+
+void PrintTo(const WayOutCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class SimWayOutTest : public ::testing::TestWithParam<WayOutCase> {};
+
+TEST_P(SimWayOutTest, LinkIsRemovedAndTheDumpWritten) {
+  const WayOutCase& c = GetParam();
+  TempDir dir;
+  const std::string link = LinkPath("COM242");
+  std::vector<std::string> args = {"--model", "ZOT-PA", "--baud", "9600",
+                                   "--port",  "COM242", "--dump", dir / "dump.bin"};
+  if (c.way == WayOut::ReplugWithoutReader) args.insert(args.end(), {"--fault", "hang-up:1"});
+  std::vector<std::string> environment;
+  std::optional<XServer> x;
+  if (c.way == WayOut::DisplayGone) {
+    x.emplace();
+    if (x->display.empty()) GTEST_SKIP() << "no Xvfb to start";
+    args.push_back("--screen");
+    environment = {"DISPLAY=:" + x->display, "WAYLAND_DISPLAY", "QT_QPA_PLATFORM=xcb"};
+  }
+  SimProgram sim(args, false, environment);
+  const std::string pty = sim.FirstLine();
+  if (pty.empty()) {
+    EXPECT_EQ(sim.Wait(), 1);
+    const std::string errors = sim.Errors();
+    if (errors.find("built without a window") != std::string::npos) GTEST_SKIP() << errors;
+    FAIL() << errors;
+  }
+  ASSERT_TRUE(IsLink(link));
+
+  int status = -1;
+  if (c.way == WayOut::DisplayGone) {
+    x->Stop();
+    status = sim.Wait();
+  } else if (c.way == WayOut::ReplugWithoutReader) {
+    // The device hangs up at the first frame and comes back on a new pty a second later,
+    // printing its path into a pipe nobody reads any more.
+    sim.CloseOutput();
+    const int watch = inotify_init1(IN_CLOEXEC);
+    ASSERT_GE(inotify_add_watch(watch, zotpx::PortFolder().c_str(), IN_CREATE), 0);
+    Send({pty, 9600}, zotpx::MakeFrame(0x10, {0x00, 0x06, 0x09}));
+    EXPECT_TRUE(Created(watch, "COM242")) << "no new link after the hang-up";
+    close(watch);
+    status = sim.Terminate(c.signal);
+  } else {
+    status = sim.Terminate(c.signal);
+  }
+  EXPECT_EQ(status, c.status) << sim.Errors();
+  EXPECT_FALSE(IsLink(link));
+  EXPECT_EQ(ReadFile(dir / "dump.bin"), Bytes(kMemorySize, 0xFF));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, SimWayOutTest,
+    ::testing::Values(WayOutCase{"Interrupt", WayOut::Signal, SIGINT, 0},
+                      WayOutCase{"Terminate", WayOut::Signal, SIGTERM, 0},
+                      WayOutCase{"HangUpSignal", WayOut::Signal, SIGHUP, 0},
+                      WayOutCase{"DisplayGone", WayOut::DisplayGone, 0, 1},
+                      WayOutCase{"ReplugWithoutReader", WayOut::ReplugWithoutReader, SIGTERM, 0}),
+    [](const ::testing::TestParamInfo<WayOutCase>& info) { return std::string(info.param.name); });
+
+// Without a display, --screen ends the program before there is a pty or a link.
+TEST(SimProgramTest, ScreenWithoutADisplayEndsBeforeAnythingIsLinked) {
+  const std::string link = LinkPath("COM241");
+  SimProgram sim({"--model", "ZOT-PA", "--baud", "9600", "--port", "COM241", "--screen"}, false,
+                 {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM=xcb"});
+  EXPECT_EQ(sim.Wait(), 1);
+  EXPECT_EQ(sim.FirstLine(), "");
+  EXPECT_NE(sim.Errors().find("zotpx-sim: --screen: "), std::string::npos);
+  EXPECT_FALSE(IsLink(link));
 }
 
 }  // namespace
