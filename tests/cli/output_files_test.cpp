@@ -54,6 +54,10 @@ const OutputCase kOutputs[] = {
     {"Render", {"render", "@layout.toml"}, "render: cannot write"},
 };
 
+void PrintTo(const OutputCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class OutputFileTest : public ::testing::TestWithParam<OutputCase> {
  protected:
   OutputFileTest() : dir_(Folder(GetParam().name)) {
