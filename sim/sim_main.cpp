@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -20,6 +19,7 @@
 #include "device_model.h"
 #include "screen/png_writer.h"
 #include "screen/screen.h"
+#include "serial/port_name.h"
 #include "sim_device.h"
 #ifdef ZOTPX_SIM_WINDOW
 #include "screen_window.h"
@@ -95,12 +95,6 @@ bool ParseFault(const std::string& fault_text, FaultRule& rule) {
          ParseInt(fault_text.substr(second + 1), 0, 600000, rule.delay_ms);
 }
 
-bool IsPortName(const std::string& name) {
-  int n = 0;
-  return name.rfind("COM", 0) == 0 && name.size() > 3 && name[3] != '0' &&
-         std::isdigit(static_cast<unsigned char>(name[3])) && ParseInt(name.substr(3), 1, 999, n);
-}
-
 // A CLI11 check from a test that gives the message for a value it refuses (empty: accepted).
 CLI::Validator Check(std::function<std::string(const std::string&)> test) {
   return CLI::Validator([test](std::string& value) { return test(value); }, "");
@@ -157,9 +151,16 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
                  "Link the pseudo-terminal as COMn in ~/.local/state/zotpx/ports/,\n"
                  "where the tool's port name COMn leads")
       ->type_name("COMn")
-      ->check(Check([](const std::string& name) {
-        return IsPortName(name) ? std::string() : "not a port name: " + name + " (COM1, COM2, ...)";
-      }));
+      ->transform(CLI::Validator(
+          [](std::string& name) {
+            const zotpx::PortName parsed = zotpx::ParsePortName(name);
+            if (parsed.kind == zotpx::PortName::Kind::Path)
+              return "takes a name COM1 ... COM256, not a path: " + name;
+            if (parsed.kind == zotpx::PortName::Kind::Invalid) return name + ": " + parsed.reason;
+            name = parsed.text;  // "com3" is linked as COM3, the name the tool looks up
+            return std::string();
+          },
+          ""));
   app.add_option("--memory", config.memory_file,
                  "Keep the device's memory in FILE across runs (below)")
       ->type_name("FILE");

@@ -22,6 +22,7 @@
 #include "device_model.h"
 #include "pty_line.h"
 #include "serial/port.h"
+#include "serial/port_name.h"
 #include "sim_device.h"
 
 namespace zotpx::sim {
@@ -132,12 +133,14 @@ bool SimServer::Impl::OpenPty() {
 
 bool SimServer::Impl::MakeLink() {
   if (config.link_name.empty()) return true;
-  if (config.link_name.find('/') != std::string::npos || config.link_name.front() == '.') {
-    return error = "not a port name: " + config.link_name, false;
+  // Only a name the tool's own "COMn" reaches, spelt as it looks it up.
+  const PortName name = ParsePortName(config.link_name);
+  if (name.kind != PortName::Kind::Com) {
+    return error = "not a port name: " + config.link_name + " (COM1 ... COM256)", false;
   }
   const std::string folder = PortFolder();
   if (!MakePrivateFolder(folder, error)) return false;
-  const std::string target = folder + "/" + config.link_name;
+  const std::string target = folder + "/" + name.text;
   struct stat st {};
   if (lstat(target.c_str(), &st) == 0) {
     if (!S_ISLNK(st.st_mode) || st.st_uid != geteuid()) {

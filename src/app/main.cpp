@@ -2,22 +2,24 @@
 //
 // Usage: zotpx-manager [PORT]
 //   PORT (optional) is preselected in the port list: "COM3", or a device path such as
-//   /dev/ttyUSB0. Everything else is set in the window. --help and --version answer without
-//   opening a window, so they work without a display (the manual page is made from them).
+//   /dev/ttyUSB0; anything else is refused before the window opens. Everything else is set in
+//   the window. --help and --version answer without opening a window, so they work without a
+//   display (the manual page is made from them).
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QIcon>
 #include <QLibraryInfo>
-#include <QTranslator>
 #include <QMessageBox>
 #include <QTimer>
+#include <QTranslator>
 #include <cstring>
 #include <exception>
 #include <iostream>
 
 #include "app/form.h"
 #include "base/version.h"
+#include "serial/port_name.h"
 
 namespace {
 
@@ -38,7 +40,7 @@ void SetUpParser(QCommandLineParser& parser) {
   parser.addVersionOption();
   parser.addPositionalArgument(
       QStringLiteral("port"),
-      QStringLiteral("The serial port to preselect: COM1 ... COM16 or a device path such as "
+      QStringLiteral("The serial port to preselect: COM1 ... COM256 or a device path such as "
                      "/dev/ttyUSB0 (default COM1)."),
       QStringLiteral("[port]"));
   // For scripted start-up checks: the window opens, then closes itself as if the user had.
@@ -96,6 +98,13 @@ int main(int argc, char** argv) {
     std::cerr << "zotpx-manager: one port at most; see zotpx-manager --help\n";
     return 2;
   }
+  // The list offers only good names; one given here is held to the same rule.
+  const zotpx::PortName port =
+      ports.isEmpty() ? zotpx::PortName{} : zotpx::ParsePortName(ports.front().toStdString());
+  if (!ports.isEmpty() && port.kind == zotpx::PortName::Kind::Invalid) {
+    std::cerr << "zotpx-manager: " << ports.front().toStdString() << ": " << port.reason << '\n';
+    return 2;
+  }
   int close_after_ms = -1;
   if (parser.isSet(kCloseAfter)) {
     bool ok = false;
@@ -109,7 +118,7 @@ int main(int argc, char** argv) {
   try {
     TForm1 form;
     if (!form.timer_ok()) return 1;
-    if (!ports.isEmpty()) form.SelectPort(ports.front());
+    if (!ports.isEmpty()) form.SelectPort(QString::fromStdString(port.text));
     form.show();
     if (close_after_ms >= 0) QTimer::singleShot(close_after_ms, &form, &QWidget::close);
     return QApplication::exec();

@@ -158,8 +158,8 @@ std::vector<std::string> ExpandPorts(const std::vector<std::string>& given) {
   for (const std::string& port : given) {
     if (port == "all") {
       for (const std::string& found : UsbSerialPortPaths()) ports.push_back(found);
-    } else if (!port.empty()) {
-      ports.push_back(port);
+    } else {
+      ports.push_back(port);  // an empty one too: it is refused with the other bad names
     }
   }
   return ports;
@@ -253,6 +253,10 @@ int RunZotpx(int argc, char** argv) {
   if (ports.empty()) {
     std::fprintf(stderr, "zotpx: --port all: no USB serial port found\n");
     return kExitPort;
+  }
+  if (const std::optional<std::string> refused = RefusePortNames(ports)) {
+    std::fprintf(stderr, "zotpx: %s\n", refused->c_str());
+    return kExitRefused;
   }
 
   const bool several = ports.size() > 1;

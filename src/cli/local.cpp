@@ -11,6 +11,7 @@
 #include "crosshair/cross_file.h"
 #include "graphics/bitmap_decode.h"
 #include "serial/memory_transfer.h"
+#include "serial/port.h"
 #include "text/static_download.h"
 #include "text/static_file.h"
 
@@ -50,11 +51,16 @@ void MakeCrossFile(const CommandDef& command, const CommandValues& values, Outco
   outcome.details.push_back(std::to_string(values.files.size()) + " shapes -> " + values.output);
 }
 
-// Every serial port with what identifies it and whether this user may open it.
+// Every serial port with what identifies it and whether this user may open it, then the COMn
+// links the user has made (a simulator's, for one) with where they lead.
 void ListPorts(Outcome& outcome) {
   const std::vector<SerialPortInfo> ports = ListSerialPorts();
+  const std::vector<PortLinkInfo> links = ListPortLinks();
   outcome.status =
       std::to_string(ports.size()) + (ports.size() == 1 ? " serial port" : " serial ports");
+  if (!links.empty())
+    outcome.status += ", " + std::to_string(links.size()) +
+                      (links.size() == 1 ? " COMn link in " : " COMn links in ") + PortFolder();
   for (const SerialPortInfo& port : ports) {
     std::string line = port.device;
     const auto add = [&line](const std::string& label, const std::string& value) {
@@ -68,6 +74,11 @@ void ListPorts(Outcome& outcome) {
     add("serial ", port.serial);
     line += port.may_open ? "  may open" : "  may not open: " + port.why_not;
     outcome.details.push_back(line);
+  }
+  for (const PortLinkInfo& link : links) {
+    const std::string target = link.target.empty() ? "(not a link)" : link.target;
+    outcome.details.push_back(link.name + " -> " + target +
+                              (link.may_open ? "  may open" : "  may not open: " + link.why_not));
   }
 }
 

@@ -1,9 +1,7 @@
 #include "cli/ports.h"
 
 #include <fcntl.h>
-#include <grp.h>
 #include <libudev.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,7 +10,11 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <memory>
+
+#include "serial/port.h"
+#include "serial/port_name.h"
 
 namespace zotpx::cli {
 
@@ -65,71 +67,15 @@ std::string ById(udev_device* tty, const std::string& device) {
   return LinkToDevice(device, kById);
 }
 
-std::string GroupName(gid_t gid) {
-  const group* found = getgrgid(gid);
-  return found ? found->gr_name : std::to_string(gid);
-}
-
-std::string UserName(uid_t uid) {
-  const passwd* found = getpwuid(uid);
-  return found ? found->pw_name : std::to_string(uid);
-}
-
-std::string ModeText(mode_t mode) {
-  std::string text = S_ISCHR(mode) ? "c" : "-";
-  const char* letters = "rwxrwxrwx";
-  for (int bit = 0; bit < 9; ++bit) text += (mode & (0400 >> bit)) ? letters[bit] : '-';
-  return text;
-}
-
-// Whether the user is in `gid` by the group database, though perhaps not in this session.
-bool ListedInGroup(uid_t uid, gid_t gid) {
-  const passwd* user = getpwuid(uid);
-  if (!user) return false;
-  int count = 64;
-  std::vector<gid_t> groups(static_cast<std::size_t>(count));
-  if (getgrouplist(user->pw_name, user->pw_gid, groups.data(), &count) < 0) {
-    groups.resize(static_cast<std::size_t>(count));
-    if (getgrouplist(user->pw_name, user->pw_gid, groups.data(), &count) < 0) return false;
-  }
-  groups.resize(static_cast<std::size_t>(count));
-  return std::find(groups.begin(), groups.end(), gid) != groups.end();
-}
-
-bool InSessionGroup(gid_t gid) {
-  if (getegid() == gid) return true;
-  const int count = getgroups(0, nullptr);
-  if (count <= 0) return false;
-  std::vector<gid_t> groups(static_cast<std::size_t>(count));
-  const int got = getgroups(count, groups.data());
-  return got > 0 && std::find(groups.begin(), groups.begin() + got, gid) != groups.begin() + got;
-}
-
 // Read and write as the effective user, ACLs included; when refused, what stands in the way.
-void JudgeAccess(SerialPortInfo& port) {
-  struct stat st {};
-  if (stat(port.device.c_str(), &st) != 0) {
-    port.why_not = "no device node " + port.device + ": " + std::strerror(errno);
+void JudgeAccess(const std::string& path, bool& may_open, std::string& why_not) {
+  if (faccessat(AT_FDCWD, path.c_str(), R_OK | W_OK, AT_EACCESS) == 0) {
+    may_open = true;
     return;
   }
-  if (faccessat(AT_FDCWD, port.device.c_str(), R_OK | W_OK, AT_EACCESS) == 0) {
-    port.may_open = true;
-    return;
-  }
-  const uid_t uid = geteuid();
-  const std::string user = UserName(uid);
-  const std::string group = GroupName(st.st_gid);
-  const std::string owner =
-      "owned by " + UserName(st.st_uid) + ":" + group + " with mode " + ModeText(st.st_mode) + "; ";
-  const bool group_may = (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
-  if (group_may && !InSessionGroup(st.st_gid) && ListedInGroup(uid, st.st_gid))
-    port.why_not = owner + "user " + user + " was added to group " + group +
-                   " after this session began: log in again";
-  else if (group_may && !InSessionGroup(st.st_gid))
-    port.why_not = owner + "user " + user + " is not a member of group " + group +
-                   " (sudo usermod -aG " + group + " " + user + ", then log in again)";
-  else
-    port.why_not = owner + "user " + user + " may not read and write it";
+  const std::optional<AccessDiagnosis> access = DiagnoseDeviceAccess(path);
+  why_not =
+      access ? AccessWhyNotText(*access) : "no device node " + path + ": " + std::strerror(errno);
 }
 
 SerialPortInfo Describe(udev_device* tty, const char* devnode) {
@@ -149,7 +95,7 @@ SerialPortInfo Describe(udev_device* tty, const char* devnode) {
   if (port.product.empty()) port.product = Text(udev_device_get_property_value(tty, "ID_MODEL"));
   if (port.serial.empty())
     port.serial = Text(udev_device_get_property_value(tty, "ID_SERIAL_SHORT"));
-  JudgeAccess(port);
+  JudgeAccess(port.device, port.may_open, port.why_not);
   return port;
 }
 
@@ -214,6 +160,49 @@ std::string LinkToDevice(const std::string& device, const std::string& folder) {
       return link.path().string();
   }
   return "";
+}
+
+std::vector<PortLinkInfo> ListPortLinks() {
+  std::map<int, PortLinkInfo> links;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(PortFolder(), error)) {
+    const PortName name = ParsePortName(entry.path().filename().string());
+    if (name.kind != PortName::Kind::Com || name.text != entry.path().filename()) continue;
+    PortLinkInfo link;
+    link.name = name.text;
+    std::error_code unreadable;
+    link.target = std::filesystem::read_symlink(entry.path(), unreadable).string();
+    const PortPath resolved = ResolvePort(name.text);
+    struct stat target {};
+    link.exists = stat(entry.path().c_str(), &target) == 0;
+    if (resolved.path.empty())
+      link.why_not = "another user could have changed the port folder or this link, so -p " +
+                     name.text + " will not use it";
+    else if (!link.exists)
+      link.why_not = "it leads nowhere (" + std::string(std::strerror(errno)) + ")";
+    else if (!S_ISCHR(target.st_mode))
+      link.why_not = "it leads to no device";
+    else
+      JudgeAccess(resolved.path, link.may_open, link.why_not);
+    links[name.number] = link;
+  }
+  std::vector<PortLinkInfo> sorted;
+  for (auto& [number, link] : links) sorted.push_back(std::move(link));
+  return sorted;
+}
+
+std::optional<std::string> RefusePortNames(const std::vector<std::string>& names) {
+  std::map<std::string, std::string> seen;  // device key -> the first name that reached it
+  for (const std::string& name : names) {
+    const PortName parsed = ParsePortName(name);
+    if (parsed.kind == PortName::Kind::Invalid) return "--port '" + name + "': " + parsed.reason;
+    const auto [first, added] = seen.emplace(PortDeviceKey(name), name);
+    if (!added)
+      return first->second == name ? "--port " + name + " is given twice: name each port once"
+                                   : "--port " + first->second + " and --port " + name +
+                                         " are the same device: name each port once";
+  }
+  return std::nullopt;
 }
 
 bool IsUsbSerial(const SerialPortInfo& port) {

@@ -3,6 +3,7 @@
 // it, and whether the current user may open it.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,24 @@ struct SerialPortInfo {
 // Sorted by device path, numbers in order (ttyUSB2 before ttyUSB10). Empty, and silent, where
 // there is no udev or no sysfs to ask (a container).
 std::vector<SerialPortInfo> ListSerialPorts();
+
+// A "COMn" link of the user's port folder: the names `-p COMn` resolves through it.
+struct PortLinkInfo {
+  std::string name;     // "COM211"
+  std::string target;   // what the link says, as written in it; empty when the entry is no link
+  bool exists = false;  // its target is there
+  bool may_open = false;
+  std::string why_not;  // when it may not be opened, or will not be used
+};
+
+// The port folder's COMn links, in number order. Entries with other names are no port names
+// and are left out.
+std::vector<PortLinkInfo> ListPortLinks();
+
+// Why the names given to --port cannot be used: a name that is no port name, or one device
+// named twice (the same path, a link and its target, two links to one device). Nothing when
+// they can. Looks at the files the names lead to, opens nothing.
+std::optional<std::string> RefusePortNames(const std::vector<std::string>& names);
 
 // The entry of `folder` that stands for the character device `device`: the same device number,
 // whichever node or link names it. "" when none does.

@@ -16,13 +16,16 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <algorithm>
+
+#include "serial/port_name.h"
 
 namespace zotpx {
 
@@ -68,7 +71,7 @@ constexpr int kReadPeriodMs = 100;
 constexpr auto kPurgeLimit = std::chrono::seconds(1);
 
 void Fail(PortError error, const std::string& path, const std::string& detail = {}) {
-  g_failure = PortFailure{error, path, detail};
+  g_failure = PortFailure{error, path, detail, {}};
 }
 
 std::string HomeDirectory() {
@@ -76,11 +79,36 @@ std::string HomeDirectory() {
   return "/";
 }
 
-std::string GroupOf(const std::string& path) {
-  struct stat st {};
-  if (stat(path.c_str(), &st) != 0) return {};
-  if (const group* gr = getgrgid(st.st_gid)) return gr->gr_name;
-  return std::to_string(st.st_gid);
+std::string GroupName(gid_t gid) {
+  const group* found = getgrgid(gid);
+  return found ? found->gr_name : std::to_string(gid);
+}
+
+std::string UserName(uid_t uid) {
+  const passwd* found = getpwuid(uid);
+  return found ? found->pw_name : std::to_string(uid);
+}
+
+std::vector<std::uint32_t> SessionGroups() {
+  std::vector<std::uint32_t> groups{getegid()};
+  const int count = getgroups(0, nullptr);
+  std::vector<gid_t> more(static_cast<std::size_t>(std::max(count, 0)));
+  const int got = count > 0 ? getgroups(count, more.data()) : 0;
+  groups.insert(groups.end(), more.begin(), more.begin() + std::max(got, 0));
+  return groups;
+}
+
+// The groups the database gives the user now, though perhaps not to this session.
+std::vector<std::uint32_t> ListedGroups(uid_t uid) {
+  const passwd* user = getpwuid(uid);
+  if (!user) return {};
+  int count = 64;
+  std::vector<gid_t> groups(static_cast<std::size_t>(count));
+  if (getgrouplist(user->pw_name, user->pw_gid, groups.data(), &count) < 0) {
+    groups.resize(static_cast<std::size_t>(count));
+    if (getgrouplist(user->pw_name, user->pw_gid, groups.data(), &count) < 0) return {};
+  }
+  return {groups.begin(), groups.begin() + count};
 }
 
 std::string ProcessName(const std::string& pid) {
@@ -189,31 +217,14 @@ void Purge() {
   }
 }
 
-// Resolves "COMn" through the port folder. Empty path with g_failure set when refused.
-std::string Resolve(const std::string& name) {
-  if (!name.empty() && name[0] == '/') return name;
-  if (name.size() > 3 && name.compare(0, 3, "COM") == 0 &&
-      std::all_of(name.begin() + 3, name.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    const int n = std::atoi(name.c_str() + 3);
-    const std::string folder = PortFolder();
-    const std::string link = folder + "/" + name;
-    struct stat link_st {};
-    if (n >= 1 && lstat(link.c_str(), &link_st) == 0) {
-      struct stat folder_st {};
-      if (stat(folder.c_str(), &folder_st) != 0 || folder_st.st_uid != getuid() ||
-          (folder_st.st_mode & (S_IWGRP | S_IWOTH))) {
-        Fail(PortError::Unsafe, link, "端口目录 " + folder + " 可被其他用户修改");
-        return {};
-      }
-      if (link_st.st_uid != getuid()) {
-        Fail(PortError::Unsafe, link, "链接 " + link + " 属于其他用户");
-        return {};
-      }
-      return link;
-    }
-    if (n >= 1) return "/dev/ttyS" + std::to_string(n - 1);
-  }
-  return name;
+// A "COMn" link is used only where no other user could have planted or changed it.
+std::string UnsafeLink(const std::string& folder, const std::string& link, const struct stat& st) {
+  struct stat folder_st {};
+  if (stat(folder.c_str(), &folder_st) != 0 || folder_st.st_uid != getuid() ||
+      (folder_st.st_mode & (S_IWGRP | S_IWOTH)))
+    return "端口目录 " + folder + " 可被其他用户修改";
+  if (st.st_uid != getuid()) return "链接 " + link + " 属于其他用户";
+  return {};
 }
 
 }  // namespace
@@ -222,21 +233,55 @@ const PortFailure& LastPortFailure() { return g_failure; }
 
 std::string PortFolder() { return HomeDirectory() + "/.local/state/zotpx/ports"; }
 
-std::string ResolvePortName(const std::string& name) {
-  const std::string path = Resolve(name);
-  return path.empty() ? name : path;
+PortPath ResolvePort(const std::string& name) {
+  const PortName parsed = ParsePortName(name);
+  if (parsed.kind == PortName::Kind::Invalid)
+    return {{}, PortFailure{PortError::BadName, name, parsed.reason, {}}};
+  if (parsed.kind == PortName::Kind::Path) return {parsed.text, {}};
+  const std::string folder = PortFolder();
+  const std::string link = folder + "/" + parsed.text;
+  struct stat link_st {};
+  if (lstat(link.c_str(), &link_st) != 0)
+    return {"/dev/ttyS" + std::to_string(parsed.number - 1), {}};
+  if (const std::string unsafe = UnsafeLink(folder, link, link_st); !unsafe.empty())
+    return {{}, PortFailure{PortError::Unsafe, link, unsafe, {}}};
+  return {link, {}};
+}
+
+std::string PortDeviceKey(const std::string& name) {
+  const PortPath port = ResolvePort(name);
+  if (port.path.empty()) return "name " + name;
+  struct stat st {};
+  if (stat(port.path.c_str(), &st) == 0)
+    return S_ISCHR(st.st_mode)
+               ? "device " + std::to_string(st.st_rdev)
+               : "file " + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+  std::error_code error;
+  const std::filesystem::path real = std::filesystem::weakly_canonical(port.path, error);
+  return "path " + (error ? port.path : real.string());
+}
+
+std::optional<AccessDiagnosis> DiagnoseDeviceAccess(const std::string& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) return std::nullopt;
+  const DeviceOwnership device{st.st_mode, st.st_uid, st.st_gid, UserName(st.st_uid),
+                               GroupName(st.st_gid)};
+  const uid_t uid = geteuid();
+  return DiagnoseAccess(device, UserGroups{uid, UserName(uid), SessionGroups(), ListedGroups(uid)});
 }
 
 bool OpenPort(const std::string& name, int baud) {
   if (PortHandle != kInvalidHandle) ClosePort();
-  g_failure = {};
-  const std::string path = Resolve(name);
-  if (path.empty()) return false;
+  const PortPath port = ResolvePort(name);
+  g_failure = port.failure;
+  if (port.path.empty()) return false;
+  const std::string& path = port.path;
   const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     const int err = errno;
     if (err == ENOENT || err == ENODEV || err == ENXIO) Fail(PortError::NotFound, path);
-    else if (err == EACCES || err == EPERM) Fail(PortError::Permission, path, GroupOf(path));
+    else if (err == EACCES || err == EPERM)
+      g_failure = {PortError::Permission, path, {}, DiagnoseDeviceAccess(path)};
     else if (err == EBUSY) Fail(PortError::Busy, path, HolderOf(path, -1));
     else Fail(PortError::Io, path, std::strerror(err));
     return false;
@@ -388,9 +433,11 @@ std::string OpenFailureText() {
     case PortError::NotFound:
       cause = "设备 " + f.path + " 不存在";
       break;
+    case PortError::BadName:
+      cause = "“" + f.path + "”不是串口名，串口名为 COM1 至 COM256 或设备路径";
+      break;
     case PortError::Permission:
-      cause = "没有访问 " + f.path + " 的权限，请把当前用户加入 " +
-              (f.detail.empty() ? std::string("dialout") : f.detail) + " 组后重新登录";
+      cause = f.access ? AccessCauseText(f.path, *f.access) : "没有访问 " + f.path + " 的权限";
       break;
     case PortError::Busy:
       cause = f.path + " 已被其他程序占用" + (f.detail.empty() ? "" : "：" + f.detail);

@@ -3,8 +3,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "serial/port_access.h"
 
 namespace zotpx {
 
@@ -14,13 +17,14 @@ constexpr int kInvalidHandle = -1;
 extern int PortHandle;
 
 // Why the last OpenPort failed; the window turns it into words.
-enum class PortError { None, NotFound, Permission, Busy, NotSerial, Unsafe, Io };
+enum class PortError { None, BadName, NotFound, Permission, Busy, NotSerial, Unsafe, Io };
 
 struct PortFailure {
   PortError error = PortError::None;
-  std::string path;    // the device path that was tried
-  std::string detail;  // group owning the device (Permission), holder "name，进程 pid" (Busy),
-                       // what is unsafe (Unsafe), the system's words (Io)
+  std::string path;    // the device path that was tried; the name itself for BadName
+  std::string detail;  // holder "name，进程 pid" (Busy), what is unsafe (Unsafe), the system's
+                       // words (Io)
+  std::optional<AccessDiagnosis> access;  // Permission: who may open it and what would help
 };
 
 // Opens `name` ("COMn", or a path) raw 8N1 at `baud`, no flow control, DTR/RTS off,
@@ -41,8 +45,20 @@ const PortFailure& LastPortFailure();
 std::size_t PortRead(std::uint8_t* buffer, std::size_t count);
 std::size_t PortWrite(const std::uint8_t* buffer, std::size_t count);
 
-// "COMn" through the user's port folder, else /dev/ttyS<n-1>; a path as it stands.
-std::string ResolvePortName(const std::string& name);
+// Where a port name leads: "COMn" through the user's port folder, else /dev/ttyS<n-1>; a path
+// as it stands. A name that is no port name (port_name.h), or a link another user could have
+// changed, leaves `path` empty and says why in `failure`.
+struct PortPath {
+  std::string path;
+  PortFailure failure;
+};
+PortPath ResolvePort(const std::string& name);
+// What the port named `name` reaches, as a text two names share exactly when they reach the
+// same device (the device number where it exists, else the real path): "-p X -p X" and a
+// link beside its target are told apart from two devices before anything is opened.
+std::string PortDeviceKey(const std::string& name);
+// Why this user may not read and write the file at `path`; nothing when it cannot be looked at.
+std::optional<AccessDiagnosis> DiagnoseDeviceAccess(const std::string& path);
 // The user's port folder (~/.local/state/zotpx/ports), created private on demand.
 std::string PortFolder();
 // "COM1" ... "COM16" followed by the serial devices found on this system.

@@ -139,13 +139,19 @@ TEST(PortOpenFailure, SaysWhyTheOpenFailed) {
             std::string(zotpx::kOpenFailureText) + "（设备 /dev/zotpx-no-such-port 不存在）");
   EXPECT_FALSE(zotpx::OpenPort("/dev/null", 9600));
   EXPECT_EQ(zotpx::LastPortFailure().error, zotpx::PortError::NotSerial);
+  // A number that once wrapped round to COM1: refused as a name, nothing opened.
+  EXPECT_FALSE(zotpx::OpenPort("COM4294967297", 9600));
+  EXPECT_EQ(zotpx::LastPortFailure().error, zotpx::PortError::BadName);
+  EXPECT_EQ(zotpx::OpenFailureText(), std::string(zotpx::kOpenFailureText) +
+                                          "（“COM4294967297”不是串口名，串口名为 COM1 至 "
+                                          "COM256 或设备路径）");
   EXPECT_EQ(zotpx::PortHandle, zotpx::kInvalidHandle);
 }
 
 TEST(PortNames, ComNamesResolveToTtySWithoutALink) {
-  EXPECT_EQ(zotpx::ResolvePortName("COM9"), "/dev/ttyS8");
-  EXPECT_EQ(zotpx::ResolvePortName("COM16"), "/dev/ttyS15");
-  EXPECT_EQ(zotpx::ResolvePortName("/dev/ttyUSB0"), "/dev/ttyUSB0");
+  EXPECT_EQ(zotpx::ResolvePort("COM9").path, "/dev/ttyS8");
+  EXPECT_EQ(zotpx::ResolvePort("COM16").path, "/dev/ttyS15");
+  EXPECT_EQ(zotpx::ResolvePort("/dev/ttyUSB0").path, "/dev/ttyUSB0");
   const auto names = zotpx::ListPortNames();
   ASSERT_GE(names.size(), 16u);
   EXPECT_EQ(names[0], "COM1");

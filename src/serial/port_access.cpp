@@ -1,0 +1,95 @@
+#include "serial/port_access.h"
+
+#include <algorithm>
+
+namespace zotpx {
+
+namespace {
+
+// The permission bits as the kernel picks them: the owner's, else the group's, else others'.
+constexpr std::uint32_t kRead = 04;
+constexpr std::uint32_t kWrite = 02;
+constexpr std::uint32_t kRootGroup = 0;
+constexpr std::uint32_t kCharDevice = 0020000;
+constexpr std::uint32_t kFileType = 0170000;
+
+bool Has(const std::vector<std::uint32_t>& groups, std::uint32_t gid) {
+  return std::find(groups.begin(), groups.end(), gid) != groups.end();
+}
+
+bool ReadWrite(std::uint32_t bits) {
+  return (bits & (kRead | kWrite)) == (kRead | kWrite);
+}
+
+}  // namespace
+
+std::string ModeText(std::uint32_t mode) {
+  std::string text = (mode & kFileType) == kCharDevice ? "c" : "-";
+  const char* letters = "rwxrwxrwx";
+  for (int bit = 0; bit < 9; ++bit) text += (mode & (0400u >> bit)) ? letters[bit] : '-';
+  return text;
+}
+
+AccessDiagnosis DiagnoseAccess(const DeviceOwnership& device, const UserGroups& user) {
+  AccessDiagnosis d;
+  d.owner = device.owner + ":" + device.group;
+  d.mode = ModeText(device.mode);
+  d.user = user.name;
+  const bool owner = user.uid == device.uid;
+  const bool in_group = Has(user.session, device.gid);
+  const std::uint32_t bits = owner ? device.mode >> 6 : in_group ? device.mode >> 3 : device.mode;
+  const bool group_may = ReadWrite(device.mode >> 3) && device.gid != kRootGroup;
+  if (ReadWrite(bits)) {
+    d.verdict = AccessVerdict::NotByMode;
+  } else if (owner) {
+    d.verdict = AccessVerdict::OwnerDenied;
+  } else if (group_may && !in_group) {
+    d.verdict = Has(user.listed, device.gid) ? AccessVerdict::LogInAgain : AccessVerdict::JoinGroup;
+    d.group = device.group;
+  } else {
+    d.verdict = AccessVerdict::NoGroup;
+  }
+  return d;
+}
+
+std::string AccessCauseText(const std::string& path, const AccessDiagnosis& d) {
+  const std::string denied = "没有访问 " + path + " 的权限";
+  const std::string owned = "（" + d.owner + "，" + d.mode + "）";
+  switch (d.verdict) {
+    case AccessVerdict::JoinGroup:
+      return denied + "，请把当前用户加入 " + d.group + " 组后重新登录";
+    case AccessVerdict::LogInAgain:
+      return denied + "：当前用户已加入 " + d.group + " 组，请重新登录后再试";
+    case AccessVerdict::NoGroup:
+      return denied + "：设备" + owned + "的权限不允许任何用户组访问，请管理员为它指定用户组";
+    case AccessVerdict::OwnerDenied:
+      return denied + "：设备" + owned + "的权限不允许其所有者读写";
+    case AccessVerdict::NotByMode:
+      return denied + "：设备" + owned + "的权限允许访问，但被访问控制列表或安全模块拒绝";
+  }
+  return denied;
+}
+
+std::string AccessWhyNotText(const AccessDiagnosis& d) {
+  const std::string owned = "owned by " + d.owner + " with mode " + d.mode + "; ";
+  switch (d.verdict) {
+    case AccessVerdict::JoinGroup:
+      return owned + "user " + d.user + " is not a member of group " + d.group +
+             " (sudo usermod -aG " + d.group + " " + d.user + ", then log in again)";
+    case AccessVerdict::LogInAgain:
+      return owned + "user " + d.user + " was added to group " + d.group +
+             " after this session began: log in again";
+    case AccessVerdict::NoGroup:
+      return owned +
+             "its mode lets no group in, so joining one will not help: the "
+             "administrator can give it a group (a udev rule)";
+    case AccessVerdict::OwnerDenied:
+      return owned + "its mode denies its owner, user " + d.user;
+    case AccessVerdict::NotByMode:
+      return owned + "its mode lets user " + d.user +
+             " in, but an access control list or a security module refuses";
+  }
+  return owned;
+}
+
+}  // namespace zotpx

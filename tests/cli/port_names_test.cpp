@@ -1,0 +1,103 @@
+// Port names as zotpx takes them: a name that is no port name, or one device named twice, is
+// refused before anything is opened; `zotpx ports` shows the user's COMn links. The links
+// live in the user's real port folder: COM211 and up here, away from other suites' COM15.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "cli/zotpx_run.h"
+#include "serial/port.h"
+#include "support/sim_fixture.h"
+
+namespace {
+
+using zotpx::test::RunZotpx;
+
+class PortNamesCliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    unlink(Link("COM211").c_str());
+    sim_ = zotpx::test::StartSim({.model = "ZOT-PA", .baud = 115200, .link_name = "COM211"});
+  }
+  void TearDown() override {
+    for (const std::string& name : made_) unlink(Link(name).c_str());
+  }
+
+  static std::string Link(const std::string& name) { return zotpx::PortFolder() + "/" + name; }
+  // A link of the test's own, removed at its end.
+  void MakeLink(const std::string& name, const std::string& target) {
+    unlink(Link(name).c_str());
+    ASSERT_EQ(symlink(target.c_str(), Link(name).c_str()), 0) << name;
+    made_.push_back(name);
+  }
+
+  zotpx::test::SimDevice sim_;
+  std::vector<std::string> made_;
+};
+
+// Names the old parser took for COM1 (the number wrapped, or the zero was dropped) went to a
+// link of that exact name when there was one: here it leads to the device, which must hear
+// nothing, and no log is started.
+TEST_F(PortNamesCliTest, ANameThatIsNoPortNameIsRefusedWithNothingWritten) {
+  MakeLink("COM4294967297", sim_->path());
+  MakeLink("COM0211", sim_->path());
+  const std::string log = testing::TempDir() + "zotpx_port_names_" + std::to_string(getpid());
+  for (const std::string name :
+       {"COM4294967297", "COM0211", "COM0", "COM257", "COM", "COM1x", "", "ttyUSB0"}) {
+    SCOPED_TRACE(name);
+    std::remove(log.c_str());
+    const auto run = RunZotpx({"-p", name, "-b", "115200", "--log", log, "rect"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err.rfind("zotpx: --port '" + name + "': ", 0), 0u) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_FALSE(std::ifstream(log).good()) << "a log was started";
+  }
+  EXPECT_EQ(sim_->ReceivedFrameCount(), 0u);
+}
+
+TEST_F(PortNamesCliTest, OneDeviceNamedTwiceIsRefusedBeforeAnythingIsOpened) {
+  MakeLink("COM212", sim_->path());
+  const std::string pty = sim_->path();
+  struct Twice {
+    std::vector<std::string> ports;
+    std::string message;
+  };
+  const std::vector<Twice> cases = {
+      {{"-p", pty, "-p", pty}, "--port " + pty + " is given twice"},
+      {{"-p", pty + "," + pty}, "--port " + pty + " is given twice"},
+      {{"-p", "COM211", "-p", pty}, "--port COM211 and --port " + pty + " are the same device"},
+      {{"-p", pty, "-p", "COM211"}, "--port " + pty + " and --port COM211 are the same device"},
+      {{"-p", "COM211,COM212"}, "--port COM211 and --port COM212 are the same device"},
+      {{"-p", "com211", "-p", "COM211"}, "--port com211 and --port COM211 are the same device"},
+  };
+  for (const Twice& c : cases) {
+    std::vector<std::string> args = c.ports;
+    args.insert(args.end(), {"-b", "115200", "connect"});
+    const auto run = RunZotpx(args);
+    EXPECT_EQ(run.status, 2) << c.message;
+    EXPECT_EQ(run.err, "zotpx: " + c.message + ": name each port once\n");
+    EXPECT_EQ(run.out, "");
+  }
+  EXPECT_EQ(sim_->ReceivedFrameCount(), 0u);
+}
+
+TEST_F(PortNamesCliTest, PortsListsTheComLinksWithWhereTheyLead) {
+  MakeLink("COM213", "/nonexistent/zotpx-port");
+  const auto run = RunZotpx({"ports"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("COMn links in " + zotpx::PortFolder() + "\n"), std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("\nCOM211 -> " + sim_->path() + "  may open\n"), std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("\nCOM213 -> /nonexistent/zotpx-port  may not open: it leads nowhere"),
+            std::string::npos)
+      << run.out;
+  EXPECT_LT(run.out.find("\nCOM211 "), run.out.find("\nCOM213 ")) << "in number order";
+}
+
+}  // namespace
