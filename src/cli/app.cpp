@@ -19,6 +19,7 @@
 #include "cli/progress.h"
 #include "cli/reporter.h"
 #include "cli/station.h"
+#include "serial/port.h"
 
 namespace zotpx::cli {
 
@@ -257,7 +258,11 @@ int RunZotpx(int argc, char** argv) {
                          globals.quiet ? nullptr : &progress);
     Session one = session;
     one.port = port;
-    return RunOnPort(command, filled.values, one, reporter);
+    // Everything this invocation sends goes through one opening of the port, and one purge.
+    HoldPort();
+    Outcome outcome = RunOnPort(command, filled.values, one, reporter);
+    ReleasePort();
+    return outcome;
   };
 
   int status = kExitOk;
