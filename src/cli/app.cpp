@@ -13,6 +13,7 @@
 
 #include "base/version.h"
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 #include "cli/json_output.h"
 #include "cli/layout.h"
 #include "cli/ports.h"
@@ -31,6 +32,8 @@ constexpr const char* kExitStatusHelp =
     "  1  the device failed or was not found\n"
     "  2  usage error or values refused (nothing was opened)\n"
     "  3  the port could not be opened\n"
+    "  128+n  stopped by signal n at the next request, the port restored (130 Ctrl-C,\n"
+    "         143 SIGTERM, 129 SIGHUP); a second signal ends at once\n"
     "With several ports the exit status is the worst of them.\n";
 
 constexpr const char* kDescription =
@@ -146,6 +149,14 @@ void Print(const Outcome& outcome, const Globals& globals, bool with_port) {
     std::fprintf(stdout, "%s%s\n", prefix.c_str(), line.c_str());
 }
 
+// The worst of the outcomes; a run the user stopped exits as its signal says.
+int ExitStatusFor(const std::vector<Outcome>& outcomes) {
+  for (const Outcome& outcome : outcomes)
+    if (outcome.result == kResultInterrupted && InterruptSignal() != 0)
+      return InterruptedExitStatus();
+  return WorstExitStatus(outcomes);
+}
+
 std::vector<std::string> ExpandPorts(const std::vector<std::string>& given) {
   std::vector<std::string> ports;
   for (const std::string& port : given) {
@@ -252,6 +263,7 @@ int RunZotpx(int argc, char** argv) {
   }
   const bool terminal = isatty(STDERR_FILENO) == 1;
   const bool several = ports.size() > 1;
+  CatchInterrupts();
 
   auto work = [&](const std::string& port, ProgressSink& progress) {
     CliReporter reporter(log_fd, globals.trace, several ? "[" + port + "] " : "",
@@ -274,7 +286,7 @@ int RunZotpx(int argc, char** argv) {
       progress = std::make_unique<PlainProgress>(stderr, "");
     const Outcome outcome = work(ports.front(), *progress);
     Print(outcome, globals, false);
-    status = ExitStatusOf(outcome.result);
+    status = ExitStatusFor({outcome});
   } else {
     const std::vector<Outcome> outcomes =
         RunStation(ports, command.path, work, {stderr, terminal, globals.quiet});
@@ -285,7 +297,7 @@ int RunZotpx(int argc, char** argv) {
     } else {
       for (const Outcome& outcome : outcomes) Print(outcome, globals, true);
     }
-    status = WorstExitStatus(outcomes);
+    status = ExitStatusFor(outcomes);
   }
   if (log_fd >= 0) close(log_fd);
   return status;

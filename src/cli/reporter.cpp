@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "cli/interrupt.h"
+
 namespace zotpx::cli {
 
 namespace {
@@ -43,6 +45,10 @@ void CliReporter::Progress(std::size_t done, std::size_t total) {
     progress_->Finish();
   else
     progress_->Update(done, total);
+}
+
+bool CliReporter::StopRequested() {
+  return InterruptSignal() != 0;
 }
 
 }  // namespace zotpx::cli

@@ -206,8 +206,7 @@ bool LineAlive(int fd) {
 // Puts back what the port had before, and closes it.
 void CloseNow() {
   if (PortHandle == kInvalidHandle) return;
-  if (g_state.serial_changed) (void)ioctl(PortHandle, TIOCSSERIAL, &g_state.saved_serial);
-  (void)ApplySettings(PortHandle, g_state.saved);
+  RestorePortAtOnce();
   CloseRaw(PortHandle);
   PortHandle = kInvalidHandle;
   g_received.Clear();
@@ -350,6 +349,15 @@ void ReleasePort() {
   CloseNow();
 }
 
+// Nothing but ioctls, so that a signal handler may call it.
+void RestorePortAtOnce() {
+  const int fd = PortHandle;
+  if (fd == kInvalidHandle) return;
+  if (g_state.serial_changed) (void)ioctl(fd, TIOCSSERIAL, &g_state.saved_serial);
+  (void)ApplySettings(fd, g_state.saved);
+  (void)ioctl(fd, TIOCNXCL);
+}
+
 bool DelayMicroseconds(long long microseconds) {
   if (microseconds <= 0) return true;
   timespec resolution{};
@@ -393,7 +401,9 @@ std::size_t PortWrite(const std::uint8_t* buffer, std::size_t count) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0) break;
     pollfd p{PortHandle, POLLOUT, 0};
-    if (poll(&p, 1, static_cast<int>(left.count())) <= 0 || (p.revents & (POLLERR | POLLHUP))) break;
+    const int r = poll(&p, 1, static_cast<int>(left.count()));
+    if (r < 0 && errno == EINTR) continue;  // a signal asks to stop after this frame, not in it
+    if (r <= 0 || (p.revents & (POLLERR | POLLHUP))) break;
   }
   return done;
 }

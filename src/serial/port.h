@@ -38,6 +38,9 @@ void ClosePort();
 // closes the port as ClosePort does.
 void HoldPort();
 void ReleasePort();
+// For a program about to end at once (from a signal handler: async-signal-safe): puts back
+// the settings the open port had before and gives up its exclusive use. Changes nothing else.
+void RestorePortAtOnce();
 
 // Spins on the monotonic clock. False only when no such clock is available.
 bool DelayMicroseconds(long long microseconds);

@@ -28,6 +28,10 @@ class Reporter {
   // A command frame, as it went on the line, whose reply the command transaction accepted:
   // what the device has taken in this session. Optional.
   virtual void FrameAcknowledged(const Bytes& frame) { (void)frame; }
+  // Asked before every request a command, a scan or a download sends: true ends it there, as
+  // the user asked (an interrupt on the command line). Once true, it stays true. The window
+  // never asks to stop.
+  virtual bool StopRequested() { return false; }
 };
 
 // The log line LogBytes appends: title, then two upper-case hex digits and a space per byte.

@@ -31,12 +31,16 @@ TxResult RunCommandFrames(Reporter& reporter, const std::string& title, const Li
   reporter.LogLine("【" + title + "】");
   TxResult result = TxResult::Ok;
   for (const Bytes& frame : frames) {
-    result = ExchangeFrame(reporter, frame);
+    result = reporter.StopRequested() ? TxResult::Interrupted : ExchangeFrame(reporter, frame);
     if (result != TxResult::Ok) break;
   }
   switch (result) {
     case TxResult::Ok: reporter.SetStatus(title + kSuccessText); break;
     case TxResult::SendFailed: reporter.SetStatus(title + kSendFailedText); break;
+    case TxResult::Interrupted:
+      reporter.LogLine(kInterruptedLogLine);
+      reporter.SetStatus(title + kInterruptedText);
+      break;
     default: reporter.SetStatus(title + kReceiveFailedText); break;
   }
   ClosePort();
