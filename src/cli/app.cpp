@@ -13,12 +13,14 @@
 
 #include "base/version.h"
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 #include "cli/json_output.h"
 #include "cli/layout.h"
 #include "cli/ports.h"
 #include "cli/progress.h"
 #include "cli/reporter.h"
 #include "cli/station.h"
+#include "serial/port.h"
 
 namespace zotpx::cli {
 
@@ -32,6 +34,8 @@ constexpr const char* kExitStatusHelp =
     "     checks once the device has identified itself (nothing more is sent); or an\n"
     "     output file that cannot be written\n"
     "  3  the port could not be opened\n"
+    "  128+n  stopped by signal n at the next request, the port restored (130 Ctrl-C,\n"
+    "         143 SIGTERM, 129 SIGHUP); a second signal ends at once\n"
     "With several ports the exit status is the worst of them.\n";
 
 constexpr const char* kDescription =
@@ -153,6 +157,14 @@ void Print(const Outcome& outcome, const Globals& globals, bool with_port,
     std::fprintf(out, "%s%s\n", prefix.c_str(), line.c_str());
 }
 
+// The worst of the outcomes; a run the user stopped exits as its signal says.
+int ExitStatusFor(const std::vector<Outcome>& outcomes) {
+  for (const Outcome& outcome : outcomes)
+    if (outcome.result == kResultInterrupted && InterruptSignal() != 0)
+      return InterruptedExitStatus();
+  return WorstExitStatus(outcomes);
+}
+
 std::vector<std::string> ExpandPorts(const std::vector<std::string>& given) {
   std::vector<std::string> ports;
   for (const std::string& port : given) {
@@ -266,13 +278,18 @@ int RunZotpx(int argc, char** argv) {
     return kExitRefused;
   }
   const bool terminal = isatty(STDERR_FILENO) == 1;
+  CatchInterrupts();
 
   auto work = [&](const std::string& port, ProgressSink& progress) {
     CliReporter reporter(logs.For(port, several), globals.trace, several ? "[" + port + "] " : "",
                          globals.quiet ? nullptr : &progress);
     Session one = session;
     one.port = port;
-    return RunOnPort(command, filled.values, one, reporter);
+    // Everything this invocation sends goes through one opening of the port, and one purge.
+    HoldPort();
+    Outcome outcome = RunOnPort(command, filled.values, one, reporter);
+    ReleasePort();
+    return outcome;
   };
 
   int status = kExitOk;
@@ -284,7 +301,7 @@ int RunZotpx(int argc, char** argv) {
       progress = std::make_unique<PlainProgress>(stderr, "");
     const Outcome outcome = work(ports.front(), *progress);
     Print(outcome, globals, false);
-    status = ExitStatusOf(outcome.result);
+    status = ExitStatusFor({outcome});
   } else {
     const std::vector<Outcome> outcomes =
         RunStation(ports, command.path, work, {stderr, terminal, globals.quiet});
@@ -295,7 +312,7 @@ int RunZotpx(int argc, char** argv) {
     } else {
       for (const Outcome& outcome : outcomes) Print(outcome, globals, true);
     }
-    status = WorstExitStatus(outcomes);
+    status = ExitStatusFor(outcomes);
   }
   return status;
 }

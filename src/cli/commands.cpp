@@ -232,8 +232,7 @@ Outcome RunOnPort(const CommandDef& command, const CommandValues& values, const 
       outcome.details.push_back(*outcome.model + "  " + *outcome.version + "  " +
                                 std::to_string(*outcome.baud));
     } else {
-      outcome.result =
-          found.outcome == ConnectOutcome::OpenFailed ? kResultPortFailed : kResultNoDevice;
+      outcome.result = ConnectFailureResult(found.outcome);
     }
     return finish();
   }

@@ -34,6 +34,7 @@ inline constexpr const char* kResultNoReply = "no-reply";
 inline constexpr const char* kResultEraseFailed = "erase-failed";
 inline constexpr const char* kResultWriteFailed = "write-failed";
 inline constexpr const char* kResultFileFailed = "file-failed";
+inline constexpr const char* kResultInterrupted = "interrupted";  // the user stopped it
 
 // Exit statuses.
 inline constexpr int kExitOk = 0;

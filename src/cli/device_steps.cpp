@@ -10,8 +10,7 @@ namespace {
 bool TakeConnect(const ConnectResult& found, const StatusCapture& reporter, Outcome& outcome) {
   if (found.outcome != ConnectOutcome::Identified) {
     outcome.status = reporter.status;
-    outcome.result =
-        found.outcome == ConnectOutcome::OpenFailed ? kResultPortFailed : kResultNoDevice;
+    outcome.result = ConnectFailureResult(found.outcome);
     return false;
   }
   outcome.model = lists::kDeviceTypes[static_cast<std::size_t>(found.model)];
@@ -47,6 +46,17 @@ void Refuse(Outcome& outcome, const std::string& status, const char* result) {
   outcome.status = status;
 }
 
+const char* ConnectFailureResult(ConnectOutcome outcome) {
+  switch (outcome) {
+    case ConnectOutcome::OpenFailed:
+      return kResultPortFailed;
+    case ConnectOutcome::Interrupted:
+      return kResultInterrupted;
+    default:
+      return kResultNoDevice;
+  }
+}
+
 void SetTxResult(Outcome& outcome, TxResult result, const std::string& status) {
   outcome.status = status;
   switch (result) {
@@ -55,6 +65,9 @@ void SetTxResult(Outcome& outcome, TxResult result, const std::string& status) {
       break;
     case TxResult::OpenFailed:
       outcome.result = kResultPortFailed;
+      break;
+    case TxResult::Interrupted:
+      outcome.result = kResultInterrupted;
       break;
     default:
       outcome.result = kResultNoReply;
@@ -76,6 +89,9 @@ void SetTransferResult(Outcome& outcome, TransferResult result, const std::strin
       break;
     case TransferResult::WriteFailed:
       outcome.result = kResultWriteFailed;
+      break;
+    case TransferResult::Interrupted:
+      outcome.result = kResultInterrupted;
       break;
   }
 }

@@ -33,10 +33,14 @@ class StatusCapture : public Reporter {
     if (total != 0) bytes_done = done;
     inner_.Progress(done, total);
   }
+  void CommandAcknowledged(const std::vector<Bytes>& frames) override {
+    inner_.CommandAcknowledged(frames);
+  }
+  bool StopRequested() override { return inner_.StopRequested(); }
 
   std::string status;
   std::string last_line;
-  std::size_t bytes_done = 0;
+  std::size_t bytes_done = 0;  // acknowledged by the device, of the last download
 
  private:
   Reporter& inner_;
@@ -57,6 +61,8 @@ std::optional<ConnectResult> IdentifyForDownload(const Session& session, StatusC
                                                  Outcome& outcome);
 
 void Refuse(Outcome& outcome, const std::string& status, const char* result = kResultRefused);
+// The result code of a connect that did not identify the device.
+const char* ConnectFailureResult(ConnectOutcome outcome);
 void SetTxResult(Outcome& outcome, TxResult result, const std::string& status);
 void SetTransferResult(Outcome& outcome, TransferResult result, const std::string& status);
 

@@ -20,11 +20,14 @@ std::string ModelText(const ConnectResult& found) {
 // to fall quiet.
 void Transfer(StatusCapture& reporter, Outcome& outcome, const TransferPlan& plan,
               TransferData& data) {
-  outcome.bytes = data.size();
+  reporter.bytes_done = 0;
   const TransferResult result = RunMemoryTransfer(reporter, plan, data);
+  // What the device acknowledged, which is the whole only when all went well.
+  outcome.bytes = reporter.bytes_done;
   // The static download leaves its announcement on the status line whatever happens; its
   // outcome is the last phase line of its log block.
-  const std::string status = plan.report_result || result == TransferResult::OpenFailed
+  const std::string status = plan.report_result || result == TransferResult::OpenFailed ||
+                                     result == TransferResult::Interrupted
                                  ? reporter.status
                                  : reporter.last_line;
   SetTransferResult(outcome, result, status);

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "cli/interrupt.h"
+
 namespace zotpx::cli {
 
 namespace {
@@ -108,6 +110,10 @@ void CliReporter::Progress(std::size_t done, std::size_t total) {
     progress_->Finish();
   else
     progress_->Update(done, total);
+}
+
+bool CliReporter::StopRequested() {
+  return InterruptSignal() != 0;
 }
 
 }  // namespace zotpx::cli

@@ -65,6 +65,8 @@ class CliReporter : public Reporter {
   void Repaint() override {}
   void BringToFront() override {}
   void Progress(std::size_t done, std::size_t total) override;
+  // After an interrupt (Ctrl-C, SIGTERM, SIGHUP).
+  bool StopRequested() override;
 
  private:
   void FlushLog();

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "cli/interrupt.h"
 #include "cli/json_output.h"
 
 namespace zotpx::cli {
@@ -85,6 +86,7 @@ void Launch(Worker& w, const std::string& command, const PortWork& work) {
   std::fflush(stderr);
   const pid_t pid = fork();
   if (pid == 0) {
+    TakeInterruptsFromParent();
     close(fds[0]);
     PipeProgress progress(fds[1]);
     Outcome outcome = work(w.port, progress);
@@ -103,6 +105,7 @@ void Launch(Worker& w, const std::string& command, const PortWork& work) {
   }
   w.pid = pid;
   w.fd = fds[0];
+  PassInterruptsTo(pid);
 }
 
 // Reads what the worker sent; false at the end of its pipe.
@@ -195,6 +198,7 @@ std::vector<Outcome> RunStation(const std::vector<std::string>& ports, const std
 
   for (Worker& w : workers) {
     if (w.pid <= 0) continue;
+    ForgetInterruptWorker(w.pid);
     int status = 0;
     while (waitpid(w.pid, &status, 0) < 0 && errno == EINTR) {
     }

@@ -22,7 +22,9 @@ struct StationDisplay {
 };
 
 // Runs `work` for every port at once and waits for all of them. One worker failing, or dying,
-// never stops the others; its outcome says what happened. Outcomes come in the ports' order.
+// never stops the others; its outcome says what happened. An interrupt the parent catches is
+// passed to every worker, which stops at its next request and reports as usual. Outcomes come
+// in the ports' order.
 std::vector<Outcome> RunStation(const std::vector<std::string>& ports, const std::string& command,
                                 const PortWork& work, const StationDisplay& display);
 

@@ -11,10 +11,12 @@ namespace zotpx {
 
 namespace {
 
-// The first rate whose probe is answered by exactly 0xA5 within one read period, or -1.
-// A rate that cannot be set, or answers with anything else, is simply passed over.
-int ScanRates() {
+// The first rate whose probe is answered by exactly 0xA5 within one read period, or -1 (also
+// when the reporter asks to stop). A rate that cannot be set, or answers with anything else, is
+// simply passed over.
+int ScanRates(Reporter& reporter) {
   for (int i = 0; i < static_cast<int>(std::size(kBaudRateList)); ++i) {
+    if (reporter.StopRequested()) return -1;
     if (!SetPortBaud(kBaudRateList[i])) continue;
     if (PortWrite(&kProbeByte, 1) != 1) continue;
     std::uint8_t answer = 0;
@@ -56,6 +58,17 @@ std::optional<Identification> AcceptIdentifyReply(const std::uint8_t* reply, std
 
 namespace {
 
+// Asked to stop before the identification request goes out (or during the scan): the port is
+// closed and the status says so.
+bool Stopped(Reporter& reporter, const std::string& title, ConnectResult& result) {
+  if (!reporter.StopRequested()) return false;
+  result.rate_index = -1;
+  result.outcome = ConnectOutcome::Interrupted;
+  ClosePort();
+  reporter.SetStatus(title + kInterruptedText);
+  return true;
+}
+
 // Inside the open port, at the rate found: the identify request and its raw reply. Leaves the
 // failure text standing unless the device identifies itself; closes the port unless asked to
 // keep an identified device's port open.
@@ -90,7 +103,8 @@ ConnectResult ConnectDevice(Reporter& reporter, const std::string& title, const 
     return result;
   }
 
-  result.rate_index = ScanRates();
+  result.rate_index = ScanRates(reporter);
+  if (Stopped(reporter, title, result)) return result;
   if (result.rate_index < 0) {
     result.outcome = ConnectOutcome::NoAnswer;
     ClosePort();
@@ -112,6 +126,7 @@ ConnectResult IdentifyDevice(Reporter& reporter, const std::string& title, const
   const auto* rate = std::find(std::begin(kBaudRateList), std::end(kBaudRateList), link.baud);
   result.rate_index =
       rate == std::end(kBaudRateList) ? -1 : static_cast<int>(rate - std::begin(kBaudRateList));
+  if (Stopped(reporter, title, result)) return result;
   Identify(reporter, title, result, keep_open);
   return result;
 }

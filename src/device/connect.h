@@ -32,7 +32,8 @@ struct Identification {
 // Judges the bytes collected after the identify request: L, then L bytes of text "MODEL ...".
 std::optional<Identification> AcceptIdentifyReply(const std::uint8_t* reply, std::size_t count);
 
-enum class ConnectOutcome { OpenFailed, NoAnswer, NotIdentified, Identified };
+// Interrupted: the reporter asked to stop between two probes, or before the identification.
+enum class ConnectOutcome { OpenFailed, NoAnswer, NotIdentified, Interrupted, Identified };
 
 struct ConnectResult {
   ConnectOutcome outcome = ConnectOutcome::OpenFailed;

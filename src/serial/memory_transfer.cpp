@@ -101,7 +101,7 @@ bool AwaitAck(int first_byte_ms) {
 
 // Everything that must happen however the transfer ends.
 TransferResult Finish(Reporter& reporter, const TransferPlan& plan, TransferData& data,
-                      TransferResult result) {
+                      TransferResult result, std::size_t written = 0) {
   data.Close();
   ClosePort();
   reporter.Progress(0, 0);
@@ -112,12 +112,17 @@ TransferResult Finish(Reporter& reporter, const TransferPlan& plan, TransferData
     case TransferResult::EraseFailed:
       reporter.LogLine(kEraseFailedLogLine);
       break;
+    case TransferResult::Interrupted:
+      reporter.LogLine(InterruptedTransferText(written));
+      break;
     default:
       reporter.LogLine(kWriteFailedLogLine);
       break;
   }
   reporter.LogLine("");
-  if (plan.report_result) {
+  if (result == TransferResult::Interrupted) {
+    reporter.SetStatus(plan.caption + "失败：" + InterruptedTransferText(written));
+  } else if (plan.report_result) {
     switch (result) {
       case TransferResult::Done:
         reporter.SetStatus(plan.caption + kSuccessText);
@@ -148,6 +153,10 @@ std::size_t BuildWriteRequest(std::uint8_t* frame, std::uint32_t address, std::s
   return n + 10;
 }
 
+std::string InterruptedTransferText(std::size_t written) {
+  return "用户中断，已写入 " + std::to_string(written) + " 字节";
+}
+
 bool IsMemoryAck(const std::uint8_t* reply, std::size_t length) {
   return length == 6 && reply[2] == kMemoryCommand && reply[4] == 0x01;
 }
@@ -168,6 +177,7 @@ TransferResult RunMemoryTransfer(Reporter& reporter, const TransferPlan& plan, T
   reporter.Progress(0, total);
 
   for (const std::uint32_t address : plan.erase) {
+    if (reporter.StopRequested()) return Finish(reporter, plan, data, TransferResult::Interrupted);
     const std::size_t length = BuildEraseRequest(FrameBuffer, address);
     if (!WriteFrame(FrameBuffer, length) || !AwaitAck(kEraseFirstByteMs))
       return Finish(reporter, plan, data, TransferResult::EraseFailed);
@@ -179,6 +189,8 @@ TransferResult RunMemoryTransfer(Reporter& reporter, const TransferPlan& plan, T
 
   std::size_t offset = 0;
   while (offset < total) {
+    if (reporter.StopRequested())
+      return Finish(reporter, plan, data, TransferResult::Interrupted, offset);
     const std::size_t n = std::min(kMemoryBlockSize, total - offset);
     const std::size_t length =
         BuildWriteRequest(FrameBuffer, plan.base + static_cast<std::uint32_t>(offset), n);

@@ -97,7 +97,11 @@ struct TransferPlan {
   bool report_result = true;  // caption + result on the status line at the end
 };
 
-enum class TransferResult { OpenFailed, EraseFailed, WriteFailed, Done };
+enum class TransferResult { OpenFailed, EraseFailed, WriteFailed, Interrupted, Done };
+
+// The last log line of a transfer the user stopped, and after "失败：" its status: how far the
+// data got ("用户中断，已写入 2400 字节").
+std::string InterruptedTransferText(std::size_t written);
 
 // The requests, built in `frame` (at least 10 + n bytes); the checksum byte is left to
 // WriteFrame. Return the frame length.
@@ -113,7 +117,9 @@ std::optional<std::string> ProgressText(const std::string& prefix, std::size_t o
 
 // Runs the transfer inside the open port. On every way out the data is closed, the port is
 // closed, the form is enabled again (when it was disabled) and the window brought to the front.
-// Reporter::Progress follows every block, with (0, 0) at the end.
+// Reporter::Progress follows every block, with (0, 0) at the end. A stop the reporter asks for
+// ends it before the next request, with caption + "失败：" + InterruptedTransferText on the
+// status line whatever the plan says: the user asked, and must hear how far it got.
 TransferResult RunMemoryTransfer(Reporter& reporter, const TransferPlan& plan, TransferData& data);
 
 // Opens the port first; when it cannot be opened, closes the data and shows the communication

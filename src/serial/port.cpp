@@ -42,6 +42,14 @@ struct PortState {
 PortState g_state;
 PortFailure g_failure;
 
+// The hold: whether ClosePort may leave the port open, and what it is open as.
+struct Hold {
+  bool on = false;
+  std::string name;  // as OpenPort was given it
+  int baud = 0;      // the working rate
+};
+Hold g_hold;
+
 // What one read() brought in beyond what the caller asked for: a reply is fetched with one
 // system call and handed out a byte at a time. Emptied when the port is closed.
 struct ReceiveBuffer {
@@ -208,6 +216,30 @@ bool WaitReadable(int fd, int ms) {
   }
 }
 
+// Discards what has already arrived, without waiting for more.
+void Drain() {
+  g_received.Clear();
+  std::uint8_t scratch[256];
+  // Bounded: a device that never stops talking must not keep us here.
+  for (int i = 0; i < 64 && read(PortHandle, scratch, sizeof scratch) > 0; ++i) {
+  }
+}
+
+// False once the other end has gone (a pulled adapter, a pty whose device side closed).
+bool LineAlive(int fd) {
+  pollfd p{fd, 0, 0};
+  return poll(&p, 1, 0) == 0 || !(p.revents & (POLLHUP | POLLERR | POLLNVAL));
+}
+
+// Puts back what the port had before, and closes it.
+void CloseNow() {
+  if (PortHandle == kInvalidHandle) return;
+  RestorePortAtOnce();
+  CloseRaw(PortHandle);
+  PortHandle = kInvalidHandle;
+  g_received.Clear();
+}
+
 // Empties what the device had sent, stopping on 100 ms of silence or after 1 s of babble.
 void Purge() {
   std::uint8_t scratch[256];
@@ -271,7 +303,11 @@ std::optional<AccessDiagnosis> DiagnoseDeviceAccess(const std::string& path) {
 }
 
 bool OpenPort(const std::string& name, int baud) {
-  if (PortHandle != kInvalidHandle) ClosePort();
+  if (PortHandle != kInvalidHandle && g_hold.on && g_hold.name == name && g_hold.baud == baud) {
+    Drain();
+    return true;
+  }
+  CloseNow();
   const PortPath port = ResolvePort(name);
   g_failure = port.failure;
   if (port.path.empty()) return false;
@@ -324,6 +360,8 @@ bool OpenPort(const std::string& name, int baud) {
     g_state.serial_changed = ioctl(fd, TIOCSSERIAL, &low) == 0;
   }
   PortHandle = fd;
+  g_hold.name = name;
+  g_hold.baud = baud;
   Purge();
   return true;
 }
@@ -337,17 +375,32 @@ bool SetPortBaud(int baud) {
     return false;
   }
   g_state.working = next;
+  g_hold.baud = baud;
   DelayMicroseconds(2000);
   return true;
 }
 
 void ClosePort() {
-  if (PortHandle == kInvalidHandle) return;
-  if (g_state.serial_changed) (void)ioctl(PortHandle, TIOCSSERIAL, &g_state.saved_serial);
-  (void)ApplySettings(PortHandle, g_state.saved);
-  CloseRaw(PortHandle);
-  PortHandle = kInvalidHandle;
-  g_received.Clear();
+  if (g_hold.on && PortHandle != kInvalidHandle && LineAlive(PortHandle)) return;
+  CloseNow();
+}
+
+void HoldPort() {
+  g_hold.on = true;
+}
+
+void ReleasePort() {
+  g_hold.on = false;
+  CloseNow();
+}
+
+// Nothing but ioctls, so that a signal handler may call it.
+void RestorePortAtOnce() {
+  const int fd = PortHandle;
+  if (fd == kInvalidHandle) return;
+  if (g_state.serial_changed) (void)ioctl(fd, TIOCSSERIAL, &g_state.saved_serial);
+  (void)ApplySettings(fd, g_state.saved);
+  (void)ioctl(fd, TIOCNXCL);
 }
 
 bool DelayMicroseconds(long long microseconds) {
@@ -393,7 +446,9 @@ std::size_t PortWrite(const std::uint8_t* buffer, std::size_t count) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0) break;
     pollfd p{PortHandle, POLLOUT, 0};
-    if (poll(&p, 1, static_cast<int>(left.count())) <= 0 || (p.revents & (POLLERR | POLLHUP))) break;
+    const int r = poll(&p, 1, static_cast<int>(left.count()));
+    if (r < 0 && errno == EINTR) continue;  // a signal asks to stop after this frame, not in it
+    if (r <= 0 || (p.revents & (POLLERR | POLLHUP))) break;
   }
   return done;
 }

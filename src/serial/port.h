@@ -34,6 +34,18 @@ bool OpenPort(const std::string& name, int baud);
 bool SetPortBaud(int baud);
 // Restores the settings the port had before it was opened and closes it. Harmless when closed.
 void ClosePort();
+
+// One opening for many commands (the command line runs a whole invocation through one; the
+// window never holds, it opens the port for every click). While held, ClosePort leaves a
+// healthy port open, and OpenPort of the same name at the same rate keeps it, discarding only
+// what is already waiting, without the purge's wait for silence. ReleasePort ends the hold and
+// closes the port as ClosePort does.
+void HoldPort();
+void ReleasePort();
+// For a program about to end at once (from a signal handler: async-signal-safe): puts back
+// the settings the open port had before and gives up its exclusive use. Changes nothing else.
+void RestorePortAtOnce();
+
 // Spins on the monotonic clock. False only when no such clock is available.
 bool DelayMicroseconds(long long microseconds);
 

@@ -30,6 +30,10 @@ class Reporter {
   // the reply to every one of them: what the device has taken in this session. A command cut
   // short (a bitmap whose later block failed) is not reported at all. Optional.
   virtual void CommandAcknowledged(const std::vector<Bytes>& frames) { (void)frames; }
+  // Asked before every request a command, a scan or a download sends: true ends it there, as
+  // the user asked (an interrupt on the command line). Once true, it stays true. The window
+  // never asks to stop.
+  virtual bool StopRequested() { return false; }
 };
 
 // The log line LogBytes appends: title, then two upper-case hex digits and a space per byte.

@@ -32,11 +32,16 @@ TxResult RunCommandFrames(Reporter& reporter, const std::string& title, const Li
   TxResult result = TxResult::Ok;
   std::vector<Bytes> sent(frames.size());
   for (std::size_t i = 0; i < frames.size() && result == TxResult::Ok; ++i)
-    result = ExchangeFrame(reporter, frames[i], &sent[i]);
+    result = reporter.StopRequested() ? TxResult::Interrupted
+                                      : ExchangeFrame(reporter, frames[i], &sent[i]);
   if (result == TxResult::Ok) reporter.CommandAcknowledged(sent);
   switch (result) {
     case TxResult::Ok: reporter.SetStatus(title + kSuccessText); break;
     case TxResult::SendFailed: reporter.SetStatus(title + kSendFailedText); break;
+    case TxResult::Interrupted:
+      reporter.LogLine(kInterruptedLogLine);
+      reporter.SetStatus(title + kInterruptedText);
+      break;
     default: reporter.SetStatus(title + kReceiveFailedText); break;
   }
   ClosePort();

@@ -17,16 +17,17 @@ struct Link {
   int baud = 9600;
 };
 
-enum class TxResult { OpenFailed, SendFailed, ReceiveFailed, Ok };
+enum class TxResult { OpenFailed, SendFailed, ReceiveFailed, Interrupted, Ok };
 
 // Frames of one command, built after the port is open (the clock command reads the time then).
 // Each frame's checksum byte is filled in when it is written.
 using FrameBuilder = std::function<std::vector<Bytes>()>;
 
 // Opens the port, logs 【title】, sends each frame in turn and waits for its 6-byte reply with
-// the same command code (1000 ms / 500 ms), logging 发送：/接收：; the first failure ends the run.
-// Ends with the status text, the port closed and a blank log line. Only a run acknowledged
-// whole goes to the reporter's CommandAcknowledged.
+// the same command code (1000 ms / 500 ms), logging 发送：/接收：; the first failure ends the run,
+// and so does a stop the reporter asks for before a frame (logged as 用户中断). Ends with the
+// status text, the port closed and a blank log line. Only a run acknowledged whole goes to the
+// reporter's CommandAcknowledged.
 TxResult RunCommandFrames(Reporter& reporter, const std::string& title, const Link& link,
                           const FrameBuilder& build);
 // The ordinary single-frame command.
@@ -37,6 +38,8 @@ TxResult RunCommand(Reporter& reporter, const std::string& title, const Link& li
 inline constexpr const char* kSuccessText = "成功：请查看通信数据记录以获得更多信息";
 inline constexpr const char* kSendFailedText = "失败：发送命令失败";
 inline constexpr const char* kReceiveFailedText = "失败：接收响应失败";
+inline constexpr const char* kInterruptedText = "失败：用户中断";
+inline constexpr const char* kInterruptedLogLine = "用户中断";
 
 // Within an open port: write one frame, log it, read and check the 6-byte echo, log it. Once
 // acknowledged, the frame as it went on the line (its checksum filled in) goes to `sent`.

@@ -3,7 +3,9 @@
 // screen after a download and a restart equals the live one and the rendered one; bad layouts
 // are refused whole, with their line, and nothing is sent.
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -130,16 +132,55 @@ EveryObject MakeEveryObject(const std::string& dir) {
   return every;
 }
 
+// Counts the openings of a device file (inotify sees every open(), whoever makes it). Closes
+// are watched too: identical events in a row would be merged into one.
+class OpenCounter {
+ public:
+  explicit OpenCounter(const std::string& path) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+    inotify_add_watch(fd_, path.c_str(), IN_OPEN | IN_CLOSE);
+  }
+  ~OpenCounter() { close(fd_); }
+  int Count() {
+    alignas(inotify_event) char buffer[4096];
+    ssize_t n;
+    while ((n = read(fd_, buffer, sizeof buffer)) > 0)
+      for (char* p = buffer; p < buffer + n;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(p);
+        count_ += (event->mask & IN_OPEN) != 0;
+        p += sizeof(inotify_event) + event->len;
+      }
+    return count_;
+  }
+
+ private:
+  int fd_;
+  int count_ = 0;
+};
+
+// The whole layout goes through one opening of the port (one purge), with the rate given and
+// with the connect scan first; the frames are those the objects' own commands send.
 TEST(LayoutTest, ApplySendsEveryObjectAsItsCommandDoes) {
   const EveryObject every = MakeEveryObject(Folder("apply"));
   auto sim = StartSim({.model = "ZOT-PB", .baud = 115200});
+  OpenCounter opens(sim.link.port);
   const auto run = RunZotpx(Args(sim.link.port, {"--json", "apply", every.layout}));
   ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(opens.Count(), 1);
   EXPECT_EQ(sim->ReceivedFrames(), every.frames);
   const nlohmann::json result = nlohmann::json::parse(run.out);
   EXPECT_EQ(result["result"], "ok");
   EXPECT_EQ(result["command"], "apply");
   EXPECT_EQ(result["details"].size(), zotpx::test::FrameRows().size() + 3);
+
+  sim->ClearReceived();
+  const auto scanned = RunZotpx({"-p", sim.link.port, "-q", "apply", every.layout});
+  ASSERT_EQ(scanned.status, 0) << scanned.err;
+  EXPECT_EQ(opens.Count(), 2);
+  std::vector<Bytes> frames = sim->ReceivedFrames();
+  ASSERT_FALSE(frames.empty());
+  EXPECT_EQ(frames.front(), Hex("55 AA 00 01 FF 00"));  // the identification
+  frames.erase(frames.begin());
+  EXPECT_EQ(frames, every.frames);
 }
 
 TEST(LayoutTest, StaticTextReadsBackToTheImageWithoutTheClock) {

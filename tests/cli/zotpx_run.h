@@ -12,8 +12,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,14 +25,20 @@ namespace zotpx::test {
 
 struct ZotpxRun {
   int status = -1;  // exit status, or -1 when it did not exit normally
+  int signal = 0;   // the signal that ended it, when one did
   std::string out;
   std::string err;
 };
 
+// Called while the program runs, with its process id and what it has printed so far: after
+// each piece of output and at least every 20 ms. A test sends its signals from here.
+using ZotpxWatch = std::function<void(pid_t pid, const ZotpxRun& so_far)>;
+
 // A run that outlasts `limit` is killed, and its standard error says so: a hang fails the
 // one test with what the program had printed, instead of stalling the whole suite.
 inline ZotpxRun RunZotpx(const std::vector<std::string>& args,
-                         std::chrono::seconds limit = std::chrono::seconds(90)) {
+                         std::chrono::seconds limit = std::chrono::seconds(90),
+                         const ZotpxWatch& watch = {}) {
   ZotpxRun run;
   std::string program = ZOTPX_CLI_PATH;
   std::vector<std::string> copies = args;
@@ -74,7 +82,9 @@ inline ZotpxRun RunZotpx(const std::vector<std::string>& args,
       killed = true;
       break;
     }
-    if (poll(fds, 2, static_cast<int>(left.count())) < 0) {
+    const int wait =
+        watch ? std::min<int>(20, static_cast<int>(left.count())) : static_cast<int>(left.count());
+    if (poll(fds, 2, wait) < 0) {
       if (errno == EINTR) continue;  // revents are stale then
       break;
     }
@@ -90,12 +100,14 @@ inline ZotpxRun RunZotpx(const std::vector<std::string>& args,
         --open;
       }
     }
+    if (watch) watch(pid, run);
   }
   for (const pollfd& p : fds)
     if (p.fd >= 0) close(p.fd);
   int status = 0;
   waitpid(pid, &status, 0);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   if (killed)
     run.err += "\n[zotpx killed after " + std::to_string(limit.count()) + " s without finishing]";
   return run;

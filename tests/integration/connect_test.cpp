@@ -94,6 +94,22 @@ TEST(Connect, NoRateAnsweringLogsNothing) {
   EXPECT_EQ(zotpx::PortHandle, zotpx::kInvalidHandle);
 }
 
+// A stop asked for during the scan ends it before the next rate: nothing more is probed or sent,
+// the port is closed and the status says the user stopped it.
+TEST(Connect, StopDuringTheScanEndsItBeforeTheNextRate) {
+  auto sim = zotpx::test::StartSim({.model = "ZOT-PA", .baud = 460800});
+  RecordingReporter reporter;
+  reporter.stop_after = 3;
+  const zotpx::ConnectResult result = zotpx::ConnectDevice(reporter, kTitle, sim.link.port);
+  EXPECT_EQ(result.outcome, ConnectOutcome::Interrupted);
+  // Asked before the first four rates and once more after the scan; not before all eight.
+  EXPECT_EQ(reporter.stop_asks, 5u);
+  EXPECT_EQ(reporter.statuses, std::vector<std::string>{kTitle + zotpx::kInterruptedText});
+  EXPECT_TRUE(reporter.log.empty());
+  EXPECT_TRUE(sim->ReceivedFrames().empty());
+  EXPECT_EQ(zotpx::PortHandle, zotpx::kInvalidHandle);
+}
+
 TEST(Connect, PortThatCannotBeOpenedShowsTheCommunicationFailure) {
   RecordingReporter reporter;
   const zotpx::ConnectResult result =

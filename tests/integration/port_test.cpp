@@ -3,6 +3,7 @@
 #include <asm/termbits.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -98,6 +99,39 @@ TEST_F(Pty, BytesArrivingTogetherAreReadInOrderAndDroppedAtClose) {
   std::uint8_t next[2] = {};
   ASSERT_EQ(zotpx::PortRead(next, 2), 1u);
   EXPECT_EQ(next[0], 'N');
+}
+
+// The command line's hold: one opening for a whole invocation. A close keeps the port, a reopen
+// at the same rate drops what is waiting (without the purge's wait), the release puts the
+// settings back, and a line that has gone is let go at once.
+TEST_F(Pty, HeldPortIsKeptAcrossCommandsAndRestoredAtRelease) {
+  const termios2 before = Settings();
+  zotpx::HoldPort();
+  ASSERT_TRUE(zotpx::OpenPort(path_, 115200));
+  const int fd = zotpx::PortHandle;
+  zotpx::ClosePort();
+  EXPECT_EQ(zotpx::PortHandle, fd);
+  EXPECT_EQ(Settings().c_ospeed, 115200u);
+  const std::uint8_t stale[] = {0x55, 0xAA, 0x10, 0x01, 0x00, 0x11};
+  ASSERT_EQ(write(master_, stale, sizeof stale), 6);
+  pollfd arrived{fd, POLLIN, 0};
+  ASSERT_EQ(poll(&arrived, 1, 1000), 1);
+  ASSERT_TRUE(zotpx::OpenPort(path_, 115200));
+  EXPECT_EQ(zotpx::PortHandle, fd);
+  EXPECT_EQ(zotpx::ReadFrame(zotpx::FrameBuffer, 100, 100), 0u);
+  zotpx::ReleasePort();
+  EXPECT_EQ(zotpx::PortHandle, zotpx::kInvalidHandle);
+  EXPECT_EQ(Settings().c_cflag, before.c_cflag);
+  EXPECT_EQ(Settings().c_lflag, before.c_lflag);
+  EXPECT_EQ(Settings().c_ospeed, before.c_ospeed);
+
+  zotpx::HoldPort();
+  ASSERT_TRUE(zotpx::OpenPort(path_, 115200));
+  close(master_);
+  master_ = -1;
+  zotpx::ClosePort();
+  EXPECT_EQ(zotpx::PortHandle, zotpx::kInvalidHandle);
+  zotpx::ReleasePort();
 }
 
 TEST_F(Pty, PurgeStopsOnABabblingLine) {

@@ -20,6 +20,9 @@ class RecordingReporter : public Reporter {
   int fronts = 0;
   std::size_t progress_calls = 0;
   std::pair<std::size_t, std::size_t> last_progress{1, 1};
+  // Asks to stop from the (stop_after + 1)-th question on, as an interrupt would.
+  std::size_t stop_after = static_cast<std::size_t>(-1);
+  std::size_t stop_asks = 0;
 
   void SetStatus(const std::string& text) override { statuses.push_back(text); }
   void LogBytes(const std::string& title, std::size_t count, const std::uint8_t* bytes) override {
@@ -33,6 +36,7 @@ class RecordingReporter : public Reporter {
     ++progress_calls;
     last_progress = {done, total};
   }
+  bool StopRequested() override { return ++stop_asks > stop_after; }
   std::string Status() const { return statuses.empty() ? std::string() : statuses.back(); }
 };
 

@@ -1,0 +1,219 @@
+// Signals to the real zotpx program in the middle of its work: a download stopped by SIGINT,
+// SIGTERM or SIGHUP ends at the next request with its log block finished, the port's settings
+// back and the status and --json saying how far it got; a second signal ends it at once, port
+// settings still restored; a layout stops between objects; station mode passes the signal on
+// and still reports every port.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <termios.h>
+
+#include <algorithm>
+#include <fstream>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "base/captions.h"
+#include "cli/zotpx_run.h"
+#include "serial/transaction.h"
+#include "support/sim_fixture.h"
+#include "text/static_file.h"
+
+namespace {
+
+using zotpx::Bytes;
+using zotpx::test::RunZotpx;
+using zotpx::test::StartSim;
+
+std::string TempPath(const std::string& name) {
+  return testing::TempDir() + "zotpx_interrupt_" + std::to_string(getpid()) + "_" + name;
+}
+
+std::vector<std::string> Lines(const std::string& path) {
+  std::ifstream in(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// A slow device: paced at 9600 baud, a write request takes about a quarter of a second.
+zotpx::test::SimDevice SlowSim() {
+  return StartSim({.model = "ZOT-PA", .baud = 9600, .pacing = true});
+}
+
+// The device's port as the test found it: open on the side zotpx opens, set to settings of its
+// own (raw, so the device's replies are not echoed, but at another rate and read timing than
+// zotpx's), so that "restored" means something.
+class PortSettings {
+ public:
+  explicit PortSettings(const std::string& path)
+      : fd_(open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) {
+    termios t{};
+    tcgetattr(fd_, &t);
+    cfsetspeed(&t, B1200);
+    t.c_cc[VMIN] = 1;
+    t.c_cc[VTIME] = 7;
+    t.c_cflag |= HUPCL;
+    tcsetattr(fd_, TCSANOW, &t);
+    before_ = Now();
+  }
+  ~PortSettings() { close(fd_); }
+  termios Now() const {
+    termios t{};
+    tcgetattr(fd_, &t);
+    return t;
+  }
+  // Every field zotpx changes when it opens the port.
+  bool Restored() const {
+    const termios now = Now();
+    return now.c_iflag == before_.c_iflag && now.c_oflag == before_.c_oflag &&
+           now.c_cflag == before_.c_cflag && now.c_lflag == before_.c_lflag &&
+           std::equal(std::begin(now.c_cc), std::end(now.c_cc), std::begin(before_.c_cc)) &&
+           cfgetispeed(&now) == cfgetispeed(&before_) && cfgetospeed(&now) == cfgetospeed(&before_);
+  }
+
+ private:
+  int fd_;
+  termios before_{};
+};
+
+// Sends `signals` once every device has received `frames` frames.
+zotpx::test::ZotpxWatch SignalAfter(std::vector<const zotpx::test::SimDevice*> sims,
+                                    std::size_t frames, std::vector<int> signals) {
+  auto sent = std::make_shared<bool>(false);
+  return [=](pid_t pid, const zotpx::test::ZotpxRun&) {
+    if (*sent) return;
+    for (const auto* sim : sims)
+      if ((*sim)->ReceivedFrameCount() < frames) return;
+    *sent = true;
+    for (const int sig : signals) kill(pid, sig);
+  };
+}
+
+std::string StaticText() {
+  const std::string path = TempPath("static.txt");
+  std::ofstream(path, std::ios::binary) << "55 AA 14 08 22 00 05 00 32 41 42 43 3B 00\r\n";
+  return path;
+}
+
+// Write requests the device received, and the bytes they carried.
+std::size_t WrittenBytes(const zotpx::test::SimDevice& sim) {
+  std::size_t bytes = 0;
+  for (const Bytes& frame : sim->ReceivedFrames())
+    if (frame.size() > 9 && frame[2] == 0x02 && frame[4] == 0x80) bytes += frame[5];
+  return bytes;
+}
+
+struct SignalRow {
+  std::string name;
+  std::vector<int> signals;  // sent together, once the write phase has begun
+};
+
+void PrintTo(const SignalRow& row, std::ostream* out) {
+  *out << row.name;
+}
+
+class DownloadInterruptTest : public ::testing::TestWithParam<SignalRow> {};
+
+TEST_P(DownloadInterruptTest, StopsAtTheNextRequestAndRestoresThePort) {
+  const SignalRow& row = GetParam();
+  const std::string text = StaticText(), log = TempPath(row.name + ".log");
+  std::remove(log.c_str());
+  auto sim = SlowSim();
+  PortSettings port(sim.link.port);
+  // Identification, erase and two writes in: the transfer is well under way.
+  const auto run = RunZotpx(
+      {"-p", sim.link.port, "-b", "9600", "--json", "--log", log, "download", "static", text},
+      std::chrono::seconds(90), SignalAfter({&sim}, 4, row.signals));
+  EXPECT_TRUE(port.Restored()) << "the port's settings were not put back";
+
+  if (row.signals.size() > 1) {
+    // The second signal ends it at once, by that signal.
+    EXPECT_EQ(run.status, -1);
+    EXPECT_TRUE(run.signal == row.signals[0] || run.signal == row.signals[1]) << run.signal;
+  } else {
+    ASSERT_EQ(run.status, 128 + row.signals[0]) << run.err;
+    const nlohmann::json j = nlohmann::json::parse(run.out);
+    const std::size_t written = WrittenBytes(sim);
+    EXPECT_EQ(j["result"], "interrupted");
+    EXPECT_EQ(j["bytes"], written);
+    EXPECT_GT(written, 0u);
+    EXPECT_LT(written, zotpx::kStaticImageSize);
+    const std::string how_far = "用户中断，已写入 " + std::to_string(written) + " 字节";
+    EXPECT_EQ(j["status"], std::string(zotpx::captions::kBtnStaticCmd) + "失败：" + how_far);
+    const std::vector<std::string> lines = Lines(log);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[lines.size() - 2], how_far);
+    EXPECT_EQ(lines.back(), "");
+  }
+  std::remove(text.c_str());
+  std::remove(log.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, DownloadInterruptTest,
+                         ::testing::Values(SignalRow{"SIGINT", {SIGINT}},
+                                           SignalRow{"SIGTERM", {SIGTERM}},
+                                           SignalRow{"SIGHUP", {SIGHUP}},
+                                           SignalRow{"SecondSignal", {SIGINT, SIGTERM}}),
+                         [](const auto& info) { return info.param.name; });
+
+// An ordinary command stops at a frame boundary too: here between two objects of a layout.
+TEST(LayoutInterruptTest, ApplyStopsBeforeTheNextObject) {
+  const std::string layout = TempPath("rects.toml"), log = TempPath("apply.log");
+  std::remove(log.c_str());
+  {
+    std::ofstream out(layout);
+    for (int i = 0; i < 40; ++i) out << "[[rect]]\nleft = " << i << "\n";
+  }
+  auto sim = SlowSim();
+  PortSettings port(sim.link.port);
+  const auto run = RunZotpx({"-p", sim.link.port, "-b", "9600", "--log", log, "apply", layout},
+                            std::chrono::seconds(90), SignalAfter({&sim}, 2, {SIGINT}));
+  EXPECT_EQ(run.status, 130) << run.err;
+  const std::string title = zotpx::captions::kBtnRectCmd;
+  EXPECT_NE(run.err.find(title + zotpx::kInterruptedText), std::string::npos) << run.err;
+  const std::size_t sent = sim->ReceivedFrameCount();
+  EXPECT_LT(sent, 40u);
+  const std::vector<std::string> lines = Lines(log);
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[lines.size() - 3], "【" + title + "】");
+  EXPECT_EQ(lines[lines.size() - 2], zotpx::kInterruptedLogLine);
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& l) { return l.rfind("发送：", 0) == 0; }),
+            static_cast<std::ptrdiff_t>(sent));
+  EXPECT_TRUE(port.Restored());
+  std::remove(layout.c_str());
+  std::remove(log.c_str());
+}
+
+// Two devices at once: SIGINT to the parent alone reaches both workers, each stops at its next
+// request, and each port's line and the summary are still printed.
+TEST(StationInterruptTest, EveryWorkerStopsAndEveryPortIsReported) {
+  const std::string text = StaticText();
+  auto a = SlowSim(), b = SlowSim();
+  PortSettings port_a(a.link.port), port_b(b.link.port);
+  const auto run =
+      RunZotpx({"-p", a.link.port + "," + b.link.port, "-b", "9600", "download", "static", text},
+               std::chrono::seconds(90), SignalAfter({&a, &b}, 3, {SIGINT}));
+  EXPECT_EQ(run.status, 130) << run.err;
+  for (const auto* sim : {&a, &b}) {
+    const std::string port = sim->link.port;
+    const std::string how_far = "用户中断，已写入 " + std::to_string(WrittenBytes(*sim)) + " 字节";
+    std::istringstream summary(run.out), progress(run.err);
+    std::string row, line;
+    while (std::getline(summary, line))
+      if (line.rfind(port + " ", 0) == 0) row = line;
+    EXPECT_NE(row.find(" interrupted "), std::string::npos) << run.out;
+    EXPECT_NE(row.find(how_far), std::string::npos) << row;
+    bool reported = false;
+    while (std::getline(progress, line))
+      reported = reported ||
+                 (line.rfind(port + " ", 0) == 0 && line.find("interrupted") != std::string::npos);
+    EXPECT_TRUE(reported) << run.err;
+  }
+  EXPECT_TRUE(port_a.Restored());
+  EXPECT_TRUE(port_b.Restored());
+  std::remove(text.c_str());
+}
+
+}  // namespace
