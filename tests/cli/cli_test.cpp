@@ -182,6 +182,39 @@ TEST(CliSendTest, RawFrameGetsItsChecksumAndItsReplyPrinted) {
   EXPECT_EQ(sim->ReceivedFrames().front(), Hex("55 AA 10 03 80 00 96 29"));
 }
 
+// The global options after the command: each command's --help lists them; given on both
+// sides, -p adds up and the later -b counts.
+TEST(CliGlobalsTest, GlobalOptionsStandAfterTheCommandToo) {
+  auto a = StartSim({.model = "ZOT-PA", .baud = 115200});
+  auto b = StartSim({.model = "ZOT-PA", .baud = 115200});
+  const auto after = RunZotpx({"rect", "--left", "5", "-p", a.link.port, "-b", "115200", "--json"});
+  ASSERT_EQ(after.status, 0) << after.err;
+  EXPECT_EQ(nlohmann::json::parse(after.out)["result"], "ok");
+  ASSERT_EQ(a->ReceivedFrameCount(), 1u);
+  EXPECT_EQ(a->ReceivedFrames().front()[6], 5);
+
+  // Bitmap and cross commands sit one level deeper; the later rate is the device's.
+  const auto deeper =
+      RunZotpx({"-b", "9600", "cross", "move", "200", "100", "-b", "115200", "-p", a.link.port});
+  EXPECT_EQ(deeper.status, 0) << deeper.err;
+  EXPECT_EQ(a->ReceivedFrameCount(), 2u);
+
+  const auto both = RunZotpx({"-p", a.link.port, "-q", "line", "-p", b.link.port, "-b", "115200"});
+  EXPECT_EQ(both.status, 0) << both.err;
+  EXPECT_EQ(a->ReceivedFrameCount(), 3u);
+  EXPECT_EQ(b->ReceivedFrameCount(), 1u);
+
+  for (const std::vector<std::string>& command :
+       {std::vector<std::string>{"rect", "--help"},
+        std::vector<std::string>{"bitmap", "single", "--help"}}) {
+    const auto help = RunZotpx(command);
+    EXPECT_EQ(help.status, 0);
+    for (const char* option :
+         {"-p,--port", "-b,--baud", "--log", "--trace", "--json", "-q,--quiet"})
+      EXPECT_NE(help.out.find(option), std::string::npos) << command.front() << " " << option;
+  }
+}
+
 Bytes ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
