@@ -375,12 +375,18 @@ std::vector<CommandDef> BuildCommands() {
   commands.push_back(
       {CommandId::Send,
        "send",
-       "send one raw frame (checksum filled in) and print the reply",
+       "send one command frame (checksum filled in when left out) and print the reply",
        // No button of the window sends raw frames; this heads the log block and the status.
        "原始命令帧",
        CommandUse::Device,
-       {Texts("bytes", "the frame in hex, from 55 AA on; the checksum byte may be left out",
-              [](CommandValues& v, const std::string& t, int) { v.hex.push_back(t); })}});
+       {Texts("bytes",
+              "the frame in hex, from 55 AA on; the checksum byte may be left out, and a "
+              "wrong one is refused",
+              [](CommandValues& v, const std::string& t, int) { v.hex.push_back(t); }),
+        Flag("raw",
+             "send the bytes exactly as given (any length, any checksum) and print, in hex, "
+             "whatever comes back within the reply time-out",
+             nullptr, [](CommandValues& v, const std::string&, int i) { v.raw = i != 0; })}});
   AddLayoutCommands(commands);
   return commands;
 }

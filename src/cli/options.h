@@ -45,6 +45,7 @@ struct CommandValues {
   std::string video;               // render: the picture under the overlay
   std::string cross_file;          // render: the crosshair file the device is taken to hold
   std::vector<std::string> hex;    // a raw frame's bytes
+  bool raw = false;                // send: the bytes exactly as given, the reply as it comes
 };
 
 enum class OptionKind {

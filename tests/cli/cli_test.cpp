@@ -123,6 +123,14 @@ TEST(CliRefusalTest, BadInputIsRefusedWithNothingSent) {
       {"MissingFont", {"download", "font", missing}, 2, "内部字库下载失败：打开字库文件失败"},
       {"MissingCrossFile", {"download", "cross", missing}, 2, "失败：打开十字线文件失败"},
       {"NotAFrame", {"send", "55", "AA", "10"}, 2, "not a command frame"},
+      {"FrameShorterThanItsLength",
+       {"send", "55", "AA", "10", "03", "80"},
+       2,
+       "the length byte 03"},
+      {"WrongChecksum",
+       {"send", "55", "AA", "10", "03", "80", "00", "96", "2A"},
+       2,
+       "checksum byte 2A is wrong: this frame's is 29"},
   };
   auto sim = StartSim({.model = "ZOT-PA", .baud = 115200});
   for (const Refusal& r : refusals) {
@@ -180,6 +188,34 @@ TEST(CliSendTest, RawFrameGetsItsChecksumAndItsReplyPrinted) {
   EXPECT_EQ(run.out, std::string("原始命令帧") + zotpx::kSuccessText + "\n55 AA 10 01 00 11 \n");
   ASSERT_EQ(sim->ReceivedFrameCount(), 1u);
   EXPECT_EQ(sim->ReceivedFrames().front(), Hex("55 AA 10 03 80 00 96 29"));
+}
+
+// A wrong checksum is refused above; --raw sends any bytes as given and prints whatever comes
+// back, frame or not: here the device's raw identification and its probe answer.
+TEST(CliSendTest, RawSendsTheBytesAsGivenAndPrintsWhatComesBack) {
+  auto sim = StartSim({.model = "ZOT-PB", .baud = 115200});
+  const auto wrong =
+      RunZotpx(Args(sim.link.port, {"-b", "115200"}, {"send", "--raw", "55AA10038000962A"}));
+  ASSERT_EQ(wrong.status, 0) << wrong.err;
+  ASSERT_EQ(sim->ReceivedFrameCount(), 1u);
+  EXPECT_EQ(sim->ReceivedFrames().front(), Hex("55 AA 10 03 80 00 96 2A"));
+
+  const auto identify = RunZotpx(
+      Args(sim.link.port, {"-b", "115200"}, {"send", "--raw", "55", "AA", "00", "01", "FF", "00"}));
+  ASSERT_EQ(identify.status, 0) << identify.err;
+  // A length byte, then "ZOT-PB ..." in ASCII: no frame, printed all the same.
+  const std::string reply = identify.out.substr(identify.out.find('\n') + 1);
+  EXPECT_NE(reply.find(" 5A 4F 54 2D 50 42 20 "), std::string::npos) << identify.out;
+  EXPECT_EQ(reply.size() % 3, 1u) << reply;  // "XX " per byte and the line's end
+
+  const auto probe = RunZotpx(Args(sim.link.port, {"-b", "115200"}, {"send", "--raw", "5A"}));
+  ASSERT_EQ(probe.status, 0) << probe.err;
+  EXPECT_EQ(probe.out, std::string("原始命令帧") + zotpx::kSuccessText + "\nA5 \n");
+
+  // The same identification without --raw is no command frame's reply: nothing accepted.
+  const auto framed =
+      RunZotpx(Args(sim.link.port, {"-b", "115200"}, {"send", "55", "AA", "00", "01", "FF", "00"}));
+  EXPECT_EQ(framed.status, 1);
 }
 
 // The global options after the command: each command's --help lists them; given on both
