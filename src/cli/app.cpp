@@ -114,7 +114,8 @@ Given Collect(const Bound& bound) {
   for (const auto& [option, added] : bound.options) {
     if (added->count() == 0) continue;
     if (option->kind == OptionKind::Flag) {
-      given.emplace_back(option->name, "true");
+      // Each time it was given, with its value: --fill=false is a choice too.
+      for (const std::string& text : added->results()) given.emplace_back(option->name, text);
     } else {
       for (const std::string& text : added->as<std::vector<std::string>>())
         given.emplace_back(option->name, text);

@@ -78,6 +78,7 @@ class Reader {
               [](const auto& a, const auto& b) { return LineOf(*a.second) < LineOf(*b.second); });
 
     Given given;
+    std::vector<int> given_lines;  // each given key's own line, for the messages
     int file_line = line;
     const std::size_t errors_before = errors_.size();
     for (const auto& [name, node] : keys) {
@@ -97,6 +98,7 @@ class Reader {
         if (!text->empty() && text->front() != '/') *text = base_dir_ + *text;
       }
       given.emplace_back(key, *text);
+      given_lines.push_back(LineOf(*node));
     }
     for (const OptionDef& option : command->options) {
       const bool named = std::any_of(given.begin(), given.end(),
@@ -107,8 +109,14 @@ class Reader {
     }
     if (errors_.size() != errors_before) return;
 
-    FillResult filled = FillValues(*command, given);
-    if (filled.error) return Error(line, *filled.error);
+    FillResult filled = FillValues(*command, given, Spelling::Keys);
+    if (filled.error) {
+      const auto at = std::find_if(given.begin(), given.end(),
+                                   [&](const auto& g) { return g.first == filled.error_name; });
+      return Error(
+          at == given.end() ? line : given_lines[static_cast<std::size_t>(at - given.begin())],
+          *filled.error);
+    }
     LayoutObject object{command, std::move(filled.values), {}, line};
     object.prepared = PrepareFrames(*command, object.values);
     if (!object.prepared.build) {
@@ -165,6 +173,9 @@ class Reader {
         std::optional<std::string> text;
         if (const auto number = node.value_exact<std::int64_t>()) text = std::to_string(*number);
         if (const auto string = node.value_exact<std::string>()) text = *string;
+        // An on/off list takes a state as a check box does: overlay = true.
+        if (const auto flag = node.value_exact<bool>(); flag && option.kind == OptionKind::List)
+          text = *flag ? "true" : "false";
         if (!text) {
           Error(line, key + ": an integer or a text" +
                           std::string(option.kind == OptionKind::Edit ? " such as \"$1F\"" : ""));
@@ -178,6 +189,8 @@ class Reader {
       }
       case OptionKind::Flag:
         if (const auto flag = node.value_exact<bool>()) return *flag ? "true" : "false";
+        // 1 and 0 are the box's state; any other number is refused by the vocabulary.
+        if (const auto number = node.value_exact<std::int64_t>()) return std::to_string(*number);
         Error(line, key + ": true or false");
         return std::nullopt;
       default:

@@ -75,7 +75,11 @@ TEST(CliVocabularyTest, KeywordsCodesAndTheIntegerRuleMeanTheSame) {
        {"rect", "--left", "0x1F"},
        {"rect", "--left", "  +x1f"}},
       {{"line", "--thickness", "2"}, {"line", "--colour", "bg"}, {"line"}},
-      {{"date", "--size", "1", "--font", "small"}, {"date", "--size", "0", "--font", "0"}},
+      {{"date", "--size", "1", "--font", "small"}, {"date", "--font", "0"}},
+      // A flag with a state: false is the list's other item, as given through the parser.
+      {{"area", "--fill=false"}, {"area", "--clear=1"}, {"area"}},
+      {{"rect", "--filled=0", "--delete=false"}, {"rect"}},
+      {{"params", "--overlay", "0"}, {"params", "--overlay", "off"}},
       {{"circle", "--radius", "25"}, {"circle"}},
       {{"cross", "set", "--shape", "1", "--step", "10"}, {"cross", "set", "--enable", "on"}},
   };
@@ -131,6 +135,10 @@ TEST(CliRefusalTest, BadInputIsRefusedWithNothingSent) {
        {"send", "55", "AA", "10", "03", "80", "00", "96", "2A"},
        2,
        "checksum byte 2A is wrong: this frame's is 29"},
+      {"SizeHasNoCodes", {"date", "--size", "0"}, 2, "--size '0'"},
+      {"LayerIsABit", {"area", "--layer", "3"}, 2, "--layer '3'"},
+      {"FillAndClear", {"area", "--fill", "--clear"}, 2, "--fill and --clear contradict"},
+      {"FlagGivenBothWays", {"text", "--delete", "--delete=0"}, 2, "contradict each other"},
   };
   auto sim = StartSim({.model = "ZOT-PA", .baud = 115200});
   for (const Refusal& r : refusals) {
