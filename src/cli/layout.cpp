@@ -121,7 +121,7 @@ class Reader {
     object.prepared = PrepareFrames(*command, object.values);
     if (!object.prepared.build) {
       const bool file = object.prepared.result == std::string_view(kResultFileFailed);
-      return Error(file ? file_line : line,
+      return Error(file ? file_line : BlameLine(*command, given, given_lines, line),
                    object.prepared.refusal ? command->title + *object.prepared.refusal
                                            : "at = \"" + object.values.at +
                                                  "\": not a date and time YYYY-MM-DD HH:MM:SS");
@@ -149,6 +149,26 @@ class Reader {
     Error(kind ? LineOf(*kind) : line,
           "[bitmap] needs kind = \"flashing\", \"oversized\" or \"single\"");
     return nullptr;
+  }
+
+  // The line a refusal of the command's own check belongs to: the key whose value alone, put
+  // back to the window's default, lets the object pass (the last such in the file); else the
+  // first key from which on it no longer passes; else the table's line.
+  static int BlameLine(const CommandDef& command, const Given& given, const std::vector<int>& lines,
+                       int table_line) {
+    const auto passes = [&command](const Given& part) {
+      const FillResult filled = FillValues(command, part, Spelling::Keys);
+      return !filled.error && PrepareFrames(command, filled.values).build != nullptr;
+    };
+    for (std::size_t i = given.size(); i-- > 0;) {
+      Given without = given;
+      without.erase(without.begin() + static_cast<std::ptrdiff_t>(i));
+      if (passes(without)) return lines[i];
+    }
+    for (std::size_t i = 0; i < given.size(); ++i)
+      if (!passes(Given(given.begin(), given.begin() + static_cast<std::ptrdiff_t>(i + 1))))
+        return lines[i];
+    return table_line;
   }
 
   static std::string KeyNames(const CommandDef& command) {
