@@ -47,7 +47,8 @@ Prepared Single(const std::optional<std::string>& failure, std::function<Bytes()
 std::optional<LocalDateTime> ParseClockText(const std::string& text) {
   LocalDateTime t;
   char tail = 0;
-  if (std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d%c", &t.year, &t.month, &t.day, &t.hour,
+  // Widths keep a long run of digits from overflowing; it is no date then.
+  if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &t.year, &t.month, &t.day, &t.hour,
                   &t.minute, &t.second, &tail) != 6)
     return std::nullopt;
   const std::chrono::year_month_day date{std::chrono::year(t.year),
@@ -196,7 +197,7 @@ Prepared PrepareFrames(const CommandDef& command, const CommandValues& v) {
     case CommandId::Clock: {
       if (v.at.empty()) return Single(std::nullopt, [] { return ClockFrame(NowLocal()); });
       const std::optional<LocalDateTime> at = ParseClockText(v.at);
-      if (!at) return Refused(std::nullopt);
+      if (!at || ClockTextFault(v.at)) return Refused(std::nullopt);
       return Single(std::nullopt, [t = *at] { return ClockFrame(t); });
     }
     case CommandId::Date:
@@ -231,6 +232,15 @@ Prepared PrepareFrames(const CommandDef& command, const CommandValues& v) {
     default:
       return Refused(std::nullopt);
   }
+}
+
+std::optional<std::string> ClockTextFault(const std::string& text) {
+  const std::optional<LocalDateTime> at = ParseClockText(text);
+  if (!at) return "not a date and time YYYY-MM-DD HH:MM:SS";
+  if (at->year < kClockFirstYear || at->year > kClockLastYear)
+    return "the device's clock holds the years " + std::to_string(kClockFirstYear) + " to " +
+           std::to_string(kClockLastYear) + " only";
+  return std::nullopt;
 }
 
 int ExitStatusOf(const std::string& result) {
@@ -287,9 +297,9 @@ Outcome RunOnPort(const CommandDef& command, const CommandValues& values, const 
   const Prepared prepared = PrepareFrames(command, values);
   if (!prepared.build) {
     Refuse(outcome,
-           prepared.refusal
-               ? command.title + *prepared.refusal
-               : "clock: --at '" + values.at + "' is not a date and time " + "YYYY-MM-DD HH:MM:SS",
+           prepared.refusal ? command.title + *prepared.refusal
+                            : "clock: --at '" + values.at +
+                                  "': " + ClockTextFault(values.at).value_or("refused"),
            prepared.result);
     return finish();
   }

@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 
 #include "base/file_save.h"
 #include "cli/device_steps.h"
 #include "crosshair/cross_download.h"
+#include "device/clock.h"
 #include "screen/png_writer.h"
 #include "screen/screen.h"
 #include "serial/memory_transfer.h"
@@ -122,9 +124,10 @@ class Reader {
     if (!object.prepared.build) {
       const bool file = object.prepared.result == std::string_view(kResultFileFailed);
       return Error(file ? file_line : BlameLine(*command, given, given_lines, line),
-                   object.prepared.refusal ? command->title + *object.prepared.refusal
-                                           : "at = \"" + object.values.at +
-                                                 "\": not a date and time YYYY-MM-DD HH:MM:SS");
+                   object.prepared.refusal
+                       ? command->title + *object.prepared.refusal
+                       : "at = " + object.values.at + ": " +
+                             ClockTextFault(object.values.at).value_or("refused"));
     }
     layout_.objects.push_back(std::move(object));
   }
@@ -216,16 +219,36 @@ class Reader {
       default:
         if (const auto string = node.value_exact<std::string>()) return *string;
         // The clock's moment may be written as TOML writes one: 2026-12-07 20:45:00.
-        if (const auto* moment = node.as_date_time()) {
-          const toml::date_time& t = moment->get();
-          char text[32];
-          std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.date.year,
-                        t.date.month, t.date.day, t.time.hour, t.time.minute, t.time.second);
-          return text;
+        if (key == "at") {
+          if (const auto* moment = node.as_date_time()) return MomentText(moment->get());
+          if (node.is_date() || node.is_time()) {
+            Error(line, key + ": a date and a time, 2026-12-07 20:45:00");
+            return std::nullopt;
+          }
         }
         Error(line, key + ": a text in quotes");
         return std::nullopt;
     }
+  }
+
+  // A TOML date and time as the clock's text. One with an offset (Z, +08:00) is an instant:
+  // the device's clock is set to that instant in this computer's local time, as the window
+  // sets it from the local time.
+  static std::string MomentText(const toml::date_time& moment) {
+    LocalDateTime t{moment.date.year, moment.date.month,  moment.date.day,
+                    moment.time.hour, moment.time.minute, moment.time.second};
+    if (moment.offset) {
+      using namespace std::chrono;
+      const sys_seconds utc = sys_days{year(t.year) / month(static_cast<unsigned>(t.month)) /
+                                       day(static_cast<unsigned>(t.day))} +
+                              hours(t.hour) + minutes(t.minute - moment.offset->minutes) +
+                              seconds(t.second);
+      t = LocalTimeOf(utc);
+    }
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second);
+    return text;
   }
 
   Layout& layout_;
@@ -337,7 +360,8 @@ Outcome Render(const CommandDef& command, const CommandValues& values) {
   clock.at = values.at;
   const Prepared start = PrepareFrames(CommandOf(CommandId::Clock), clock);
   if (!start.build) {
-    Refuse(outcome, "render: --at '" + values.at + "' is not a date and time YYYY-MM-DD HH:MM:SS");
+    Refuse(outcome,
+           "render: --at '" + values.at + "': " + ClockTextFault(values.at).value_or("refused"));
     return outcome;
   }
   screen::ScreenModel model(0);

@@ -183,7 +183,9 @@ std::vector<CommandDef> BuildCommands() {
                       "set the device clock",
                       zotpx::captions::kBtnSetTimeCmd,
                       CommandUse::Frames,
-                      {Text("at", "\"YYYY-MM-DD HH:MM:SS\" to set instead of the computer's time",
+                      {Text("at",
+                            "\"YYYY-MM-DD HH:MM:SS\", years 2000-2255, to set instead of the "
+                            "computer's time",
                             "", SetText(&CommandValues::at))}});
   commands.push_back({CommandId::Date, "date", "place or hide the date field",
                       zotpx::captions::kBtnDateCmd, CommandUse::Frames,

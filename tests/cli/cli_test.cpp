@@ -139,6 +139,7 @@ TEST(CliRefusalTest, BadInputIsRefusedWithNothingSent) {
       {"LayerIsABit", {"area", "--layer", "3"}, 2, "--layer '3'"},
       {"FillAndClear", {"area", "--fill", "--clear"}, 2, "--fill and --clear contradict"},
       {"FlagGivenBothWays", {"text", "--delete", "--delete=0"}, 2, "contradict each other"},
+      {"ClockYearWraps", {"clock", "--at", "2256-01-01 00:00:00"}, 2, "years 2000 to 2255"},
   };
   auto sim = StartSim({.model = "ZOT-PA", .baud = 115200});
   for (const Refusal& r : refusals) {

@@ -1,9 +1,13 @@
 // One table of what the options and layout keys take, run through both faces: the command
 // line's FillValues and a layout's key. Numbers name items exactly as --help says (an on/off
-// choice by its state), a flag's false is the list's other item, contradictory flags are
-// refused.
+// choice by its state), a flag's false is the list's other item, contradictory flags and
+// years the device's clock cannot hold are refused.
 #include <gtest/gtest.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
 
 #include "cli/commands.h"
 #include "cli/layout.h"
@@ -99,6 +103,19 @@ std::vector<Word> Words() {
        {{"file", file}, {"control-only", "1"}},
        {{"file", file}, {"control-only", "true"}},
        ""},
+      // The clock's years: the ones its year byte holds.
+      {"LastYear",
+       "clock",
+       {{"at", "2255-12-31 23:59:59"}},
+       {{"at", "\"2255-12-31 23:59:59\""}},
+       ""},
+      {"FirstYear",
+       "clock",
+       {{"at", "\"2000-01-01 00:00:00\""}},
+       {{"at", "2000-01-01 00:00:00"}},
+       ""},
+      {"YearBefore", "clock", {{"at", "1999-12-31 23:59:59"}}, {}, "years 2000 to 2255"},
+      {"YearAfter", "clock", {{"at", "\"2256-01-01 00:00:00\""}}, {}, "years 2000 to 2255"},
   };
 }
 
@@ -119,7 +136,10 @@ Judged FromValues(const zotpx::cli::CommandDef& command, const Pairs& pairs) {
   const zotpx::cli::FillResult filled = zotpx::cli::FillValues(command, given);
   if (filled.error) return {{}, *filled.error};
   const zotpx::cli::Prepared prepared = zotpx::cli::PrepareFrames(command, filled.values);
-  if (!prepared.build) return {{}, prepared.refusal.value_or("refused")};
+  if (!prepared.build)
+    return {{},
+            prepared.refusal.value_or(
+                zotpx::cli::ClockTextFault(filled.values.at).value_or("refused"))};
   return {prepared.build(), {}};
 }
 
@@ -165,5 +185,24 @@ TEST_P(VocabularyTest, CommandLineAndLayoutTakeTheSameWords) {
 
 INSTANTIATE_TEST_SUITE_P(Words, VocabularyTest, ::testing::ValuesIn(Words()),
                          [](const auto& info) { return info.param.name; });
+
+// A TOML date and time with an offset is an instant: the clock gets this computer's local time
+// at that instant, not the written time with its offset dropped.
+TEST(VocabularyClockTest, OffsetDateTimeIsSetAsLocalTime) {
+  using namespace std::chrono;
+  const std::time_t instant =
+      system_clock::to_time_t(sys_days{year(2026) / 12 / 7} + hours(8) + minutes(30));
+  std::tm local{};
+  localtime_r(&instant, &local);
+  char expected[32];
+  std::strftime(expected, sizeof expected, "\"%Y-%m-%d %H:%M:%S\"", &local);
+  const Judged as_local = FromLayout("clock", {{"at", expected}});
+  for (const char* written :
+       {"2026-12-07T08:30:00Z", "2026-12-07T14:15:00+05:45", "2026-12-07 03:30:00-05:00"}) {
+    const Judged judged = FromLayout("clock", {{"at", written}});
+    ASSERT_EQ(judged.refusal, "") << written;
+    EXPECT_EQ(judged.frames, as_local.frames) << written;
+  }
+}
 
 }  // namespace
