@@ -489,14 +489,33 @@ int CheckLayoutArgument(const CommandDef& command, const CommandValues& values, 
                  "-o writes the image\n");
     return kExitRefused;
   }
-  if (!TakesLayout(command, values)) return kExitOk;
+  const bool start_up = command.id == CommandId::Static || command.id == CommandId::DownloadStatic;
+  // An empty start-up list would replace the device's own without a word: only on purpose.
+  const auto refuse_empty = [&values] {
+    std::fprintf(stderr,
+                 "zotpx: %s: no start-up command in it; the start-up list made of it would be "
+                 "empty (give --allow-empty to make it all the same): nothing was sent or "
+                 "written\n",
+                 values.file.c_str());
+    return kExitRefused;
+  };
+  if (!TakesLayout(command, values)) {
+    // A text the reader cannot take is refused by the command itself, with the window's words.
+    if (start_up && !values.allow_empty) {
+      const StaticImage built = ReadStaticImage(values.file);
+      if (!built.failure && built.records == 0) return refuse_empty();
+    }
+    return kExitOk;
+  }
   const Layout layout = LoadLayout(values.file);
   std::vector<std::string> errors = layout.errors;
   std::vector<std::string> notes;
-  if (layout.ok() && (command.id == CommandId::Static || command.id == CommandId::DownloadStatic)) {
-    LayoutStatic start_up = StaticFramesOf(layout);
-    errors = std::move(start_up.errors);
-    notes = std::move(start_up.notes);
+  bool empty = false;
+  if (layout.ok() && start_up) {
+    LayoutStatic from_layout = StaticFramesOf(layout);
+    errors = std::move(from_layout.errors);
+    notes = std::move(from_layout.notes);
+    empty = from_layout.frames.empty();
   }
   for (const std::string& error : errors) std::fprintf(stderr, "%s\n", error.c_str());
   if (!errors.empty()) {
@@ -505,6 +524,7 @@ int CheckLayoutArgument(const CommandDef& command, const CommandValues& values, 
   }
   if (!quiet)
     for (const std::string& note : notes) std::fprintf(stderr, "%s\n", note.c_str());
+  if (empty && !values.allow_empty) return refuse_empty();
   return kExitOk;
 }
 

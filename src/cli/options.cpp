@@ -124,6 +124,13 @@ void AddShapeStyle(std::vector<OptionDef>& options, CommandId id, const std::str
                          &List("Combo" + group + "Show"), field(&ShapeStyle::show)));
 }
 
+// An empty start-up list replaces the device's own: only on purpose.
+OptionDef AllowEmpty() {
+  return Flag("allow-empty",
+              "accept a file that gives no start-up command: the start-up list becomes empty",
+              nullptr, [](CommandValues& v, const std::string&, int i) { v.allow_empty = i != 0; });
+}
+
 Setter SetText(std::string CommandValues::*member) {
   return [member](CommandValues& v, const std::string& t, int) { v.*member = t; };
 }
@@ -352,7 +359,8 @@ std::vector<CommandDef> BuildCommands() {
         Text("output", "the image to write; from a layout, the static command text", "",
              SetText(&CommandValues::output), false, true),
         Text("image", "from a layout: the start-up image (User.cfg) to write too", "",
-             SetText(&CommandValues::image))}});
+             SetText(&CommandValues::image)),
+        AllowEmpty()}});
 
   const auto download_file = [](const std::string& help) {
     return Text("file", help, "", SetText(&CommandValues::file), true, true);
@@ -363,13 +371,14 @@ std::vector<CommandDef> BuildCommands() {
                       zotpx::captions::kBtnEepromCmd,
                       CommandUse::Download,
                       {download_file("font library file")}});
-  commands.push_back({CommandId::DownloadStatic,
-                      "download static",
-                      "build the start-up image from a static command text or a layout (.toml) "
-                      "and download it",
-                      zotpx::captions::kBtnStaticCmd,
-                      CommandUse::Download,
-                      {download_file("static command text")}});
+  commands.push_back(
+      {CommandId::DownloadStatic,
+       "download static",
+       "build the start-up image from a static command text or a layout (.toml) "
+       "and download it",
+       zotpx::captions::kBtnStaticCmd,
+       CommandUse::Download,
+       {download_file("static command text, or a layout file (.toml)"), AllowEmpty()}});
   commands.push_back({CommandId::DownloadCross,
                       "download cross",
                       "download a crosshair file (ZOT-PB)",

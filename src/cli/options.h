@@ -46,6 +46,7 @@ struct CommandValues {
   std::string cross_file;          // render: the crosshair file the device is taken to hold
   std::vector<std::string> hex;    // a raw frame's bytes
   bool raw = false;                // send: the bytes exactly as given, the reply as it comes
+  bool allow_empty = false;        // static, download static: an empty start-up list on purpose
 };
 
 enum class OptionKind {

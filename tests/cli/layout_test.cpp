@@ -332,4 +332,35 @@ TEST(LayoutTest, BadLayoutsAreRefusedWholeWithTheirLine) {
   }
 }
 
+// A start-up list with nothing in it would wipe out the device's own: refused before the
+// device is touched, unless --allow-empty says it is meant.
+TEST(LayoutTest, EmptyStartUpListIsRefusedUnlessAllowed) {
+  const std::string dir = Folder("empty");
+  WriteText(dir + "nothing.toml", "");
+  WriteText(dir + "comments.toml", "# a layout to come\n\n# nothing yet\n");
+  WriteText(dir + "clock.toml", "[clock]\nat = 2026-12-07 08:30:00\n");
+  WriteText(dir + "nothing.txt", "# no record here\r\n55 AA 10\r\n");
+  auto sim = StartSim({.model = "ZOT-PA", .baud = 115200});
+  for (const char* name : {"nothing.toml", "comments.toml", "clock.toml", "nothing.txt"}) {
+    SCOPED_TRACE(name);
+    const auto download = RunZotpx(Args(sim.link.port, {"download", "static", dir + name}));
+    EXPECT_EQ(download.status, 2);
+    EXPECT_NE(download.err.find("--allow-empty"), std::string::npos) << download.err;
+    EXPECT_EQ(sim->ReceivedFrameCount(), 0u);
+    const auto written = RunZotpx({"static", dir + name, "-o", dir + "out"});
+    EXPECT_EQ(written.status, 2);
+    EXPECT_FALSE(std::ifstream(dir + "out").good());
+  }
+  const Bytes stored = sim->Memory();
+  const auto allowed =
+      RunZotpx(Args(sim.link.port, {"download", "static", dir + "clock.toml", "--allow-empty"}));
+  ASSERT_EQ(allowed.status, 0) << allowed.err;
+  const Bytes memory = sim->Memory();
+  EXPECT_EQ(Bytes(memory.begin(), memory.begin() + 6), Hex("43 46 47 20 00 00"));
+  EXPECT_NE(memory, stored);
+  EXPECT_EQ(
+      RunZotpx({"static", dir + "nothing.txt", "-o", dir + "User.cfg", "--allow-empty"}).status, 0);
+  EXPECT_EQ(ReadBytes(dir + "User.cfg").size(), 16384u);
+}
+
 }  // namespace
