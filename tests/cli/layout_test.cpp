@@ -363,4 +363,31 @@ TEST(LayoutTest, EmptyStartUpListIsRefusedUnlessAllowed) {
   EXPECT_EQ(ReadBytes(dir + "User.cfg").size(), 16384u);
 }
 
+// A bitmap's file is found beside the layout when relative, wherever zotpx runs, and taken as
+// it stands when absolute: both draw the same picture.
+TEST(LayoutTest, BitmapFileRelativeToTheLayoutOrAbsolute) {
+  const std::string dir = Folder("paths");
+  mkdir((dir + "art").c_str(), 0755);
+  zotpx::test::WriteFileBytes(
+      dir + "art/logo.bmp",
+      zotpx::test::MakeBmp({96, 24}, [](int x, int y) { return (x + y) % 5 == 0; }));
+  const std::string table = "[[bitmap]]\nkind = \"single\"\nx = 10\nfile = ";
+  WriteText(dir + "relative.toml", table + "\"art/logo.bmp\"\n");
+  WriteText(dir + "absolute.toml", table + "\"" + dir + "art/logo.bmp\"\n");
+  const std::string elsewhere = Folder("paths_elsewhere");
+  WriteText(elsewhere + "absolute.toml", table + "\"" + dir + "art/logo.bmp\"\n");
+  std::vector<Bytes> pictures;
+  for (const std::string& layout :
+       {dir + "relative.toml", dir + "absolute.toml", elsewhere + "absolute.toml"}) {
+    const auto run =
+        RunZotpx({"render", layout, "-o", layout + ".png", "--at", "2026-12-07 08:30:00"});
+    ASSERT_EQ(run.status, 0) << layout << ": " << run.err;
+    pictures.push_back(ReadBytes(layout + ".png"));
+  }
+  EXPECT_EQ(pictures[0], pictures[1]);
+  EXPECT_EQ(pictures[0], pictures[2]);
+  WriteText(elsewhere + "relative.toml", table + "\"art/logo.bmp\"\n");
+  EXPECT_EQ(RunZotpx({"render", elsewhere + "relative.toml", "-o", elsewhere + "r.png"}).status, 2);
+}
+
 }  // namespace
