@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <ostream>
 
 #include "cli/commands.h"
 #include "cli/layout.h"
@@ -26,6 +27,11 @@ struct Word {
   Pairs same_as;        // keywords that send the same frames; empty when refused
   std::string refusal;  // part of the refusal, in both faces' wording
 };
+
+// Test names and failures show the row by its name, not its bytes.
+void PrintTo(const Word& word, std::ostream* out) {
+  *out << word.name;
+}
 
 // A bitmap for the bitmap rows, written once.
 std::string Picture() {
