@@ -44,4 +44,7 @@ check 'text --colour fg-b' 'fg-bg-edge'
 check 'text --colour = fg-b' 'fg-bg-edge'
 check 'bitmap flashing --fl' '--flash'
 check 'download font ' ''
+check 'rect --js' '--json'
+check 'rect --left 5 -p ' '~COM1 COM16 all'
+check 'rect -p COM1 --fil' '--filled'
 exit $failed

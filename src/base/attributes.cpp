@@ -86,6 +86,7 @@ const Items kColourModeWords = {"fg",
                                 "fg-transparent-edge",
                                 "fg-on-transparent"};
 const Items kTwoColourWords = {"fg", "bg"};
+// Normal and double size; "1" already names the first item, so the codes 0 and 1 name none.
 const Items kMagnificationWords = {"1", "2"};
 const Items kFontWords = {"small", "large"};
 const Items kPolarityWords = {"low", "high"};
@@ -98,6 +99,7 @@ const std::vector<int> kAreaLayerCodes = {0x01, 0x02, 0x04, 0x07};
 const Items kBitmapFlashWords = {"none", "1", "2", "3"};
 const Items kLineModeWords = {"horizontal", "vertical"};
 const Items kShapeModeWords = {"outline", "filled"};
+// The device takes 0 for on; a number given for it means the state all the same.
 const Items kOnOffWords = {"on", "off"};
 
 using namespace lists;
@@ -118,18 +120,18 @@ const std::vector<ComboDef> kDefs = {
     {"ComboDateColor", &kColourModes, 0, &kColourModeWords, nullptr},
     {"ComboDateSpace", &kPixels, 0, nullptr, nullptr},
     {"ComboDateFont", &kFonts, 0, &kFontWords, nullptr},
-    {"ComboDateSize", &kMagnification, 0, &kMagnificationWords, nullptr},
+    {"ComboDateSize", &kMagnification, 0, &kMagnificationWords, nullptr, ItemNumbers::None},
     {"ComboDateShow", &kDateShow, 0, &kHideWords, nullptr},
     {"ComboTimeColor", &kColourModes, 0, &kColourModeWords, nullptr},
     {"ComboTimeSpace", &kPixels, 2, nullptr, nullptr},
     {"ComboTimeFont", &kFonts, 0, &kFontWords, nullptr},
-    {"ComboTimeSize", &kMagnification, 0, &kMagnificationWords, nullptr},
+    {"ComboTimeSize", &kMagnification, 0, &kMagnificationWords, nullptr, ItemNumbers::None},
     {"ComboTimeShow", &kTimeShow, 0, &kHideWords, nullptr},
     // text string and area
     {"ComboStringColor", &kColourModes, 2, &kColourModeWords, nullptr},
     {"ComboStringSpace", &kPixels, 0, nullptr, nullptr},
     {"ComboStringFont", &kFonts, 1, &kFontWords, nullptr},
-    {"ComboStringSize", &kMagnification, 0, &kMagnificationWords, nullptr},
+    {"ComboStringSize", &kMagnification, 0, &kMagnificationWords, nullptr, ItemNumbers::None},
     {"ComboStringShow", &kStringShow, 0, &kDeleteWords, nullptr},
     {"ComboAreaLayer", &kAreaLayer, 3, &kAreaLayerWords, &kAreaLayerCodes},
     {"ComboAreaShow", &kAreaShow, 1, &kAreaShowWords, nullptr},
@@ -159,14 +161,14 @@ const std::vector<ComboDef> kDefs = {
     {"ComboCircleMode", &kCircleMode, 0, &kShapeModeWords, nullptr},
     {"ComboCircleShow", &kCircleShow, 0, &kDeleteWords, nullptr},
     // crosshair
-    {"ComboCrossEnable", &kCrossEnable, 0, &kOnOffWords, nullptr},
+    {"ComboCrossEnable", &kCrossEnable, 0, &kOnOffWords, nullptr, ItemNumbers::State},
     {"ComboCrossSelect", &kCrossSelect, 0, nullptr, nullptr},
     {"ComboCrossColor", &kTwoColours, 0, &kTwoColourWords, nullptr},
     {"ComboCrossKeyStep", &kCrossKeyStep, 8, nullptr, nullptr},
     {"ComboCrossTextColor", &kColourModes, 2, &kColourModeWords, nullptr},
     {"ComboCrossTextSpace", &kPixels, 0, nullptr, nullptr},
     {"ComboCrossTextFont", &kFonts, 1, &kFontWords, nullptr},
-    {"ComboCrossTextSize", &kMagnification, 0, &kMagnificationWords, nullptr},
+    {"ComboCrossTextSize", &kMagnification, 0, &kMagnificationWords, nullptr, ItemNumbers::None},
     {"ComboCrossTextShow", &kCrossTextShow, 0, &kHideWords, nullptr},
 };
 
@@ -196,11 +198,27 @@ int ItemCode(const ComboDef& def, int index) {
   return def.codes ? (*def.codes)[static_cast<std::size_t>(index)] : index;
 }
 
+std::optional<int> ItemNumberName(const ComboDef& def, int index) {
+  if (!def.keywords) return ItemNumber(def, index);
+  switch (def.numbers) {
+    case ItemNumbers::Codes:
+      return ItemCode(def, index);
+    case ItemNumbers::State:
+      return (*def.keywords)[static_cast<std::size_t>(index)] == "on" ? 1 : 0;
+    default:
+      return std::nullopt;
+  }
+}
+
 std::optional<int> ItemByWord(const ComboDef& def, std::string_view word) {
   const int count = static_cast<int>(def.items->size());
   if (def.keywords) {
     for (int i = 0; i < count; ++i)
       if ((*def.keywords)[static_cast<std::size_t>(i)] == word) return i;
+  }
+  if (def.keywords && def.numbers == ItemNumbers::State) {
+    if (word == "true") word = "1";
+    if (word == "false") word = "0";
   }
   // Plain decimal digits only: a code or a shown number is never signed or in hex.
   if (word.empty() || word.size() > 4 ||
@@ -208,7 +226,7 @@ std::optional<int> ItemByWord(const ComboDef& def, std::string_view word) {
     return std::nullopt;
   const int number = std::stoi(std::string(word));
   for (int i = 0; i < count; ++i)
-    if ((def.keywords ? ItemCode(def, i) : ItemNumber(def, i)) == number) return i;
+    if (ItemNumberName(def, i) == number) return i;
   return std::nullopt;
 }
 

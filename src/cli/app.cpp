@@ -38,6 +38,9 @@ constexpr const char* kExitStatusHelp =
     "         143 SIGTERM, 129 SIGHUP); a second signal ends at once\n"
     "With several ports the exit status is the worst of them.\n";
 
+// The heading of the global options in each command's --help (bash completion reads it).
+constexpr const char* kGlobalOptionsHeading = "Global options (before or after the command)";
+
 constexpr const char* kDescription =
     "Drives ZOT-PA and ZOT-PB on-screen-display devices over a serial port: the same commands,\n"
     "checks and frames as the zotpx-manager window, for scripts, test benches and production\n"
@@ -120,7 +123,8 @@ Given Collect(const Bound& bound) {
   for (const auto& [option, added] : bound.options) {
     if (added->count() == 0) continue;
     if (option->kind == OptionKind::Flag) {
-      given.emplace_back(option->name, "true");
+      // Each time it was given, with its value: --fill=false is a choice too.
+      for (const std::string& text : added->results()) given.emplace_back(option->name, text);
     } else {
       for (const std::string& text : added->as<std::vector<std::string>>())
         given.emplace_back(option->name, text);
@@ -184,33 +188,53 @@ int RunZotpx(int argc, char** argv) {
   app.footer(kExitStatusHelp);
   app.set_version_flag("--version", std::string("zotpx ") + kVersion);
   app.require_subcommand(1);
+  // The global options stand before or after the command: an option the command does not
+  // know is handed up to the program's own.
+  app.fallthrough();
   Globals globals;
-  app.add_option("-p,--port", globals.ports,
-                 "serial port: COMn or a device path (default COM1); repeat it or give a comma "
-                 "list for several at once; 'all' for every USB serial port")
-      ->delimiter(',')
-      ->type_name("NAME");
-  app.add_option("-b,--baud", globals.baud,
-                 "rate in bit/s, or 'auto' to find it with the connect scan first (default auto)")
-      ->type_name("RATE|auto");
-  app.add_option("--log", globals.log,
-                 "append the communication log to FILE, as the window shows it; with several "
-                 "ports each line starts with its port, as --trace shows it")
-      ->type_name("FILE");
-  app.add_option("--log-dir", globals.log_dir,
-                 "append each port's communication log to a file of its own in DIR (made when "
-                 "missing): COM1.log, ttyUSB0.log for /dev/ttyUSB0, serial_by-id_NAME.log for "
-                 "/dev/serial/by-id/NAME")
-      ->type_name("DIR");
-  app.add_flag("--trace", globals.trace, "show the communication log on standard error as it goes");
-  app.add_flag("--json", globals.json,
-               "one JSON object per port and command on standard output instead of text");
-  app.add_flag("-q,--quiet", globals.quiet, "print nothing but failures; no progress");
+  std::vector<const CLI::Option*> global_options = {
+      // One name a time, so that a command's argument after it is never taken for a port.
+      app.add_option("-p,--port", globals.ports,
+                     "serial port: COMn or a device path (default COM1); repeat it or give a "
+                     "comma list for several at once; 'all' for every USB serial port")
+          ->allow_extra_args(false)
+          ->delimiter(',')
+          ->type_name("NAME"),
+      // Given twice, before and after the command, the later one counts.
+      app.add_option("-b,--baud", globals.baud,
+                     "rate in bit/s, or 'auto' to find it with the connect scan first (default "
+                     "auto)")
+          ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
+          ->type_name("RATE|auto"),
+      app.add_option("--log", globals.log,
+                     "append the communication log to FILE, as the window shows it; with "
+                     "several ports each line starts with its port, as --trace shows it")
+          ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
+          ->type_name("FILE"),
+      app.add_option("--log-dir", globals.log_dir,
+                     "append each port's communication log to a file of its own in DIR (made "
+                     "when missing): COM1.log, ttyUSB0.log for /dev/ttyUSB0, "
+                     "serial_by-id_NAME.log for /dev/serial/by-id/NAME")
+          ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
+          ->type_name("DIR"),
+      app.add_flag("--trace", globals.trace,
+                   "show the communication log on standard error as it goes"),
+      app.add_flag("--json", globals.json,
+                   "one JSON object per port and command on standard output instead of text"),
+      app.add_flag("-q,--quiet", globals.quiet, "print nothing but failures; no progress"),
+  };
+  // Every command's --help lists them too, after its own: the commands take the footer the
+  // program has when they are made.
+  std::string global_help =
+      CLI::Formatter().make_group(kGlobalOptionsHeading, false, global_options);
+  global_help.erase(0, global_help.find_first_not_of('\n'));
+  app.footer(global_help + "\n" + kExitStatusHelp);
 
   Storage storage;
   std::map<std::string, CLI::App*> groups;
   std::vector<Bound> bound;
   for (const CommandDef& def : Commands()) bound.push_back(BindCommand(app, def, groups, storage));
+  app.footer(kExitStatusHelp);
 
   try {
     app.parse(argc, argv);

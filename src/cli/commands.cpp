@@ -19,6 +19,16 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// How long every command waits for its reply: for the first byte, then between bytes.
+constexpr int kReplyFirstByteMs = 1000;
+constexpr int kReplyNextByteMs = 500;
+
+std::string HexByte(std::uint8_t byte) {
+  char text[3];
+  std::snprintf(text, sizeof text, "%02X", byte);
+  return text;
+}
+
 Prepared Refused(std::optional<std::string> message, const char* result = kResultRefused) {
   Prepared p;
   p.refusal = std::move(message);
@@ -37,7 +47,8 @@ Prepared Single(const std::optional<std::string>& failure, std::function<Bytes()
 std::optional<LocalDateTime> ParseClockText(const std::string& text) {
   LocalDateTime t;
   char tail = 0;
-  if (std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d%c", &t.year, &t.month, &t.day, &t.hour,
+  // Widths keep a long run of digits from overflowing; it is no date then.
+  if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &t.year, &t.month, &t.day, &t.hour,
                   &t.minute, &t.second, &tail) != 6)
     return std::nullopt;
   const std::chrono::year_month_day date{std::chrono::year(t.year),
@@ -75,7 +86,6 @@ Prepared PrepareBitmap(const CommandDef& command, const CommandValues& values,
   return p;
 }
 
-
 // Hex tokens ("55", "0x55", "55AA14") into bytes; nothing when a token is not whole bytes.
 std::optional<Bytes> ParseHexBytes(const std::vector<std::string>& tokens) {
   Bytes bytes;
@@ -97,19 +107,52 @@ std::optional<Bytes> ParseHexBytes(const std::vector<std::string>& tokens) {
   return bytes;
 }
 
+// The frame to send as the user typed it: complete when its length byte says so, the checksum
+// filled in when left out and checked when given. The refusal otherwise.
+std::optional<std::string> CheckTypedFrame(Bytes& frame) {
+  if (frame.size() < 4 || frame[0] != 0x55 || frame[1] != 0xAA || frame[2] > 0x1F)
+    return "send: not a command frame: 55 AA, command 00-1F, length N, N data bytes, checksum";
+  const std::size_t length = 5u + frame[3];
+  if (frame.size() == length - 1) {
+    frame.push_back(FrameChecksum(frame.data(), length));
+    return std::nullopt;
+  }
+  if (frame.size() != length)
+    return "send: the length byte " + HexByte(frame[3]) + " says " + std::to_string(frame[3]) +
+           " data bytes, so the frame is " + std::to_string(length) + " bytes with its checksum (" +
+           std::to_string(length - 1) + " without); " + std::to_string(frame.size()) +
+           " were given";
+  const std::uint8_t checksum = FrameChecksum(frame.data(), length);
+  if (frame.back() == checksum) return std::nullopt;
+  return "send: the checksum byte " + HexByte(frame.back()) + " is wrong: this frame's is " +
+         HexByte(checksum) +
+         " (leave it out to have it filled in, or give --raw to send it as it is)";
+}
+
+// Whatever comes back, taken as it comes until the line falls silent: the first byte within
+// the reply time-out, each next one within the time-out between bytes.
+std::size_t ReadWhateverComes(std::uint8_t* buffer, std::size_t limit) {
+  std::size_t count = 0;
+  for (int left = ReadPeriods(kReplyFirstByteMs); count < limit && left > 0;) {
+    if (PortRead(buffer + count, 1) == 1) {
+      ++count;
+      left = ReadPeriods(kReplyNextByteMs);
+    } else {
+      --left;
+    }
+  }
+  return count;
+}
+
 void RunSend(const CommandValues& values, const Session& session, StatusCapture& reporter,
              Outcome& outcome) {
-  const std::optional<Bytes> bytes = ParseHexBytes(values.hex);
-  // 55 AA, command, length N, N data bytes, and the checksum, which may be left out.
-  const bool framed = bytes && bytes->size() >= 4 && (*bytes)[0] == 0x55 && (*bytes)[1] == 0xAA &&
-                      (*bytes)[2] <= 0x1F &&
-                      (bytes->size() == (*bytes)[3] + 4u || bytes->size() == (*bytes)[3] + 5u);
-  if (!framed) {
-    Refuse(outcome, "send: not a command frame: 55 AA, command 00-1F, length N, N data bytes");
-    return;
-  }
-  Bytes frame(bytes->begin(), bytes->begin() + 4 + (*bytes)[3]);
-  frame.push_back(0);
+  std::optional<Bytes> frame = ParseHexBytes(values.hex);
+  if (!frame || frame->empty() || frame->size() > kReadFrameByteLimit)
+    return Refuse(outcome, "send: the bytes in hex (55 AA 10 ... or 55AA10...), 1 to " +
+                               std::to_string(kReadFrameByteLimit) + " of them");
+  if (!values.raw)
+    if (const std::optional<std::string> refusal = CheckTypedFrame(*frame))
+      return Refuse(outcome, *refusal);
   const std::optional<Link> link = ReachDevice(session, reporter, outcome);
   if (!link) return;
   const std::string title = CommandOf(CommandId::Send).title;
@@ -119,13 +162,17 @@ void RunSend(const CommandValues& values, const Session& session, StatusCapture&
     SetTxResult(outcome, TxResult::OpenFailed, reporter.status);
     return;
   }
-  std::copy(frame.begin(), frame.end(), FrameBuffer);
+  std::copy(frame->begin(), frame->end(), FrameBuffer);
   reporter.LogLine("【" + title + "】");
   TxResult result = TxResult::SendFailed;
-  if (WriteFrame(FrameBuffer, frame.size())) {
-    reporter.LogBytes("发送：", frame.size(), FrameBuffer);
-    // Any valid reply is shown, whatever its length or command: this is for bring-up.
-    const std::size_t got = ReadFrame(FrameBuffer, 1000, 500);
+  // The checksum is in place already: the bytes go out exactly as they stand.
+  if (PortWrite(FrameBuffer, frame->size()) == frame->size()) {
+    reporter.LogBytes("发送：", frame->size(), FrameBuffer);
+    // Any reply is shown, whatever its length or command: this is for bring-up. Raw, it is
+    // what came back, frame or not.
+    const std::size_t got = values.raw
+                                ? ReadWhateverComes(FrameBuffer, kReadFrameByteLimit)
+                                : ReadFrame(FrameBuffer, kReplyFirstByteMs, kReplyNextByteMs);
     result = TxResult::ReceiveFailed;
     if (got > 0) {
       reporter.LogBytes("接收：", got, FrameBuffer);
@@ -150,7 +197,7 @@ Prepared PrepareFrames(const CommandDef& command, const CommandValues& v) {
     case CommandId::Clock: {
       if (v.at.empty()) return Single(std::nullopt, [] { return ClockFrame(NowLocal()); });
       const std::optional<LocalDateTime> at = ParseClockText(v.at);
-      if (!at) return Refused(std::nullopt);
+      if (!at || ClockTextFault(v.at)) return Refused(std::nullopt);
       return Single(std::nullopt, [t = *at] { return ClockFrame(t); });
     }
     case CommandId::Date:
@@ -185,6 +232,15 @@ Prepared PrepareFrames(const CommandDef& command, const CommandValues& v) {
     default:
       return Refused(std::nullopt);
   }
+}
+
+std::optional<std::string> ClockTextFault(const std::string& text) {
+  const std::optional<LocalDateTime> at = ParseClockText(text);
+  if (!at) return "not a date and time YYYY-MM-DD HH:MM:SS";
+  if (at->year < kClockFirstYear || at->year > kClockLastYear)
+    return "the device's clock holds the years " + std::to_string(kClockFirstYear) + " to " +
+           std::to_string(kClockLastYear) + " only";
+  return std::nullopt;
 }
 
 int ExitStatusOf(const std::string& result) {
@@ -240,9 +296,9 @@ Outcome RunOnPort(const CommandDef& command, const CommandValues& values, const 
   const Prepared prepared = PrepareFrames(command, values);
   if (!prepared.build) {
     Refuse(outcome,
-           prepared.refusal
-               ? command.title + *prepared.refusal
-               : "clock: --at '" + values.at + "' is not a date and time " + "YYYY-MM-DD HH:MM:SS",
+           prepared.refusal ? command.title + *prepared.refusal
+                            : "clock: --at '" + values.at +
+                                  "': " + ClockTextFault(values.at).value_or("refused"),
            prepared.result);
     return finish();
   }

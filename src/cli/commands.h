@@ -63,7 +63,12 @@ struct Prepared {
 };
 
 // The command's checks on its values and, when they pass, its frame builder; no device needed.
+// A clock setting that is refused has no refusal text: ClockTextFault says why.
 Prepared PrepareFrames(const CommandDef& command, const CommandValues& values);
+
+// What is wrong with a clock text "YYYY-MM-DD HH:MM:SS": not such a text, or a year the
+// device's clock cannot hold (2000 to 2255). Nothing when it is fine.
+std::optional<std::string> ClockTextFault(const std::string& text);
 
 int ExitStatusOf(const std::string& result);
 // Several outcomes: the worst exit status among them.

@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 
 #include "cli/device_steps.h"
 #include "crosshair/cross_download.h"
+#include "device/clock.h"
 #include "screen/png_writer.h"
 #include "screen/screen.h"
 #include "serial/memory_transfer.h"
@@ -77,6 +79,7 @@ class Reader {
               [](const auto& a, const auto& b) { return LineOf(*a.second) < LineOf(*b.second); });
 
     Given given;
+    std::vector<int> given_lines;  // each given key's own line, for the messages
     int file_line = line;
     const std::size_t errors_before = errors_.size();
     for (const auto& [name, node] : keys) {
@@ -96,6 +99,7 @@ class Reader {
         if (!text->empty() && text->front() != '/') *text = base_dir_ + *text;
       }
       given.emplace_back(key, *text);
+      given_lines.push_back(LineOf(*node));
     }
     for (const OptionDef& option : command->options) {
       const bool named = std::any_of(given.begin(), given.end(),
@@ -106,16 +110,23 @@ class Reader {
     }
     if (errors_.size() != errors_before) return;
 
-    FillResult filled = FillValues(*command, given);
-    if (filled.error) return Error(line, *filled.error);
+    FillResult filled = FillValues(*command, given, Spelling::Keys);
+    if (filled.error) {
+      const auto at = std::find_if(given.begin(), given.end(),
+                                   [&](const auto& g) { return g.first == filled.error_name; });
+      return Error(
+          at == given.end() ? line : given_lines[static_cast<std::size_t>(at - given.begin())],
+          *filled.error);
+    }
     LayoutObject object{command, std::move(filled.values), {}, line};
     object.prepared = PrepareFrames(*command, object.values);
     if (!object.prepared.build) {
       const bool file = object.prepared.result == std::string_view(kResultFileFailed);
-      return Error(file ? file_line : line,
-                   object.prepared.refusal ? command->title + *object.prepared.refusal
-                                           : "at = \"" + object.values.at +
-                                                 "\": not a date and time YYYY-MM-DD HH:MM:SS");
+      return Error(file ? file_line : BlameLine(*command, given, given_lines, line),
+                   object.prepared.refusal
+                       ? command->title + *object.prepared.refusal
+                       : "at = " + object.values.at + ": " +
+                             ClockTextFault(object.values.at).value_or("refused"));
     }
     layout_.objects.push_back(std::move(object));
   }
@@ -142,6 +153,26 @@ class Reader {
     return nullptr;
   }
 
+  // The line a refusal of the command's own check belongs to: the key whose value alone, put
+  // back to the window's default, lets the object pass (the last such in the file); else the
+  // first key from which on it no longer passes; else the table's line.
+  static int BlameLine(const CommandDef& command, const Given& given, const std::vector<int>& lines,
+                       int table_line) {
+    const auto passes = [&command](const Given& part) {
+      const FillResult filled = FillValues(command, part, Spelling::Keys);
+      return !filled.error && PrepareFrames(command, filled.values).build != nullptr;
+    };
+    for (std::size_t i = given.size(); i-- > 0;) {
+      Given without = given;
+      without.erase(without.begin() + static_cast<std::ptrdiff_t>(i));
+      if (passes(without)) return lines[i];
+    }
+    for (std::size_t i = 0; i < given.size(); ++i)
+      if (!passes(Given(given.begin(), given.begin() + static_cast<std::ptrdiff_t>(i + 1))))
+        return lines[i];
+    return table_line;
+  }
+
   static std::string KeyNames(const CommandDef& command) {
     std::string names = command.id == CommandId::BitmapFlashing ||
                                 command.id == CommandId::BitmapOversized ||
@@ -164,6 +195,9 @@ class Reader {
         std::optional<std::string> text;
         if (const auto number = node.value_exact<std::int64_t>()) text = std::to_string(*number);
         if (const auto string = node.value_exact<std::string>()) text = *string;
+        // An on/off list takes a state as a check box does: overlay = true.
+        if (const auto flag = node.value_exact<bool>(); flag && option.kind == OptionKind::List)
+          text = *flag ? "true" : "false";
         if (!text) {
           Error(line, key + ": an integer or a text" +
                           std::string(option.kind == OptionKind::Edit ? " such as \"$1F\"" : ""));
@@ -177,21 +211,43 @@ class Reader {
       }
       case OptionKind::Flag:
         if (const auto flag = node.value_exact<bool>()) return *flag ? "true" : "false";
+        // 1 and 0 are the box's state; any other number is refused by the vocabulary.
+        if (const auto number = node.value_exact<std::int64_t>()) return std::to_string(*number);
         Error(line, key + ": true or false");
         return std::nullopt;
       default:
         if (const auto string = node.value_exact<std::string>()) return *string;
         // The clock's moment may be written as TOML writes one: 2026-12-07 20:45:00.
-        if (const auto* moment = node.as_date_time()) {
-          const toml::date_time& t = moment->get();
-          char text[32];
-          std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.date.year,
-                        t.date.month, t.date.day, t.time.hour, t.time.minute, t.time.second);
-          return text;
+        if (key == "at") {
+          if (const auto* moment = node.as_date_time()) return MomentText(moment->get());
+          if (node.is_date() || node.is_time()) {
+            Error(line, key + ": a date and a time, 2026-12-07 20:45:00");
+            return std::nullopt;
+          }
         }
         Error(line, key + ": a text in quotes");
         return std::nullopt;
     }
+  }
+
+  // A TOML date and time as the clock's text. One with an offset (Z, +08:00) is an instant:
+  // the device's clock is set to that instant in this computer's local time, as the window
+  // sets it from the local time.
+  static std::string MomentText(const toml::date_time& moment) {
+    LocalDateTime t{moment.date.year, moment.date.month,  moment.date.day,
+                    moment.time.hour, moment.time.minute, moment.time.second};
+    if (moment.offset) {
+      using namespace std::chrono;
+      const sys_seconds utc = sys_days{year(t.year) / month(static_cast<unsigned>(t.month)) /
+                                       day(static_cast<unsigned>(t.day))} +
+                              hours(t.hour) + minutes(t.minute - moment.offset->minutes) +
+                              seconds(t.second);
+      t = LocalTimeOf(utc);
+    }
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second);
+    return text;
   }
 
   Layout& layout_;
@@ -303,7 +359,8 @@ Outcome Render(const CommandDef& command, const CommandValues& values) {
   clock.at = values.at;
   const Prepared start = PrepareFrames(CommandOf(CommandId::Clock), clock);
   if (!start.build) {
-    Refuse(outcome, "render: --at '" + values.at + "' is not a date and time YYYY-MM-DD HH:MM:SS");
+    Refuse(outcome,
+           "render: --at '" + values.at + "': " + ClockTextFault(values.at).value_or("refused"));
     return outcome;
   }
   screen::ScreenModel model(0);
@@ -432,14 +489,33 @@ int CheckLayoutArgument(const CommandDef& command, const CommandValues& values, 
                  "-o writes the image\n");
     return kExitRefused;
   }
-  if (!TakesLayout(command, values)) return kExitOk;
+  const bool start_up = command.id == CommandId::Static || command.id == CommandId::DownloadStatic;
+  // An empty start-up list would replace the device's own without a word: only on purpose.
+  const auto refuse_empty = [&values] {
+    std::fprintf(stderr,
+                 "zotpx: %s: no start-up command in it; the start-up list made of it would be "
+                 "empty (give --allow-empty to make it all the same): nothing was sent or "
+                 "written\n",
+                 values.file.c_str());
+    return kExitRefused;
+  };
+  if (!TakesLayout(command, values)) {
+    // A text the reader cannot take is refused by the command itself, with the window's words.
+    if (start_up && !values.allow_empty) {
+      const StaticImage built = ReadStaticImage(values.file);
+      if (!built.failure && built.records == 0) return refuse_empty();
+    }
+    return kExitOk;
+  }
   const Layout layout = LoadLayout(values.file);
   std::vector<std::string> errors = layout.errors;
   std::vector<std::string> notes;
-  if (layout.ok() && (command.id == CommandId::Static || command.id == CommandId::DownloadStatic)) {
-    LayoutStatic start_up = StaticFramesOf(layout);
-    errors = std::move(start_up.errors);
-    notes = std::move(start_up.notes);
+  bool empty = false;
+  if (layout.ok() && start_up) {
+    LayoutStatic from_layout = StaticFramesOf(layout);
+    errors = std::move(from_layout.errors);
+    notes = std::move(from_layout.notes);
+    empty = from_layout.frames.empty();
   }
   for (const std::string& error : errors) std::fprintf(stderr, "%s\n", error.c_str());
   if (!errors.empty()) {
@@ -448,6 +524,7 @@ int CheckLayoutArgument(const CommandDef& command, const CommandValues& values, 
   }
   if (!quiet)
     for (const std::string& note : notes) std::fprintf(stderr, "%s\n", note.c_str());
+  if (empty && !values.allow_empty) return refuse_empty();
   return kExitOk;
 }
 

@@ -58,7 +58,9 @@ LayoutStatic StaticFramesOf(const Layout& layout);
 StaticImage ReadStaticSource(const std::string& path);
 
 // Hooks for the program. Before anything is opened: a layout the command names is loaded and
-// checked whole; its errors and notes go to standard error. kExitOk, or kExitRefused.
+// checked whole, and a start-up list (static, download static) that would come out empty is
+// refused unless --allow-empty; errors and notes go to standard error. kExitOk, or
+// kExitRefused.
 int CheckLayoutArgument(const CommandDef& command, const CommandValues& values, bool quiet);
 // apply on one port; nothing for other commands.
 std::optional<Outcome> RunLayoutOnPort(const CommandDef& command, const CommandValues& values,

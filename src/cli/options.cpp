@@ -13,9 +13,11 @@ const ComboDef& List(std::string_view name) {
   return *FindComboDef(name);
 }
 
-// "允许屏幕叠加" is a check box on the form; on the command line it reads like a list.
+// "允许屏幕叠加" is a check box on the form; on the command line it reads like a list whose
+// numbers are the box's state.
 const Items kOverlayItems = {"on", "off"};
-const ComboDef kOverlay{"CheckEnable", &kOverlayItems, 0, &kOverlayItems, nullptr};
+const ComboDef kOverlay{"CheckEnable",  &kOverlayItems, 0,
+                        &kOverlayItems, nullptr,        ItemNumbers::State};
 
 OptionDef Edit(std::string name, std::string help, std::string default_text, Setter set) {
   return {std::move(name), std::move(help), OptionKind::Edit, nullptr, 1, std::move(default_text),
@@ -122,6 +124,13 @@ void AddShapeStyle(std::vector<OptionDef>& options, CommandId id, const std::str
                          &List("Combo" + group + "Show"), field(&ShapeStyle::show)));
 }
 
+// An empty start-up list replaces the device's own: only on purpose.
+OptionDef AllowEmpty() {
+  return Flag("allow-empty",
+              "accept a file that gives no start-up command: the start-up list becomes empty",
+              nullptr, [](CommandValues& v, const std::string&, int i) { v.allow_empty = i != 0; });
+}
+
 Setter SetText(std::string CommandValues::*member) {
   return [member](CommandValues& v, const std::string& t, int) { v.*member = t; };
 }
@@ -181,7 +190,9 @@ std::vector<CommandDef> BuildCommands() {
                       "set the device clock",
                       zotpx::captions::kBtnSetTimeCmd,
                       CommandUse::Frames,
-                      {Text("at", "\"YYYY-MM-DD HH:MM:SS\" to set instead of the computer's time",
+                      {Text("at",
+                            "\"YYYY-MM-DD HH:MM:SS\", years 2000-2255, to set instead of the "
+                            "computer's time",
                             "", SetText(&CommandValues::at))}});
   commands.push_back({CommandId::Date, "date", "place or hide the date field",
                       zotpx::captions::kBtnDateCmd, CommandUse::Frames,
@@ -348,7 +359,8 @@ std::vector<CommandDef> BuildCommands() {
         Text("output", "the image to write; from a layout, the static command text", "",
              SetText(&CommandValues::output), false, true),
         Text("image", "from a layout: the start-up image (User.cfg) to write too", "",
-             SetText(&CommandValues::image))}});
+             SetText(&CommandValues::image)),
+        AllowEmpty()}});
 
   const auto download_file = [](const std::string& help) {
     return Text("file", help, "", SetText(&CommandValues::file), true, true);
@@ -359,13 +371,14 @@ std::vector<CommandDef> BuildCommands() {
                       zotpx::captions::kBtnEepromCmd,
                       CommandUse::Download,
                       {download_file("font library file")}});
-  commands.push_back({CommandId::DownloadStatic,
-                      "download static",
-                      "build the start-up image from a static command text or a layout (.toml) "
-                      "and download it",
-                      zotpx::captions::kBtnStaticCmd,
-                      CommandUse::Download,
-                      {download_file("static command text")}});
+  commands.push_back(
+      {CommandId::DownloadStatic,
+       "download static",
+       "build the start-up image from a static command text or a layout (.toml) "
+       "and download it",
+       zotpx::captions::kBtnStaticCmd,
+       CommandUse::Download,
+       {download_file("static command text, or a layout file (.toml)"), AllowEmpty()}});
   commands.push_back({CommandId::DownloadCross,
                       "download cross",
                       "download a crosshair file (ZOT-PB)",
@@ -375,14 +388,60 @@ std::vector<CommandDef> BuildCommands() {
   commands.push_back(
       {CommandId::Send,
        "send",
-       "send one raw frame (checksum filled in) and print the reply",
+       "send one command frame (checksum filled in when left out) and print the reply",
        // No button of the window sends raw frames; this heads the log block and the status.
        "原始命令帧",
        CommandUse::Device,
-       {Texts("bytes", "the frame in hex, from 55 AA on; the checksum byte may be left out",
-              [](CommandValues& v, const std::string& t, int) { v.hex.push_back(t); })}});
+       {Texts("bytes",
+              "the frame in hex, from 55 AA on; the checksum byte may be left out, and a "
+              "wrong one is refused",
+              [](CommandValues& v, const std::string& t, int) { v.hex.push_back(t); }),
+        Flag("raw",
+             "send the bytes exactly as given (any length, any checksum) and print, in hex, "
+             "whatever comes back within the reply time-out",
+             nullptr, [](CommandValues& v, const std::string&, int i) { v.raw = i != 0; })}});
   AddLayoutCommands(commands);
   return commands;
+}
+
+// The numbers that name a keyword list's items besides their keywords, exactly as accepted:
+// " or 0-7 in that order", " or 1|2|4|7 in that order", " or 0 for none", ", also 1|0 or
+// true|false".
+std::string NumberChoices(const ComboDef& list) {
+  if (!list.keywords) return {};
+  if (list.numbers == ItemNumbers::State) return ", also 1|0 or true|false";
+  const int count = static_cast<int>(list.items->size());
+  std::vector<std::pair<int, int>> numbers;  // (number, item) where the keyword is not the number
+  for (int i = 0; i < count; ++i) {
+    const std::optional<int> number = ItemNumberName(list, i);
+    if (number && std::to_string(*number) != (*list.keywords)[static_cast<std::size_t>(i)])
+      numbers.emplace_back(*number, i);
+  }
+  if (numbers.empty()) return {};
+  std::string text = " or ";
+  if (static_cast<int>(numbers.size()) < count) {
+    for (const auto& [number, item] : numbers) {
+      if (text.size() > 4) text += ", ";
+      text += std::to_string(number);
+      text += " for ";
+      text += (*list.keywords)[static_cast<std::size_t>(item)];
+    }
+    return text;
+  }
+  const bool run = std::all_of(numbers.begin(), numbers.end(), [&](const auto& n) {
+    return n.first == numbers.front().first + n.second;
+  });
+  if (run && count > 2) {
+    text += std::to_string(numbers.front().first);
+    text += '-';
+    text += std::to_string(numbers.back().first);
+  } else {
+    for (const auto& n : numbers) {
+      if (text.size() > 4) text += '|';
+      text += std::to_string(n.first);
+    }
+  }
+  return text + " in that order";
 }
 
 std::string Choices(const ComboDef& list) {
@@ -423,15 +482,9 @@ const CommandDef& CommandOf(CommandId id) {
 
 std::string OptionHelp(const OptionDef& option) {
   switch (option.kind) {
-    case OptionKind::List: {
-      std::string help = option.help + ": " + Choices(*option.list);
-      if (option.list->keywords) {
-        const int count = static_cast<int>(option.list->items->size());
-        help += " or code " + std::to_string(ItemCode(*option.list, 0)) + "-" +
-                std::to_string(ItemCode(*option.list, count - 1));
-      }
-      return help + " (default " + ItemWord(*option.list, option.list->default_index) + ")";
-    }
+    case OptionKind::List:
+      return option.help + ": " + Choices(*option.list) + NumberChoices(*option.list) +
+             " (default " + ItemWord(*option.list, option.list->default_index) + ")";
     case OptionKind::Edit:
       return option.help + "; decimal, or hex after $, x or 0x (default " + option.default_text +
              ")";
@@ -444,7 +497,7 @@ std::string OptionHelp(const OptionDef& option) {
   }
 }
 
-FillResult FillValues(const CommandDef& command, const Given& given) {
+FillResult FillValues(const CommandDef& command, const Given& given, Spelling spelling) {
   FillResult result;
   CommandValues& values = result.values;
   for (const OptionDef& option : command.options) {
@@ -456,32 +509,60 @@ FillResult FillValues(const CommandDef& command, const Given& given) {
     else if (option.kind == OptionKind::Flag)
       option.set(values, {}, option.list ? option.list->default_index : 0);
   }
+  const auto spell = [spelling](const std::string& name, const std::string& text) {
+    if (spelling == Spelling::Keys) return name + " = " + text;
+    return text == "true" ? "--" + name : "--" + name + "=" + text;
+  };
+  const auto fail = [&result](const std::string& name, std::string message) {
+    result.error = std::move(message);
+    result.error_name = name;
+    return result;
+  };
+  // What each flag chose so far: the list (or the flag itself) and the item, as given.
+  struct Choice {
+    const void* target;
+    int item;
+    std::string given;
+  };
+  std::vector<Choice> chosen;
   for (const auto& pair : given) {
     const std::string& name = pair.first;  // clang cannot capture a structured binding
     const std::string& text = pair.second;
     const auto found = std::find_if(command.options.begin(), command.options.end(),
                                     [&](const OptionDef& o) { return o.name == name; });
-    if (found == command.options.end()) {
-      result.error = "'" + command.path + "' takes no option '" + name + "'";
-      return result;
-    }
+    if (found == command.options.end())
+      return fail(name, "'" + command.path + "' takes no option '" + name + "'");
     const OptionDef& option = *found;
     switch (option.kind) {
       case OptionKind::List: {
         const std::optional<int> index = ItemByWord(*option.list, text);
-        if (!index) {
-          result.error = "--" + name + " '" + text + "': " + OptionHelp(option);
-          return result;
-        }
+        if (!index)
+          return fail(name, (spelling == Spelling::Keys ? name + " = " + text
+                                                        : "--" + name + " '" + text + "'") +
+                                ": " + OptionHelp(option));
         option.set(values, text, *index);
         break;
       }
       case OptionKind::Flag: {
-        if (text != "true" && text != "false") {
-          result.error = "--" + name + " is a flag: true or false, not '" + text + "'";
-          return result;
+        // A number means the box's state, as it does for the on/off lists.
+        const bool on = text == "true" || text == "1";
+        if (!on && text != "false" && text != "0")
+          return fail(name, spell(name, text) + ": a flag is true or false (1 or 0)");
+        // A flag of a two-item list chooses its item; false chooses the other.
+        const int item = option.list ? (on ? option.flag_index : 1 - option.flag_index) : on;
+        const void* target = option.list ? static_cast<const void*>(option.list) : &option;
+        const auto before = std::find_if(chosen.begin(), chosen.end(),
+                                         [&](const Choice& c) { return c.target == target; });
+        if (before != chosen.end() && before->item != item) {
+          std::string message =
+              before->given + " and " + spell(name, text) + " contradict each other";
+          if (option.list && option.list->keywords)
+            message += ": " + (*option.list->keywords)[0] + " or " + (*option.list->keywords)[1] +
+                       ", not both";
+          return fail(name, message);
         }
-        if (text == "true") option.set(values, text, option.flag_index);
+        chosen.push_back({target, item, spell(name, text)});
+        option.set(values, text, item);
         break;
       }
       default:

@@ -45,12 +45,14 @@ struct CommandValues {
   std::string video;               // render: the picture under the overlay
   std::string cross_file;          // render: the crosshair file the device is taken to hold
   std::vector<std::string> hex;    // a raw frame's bytes
+  bool raw = false;                // send: the bytes exactly as given, the reply as it comes
+  bool allow_empty = false;        // static, download static: an empty start-up list on purpose
 };
 
 enum class OptionKind {
   Edit,   // an edit box: the text as typed, judged by the command's check (integer rule)
   List,   // a drop-down: a keyword, the item's code, or the number the item shows
-  Flag,   // a check box or one item of a two-item list: given means that item
+  Flag,   // a check box or one item of a two-item list: true means that item, false the other
   Text,   // a free text or file name
   Texts,  // several texts (positional)
 };
@@ -122,13 +124,21 @@ std::string OptionHelp(const OptionDef& option);
 
 using Given = std::vector<std::pair<std::string, std::string>>;
 
+// How messages name what was given: "--fill", "--colour 'pink'" on the command line,
+// "fill = true", "colour = pink" in a layout.
+enum class Spelling { Options, Keys };
+
 struct FillResult {
   CommandValues values;
-  std::optional<std::string> error;  // a name the command does not take, or a value no item has
+  // A name the command does not take, a value no item has, or flags that contradict each other.
+  std::optional<std::string> error;
+  std::string error_name;  // the option the error is about
 };
 
-// The window's defaults first, then each (name, text) in turn. A flag's text is "true" or
-// "false"; a Texts option takes one pair per text.
-FillResult FillValues(const CommandDef& command, const Given& given);
+// The window's defaults first, then each (name, text) in turn. A flag's text is "true" or "1",
+// "false" or "0"; two flags that choose different items of one list (--fill and --clear, or
+// --hide and --hide=false) are refused. A Texts option takes one pair per text.
+FillResult FillValues(const CommandDef& command, const Given& given,
+                      Spelling spelling = Spelling::Options);
 
 }  // namespace zotpx::cli

@@ -1,14 +1,11 @@
 #include "device/clock.h"
 
-#include <chrono>
 #include <ctime>
 
 namespace zotpx {
 
-LocalDateTime NowLocal() {
-  using namespace std::chrono;
-  const auto now = system_clock::now();
-  const std::time_t seconds = system_clock::to_time_t(now);
+LocalDateTime LocalTimeOf(std::chrono::sys_seconds instant) {
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(instant);
   std::tm local{};
   localtime_r(&seconds, &local);
   LocalDateTime t;
@@ -18,7 +15,15 @@ LocalDateTime NowLocal() {
   t.hour = local.tm_hour;
   t.minute = local.tm_min;
   t.second = local.tm_sec;
-  t.millisecond = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+  return t;
+}
+
+LocalDateTime NowLocal() {
+  using namespace std::chrono;
+  const auto now = system_clock::now();
+  LocalDateTime t = LocalTimeOf(floor<seconds>(now));
+  t.millisecond =
+      static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
   return t;
 }
 

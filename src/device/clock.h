@@ -1,6 +1,8 @@
 // The computer's local date and time, split the way the clock command sends it.
 #pragma once
 
+#include <chrono>
+
 namespace zotpx {
 
 struct LocalDateTime {
@@ -13,6 +15,13 @@ struct LocalDateTime {
   int millisecond = 0;
 };
 
+// The years the device's clock holds: it keeps year - 2000 in one byte, so a year outside
+// these would come back as another.
+inline constexpr int kClockFirstYear = 2000;
+inline constexpr int kClockLastYear = 2255;
+
 LocalDateTime NowLocal();
+// An instant as the computer's time zone shows it.
+LocalDateTime LocalTimeOf(std::chrono::sys_seconds instant);
 
 }  // namespace zotpx

@@ -75,7 +75,11 @@ TEST(CliVocabularyTest, KeywordsCodesAndTheIntegerRuleMeanTheSame) {
        {"rect", "--left", "0x1F"},
        {"rect", "--left", "  +x1f"}},
       {{"line", "--thickness", "2"}, {"line", "--colour", "bg"}, {"line"}},
-      {{"date", "--size", "1", "--font", "small"}, {"date", "--size", "0", "--font", "0"}},
+      {{"date", "--size", "1", "--font", "small"}, {"date", "--font", "0"}},
+      // A flag with a state: false is the list's other item, as given through the parser.
+      {{"area", "--fill=false"}, {"area", "--clear=1"}, {"area"}},
+      {{"rect", "--filled=0", "--delete=false"}, {"rect"}},
+      {{"params", "--overlay", "0"}, {"params", "--overlay", "off"}},
       {{"circle", "--radius", "25"}, {"circle"}},
       {{"cross", "set", "--shape", "1", "--step", "10"}, {"cross", "set", "--enable", "on"}},
   };
@@ -123,6 +127,19 @@ TEST(CliRefusalTest, BadInputIsRefusedWithNothingSent) {
       {"MissingFont", {"download", "font", missing}, 2, "内部字库下载失败：打开字库文件失败"},
       {"MissingCrossFile", {"download", "cross", missing}, 2, "失败：打开十字线文件失败"},
       {"NotAFrame", {"send", "55", "AA", "10"}, 2, "not a command frame"},
+      {"FrameShorterThanItsLength",
+       {"send", "55", "AA", "10", "03", "80"},
+       2,
+       "the length byte 03"},
+      {"WrongChecksum",
+       {"send", "55", "AA", "10", "03", "80", "00", "96", "2A"},
+       2,
+       "checksum byte 2A is wrong: this frame's is 29"},
+      {"SizeHasNoCodes", {"date", "--size", "0"}, 2, "--size '0'"},
+      {"LayerIsABit", {"area", "--layer", "3"}, 2, "--layer '3'"},
+      {"FillAndClear", {"area", "--fill", "--clear"}, 2, "--fill and --clear contradict"},
+      {"FlagGivenBothWays", {"text", "--delete", "--delete=0"}, 2, "contradict each other"},
+      {"ClockYearWraps", {"clock", "--at", "2256-01-01 00:00:00"}, 2, "years 2000 to 2255"},
   };
   auto sim = StartSim({.model = "ZOT-PA", .baud = 115200});
   for (const Refusal& r : refusals) {
@@ -180,6 +197,67 @@ TEST(CliSendTest, RawFrameGetsItsChecksumAndItsReplyPrinted) {
   EXPECT_EQ(run.out, std::string("原始命令帧") + zotpx::kSuccessText + "\n55 AA 10 01 00 11 \n");
   ASSERT_EQ(sim->ReceivedFrameCount(), 1u);
   EXPECT_EQ(sim->ReceivedFrames().front(), Hex("55 AA 10 03 80 00 96 29"));
+}
+
+// A wrong checksum is refused above; --raw sends any bytes as given and prints whatever comes
+// back, frame or not: here the device's raw identification and its probe answer.
+TEST(CliSendTest, RawSendsTheBytesAsGivenAndPrintsWhatComesBack) {
+  auto sim = StartSim({.model = "ZOT-PB", .baud = 115200});
+  const auto wrong =
+      RunZotpx(Args(sim.link.port, {"-b", "115200"}, {"send", "--raw", "55AA10038000962A"}));
+  ASSERT_EQ(wrong.status, 0) << wrong.err;
+  ASSERT_EQ(sim->ReceivedFrameCount(), 1u);
+  EXPECT_EQ(sim->ReceivedFrames().front(), Hex("55 AA 10 03 80 00 96 2A"));
+
+  const auto identify = RunZotpx(
+      Args(sim.link.port, {"-b", "115200"}, {"send", "--raw", "55", "AA", "00", "01", "FF", "00"}));
+  ASSERT_EQ(identify.status, 0) << identify.err;
+  // A length byte, then "ZOT-PB ..." in ASCII: no frame, printed all the same.
+  const std::string reply = identify.out.substr(identify.out.find('\n') + 1);
+  EXPECT_NE(reply.find(" 5A 4F 54 2D 50 42 20 "), std::string::npos) << identify.out;
+  EXPECT_EQ(reply.size() % 3, 1u) << reply;  // "XX " per byte and the line's end
+
+  const auto probe = RunZotpx(Args(sim.link.port, {"-b", "115200"}, {"send", "--raw", "5A"}));
+  ASSERT_EQ(probe.status, 0) << probe.err;
+  EXPECT_EQ(probe.out, std::string("原始命令帧") + zotpx::kSuccessText + "\nA5 \n");
+
+  // The same identification without --raw is no command frame's reply: nothing accepted.
+  const auto framed =
+      RunZotpx(Args(sim.link.port, {"-b", "115200"}, {"send", "55", "AA", "00", "01", "FF", "00"}));
+  EXPECT_EQ(framed.status, 1);
+}
+
+// The global options after the command: each command's --help lists them; given on both
+// sides, -p adds up and the later -b counts.
+TEST(CliGlobalsTest, GlobalOptionsStandAfterTheCommandToo) {
+  auto a = StartSim({.model = "ZOT-PA", .baud = 115200});
+  auto b = StartSim({.model = "ZOT-PA", .baud = 115200});
+  const auto after = RunZotpx({"rect", "--left", "5", "-p", a.link.port, "-b", "115200", "--json"});
+  ASSERT_EQ(after.status, 0) << after.err;
+  EXPECT_EQ(nlohmann::json::parse(after.out)["result"], "ok");
+  ASSERT_EQ(a->ReceivedFrameCount(), 1u);
+  EXPECT_EQ(a->ReceivedFrames().front()[6], 5);
+
+  // Bitmap and cross commands sit one level deeper; the later rate is the device's.
+  const auto deeper =
+      RunZotpx({"-b", "9600", "cross", "move", "200", "100", "-b", "115200", "-p", a.link.port});
+  EXPECT_EQ(deeper.status, 0) << deeper.err;
+  EXPECT_EQ(a->ReceivedFrameCount(), 2u);
+
+  const auto both = RunZotpx({"-p", a.link.port, "-q", "line", "-p", b.link.port, "-b", "115200"});
+  EXPECT_EQ(both.status, 0) << both.err;
+  EXPECT_EQ(a->ReceivedFrameCount(), 3u);
+  EXPECT_EQ(b->ReceivedFrameCount(), 1u);
+
+  for (const std::vector<std::string>& command :
+       {std::vector<std::string>{"rect", "--help"},
+        std::vector<std::string>{"bitmap", "single", "--help"}}) {
+    const auto help = RunZotpx(command);
+    EXPECT_EQ(help.status, 0);
+    for (const char* option :
+         {"-p,--port", "-b,--baud", "--log", "--trace", "--json", "-q,--quiet"})
+      EXPECT_NE(help.out.find(option), std::string::npos) << command.front() << " " << option;
+  }
 }
 
 Bytes ReadFile(const std::string& path) {

@@ -315,10 +315,41 @@ TEST(LayoutTest, BadLayoutsAreRefusedWholeWithTheirLine) {
        {"apply"},
        "[[circle]]\nradius = 200\n",
        "bad.toml:3: radius = 200: no such item"},
+      // The window's own checks, at the line of the key at fault rather than the table's.
       {"OutOfRange",
        {"apply"},
-       "[[rect]]\nleft = 400\n",
-       "bad.toml:2: 矩形控制命令失败：请输入合法的坐标数值"},
+       "[[rect]]\ntop = 1\nleft = 400\n",
+       "bad.toml:4: 矩形控制命令失败：请输入合法的坐标数值"},
+      {"CornersReversed",
+       {"apply"},
+       "[[area]]\nleft = 200\ntop = 0\nright = 100\n",
+       "bad.toml:5: 字符区域命令失败：请输入合法的坐标数值"},
+      {"BadKeyAfterOneThatLooksBad",
+       {"apply"},
+       "[[line]]\nx = 300\nlength = 50\ny = 999\n",
+       "bad.toml:5: 直线控制命令失败"},
+      {"EmptyText", {"apply"}, "[[text]]\nx = 1\ntext = \"\"\n", "bad.toml:4: 文本字符串命令失败"},
+      {"DateFormat",
+       {"apply"},
+       "[date]\nx = 5\nformat = \"yyyy/m/dd\"\ny = 3\n",
+       "bad.toml:4: 日期控制命令失败：不合法的日期格式"},
+      {"BitmapOffTheScreen",
+       {"apply"},
+       "[[bitmap]]\nkind = \"single\"\nfile = \"big.bmp\"\nx = 300\ny = 0\n",
+       "bad.toml:5: 单色位图命令失败"},
+      {"ClockYear",
+       {"apply"},
+       "[clock]\nat = 1999-12-31 23:59:59\n",
+       "bad.toml:3: at = 1999-12-31 23:59:59: the device's clock holds the years 2000 to 2255"},
+      {"ClockDateOnly",
+       {"apply"},
+       "[clock]\nat = 2026-12-07\n",
+       "bad.toml:3: at: a date and a time"},
+      {"FillAndClear",
+       {"apply"},
+       "[[area]]\nfill = true\nlayer = 1\nclear = true\n",
+       "bad.toml:5: fill = true and clear = true contradict each other"},
+      {"FlagNumber", {"apply"}, "[[rect]]\n\nfilled = 2\n", "bad.toml:4: filled = 2: a flag is"},
       {"MissingBitmap",
        {"apply"},
        "[[bitmap]]\nkind = \"single\"\n\nfile = \"nowhere.bmp\"\n",
@@ -340,6 +371,64 @@ TEST(LayoutTest, BadLayoutsAreRefusedWholeWithTheirLine) {
     EXPECT_NE(run.err.find(dir + bad.message), std::string::npos) << run.err;
     EXPECT_EQ(sim->ReceivedFrameCount(), 0u);
   }
+}
+
+// A start-up list with nothing in it would wipe out the device's own: refused before the
+// device is touched, unless --allow-empty says it is meant.
+TEST(LayoutTest, EmptyStartUpListIsRefusedUnlessAllowed) {
+  const std::string dir = Folder("empty");
+  WriteText(dir + "nothing.toml", "");
+  WriteText(dir + "comments.toml", "# a layout to come\n\n# nothing yet\n");
+  WriteText(dir + "clock.toml", "[clock]\nat = 2026-12-07 08:30:00\n");
+  WriteText(dir + "nothing.txt", "# no record here\r\n55 AA 10\r\n");
+  auto sim = StartSim({.model = "ZOT-PA", .baud = 115200});
+  for (const char* name : {"nothing.toml", "comments.toml", "clock.toml", "nothing.txt"}) {
+    SCOPED_TRACE(name);
+    const auto download = RunZotpx(Args(sim.link.port, {"download", "static", dir + name}));
+    EXPECT_EQ(download.status, 2);
+    EXPECT_NE(download.err.find("--allow-empty"), std::string::npos) << download.err;
+    EXPECT_EQ(sim->ReceivedFrameCount(), 0u);
+    const auto written = RunZotpx({"static", dir + name, "-o", dir + "out"});
+    EXPECT_EQ(written.status, 2);
+    EXPECT_FALSE(std::ifstream(dir + "out").good());
+  }
+  const Bytes stored = sim->Memory();
+  const auto allowed =
+      RunZotpx(Args(sim.link.port, {"download", "static", dir + "clock.toml", "--allow-empty"}));
+  ASSERT_EQ(allowed.status, 0) << allowed.err;
+  const Bytes memory = sim->Memory();
+  EXPECT_EQ(Bytes(memory.begin(), memory.begin() + 6), Hex("43 46 47 20 00 00"));
+  EXPECT_NE(memory, stored);
+  EXPECT_EQ(
+      RunZotpx({"static", dir + "nothing.txt", "-o", dir + "User.cfg", "--allow-empty"}).status, 0);
+  EXPECT_EQ(ReadBytes(dir + "User.cfg").size(), 16384u);
+}
+
+// A bitmap's file is found beside the layout when relative, wherever zotpx runs, and taken as
+// it stands when absolute: both draw the same picture.
+TEST(LayoutTest, BitmapFileRelativeToTheLayoutOrAbsolute) {
+  const std::string dir = Folder("paths");
+  mkdir((dir + "art").c_str(), 0755);
+  zotpx::test::WriteFileBytes(
+      dir + "art/logo.bmp",
+      zotpx::test::MakeBmp({96, 24}, [](int x, int y) { return (x + y) % 5 == 0; }));
+  const std::string table = "[[bitmap]]\nkind = \"single\"\nx = 10\nfile = ";
+  WriteText(dir + "relative.toml", table + "\"art/logo.bmp\"\n");
+  WriteText(dir + "absolute.toml", table + "\"" + dir + "art/logo.bmp\"\n");
+  const std::string elsewhere = Folder("paths_elsewhere");
+  WriteText(elsewhere + "absolute.toml", table + "\"" + dir + "art/logo.bmp\"\n");
+  std::vector<Bytes> pictures;
+  for (const std::string& layout :
+       {dir + "relative.toml", dir + "absolute.toml", elsewhere + "absolute.toml"}) {
+    const auto run =
+        RunZotpx({"render", layout, "-o", layout + ".png", "--at", "2026-12-07 08:30:00"});
+    ASSERT_EQ(run.status, 0) << layout << ": " << run.err;
+    pictures.push_back(ReadBytes(layout + ".png"));
+  }
+  EXPECT_EQ(pictures[0], pictures[1]);
+  EXPECT_EQ(pictures[0], pictures[2]);
+  WriteText(elsewhere + "relative.toml", table + "\"art/logo.bmp\"\n");
+  EXPECT_EQ(RunZotpx({"render", elsewhere + "relative.toml", "-o", elsewhere + "r.png"}).status, 2);
 }
 
 }  // namespace
