@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/captions.h"
+#include "cli/decode.h"
 #include "cli/layout.h"
 
 namespace zotpx::cli {
@@ -382,6 +383,7 @@ std::vector<CommandDef> BuildCommands() {
        {Texts("bytes", "the frame in hex, from 55 AA on; the checksum byte may be left out",
               [](CommandValues& v, const std::string& t, int) { v.hex.push_back(t); })}});
   AddLayoutCommands(commands);
+  AddDecodeCommand(commands);
   return commands;
 }
 

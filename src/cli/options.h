@@ -45,6 +45,8 @@ struct CommandValues {
   std::string video;               // render: the picture under the overlay
   std::string cross_file;          // render: the crosshair file the device is taken to hold
   std::vector<std::string> hex;    // a raw frame's bytes
+  std::vector<std::string> inputs;  // decode: hex bytes or files
+  bool to_layout = false;           // decode: the log as a layout file
 };
 
 enum class OptionKind {
@@ -95,6 +97,7 @@ enum class CommandId {
   Send,
   Apply,   // a layout file's objects, in order
   Render,  // a layout file drawn by the screen model
+  Decode,  // what frames, logs and static texts mean
 };
 
 enum class CommandUse {

@@ -1,5 +1,7 @@
 #include "command/values.h"
 
+#include <cstdio>
+
 #include "base/integer_rule.h"
 #include "text/cp936.h"
 #include "text/text_string.h"
@@ -73,7 +75,13 @@ std::string FieldWord(const FieldDef& field, const FieldValue& value) {
       return value.index ? "true" : "false";
     case FieldKind::Coordinate:
     case FieldKind::Number:
-      if (const std::optional<int> number = EditValue(value)) return std::to_string(*number);
+      if (const std::optional<int> number = EditValue(value)) {
+        // Memory addresses read best in hex, as the memory map gives them.
+        if (field.max <= 0xFFFF) return std::to_string(*number);
+        char text[16];
+        std::snprintf(text, sizeof text, "0x%06X", static_cast<unsigned>(*number));
+        return text;
+      }
       return value.text;
     case FieldKind::Text:
       return Cp936ToUtf8Lossy(value.bytes);
