@@ -81,8 +81,9 @@ std::optional<std::vector<Source>> ReadInputs(const std::vector<std::string>& in
   return sources;
 }
 
-// Values as the command line takes them: words for lists, booleans for flags, numbers for the
-// edit boxes, the text in UTF-8.
+// A frame's values as the command line takes them: words for lists, booleans for flags, numbers
+// for the edit boxes, the text in UTF-8. The picture has no file to name, and a box that is not
+// in the frame (control-only) no value of a frame on its own.
 nlohmann::json ValuesJson(const Values& values) {
   nlohmann::json out = nlohmann::json::object();
   const CommandRow& row = values.row();
@@ -90,32 +91,17 @@ nlohmann::json ValuesJson(const Values& values) {
     const FieldDef& field = row.fields[i];
     const FieldValue& value = values.at(i);
     const std::string name(field.name);
-    switch (field.kind) {
-      case FieldKind::List:
-        if (field.list->keywords)
-          out[name] = FieldWord(field, value);
-        else
-          out[name] = ItemNumber(*field.list, value.index);
-        break;
-      case FieldKind::Flag:
-        out[name] = value.index == 1;
-        break;
-      case FieldKind::Coordinate:
-      case FieldKind::Number:
-        out[name] = EditValue(value).value_or(0);
-        break;
-      case FieldKind::Bitmap:
-        out[name] = nullptr;  // no file: the picture travelled in the frames
-        if (value.picture)
-          out["picture"] = {{"width", value.picture->width}, {"height", value.picture->height}};
-        break;
-      case FieldKind::Data:
-        out[name] = HexText(value.bytes.data(), value.bytes.size());
-        break;
-      default:
-        out[name] = FieldWord(field, value);
-        break;
-    }
+    if (field.kind == FieldKind::Bitmap || field.at.place == Place::None) continue;
+    if (field.kind == FieldKind::List && !field.list->keywords)
+      out[name] = ItemNumber(*field.list, value.index);
+    else if (field.kind == FieldKind::Flag)
+      out[name] = value.index == 1;
+    else if (field.kind == FieldKind::Coordinate || field.kind == FieldKind::Number)
+      out[name] = EditValue(value).value_or(0);
+    else if (field.kind == FieldKind::Data)
+      out[name] = HexText(value.bytes.data(), value.bytes.size());
+    else
+      out[name] = FieldWord(field, value);
   }
   return out;
 }
@@ -128,8 +114,14 @@ nlohmann::json FrameJson(const DecodedFrame& frame) {
     out["title"] = frame.row->title;
     out["code"] = frame.row->command;
   }
-  if (frame.values) out["values"] = ValuesJson(*frame.values);
-  if (frame.row && frame.row->blocks.max_blocks && frame.values) out["block"] = frame.block;
+  if (frame.values) {
+    out["values"] = ValuesJson(*frame.values);
+    if (frame.row->blocks.max_blocks) out["block"] = frame.block;
+    if (frame.row->Field("file") && (*frame.values)["file"].picture) {
+      const LoadedBitmap& picture = *(*frame.values)["file"].picture;
+      out["picture"] = {{"width", picture.width}, {"height", picture.height}};
+    }
+  }
   if (frame.framed) out["checksum"] = frame.checksum_ok ? "ok" : "bad";
   out["problems"] = frame.problems;
   out["refusal"] = frame.refusal ? nlohmann::json(frame.row->title + *frame.refusal) : nullptr;
@@ -145,16 +137,24 @@ nlohmann::json ReplyJson(const ReplyMeaning& reply) {
           {"checksum", reply.checksum_ok ? "ok" : "bad"}};
 }
 
+bool IsReply(const Piece& piece, Direction direction) {
+  return piece.kind == Piece::Kind::Frame &&
+         (direction == Direction::Received ||
+          (direction == Direction::Unknown && IsReplyFrame(piece.bytes)));
+}
+
+// A reply as the request it answers (when known) judges it.
+ReplyMeaning ReplyTo(const Piece& piece, const CommandRow* request) {
+  ReplyMeaning reply =
+      ReadReply(piece.bytes, request ? std::optional(request->command) : std::nullopt);
+  reply.row = request;
+  return reply;
+}
+
 nlohmann::json PieceJson(const Piece& piece, Direction direction, const CommandRow* request) {
+  if (IsReply(piece, direction)) return ReplyJson(ReplyTo(piece, request));
   switch (piece.kind) {
     case Piece::Kind::Frame:
-      if (direction == Direction::Received ||
-          (direction == Direction::Unknown && IsReplyFrame(piece.bytes))) {
-        ReplyMeaning reply =
-            ReadReply(piece.bytes, request ? std::optional(request->command) : std::nullopt);
-        reply.row = request;
-        return ReplyJson(reply);
-      }
       return FrameJson(DecodeFrame(piece.bytes));
     case Piece::Kind::Identification: {
       const IdentificationText id = *ReadIdentification(piece.bytes);
@@ -209,15 +209,8 @@ class Printer {
       if (!tail.empty()) out["note"] = tail;
       return Json(where, out);
     }
-    std::string line;
-    if (direction == Direction::Received && piece.kind == Piece::Kind::Frame) {
-      ReplyMeaning reply =
-          ReadReply(piece.bytes, request ? std::optional(request->command) : std::nullopt);
-      reply.row = request;
-      line = DescribeReply(reply);
-    } else {
-      line = DescribePiece(piece, direction);
-    }
+    const std::string line = IsReply(piece, direction) ? DescribeReply(ReplyTo(piece, request))
+                                                       : DescribePiece(piece, direction);
     const char* arrow = label                              ? label
                         : direction == Direction::Sent     ? "sent "
                         : direction == Direction::Received ? "received "
@@ -243,9 +236,9 @@ class Printer {
     std::printf("%s\n", out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
   }
   void Text(const Where& where, const std::string& line) {
+    const std::string port = where.port.empty() ? "" : "[" + where.port + "] ";
     std::printf("%s%s%s %s%s\n", where.source.c_str(), where.at.front() == '#' ? " " : ":",
-                where.at.c_str(), where.port.empty() ? "" : ("[" + where.port + "] ").c_str(),
-                line.c_str());
+                where.at.c_str(), port.c_str(), line.c_str());
   }
 
   bool json_;
@@ -412,6 +405,12 @@ LayoutText MakeLayout(const Source& source, const std::string& output) {
       const bool acknowledged = request.received && frame.row &&
                                 ReadReply(request.received->bytes, frame.row->command).accepted;
       if (!acknowledged || !frame.values || !frame.problems.empty() || frame.refusal) {
+        // What apply would refuse, or could not send as it was, stays out, and says so.
+        if (acknowledged && frame.row && IsStartUpCommand(frame.row->command))
+          layout.notes.push_back(where + ": left out: " +
+                                 (frame.refusal            ? frame.row->title + *frame.refusal
+                                  : frame.problems.empty() ? std::string("?")
+                                                           : frame.problems.front()));
         assembler = {};
         continue;
       }
