@@ -2,18 +2,9 @@
 
 #include <cstdint>
 
+#include "base/hex.h"
+
 namespace zotpx {
-
-namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-}  // namespace
 
 std::optional<int> ParseInteger(std::string_view text) {
   std::size_t i = 0;
@@ -32,7 +23,7 @@ std::optional<int> ParseInteger(std::string_view text) {
   const std::int64_t limit = negative ? 2147483648LL : 2147483647LL;
   std::int64_t value = 0;
   for (; i < text.size(); ++i) {
-    int digit = HexDigit(text[i]);
+    const int digit = HexDigitValue(static_cast<std::uint8_t>(text[i]));
     if (digit < 0 || digit >= base) return std::nullopt;
     value = value * base + digit;
     if (value > limit) return std::nullopt;

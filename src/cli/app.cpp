@@ -13,6 +13,7 @@
 
 #include "base/version.h"
 #include "cli/commands.h"
+#include "cli/decode.h"
 #include "cli/interrupt.h"
 #include "cli/json_output.h"
 #include "cli/layout.h"
@@ -270,6 +271,7 @@ int RunZotpx(int argc, char** argv) {
       refused != kExitOk)
     return refused;
 
+  if (command.id == CommandId::Decode) return RunDecode(filled.values, globals.json);
   if (command.use == CommandUse::Local) {
     const Outcome outcome = RunLocal(command, filled.values);
     Print(outcome, globals, false, WritesToStandardOutput(filled.values) ? stderr : stdout);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/captions.h"
+#include "cli/decode.h"
 #include "cli/layout.h"
 
 namespace zotpx::cli {
@@ -401,6 +402,7 @@ std::vector<CommandDef> BuildCommands() {
              "whatever comes back within the reply time-out",
              nullptr, [](CommandValues& v, const std::string&, int i) { v.raw = i != 0; })}});
   AddLayoutCommands(commands);
+  AddDecodeCommand(commands);
   return commands;
 }
 

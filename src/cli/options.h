@@ -47,6 +47,8 @@ struct CommandValues {
   std::vector<std::string> hex;    // a raw frame's bytes
   bool raw = false;                // send: the bytes exactly as given, the reply as it comes
   bool allow_empty = false;        // static, download static: an empty start-up list on purpose
+  std::vector<std::string> inputs;  // decode: hex bytes or files
+  bool to_layout = false;           // decode: the log as a layout file
 };
 
 enum class OptionKind {
@@ -97,6 +99,7 @@ enum class CommandId {
   Send,
   Apply,   // a layout file's objects, in order
   Render,  // a layout file drawn by the screen model
+  Decode,  // what frames, logs and static texts mean
 };
 
 enum class CommandUse {

@@ -82,4 +82,40 @@ void PackBlackRow(std::span<const std::uint32_t> pixels, std::span<std::uint8_t>
     if ((pixels[x] & 0x00FFFFFFu) == 0) out[x / 8] |= static_cast<std::uint8_t>(1u << (x % 8));
 }
 
+Bytes PackedBitmapFile(std::uint32_t width, std::uint32_t height,
+                       std::span<const std::uint8_t> packed) {
+  constexpr std::uint32_t kHeaders = 14 + 40 + 8;  // file header, info header, two colours
+  const std::uint32_t stride = (width + 31) / 32 * 4;
+  const std::uint32_t size = kHeaders + stride * height;
+  Bytes file(size, 0);
+  const auto put = [&file](std::size_t at, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) file[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+  };
+  file[0] = 'B';
+  file[1] = 'M';
+  put(2, size, 4);
+  put(10, kHeaders, 4);
+  put(14, 40, 4);
+  put(18, width, 4);
+  put(22, height, 4);  // positive: rows bottom-up
+  put(26, 1, 2);       // planes
+  put(28, 1, 2);       // bits per pixel
+  put(34, stride * height, 4);
+  put(38, 2835, 4);  // 72 dpi
+  put(42, 2835, 4);
+  put(46, 2, 4);             // colours in the palette: 0 black, 1 white
+  put(54 + 4, 0xFFFFFF, 3);  // white; black is all zeros already
+  const std::size_t row_bytes = RowBytes(width);
+  for (std::uint32_t y = 0; y < height; ++y) {
+    std::uint8_t* row = file.data() + kHeaders + static_cast<std::size_t>(height - 1 - y) * stride;
+    for (std::uint32_t x = 0; x < width; ++x) {
+      const std::size_t at = y * row_bytes + x / 8;
+      const bool black = at < packed.size() && (packed[at] >> (x % 8) & 1);
+      // The file's leftmost pixel is its byte's top bit; a white pixel is colour 1.
+      if (!black) row[x / 8] = static_cast<std::uint8_t>(row[x / 8] | 0x80 >> (x % 8));
+    }
+  }
+  return file;
+}
+
 }  // namespace zotpx

@@ -79,6 +79,11 @@ constexpr std::size_t PackedSize(std::size_t width, std::size_t height) {
   return RowBytes(width) * height;
 }
 
+// A packed picture (PackedSize(width, height) bytes) as a Windows bitmap file of 1 bit per
+// pixel, black where a bit is set, that a slot loads back to the very same bytes.
+Bytes PackedBitmapFile(std::uint32_t width, std::uint32_t height,
+                       std::span<const std::uint8_t> packed);
+
 // Packs one row of decoded pixels, each 0xAARRGGBB (alpha ignored), into `out`, which holds at
 // least RowBytes(pixels.size()) bytes; those bytes are overwritten.
 void PackBlackRow(std::span<const std::uint32_t> pixels, std::span<std::uint8_t> out);

@@ -9,9 +9,6 @@ namespace zotpx {
 
 namespace {
 
-constexpr int kMaxX = kScreenWidth - 1;
-constexpr int kMaxY = kScreenHeight - 1;
-
 bool Within(long long value, long long low, long long high) {
   return value >= low && value <= high;
 }

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "base/hex.h"
 #include "screen/screen.h"
 
 namespace zotpx::screen {
@@ -81,19 +82,12 @@ class Unifont {
     }
   }
 
-  static int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-  }
-
   void ParseLine(std::string_view line) {
     const std::size_t colon = line.find(':');
     if (colon == std::string_view::npos || colon == 0 || colon > 6) return;
     char32_t code_point = 0;
     for (char c : line.substr(0, colon)) {
-      const int v = HexValue(c);
+      const int v = HexDigitValue(static_cast<std::uint8_t>(c));
       if (v < 0) return;
       code_point = code_point * 16 + static_cast<char32_t>(v);
     }
@@ -106,7 +100,7 @@ class Unifont {
     for (std::size_t row = 0; row < 16; ++row) {
       unsigned value = 0;
       for (std::size_t i = 0; i < digits_per_row; ++i) {
-        const int v = HexValue(hex[row * digits_per_row + i]);
+        const int v = HexDigitValue(static_cast<std::uint8_t>(hex[row * digits_per_row + i]));
         if (v < 0) return;
         value = value * 16 + static_cast<unsigned>(v);
       }

@@ -6,9 +6,9 @@
 #include <functional>
 #include <vector>
 
-namespace zotpx {
+#include "base/bytes.h"
 
-using Bytes = std::vector<std::uint8_t>;
+namespace zotpx {
 
 constexpr std::size_t kFrameBufferSize = 1048576;
 // Every frame is built at offset 0 and every reply is read over it.

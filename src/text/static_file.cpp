@@ -3,24 +3,12 @@
 #include <algorithm>
 #include <string_view>
 
+#include "base/hex.h"
 #include "serial/reporter.h"
 
 namespace zotpx {
 
 namespace {
-
-constexpr int HexValue(std::uint8_t c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-// A command frame (sync, command, length, data, checksum) and one more byte.
-bool IsRecord(const std::uint8_t* line, std::size_t j) {
-  return j >= 6 && line[0] == 0x55 && line[1] == 0xAA && line[2] <= 0x1F &&
-         j == static_cast<std::size_t>(line[3]) + 6;
-}
 
 // The reader takes any two hex digits in a row as a byte and ends a line at CR or LF, so a
 // comment line must hold neither. Chinese text in UTF-8 is safe: none of its bytes is ASCII.
@@ -28,8 +16,8 @@ constexpr bool IsInertComment(std::string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const auto c = static_cast<std::uint8_t>(text[i]);
     if (c == '\r' || c == '\n') return false;
-    if (i + 1 < text.size() && HexValue(c) >= 0 &&
-        HexValue(static_cast<std::uint8_t>(text[i + 1])) >= 0)
+    if (i + 1 < text.size() && HexDigitValue(c) >= 0 &&
+        HexDigitValue(static_cast<std::uint8_t>(text[i + 1])) >= 0)
       return false;
   }
   return true;
@@ -50,50 +38,53 @@ std::optional<std::string> CheckStaticFileSize(std::size_t size) {
   return std::nullopt;
 }
 
-StaticImage BuildStaticImage(std::span<const std::uint8_t> text) {
-  StaticImage result;
-  Bytes image(kStaticImageSize, 0);
-  std::copy_n("CFG ", 4, image.begin());
-  std::uint8_t line[kStaticLineLimit];
-  std::size_t j = 0;
-  std::size_t w = 5;
-
-  // The same test for every line, the last one too, with or without its line end.
-  auto end_line = [&]() -> bool {
-    if (IsRecord(line, j)) {
-      if (w + j > kStaticRecordEnd) {
-        result.failure = kStaticTooBigText;
-        return false;
-      }
-      if (result.records == kStaticMaxRecords) {
-        result.failure = kStaticTooManyText;
-        return false;
-      }
-      std::copy_n(line, j, image.begin() + static_cast<std::ptrdiff_t>(w));
-      w += j;
-      ++result.records;
-    }
-    j = 0;
-    return true;
-  };
-
+std::vector<StaticLine> ReadStaticLines(std::span<const std::uint8_t> text) {
+  std::vector<StaticLine> lines(1, StaticLine{1, {}});
   const std::size_t size = text.size();
   for (std::size_t i = 0; i < size;) {
-    const int high = HexValue(text[i]);
-    const int low = i + 1 < size ? HexValue(text[i + 1]) : -1;
+    Bytes& line = lines.back().bytes;
+    const int high = HexDigitValue(text[i]);
+    const int low = i + 1 < size ? HexDigitValue(text[i + 1]) : -1;
     if (high >= 0 && low >= 0) {
       // A line longer than the longest frame starts collecting again.
-      if (j >= kStaticLineLimit) j = 0;
-      line[j++] = static_cast<std::uint8_t>(high * 16 + low);
+      if (line.size() >= kStaticLineLimit) line.clear();
+      line.push_back(static_cast<std::uint8_t>(high * 16 + low));
       i += 2;
     } else if (text[i] == '\r' || text[i] == '\n') {
-      if (!end_line()) return result;
       i += text[i] == '\r' && i + 1 < size && text[i + 1] == '\n' ? 2 : 1;
+      lines.push_back({lines.back().number + 1, {}});
     } else {
       ++i;
     }
   }
-  if (!end_line()) return result;
+  return lines;
+}
+
+bool IsStaticRecord(std::span<const std::uint8_t> line) {
+  return line.size() >= 6 && line[0] == 0x55 && line[1] == 0xAA && line[2] <= 0x1F &&
+         line.size() == static_cast<std::size_t>(line[3]) + 6;
+}
+
+StaticImage BuildStaticImage(std::span<const std::uint8_t> text) {
+  StaticImage result;
+  Bytes image(kStaticImageSize, 0);
+  std::copy_n("CFG ", 4, image.begin());
+  std::size_t w = 5;
+  // The same test for every line, the last one too, with or without its line end.
+  for (const StaticLine& line : ReadStaticLines(text)) {
+    if (!IsStaticRecord(line.bytes)) continue;
+    if (w + line.bytes.size() > kStaticRecordEnd) {
+      result.failure = kStaticTooBigText;
+      return result;
+    }
+    if (result.records == kStaticMaxRecords) {
+      result.failure = kStaticTooManyText;
+      return result;
+    }
+    std::copy(line.bytes.begin(), line.bytes.end(), image.begin() + static_cast<std::ptrdiff_t>(w));
+    w += line.bytes.size();
+    ++result.records;
+  }
   image[4] = static_cast<std::uint8_t>(result.records);
   result.image = std::move(image);
   return result;
@@ -132,7 +123,7 @@ std::vector<Bytes> StaticImageRecords(std::span<const std::uint8_t> image) {
     if (end - at < 6) return {};
     const std::uint8_t* record = image.data() + at;
     const std::size_t length = static_cast<std::size_t>(record[3]) + 6;
-    if (length > end - at || !IsRecord(record, length)) return {};
+    if (length > end - at || !IsStaticRecord({record, length})) return {};
     records.emplace_back(record, record + length);
     at += length;
   }

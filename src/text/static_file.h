@@ -42,6 +42,17 @@ struct StaticImage {
   std::size_t records = 0;
 };
 
+// One line of a static command text as the reader collects it: two hex digits in a row make a
+// byte, anything else is skipped; a line ends at CR LF, a lone CR or a lone LF, and so does the
+// text. A line that reaches kStaticLineLimit bytes starts collecting again with the next byte.
+struct StaticLine {
+  std::size_t number = 1;  // from 1
+  Bytes bytes;
+};
+std::vector<StaticLine> ReadStaticLines(std::span<const std::uint8_t> text);
+// A command frame (sync, command 00..1F, length, data, checksum) and one more byte.
+bool IsStaticRecord(std::span<const std::uint8_t> line);
+
 // Reads the text byte by byte: two hex digits in a row make a byte, anything else is skipped.
 // A line ends at CR LF, a lone CR or a lone LF, and so does the text. A line that makes a
 // command frame plus one trailing byte is a record; other lines are skipped without a word.

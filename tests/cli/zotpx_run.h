@@ -35,10 +35,11 @@ struct ZotpxRun {
 using ZotpxWatch = std::function<void(pid_t pid, const ZotpxRun& so_far)>;
 
 // A run that outlasts `limit` is killed, and its standard error says so: a hang fails the
-// one test with what the program had printed, instead of stalling the whole suite.
+// one test with what the program had printed, instead of stalling the whole suite. Standard
+// input is the file `input` when one is named.
 inline ZotpxRun RunZotpx(const std::vector<std::string>& args,
                          std::chrono::seconds limit = std::chrono::seconds(90),
-                         const ZotpxWatch& watch = {}) {
+                         const ZotpxWatch& watch = {}, const std::string& input = {}) {
   ZotpxRun run;
   std::string program = ZOTPX_CLI_PATH;
   std::vector<std::string> copies = args;
@@ -57,6 +58,8 @@ inline ZotpxRun RunZotpx(const std::vector<std::string>& args,
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
   posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+  if (!input.empty())
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, input.c_str(), O_RDONLY, 0);
   pid_t pid = 0;
   const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);

@@ -1,0 +1,529 @@
+#include "cli/decode.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <toml++/toml.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "base/file_save.h"
+#include "base/hex.h"
+#include "cli/commands.h"
+#include "cli/layout.h"
+#include "command/log_reader.h"
+#include "serial/memory_transfer.h"
+#include "text/cp936.h"
+#include "text/static_file.h"
+
+namespace zotpx::cli {
+
+namespace {
+
+// Far beyond any log or static text; small enough to refuse a wrong file quickly.
+constexpr std::size_t kInputLimit = 64u << 20;
+
+struct Source {
+  std::string name;  // as the output names it
+  std::string text;  // a file's or standard input's content
+  Bytes hex;         // hex bytes from the command line
+  bool from_arguments = false;
+};
+
+std::optional<std::string> ReadAll(int fd) {
+  std::string text;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0) return std::nullopt;
+    if (n == 0) return text;
+    text.append(buffer, static_cast<std::size_t>(n));
+    if (text.size() > kInputLimit) return std::nullopt;
+  }
+}
+
+bool IsFile(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+// Files and standard input as they are; every other argument is hex, all of them one stream.
+std::optional<std::vector<Source>> ReadInputs(const std::vector<std::string>& inputs) {
+  std::vector<Source> sources;
+  Source arguments{"arguments", {}, {}, true};
+  const std::vector<std::string> given = inputs.empty() ? std::vector<std::string>{"-"} : inputs;
+  for (const std::string& input : given) {
+    if (input == "-" || IsFile(input)) {
+      const int fd = input == "-" ? STDIN_FILENO : open(input.c_str(), O_RDONLY | O_CLOEXEC);
+      std::optional<std::string> text = fd < 0 ? std::nullopt : ReadAll(fd);
+      if (fd > STDIN_FILENO) close(fd);
+      if (!text) {
+        std::fprintf(stderr, "zotpx: decode: %s cannot be read (or is larger than 64 MiB)\n",
+                     input.c_str());
+        return std::nullopt;
+      }
+      sources.push_back({input == "-" ? "stdin" : input, std::move(*text), {}, false});
+      continue;
+    }
+    const Bytes bytes = HexPairs(input);
+    if (bytes.empty() ||
+        input.find_first_not_of("0123456789abcdefABCDEFxX ,:") != std::string::npos) {
+      std::fprintf(stderr, "zotpx: decode: '%s' is neither a file nor bytes in hex\n",
+                   input.c_str());
+      return std::nullopt;
+    }
+    arguments.hex.insert(arguments.hex.end(), bytes.begin(), bytes.end());
+  }
+  if (!arguments.hex.empty()) sources.push_back(std::move(arguments));
+  return sources;
+}
+
+// A frame's values as the command line takes them: words for lists, booleans for flags, numbers
+// for the edit boxes, the text in UTF-8. The picture has no file to name, and a box that is not
+// in the frame (control-only) no value of a frame on its own.
+nlohmann::json ValuesJson(const Values& values) {
+  nlohmann::json out = nlohmann::json::object();
+  const CommandRow& row = values.row();
+  for (std::size_t i = 0; i < row.fields.size(); ++i) {
+    const FieldDef& field = row.fields[i];
+    const FieldValue& value = values.at(i);
+    const std::string name(field.name);
+    if (field.kind == FieldKind::Bitmap || field.at.place == Place::None) continue;
+    if (field.kind == FieldKind::List && !field.list->keywords)
+      out[name] = ItemNumber(*field.list, value.index);
+    else if (field.kind == FieldKind::Flag)
+      out[name] = value.index == 1;
+    else if (field.kind == FieldKind::Coordinate || field.kind == FieldKind::Number)
+      out[name] = EditValue(value).value_or(0);
+    else if (field.kind == FieldKind::Data)
+      out[name] = HexText(value.bytes.data(), value.bytes.size());
+    else
+      out[name] = FieldWord(field, value);
+  }
+  return out;
+}
+
+nlohmann::json FrameJson(const DecodedFrame& frame) {
+  nlohmann::json out;
+  out["kind"] = "command";
+  if (frame.row) {
+    out["command"] = frame.row->name;
+    out["title"] = frame.row->title;
+    out["code"] = frame.row->command;
+  }
+  if (frame.values) {
+    out["values"] = ValuesJson(*frame.values);
+    if (frame.row->blocks.max_blocks) out["block"] = frame.block;
+    if (frame.row->Field("file") && (*frame.values)["file"].picture) {
+      const LoadedBitmap& picture = *(*frame.values)["file"].picture;
+      out["picture"] = {{"width", picture.width}, {"height", picture.height}};
+    }
+  }
+  if (frame.framed) out["checksum"] = frame.checksum_ok ? "ok" : "bad";
+  out["problems"] = frame.problems;
+  out["refusal"] = frame.refusal ? nlohmann::json(frame.row->title + *frame.refusal) : nullptr;
+  return out;
+}
+
+nlohmann::json ReplyJson(const ReplyMeaning& reply) {
+  return {{"kind", "reply"},
+          {"reply_to", ReplyTitle(reply)},
+          {"code", reply.command},
+          {"status", reply.status},
+          {"accepted", reply.accepted},
+          {"checksum", reply.checksum_ok ? "ok" : "bad"}};
+}
+
+bool IsReply(const Piece& piece, Direction direction) {
+  return piece.kind == Piece::Kind::Frame &&
+         (direction == Direction::Received ||
+          (direction == Direction::Unknown && IsReplyFrame(piece.bytes)));
+}
+
+// A reply as the request it answers (when known) judges it.
+ReplyMeaning ReplyTo(const Piece& piece, const CommandRow* request) {
+  ReplyMeaning reply =
+      ReadReply(piece.bytes, request ? std::optional(request->command) : std::nullopt);
+  reply.row = request;
+  return reply;
+}
+
+nlohmann::json PieceJson(const Piece& piece, Direction direction, const CommandRow* request) {
+  if (IsReply(piece, direction)) return ReplyJson(ReplyTo(piece, request));
+  switch (piece.kind) {
+    case Piece::Kind::Frame:
+      return FrameJson(DecodeFrame(piece.bytes));
+    case Piece::Kind::Identification: {
+      const IdentificationText id = *ReadIdentification(piece.bytes);
+      return {{"kind", "identification"}, {"model", id.model}, {"version", id.version}};
+    }
+    case Piece::Kind::Probe:
+      return {{"kind", "probe"}};
+    case Piece::Kind::ProbeAnswer:
+      return {{"kind", "probe-answer"}};
+    case Piece::Kind::Cut:
+      return {{"kind", "cut"}};
+    case Piece::Kind::Other:
+      break;
+  }
+  return {{"kind", "bytes"}};
+}
+
+nlohmann::json TransferJson(const TransferSummary& s) {
+  static const char* kResults[] = {"unknown", "done", "erase-failed", "write-failed"};
+  nlohmann::json out = {{"kind", "transfer"},
+                        {"title", s.title},
+                        {"erased", s.erased},
+                        {"bytes", s.bytes},
+                        {"result", kResults[static_cast<int>(s.result)]}};
+  if (s.first) {
+    out["first"] = *s.first;
+    out["end"] = s.end;
+  }
+  return out;
+}
+
+// Where a piece was found, and how it is printed.
+struct Where {
+  std::string source;
+  std::string at;  // "12" (a line) or "#3" (a piece of the hex)
+  std::string port;
+};
+
+class Printer {
+ public:
+  explicit Printer(bool json) : json_(json) {}
+
+  void Piece(const Where& where, Direction direction, const zotpx::Piece& piece,
+             const CommandRow* request = nullptr, const std::string& tail = {},
+             const char* label = nullptr) {
+    if (json_) {
+      nlohmann::json out = PieceJson(piece, direction, request);
+      out["direction"] = direction == Direction::Sent       ? nlohmann::json("sent")
+                         : direction == Direction::Received ? nlohmann::json("received")
+                                                            : nlohmann::json(nullptr);
+      out["hex"] = HexText(piece.bytes.data(), piece.bytes.size());
+      if (!tail.empty()) out["note"] = tail;
+      return Json(where, out);
+    }
+    const std::string line = IsReply(piece, direction) ? DescribeReply(ReplyTo(piece, request))
+                                                       : DescribePiece(piece, direction);
+    const char* arrow = label                              ? label
+                        : direction == Direction::Sent     ? "sent "
+                        : direction == Direction::Received ? "received "
+                                                           : "";
+    Text(where, arrow + line + tail);
+  }
+
+  void Transfer(const Where& where, const TransferSummary& summary) {
+    if (json_) return Json(where, TransferJson(summary));
+    Text(where, DescribeTransfer(summary));
+  }
+
+  void Title(const Where& where, const std::string& title) {
+    if (!json_) Text(where, "【" + title + "】");
+  }
+
+ private:
+  void Json(const Where& where, nlohmann::json out) {
+    out["source"] = where.source;
+    out[where.at.front() == '#' ? "piece" : "line"] =
+        std::stoi(where.at.substr(where.at.front() == '#'));
+    if (!where.port.empty()) out["port"] = where.port;
+    std::printf("%s\n", out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+  }
+  void Text(const Where& where, const std::string& line) {
+    const std::string port = where.port.empty() ? "" : "[" + where.port + "] ";
+    std::printf("%s%s%s %s%s\n", where.source.c_str(), where.at.front() == '#' ? " " : ":",
+                where.at.c_str(), port.c_str(), line.c_str());
+  }
+
+  bool json_;
+};
+
+void DecodeLog(const Source& source, Printer& out) {
+  for (const LogBlock& block : ReadLogBlocks(source.text)) {
+    if (!block.title.empty())
+      out.Title({source.name, std::to_string(block.line), block.port}, block.title);
+    for (const LoggedRequest& request : RequestsOf(block)) {
+      const Where sent{source.name, std::to_string(request.sent->line), block.port};
+      const DecodedFrame decoded = DecodeFrame(request.sent->bytes);
+      const std::string tail = request.received ? "" : "; no accepted reply logged";
+      for (const zotpx::Piece& piece : SplitPieces(request.sent->bytes))
+        out.Piece(sent, Direction::Sent, piece, nullptr, tail);
+      if (request.received)
+        for (const zotpx::Piece& piece : SplitPieces(request.received->bytes))
+          out.Piece({source.name, std::to_string(request.received->line), block.port},
+                    Direction::Received, piece, decoded.row);
+    }
+    if (const std::optional<TransferSummary> transfer = TransferOf(block))
+      out.Transfer({source.name, std::to_string(block.line), block.port}, *transfer);
+  }
+}
+
+void DecodeStream(const std::string& name, std::span<const std::uint8_t> bytes, Printer& out) {
+  TransferTracker transfer;
+  std::size_t n = 0;
+  for (const zotpx::Piece& piece : SplitPieces(bytes)) {
+    out.Piece({name, "#" + std::to_string(++n), {}}, Direction::Unknown, piece);
+    if (piece.kind != Piece::Kind::Frame) continue;
+    if (IsReplyFrame(piece.bytes))
+      transfer.Received(piece.bytes);
+    else
+      transfer.Sent(DecodeFrame(piece.bytes));
+  }
+  if (transfer.active()) out.Transfer({name, "#" + std::to_string(n), {}}, transfer.summary());
+}
+
+// A static command text: a line is a record when it holds a frame and one trailing byte.
+void DecodeStatic(const Source& source, const std::vector<StaticLine>& lines, Printer& out) {
+  for (const StaticLine& line : lines) {
+    if (line.bytes.empty()) continue;
+    const Where where{source.name, std::to_string(line.number), {}};
+    if (!IsStaticRecord(line.bytes)) {
+      const std::vector<zotpx::Piece> pieces = SplitPieces(line.bytes);
+      const bool frame = pieces.size() == 1 && pieces[0].kind == Piece::Kind::Frame;
+      out.Piece(where, Direction::Sent,
+                frame ? pieces[0] : zotpx::Piece{Piece::Kind::Other, line.bytes}, nullptr,
+                frame ? "; a frame without its trailing byte: the download skips this line"
+                      : "; not a frame and one trailing byte: the download skips this line",
+                "skipped ");
+      continue;
+    }
+    const Bytes frame(line.bytes.begin(), line.bytes.end() - 1);
+    char trailing[48];
+    std::snprintf(trailing, sizeof trailing, "; trailing byte %02X", line.bytes.back());
+    out.Piece(where, Direction::Sent, {Piece::Kind::Frame, frame}, nullptr, trailing, "record ");
+  }
+}
+
+void Decode(const Source& source, Printer& out) {
+  if (source.from_arguments) return DecodeStream(source.name, source.hex, out);
+  if (IsCommunicationLog(source.text)) return DecodeLog(source, out);
+  const std::span<const std::uint8_t> text(
+      reinterpret_cast<const std::uint8_t*>(source.text.data()), source.text.size());
+  const std::vector<StaticLine> lines = ReadStaticLines(text);
+  for (const StaticLine& line : lines)
+    if (IsStaticRecord(line.bytes)) return DecodeStatic(source, lines, out);
+  DecodeStream(source.name, HexPairs(source.text), out);
+}
+
+// --- the layout ---
+
+// One key of a layout table, formatted (and escaped) as TOML writes it.
+template <typename T>
+std::string Key(std::string_view key, T value) {
+  std::ostringstream line;
+  line << toml::toml_formatter(toml::table{{key, std::move(value)}},
+                               toml::format_flags::allow_unicode_strings);
+  return line.str() + "\n";
+}
+
+struct LayoutText {
+  std::string toml;
+  std::vector<std::pair<std::string, Bytes>> bitmaps;  // file name beside the layout, content
+  std::vector<std::string> notes;
+};
+
+std::string BaseName(const std::string& path) {
+  std::string name = path.substr(path.rfind('/') + 1);
+  if (IsLayoutPath(name)) name.resize(name.size() - 5);
+  return name;
+}
+
+// One object as a layout table; nothing (and a note) when a layout cannot say it.
+std::optional<std::string> ObjectTable(const Values& values, const std::string& bitmap_name,
+                                       LayoutText& layout, const std::string& where) {
+  const CommandRow& row = values.row();
+  std::string table = "[[" + std::string(row.table) + "]]\n";
+  if (row.table == "bitmap") table += Key("kind", std::string(row.name.substr(7)));
+  for (std::size_t i = 0; i < row.fields.size(); ++i) {
+    const FieldDef& field = row.fields[i];
+    const FieldValue& value = values.at(i);
+    switch (field.kind) {
+      case FieldKind::List:
+        table += field.list->keywords
+                     ? Key(field.name, FieldWord(field, value))
+                     : Key(field.name, std::int64_t{ItemNumber(*field.list, value.index)});
+        break;
+      case FieldKind::Flag:
+        if (value.index)
+          table += Key(field.name, true);
+        else if (!field.off_name.empty())
+          table += Key(field.off_name, true);
+        break;
+      case FieldKind::Coordinate:
+      case FieldKind::Number:
+        table += Key(field.name, std::int64_t{EditValue(value).value_or(0)});
+        break;
+      case FieldKind::Text: {
+        const std::string utf8 = Cp936ToUtf8Lossy(value.bytes);
+        if (Utf8ToCp936(utf8).bytes != value.bytes) {
+          layout.notes.push_back(where +
+                                 ": its text holds bytes that are no code page 936 "
+                                 "character; a layout cannot carry it, left out");
+          return std::nullopt;
+        }
+        table += Key(field.name, utf8);
+        break;
+      }
+      case FieldKind::Bitmap: {
+        const LoadedBitmap& picture = *value.picture;
+        layout.bitmaps.emplace_back(
+            bitmap_name, PackedBitmapFile(picture.width, picture.height, picture.packed));
+        table += Key(field.name, bitmap_name);
+        break;
+      }
+      default:
+        table += Key(field.name, value.text);
+        break;
+    }
+  }
+  return table;
+}
+
+// The start-up commands the device acknowledged, in the order of the log, for one port.
+LayoutText MakeLayout(const Source& source, const std::string& output) {
+  LayoutText layout;
+  layout.toml = "# Made by zotpx decode from " + source.name +
+                ": the overlay commands the device acknowledged, in order.\n";
+  const std::vector<LogBlock> blocks = ReadLogBlocks(source.text);
+  // A station log holds the same commands for every port: the first port's stand for all.
+  const auto first = std::find_if(blocks.begin(), blocks.end(),
+                                  [](const LogBlock& b) { return !b.title.empty(); });
+  const std::string port = first == blocks.end() ? std::string() : first->port;
+  std::size_t objects = 0;
+  for (const LogBlock& block : blocks) {
+    if (block.port != port) continue;
+    CommandAssembler assembler;
+    for (const LoggedRequest& request : RequestsOf(block)) {
+      const DecodedFrame frame = DecodeFrame(request.sent->bytes);
+      const std::string where = source.name + ":" + std::to_string(request.sent->line);
+      const bool acknowledged = request.received && frame.row &&
+                                ReadReply(request.received->bytes, frame.row->command).accepted;
+      if (!acknowledged || !frame.values || !frame.problems.empty() || frame.refusal) {
+        // What apply would refuse, or could not send as it was, stays out, and says so.
+        if (acknowledged && frame.row && IsStartUpCommand(frame.row->command))
+          layout.notes.push_back(where + ": left out: " +
+                                 (frame.refusal            ? frame.row->title + *frame.refusal
+                                  : frame.problems.empty() ? std::string("?")
+                                                           : frame.problems.front()));
+        assembler = {};
+        continue;
+      }
+      if (!IsStartUpCommand(frame.row->command)) {
+        if (frame.row->table == "clock")
+          layout.notes.push_back(where +
+                                 ": the clock setting is left out: it would set the "
+                                 "clock back to that moment at every apply");
+        continue;
+      }
+      const std::optional<Values> values = assembler.Add(frame);
+      if (!values) continue;
+      if (assembler.last_incomplete()) {
+        layout.notes.push_back(where + ": the picture's blocks are not all in the log; left out");
+        continue;
+      }
+      const std::string bitmap = BaseName(output) + "-" + std::to_string(objects + 1) + ".bmp";
+      if (std::optional<std::string> table = ObjectTable(*values, bitmap, layout, where)) {
+        layout.toml += "\n" + *table;
+        ++objects;
+      }
+    }
+  }
+  const bool several = std::any_of(blocks.begin(), blocks.end(), [&port](const LogBlock& b) {
+    return !b.title.empty() && b.port != port;
+  });
+  if (several)
+    layout.notes.push_back(source.name + ": the log has several ports; the layout holds " + port +
+                           "'s commands");
+  if (!objects) layout.toml.clear();
+  return layout;
+}
+
+int WriteLayout(const std::vector<Source>& sources, const std::string& output) {
+  if (sources.size() != 1 || sources.front().from_arguments ||
+      !IsCommunicationLog(sources.front().text) || output.empty()) {
+    std::fprintf(stderr, "zotpx: decode --layout takes one communication log and -o LAYOUT.toml\n");
+    return kExitRefused;
+  }
+  const LayoutText layout = MakeLayout(sources.front(), output);
+  for (const std::string& note : layout.notes) std::fprintf(stderr, "%s\n", note.c_str());
+  if (layout.toml.empty()) {
+    std::fprintf(stderr,
+                 "zotpx: decode: %s holds no overlay command the device acknowledged; "
+                 "nothing written\n",
+                 sources.front().name.c_str());
+    return kExitRefused;
+  }
+  const std::string folder = output.substr(0, output.rfind('/') + 1);
+  for (const auto& [name, bytes] : layout.bitmaps) {
+    if (!WriteWholeFile(folder + name, bytes)) {
+      std::fprintf(stderr, "zotpx: decode: cannot write %s%s\n", folder.c_str(), name.c_str());
+      return kExitRefused;
+    }
+  }
+  if (!WriteWholeFile(output, Bytes(layout.toml.begin(), layout.toml.end()))) {
+    std::fprintf(stderr, "zotpx: decode: cannot write %s\n", output.c_str());
+    return kExitRefused;
+  }
+  std::printf("%s -> %s\n", sources.front().name.c_str(), output.c_str());
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunDecode(const CommandValues& values, bool json) {
+  const std::optional<std::vector<Source>> sources = ReadInputs(values.inputs);
+  if (!sources) return kExitRefused;
+  if (values.to_layout) return WriteLayout(*sources, values.output);
+  Printer printer(json);
+  for (const Source& source : *sources) Decode(source, printer);
+  return kExitOk;
+}
+
+void AddDecodeCommand(std::vector<CommandDef>& commands) {
+  const auto set_inputs = [](CommandValues& v, const std::string& t, int) {
+    v.inputs.push_back(t);
+  };
+  commands.push_back(
+      {CommandId::Decode,
+       "decode",
+       "explain frames: hex bytes, a communication log or a static command text (default: "
+       "standard input); or turn a log into a layout file",
+       "",
+       CommandUse::Local,
+       {OptionDef{"input",
+                  "hex bytes, or files: a communication log, a static command text, "
+                  "hex; - for standard input",
+                  OptionKind::Texts,
+                  nullptr,
+                  1,
+                  {},
+                  true,
+                  false,
+                  set_inputs},
+        OptionDef{"layout",
+                  "write the overlay commands the device acknowledged as a layout file",
+                  OptionKind::Flag,
+                  nullptr,
+                  1,
+                  {},
+                  false,
+                  false,
+                  [](CommandValues& v, const std::string&, int i) { v.to_layout = i != 0; }},
+        OptionDef{"output",
+                  "the layout file to write (bitmaps go beside it)",
+                  OptionKind::Text,
+                  nullptr,
+                  1,
+                  {},
+                  false,
+                  false,
+                  [](CommandValues& v, const std::string& t, int) { v.output = t; }}}});
+}
+
+}  // namespace zotpx::cli

@@ -1,0 +1,107 @@
+#include "command/checks.h"
+
+#include "base/coordinates.h"
+#include "command/codec.h"
+#include "device/date_time.h"
+#include "graphics/bitmap_cmd.h"
+#include "text/text_string.h"
+
+namespace zotpx::checks {
+
+namespace {
+
+// The edit boxes' integers in frame order, each within its limits; nothing as soon as one is no
+// integer or out of range. The window says the same for both.
+std::optional<std::vector<int>> EditNumbers(const Values& values) {
+  const CommandRow& row = values.row();
+  std::vector<int> numbers;
+  for (std::size_t i = 0; i < row.fields.size(); ++i) {
+    const FieldDef& field = row.fields[i];
+    if (field.kind != FieldKind::Coordinate && field.kind != FieldKind::Number) continue;
+    const std::optional<int> number = EditValue(values.at(i));
+    if (!number) return std::nullopt;
+    numbers.push_back(*number);
+  }
+  std::size_t n = 0;
+  for (const FieldDef& field : row.fields) {
+    if (field.kind != FieldKind::Coordinate && field.kind != FieldKind::Number) continue;
+    if (numbers[n] < field.min || numbers[n] > field.max) return std::nullopt;
+    ++n;
+  }
+  return numbers;
+}
+
+int Number(const Values& values, std::string_view name) {
+  return EditValue(values[name]).value_or(0);
+}
+
+}  // namespace
+
+std::optional<std::string> Clock(const Values& values) {
+  const std::string& at = values["at"].text;
+  if (!at.empty() && !ParseMoment(at)) return kClockInvalidText;
+  return std::nullopt;
+}
+
+std::optional<std::string> DateTime(const Values& values) {
+  if (!EditNumbers(values)) return values.row().edit_message;
+  const FieldDef& field = *values.row().Field("format");
+  const std::string& format = values["format"].text;
+  const char* message = field.max == 10 ? kInvalidDateFormatText : kInvalidTimeFormatText;
+  // A character outside ASCII fails the character test whatever it counts, so counting bytes
+  // decides as counting characters would.
+  const auto length = static_cast<int>(format.size());
+  if (length != field.min && length != field.max) return message;
+  for (const char c : format)
+    if (static_cast<unsigned char>(c) < 33 || static_cast<unsigned char>(c) > 125) return message;
+  return std::nullopt;
+}
+
+std::optional<std::string> TextString(const Values& values) {
+  const Bytes& text = values["text"].bytes;
+  if (text.empty()) return kEmptyStringText;
+  if (text.size() > static_cast<std::size_t>(values.row().Field("text")->max))
+    return kStringTooLongText;
+  if (!EditNumbers(values)) return values.row().edit_message;
+  return std::nullopt;
+}
+
+std::optional<std::string> Corners(const Values& values) {
+  if (!EditNumbers(values) || Number(values, "left") > Number(values, "right") ||
+      Number(values, "top") > Number(values, "bottom"))
+    return values.row().edit_message;
+  return std::nullopt;
+}
+
+std::optional<std::string> Edits(const Values& values) {
+  if (!EditNumbers(values)) return values.row().edit_message;
+  return std::nullopt;
+}
+
+std::optional<std::string> Circle(const Values& values) {
+  const FieldDef& radius_field = *values.row().Field("radius");
+  const long long r = ItemNumber(*radius_field.list, values["radius"].index);
+  const long long x = Number(values, "x");
+  const long long y = Number(values, "y");
+  // Wholly on the screen.
+  if (!EditNumbers(values) || r > x || x + r > kMaxX || r > y || y + r > kMaxY)
+    return values.row().edit_message;
+  return std::nullopt;
+}
+
+std::optional<std::string> Bitmap(const Values& values) {
+  const std::optional<LoadedBitmap>& picture = values["file"].picture;
+  if (!picture) return kBitmapNotLoadedText;
+  if (!EditNumbers(values) ||
+      Number(values, "x") + static_cast<long long>(picture->width) > kScreenWidth ||
+      Number(values, "y") + static_cast<long long>(picture->height) > kScreenHeight)
+    return values.row().edit_message;
+  const std::size_t bytes = static_cast<std::size_t>(picture->width) / 8 * picture->height;
+  const std::size_t max_blocks = values.row().blocks.max_blocks;
+  // The flashing picture rides in one frame: at most one block's worth.
+  if (bytes == 0 || BitmapBlockCount(*picture) > (max_blocks ? max_blocks : 1))
+    return kBitmapBlocksText;
+  return std::nullopt;
+}
+
+}  // namespace zotpx::checks

@@ -1,0 +1,411 @@
+#include "command/table.h"
+
+#include <deque>
+
+#include "base/captions.h"
+#include "base/coordinates.h"
+#include "command/checks.h"
+#include "crosshair/cross_cmd.h"
+#include "device/connect.h"
+#include "device/date_time.h"
+#include "device/system_params.h"
+#include "graphics/bitmap_cmd.h"
+#include "graphics/shapes.h"
+#include "serial/memory_transfer.h"
+#include "text/char_area.h"
+#include "text/text_string.h"
+
+namespace zotpx {
+
+namespace {
+
+// "允许屏幕叠加" is a check box: checked, the overlay is on and bit 7 is set.
+const Items kOverlayWords = {"off", "on"};
+const ComboDef kOverlaySwitch{"CheckEnable", &kOverlayWords, 1, &kOverlayWords, nullptr};
+
+constexpr Placement Bits(int byte, int shift, int width) {
+  return {Place::Bits, byte, width, shift, 0};
+}
+constexpr Placement Word(int byte, int width = 2) {
+  return {Place::Word, byte, width, 0, 0};
+}
+
+// The memory requests are no button's, but a caller's address is checked all the same.
+constexpr const char* kAddressText = "失败：不合法的存储器地址";
+
+// Names made up of parts ("text-colour", "ComboCrossTextColor") live as long as the table.
+std::string_view Keep(std::string name) {
+  static std::deque<std::string> kept;
+  return kept.emplace_back(std::move(name));
+}
+
+FieldDef Def(std::string_view name, FieldKind kind, Placement at, std::string_view control = {}) {
+  FieldDef f;
+  f.name = name;
+  f.kind = kind;
+  f.at = at;
+  f.control = control;
+  return f;
+}
+
+CommandRow Row(std::string_view name, std::string_view table, std::uint8_t command,
+               std::optional<std::uint8_t> selector, std::string title, std::size_t data_size) {
+  CommandRow row;
+  row.name = name;
+  row.table = table;
+  row.command = command;
+  row.selector = selector;
+  row.title = std::move(title);
+  row.data_size = data_size;
+  return row;
+}
+
+const ComboDef* List(std::string_view control) {
+  return FindComboDef(control);
+}
+
+FieldDef Coordinate(std::string_view name, bool x, int byte, std::string_view control,
+                    std::string default_text, std::string_view help) {
+  FieldDef f = Def(name, FieldKind::Coordinate, Word(byte), control);
+  f.default_text = std::move(default_text);
+  f.max = x ? kScreenWidth - 1 : kScreenHeight - 1;
+  f.help = help;
+  return f;
+}
+
+FieldDef Number(std::string_view name, Placement at, std::string_view control,
+                std::string default_text, int min, int max, std::string_view help) {
+  FieldDef f = Def(name, FieldKind::Number, at, control);
+  f.default_text = std::move(default_text);
+  f.min = min;
+  f.max = max;
+  f.help = help;
+  return f;
+}
+
+FieldDef Pick(std::string_view name, Placement at, std::string_view control, std::string_view help,
+              ListCode code = ListCode::Index, const ComboDef* list = nullptr) {
+  FieldDef f = Def(name, FieldKind::List, at, control);
+  f.list = list ? list : List(control);
+  f.code = code;
+  f.default_index = f.list->default_index;
+  f.help = help;
+  return f;
+}
+
+// A flag that selects the second item of a two-item list, or ticks a check box (no list).
+FieldDef Flag(std::string_view name, Placement at, std::string_view control, std::string_view help,
+              std::string_view off_name = {}) {
+  FieldDef f = Def(name, FieldKind::Flag, at, control);
+  if (control.rfind("Combo", 0) == 0) f.list = List(control);
+  f.off_name = off_name;
+  f.default_index = f.list ? f.list->default_index : 0;
+  f.help = help;
+  return f;
+}
+
+// The text attribute byte at `byte`: colour, spacing, font, size and show of one group.
+void AddTextAttributes(std::vector<FieldDef>& fields, int byte, const std::string& group,
+                       std::string_view prefix, std::string_view hide_name,
+                       std::string_view hide_help) {
+  const auto name = [&](std::string_view base) {
+    return Keep(std::string(prefix) + std::string(base));
+  };
+  const auto control = [&](std::string_view what) {
+    return Keep("Combo" + group + std::string(what));
+  };
+  fields.push_back(Pick(name("colour"), Bits(byte, 0, 3), control("Color"), "colour mode"));
+  fields.push_back(
+      Pick(name("spacing"), Bits(byte, 3, 2), control("Space"), "character spacing in pixels"));
+  fields.push_back(Pick(name("font"), Bits(byte, 5, 1), control("Font"), "font"));
+  fields.push_back(Pick(name("size"), Bits(byte, 6, 1), control("Size"), "magnification"));
+  fields.push_back(Flag(hide_name, Bits(byte, 7, 1), control("Show"), hide_help));
+}
+
+// Colour, thickness, mode and show of a shape, in its attribute byte.
+void AddShapeStyle(std::vector<FieldDef>& fields, const std::string& group,
+                   std::string_view mode_name, std::string_view mode_help) {
+  const auto control = [&](std::string_view what) {
+    return Keep("Combo" + group + std::string(what));
+  };
+  fields.push_back(Pick("colour", Bits(0, 0, 3), control("Color"), "colour"));
+  fields.push_back(Pick("thickness", Bits(0, 3, 2), control("Thick"), "line thickness in pixels"));
+  fields.push_back(Flag(mode_name, Bits(0, 6, 1), control("Mode"), mode_help));
+  fields.push_back(
+      Flag("delete", Bits(0, 7, 1), control("Show"), "delete it instead of drawing it"));
+}
+
+FieldDef Picture(std::string_view control) {
+  FieldDef f = Def("file", FieldKind::Bitmap, {Place::Picture, 5, 0, 0, 0}, control);
+  f.help = "bitmap file (1 bit per pixel)";
+  return f;
+}
+
+std::vector<CommandRow> BuildRows() {
+  namespace c = captions;
+  std::vector<CommandRow> rows;
+
+  CommandRow identify = Row("identify", "", 0x00, 0xFF, c::kBtnSearchCmd, 1);
+  identify.help = "ask the device to identify itself (its answer is no frame)";
+  rows.push_back(identify);
+
+  CommandRow erase = Row("erase", "", kMemoryCommand, kMemoryErase, "擦除存储器", 5);
+  erase.fields = {Number("address", Word(2, 3), {}, "0", 0, 0xFFFFFF, "region start")};
+  erase.check = checks::Edits;
+  erase.edit_message = kAddressText;
+  erase.help = "erase the memory region that starts at the address";
+  rows.push_back(erase);
+  CommandRow write = Row("write", "", kMemoryCommand, kMemoryWrite, "写入存储器", 5);
+  write.variable = true;
+  FieldDef data = Def("data", FieldKind::Data, {Place::Counted, 5, 0, 0, 1});
+  data.min = 1;
+  data.max = static_cast<int>(kMemoryBlockSize);
+  data.help = "the bytes written";
+  write.fields = {Number("address", Word(2, 3), {}, "0", 0, 0xFFFFFF, "first byte's address"),
+                  data};
+  write.check = checks::Edits;
+  write.edit_message = kAddressText;
+  write.help = "write up to 240 bytes from the address on";
+  rows.push_back(write);
+
+  CommandRow params =
+      Row("params", "params", kSystemParamsCommand, std::nullopt, c::kBtnConfigCmd, 3);
+  params.fields.push_back(Pick("overlay", Bits(0, 7, 1), "CheckEnable", "show the overlay at all",
+                               ListCode::Index, &kOverlaySwitch));
+  static const char* kKeyNames[] = {"key1", "key2", "key3", "key4", "key5", "key6"};
+  static const char* kKeyControls[] = {"ComboKey1", "ComboKey2", "ComboKey3",
+                                       "ComboKey4", "ComboKey5", "ComboKey6"};
+  static const char* kKeyHelp[] = {"switch 1 active level", "switch 2 active level",
+                                   "switch 3 active level", "switch 4 active level",
+                                   "switch 5 active level", "switch 6 active level"};
+  for (int k = 0; k < 6; ++k)
+    params.fields.push_back(Pick(kKeyNames[k], Bits(1, k, 1), kKeyControls[k], kKeyHelp[k]));
+  params.fields.push_back(Pick("offset-ex", Bits(2, 0, 4), "ComboColumnOffsetEx",
+                               "horizontal offset on external video"));
+  params.fields.push_back(Pick("offset-in", Bits(2, 4, 4), "ComboColumnOffsetIn",
+                               "horizontal offset on internal video"));
+  params.help = "system parameters: overlay, switch levels, video offsets";
+  rows.push_back(params);
+
+  CommandRow clock = Row("clock", "clock", 0x11, std::nullopt, c::kBtnSetTimeCmd, 6);
+  FieldDef at = Def("at", FieldKind::Moment, {Place::Moment, 0, 6, 0, 0});
+  at.help = "\"YYYY-MM-DD HH:MM:SS\" to set instead of the computer's time";
+  clock.fields = {at};
+  clock.check = checks::Clock;
+  clock.help = "set the device clock";
+  rows.push_back(clock);
+
+  for (const bool time : {false, true}) {
+    const std::string group = time ? "Time" : "Date";
+    CommandRow row =
+        Row(time ? "time" : "date", time ? "time" : "date", kDateTimeCommand,
+            static_cast<std::uint8_t>(time ? 1 : 0), time ? c::kBtnTimeCmd : c::kBtnDateCmd, 25);
+    AddTextAttributes(row.fields, 1, group, "", "hide", time ? "hide the time" : "hide the date");
+    row.fields.push_back(Coordinate("x", true, 5, time ? "EditTimeLeft" : "EditDateLeft", "292",
+                                    "top-left X, 0-383"));
+    row.fields.push_back(Coordinate("y", false, 7, time ? "EditTimeTop" : "EditDateTop",
+                                    time ? "18" : "0", "top-left Y, 0-255"));
+    FieldDef format = Def("format", FieldKind::Format, {Place::Counted, 14, 10, 0, 13},
+                          time ? "EditTimeFormat" : "EditDateFormat");
+    format.default_text = time ? "hh:mm:ss" : "yyyy/mm/dd";
+    format.min = 8;
+    format.max = time ? 8 : 10;
+    format.help = time ? "time format, 8 characters" : "date format, 8 or 10 characters";
+    row.fields.push_back(format);
+    row.check = checks::DateTime;
+    row.edit_message = kInvalidCoordinateText;
+    row.help = time ? "place or hide the time field" : "place or hide the date field";
+    rows.push_back(row);
+  }
+
+  CommandRow text = Row("text", "text", kTextStringCommand, std::nullopt, c::kBtnStringCmd, 5);
+  text.variable = true;
+  AddTextAttributes(text.fields, 0, "String", "", "delete", "delete the string");
+  text.fields.push_back(Coordinate("x", true, 1, "EditStringLeft", "5", "top-left X, 0-383"));
+  text.fields.push_back(Coordinate("y", false, 3, "EditStringTop", "50", "top-left Y, 0-255"));
+  FieldDef string = Def("text", FieldKind::Text, {Place::Tail, 5, 0, 0, 0}, "EditString");
+  string.default_text = "欢迎使用云帆ZOT-Px系列字符叠加产品";
+  string.min = 1;
+  string.max = static_cast<int>(kTextStringMaxBytes);
+  string.help = "the string (UTF-8; sent in code page 936)";
+  text.fields.push_back(string);
+  text.check = checks::TextString;
+  text.edit_message = kStringCoordinateText;
+  text.help = "place or delete a text string";
+  rows.push_back(text);
+
+  CommandRow flashing =
+      Row("bitmap flashing", "bitmap", kFlashBitmapCommand, std::nullopt, c::kBtnBitmapCmd, 7);
+  flashing.variable = true;
+  flashing.fields = {
+      Pick("colour", Bits(0, 0, 3), "ComboBitmapColor", "colour mode"),
+      Pick("flash", Bits(0, 3, 2), "ComboBitmapFlash", "automatic flashing"),
+      Pick("cycle", Bits(0, 6, 1), "ComboBitmapCycle", "flash period in seconds"),
+      Flag("delete", Bits(0, 7, 1), "ComboBitmapShow", "delete it instead of showing it"),
+      Coordinate("x", true, 1, "EditBitmapLeft", "5", "top-left X, 0-383"),
+      Coordinate("y", false, 3, "EditBitmapTop", "100", "top-left Y, 0-255"),
+      Picture("LabelBitmapSelect"),
+  };
+  flashing.check = checks::Bitmap;
+  flashing.edit_message = kBitmapCoordinateText;
+  flashing.picture_limits = &kFlashingBitmapLimits;
+  flashing.help = "the flashing bitmap character (up to 40x48 or 48x40)";
+  rows.push_back(flashing);
+
+  CommandRow area = Row("area", "area", kCharAreaCommand, std::nullopt, c::kBtnAreaCmd, 9);
+  area.fields = {
+      Pick("layer", Bits(0, 0, 3), "ComboAreaLayer", "colour layer"),
+      Flag("clear", Bits(0, 7, 1), "ComboAreaShow", "clear the area (the default)", "fill"),
+      Coordinate("left", true, 1, "EditAreaLeft", "0", "left X, 0-383"),
+      Coordinate("top", false, 3, "EditAreaTop", "0", "top Y, 0-255"),
+      Coordinate("right", true, 5, "EditAreaRight", "383", "right X, 0-383"),
+      Coordinate("bottom", false, 7, "EditAreaBottom", "255", "bottom Y, 0-255"),
+  };
+  area.check = checks::Corners;
+  area.edit_message = kAreaCoordinateText;
+  area.help = "fill or clear an area on one colour layer or all";
+  rows.push_back(area);
+
+  for (const BlockBitmapCommand* which : {&kSuperBitmapCommand, &kSingleBitmapCommand}) {
+    const bool single = which == &kSingleBitmapCommand;
+    CommandRow row = Row(single ? "bitmap single" : "bitmap oversized", "bitmap", which->command,
+                         std::nullopt, single ? c::kBtnSingleBitmapCmd : c::kBtnSuperBitmapCmd, 7);
+    row.variable = true;
+    row.fields = {
+        Pick("colour", Bits(0, 0, 3), single ? "ComboSingleBitmapColor" : "ComboSuperBitmapColor",
+             "colour mode"),
+        Flag("delete", Bits(0, 7, 1), single ? "ComboSingleBitmapShow" : "ComboSuperBitmapShow",
+             "delete it instead of showing it"),
+        Coordinate("x", true, 1, single ? "EditSingleBitmapLeft" : "EditSuperBitmapLeft",
+                   single ? "185" : "55", "top-left X, 0-383"),
+        Coordinate("y", false, 3, single ? "EditSingleBitmapTop" : "EditSuperBitmapTop", "100",
+                   "top-left Y, 0-255"),
+        Picture(single ? "LabelSingleBitmapSelect" : "LabelSuperBitmapSelect"),
+        Flag("control-only", {}, single ? "CheckSingleBitmapData" : "CheckSuperBitmapData",
+             "send the control frame only, without the picture"),
+    };
+    row.check = checks::Bitmap;
+    row.edit_message = kBitmapCoordinateText;
+    row.blocks = {which->max_blocks, Bits(0, 3, 4)};
+    row.picture_limits = single ? &kSingleColourBitmapLimits : &kOversizedBitmapLimits;
+    row.help = single ? "the single-colour bitmap (up to 192x128)"
+                      : "the oversized bitmap character (up to 128x128)";
+    rows.push_back(row);
+  }
+
+  const struct {
+    std::string_view name;
+    std::uint8_t command;
+    const char* title;
+    const char* group;
+    std::string_view mode;
+    std::string_view mode_help;
+    std::string_view help;
+  } kShapes[] = {
+      {"line", kLineCommand, c::kBtnLineCmd, "Line", "vertical", "a vertical line",
+       "draw or delete a line"},
+      {"rect", kRectCommand, c::kBtnRectCmd, "Rect", "filled", "fill the inside too",
+       "draw or delete a rectangle"},
+      {"circle", kCircleCommand, c::kBtnCircleCmd, "Circle", "filled", "fill the inside too",
+       "draw or delete a circle"},
+  };
+  for (const auto& shape : kShapes) {
+    CommandRow row = Row(shape.name, shape.name, shape.command, std::nullopt, shape.title, 0);
+    AddShapeStyle(row.fields, shape.group, shape.mode, shape.mode_help);
+    row.help = shape.help;
+    row.edit_message = kShapeInvalidText;
+    if (shape.name == "line") {
+      row.data_size = 7;
+      row.fields.push_back(Coordinate("x", true, 1, "EditLineLeft", "5", "start X, 0-383"));
+      row.fields.push_back(Coordinate("y", false, 3, "EditLineTop", "20", "start Y, 0-255"));
+      row.fields.push_back(Number("length", Word(5), "EditLineLength", "200", 0, kScreenWidth,
+                                  "length in pixels, 0-384"));
+      row.check = checks::Edits;
+      row.edit_message = kLineInvalidText;
+    } else if (shape.name == "rect") {
+      row.data_size = 9;
+      row.fields.push_back(Coordinate("left", true, 1, "EditRectLeft", "0", "left X, 0-383"));
+      row.fields.push_back(Coordinate("top", false, 3, "EditRectTop", "0", "top Y, 0-255"));
+      row.fields.push_back(Coordinate("right", true, 5, "EditRectRight", "383", "right X, 0-383"));
+      row.fields.push_back(
+          Coordinate("bottom", false, 7, "EditRectBottom", "255", "bottom Y, 0-255"));
+      row.check = checks::Corners;
+    } else {
+      row.data_size = 6;
+      row.fields.push_back(Coordinate("x", true, 1, "EditCircleLeft", "30", "centre X"));
+      row.fields.push_back(Coordinate("y", false, 3, "EditCircleTop", "200", "centre Y"));
+      row.fields.push_back(
+          Pick("radius", Bits(5, 0, 8), "ComboCircleRadius", "radius in pixels", ListCode::Shown));
+      row.check = checks::Circle;
+    }
+    rows.push_back(row);
+  }
+
+  CommandRow cross =
+      Row("cross set", "cross", kCrossSettingsCommand, std::nullopt, c::kBtnCrossConfigCmd, 8);
+  cross.fields = {
+      Pick("colour", Bits(0, 0, 1), "ComboCrossColor", "crosshair colour"),
+      Pick("enable", Bits(0, 7, 1), "ComboCrossEnable", "crosshair on or off"),
+      Pick("shape", Bits(1, 0, 8), "ComboCrossSelect", "shape of the downloaded crosshair file",
+           ListCode::Shown),
+      Pick("step", Bits(2, 0, 8), "ComboCrossKeyStep", "keyboard quick-move step in pixels",
+           ListCode::Shown),
+  };
+  AddTextAttributes(cross.fields, 3, "CrossText", "text-", "text-hide", "hide the coordinate text");
+  cross.fields.push_back(Coordinate("text-x", true, 4, "EditCrossTextLeft", "0",
+                                    "coordinate text's top-left X, 0-383"));
+  cross.fields.push_back(Coordinate("text-y", false, 6, "EditCrossTextTop", "0",
+                                    "coordinate text's top-left Y, 0-255"));
+  cross.check = checks::Edits;
+  cross.edit_message = kInvalidCoordinateText;
+  cross.help = "crosshair settings";
+  rows.push_back(cross);
+
+  CommandRow move =
+      Row("cross move", "cross-move", kCrossMoveCommand, std::nullopt, c::kBtnCrossMoveCmd, 4);
+  move.fields = {Coordinate("x", true, 0, "EditCrossCurrentX", "192", "centre X, 0-383"),
+                 Coordinate("y", false, 2, "EditCrossCurrentY", "128", "centre Y, 0-255")};
+  move.check = checks::Edits;
+  move.edit_message = kInvalidCoordinateText;
+  move.help = "move the crosshair's centre";
+  rows.push_back(move);
+  return rows;
+}
+
+}  // namespace
+
+const FieldDef* CommandRow::Field(std::string_view field_name) const {
+  const std::size_t i = IndexOf(field_name);
+  return i < fields.size() ? &fields[i] : nullptr;
+}
+
+std::size_t CommandRow::IndexOf(std::string_view field_name) const {
+  for (std::size_t i = 0; i < fields.size(); ++i)
+    if (fields[i].name == field_name) return i;
+  return fields.size();
+}
+
+std::span<const CommandRow> CommandRows() {
+  static const std::vector<CommandRow> rows = BuildRows();
+  return rows;
+}
+
+const CommandRow* FindRow(std::string_view name) {
+  for (const CommandRow& row : CommandRows())
+    if (row.name == name) return &row;
+  return nullptr;
+}
+
+const CommandRow* RowForFrame(std::uint8_t command, std::span<const std::uint8_t> data) {
+  for (const CommandRow& row : CommandRows()) {
+    if (row.command != command) continue;
+    if (!row.selector || (!data.empty() && data[0] == *row.selector)) return &row;
+  }
+  return nullptr;
+}
+
+Probe ConnectProbe() {
+  return {kProbeByte, kProbeAnswer};
+}
+
+}  // namespace zotpx

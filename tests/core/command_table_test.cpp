@@ -1,0 +1,361 @@
+// The command table against what the tool already sends: every row of the shared frame table,
+// filled as the window fills it and as the command line does, builds the row's frame and
+// decodes back to its values; on random values the table's check and frames agree with the
+// window's own checks and builders; decode(build(v)) = v and build(decode(f)) = f over random
+// values and random frames of every command.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "command/codec.h"
+#include "crosshair/cross_cmd.h"
+#include "device/clock_cmd.h"
+#include "device/date_time.h"
+#include "device/system_params.h"
+#include "graphics/shapes.h"
+#include "support/frame_table.h"
+#include "support/hex.h"
+#include "text/char_area.h"
+#include "text/text_string.h"
+
+namespace zotpx {
+// Failures show values as the decoder writes them.
+inline void PrintTo(const Values& values, std::ostream* out) {
+  *out << values.row().name << " " << DescribeValues(values);
+}
+}  // namespace zotpx
+
+namespace {
+
+using zotpx::Bytes;
+using zotpx::CommandRow;
+using zotpx::FieldDef;
+using zotpx::FieldKind;
+using zotpx::Values;
+
+const CommandRow& RowTitled(const std::string& title) {
+  for (const CommandRow& row : zotpx::CommandRows())
+    if (row.title == title) return row;
+  throw std::runtime_error("no row titled " + title);
+}
+
+// Edit boxes as the decoder gives them back: decimal.
+Values Canonical(Values values) {
+  const CommandRow& row = values.row();
+  for (std::size_t i = 0; i < row.fields.size(); ++i) {
+    const FieldKind kind = row.fields[i].kind;
+    if (kind == FieldKind::Coordinate || kind == FieldKind::Number)
+      values.at(i).text = std::to_string(zotpx::EditValue(values.at(i)).value_or(0));
+  }
+  return values;
+}
+
+// The window's way: each control of the row set as the form test sets it.
+Values FromControls(const zotpx::test::FrameRow& frame_row) {
+  Values values(RowTitled(frame_row.title));
+  const CommandRow& row = values.row();
+  if (!frame_row.clock.empty()) values["at"].text = frame_row.clock;
+  for (const auto& [control, text] : frame_row.controls) {
+    std::size_t i = 0;
+    while (i < row.fields.size() && row.fields[i].control != control) ++i;
+    EXPECT_LT(i, row.fields.size()) << "no field for " << control;
+    if (i == row.fields.size()) continue;
+    const FieldDef& field = row.fields[i];
+    if (field.kind == FieldKind::List || field.kind == FieldKind::Flag)
+      values.at(i).index = std::stoi(text);
+    else
+      EXPECT_FALSE(zotpx::SetFieldWord(field, values.at(i), text));
+  }
+  return values;
+}
+
+// The command line's way: the row's options by their names, positional ones in their order.
+Values FromCli(const zotpx::test::FrameRow& frame_row) {
+  std::vector<std::string> args = frame_row.cli;
+  std::string name = args[0];
+  args.erase(args.begin());
+  if (!zotpx::FindRow(name)) {
+    name += " " + args[0];
+    args.erase(args.begin());
+  }
+  Values values(*zotpx::FindRow(name));
+  const CommandRow& row = values.row();
+  std::vector<std::string> positional = name == "text"         ? std::vector<std::string>{"text"}
+                                        : name == "cross move" ? std::vector<std::string>{"x", "y"}
+                                                               : std::vector<std::string>{};
+  for (std::size_t a = 0, p = 0; a < args.size(); ++a) {
+    if (args[a].rfind("--", 0) != 0) {
+      const std::string field = positional.at(p++);
+      EXPECT_FALSE(zotpx::SetFieldWord(*row.Field(field), values[field], args[a]));
+      continue;
+    }
+    const std::string option = args[a].substr(2);
+    if (option == "at") {
+      values["at"].text = args[++a];
+      continue;
+    }
+    for (std::size_t i = 0; i < row.fields.size(); ++i) {
+      const FieldDef& field = row.fields[i];
+      if (field.kind == FieldKind::Flag && (option == field.name || option == field.off_name)) {
+        values.at(i).index = option == field.name;
+      } else if (option == field.name) {
+        EXPECT_FALSE(zotpx::SetFieldWord(field, values.at(i), args[++a])) << option;
+      }
+    }
+  }
+  return values;
+}
+
+class CommandTableRows : public ::testing::TestWithParam<zotpx::test::FrameRow> {};
+
+TEST_P(CommandTableRows, BothFacesBuildTheRowsFrameAndItDecodesBack) {
+  const zotpx::test::FrameRow& frame_row = GetParam();
+  const Bytes expected = zotpx::test::Hex(frame_row.frame);
+  const Values window = FromControls(frame_row);
+  EXPECT_FALSE(window.row().check && window.row().check(window));
+  EXPECT_EQ(zotpx::BuildFrames(window), std::vector<Bytes>{expected});
+  EXPECT_EQ(zotpx::BuildFrames(FromCli(frame_row)), std::vector<Bytes>{expected});
+
+  const zotpx::DecodedFrame decoded = zotpx::DecodeFrame(expected);
+  ASSERT_TRUE(decoded.ok()) << (decoded.problems.empty() ? "" : decoded.problems[0]);
+  EXPECT_EQ(*decoded.values, Canonical(window));
+  EXPECT_EQ(decoded.row->title, frame_row.title);
+}
+
+INSTANTIATE_TEST_SUITE_P(FrameTable, CommandTableRows,
+                         ::testing::ValuesIn(zotpx::test::FrameRows()));
+
+// Random values of every kind, mostly fit to send, some not.
+class RandomValues {
+ public:
+  explicit RandomValues(unsigned seed) : random_(seed) {}
+
+  int Below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
+
+  Values Make(const CommandRow& row) {
+    Values values(row);
+    for (std::size_t i = 0; i < row.fields.size(); ++i) Fill(row, row.fields[i], values.at(i));
+    return values;
+  }
+
+ private:
+  void Fill(const CommandRow& row, const FieldDef& field, zotpx::FieldValue& value) {
+    static const char* kEdits[] = {"0",   "1",  "$FF", "0x17F", "383", "384", "255",
+                                   "256", "-1", "",    "1a",    " 12", "12 ", "X20"};
+    switch (field.kind) {
+      case FieldKind::Coordinate:
+      case FieldKind::Number:
+        value.text = Below(3) ? std::to_string(Below(field.max + 2)) : kEdits[Below(14)];
+        break;
+      case FieldKind::List:
+        value.index = Below(static_cast<int>(field.list->items->size()));
+        break;
+      case FieldKind::Flag:
+        value.index = Below(2);
+        break;
+      case FieldKind::Text:
+        value.bytes.resize(static_cast<std::size_t>(Below(6) ? Below(201) + 1 : Below(206)));
+        for (auto& b : value.bytes) b = static_cast<std::uint8_t>(Below(256));
+        break;
+      case FieldKind::Format: {
+        value.text.assign(static_cast<std::size_t>(Below(4) ? field.max : 6 + Below(6)), 'x');
+        for (char& c : value.text) c = static_cast<char>(Below(8) ? 33 + Below(93) : Below(256));
+        break;
+      }
+      case FieldKind::Moment: {
+        char text[48];
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", 2000 + Below(256),
+                      1 + Below(12), 1 + Below(28), Below(24), Below(60), Below(60));
+        value.text = text;
+        break;
+      }
+      case FieldKind::Bitmap:
+        if (Below(10) == 0) break;  // the slot holds no picture
+        value.picture = Picture(*row.picture_limits);
+        break;
+      case FieldKind::Data:
+        value.bytes.resize(static_cast<std::size_t>(Below(240) + 1));
+        for (auto& b : value.bytes) b = static_cast<std::uint8_t>(Below(256));
+        break;
+    }
+  }
+
+  zotpx::LoadedBitmap Picture(const zotpx::BitmapLimits& limits) {
+    zotpx::LoadedBitmap picture;
+    do {
+      picture.width =
+          8 * static_cast<std::uint32_t>(1 + Below(static_cast<int>(limits.max_width / 8)));
+      picture.height =
+          8 * static_cast<std::uint32_t>(1 + Below(static_cast<int>(limits.max_height / 8)));
+    } while (limits.max_sum && picture.width + picture.height > limits.max_sum);
+    picture.packed.resize(picture.width / 8 * picture.height);
+    for (auto& b : picture.packed) b = static_cast<std::uint8_t>(Below(256));
+    return picture;
+  }
+
+  std::mt19937 random_;
+};
+
+zotpx::TextAttributes Attributes(const Values& v, const std::string& prefix,
+                                 const std::string& hide) {
+  return {v[prefix + "colour"].index, v[prefix + "spacing"].index, v[prefix + "font"].index,
+          v[prefix + "size"].index, v[hide].index};
+}
+
+zotpx::ShapeStyle Style(const Values& v, const std::string& mode) {
+  return {v["colour"].index, v["thickness"].index, v[mode].index, v["delete"].index};
+}
+
+// The window's own check and frames for the same values, through its value structs.
+struct WindowCommand {
+  std::optional<std::string> failure;
+  std::vector<Bytes> frames;
+};
+
+WindowCommand AsTheWindowDoes(const Values& v) {
+  const std::string name(v.row().name);
+  const auto one = [](std::optional<std::string> failure, auto build) {
+    return failure ? WindowCommand{failure, {}} : WindowCommand{{}, {build()}};
+  };
+  if (name == "params") {
+    zotpx::SystemParams p{v["overlay"].index == 1,
+                          {v["key1"].index, v["key2"].index, v["key3"].index, v["key4"].index,
+                           v["key5"].index, v["key6"].index},
+                          v["offset-ex"].index,
+                          v["offset-in"].index};
+    return {{}, {zotpx::SystemParamsFrame(p)}};
+  }
+  if (name == "clock") return {{}, {zotpx::ClockFrame(*zotpx::ParseMoment(v["at"].text))}};
+  if (name == "date" || name == "time") {
+    const zotpx::DateTimeValues d{
+        name == "date" ? zotpx::ClockField::Date : zotpx::ClockField::Time, v["x"].text,
+        v["y"].text, v["format"].text, Attributes(v, "", "hide")};
+    return one(zotpx::CheckDateTime(d), [&] { return zotpx::DateTimeFrame(d); });
+  }
+  if (name == "text") {
+    const zotpx::TextStringValues t{v["text"].bytes, v["x"].text, v["y"].text,
+                                    Attributes(v, "", "delete")};
+    return one(zotpx::CheckTextString(t), [&] { return zotpx::TextStringFrame(t); });
+  }
+  if (name == "area") {
+    const zotpx::CharAreaValues a{v["left"].text,   v["top"].text,    v["right"].text,
+                                  v["bottom"].text, v["layer"].index, v["clear"].index};
+    return one(zotpx::CheckCharArea(a), [&] { return zotpx::CharAreaFrame(a); });
+  }
+  if (name == "line") {
+    const zotpx::LineValues l{v["x"].text, v["y"].text, v["length"].text, Style(v, "vertical")};
+    return one(zotpx::CheckLine(l), [&] { return zotpx::LineFrame(l); });
+  }
+  if (name == "rect") {
+    const zotpx::RectValues r{v["left"].text, v["top"].text, v["right"].text, v["bottom"].text,
+                              Style(v, "filled")};
+    return one(zotpx::CheckRect(r), [&] { return zotpx::RectFrame(r); });
+  }
+  if (name == "circle") {
+    const zotpx::CircleValues c{v["x"].text, v["y"].text, v["radius"].index, Style(v, "filled")};
+    return one(zotpx::CheckCircle(c), [&] { return zotpx::CircleFrame(c); });
+  }
+  const zotpx::LoadedBitmap* picture =
+      v.row().Field("file") && v["file"].picture ? &*v["file"].picture : nullptr;
+  if (name == "bitmap flashing") {
+    const zotpx::FlashBitmapValues f{v["x"].text,      v["y"].text,      v["colour"].index,
+                                     v["flash"].index, v["cycle"].index, v["delete"].index};
+    return one(zotpx::CheckFlashBitmap(f, picture),
+               [&] { return zotpx::FlashBitmapFrame(f, *picture); });
+  }
+  if (name == "bitmap oversized" || name == "bitmap single") {
+    const auto& which =
+        name == "bitmap single" ? zotpx::kSingleBitmapCommand : zotpx::kSuperBitmapCommand;
+    const zotpx::BlockBitmapValues b{v["x"].text, v["y"].text, v["colour"].index, v["delete"].index,
+                                     v["control-only"].index == 1};
+    if (auto failure = zotpx::CheckBlockBitmap(which, b, picture)) return {failure, {}};
+    return {{}, zotpx::BlockBitmapFrames(which, b, *picture)};
+  }
+  if (name == "cross set") {
+    const zotpx::CrossSettings c{v["enable"].index,
+                                 v["shape"].index,
+                                 v["colour"].index,
+                                 v["step"].index,
+                                 Attributes(v, "text-", "text-hide"),
+                                 v["text-x"].text,
+                                 v["text-y"].text};
+    return one(zotpx::CheckCrossSettings(c), [&] { return zotpx::CrossSettingsFrame(c); });
+  }
+  const zotpx::CrossMove m{v["x"].text, v["y"].text};
+  return one(zotpx::CheckCrossMove(m), [&] { return zotpx::CrossMoveFrame(m); });
+}
+
+bool FaceCommand(const CommandRow& row) {
+  return !row.table.empty();
+}
+
+TEST(CommandTableRandom, ChecksAndFramesAgreeWithTheWindowsOwn) {
+  RandomValues random(19);
+  for (const CommandRow& row : zotpx::CommandRows()) {
+    if (!FaceCommand(row)) continue;
+    for (int n = 0; n < 3000; ++n) {
+      const Values values = random.Make(row);
+      const WindowCommand window = AsTheWindowDoes(values);
+      const std::optional<std::string> failure = row.check ? row.check(values) : std::nullopt;
+      ASSERT_EQ(failure, window.failure) << row.name << " " << zotpx::DescribeValues(values);
+      if (!failure) {
+        ASSERT_EQ(zotpx::BuildFrames(values), window.frames)
+            << row.name << " " << zotpx::DescribeValues(values);
+      }
+    }
+  }
+}
+
+TEST(CommandTableRandom, ValuesSurviveBuildThenDecode) {
+  RandomValues random(7);
+  for (const CommandRow& row : zotpx::CommandRows()) {
+    for (int n = 0; n < 2000; ++n) {
+      const Values values = random.Make(row);
+      if (row.check && row.check(values)) continue;
+      Values expected = Canonical(values);
+      if (row.blocks.max_blocks && expected["control-only"].index)  // no picture bytes travel
+        std::fill(expected["file"].picture->packed.begin(), expected["file"].picture->packed.end(),
+                  0);
+      zotpx::CommandAssembler assembler;
+      std::optional<Values> decoded;
+      for (const Bytes& frame : zotpx::BuildFrames(values)) {
+        const zotpx::DecodedFrame one = zotpx::DecodeFrame(frame);
+        ASSERT_TRUE(one.ok()) << row.name << ": " << (one.problems.empty() ? "" : one.problems[0]);
+        decoded = assembler.Add(one);
+      }
+      ASSERT_TRUE(decoded && !assembler.last_incomplete()) << row.name;
+      ASSERT_EQ(*decoded, expected) << row.name << " " << zotpx::DescribeValues(values);
+    }
+  }
+}
+
+TEST(CommandTableRandom, EveryFrameThatFitsItsCommandIsBuiltAgainFromItsValues) {
+  std::mt19937 random(5);
+  const auto byte = [&random] { return static_cast<std::uint8_t>(random() & 0xFF); };
+  RandomValues values(11);
+  std::size_t fitting = 0;
+  for (const CommandRow& row : zotpx::CommandRows()) {
+    for (int n = 0; n < 3000; ++n) {
+      // A frame of the tool's, one byte changed, or random data of a plausible size.
+      Bytes frame = zotpx::BuildFrames(values.Make(row)).front();
+      if (n % 2) {
+        frame[4 + random() % (frame.size() - 5)] = byte();
+      } else {
+        frame.resize(4 + row.data_size + (row.variable ? random() % 40 : 0));
+        for (std::size_t i = 4; i < frame.size(); ++i) frame[i] = byte();
+        if (row.selector) frame[4] = *row.selector;
+        frame[3] = static_cast<std::uint8_t>(frame.size() - 4);
+        frame.push_back(0);
+      }
+      frame.back() = zotpx::FrameChecksum(frame.data(), frame.size());
+      const zotpx::DecodedFrame decoded = zotpx::DecodeFrame(frame);
+      if (!decoded.values || !decoded.problems.empty()) continue;
+      ++fitting;
+      ASSERT_EQ(zotpx::BuildFrame(*decoded.values, decoded.block), frame)
+          << row.name << " " << zotpx::DescribeValues(*decoded.values);
+    }
+  }
+  EXPECT_GT(fitting, 20000u);
+}
+
+}  // namespace
