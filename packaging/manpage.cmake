@@ -5,7 +5,7 @@
 #   SUMMARY   the NAME line
 #   INCLUDE   extra sections (help2man include file)
 #   COMMANDS  ON: add each subcommand's --help, found by walking the "Subcommands:" lists
-#   OUTPUT    the gzipped page to write
+#   OUTPUT    the page to write (the packaging compresses it)
 cmake_minimum_required(VERSION 3.25)
 
 get_filename_component(name "${PROGRAM}" NAME)
@@ -21,16 +21,60 @@ if(NOT rc EQUAL 0 OR NOT said STREQUAL "${name} ${VERSION}")
   message(FATAL_ERROR "${name} --version says \"${said}\" (exit ${rc}); it must say \"${name} ${VERSION}\"")
 endif()
 
-# roff for a block of program output shown as it stands.
-function(AsRoff text out)
+# roff for a piece of program output, to be filled to the reader's width: "|" and "," lists
+# may break after each item.
+function(Roff text out)
   string(REPLACE "\\" "\\e" text "${text}")
   string(REPLACE "-" "\\-" text "${text}")
+  string(REPLACE "|" "|\\:" text "${text}")
+  string(REPLACE "," ",\\:" text "${text}")
   # A line may not start with a control character.
-  set(text "\n${text}")
-  string(REPLACE "\n." "\n\\&." text "${text}")
-  string(REPLACE "\n'" "\n\\&'" text "${text}")
-  string(SUBSTRING "${text}" 1 -1 text)
+  if(text MATCHES "^[.']")
+    set(text "\\&${text}")
+  endif()
   set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+# A command's --help as roff that man fills to any width: each entry of its option, positional
+# and subcommand lists ("  NAME   description", longer descriptions on indented lines below) a
+# tagged paragraph, every other line a line of its own.
+function(HelpAsRoff help out)
+  # Lines as a CMake list, which would split at ";" and pair up "[" "]".
+  string(REPLACE ";" "<semicolon>" help "${help}")
+  string(REPLACE "[" "<open>" help "${help}")
+  string(REPLACE "]" "<close>" help "${help}")
+  string(REPLACE "\n" ";" lines "${help}")
+  set(roff "")
+  set(entry FALSE)  # inside a list, after its heading
+  set(heading "")   # the list's heading, written with its first entry
+  foreach(line IN LISTS lines)
+    if(line STREQUAL "")
+      string(APPEND roff ".PP\n")
+      set(entry FALSE)
+    elseif(line MATCHES "^[A-Z][A-Za-z ]*:$")
+      set(heading "${line}\n")
+      set(entry TRUE)
+    elseif(entry AND line MATCHES "^  ([^ ]+( [^ ]+)*)(  +(.*))?$")
+      set(description "${CMAKE_MATCH_4}")
+      # Every command has -h and --help; the page says so once.
+      if(NOT CMAKE_MATCH_1 STREQUAL "-h,--help")
+        Roff("${CMAKE_MATCH_1}" tag)
+        Roff("${description}" description)
+        string(APPEND roff "${heading}.TP\n\\fB${tag}\\fR\n${description}\n")
+        set(heading "")
+      endif()
+    elseif(entry AND line MATCHES "^   +([^ ].*)$")
+      Roff("${CMAKE_MATCH_1}" more)
+      string(APPEND roff "${more}\n")
+    else()
+      Roff("${line}" text)
+      string(APPEND roff "${text}\n.br\n")
+    endif()
+  endforeach()
+  string(REPLACE "<semicolon>" ";" roff "${roff}")
+  string(REPLACE "<open>" "[" roff "${roff}")
+  string(REPLACE "<close>" "]" roff "${roff}")
+  set(${out} "${roff}" PARENT_SCOPE)
 endfunction()
 
 set(commands "")
@@ -52,8 +96,8 @@ function(Walk path)
     endif()
     string(REGEX REPLACE "\nGlobal options [^\n]*:\n(  [^\n]*\n)*" "" help "${help}")
     string(REGEX REPLACE "\n+$" "\n" help "${help}")
-    AsRoff("${help}" roff)
-    string(APPEND commands ".SS \"${name} ${title}\"\n.nf\n${roff}.fi\n")
+    HelpAsRoff("${help}" roff)
+    string(APPEND commands ".SS \"${name} ${title}\"\n${roff}")
   endif()
   string(FIND "${help}" "\nSubcommands:\n" at)
   if(at GREATER -1)
@@ -79,22 +123,21 @@ file(READ "${INCLUDE}" include)
 if(COMMANDS)
   Walk("")
   if(commands)
-    string(APPEND include "\n[COMMANDS]\nEach command's own options (zotpx COMMAND \\-\\-help); every command takes the global options above too, before or after it:\n${commands}")
+    # Option values are words to type: not hyphenated, lines not stretched to the margin.
+    string(APPEND include "\n[COMMANDS]\n.nh\n.ad l\n"
+                          "Each command's own options (zotpx COMMAND \\-\\-help); every command "
+                          "takes the global options above too, before or after it:\n${commands}")
   endif()
 endif()
 set(work "${OUTPUT}.work")
 file(WRITE "${work}.h2m" "${include}")
+# help2man writes in its own locale, C unless told, and turns every other byte into "?".
 execute_process(
-  COMMAND help2man --no-info --section=1 "--name=${SUMMARY}" "--include=${work}.h2m"
-          "--output=${work}" "${name}"
+  COMMAND help2man --locale=C.UTF-8 --no-info --section=1 "--name=${SUMMARY}"
+          "--include=${work}.h2m" "--output=${work}" "${name}"
   RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "help2man could not make the page of ${name}")
 endif()
-# Debian wants pages compressed with gzip -9n (no name, no time stamp).
-execute_process(COMMAND gzip -9nf "${work}" RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "gzip failed on ${work}")
-endif()
-file(RENAME "${work}.gz" "${OUTPUT}")
+file(RENAME "${work}" "${OUTPUT}")
 file(REMOVE "${work}.h2m")

@@ -23,6 +23,8 @@
 #include "sim_device.h"
 #ifdef ZOTPX_SIM_WINDOW
 #include "screen_window.h"
+#else
+#include "screen_program.h"
 #endif
 
 namespace {
@@ -167,8 +169,8 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
   app.add_option("--dump", options.dump, "Write the memory to FILE at exit and on SIGUSR1")
       ->type_name("FILE");
   app.add_flag("--screen", options.screen,
-               "Show the device's screen in a window, at twice its size;\n"
-               "closing the window ends the simulator");
+               "Show the device's screen in a window, at twice its size\n"
+               "(zotpx-manager package); closing the window ends the simulator");
   app.add_option("--screen-png", options.screen_png,
                  "Write the device's screen to FILE as a PNG after every change")
       ->type_name("FILE");
@@ -324,11 +326,8 @@ int main(int argc, char** argv) {
   if (std::optional<int> status = ParseOptions(argc, argv, options)) return *status;
   const zotpx::sim::DeviceConfig& config = options.config;
 #ifndef ZOTPX_SIM_WINDOW
-  if (options.screen) {
-    std::cerr << "zotpx-sim: --screen: this zotpx-sim was built without a window "
-                 "(ZOTPX_BUILD_GUI=OFF); --screen-png FILE shows the screen as a picture\n";
-    return 1;
-  }
+  // Before anything starts: the window's program takes over this very process.
+  if (options.screen) return zotpx::sim::ExecScreenProgram(argv);
 #endif
 
   // Signals are taken by sigtimedwait; the serving thread (and the window's) inherit the mask.

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "crosshair/cross_cmd.h"
@@ -174,12 +175,13 @@ TEST(SimScreenTest, StaticCommandsDownloadedIntoTheMemoryFileAreDrawnAtTheNextPo
 // `environment`, when given, is the whole environment ("NAME=value" each).
 class SimProgram {
  public:
-  SimProgram(std::vector<std::string> args, bool as_nobody = false,
-             std::vector<std::string> environment = {}) {
+  explicit SimProgram(std::vector<std::string> args, bool as_nobody = false,
+                      std::vector<std::string> environment = {},
+                      const std::string& program = ZOTPX_SIM_PROGRAM) {
     int out[2];
     int err[2];
     if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return;
-    args.insert(args.begin(), ZOTPX_SIM_PROGRAM);
+    args.insert(args.begin(), program);
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -231,6 +233,11 @@ class SimProgram {
   void CloseOutput() {
     close(out_);
     out_ = -1;
+  }
+  // The program the process runs now (it may have replaced itself).
+  std::string Program() const {
+    std::error_code error;
+    return std::filesystem::read_symlink("/proc/" + std::to_string(pid_) + "/exe", error);
   }
   std::string Errors() {
     std::string text;
@@ -340,6 +347,30 @@ TEST(SimMemoryFileStoreTest, AWriteTheFileCannotTakeIsRefused) {
   ASSERT_EQ(stored.size(), kMemorySize);
   EXPECT_EQ(stored[0x100], 0x12);
   EXPECT_EQ(stored[0x20000], 0xFF);
+}
+
+#ifdef ZOTPX_SIM_SCREEN_PROGRAM
+// zotpx-sim has no Qt: --screen hands the very process over to zotpx-sim-screen (the offscreen
+// platform stands in for a display), which serves the device as zotpx-sim would.
+TEST(SimProgramTest, ScreenHandsTheProcessToTheWindowProgram) {
+  SimProgram program({"--model", "ZOT-PA", "--baud", "115200", "--screen"});
+  const zotpx::Link link{program.FirstLine(), 115200};
+  ASSERT_EQ(link.port.rfind("/dev/pts/", 0), 0u) << program.Errors();
+  EXPECT_EQ(program.Program(), ZOTPX_SIM_SCREEN_PROGRAM);
+  EXPECT_TRUE(Send(link, RectFrame()));
+  EXPECT_EQ(program.Terminate(), 0);
+}
+#endif
+
+TEST(SimProgramTest, ScreenWithoutTheWindowProgramSaysWhichPackageBringsIt) {
+  TempDir dir;
+  const std::string alone = dir / "zotpx-sim";
+  std::filesystem::copy_file(ZOTPX_SIM_PROGRAM, alone);
+  std::filesystem::permissions(alone, std::filesystem::perms::owner_all);
+  SimProgram program({"--model", "ZOT-PA", "--baud", "115200", "--screen"}, false, {}, alone);
+  EXPECT_EQ(program.FirstLine(), "");
+  EXPECT_EQ(program.Wait(), 1);
+  EXPECT_NE(program.Errors().find("comes with the zotpx-manager package"), std::string::npos);
 }
 
 // Waits for WritePng to finish a picture in `folder` (its rename shows as IN_MOVED_TO).
