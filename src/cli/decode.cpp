@@ -2,21 +2,19 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <toml++/toml.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "base/file_save.h"
 #include "base/hex.h"
 #include "cli/commands.h"
 #include "cli/layout.h"
 #include "command/log_reader.h"
+#include "layout/layout_writer.h"
 #include "serial/memory_transfer.h"
-#include "text/cp936.h"
 #include "text/static_file.h"
 
 namespace zotpx::cli {
@@ -313,135 +311,32 @@ void Decode(const Source& source, Printer& out) {
 
 // --- the layout ---
 
-// One key of a layout table, formatted (and escaped) as TOML writes it.
-template <typename T>
-std::string Key(std::string_view key, T value) {
-  std::ostringstream line;
-  line << toml::toml_formatter(toml::table{{key, std::move(value)}},
-                               toml::format_flags::allow_unicode_strings);
-  return line.str() + "\n";
-}
-
-struct LayoutText {
-  std::string toml;
-  std::vector<std::pair<std::string, Bytes>> bitmaps;  // file name beside the layout, content
-  std::vector<std::string> notes;
-};
-
-std::string BaseName(const std::string& path) {
-  std::string name = path.substr(path.rfind('/') + 1);
-  if (IsLayoutPath(name)) name.resize(name.size() - 5);
-  return name;
-}
-
-// One object as a layout table; nothing (and a note) when a layout cannot say it.
-std::optional<std::string> ObjectTable(const Values& values, const std::string& bitmap_name,
-                                       LayoutText& layout, const std::string& where) {
-  const CommandRow& row = values.row();
-  std::string table = "[[" + std::string(row.table) + "]]\n";
-  if (row.table == "bitmap") table += Key("kind", std::string(row.name.substr(7)));
-  for (std::size_t i = 0; i < row.fields.size(); ++i) {
-    const FieldDef& field = row.fields[i];
-    const FieldValue& value = values.at(i);
-    switch (field.kind) {
-      case FieldKind::List:
-        table += field.list->keywords
-                     ? Key(field.name, FieldWord(field, value))
-                     : Key(field.name, std::int64_t{ItemNumber(*field.list, value.index)});
-        break;
-      case FieldKind::Flag:
-        if (value.index)
-          table += Key(field.name, true);
-        else if (!field.off_name.empty())
-          table += Key(field.off_name, true);
-        break;
-      case FieldKind::Coordinate:
-      case FieldKind::Number:
-        table += Key(field.name, std::int64_t{EditValue(value).value_or(0)});
-        break;
-      case FieldKind::Text: {
-        const std::string utf8 = Cp936ToUtf8Lossy(value.bytes);
-        if (Utf8ToCp936(utf8).bytes != value.bytes) {
-          layout.notes.push_back(where +
-                                 ": its text holds bytes that are no code page 936 "
-                                 "character; a layout cannot carry it, left out");
-          return std::nullopt;
-        }
-        table += Key(field.name, utf8);
-        break;
-      }
-      case FieldKind::Bitmap: {
-        const LoadedBitmap& picture = *value.picture;
-        layout.bitmaps.emplace_back(
-            bitmap_name, PackedBitmapFile(picture.width, picture.height, picture.packed));
-        table += Key(field.name, bitmap_name);
-        break;
-      }
-      default:
-        table += Key(field.name, value.text);
-        break;
-    }
-  }
-  return table;
-}
-
 // The start-up commands the device acknowledged, in the order of the log, for one port.
-LayoutText MakeLayout(const Source& source, const std::string& output) {
-  LayoutText layout;
-  layout.toml = "# Made by zotpx decode from " + source.name +
-                ": the overlay commands the device acknowledged, in order.\n";
+LayoutFile MakeLayout(const Source& source, const std::string& output) {
+  LayoutWriter writer(source.name, output);
   const std::vector<LogBlock> blocks = ReadLogBlocks(source.text);
   // A station log holds the same commands for every port: the first port's stand for all.
   const auto first = std::find_if(blocks.begin(), blocks.end(),
                                   [](const LogBlock& b) { return !b.title.empty(); });
   const std::string port = first == blocks.end() ? std::string() : first->port;
-  std::size_t objects = 0;
   for (const LogBlock& block : blocks) {
     if (block.port != port) continue;
-    CommandAssembler assembler;
     for (const LoggedRequest& request : RequestsOf(block)) {
-      const DecodedFrame frame = DecodeFrame(request.sent->bytes);
-      const std::string where = source.name + ":" + std::to_string(request.sent->line);
+      const Bytes& sent = request.sent->bytes;
+      const DecodedFrame frame = DecodeFrame(sent);
       const bool acknowledged = request.received && frame.row &&
                                 ReadReply(request.received->bytes, frame.row->command).accepted;
-      if (!acknowledged || !frame.values || !frame.problems.empty() || frame.refusal) {
-        // What apply would refuse, or could not send as it was, stays out, and says so.
-        if (acknowledged && frame.row && IsStartUpCommand(frame.row->command))
-          layout.notes.push_back(where + ": left out: " +
-                                 (frame.refusal            ? frame.row->title + *frame.refusal
-                                  : frame.problems.empty() ? std::string("?")
-                                                           : frame.problems.front()));
-        assembler = {};
-        continue;
-      }
-      if (!IsStartUpCommand(frame.row->command)) {
-        if (frame.row->table == "clock")
-          layout.notes.push_back(where +
-                                 ": the clock setting is left out: it would set the "
-                                 "clock back to that moment at every apply");
-        continue;
-      }
-      const std::optional<Values> values = assembler.Add(frame);
-      if (!values) continue;
-      if (assembler.last_incomplete()) {
-        layout.notes.push_back(where + ": the picture's blocks are not all in the log; left out");
-        continue;
-      }
-      const std::string bitmap = BaseName(output) + "-" + std::to_string(objects + 1) + ".bmp";
-      if (std::optional<std::string> table = ObjectTable(*values, bitmap, layout, where)) {
-        layout.toml += "\n" + *table;
-        ++objects;
-      }
+      writer.Add(sent, acknowledged, source.name + ":" + std::to_string(request.sent->line));
     }
+    writer.BreakRun();  // a bitmap's run of frames never spans two blocks
   }
   const bool several = std::any_of(blocks.begin(), blocks.end(), [&port](const LogBlock& b) {
     return !b.title.empty() && b.port != port;
   });
   if (several)
-    layout.notes.push_back(source.name + ": the log has several ports; the layout holds " + port +
-                           "'s commands");
-  if (!objects) layout.toml.clear();
-  return layout;
+    writer.Note(source.name + ": the log has several ports; the layout holds " + port +
+                "'s commands");
+  return writer.Finish();
 }
 
 int WriteLayout(const std::vector<Source>& sources, const std::string& output) {
@@ -450,7 +345,7 @@ int WriteLayout(const std::vector<Source>& sources, const std::string& output) {
     std::fprintf(stderr, "zotpx: decode --layout takes one communication log and -o LAYOUT.toml\n");
     return kExitRefused;
   }
-  const LayoutText layout = MakeLayout(sources.front(), output);
+  const LayoutFile layout = MakeLayout(sources.front(), output);
   for (const std::string& note : layout.notes) std::fprintf(stderr, "%s\n", note.c_str());
   if (layout.toml.empty()) {
     std::fprintf(stderr,
