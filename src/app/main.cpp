@@ -9,14 +9,15 @@
 #include <QDir>
 #include <QIcon>
 #include <QLibraryInfo>
-#include <QTranslator>
 #include <QMessageBox>
 #include <QTimer>
+#include <QTranslator>
 #include <cstring>
 #include <exception>
 #include <iostream>
 
 #include "app/form.h"
+#include "base/console.h"
 #include "base/version.h"
 
 namespace {
@@ -70,6 +71,10 @@ int main(int argc, char** argv) {
   QCommandLineParser parser;
   SetUpParser(parser);
   if (AsksForHelpOrVersion(argc, argv)) {
+    // To the console it was started from, or where its output is sent; on Windows Qt would
+    // otherwise answer a window program's --help with a message box.
+    zotpx::UseStartingConsole();
+    qputenv("QT_COMMAND_LINE_PARSER_NO_GUI_MESSAGE_BOXES", "1");
     QCoreApplication app(argc, argv);
     SetNames();
     parser.process(app);  // prints the help or the version and exits

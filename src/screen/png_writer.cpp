@@ -1,20 +1,24 @@
 #include "screen/png_writer.h"
 
-#include <fcntl.h>
 #include <png.h>
-#include <unistd.h>
 
-#include <atomic>
-#include <cerrno>
-#include <cstdio>
 #include <string>
 #include <vector>
+
+#include "base/file_save.h"
 
 namespace zotpx::screen {
 
 namespace {
 
-bool WriteRows(std::FILE* file, const Picture& picture) {
+void Append(png_structp png, png_bytep data, png_size_t length) {
+  auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
+  out->insert(out->end(), data, data + length);
+}
+
+void Flush(png_structp) {}
+
+bool Encode(const Picture& picture, std::vector<std::uint8_t>& out) {
   // Pixels are 0xAABBGGRR: written byte by byte as R, G, B, A on any host.
   std::vector<std::uint8_t> bytes(picture.rgba.size() * 4);
   for (std::size_t i = 0; i < picture.rgba.size(); ++i) {
@@ -38,7 +42,7 @@ bool WriteRows(std::FILE* file, const Picture& picture) {
     png_destroy_write_struct(&png, &info);
     return false;
   }
-  png_init_io(png, file);
+  png_set_write_fn(png, &out, Append, Flush);
   png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width),
                static_cast<png_uint_32>(picture.height), 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -56,30 +60,9 @@ bool WritePng(const std::string& path, const Picture& picture) {
       picture.rgba.size() != static_cast<std::size_t>(picture.width) * picture.height) {
     return false;
   }
-  // A name of our own beside the target; the kernel gives it the mode the umask allows.
-  static std::atomic<unsigned> counter{0};
-  std::string temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-    temp = path + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
-    fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return false;
-  }
-  if (fd < 0) return false;
-  std::FILE* file = fdopen(fd, "wb");
-  if (!file) {
-    close(fd);
-    unlink(temp.c_str());
-    return false;
-  }
-  bool ok = WriteRows(file, picture);
-  // No fsync: the rename alone keeps readers from half a picture, and a picture the screen can
-  // render again is not worth a disk flush after every change.
-  ok = std::fflush(file) == 0 && ok;
-  ok = std::fclose(file) == 0 && ok;
-  if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) unlink(temp.c_str());
-  return ok;
+  // Whole or not at all, so a reader never sees half a picture.
+  std::vector<std::uint8_t> bytes;
+  return Encode(picture, bytes) && WriteWholeFile(path, bytes);
 }
 
 }  // namespace zotpx::screen

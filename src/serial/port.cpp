@@ -1,6 +1,7 @@
 // The serial port on Linux: termios2 for any integer rate, poll() for the 100 ms read period,
 // TIOCEXCL plus flock for exclusive use (root ignores TIOCEXCL, nobody ignores the lock).
 #include "serial/port.h"
+#include "serial/port_failure.h"
 
 #include <asm/termbits.h>  // termios2, BOTHER; <termios.h> must stay out of this file
 #include <dirent.h>
@@ -37,7 +38,7 @@ struct PortState {
   bool serial_changed = false;
 };
 PortState g_state;
-PortFailure g_failure;
+PortFailure& g_failure = PortFailureRecord();
 
 // What one read() brought in beyond what the caller asked for: a reply is fetched with one
 // system call and handed out a byte at a time. Emptied when the port is closed.
@@ -218,8 +219,6 @@ std::string Resolve(const std::string& name) {
 
 }  // namespace
 
-const PortFailure& LastPortFailure() { return g_failure; }
-
 std::string PortFolder() { return HomeDirectory() + "/.local/state/zotpx/ports"; }
 
 std::string ResolvePortName(const std::string& name) {
@@ -377,35 +376,6 @@ std::vector<std::string> ListPortNames() {
   std::sort(found.begin(), found.end());
   names.insert(names.end(), found.begin(), found.end());
   return names;
-}
-
-std::string OpenFailureText() {
-  const PortFailure& f = g_failure;
-  std::string cause;
-  switch (f.error) {
-    case PortError::None:
-      break;
-    case PortError::NotFound:
-      cause = "设备 " + f.path + " 不存在";
-      break;
-    case PortError::Permission:
-      cause = "没有访问 " + f.path + " 的权限，请把当前用户加入 " +
-              (f.detail.empty() ? std::string("dialout") : f.detail) + " 组后重新登录";
-      break;
-    case PortError::Busy:
-      cause = f.path + " 已被其他程序占用" + (f.detail.empty() ? "" : "：" + f.detail);
-      break;
-    case PortError::NotSerial:
-      cause = f.path + " 不是串口设备";
-      break;
-    case PortError::Unsafe:
-      cause = f.detail + "，已拒绝使用";
-      break;
-    case PortError::Io:
-      cause = "无法设置 " + f.path + "：" + f.detail;
-      break;
-  }
-  return cause.empty() ? kOpenFailureText : std::string(kOpenFailureText) + "（" + cause + "）";
 }
 
 }  // namespace zotpx
