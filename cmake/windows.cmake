@@ -56,12 +56,15 @@ function(zotpx_windows_deploy_qt target)
     list(APPEND runtime ${dll_${name}})
   endforeach()
   set(platform ${qt_prefix}/plugins/platforms/qwindows.dll)
+  # For tests under Wine without a display; not installed.
+  set(offscreen ${qt_prefix}/plugins/platforms/qoffscreen.dll)
   set(style ${qt_prefix}/plugins/styles/qwindowsvistastyle.dll)
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${dlls} ${runtime} $<TARGET_FILE_DIR:${target}>
     COMMAND ${CMAKE_COMMAND} -E make_directory $<TARGET_FILE_DIR:${target}>/platforms
                                                $<TARGET_FILE_DIR:${target}>/styles
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${platform} $<TARGET_FILE_DIR:${target}>/platforms
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${platform} ${offscreen}
+                                                  $<TARGET_FILE_DIR:${target}>/platforms
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${style} $<TARGET_FILE_DIR:${target}>/styles
     VERBATIM)
   install(FILES ${dlls} ${runtime} DESTINATION ${CMAKE_INSTALL_BINDIR})

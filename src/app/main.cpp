@@ -71,10 +71,9 @@ int main(int argc, char** argv) {
   QCommandLineParser parser;
   SetUpParser(parser);
   if (AsksForHelpOrVersion(argc, argv)) {
-    // To the console it was started from, or where its output is sent; on Windows Qt would
-    // otherwise answer a window program's --help with a message box.
+    // To the console it was started from, or where its output is sent; on Windows Qt answers
+    // a window program's --help with a message box when it sees neither.
     zotpx::UseStartingConsole();
-    qputenv("QT_COMMAND_LINE_PARSER_NO_GUI_MESSAGE_BOXES", "1");
     QCoreApplication app(argc, argv);
     SetNames();
     parser.process(app);  // prints the help or the version and exits
