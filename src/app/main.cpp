@@ -18,6 +18,7 @@
 #include <iostream>
 
 #include "app/form.h"
+#include "base/console.h"
 #include "base/version.h"
 #include "serial/port_name.h"
 
@@ -72,6 +73,9 @@ int main(int argc, char** argv) {
   QCommandLineParser parser;
   SetUpParser(parser);
   if (AsksForHelpOrVersion(argc, argv)) {
+    // To the console it was started from, or where its output is sent; on Windows Qt answers
+    // a window program's --help with a message box when it sees neither.
+    zotpx::UseStartingConsole();
     QCoreApplication app(argc, argv);
     SetNames();
     parser.process(app);  // prints the help or the version and exits

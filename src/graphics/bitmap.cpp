@@ -1,8 +1,6 @@
 #include "graphics/bitmap.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "serial/memory_transfer.h"
 
 namespace zotpx {
 
@@ -41,23 +39,14 @@ bool FitsSlot(const BitmapHeader& header, const BitmapLimits& limits) {
 }
 
 BitmapFileCheck CheckBitmapFile(const std::string& path, const BitmapLimits& limits) {
-  // Without waiting: a FIFO or a device chosen in the dialog would otherwise hold the window
-  // until someone writes to it. Only a regular file is a bitmap file.
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return {BitmapFileStatus::CannotOpen, {}};
-  struct stat st {};
+  // FileData opens without waiting and takes only a regular file: a FIFO or a device chosen in
+  // the dialog would otherwise hold the window until someone writes to it.
+  std::optional<FileData> file = FileData::Open(path);
+  if (!file) return {BitmapFileStatus::CannotOpen, {}};
+  if (file->size() < kBitmapHeaderSize) return {BitmapFileStatus::Invalid, {}};
   std::uint8_t first[kBitmapHeaderSize] = {};
-  BitmapFileStatus status = BitmapFileStatus::CannotOpen;
-  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-    if (static_cast<std::uint64_t>(st.st_size) < kBitmapHeaderSize)
-      status = BitmapFileStatus::Invalid;
-    else if (pread(fd, first, kBitmapHeaderSize, 0) == static_cast<ssize_t>(kBitmapHeaderSize))
-      status = BitmapFileStatus::Ok;
-  }
-  close(fd);
-  if (status != BitmapFileStatus::Ok) return {status, {}};
-  const std::optional<BitmapHeader> header =
-      ReadBitmapHeader(first, static_cast<std::uint64_t>(st.st_size));
+  if (!file->ReadNext(first, kBitmapHeaderSize)) return {BitmapFileStatus::CannotOpen, {}};
+  const std::optional<BitmapHeader> header = ReadBitmapHeader(first, file->size());
   if (!header || !FitsSlot(*header, limits)) return {BitmapFileStatus::Invalid, {}};
   return {BitmapFileStatus::Ok, *header};
 }

@@ -73,11 +73,11 @@ class Unifont {
 
  private:
   Unifont() {
-    std::ifstream in(kUnifontPath);
+    std::ifstream in(UnifontPath());
     std::string line;
     while (std::getline(in, line)) ParseLine(line);
     if (glyphs_.empty()) {
-      Report(std::string("screen: no glyphs in ") + kUnifontPath +
+      Report("screen: no glyphs in " + UnifontPath() +
              ": the small and the 16-pixel fonts draw nothing");
     }
   }
@@ -155,11 +155,11 @@ class OutlineFont {
       return;
     }
     // Face 1 of the collection is the monospaced one: ASCII in exactly half a cell.
-    if (FT_New_Face(library_, kCjkFontPath, 1, &face_) != 0 &&
-        FT_New_Face(library_, kCjkFontPath, 0, &face_) != 0) {
+    const std::string path = CjkFontPath();
+    if (FT_New_Face(library_, path.c_str(), 1, &face_) != 0 &&
+        FT_New_Face(library_, path.c_str(), 0, &face_) != 0) {
       face_ = nullptr;
-      Report(std::string("screen: cannot load ") + kCjkFontPath +
-             ": the 24-pixel font draws nothing");
+      Report("screen: cannot load " + path + ": the 24-pixel font draws nothing");
       return;
     }
     FT_Set_Pixel_Sizes(face_, 0, kSize);

@@ -28,8 +28,9 @@ int CellWidth(FontFace face, bool double_byte);
 // cell when the font lacks the character or could not be loaded. Thread-safe.
 Glyph CellGlyph(FontFace face, char32_t code_point, bool double_byte);
 
-// Where the fonts are read from.
-inline constexpr const char* kUnifontPath = "/usr/share/unifont/unifont.hex";
-inline constexpr const char* kCjkFontPath = "/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc";
+// Where the fonts are read from: Debian's font packages on Linux, the fonts folder beside the
+// programs on Windows (font_files*.cpp).
+std::string UnifontPath();
+std::string CjkFontPath();
 
 }  // namespace zotpx::screen

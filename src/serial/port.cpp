@@ -1,6 +1,7 @@
 // The serial port on Linux: termios2 for any integer rate, poll() for the 100 ms read period,
 // TIOCEXCL plus flock for exclusive use (root ignores TIOCEXCL, nobody ignores the lock).
 #include "serial/port.h"
+#include "serial/port_failure.h"
 
 #include <asm/termbits.h>  // termios2, BOTHER; <termios.h> must stay out of this file
 #include <dirent.h>
@@ -40,7 +41,7 @@ struct PortState {
   bool serial_changed = false;
 };
 PortState g_state;
-PortFailure g_failure;
+PortFailure& g_failure = PortFailureRecord();
 
 // The hold: whether ClosePort may leave the port open, and what it is open as.
 struct Hold {
@@ -261,8 +262,6 @@ std::string UnsafeLink(const std::string& folder, const std::string& link, const
 
 }  // namespace
 
-const PortFailure& LastPortFailure() { return g_failure; }
-
 std::string PortFolder() { return HomeDirectory() + "/.local/state/zotpx/ports"; }
 
 PortPath ResolvePort(const std::string& name) {
@@ -477,37 +476,6 @@ std::vector<std::string> ListPortNames() {
   std::sort(found.begin(), found.end());
   names.insert(names.end(), found.begin(), found.end());
   return names;
-}
-
-std::string OpenFailureText() {
-  const PortFailure& f = g_failure;
-  std::string cause;
-  switch (f.error) {
-    case PortError::None:
-      break;
-    case PortError::NotFound:
-      cause = "设备 " + f.path + " 不存在";
-      break;
-    case PortError::BadName:
-      cause = "“" + f.path + "”不是串口名，串口名为 COM1 至 COM256 或设备路径";
-      break;
-    case PortError::Permission:
-      cause = f.access ? AccessCauseText(f.path, *f.access) : "没有访问 " + f.path + " 的权限";
-      break;
-    case PortError::Busy:
-      cause = f.path + " 已被其他程序占用" + (f.detail.empty() ? "" : "：" + f.detail);
-      break;
-    case PortError::NotSerial:
-      cause = f.path + " 不是串口设备";
-      break;
-    case PortError::Unsafe:
-      cause = f.detail + "，已拒绝使用";
-      break;
-    case PortError::Io:
-      cause = "无法设置 " + f.path + "：" + f.detail;
-      break;
-  }
-  return cause.empty() ? kOpenFailureText : std::string(kOpenFailureText) + "（" + cause + "）";
 }
 
 }  // namespace zotpx

@@ -1,10 +1,10 @@
 #include "text/cp936.h"
 
-#include <iconv.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <optional>
+
+#include "text/cp936_convert.h"
 
 namespace zotpx {
 
@@ -13,56 +13,6 @@ namespace {
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 // What a character code page 936 cannot hold counts toward a byte limit.
 constexpr std::size_t kUnrepresentableWeight = 2;
-
-// One conversion direction. glibc knows the code page as "CP936" and as "GBK"; without its
-// conversion modules neither opens, and only ASCII gets through.
-enum class Direction { ToCp936, FromCp936 };
-
-class Converter {
- public:
-  explicit Converter(Direction direction) : cd_(Open(direction)) {}
-  ~Converter() {
-    if (ok()) iconv_close(cd_);
-  }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
-
-  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-
-  // The whole of `in` converted, or nothing when any of it is invalid, unmappable or cut short.
-  std::optional<std::string> Convert(std::string_view in) {
-    if (!ok()) return std::nullopt;
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    char out[16];
-    char* in_ptr = const_cast<char*>(in.data());
-    std::size_t in_left = in.size();
-    char* out_ptr = out;
-    std::size_t out_left = sizeof out;
-    if (iconv(cd_, &in_ptr, &in_left, &out_ptr, &out_left) == static_cast<std::size_t>(-1)) {
-      return std::nullopt;
-    }
-    // A stateless code page, but flush anyway: the call is cheap and keeps this honest.
-    if (iconv(cd_, nullptr, nullptr, &out_ptr, &out_left) == static_cast<std::size_t>(-1)) {
-      return std::nullopt;
-    }
-    // glibc drops some characters without a word (the tag characters U+E0000..U+E007F):
-    // a character that turns into nothing did not convert.
-    if (out_ptr == out) return std::nullopt;
-    return std::string(out, out_ptr);
-  }
-
- private:
-  static iconv_t Open(Direction direction) {
-    const bool to_cp936 = direction == Direction::ToCp936;
-    for (const char* name : {"CP936", "GBK"}) {
-      const iconv_t cd = to_cp936 ? iconv_open(name, "UTF-8") : iconv_open("UTF-8", name);
-      if (cd != reinterpret_cast<iconv_t>(-1)) return cd;
-    }
-    return reinterpret_cast<iconv_t>(-1);
-  }
-
-  iconv_t cd_;
-};
 
 bool IsContinuation(unsigned char byte) {
   return (byte & 0xC0) == 0x80;
@@ -87,12 +37,12 @@ std::size_t CharacterLength(std::string_view s) {
 }
 
 // Code page 936 bytes of one UTF-8 character, or nothing.
-std::optional<std::string> CharacterToCp936(Converter& converter, std::string_view character) {
+std::optional<std::string> CharacterToCp936(Cp936Converter& converter, std::string_view character) {
   if (static_cast<unsigned char>(character[0]) < 0x80) return std::string(character);
   return converter.Convert(character);
 }
 
-std::size_t CharacterWeight(Converter& converter, std::string_view character) {
+std::size_t CharacterWeight(Cp936Converter& converter, std::string_view character) {
   if (static_cast<unsigned char>(character[0]) < 0x80) return 1;
   const std::optional<std::string> bytes = converter.Convert(character);
   return bytes ? bytes->size() : kUnrepresentableWeight;
@@ -123,7 +73,7 @@ char32_t DecodeUtf8(std::string_view s) {
 }  // namespace
 
 Cp936Text Utf8ToCp936(std::string_view utf8) {
-  Converter converter(Direction::ToCp936);
+  Cp936Converter converter(Cp936Direction::ToCp936);
   Cp936Text result;
   for (std::size_t at = 0; at < utf8.size();) {
     const std::string_view character = utf8.substr(at, CharacterLength(utf8.substr(at)));
@@ -140,7 +90,7 @@ Cp936Text Utf8ToCp936(std::string_view utf8) {
 }
 
 std::string Cp936ToUtf8Lossy(const Bytes& bytes) {
-  Converter converter(Direction::FromCp936);
+  Cp936Converter converter(Cp936Direction::FromCp936);
   std::string text;
   for (std::size_t at = 0; at < bytes.size();) {
     const std::uint8_t lead = bytes[at];
@@ -159,7 +109,7 @@ std::string Cp936ToUtf8Lossy(const Bytes& bytes) {
 }
 
 std::vector<Cp936Cell> Cp936Cells(std::span<const std::uint8_t> bytes) {
-  Converter converter(Direction::FromCp936);
+  Cp936Converter converter(Cp936Direction::FromCp936);
   std::vector<Cp936Cell> cells;
   for (std::size_t at = 0; at < bytes.size();) {
     Cp936Cell cell;
@@ -178,7 +128,7 @@ std::vector<Cp936Cell> Cp936Cells(std::span<const std::uint8_t> bytes) {
 }
 
 std::size_t Cp936ByteCount(std::string_view utf8) {
-  Converter converter(Direction::ToCp936);
+  Cp936Converter converter(Cp936Direction::ToCp936);
   std::size_t count = 0;
   for (std::size_t at = 0; at < utf8.size();) {
     const std::size_t length = CharacterLength(utf8.substr(at));
@@ -189,7 +139,7 @@ std::size_t Cp936ByteCount(std::string_view utf8) {
 }
 
 std::string CutToCp936Bytes(std::string_view utf8, std::size_t max_bytes) {
-  Converter converter(Direction::ToCp936);
+  Cp936Converter converter(Cp936Direction::ToCp936);
   std::size_t count = 0;
   std::size_t at = 0;
   while (at < utf8.size()) {

@@ -2,7 +2,6 @@
 // whole), how the decoder's pixels pack by colour whatever the depth, palette order or row
 // order, and the files it must refuse rather than pack made-up pixels from.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -10,6 +9,7 @@
 
 #include "graphics/bitmap_decode.h"
 #include "support/bmp_writer.h"
+#include "support/fifo_file.h"
 #include "support/hex.h"
 
 namespace {
@@ -113,10 +113,9 @@ TEST_F(BitmapLoad, DecoderReadsEveryDepthAndRowOrderByColour) {
 }
 
 TEST_F(BitmapLoad, FilesTheDecoderMustNotReadAreRefusedWithoutWaiting) {
-  const std::string fifo = (std::filesystem::path(::testing::TempDir()) /
-                            ("bitmap_load_fifo_" + std::to_string(getpid())))
-                               .string();
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const zotpx::test::FifoFile fifo_file;
+  ASSERT_TRUE(fifo_file.made());
+  const std::string& fifo = fifo_file.path();
   Bytes rle = MakeBmp({.width = 16, .height = 8, .bits_per_pixel = 8}, Example);
   rle[30] = 1;  // run-length compression
   Bytes old_header = MakeBmp({.width = 16, .height = 8}, Example);
@@ -141,7 +140,6 @@ TEST_F(BitmapLoad, FilesTheDecoderMustNotReadAreRefusedWithoutWaiting) {
             BitmapFileStatus::CannotOpen);
   EXPECT_EQ(zotpx::LoadBitmapFile(cases[5].path, zotpx::kFlashingBitmapLimits).status,
             BitmapFileStatus::CannotDecode);
-  unlink(fifo.c_str());
 }
 
 }  // namespace

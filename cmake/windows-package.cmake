@@ -1,0 +1,58 @@
+# The Windows installer (NSIS) and zip, made by CPack: the programs, Qt's libraries and plugins,
+# mingw's run time, the fonts the screen drawing reads (in fonts\ beside the programs), Qt's
+# Chinese texts, and the licences of everything shipped. Both run from any folder.
+
+set(ZOTPX_WIN_LICENSES
+    ${PROJECT_SOURCE_DIR}/LICENSE
+    /usr/share/doc/unifont/copyright=unifont.txt
+    /usr/share/doc/fonts-wqy-zenhei/copyright=fonts-wqy-zenhei.txt
+    /usr/share/doc/gcc-mingw-w64-x86-64-posix/copyright=gcc-mingw-w64.txt
+    /usr/share/doc/libz-mingw-w64-dev/copyright=zlib.txt)
+# Qt's, libpng's and FreeType's from the Debian sources they were built from.
+foreach(package qt6-base libpng1.6 freetype)
+  file(GLOB copyright ${ZOTPX_WIN_CACHE}/src/${package}-*/debian/copyright)
+  if(copyright)
+    list(GET copyright 0 copyright)
+    list(APPEND ZOTPX_WIN_LICENSES ${copyright}=${package}.txt)
+  endif()
+endforeach()
+foreach(entry IN LISTS ZOTPX_WIN_LICENSES)
+  string(REPLACE "=" ";" parts "${entry}")
+  list(GET parts 0 source)
+  list(LENGTH parts n)
+  if(n GREATER 1)
+    list(GET parts 1 name)
+  else()
+    get_filename_component(name ${source} NAME)
+    set(name zotpx-${name}.txt)
+  endif()
+  install(FILES ${source} DESTINATION licenses RENAME ${name})
+endforeach()
+
+if(TARGET zotpx)
+  install(FILES /usr/share/unifont/unifont.hex /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc
+          DESTINATION ${CMAKE_INSTALL_BINDIR}/fonts)
+endif()
+if(TARGET zotpx-manager)
+  install(FILES /usr/share/qt6/translations/qtbase_zh_CN.qm DESTINATION translations)
+endif()
+
+set(CPACK_GENERATOR NSIS ZIP)
+set(CPACK_PACKAGE_NAME zotpx)
+set(CPACK_PACKAGE_VENDOR "The zotpx developers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "tools for ZOT-Px on-screen-display chips and modules")
+set(CPACK_PACKAGE_FILE_NAME zotpx-${PROJECT_VERSION}-win64)
+set(CPACK_PACKAGE_INSTALL_DIRECTORY zotpx)
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGE_EXECUTABLES zotpx-manager zotpx-manager)
+set(CPACK_NSIS_EXECUTABLES_DIRECTORY ${CMAKE_INSTALL_BINDIR})
+set(CPACK_NSIS_INSTALLED_ICON_NAME ${CMAKE_INSTALL_BINDIR}/zotpx-manager.exe)
+if(ZOTPX_WIN_ICON)
+  set(CPACK_NSIS_MUI_ICON ${ZOTPX_WIN_ICON})
+  set(CPACK_NSIS_MUI_UNIICON ${ZOTPX_WIN_ICON})
+endif()
+# Offers to put the programs on PATH; the user chooses.
+set(CPACK_NSIS_MODIFY_PATH ON)
+set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+include(CPack)

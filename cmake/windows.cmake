@@ -1,0 +1,73 @@
+# What the Windows build needs beyond the sources: programs that run from any folder, Qt's
+# libraries and platform plugin beside the window, the UTF-8 code page manifest and the icon.
+
+# mingw's time.h offers localtime_r and gmtime_r with this, as the C library does on Linux.
+add_compile_definitions(_POSIX_THREAD_SAFE_FUNCTIONS)
+
+# The command line and the tests carry their C++ run time inside; the window shares Qt's.
+function(zotpx_windows_static_runtime target)
+  target_link_options(${target} PRIVATE -static)
+endfunction()
+
+# UTF-8 as the process code page (arguments, file names, the narrow API), and the icon for the
+# window. `icon` may be empty.
+function(zotpx_windows_resources target icon)
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc)
+  set(content "1 24 \"${PROJECT_SOURCE_DIR}/packaging/windows/zotpx.manifest\"\n")
+  if(icon)
+    # The name Qt's Windows plugin looks for when a window has no icon of its own.
+    string(APPEND content "IDI_ICON1 ICON \"${icon}\"\n")
+  endif()
+  file(GENERATE OUTPUT ${rc} CONTENT "${content}")
+  target_sources(${target} PRIVATE ${rc})
+  set_property(SOURCE ${rc} APPEND PROPERTY OBJECT_DEPENDS
+               ${PROJECT_SOURCE_DIR}/packaging/windows/zotpx.manifest ${icon})
+endfunction()
+
+# The icon, drawn from the same SVG as Linux's, at the sizes Windows asks for.
+function(zotpx_windows_icon out_var)
+  find_program(RSVG_CONVERT rsvg-convert REQUIRED)
+  find_program(ICOTOOL icotool REQUIRED)
+  set(svg ${PROJECT_SOURCE_DIR}/packaging/zotpx-manager.svg)
+  set(ico ${CMAKE_BINARY_DIR}/zotpx-manager.ico)
+  set(pngs)
+  foreach(size 16 24 32 48 64 256)
+    set(png ${CMAKE_BINARY_DIR}/icon-${size}.png)
+    list(APPEND pngs ${png})
+    add_custom_command(OUTPUT ${png} COMMAND ${RSVG_CONVERT} -w ${size} -h ${size} -o ${png} ${svg}
+                       DEPENDS ${svg} VERBATIM)
+  endforeach()
+  add_custom_command(OUTPUT ${ico} COMMAND ${ICOTOOL} -c -o ${ico} ${pngs} DEPENDS ${pngs} VERBATIM)
+  add_custom_target(zotpx_windows_icon DEPENDS ${ico})
+  set(${out_var} ${ico} PARENT_SCOPE)
+endfunction()
+
+# Qt's libraries, the Windows platform plugin, the native style and mingw's run time beside
+# `target`, in the build tree (so it runs there, under Wine too) and where it is installed.
+function(zotpx_windows_deploy_qt target)
+  get_target_property(qt_core_dll Qt6::Core IMPORTED_LOCATION_RELEASE)
+  get_filename_component(qt_bin ${qt_core_dll} DIRECTORY)
+  get_filename_component(qt_prefix ${qt_bin} DIRECTORY)
+  set(dlls ${qt_bin}/Qt6Core.dll ${qt_bin}/Qt6Gui.dll ${qt_bin}/Qt6Widgets.dll)
+  set(runtime)
+  foreach(name libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+    find_file(dll_${name} ${name} PATHS ${ZOTPX_MINGW_RUNTIME_DIRS} NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH
+              REQUIRED)
+    list(APPEND runtime ${dll_${name}})
+  endforeach()
+  set(platform ${qt_prefix}/plugins/platforms/qwindows.dll)
+  # For tests under Wine without a display; not installed.
+  set(offscreen ${qt_prefix}/plugins/platforms/qoffscreen.dll)
+  set(style ${qt_prefix}/plugins/styles/qwindowsvistastyle.dll)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${dlls} ${runtime} $<TARGET_FILE_DIR:${target}>
+    COMMAND ${CMAKE_COMMAND} -E make_directory $<TARGET_FILE_DIR:${target}>/platforms
+                                               $<TARGET_FILE_DIR:${target}>/styles
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${platform} ${offscreen}
+                                                  $<TARGET_FILE_DIR:${target}>/platforms
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${style} $<TARGET_FILE_DIR:${target}>/styles
+    VERBATIM)
+  install(FILES ${dlls} ${runtime} DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${platform} DESTINATION ${CMAKE_INSTALL_BINDIR}/platforms)
+  install(FILES ${style} DESTINATION ${CMAKE_INSTALL_BINDIR}/styles)
+endfunction()

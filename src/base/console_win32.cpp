@@ -1,0 +1,29 @@
+#include <windows.h>
+
+#include <cstdio>
+
+#include "base/console.h"
+
+namespace zotpx {
+
+namespace {
+
+bool GoesSomewhere(DWORD which) {
+  const HANDLE handle = GetStdHandle(which);
+  return handle != nullptr && handle != INVALID_HANDLE_VALUE;
+}
+
+}  // namespace
+
+void UseStartingConsole() {
+  // Output sent to a file or a pipe stays there; only a window program started from a console
+  // has none and takes its parent's.
+  if (!GoesSomewhere(STD_OUTPUT_HANDLE) && AttachConsole(ATTACH_PARENT_PROCESS)) {
+    (void)std::freopen("CONOUT$", "w", stdout);
+    if (!GoesSomewhere(STD_ERROR_HANDLE)) (void)std::freopen("CONOUT$", "w", stderr);
+  }
+  SetConsoleOutputCP(CP_UTF8);
+  SetConsoleCP(CP_UTF8);
+}
+
+}  // namespace zotpx
