@@ -7,7 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "cli/layout.h"
+#include "command/codec.h"
+#include "layout/layout_reader.h"
 
 namespace {
 
@@ -29,14 +30,15 @@ bool IsFrame(const zotpx::Bytes& frame) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   // Bitmap files are looked for in a folder that does not exist: a layout naming one is refused.
-  const zotpx::cli::Layout layout = zotpx::cli::ParseLayout(text, "fuzz.toml", "/nonexistent/");
+  const zotpx::Layout layout = zotpx::ParseLayout(text, "fuzz.toml", "/nonexistent/");
   for (const std::string& error : layout.errors) Check(error.rfind("fuzz.toml:", 0) == 0);
   if (!layout.ok()) return 0;
-  for (const zotpx::cli::LayoutObject& object : layout.objects) {
-    Check(object.prepared.build != nullptr);
-    for (const zotpx::Bytes& frame : object.prepared.build()) Check(IsFrame(frame));
+  for (const zotpx::LayoutObject& object : layout.objects) {
+    const zotpx::CommandRow& row = object.values.row();
+    Check(!row.check || !row.check(object.values));
+    for (const zotpx::Bytes& frame : zotpx::BuildFrames(object.values)) Check(IsFrame(frame));
   }
-  const zotpx::cli::LayoutStatic start_up = zotpx::cli::StaticFramesOf(layout);
+  const zotpx::LayoutStatic start_up = zotpx::StaticFramesOf(layout);
   if (!start_up.errors.empty()) return 0;
   const std::string static_text = zotpx::FormatStaticText(start_up.frames);
   const zotpx::StaticImage image = zotpx::BuildStaticImage(

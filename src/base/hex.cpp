@@ -18,6 +18,28 @@ Bytes HexPairs(std::string_view text) {
   return bytes;
 }
 
+bool IsHexBytes(std::string_view text) {
+  bool any = false;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] == ' ' || text[i] == ',' || text[i] == '\t') {
+      ++i;
+      continue;
+    }
+    if (text.substr(i, 2) == "0x" || text.substr(i, 2) == "0X") i += 2;
+    std::size_t digits = 0;
+    while (i < text.size() && HexDigitValue(static_cast<std::uint8_t>(text[i])) >= 0) {
+      ++digits;
+      ++i;
+    }
+    if (digits == 0 || digits % 2 != 0) return false;
+    // A group ends at a separator or the text's end.
+    if (i < text.size() && text[i] != ' ' && text[i] != ',' && text[i] != '\t') return false;
+    any = true;
+  }
+  return any;
+}
+
 std::string HexText(const std::uint8_t* bytes, std::size_t count) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
   std::string text;

@@ -23,6 +23,11 @@ constexpr int HexDigitValue(std::uint8_t c) {
 // at a time.
 Bytes HexPairs(std::string_view text);
 
+// Whether a text is bytes in hex and nothing else, as a user types them: groups of whole digit
+// pairs between blanks and commas, each group perhaps after "0x" ("55 AA", "0x55,0xAA",
+// "55AA10"), at least one byte. HexPairs then reads exactly those bytes.
+bool IsHexBytes(std::string_view text);
+
 // "55 AA 1B ": two upper-case digits and a blank per byte, as the communication log writes them.
 std::string HexText(const std::uint8_t* bytes, std::size_t count);
 

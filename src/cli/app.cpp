@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -16,7 +17,7 @@
 #include "cli/decode.h"
 #include "cli/interrupt.h"
 #include "cli/json_output.h"
-#include "cli/layout.h"
+#include "cli/layout_commands.h"
 #include "cli/ports.h"
 #include "cli/progress.h"
 #include "cli/reporter.h"
@@ -31,9 +32,9 @@ constexpr const char* kExitStatusHelp =
     "Exit status:\n"
     "  0  success\n"
     "  1  the device failed or was not found\n"
-    "  2  usage error or values refused: before anything was opened, or by a download's\n"
-    "     checks once the device has identified itself (nothing more is sent); or an\n"
-    "     output file that cannot be written\n"
+    "  2  usage error or values refused: before anything was opened, or once the device\n"
+    "     has identified itself, by a download's checks or as a command its model does\n"
+    "     not have (nothing more is sent); or an output file that cannot be written\n"
     "  3  the port could not be opened\n"
     "  128+n  stopped by signal n at the next request, the port restored (130 Ctrl-C,\n"
     "         143 SIGTERM, 129 SIGHUP); a second signal ends at once\n"
@@ -47,16 +48,6 @@ constexpr const char* kDescription =
     "checks and frames as the zotpx-manager window, for scripts, test benches and production\n"
     "lines. With several ports (-p A -p B, or -p A,B, or -p all) the command runs on all of them\n"
     "at once, one worker process per port, and a summary table follows.";
-
-struct Globals {
-  std::vector<std::string> ports;
-  std::string baud = "auto";
-  std::string log;
-  std::string log_dir;
-  bool trace = false;
-  bool json = false;
-  bool quiet = false;
-};
 
 // One command of the table bound to its CLI11 subcommand and the options' storage.
 struct Bound {
@@ -94,42 +85,39 @@ Bound BindCommand(CLI::App& root, const CommandDef& def, std::map<std::string, C
   Bound bound{&def, SubcommandFor(root, def.path, groups, def.help), {}};
   for (const OptionDef& option : def.options) {
     CLI::Option* added = nullptr;
-    const std::string help = OptionHelp(option);
     if (option.kind == OptionKind::Flag) {
       storage.flags.push_back(false);
-      added = bound.app->add_flag("--" + option.name, storage.flags.back(), help);
-    } else if (option.kind == OptionKind::Texts) {
+      added = bound.app->add_flag("--" + option.name, storage.flags.back(), option.help);
+    } else if (option.kind == OptionKind::Values) {
       storage.lists.emplace_back();
-      added = bound.app->add_option(option.name, storage.lists.back(), help);
+      added = bound.app->add_option(option.name, storage.lists.back(), option.help);
     } else {
       storage.texts.emplace_back();
       std::string name = option.positional ? option.name : "--" + option.name;
       if (option.name == "output") name = "-o,--output";
       const bool file_out = option.name == "output" || option.name == "image";
-      added = bound.app->add_option(name, storage.texts.back(),
-                                    file_out ? help + " ('-': standard output)" : help);
+      added =
+          bound.app->add_option(name, storage.texts.back(),
+                                file_out ? option.help + " ('-': standard output)" : option.help);
     }
-    if (option.kind == OptionKind::Edit) added->type_name("N");
-    if (option.kind == OptionKind::List) added->type_name(option.list->keywords ? "WORD" : "N");
-    if (option.name == "file" || option.name == "output" || option.name == "shapes")
-      added->type_name("FILE");
+    if (!option.type_name.empty()) added->type_name(option.type_name);
     if (option.required) added->required();
     bound.options.emplace_back(&option, added);
   }
   return bound;
 }
 
+// The words in the order they stand on the command line, each occurrence with its value
+// (--fill=false is a choice too).
 Given Collect(const Bound& bound) {
   Given given;
-  for (const auto& [option, added] : bound.options) {
-    if (added->count() == 0) continue;
-    if (option->kind == OptionKind::Flag) {
-      // Each time it was given, with its value: --fill=false is a choice too.
-      for (const std::string& text : added->results()) given.emplace_back(option->name, text);
-    } else {
-      for (const std::string& text : added->as<std::vector<std::string>>())
-        given.emplace_back(option->name, text);
-    }
+  std::map<const CLI::Option*, std::size_t> taken;
+  for (const CLI::Option* added : bound.app->parse_order()) {
+    const auto option = std::find_if(bound.options.begin(), bound.options.end(),
+                                     [added](const auto& o) { return o.second == added; });
+    const std::size_t n = taken[added]++;
+    if (option != bound.options.end() && n < added->results().size())
+      given.push_back({option->first->name, added->results()[n]});
   }
   return given;
 }
@@ -184,7 +172,9 @@ std::vector<std::string> ExpandPorts(const std::vector<std::string>& given) {
 
 }  // namespace
 
-int RunZotpx(int argc, char** argv) {
+std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv) {
+  Invocation invocation;
+  Globals& globals = invocation.globals;
   CLI::App app(kDescription, "zotpx");
   app.footer(kExitStatusHelp);
   app.set_version_flag("--version", std::string("zotpx ") + kVersion);
@@ -192,7 +182,6 @@ int RunZotpx(int argc, char** argv) {
   // The global options stand before or after the command: an option the command does not
   // know is handed up to the program's own.
   app.fallthrough();
-  Globals globals;
   std::vector<const CLI::Option*> global_options = {
       // One name a time, so that a command's argument after it is never taken for a port.
       app.add_option("-p,--port", globals.ports,
@@ -260,21 +249,30 @@ int RunZotpx(int argc, char** argv) {
   for (const Bound& b : bound)
     if (b.app->parsed()) chosen = &b;
   if (!chosen) return kExitRefused;
-  const CommandDef& command = *chosen->def;
-
-  FillResult filled = FillValues(command, Collect(*chosen));
+  invocation.command = chosen->def;
+  FillResult filled = FillValues(*chosen->def, Collect(*chosen));
   if (filled.error) {
     std::fprintf(stderr, "zotpx: %s\n", filled.error->c_str());
     return kExitRefused;
   }
-  if (const int refused = CheckLayoutArgument(command, filled.values, globals.quiet);
-      refused != kExitOk)
+  invocation.values = std::move(filled.values);
+  return invocation;
+}
+
+int RunZotpx(int argc, char** argv) {
+  std::variant<Invocation, int> parsed = ParseCommandLine(argc, argv);
+  if (const int* status = std::get_if<int>(&parsed)) return *status;
+  Invocation& invocation = std::get<Invocation>(parsed);
+  const CommandDef& command = *invocation.command;
+  const CommandValues& values = invocation.values;
+  Globals& globals = invocation.globals;
+  if (const int refused = CheckLayoutArgument(command, values, globals.quiet); refused != kExitOk)
     return refused;
 
-  if (command.id == CommandId::Decode) return RunDecode(filled.values, globals.json);
+  if (command.id == CommandId::Decode) return RunDecode(values, globals.json);
   if (command.use == CommandUse::Local) {
-    const Outcome outcome = RunLocal(command, filled.values);
-    Print(outcome, globals, false, WritesToStandardOutput(filled.values) ? stderr : stdout);
+    const Outcome outcome = RunLocal(command, values);
+    Print(outcome, globals, false, WritesToStandardOutput(values) ? stderr : stdout);
     return ExitStatusOf(outcome.result);
   }
 
@@ -313,7 +311,7 @@ int RunZotpx(int argc, char** argv) {
     one.port = port;
     // Everything this invocation sends goes through one opening of the port, and one purge.
     HoldPort();
-    Outcome outcome = RunOnPort(command, filled.values, one, reporter);
+    Outcome outcome = RunOnPort(command, values, one, reporter);
     ReleasePort();
     return outcome;
   };

@@ -19,10 +19,11 @@
 namespace zotpx::cli {
 
 // Where the device is: the port as given ("COMn" or a path) and the rate, or nothing for
-// "auto": the connect scan finds it first.
+// "auto": the connect scan finds it first, and the model with it.
 struct Session {
   std::string port = "COM1";
   std::optional<int> baud;
+  DeviceModel model = DeviceModel::Unknown;  // as an earlier scan of this invocation found it
 };
 
 // Stable result codes for scripts.
@@ -55,20 +56,14 @@ struct Outcome {
   double seconds = 0;
 };
 
-// A command's frames once its values passed the checks, or the refusal that stops it.
+// A frame command's frames once its values passed the row's check, or the refusal that stops
+// it (the title and the window's message).
 struct Prepared {
-  std::optional<std::string> refusal;  // after the title
+  std::optional<std::string> refusal;
   const char* result = kResultRefused;
   FrameBuilder build;
 };
-
-// The command's checks on its values and, when they pass, its frame builder; no device needed.
-// A clock setting that is refused has no refusal text: ClockTextFault says why.
 Prepared PrepareFrames(const CommandDef& command, const CommandValues& values);
-
-// What is wrong with a clock text "YYYY-MM-DD HH:MM:SS": not such a text, or a year the
-// device's clock cannot hold (2000 to 2255). Nothing when it is fine.
-std::optional<std::string> ClockTextFault(const std::string& text);
 
 int ExitStatusOf(const std::string& result);
 // Several outcomes: the worst exit status among them.

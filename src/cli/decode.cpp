@@ -11,7 +11,6 @@
 #include "base/file_save.h"
 #include "base/hex.h"
 #include "cli/commands.h"
-#include "cli/layout.h"
 #include "command/log_reader.h"
 #include "layout/layout_writer.h"
 #include "serial/memory_transfer.h"
@@ -378,47 +377,6 @@ int RunDecode(const CommandValues& values, bool json) {
   Printer printer(json);
   for (const Source& source : *sources) Decode(source, printer);
   return kExitOk;
-}
-
-void AddDecodeCommand(std::vector<CommandDef>& commands) {
-  const auto set_inputs = [](CommandValues& v, const std::string& t, int) {
-    v.inputs.push_back(t);
-  };
-  commands.push_back(
-      {CommandId::Decode,
-       "decode",
-       "explain frames: hex bytes, a communication log or a static command text (default: "
-       "standard input); or turn a log into a layout file",
-       "",
-       CommandUse::Local,
-       {OptionDef{"input",
-                  "hex bytes, or files: a communication log, a static command text, "
-                  "hex; - for standard input",
-                  OptionKind::Texts,
-                  nullptr,
-                  1,
-                  {},
-                  true,
-                  false,
-                  set_inputs},
-        OptionDef{"layout",
-                  "write the overlay commands the device acknowledged as a layout file",
-                  OptionKind::Flag,
-                  nullptr,
-                  1,
-                  {},
-                  false,
-                  false,
-                  [](CommandValues& v, const std::string&, int i) { v.to_layout = i != 0; }},
-        OptionDef{"output",
-                  "the layout file to write (bitmaps go beside it)",
-                  OptionKind::Text,
-                  nullptr,
-                  1,
-                  {},
-                  false,
-                  false,
-                  [](CommandValues& v, const std::string& t, int) { v.output = t; }}}});
 }
 
 }  // namespace zotpx::cli

@@ -9,9 +9,6 @@
 
 namespace zotpx::cli {
 
-// Adds decode to the command table.
-void AddDecodeCommand(std::vector<CommandDef>& commands);
-
 // Prints, for every frame, what it is (one JSON object each with `json`), or with --layout
 // writes the layout and its bitmaps. The exit status: 0, or 2 when an input cannot be read or
 // the layout cannot be made.

@@ -1,6 +1,7 @@
 #include "cli/device_steps.h"
 
 #include "base/attributes.h"
+#include "command/table.h"
 
 namespace zotpx::cli {
 
@@ -13,7 +14,7 @@ bool TakeConnect(const ConnectResult& found, const StatusCapture& reporter, Outc
     outcome.result = ConnectFailureResult(found.outcome);
     return false;
   }
-  outcome.model = lists::kDeviceTypes[static_cast<std::size_t>(found.model)];
+  outcome.model = ModelName(static_cast<DeviceModel>(found.model));
   outcome.version = found.version;
   if (found.rate_index >= 0) outcome.baud = kBaudRateList[found.rate_index];
   return true;
@@ -21,14 +22,25 @@ bool TakeConnect(const ConnectResult& found, const StatusCapture& reporter, Outc
 
 }  // namespace
 
-std::optional<Link> ReachDevice(const Session& session, StatusCapture& reporter, Outcome& outcome) {
+std::optional<Reached> ReachDevice(const Session& session, StatusCapture& reporter,
+                                   Outcome& outcome) {
   if (session.baud) {
     outcome.baud = *session.baud;
-    return Link{session.port, *session.baud};
+    return Reached{{session.port, *session.baud}, session.model};
   }
   const ConnectResult found = ConnectDevice(reporter, kConnectTitle, session.port);
   if (!TakeConnect(found, reporter, outcome)) return std::nullopt;
-  return Link{session.port, kBaudRateList[found.rate_index]};
+  return Reached{{session.port, kBaudRateList[found.rate_index]},
+                 static_cast<DeviceModel>(found.model)};
+}
+
+std::optional<std::string> RefuseForModel(const CommandRow& row, DeviceModel model) {
+  if (row.ForModel(model)) return std::nullopt;
+  std::string models;
+  for (const DeviceModel other : {DeviceModel::PA, DeviceModel::PB})
+    if (row.ForModel(other)) models += (models.empty() ? "" : ", ") + std::string(ModelName(other));
+  return std::string(row.name) + ": the device is a " + std::string(ModelName(model)) +
+         ", which has no such command (" + models + " only); nothing more was sent";
 }
 
 std::optional<ConnectResult> IdentifyForDownload(const Session& session, StatusCapture& reporter,

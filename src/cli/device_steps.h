@@ -49,10 +49,22 @@ class StatusCapture : public Reporter {
 // The window's connect button, whose caption heads the connect block in the log.
 inline constexpr const char* kConnectTitle = "连接设备";
 
-// With a rate, nothing to do; with "auto", the connect scan and identification first, as the
-// window's connect button runs them. The link to use, or nothing when the device was not
-// reached (the outcome then says why).
-std::optional<Link> ReachDevice(const Session& session, StatusCapture& reporter, Outcome& outcome);
+// The device as reaching it found it: the link, and its model when it identified itself.
+struct Reached {
+  Link link;
+  DeviceModel model = DeviceModel::Unknown;
+};
+
+// With a rate, nothing to do (the model is the session's); with "auto", the connect scan and
+// identification first, as the window's connect button runs them. Nothing when the device was
+// not reached (the outcome then says why).
+std::optional<Reached> ReachDevice(const Session& session, StatusCapture& reporter,
+                                   Outcome& outcome);
+
+// The window shows a command's page only for the models that have it; the command line
+// refuses it once the device has said it is another model. With a rate given the model is not
+// known and the command goes as asked.
+std::optional<std::string> RefuseForModel(const CommandRow& row, DeviceModel model);
 
 // The model and rate of the device: with "auto" the connect scan, with a rate the
 // identification alone at that rate. Nothing when the device was not identified. The port of

@@ -1,8 +1,8 @@
 #include "cli/downloads.h"
 
-#include "base/attributes.h"
-#include "cli/layout.h"
+#include "base/device_model.h"
 #include "crosshair/cross_download.h"
+#include "layout/layout_reader.h"
 #include "serial/port.h"
 #include "text/font_library.h"
 #include "text/static_download.h"
@@ -13,7 +13,7 @@ namespace zotpx::cli {
 namespace {
 
 std::string ModelText(const ConnectResult& found) {
-  return lists::kDeviceTypes[static_cast<std::size_t>(found.model)];
+  return std::string(ModelName(static_cast<DeviceModel>(found.model)));
 }
 
 // Inside the port the identification left open: no second opening, no second wait for the line
@@ -37,8 +37,8 @@ void RunFontDownload(const std::string& title, const CommandValues& values, cons
                      StatusCapture& reporter, Outcome& outcome) {
   // A file refused alike on every model is told before the device is touched; otherwise the
   // model decides, as in the window, once the device has identified itself.
-  const FontFile large = OpenFontFile(values.file, lists::kDeviceTypes[1]);
-  const FontFile small = OpenFontFile(values.file, lists::kDeviceTypes[2]);
+  const FontFile large = OpenFontFile(values.file, ModelName(DeviceModel::PA));
+  const FontFile small = OpenFontFile(values.file, ModelName(DeviceModel::PB));
   if (large.failure && small.failure && *large.failure == *small.failure)
     return Refuse(outcome, title + *large.failure, kResultFileFailed);
 

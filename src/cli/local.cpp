@@ -6,7 +6,7 @@
 #include "base/file_save.h"
 #include "cli/commands.h"
 #include "cli/device_steps.h"
-#include "cli/layout.h"
+#include "cli/layout_commands.h"
 #include "cli/ports.h"
 #include "crosshair/cross_file.h"
 #include "graphics/bitmap_decode.h"

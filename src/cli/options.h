@@ -1,96 +1,65 @@
-// The command line's vocabulary: one table per command of the options it takes, each saying
-// what kind of field of the window it stands for, which field of the core's value struct it
-// sets, and the window's default. The command line and layout files fill values through this
-// one table, so an option name is also a layout key and a keyword means the same in both.
+// The command line's commands and their options. A frame command is a row of the command table
+// (command/table.h) and its options are the row's fields, made from the table: an edit box's
+// option, a list's keyword, a flag and its other item's flag, a bitmap's file. The other
+// commands (ports, downloads, conversions, layouts, send, decode) list theirs here in the same
+// form. Layout files take a frame command's option names as keys (layout/layout_reader.h).
 #pragma once
 
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
-#include "base/attributes.h"
-#include "crosshair/cross_cmd.h"
-#include "device/date_time.h"
-#include "device/system_params.h"
-#include "graphics/bitmap_cmd.h"
-#include "graphics/shapes.h"
-#include "text/char_area.h"
-#include "text/text_string.h"
+#include "command/words.h"
 
 namespace zotpx::cli {
 
-// Every value a command can take, in the core's own structs; each command fills its part.
+// What a command was given: a frame command's values, and the other commands' options.
 struct CommandValues {
-  SystemParams params;
-  std::string at;  // clock: "YYYY-MM-DD HH:MM:SS"; empty: the computer's time when sent
-  DateTimeValues date_time;
-  std::string text;  // text string, UTF-8 (code page 936 when sent)
-  TextStringValues text_string;
-  CharAreaValues area;
-  LineValues line;
-  RectValues rect;
-  CircleValues circle;
-  FlashBitmapValues flash;
-  BlockBitmapValues block;
-  CrossSettings cross;
-  CrossMove move;
-  std::string file;                // the file a bitmap, conversion or download reads
-  std::vector<std::string> files;  // crosshair shape bitmaps, in slot order
-  std::string origin;              // crosshair origin "X,Y"
-  std::string output;              // the file a conversion writes
-  std::string image;               // static from a layout: the "User.cfg" image to write too
-  std::string video;               // render: the picture under the overlay
-  std::string cross_file;          // render: the crosshair file the device is taken to hold
-  std::vector<std::string> hex;    // a raw frame's bytes
-  bool raw = false;                // send: the bytes exactly as given, the reply as it comes
-  bool allow_empty = false;        // static, download static: an empty start-up list on purpose
+  std::optional<Values> fields;  // a frame command's: the window's defaults, then the words given
+  // A field's value the window refuses with its own status (a character code page 936 lacks, a
+  // bitmap file that cannot be read): said when the command runs, as its check's refusal is.
+  std::optional<WordRefusal> refused;
+  std::string file;                 // the file a conversion, download or layout command reads
+  std::vector<std::string> files;   // crosshair shape bitmaps, in slot order
+  std::string origin;               // crosshair origin "X,Y"
+  std::string output;               // the file a conversion writes
+  std::string image;                // static from a layout: the "User.cfg" image to write too
+  std::string video;                // render: the picture under the overlay
+  std::string cross_file;           // render: the crosshair file the device is taken to hold
+  std::string at;                   // render: the moment the date and time fields show
+  std::vector<std::string> hex;     // send: the frame's bytes
+  bool raw = false;                 // send: the bytes exactly as given, the reply as it comes
+  bool allow_empty = false;         // static, download static: an empty start-up list on purpose
   std::vector<std::string> inputs;  // decode: hex bytes or files
   bool to_layout = false;           // decode: the log as a layout file
 };
 
 enum class OptionKind {
-  Edit,   // an edit box: the text as typed, judged by the command's check (integer rule)
-  List,   // a drop-down: a keyword, the item's code, or the number the item shows
-  Flag,   // a check box or one item of a two-item list: true means that item, false the other
-  Text,   // a free text or file name
-  Texts,  // several texts (positional)
+  Value,   // one word: a field's value, a file, a text
+  Values,  // several words (positional)
+  Flag,    // true or false (1 or 0)
 };
 
-// What the setter receives: the text as given, and for lists and flags the item index.
-using Setter = std::function<void(CommandValues&, const std::string& text, int index)>;
+// What the option's word sets; a flag's word is "true" or "false".
+using Setter = std::function<void(CommandValues&, const std::string& word)>;
 
 struct OptionDef {
-  std::string name;  // the long option without dashes, and the layout key
-  std::string help;
-  OptionKind kind = OptionKind::Edit;
-  const ComboDef* list = nullptr;  // List; Flag when it stands for a list item
-  int flag_index = 1;              // Flag: the item it selects
-  std::string default_text;        // Edit, Text: the window's default; List: from the list
+  std::string name;  // the long option without dashes, or the positional's name
+  std::string help;  // its whole line of --help
+  OptionKind kind = OptionKind::Value;
+  std::string type_name;  // "N", "WORD", "FILE"; empty: the parser's own
   bool positional = false;
   bool required = false;
-  Setter set;
+  std::string default_text;  // set before the words given; empty: nothing
+  Setter set;                // nothing for a field's option: its word goes to the row's values
 };
 
 enum class CommandId {
   Ports,
   Connect,
-  Params,
-  Clock,
-  Date,
-  Time,
-  Text,
-  Area,
-  Line,
-  Rect,
-  Circle,
-  BitmapFlashing,
-  BitmapOversized,
-  BitmapSingle,
-  CrossSet,
-  CrossMove,
+  Frames,  // a row of the command table
   CrossFile,
   Static,
   DownloadFont,
@@ -116,32 +85,26 @@ struct CommandDef {
   std::string title;  // the window's button caption: log title and status prefix
   CommandUse use;
   std::vector<OptionDef> options;
+  const CommandRow* row = nullptr;  // a frame command's
 };
 
 const std::vector<CommandDef>& Commands();
 const CommandDef* FindCommand(std::string_view path);
 const CommandDef& CommandOf(CommandId id);
+// The frame command of a row that has one (a layout object's).
+const CommandDef& CommandFor(const CommandRow& row);
 
-// The help text of an option with its choices and the window's default.
-std::string OptionHelp(const OptionDef& option);
-
-using Given = std::vector<std::pair<std::string, std::string>>;
-
-// How messages name what was given: "--fill", "--colour 'pink'" on the command line,
-// "fill = true", "colour = pink" in a layout.
-enum class Spelling { Options, Keys };
+using Given = std::vector<GivenWord>;
 
 struct FillResult {
   CommandValues values;
-  // A name the command does not take, a value no item has, or flags that contradict each other.
+  // A usage error: a word no option takes, a value no item has, flags that contradict each
+  // other.
   std::optional<std::string> error;
-  std::string error_name;  // the option the error is about
 };
 
-// The window's defaults first, then each (name, text) in turn. A flag's text is "true" or "1",
-// "false" or "0"; two flags that choose different items of one list (--fill and --clear, or
-// --hide and --hide=false) are refused. A Texts option takes one pair per text.
-FillResult FillValues(const CommandDef& command, const Given& given,
-                      Spelling spelling = Spelling::Options);
+// The defaults first, then each word given in turn: a frame command's through SetFieldWords
+// (command/words.h), the others' through their options.
+FillResult FillValues(const CommandDef& command, const Given& given);
 
 }  // namespace zotpx::cli

@@ -103,7 +103,8 @@ std::optional<LocalDateTime> ReadMoment(std::string_view text) {
   LocalDateTime t;
   char tail = 0;
   const std::string copy(text);
-  if (std::sscanf(copy.c_str(), "%d-%d-%d %d:%d:%d%c", &t.year, &t.month, &t.day, &t.hour,
+  // Widths keep a long run of digits from overflowing; any byte of a frame still reads back.
+  if (std::sscanf(copy.c_str(), "%4d-%3d-%3d %3d:%3d:%3d%c", &t.year, &t.month, &t.day, &t.hour,
                   &t.minute, &t.second, &tail) != 6)
     return std::nullopt;
   return t;
@@ -427,17 +428,24 @@ std::optional<Values> CommandAssembler::Add(const DecodedFrame& frame) {
   return command;
 }
 
-std::optional<LocalDateTime> ParseMoment(std::string_view text) {
+std::optional<std::string> MomentFault(std::string_view text) {
   const std::optional<LocalDateTime> t = ReadMoment(text);
-  if (!t) return std::nullopt;
+  if (!t) return "not a date and time YYYY-MM-DD HH:MM:SS";
   const std::chrono::year_month_day date{std::chrono::year(t->year),
                                          std::chrono::month(static_cast<unsigned>(t->month)),
                                          std::chrono::day(static_cast<unsigned>(t->day))};
-  // The year travels as year - 2000 in one byte.
-  if (t->year < 2000 || t->year > 2255 || !date.ok() || t->hour < 0 || t->hour > 23 ||
-      t->minute < 0 || t->minute > 59 || t->second < 0 || t->second > 59)
-    return std::nullopt;
-  return t;
+  if (!date.ok() || t->hour < 0 || t->hour > 23 || t->minute < 0 || t->minute > 59 ||
+      t->second < 0 || t->second > 59)
+    return "not a date and time YYYY-MM-DD HH:MM:SS";
+  if (t->year < kClockFirstYear || t->year > kClockLastYear)
+    return "the device's clock holds the years " + std::to_string(kClockFirstYear) + " to " +
+           std::to_string(kClockLastYear) + " only";
+  return std::nullopt;
+}
+
+std::optional<LocalDateTime> ParseMoment(std::string_view text) {
+  if (MomentFault(text)) return std::nullopt;
+  return ReadMoment(text);
 }
 
 }  // namespace zotpx

@@ -58,5 +58,8 @@ class CommandAssembler {
 
 // "YYYY-MM-DD HH:MM:SS" as a real moment the clock command carries (years 2000..2255).
 std::optional<LocalDateTime> ParseMoment(std::string_view text);
+// Why ParseMoment refuses a text: no such date and time, or a year the device's clock cannot
+// hold (it keeps year - 2000 in one byte). Nothing when it takes it.
+std::optional<std::string> MomentFault(std::string_view text);
 
 }  // namespace zotpx

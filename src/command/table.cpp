@@ -21,7 +21,8 @@ namespace {
 
 // "允许屏幕叠加" is a check box: checked, the overlay is on and bit 7 is set.
 const Items kOverlayWords = {"off", "on"};
-const ComboDef kOverlaySwitch{"CheckEnable", &kOverlayWords, 1, &kOverlayWords, nullptr};
+const ComboDef kOverlaySwitch{"CheckEnable",  &kOverlayWords, 1,
+                              &kOverlayWords, nullptr,        ItemNumbers::State};
 
 constexpr Placement Bits(int byte, int shift, int width) {
   return {Place::Bits, byte, width, shift, 0};
@@ -95,10 +96,11 @@ FieldDef Pick(std::string_view name, Placement at, std::string_view control, std
 
 // A flag that selects the second item of a two-item list, or ticks a check box (no list).
 FieldDef Flag(std::string_view name, Placement at, std::string_view control, std::string_view help,
-              std::string_view off_name = {}) {
+              std::string_view off_name = {}, std::string_view off_help = {}) {
   FieldDef f = Def(name, FieldKind::Flag, at, control);
   if (control.rfind("Combo", 0) == 0) f.list = List(control);
   f.off_name = off_name;
+  f.off_help = off_help;
   f.default_index = f.list ? f.list->default_index : 0;
   f.help = help;
   return f;
@@ -138,6 +140,7 @@ void AddShapeStyle(std::vector<FieldDef>& fields, const std::string& group,
 FieldDef Picture(std::string_view control) {
   FieldDef f = Def("file", FieldKind::Bitmap, {Place::Picture, 5, 0, 0, 0}, control);
   f.help = "bitmap file (1 bit per pixel)";
+  f.positional = true;
   return f;
 }
 
@@ -189,7 +192,7 @@ std::vector<CommandRow> BuildRows() {
 
   CommandRow clock = Row("clock", "clock", 0x11, std::nullopt, c::kBtnSetTimeCmd, 6);
   FieldDef at = Def("at", FieldKind::Moment, {Place::Moment, 0, 6, 0, 0});
-  at.help = "\"YYYY-MM-DD HH:MM:SS\" to set instead of the computer's time";
+  at.help = "\"YYYY-MM-DD HH:MM:SS\", years 2000-2255, to set instead of the computer's time";
   clock.fields = {at};
   clock.check = checks::Clock;
   clock.help = "set the device clock";
@@ -201,10 +204,10 @@ std::vector<CommandRow> BuildRows() {
         Row(time ? "time" : "date", time ? "time" : "date", kDateTimeCommand,
             static_cast<std::uint8_t>(time ? 1 : 0), time ? c::kBtnTimeCmd : c::kBtnDateCmd, 25);
     AddTextAttributes(row.fields, 1, group, "", "hide", time ? "hide the time" : "hide the date");
-    row.fields.push_back(Coordinate("x", true, 5, time ? "EditTimeLeft" : "EditDateLeft", "292",
-                                    "top-left X, 0-383"));
+    row.fields.push_back(
+        Coordinate("x", true, 5, time ? "EditTimeLeft" : "EditDateLeft", "292", "top-left X"));
     row.fields.push_back(Coordinate("y", false, 7, time ? "EditTimeTop" : "EditDateTop",
-                                    time ? "18" : "0", "top-left Y, 0-255"));
+                                    time ? "18" : "0", "top-left Y"));
     FieldDef format = Def("format", FieldKind::Format, {Place::Counted, 14, 10, 0, 13},
                           time ? "EditTimeFormat" : "EditDateFormat");
     format.default_text = time ? "hh:mm:ss" : "yyyy/mm/dd";
@@ -221,13 +224,14 @@ std::vector<CommandRow> BuildRows() {
   CommandRow text = Row("text", "text", kTextStringCommand, std::nullopt, c::kBtnStringCmd, 5);
   text.variable = true;
   AddTextAttributes(text.fields, 0, "String", "", "delete", "delete the string");
-  text.fields.push_back(Coordinate("x", true, 1, "EditStringLeft", "5", "top-left X, 0-383"));
-  text.fields.push_back(Coordinate("y", false, 3, "EditStringTop", "50", "top-left Y, 0-255"));
+  text.fields.push_back(Coordinate("x", true, 1, "EditStringLeft", "5", "top-left X"));
+  text.fields.push_back(Coordinate("y", false, 3, "EditStringTop", "50", "top-left Y"));
   FieldDef string = Def("text", FieldKind::Text, {Place::Tail, 5, 0, 0, 0}, "EditString");
   string.default_text = "欢迎使用云帆ZOT-Px系列字符叠加产品";
   string.min = 1;
   string.max = static_cast<int>(kTextStringMaxBytes);
   string.help = "the string (UTF-8; sent in code page 936)";
+  string.positional = true;
   text.fields.push_back(string);
   text.check = checks::TextString;
   text.edit_message = kStringCoordinateText;
@@ -242,8 +246,8 @@ std::vector<CommandRow> BuildRows() {
       Pick("flash", Bits(0, 3, 2), "ComboBitmapFlash", "automatic flashing"),
       Pick("cycle", Bits(0, 6, 1), "ComboBitmapCycle", "flash period in seconds"),
       Flag("delete", Bits(0, 7, 1), "ComboBitmapShow", "delete it instead of showing it"),
-      Coordinate("x", true, 1, "EditBitmapLeft", "5", "top-left X, 0-383"),
-      Coordinate("y", false, 3, "EditBitmapTop", "100", "top-left Y, 0-255"),
+      Coordinate("x", true, 1, "EditBitmapLeft", "5", "top-left X"),
+      Coordinate("y", false, 3, "EditBitmapTop", "100", "top-left Y"),
       Picture("LabelBitmapSelect"),
   };
   flashing.check = checks::Bitmap;
@@ -255,11 +259,12 @@ std::vector<CommandRow> BuildRows() {
   CommandRow area = Row("area", "area", kCharAreaCommand, std::nullopt, c::kBtnAreaCmd, 9);
   area.fields = {
       Pick("layer", Bits(0, 0, 3), "ComboAreaLayer", "colour layer"),
-      Flag("clear", Bits(0, 7, 1), "ComboAreaShow", "clear the area (the default)", "fill"),
-      Coordinate("left", true, 1, "EditAreaLeft", "0", "left X, 0-383"),
-      Coordinate("top", false, 3, "EditAreaTop", "0", "top Y, 0-255"),
-      Coordinate("right", true, 5, "EditAreaRight", "383", "right X, 0-383"),
-      Coordinate("bottom", false, 7, "EditAreaBottom", "255", "bottom Y, 0-255"),
+      Flag("clear", Bits(0, 7, 1), "ComboAreaShow", "clear the area (the default)", "fill",
+           "fill the area"),
+      Coordinate("left", true, 1, "EditAreaLeft", "0", "left X"),
+      Coordinate("top", false, 3, "EditAreaTop", "0", "top Y"),
+      Coordinate("right", true, 5, "EditAreaRight", "383", "right X"),
+      Coordinate("bottom", false, 7, "EditAreaBottom", "255", "bottom Y"),
   };
   area.check = checks::Corners;
   area.edit_message = kAreaCoordinateText;
@@ -277,9 +282,9 @@ std::vector<CommandRow> BuildRows() {
         Flag("delete", Bits(0, 7, 1), single ? "ComboSingleBitmapShow" : "ComboSuperBitmapShow",
              "delete it instead of showing it"),
         Coordinate("x", true, 1, single ? "EditSingleBitmapLeft" : "EditSuperBitmapLeft",
-                   single ? "185" : "55", "top-left X, 0-383"),
+                   single ? "185" : "55", "top-left X"),
         Coordinate("y", false, 3, single ? "EditSingleBitmapTop" : "EditSuperBitmapTop", "100",
-                   "top-left Y, 0-255"),
+                   "top-left Y"),
         Picture(single ? "LabelSingleBitmapSelect" : "LabelSuperBitmapSelect"),
         Flag("control-only", {}, single ? "CheckSingleBitmapData" : "CheckSuperBitmapData",
              "send the control frame only, without the picture"),
@@ -288,6 +293,8 @@ std::vector<CommandRow> BuildRows() {
     row.edit_message = kBitmapCoordinateText;
     row.blocks = {which->max_blocks, Bits(0, 3, 4)};
     row.picture_limits = single ? &kSingleColourBitmapLimits : &kOversizedBitmapLimits;
+    // The single-colour bitmap is on the graphics page, which only the first model shows.
+    if (single) row.models = ModelBit(DeviceModel::PA);
     row.help = single ? "the single-colour bitmap (up to 192x128)"
                       : "the oversized bitmap character (up to 128x128)";
     rows.push_back(row);
@@ -314,21 +321,21 @@ std::vector<CommandRow> BuildRows() {
     AddShapeStyle(row.fields, shape.group, shape.mode, shape.mode_help);
     row.help = shape.help;
     row.edit_message = kShapeInvalidText;
+    row.models = ModelBit(DeviceModel::PA);
     if (shape.name == "line") {
       row.data_size = 7;
-      row.fields.push_back(Coordinate("x", true, 1, "EditLineLeft", "5", "start X, 0-383"));
-      row.fields.push_back(Coordinate("y", false, 3, "EditLineTop", "20", "start Y, 0-255"));
-      row.fields.push_back(Number("length", Word(5), "EditLineLength", "200", 0, kScreenWidth,
-                                  "length in pixels, 0-384"));
+      row.fields.push_back(Coordinate("x", true, 1, "EditLineLeft", "5", "start X"));
+      row.fields.push_back(Coordinate("y", false, 3, "EditLineTop", "20", "start Y"));
+      row.fields.push_back(
+          Number("length", Word(5), "EditLineLength", "200", 0, kScreenWidth, "length in pixels"));
       row.check = checks::Edits;
       row.edit_message = kLineInvalidText;
     } else if (shape.name == "rect") {
       row.data_size = 9;
-      row.fields.push_back(Coordinate("left", true, 1, "EditRectLeft", "0", "left X, 0-383"));
-      row.fields.push_back(Coordinate("top", false, 3, "EditRectTop", "0", "top Y, 0-255"));
-      row.fields.push_back(Coordinate("right", true, 5, "EditRectRight", "383", "right X, 0-383"));
-      row.fields.push_back(
-          Coordinate("bottom", false, 7, "EditRectBottom", "255", "bottom Y, 0-255"));
+      row.fields.push_back(Coordinate("left", true, 1, "EditRectLeft", "0", "left X"));
+      row.fields.push_back(Coordinate("top", false, 3, "EditRectTop", "0", "top Y"));
+      row.fields.push_back(Coordinate("right", true, 5, "EditRectRight", "383", "right X"));
+      row.fields.push_back(Coordinate("bottom", false, 7, "EditRectBottom", "255", "bottom Y"));
       row.check = checks::Corners;
     } else {
       row.data_size = 6;
@@ -352,19 +359,22 @@ std::vector<CommandRow> BuildRows() {
            ListCode::Shown),
   };
   AddTextAttributes(cross.fields, 3, "CrossText", "text-", "text-hide", "hide the coordinate text");
-  cross.fields.push_back(Coordinate("text-x", true, 4, "EditCrossTextLeft", "0",
-                                    "coordinate text's top-left X, 0-383"));
-  cross.fields.push_back(Coordinate("text-y", false, 6, "EditCrossTextTop", "0",
-                                    "coordinate text's top-left Y, 0-255"));
+  cross.fields.push_back(
+      Coordinate("text-x", true, 4, "EditCrossTextLeft", "0", "coordinate text's top-left X"));
+  cross.fields.push_back(
+      Coordinate("text-y", false, 6, "EditCrossTextTop", "0", "coordinate text's top-left Y"));
   cross.check = checks::Edits;
   cross.edit_message = kInvalidCoordinateText;
+  cross.models = ModelBit(DeviceModel::PB);
   cross.help = "crosshair settings";
   rows.push_back(cross);
 
   CommandRow move =
       Row("cross move", "cross-move", kCrossMoveCommand, std::nullopt, c::kBtnCrossMoveCmd, 4);
-  move.fields = {Coordinate("x", true, 0, "EditCrossCurrentX", "192", "centre X, 0-383"),
-                 Coordinate("y", false, 2, "EditCrossCurrentY", "128", "centre Y, 0-255")};
+  move.fields = {Coordinate("x", true, 0, "EditCrossCurrentX", "192", "centre X"),
+                 Coordinate("y", false, 2, "EditCrossCurrentY", "128", "centre Y")};
+  for (FieldDef& centre : move.fields) centre.positional = true;
+  move.models = ModelBit(DeviceModel::PB);
   move.check = checks::Edits;
   move.edit_message = kInvalidCoordinateText;
   move.help = "move the crosshair's centre";

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "base/attributes.h"
+#include "base/device_model.h"
 #include "graphics/bitmap.h"
 
 namespace zotpx {
@@ -70,9 +71,13 @@ struct FieldDef {
   const ComboDef* list = nullptr;  // List, and a Flag that names a list's second item
   ListCode code = ListCode::Index;
   std::string_view off_name;  // Flag: the word for its first item, where it has one ("fill")
-  std::string default_text;   // Coordinate, Number, Format, Text (UTF-8): the window's default
-  int default_index = 0;      // List, Flag: the window's default item
-  int min = 0;                // Coordinate, Number: limits; Text, Format, Data: bytes
+  std::string_view off_help;  // and its line for --help
+  // The command line takes it as an argument rather than an option: the text string, the
+  // crosshair's centre, a bitmap's file.
+  bool positional = false;
+  std::string default_text;  // Coordinate, Number, Format, Text (UTF-8): the window's default
+  int default_index = 0;     // List, Flag: the window's default item
+  int min = 0;               // Coordinate, Number: limits; Text, Format, Data: bytes
   int max = 0;
   std::string_view help;  // one line for --help
 };
@@ -85,10 +90,16 @@ struct BlockFrames {
 
 using CheckFunction = std::optional<std::string> (*)(const Values& values);
 
+// The models a command is for, one bit per DeviceModel: the window shows a model's pages only.
+constexpr unsigned ModelBit(DeviceModel model) {
+  return 1u << static_cast<unsigned>(model);
+}
+inline constexpr unsigned kEveryModel = ModelBit(DeviceModel::PA) | ModelBit(DeviceModel::PB);
+
 struct CommandRow {
   std::string_view name;   // the command line's command: "rect", "bitmap single", "cross set"
   std::string_view table;  // its layout table ("bitmap" with kind = the name's last word); empty:
-                           // no layout object
+                           // no layout object, and no command of its own on the command line
   std::uint8_t command = 0;
   std::optional<std::uint8_t> selector;  // data byte 0, where one code carries several rows
   std::string title;                     // the button's caption: log title, status prefix
@@ -100,7 +111,13 @@ struct CommandRow {
   const char* edit_message = nullptr;  // what an edit box that is no integer, or out of range, says
   BlockFrames blocks;
   const BitmapLimits* picture_limits = nullptr;  // the bitmap slot's
+  unsigned models = kEveryModel;
   std::string_view help;
+
+  // Whether a device of that model has the command; an unknown model may have any.
+  bool ForModel(DeviceModel model) const {
+    return model == DeviceModel::Unknown || (models & ModelBit(model)) != 0;
+  }
 
   const FieldDef* Field(std::string_view field_name) const;
   std::size_t IndexOf(std::string_view field_name) const;  // fields.size() when none

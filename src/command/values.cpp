@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "base/integer_rule.h"
+#include "command/codec.h"
+#include "command/words.h"
 #include "text/cp936.h"
 #include "text/text_string.h"
 
@@ -95,16 +97,15 @@ std::optional<std::string> SetFieldWord(const FieldDef& field, FieldValue& value
   switch (field.kind) {
     case FieldKind::List: {
       const std::optional<int> index = ItemByWord(*field.list, word);
-      if (!index)
-        return "--" + std::string(field.name) + " '" + std::string(word) + "': no such item";
+      if (!index) return "no such item; " + FieldHelp(field);
       value.index = *index;
       return std::nullopt;
     }
     case FieldKind::Flag:
-      if (word != "true" && word != "false")
-        return "--" + std::string(field.name) + " is a flag: true or false, not '" +
-               std::string(word) + "'";
-      value.index = word == "true";
+      // A number is the box's state, as it is for the on/off lists.
+      if (word != "true" && word != "false" && word != "1" && word != "0")
+        return "a flag is true or false (1 or 0)";
+      value.index = word == "true" || word == "1";
       return std::nullopt;
     case FieldKind::Text: {
       Cp936Text converted = Utf8ToCp936(word);
@@ -112,6 +113,12 @@ std::optional<std::string> SetFieldWord(const FieldDef& field, FieldValue& value
       value.bytes = std::move(converted.bytes);
       return std::nullopt;
     }
+    case FieldKind::Moment:
+      // Empty is the computer's time when the frame goes.
+      if (!word.empty())
+        if (std::optional<std::string> fault = MomentFault(word)) return fault;
+      value.text = word;
+      return std::nullopt;
     default:
       value.text = word;
       return std::nullopt;

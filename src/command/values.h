@@ -45,9 +45,10 @@ class Values {
 // The word the command line and layout files give a value: a list's keyword or number, "true"
 // or "false", a decimal number, the text (UTF-8). Bitmaps, data: their file or nothing.
 std::string FieldWord(const FieldDef& field, const FieldValue& value);
-// The value from such a word (a flag from "true"/"false"; an edit box's text as it stands; a
-// text in UTF-8). The refusal, in the command line's words, when it names no item or will not
-// convert.
+// The value from such a word: a list's keyword or number, a flag's true or false (1 or 0), an
+// edit box's text as it stands, a text in UTF-8, a moment the clock holds (empty: now). Why
+// not, when it names no item or will not convert; the value is then as it was. A bitmap's
+// picture is read from its file by SetFieldWords (command/words.h).
 std::optional<std::string> SetFieldWord(const FieldDef& field, FieldValue& value,
                                         std::string_view word);
 

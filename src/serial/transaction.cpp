@@ -6,22 +6,52 @@
 
 namespace zotpx {
 
-TxResult ExchangeFrame(Reporter& reporter, const Bytes& frame, Bytes* sent_frame) {
+namespace {
+
+constexpr int kReplyFirstByteMs = 1000;
+constexpr int kReplyNextByteMs = 500;
+
+// Whatever comes back, taken as it comes until the line falls silent: the first byte within
+// the reply time-out, each next one within the time-out between bytes.
+std::size_t ReadWhateverComes(std::uint8_t* buffer, std::size_t limit) {
+  std::size_t count = 0;
+  for (int left = ReadPeriods(kReplyFirstByteMs); count < limit && left > 0;) {
+    if (PortRead(buffer + count, 1) == 1) {
+      ++count;
+      left = ReadPeriods(kReplyNextByteMs);
+    } else {
+      --left;
+    }
+  }
+  return count;
+}
+
+}  // namespace
+
+TxResult ExchangeFrame(Reporter& reporter, const Bytes& frame, Bytes* sent_frame, ReplyRule reply,
+                       Bytes* received) {
   std::copy(frame.begin(), frame.end(), FrameBuffer);
-  if (!WriteFrame(FrameBuffer, frame.size())) return TxResult::SendFailed;
+  const bool written = reply == ReplyRule::Raw
+                           ? PortWrite(FrameBuffer, frame.size()) == frame.size()
+                           : WriteFrame(FrameBuffer, frame.size());
+  if (!written) return TxResult::SendFailed;
   // The reply is read over the request, so the request is logged first.
   reporter.LogBytes("发送：", frame.size(), FrameBuffer);
   // With the checksum WriteFrame put in, before the reply overwrites it.
   const Bytes sent(FrameBuffer, FrameBuffer + frame.size());
-  const std::size_t got = ReadFrame(FrameBuffer, 1000, 500);
-  if (got != 6 || FrameBuffer[2] != sent[2]) return TxResult::ReceiveFailed;
-  reporter.LogBytes("接收：", static_cast<std::size_t>(FrameBuffer[3]) + 5, FrameBuffer);
+  const std::size_t got = reply == ReplyRule::Raw
+                              ? ReadWhateverComes(FrameBuffer, kReadFrameByteLimit)
+                              : ReadFrame(FrameBuffer, kReplyFirstByteMs, kReplyNextByteMs);
+  if (got == 0 || (reply == ReplyRule::Echo && (got != 6 || FrameBuffer[2] != sent[2])))
+    return TxResult::ReceiveFailed;
+  reporter.LogBytes("接收：", got, FrameBuffer);
   if (sent_frame) *sent_frame = sent;
+  if (received) received->assign(FrameBuffer, FrameBuffer + got);
   return TxResult::Ok;
 }
 
 TxResult RunCommandFrames(Reporter& reporter, const std::string& title, const Link& link,
-                          const FrameBuilder& build) {
+                          const FrameBuilder& build, const TxOptions& options) {
   if (!OpenPort(link.port, link.baud)) {
     ClosePort();
     reporter.SetStatus(OpenFailureText());
@@ -32,17 +62,25 @@ TxResult RunCommandFrames(Reporter& reporter, const std::string& title, const Li
   TxResult result = TxResult::Ok;
   std::vector<Bytes> sent(frames.size());
   for (std::size_t i = 0; i < frames.size() && result == TxResult::Ok; ++i)
-    result = reporter.StopRequested() ? TxResult::Interrupted
-                                      : ExchangeFrame(reporter, frames[i], &sent[i]);
-  if (result == TxResult::Ok) reporter.CommandAcknowledged(sent);
+    result = reporter.StopRequested()
+                 ? TxResult::Interrupted
+                 : ExchangeFrame(reporter, frames[i], &sent[i], options.reply, options.last_reply);
+  if (result == TxResult::Ok && options.reply == ReplyRule::Echo)
+    reporter.CommandAcknowledged(sent);
   switch (result) {
-    case TxResult::Ok: reporter.SetStatus(title + kSuccessText); break;
-    case TxResult::SendFailed: reporter.SetStatus(title + kSendFailedText); break;
+    case TxResult::Ok:
+      reporter.SetStatus(title + kSuccessText);
+      break;
+    case TxResult::SendFailed:
+      reporter.SetStatus(title + kSendFailedText);
+      break;
     case TxResult::Interrupted:
       reporter.LogLine(kInterruptedLogLine);
       reporter.SetStatus(title + kInterruptedText);
       break;
-    default: reporter.SetStatus(title + kReceiveFailedText); break;
+    default:
+      reporter.SetStatus(title + kReceiveFailedText);
+      break;
   }
   ClosePort();
   reporter.LogLine("");

@@ -23,13 +23,26 @@ enum class TxResult { OpenFailed, SendFailed, ReceiveFailed, Interrupted, Ok };
 // Each frame's checksum byte is filled in when it is written.
 using FrameBuilder = std::function<std::vector<Bytes>()>;
 
-// Opens the port, logs 【title】, sends each frame in turn and waits for its 6-byte reply with
-// the same command code (1000 ms / 500 ms), logging 发送：/接收：; the first failure ends the run,
+// What a run takes for each frame's reply.
+enum class ReplyRule {
+  Echo,      // the device's 6-byte acknowledgement with the frame's own command code
+  AnyFrame,  // any frame the device answers with (bring-up: see what it says)
+  Raw,       // the frame goes out exactly as given (any length, any checksum), and whatever
+             // comes back until the line falls silent is the reply, frame or not
+};
+
+struct TxOptions {
+  ReplyRule reply = ReplyRule::Echo;
+  Bytes* last_reply = nullptr;  // where the last reply goes, when the caller shows it
+};
+
+// Opens the port, logs 【title】, sends each frame in turn and waits for its reply (1000 ms for
+// the first byte, 500 ms between bytes), logging 发送：/接收：; the first failure ends the run,
 // and so does a stop the reporter asks for before a frame (logged as 用户中断). Ends with the
-// status text, the port closed and a blank log line. Only a run acknowledged whole goes to the
-// reporter's CommandAcknowledged.
+// status text, the port closed and a blank log line. Only a run acknowledged whole by the
+// device's echoes goes to the reporter's CommandAcknowledged.
 TxResult RunCommandFrames(Reporter& reporter, const std::string& title, const Link& link,
-                          const FrameBuilder& build);
+                          const FrameBuilder& build, const TxOptions& options = {});
 // The ordinary single-frame command.
 TxResult RunCommand(Reporter& reporter, const std::string& title, const Link& link,
                     const std::function<Bytes()>& build);
@@ -41,8 +54,10 @@ inline constexpr const char* kReceiveFailedText = "失败：接收响应失败";
 inline constexpr const char* kInterruptedText = "失败：用户中断";
 inline constexpr const char* kInterruptedLogLine = "用户中断";
 
-// Within an open port: write one frame, log it, read and check the 6-byte echo, log it. Once
-// acknowledged, the frame as it went on the line (its checksum filled in) goes to `sent`.
-TxResult ExchangeFrame(Reporter& reporter, const Bytes& frame, Bytes* sent = nullptr);
+// Within an open port: write one frame, log it, read its reply as `reply` says, log it. Once
+// answered, the frame as it went on the line (its checksum filled in) goes to `sent` and the
+// reply to `received`.
+TxResult ExchangeFrame(Reporter& reporter, const Bytes& frame, Bytes* sent = nullptr,
+                       ReplyRule reply = ReplyRule::Echo, Bytes* received = nullptr);
 
 }  // namespace zotpx

@@ -227,6 +227,49 @@ TEST(CliSendTest, RawSendsTheBytesAsGivenAndPrintsWhatComesBack) {
   EXPECT_EQ(framed.status, 1);
 }
 
+// Once the connect scan has said which model the device is, a command that model does not
+// have (the window hides its page) is refused before it is sent, a layout's before its first
+// object: exit status 2, nothing but the identification on the line. With the rate given the
+// model is not known and the command goes as asked.
+TEST(CliModelTest, ACommandTheScannedModelLacksIsRefused) {
+  auto pa = StartSim({.model = "ZOT-PA", .baud = 115200});
+  auto pb = StartSim({.model = "ZOT-PB", .baud = 115200});
+  const std::string layout = TempPath("models.toml");
+  const std::string text = "[[cross-move]]\nx = 5\ny = 5\n[[rect]]\n";
+  WriteFile(layout, Bytes(text.begin(), text.end()));
+  const struct {
+    zotpx::test::SimDevice* sim;
+    std::vector<std::string> command;
+    std::string message;
+  } cases[] = {
+      {&pa,
+       {"cross", "move", "5", "5"},
+       "cross move: the device is a ZOT-PA, which has no such "
+       "command (ZOT-PB only)"},
+      {&pa, {"cross", "set"}, "(ZOT-PB only)"},
+      {&pb, {"rect"}, "rect: the device is a ZOT-PB, which has no such command (ZOT-PA only)"},
+      {&pb, {"bitmap", "single", TempPath("none.bmp"), "--control-only"}, "(ZOT-PA only)"},
+      {&pb, {"apply", layout}, "models.toml:4: rect: the device is a ZOT-PB"},
+  };
+  for (const auto& c : cases) {
+    (*c.sim)->ClearReceived();
+    std::vector<std::string> args = {"-p", c.sim->link.port, "--json"};
+    args.insert(args.end(), c.command.begin(), c.command.end());
+    if (c.command.front() == "bitmap")
+      zotpx::test::WriteFileBytes(c.command[2], zotpx::test::MakeBmp({.width = 8, .height = 8}));
+    const auto run = RunZotpx(args);
+    EXPECT_EQ(run.status, 2) << c.message << ": " << run.err;
+    EXPECT_NE(run.out.find(c.message), std::string::npos) << run.out;
+    EXPECT_EQ(nlohmann::json::parse(run.out)["result"], "refused");
+    EXPECT_EQ((*c.sim)->ReceivedFrames(), std::vector<Bytes>{Hex("55 AA 00 01 FF 00")});
+  }
+  pa->ClearReceived();
+  const auto given = RunZotpx({"-p", pa.link.port, "-b", "115200", "cross", "move", "5", "5"});
+  EXPECT_EQ(given.status, 0) << given.err;
+  EXPECT_EQ(pa->ReceivedFrameCount(), 1u);
+  std::remove(layout.c_str());
+}
+
 // The global options after the command: each command's --help lists them; given on both
 // sides, -p adds up and the later -b counts.
 TEST(CliGlobalsTest, GlobalOptionsStandAfterTheCommandToo) {

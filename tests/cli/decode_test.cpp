@@ -143,7 +143,7 @@ std::vector<std::string> ArgumentsOf(const nlohmann::json& object) {
       if (value.get<bool>()) args.push_back("--" + key);
       if (!value.get<bool>() && !field.off_name.empty())
         args.push_back("--" + std::string(field.off_name));
-    } else if ((name == "text" && key == "text") || name == "cross move") {
+    } else if (field.positional) {
       positional.push_back(text);
     } else {
       args.insert(args.end(), {"--" + key, text});

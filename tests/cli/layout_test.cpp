@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "cli/zotpx_run.h"
+#include "command/table.h"
 #include "screen/screen.h"
 #include "support/bmp_writer.h"
 #include "support/frame_table.h"
@@ -111,16 +112,26 @@ struct EveryObject {
   Bytes clock_frame;
 };
 
-EveryObject MakeEveryObject(const std::string& dir) {
+// Whether a device of `model` has the command of these arguments.
+bool ModelHas(zotpx::DeviceModel model, const std::vector<std::string>& cli) {
+  const zotpx::CommandRow* row = zotpx::FindRow(cli[0]);
+  return (row ? row : zotpx::FindRow(cli[0] + " " + cli[1]))->ForModel(model);
+}
+
+// With a model, only the objects of the commands that model has.
+EveryObject MakeEveryObject(const std::string& dir,
+                            zotpx::DeviceModel model = zotpx::DeviceModel::Unknown) {
   EveryObject every;
   std::string text = "# every kind of object\n";
   for (const zotpx::test::FrameRow& row : zotpx::test::FrameRows()) {
+    if (!ModelHas(model, row.cli)) continue;
     text += TableOf(row.cli);
     every.frames.push_back(Hex(row.frame));
     if (row.cli[0] == "clock") every.clock_frame = every.frames.back();
   }
   auto sim = StartSim({.model = "ZOT-PA", .baud = 115200});
   for (const BitmapObject& bitmap : WriteBitmaps(dir)) {
+    if (!ModelHas(model, bitmap.cli)) continue;
     text += bitmap.table;
     sim->ClearReceived();
     const auto run = RunZotpx(Args(sim.link.port, bitmap.cli));
@@ -172,15 +183,17 @@ TEST(LayoutTest, ApplySendsEveryObjectAsItsCommandDoes) {
   EXPECT_EQ(result["command"], "apply");
   EXPECT_EQ(result["details"].size(), zotpx::test::FrameRows().size() + 3);
 
+  // The connect scan first; the scan tells the model, so the layout holds only its commands.
+  const EveryObject pb = MakeEveryObject(Folder("apply_pb"), zotpx::DeviceModel::PB);
   sim->ClearReceived();
-  const auto scanned = RunZotpx({"-p", sim.link.port, "-q", "apply", every.layout});
+  const auto scanned = RunZotpx({"-p", sim.link.port, "-q", "apply", pb.layout});
   ASSERT_EQ(scanned.status, 0) << scanned.err;
   EXPECT_EQ(opens.Count(), 2);
   std::vector<Bytes> frames = sim->ReceivedFrames();
   ASSERT_FALSE(frames.empty());
   EXPECT_EQ(frames.front(), Hex("55 AA 00 01 FF 00"));  // the identification
   frames.erase(frames.begin());
-  EXPECT_EQ(frames, every.frames);
+  EXPECT_EQ(frames, pb.frames);
 }
 
 TEST(LayoutTest, StaticTextReadsBackToTheImageWithoutTheClock) {

@@ -11,7 +11,8 @@
 #include <ostream>
 
 #include "cli/commands.h"
-#include "cli/layout.h"
+#include "command/codec.h"
+#include "layout/layout_reader.h"
 #include "support/bmp_writer.h"
 
 namespace {
@@ -138,14 +139,11 @@ struct Judged {
 
 Judged FromValues(const zotpx::cli::CommandDef& command, const Pairs& pairs) {
   zotpx::cli::Given given;
-  for (const auto& [key, value] : pairs) given.emplace_back(key, Unquoted(value));
+  for (const auto& [key, value] : pairs) given.push_back({key, Unquoted(value)});
   const zotpx::cli::FillResult filled = zotpx::cli::FillValues(command, given);
   if (filled.error) return {{}, *filled.error};
   const zotpx::cli::Prepared prepared = zotpx::cli::PrepareFrames(command, filled.values);
-  if (!prepared.build)
-    return {{},
-            prepared.refusal.value_or(
-                zotpx::cli::ClockTextFault(filled.values.at).value_or("refused"))};
+  if (!prepared.build) return {{}, prepared.refusal.value_or("refused")};
   return {prepared.build(), {}};
 }
 
@@ -159,10 +157,10 @@ Judged FromLayout(const std::string& path, const Pairs& pairs) {
   if (path == "cross set") table = "cross";
   text = "[[" + table + "]]\n" + text;
   for (const auto& [key, value] : pairs) text += key + " = " + value + "\n";
-  const zotpx::cli::Layout layout = zotpx::cli::ParseLayout(text, "v.toml", "");
+  const zotpx::Layout layout = zotpx::ParseLayout(text, "v.toml", "");
   if (!layout.ok()) return {{}, layout.errors.front()};
   if (layout.objects.size() != 1) return {{}, "not one object"};
-  return {layout.objects.front().prepared.build(), {}};
+  return {zotpx::BuildFrames(layout.objects.front().values), {}};
 }
 
 class VocabularyTest : public ::testing::TestWithParam<Word> {};

@@ -80,9 +80,9 @@ Values FromCli(const zotpx::test::FrameRow& frame_row) {
   }
   Values values(*zotpx::FindRow(name));
   const CommandRow& row = values.row();
-  std::vector<std::string> positional = name == "text"         ? std::vector<std::string>{"text"}
-                                        : name == "cross move" ? std::vector<std::string>{"x", "y"}
-                                                               : std::vector<std::string>{};
+  std::vector<std::string> positional;
+  for (const FieldDef& field : row.fields)
+    if (field.positional) positional.emplace_back(field.name);
   for (std::size_t a = 0, p = 0; a < args.size(); ++a) {
     if (args[a].rfind("--", 0) != 0) {
       const std::string field = positional.at(p++);
