@@ -102,7 +102,7 @@ TForm1::TForm1(QWidget* parent)
   font.setPixelSize(16);
   setFont(font);
 
-  BuildLayout();
+  BuildRegions();
   for (const char* name : {"PageOsd", "PageChar", "PageGraphic", "PageCross"})
     Ctl<QTabWidget>(name)->setCurrentIndex(0);
   QGuiApplication::setApplicationDisplayName(kCaption);
@@ -115,7 +115,7 @@ TForm1::TForm1(QWidget* parent)
 
 TForm1::~TForm1() = default;
 
-void TForm1::BuildLayout() {
+void TForm1::BuildRegions() {
   auto* control = new QGroupBox(QStringLiteral(" 系统控制 "), this);
   control->setObjectName(QStringLiteral("GroupControl"));
   control->setGeometry(8, 8, 273, 425);

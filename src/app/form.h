@@ -136,7 +136,7 @@ class TForm1 : public QWidget, public zotpx::Reporter {
   std::unique_ptr<BitmapSlots> bitmap_slots;
 
  private:
-  void BuildLayout();
+  void BuildRegions();
   void CheckPreciseTimer();
 
   std::unique_ptr<Dialogs> dialogs_;
@@ -150,7 +150,7 @@ class TForm1 : public QWidget, public zotpx::Reporter {
 };
 
 // Page builders: each fills its tab page with its groups and binds its buttons. The two group
-// builders get the group box itself, placed and captioned but without a layout.
+// builders get the group box itself, placed and captioned but still empty.
 void BuildSystemGroup(TForm1& form, QWidget* group);
 void BuildDateTimePage(TForm1& form, QWidget* page);
 void BuildCharStringPage(TForm1& form, QWidget* page);

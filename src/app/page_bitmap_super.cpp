@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "app/bitmap_slots.h"
-#include "app/layout.h"
+#include "app/geometry.h"
 #include "base/captions.h"
 
 void BuildCharSuperPage(TForm1& form, QWidget* page) {

@@ -8,7 +8,7 @@
 #include <QValidator>
 #include <algorithm>
 
-#include "app/layout.h"
+#include "app/geometry.h"
 #include "base/captions.h"
 #include "text/char_area.h"
 #include "text/cp936.h"

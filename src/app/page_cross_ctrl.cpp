@@ -7,7 +7,7 @@
 #include <QPushButton>
 
 #include "app/form.h"
-#include "app/layout.h"
+#include "app/geometry.h"
 #include "base/captions.h"
 #include "crosshair/cross_cmd.h"
 

@@ -5,7 +5,7 @@
 #include <QPushButton>
 
 #include "app/form.h"
-#include "app/layout.h"
+#include "app/geometry.h"
 #include "base/captions.h"
 #include "device/clock_cmd.h"
 #include "device/date_time.h"

@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/layout.h"
+#include "app/geometry.h"
 #include "app/page_char.h"
 #include "text/cp936.h"
 #include "text/font_test.h"

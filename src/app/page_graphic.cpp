@@ -1,4 +1,4 @@
-// The basic shapes tab: line, rectangle and circle groups, one family with one layout and one
+// The basic shapes tab: line, rectangle and circle groups, one family with one arrangement and one
 // way of sending.
 #include <QGridLayout>
 #include <QGroupBox>
@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "app/form.h"
-#include "app/layout.h"
+#include "app/geometry.h"
 #include "base/captions.h"
 #include "graphics/shapes.h"
 

@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/form.h"
-#include "app/layout.h"
+#include "app/geometry.h"
 #include "base/captions.h"
 #include "serial/port.h"
 

@@ -1,4 +1,4 @@
-#include "app/layout.h"
+#include "app/geometry.h"
 
 #include <QCheckBox>
 #include <QComboBox>
