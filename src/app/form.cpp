@@ -283,10 +283,18 @@ void TForm1::SelectPort(const QString& name) {
   port->setCurrentIndex(index);
 }
 
-void TForm1::ShowModelTabs(bool graphic, bool cross) {
+zotpx::DeviceModel TForm1::Model() const {
+  return static_cast<zotpx::DeviceModel>(Index("ComboDeviceType"));
+}
+
+void TForm1::SetModel(zotpx::DeviceModel model) {
+  Combo("ComboDeviceType")->setCurrentIndex(static_cast<int>(model));
+}
+
+void TForm1::ShowModelTabs(zotpx::DeviceModel model) {
   auto* osd = Ctl<QTabWidget>("PageOsd");
-  osd->setTabVisible(osd->indexOf(Ctl<QWidget>("TabGraphic")), graphic);
-  osd->setTabVisible(osd->indexOf(Ctl<QWidget>("TabCross")), cross);
+  osd->setTabVisible(osd->indexOf(Ctl<QWidget>("TabGraphic")), zotpx::HasGraphics(model));
+  osd->setTabVisible(osd->indexOf(Ctl<QWidget>("TabCross")), zotpx::HasCrosshair(model));
 }
 
 // ---- bindings ----

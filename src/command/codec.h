@@ -58,5 +58,7 @@ class CommandAssembler {
 
 // "YYYY-MM-DD HH:MM:SS" as a real moment the clock command carries (years 2000..2255).
 std::optional<LocalDateTime> ParseMoment(std::string_view text);
+// A moment as ParseMoment reads it (milliseconds dropped).
+std::string FormatMoment(const LocalDateTime& moment);
 
 }  // namespace zotpx
