@@ -149,6 +149,7 @@ void TForm1::BuildRegions() {
   log_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   log_->setPlainText(QStringLiteral("【通信数据记录】\n"));
   BuildLogMenu(*this, log_);
+  InstallLogTips(*this, log_);
 
   status_bar_ = new QStatusBar(this);
   status_bar_->setObjectName(QStringLiteral("StatusBar"));

@@ -181,4 +181,6 @@ void BuildCrossDownPage(TForm1& form, QWidget* page);
 // "导出为静态命令文件…" and "导出为布局文件…". CreateLogMenu builds the menu the log shows at
 // `position`; the caller owns it.
 void BuildLogMenu(TForm1& form, QPlainTextEdit* log);
+// Each line of the log explains itself in a tool tip (TForm1::LogTip).
+void InstallLogTips(TForm1& form, QPlainTextEdit* log);
 QMenu* CreateLogMenu(TForm1& form, QPlainTextEdit* log, const QPoint& position);
