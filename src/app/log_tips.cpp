@@ -40,8 +40,17 @@ std::string ExplainSent(const LogBlock& block, const LogEntry& entry) {
       parts.push_back(zotpx::DescribePiece(piece, zotpx::Direction::Sent));
       continue;
     }
-    for (std::string& part : zotpx::DescribeFrameParts(zotpx::DecodeFrame(piece.bytes)))
-      parts.push_back(std::move(part));
+    const zotpx::DecodedFrame frame = zotpx::DecodeFrame(piece.bytes);
+    std::vector<std::string> words = zotpx::DescribeFrameParts(frame);
+    // The command on a line of its own and its fields on the next: a tip wraps a long line
+    // wherever it likes, Chinese titles included.
+    const std::string command =
+        frame.row ? frame.row->title + " " + std::string(frame.row->name) + " " : std::string();
+    if (!command.empty() && words.front().rfind(command, 0) == 0) {
+      parts.push_back(command.substr(0, command.size() - 1));
+      words.front().erase(0, command.size());
+    }
+    parts.insert(parts.end(), words.begin(), words.end());
   }
   const std::optional<zotpx::LoggedRequest> request = RequestOf(block, entry);
   if (request && !request->received) parts.push_back("未记录应答：设备没有应答，或应答不被接受");
@@ -123,7 +132,10 @@ class LogTips : public QObject {
     if (tip.isEmpty())
       QToolTip::hideText();
     else
-      QToolTip::showText(help->globalPos(), Qt::convertFromPlainText(tip), log_->viewport(), area);
+      // Plain text (every tip begins with a Chinese lead-in, never a tag): one line of the
+      // tip a line on the screen. Rich text would wrap at whatever width Qt guesses, in the
+      // middle of a title.
+      QToolTip::showText(help->globalPos(), tip, log_->viewport(), area);
     return true;
   }
 
