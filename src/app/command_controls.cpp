@@ -33,6 +33,12 @@ std::logic_error NoSuchControl(std::string_view control) {
   return std::logic_error("no control " + std::string(control) + " in the command table");
 }
 
+const zotpx::CommandRow& RowNamed(std::string_view command) {
+  const zotpx::CommandRow* row = zotpx::FindRow(command);
+  if (!row) throw std::logic_error("no command " + std::string(command) + " in the command table");
+  return *row;
+}
+
 }  // namespace
 
 const zotpx::FieldDef* FindControlField(std::string_view control) {
@@ -76,7 +82,7 @@ QWidget* AddControlRow(QGridLayout* grid, int row, const char* control, const QS
 QPushButton* AddCommandButton(TForm1& form, QGridLayout* grid, int row, const char* name,
                               std::string_view command, void (TForm1::*handler)(), int column) {
   QPushButton* button =
-      AddButtonRow(grid, row, name, QString::fromStdString(zotpx::FindRow(command)->title), column);
+      AddButtonRow(grid, row, name, QString::fromStdString(RowNamed(command).title), column);
   form.Bind(button, handler);
   return button;
 }
@@ -132,7 +138,7 @@ std::optional<std::string> ReadControls(TForm1& form, zotpx::Values& values) {
 }
 
 void TForm1::RunCommandRow(std::string_view command) {
-  zotpx::Values values(*zotpx::FindRow(command));
+  zotpx::Values values(RowNamed(command));
   if (const auto refusal = ReadControls(*this, values))
     return SetStatus(values.row().title + *refusal);
   SendCommand(std::move(values));
