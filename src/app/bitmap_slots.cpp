@@ -157,7 +157,8 @@ void LoadBitmapSlot(TForm1& form, const BitmapSlotDef& def) {
   form.SetStatus(title + kLoadedText);
 }
 
-const zotpx::LoadedBitmap* LoadedPicture(TForm1& form, const BitmapSlotDef& def) {
-  const auto& picture = SlotOf(form, def).picture;
-  return picture ? &*picture : nullptr;
+std::optional<zotpx::LoadedBitmap> SlotPicture(TForm1& form, std::string_view select_label) {
+  for (const BitmapSlotDef* def : {&kFlashingSlot, &kOversizedSlot, &kSingleColourSlot})
+    if (def->select_label == select_label) return SlotOf(form, *def).picture;
+  throw std::logic_error("no bitmap slot " + std::string(select_label));
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <optional>
+#include <string_view>
 
 #include "app/form.h"
 #include "graphics/bitmap.h"
@@ -50,5 +51,5 @@ QWidget* AddBitmapSlotRows(TForm1& form, QGridLayout* grid, int row, const Bitma
 // read throws (to the standard error display) with the slot left unloaded.
 void LoadBitmapSlot(TForm1& form, const BitmapSlotDef& def);
 
-// The slot's picture, or nullptr when it is not loaded.
-const zotpx::LoadedBitmap* LoadedPicture(TForm1& form, const BitmapSlotDef& def);
+// The picture of the slot whose select label is `select_label`; nothing when it is not loaded.
+std::optional<zotpx::LoadedBitmap> SlotPicture(TForm1& form, std::string_view select_label);

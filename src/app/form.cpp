@@ -102,7 +102,7 @@ TForm1::TForm1(QWidget* parent)
   font.setPixelSize(16);
   setFont(font);
 
-  BuildLayout();
+  BuildRegions();
   for (const char* name : {"PageOsd", "PageChar", "PageGraphic", "PageCross"})
     Ctl<QTabWidget>(name)->setCurrentIndex(0);
   QGuiApplication::setApplicationDisplayName(kCaption);
@@ -115,7 +115,7 @@ TForm1::TForm1(QWidget* parent)
 
 TForm1::~TForm1() = default;
 
-void TForm1::BuildLayout() {
+void TForm1::BuildRegions() {
   auto* control = new QGroupBox(QStringLiteral(" 系统控制 "), this);
   control->setObjectName(QStringLiteral("GroupControl"));
   control->setGeometry(8, 8, 273, 425);
@@ -149,6 +149,7 @@ void TForm1::BuildLayout() {
   log_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   log_->setPlainText(QStringLiteral("【通信数据记录】\n"));
   BuildLogMenu(*this, log_);
+  InstallLogTips(*this, log_);
 
   status_bar_ = new QStatusBar(this);
   status_bar_->setObjectName(QStringLiteral("StatusBar"));
@@ -283,10 +284,18 @@ void TForm1::SelectPort(const QString& name) {
   port->setCurrentIndex(index);
 }
 
-void TForm1::ShowModelTabs(bool graphic, bool cross) {
+zotpx::DeviceModel TForm1::Model() const {
+  return static_cast<zotpx::DeviceModel>(Index("ComboDeviceType"));
+}
+
+void TForm1::SetModel(zotpx::DeviceModel model) {
+  Combo("ComboDeviceType")->setCurrentIndex(static_cast<int>(model));
+}
+
+void TForm1::ShowModelTabs(zotpx::DeviceModel model) {
   auto* osd = Ctl<QTabWidget>("PageOsd");
-  osd->setTabVisible(osd->indexOf(Ctl<QWidget>("TabGraphic")), graphic);
-  osd->setTabVisible(osd->indexOf(Ctl<QWidget>("TabCross")), cross);
+  osd->setTabVisible(osd->indexOf(Ctl<QWidget>("TabGraphic")), zotpx::HasGraphics(model));
+  osd->setTabVisible(osd->indexOf(Ctl<QWidget>("TabCross")), zotpx::HasCrosshair(model));
 }
 
 // ---- bindings ----

@@ -9,9 +9,12 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/dialogs.h"
+#include "base/device_model.h"
+#include "command/values.h"
 #include "device/clock.h"
 #include "serial/reporter.h"
 #include "serial/transaction.h"
@@ -78,11 +81,23 @@ class TForm1 : public QWidget, public zotpx::Reporter {
   // Selects `name` in UartPort, adding it to the list when it is not there (a port named on
   // the command line, a test's pseudo-terminal).
   void SelectPort(const QString& name);
+  // The model connecting found, as ComboDeviceType shows it; Unknown before.
+  zotpx::DeviceModel Model() const;
+  void SetModel(zotpx::DeviceModel model);
   // Connecting shows only the tab that suits the model; both are visible at start.
-  void ShowModelTabs(bool graphic, bool cross);
+  void ShowModelTabs(zotpx::DeviceModel model);
   // What the status line (panel 0) and the communication log show now.
   QString StatusText() const;
   QStringList LogLines() const;
+  // What line `line` (from 0) of the communication log means, as its tool tip says it; empty
+  // for a line that needs no words.
+  QString LogTip(int line) const;
+
+  // A command of the table as its button runs it: the values from the controls, the check, then
+  // the frames through the command transaction.
+  void RunCommandRow(std::string_view command);
+  // The same for values the caller filled (the font test's rows).
+  void SendCommand(zotpx::Values values);
 
   // The client area the regions are laid out in; with a usual title bar and border the
   // window's outer size comes to about 1000 x 700.
@@ -129,6 +144,7 @@ class TForm1 : public QWidget, public zotpx::Reporter {
   // the communication log's context menu
   void MenuSaveLogClick();
   void MenuExportStaticClick();
+  void MenuExportLayoutClick();
 
   // ---- per-page state owned by the form (each page file adds its own here) ----
   // Bitmap slots: flashing, oversized, single-colour (graphics pages).
@@ -136,7 +152,7 @@ class TForm1 : public QWidget, public zotpx::Reporter {
   std::unique_ptr<BitmapSlots> bitmap_slots;
 
  private:
-  void BuildLayout();
+  void BuildRegions();
   void CheckPreciseTimer();
 
   std::unique_ptr<Dialogs> dialogs_;
@@ -150,7 +166,7 @@ class TForm1 : public QWidget, public zotpx::Reporter {
 };
 
 // Page builders: each fills its tab page with its groups and binds its buttons. The two group
-// builders get the group box itself, placed and captioned but without a layout.
+// builders get the group box itself, placed and captioned but still empty.
 void BuildSystemGroup(TForm1& form, QWidget* group);
 void BuildDateTimePage(TForm1& form, QWidget* page);
 void BuildCharStringPage(TForm1& form, QWidget* page);
@@ -161,8 +177,10 @@ void BuildGraphicBasePage(TForm1& form, QWidget* page);
 void BuildGraphicBitmapPage(TForm1& form, QWidget* page);
 void BuildCrossCtrlPage(TForm1& form, QWidget* page);
 void BuildCrossDownPage(TForm1& form, QWidget* page);
-// The communication log's context menu: the usual edit actions, then "保存通信记录…" and
-// "导出为静态命令文件…". CreateLogMenu builds the menu the log shows at `position`; the caller
-// owns it.
+// The communication log's context menu: the usual edit actions, then "保存通信记录…",
+// "导出为静态命令文件…" and "导出为布局文件…". CreateLogMenu builds the menu the log shows at
+// `position`; the caller owns it.
 void BuildLogMenu(TForm1& form, QPlainTextEdit* log);
+// Each line of the log explains itself in a tool tip (TForm1::LogTip).
+void InstallLogTips(TForm1& form, QPlainTextEdit* log);
 QMenu* CreateLogMenu(TForm1& form, QPlainTextEdit* log, const QPoint& position);

@@ -1,34 +1,20 @@
-// Connect and identify, and the system parameters: the system control group's device buttons.
-#include <QCheckBox>
+// Connect and identify: the system control group's connect button.
 #include <QComboBox>
 
 #include "app/form.h"
 #include "device/connect.h"
-#include "device/system_params.h"
 
 void TForm1::BtnSearchCmdClick() {
   const std::string title = Caption("BtnSearchCmd");
   // A failed run leaves model and version unknown but keeps the last rate and tabs.
-  Combo("ComboDeviceType")->setCurrentIndex(0);
+  SetModel(zotpx::DeviceModel::Unknown);
   SetText("EditVersion", QString::fromUtf8(zotpx::kUnknownVersionText));
   const zotpx::ConnectResult found = zotpx::ConnectDevice(*this, title, CurrentLink().port);
   if (found.outcome != zotpx::ConnectOutcome::Identified) return;
+  const auto model = static_cast<zotpx::DeviceModel>(found.model);
   // The device's text is ASCII by contract; Latin-1 shows any other byte as itself.
   SetText("EditVersion", QString::fromLatin1(found.version));
   Combo("UartBaud")->setCurrentIndex(found.rate_index);
-  Combo("ComboDeviceType")->setCurrentIndex(found.model);
-  ShowModelTabs(found.model == 1, found.model == 2);
-}
-
-void TForm1::BtnConfigCmdClick() {
-  zotpx::SystemParams params;
-  params.overlay_enabled = Check("CheckEnable")->isChecked();
-  static const char* const kKeys[] = {"ComboKey1", "ComboKey2", "ComboKey3",
-                                      "ComboKey4", "ComboKey5", "ComboKey6"};
-  for (std::size_t i = 0; i < params.key_polarity.size(); ++i)
-    params.key_polarity[i] = Index(kKeys[i]);
-  params.column_offset_ex = Index("ComboColumnOffsetEx");
-  params.column_offset_in = Index("ComboColumnOffsetIn");
-  zotpx::RunCommand(*this, Caption("BtnConfigCmd"), CurrentLink(),
-                    [&] { return zotpx::SystemParamsFrame(params); });
+  SetModel(model);
+  ShowModelTabs(model);
 }

@@ -1,6 +1,5 @@
 // The three downloads into the device's memory: font library, static commands, crosshair file,
 // and the progress bar that runs beside the status line while one of them is under way.
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProgressBar>
@@ -24,10 +23,6 @@ std::optional<QString> AskForFile(TForm1& form, const QString& title, int filter
   return form.dialogs().OpenFile({title, AppDirectory, QString(), kOpenDialogFilter, filter_index});
 }
 
-std::string Model(const TForm1& form) {
-  return form.Combo("ComboDeviceType")->currentText().toStdString();
-}
-
 // Downloads never overlap, so one clock serves the rate and the time remaining.
 struct ProgressState {
   QElapsedTimer started;
@@ -44,11 +39,11 @@ QString RemainingText(qint64 seconds) {
 void TForm1::BtnEepromCmdClick() {
   const std::string title = Caption("BtnEepromCmd");
   // Model and rate come first, so nobody picks a file only to be told the line is too slow.
-  if (const auto failure = zotpx::CheckFontRequest(Index("ComboDeviceType"), Index("UartBaud")))
+  if (const auto failure = zotpx::CheckFontRequest(static_cast<int>(Model()), Index("UartBaud")))
     return SetStatus(title + *failure);
   const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开内部字库文件"), 2);
   if (!path) return;
-  zotpx::FontFile font = zotpx::OpenFontFile(LocalPath(*path), Model(*this));
+  zotpx::FontFile font = zotpx::OpenFontFile(LocalPath(*path), zotpx::ModelName(Model()));
   if (font.failure) return SetStatus(title + *font.failure);
   // The file stays open: the transfer reads it block by block and closes it before the port.
   zotpx::DownloadToDevice(*this, CurrentLink(), zotpx::FontTransferPlan(title, font.file->size()),
@@ -57,7 +52,7 @@ void TForm1::BtnEepromCmdClick() {
 
 void TForm1::BtnStaticCmdClick() {
   const std::string title = Caption("BtnStaticCmd");
-  if (const auto failure = zotpx::CheckStaticRequest(Index("ComboDeviceType")))
+  if (const auto failure = zotpx::CheckStaticRequest(static_cast<int>(Model())))
     return SetStatus(title + *failure);
   const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开静态命令文件"), 1);
   if (!path) return;
@@ -76,7 +71,8 @@ void TForm1::BtnStaticCmdClick() {
 
 void TForm1::BtnCrossDownCmdClick() {
   const std::string title = Caption("BtnCrossDownCmd");
-  if (const auto failure = zotpx::CheckCrossDownloadRequest(Model(*this), Index("UartBaud")))
+  if (const auto failure =
+          zotpx::CheckCrossDownloadRequest(zotpx::ModelName(Model()), Index("UartBaud")))
     return SetStatus(title + *failure);
   const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开十字线文件"), 4);
   if (!path) return;

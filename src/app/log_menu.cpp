@@ -1,6 +1,6 @@
 // The communication log's context menu: the text box's usual edit actions, saving the log, and
-// exporting the start-up commands the device acknowledged in this session as a static command
-// text that "生成和下载静态命令" reads back.
+// exporting the start-up commands the device acknowledged in this session, as a static command
+// text that "生成和下载静态命令" reads back or as a layout file that `zotpx apply` replays.
 #include <QAction>
 #include <QFileInfo>
 #include <QMenu>
@@ -10,14 +10,18 @@
 #include "app/form.h"
 #include "app/save_file.h"
 #include "base/file_save.h"
+#include "layout/layout_writer.h"
 #include "text/static_file.h"
 
 namespace {
 
 const QString kSaveLogText = QStringLiteral("保存通信记录…");
 const QString kExportText = QStringLiteral("导出为静态命令文件…");
+const QString kExportLayoutText = QStringLiteral("导出为布局文件…");
 const QString kTextFilter = QStringLiteral("Text Files(*.txt)|*.txt|All Files(*.*)|*.*");
+const QString kLayoutFilter = QStringLiteral("布局文件 (*.toml)|*.toml");
 const char kNothingToExportText[] = "失败：本次没有经设备确认的叠加命令";
+const char kNothingForLayoutText[] = "失败：经设备确认的叠加命令都无法写入布局文件";
 const char kSavedText[] = "成功";
 
 // The action's text without its ellipsis: the dialog's title and the status line's prefix.
@@ -27,17 +31,47 @@ std::string Title(const QString& action_text) {
   return title.toStdString();
 }
 
-// Asks where to save, and whether to replace a file that is there; saves whole or not at all.
+// Asks where to save, and whether to replace a file that is there.
+std::optional<QString> AskSavePath(TForm1& form, const std::string& title, const QString& file_name,
+                                   const QString& filter) {
+  const std::optional<QString> path =
+      form.dialogs().SaveFile({QString::fromStdString(title), AppDirectory, file_name, filter, 1});
+  if (!path || (QFileInfo::exists(*path) &&
+                !form.dialogs().Question(form.windowTitle(),
+                                         *path + QStringLiteral(" 文件已存在，替换吗？"))))
+    return std::nullopt;
+  return path;
+}
+
+// Saves whole or not at all.
 void SaveAs(TForm1& form, const std::string& title, const QString& file_name,
             const zotpx::Bytes& bytes) {
-  const std::optional<QString> path = form.dialogs().SaveFile(
-      {QString::fromStdString(title), AppDirectory, file_name, kTextFilter, 1});
+  const std::optional<QString> path = AskSavePath(form, title, file_name, kTextFilter);
   if (!path) return;
-  if (QFileInfo::exists(*path) &&
-      !form.dialogs().Question(form.windowTitle(), *path + QStringLiteral(" 文件已存在，替换吗？")))
-    return;
   if (!SaveWholeFile(*path, bytes)) return form.SetStatus(title + zotpx::kSaveFailedText);
   form.SetStatus(title + kSavedText);
+}
+
+struct LayoutExport {
+  zotpx::LayoutFile file;
+  std::size_t objects = 0;
+};
+
+// The session's acknowledged commands as the layout at `path` holds them.
+LayoutExport MakeLayout(const std::vector<zotpx::Bytes>& frames, const QString& path) {
+  zotpx::LayoutWriter writer("zotpx-manager's session", path.toStdString());
+  for (std::size_t i = 0; i < frames.size(); ++i)
+    writer.Add(frames[i], true, "frame " + std::to_string(i + 1));
+  return {writer.Finish(), writer.objects()};
+}
+
+std::string LayoutSavedText(const LayoutExport& layout) {
+  std::string text = "成功：写入 " + std::to_string(layout.objects) + " 个叠加对象";
+  if (!layout.file.bitmaps.empty())
+    text += "，" + std::to_string(layout.file.bitmaps.size()) + " 个位图文件";
+  if (!layout.file.notes.empty())
+    text += "；另有 " + std::to_string(layout.file.notes.size()) + " 条命令无法写入布局，已略去";
+  return text;
 }
 
 }  // namespace
@@ -63,6 +97,10 @@ QMenu* CreateLogMenu(TForm1& form, QPlainTextEdit* log, const QPoint& position) 
   export_static->setObjectName(QStringLiteral("MenuExportStatic"));
   QObject::connect(export_static, &QAction::triggered, &form,
                    [&form] { form.Guard([&form] { form.MenuExportStaticClick(); }); });
+  QAction* export_layout = menu->addAction(kExportLayoutText);
+  export_layout->setObjectName(QStringLiteral("MenuExportLayout"));
+  QObject::connect(export_layout, &QAction::triggered, &form,
+                   [&form] { form.Guard([&form] { form.MenuExportLayoutClick(); }); });
   return menu;
 }
 
@@ -89,4 +127,25 @@ void TForm1::MenuExportStaticClick() {
     return SetStatus(title + *failure);
   const std::string text = zotpx::FormatStaticText(acknowledged_frames_);
   SaveAs(*this, title, QStringLiteral("Static.txt"), zotpx::Bytes(text.begin(), text.end()));
+}
+
+void TForm1::MenuExportLayoutClick() {
+  const std::string title = Title(kExportLayoutText);
+  if (acknowledged_frames_.empty()) return SetStatus(title + kNothingToExportText);
+  const QString file_name = QStringLiteral("Layout.toml");
+  // Refused before any dialog, like the static export, when there is nothing to write.
+  if (MakeLayout(acknowledged_frames_, file_name).file.toml.empty())
+    return SetStatus(title + kNothingForLayoutText);
+  const std::optional<QString> path = AskSavePath(*this, title, file_name, kLayoutFilter);
+  if (!path) return;
+  const LayoutExport layout = MakeLayout(acknowledged_frames_, *path);
+  // The pictures first: a layout on disk never names a bitmap that is not there.
+  const QString folder = QFileInfo(*path).absolutePath() + QLatin1Char('/');
+  for (const auto& [name, bytes] : layout.file.bitmaps)
+    if (!SaveWholeFile(folder + QString::fromStdString(name), bytes))
+      return SetStatus(title + zotpx::kSaveFailedText);
+  const std::string& toml = layout.file.toml;
+  if (!SaveWholeFile(*path, zotpx::Bytes(toml.begin(), toml.end())))
+    return SetStatus(title + zotpx::kSaveFailedText);
+  SetStatus(title + LayoutSavedText(layout));
 }

@@ -17,7 +17,7 @@
 
 #include "app/bitmap_image.h"
 #include "app/form.h"
-#include "app/layout.h"
+#include "app/geometry.h"
 #include "app/save_file.h"
 #include "base/captions.h"
 #include "crosshair/cross_file.h"

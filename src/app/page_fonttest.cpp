@@ -5,8 +5,9 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/layout.h"
-#include "app/page_char.h"
+#include "app/command_controls.h"
+#include "app/form.h"
+#include "app/geometry.h"
 #include "text/cp936.h"
 #include "text/font_test.h"
 
@@ -27,6 +28,15 @@ void SetAreaFields(TForm1& form, const zotpx::CharAreaValues& area) {
   form.SetText("EditAreaBottom", QString::fromStdString(area.bottom));
 }
 
+// The string command as its button runs it, but with the row's own bytes: the field shows them
+// as best it can, yet 0xA0 and 0xFF cells have no way back from Unicode.
+void RunStringRow(TForm1& form, const zotpx::Bytes& text) {
+  zotpx::Values values(*zotpx::FindRow("text"));
+  ReadControls(form, values);
+  values["text"].bytes = text;
+  form.SendCommand(std::move(values));
+}
+
 void SetStringAttributes(TForm1& form, const zotpx::TextAttributes& a) {
   form.Combo("ComboStringColor")->setCurrentIndex(a.colour);
   form.Combo("ComboStringSpace")->setCurrentIndex(a.spacing);
@@ -41,9 +51,9 @@ void BuildFontTestGroup(TForm1& form, QWidget* group) {
   auto* grid = new QGridLayout(group);
   grid->setContentsMargins(8, 8, 8, 8);
   grid->setVerticalSpacing(6);
-  AddComboRow(grid, 0, "ComboTestFont", QStringLiteral("字体："));
+  AddControlRow(grid, 0, "ComboTestFont", QStringLiteral("字体："));
   NameRowLabel(grid, 0, "LabelTestFont");
-  AddComboRow(grid, 1, "ComboTestBlock", QStringLiteral("区码："));
+  AddControlRow(grid, 1, "ComboTestBlock", QStringLiteral("区码："));
   NameRowLabel(grid, 1, "LabelTestBlock");
   QPushButton* button = AddButtonRow(grid, 2, "BtnTestCmd", QStringLiteral("汉字字库测试"));
   auto* info = new QLabel(QStringLiteral("汉字12个*8行，间距2像素"));
@@ -68,11 +78,9 @@ void TForm1::BtnTestCmdClick() {
   const std::uint8_t lead = zotpx::FontTestLead(Index("ComboTestBlock"));
   for (int row = 0; row < zotpx::kFontTestRows; ++row) {
     const zotpx::Bytes text = zotpx::FontTestRow(lead, row);
-    // The field shows the row; the command gets the bytes themselves, since 0xA0 and 0xFF
-    // cells have no way back from Unicode.
     SetText("EditString", QString::fromStdString(zotpx::Cp936ToUtf8Lossy(text)));
     SetText("EditStringTop", QString::number(zotpx::FontTestRowTop(row)));
-    RunStringCommand(*this, text);
+    RunStringRow(*this, text);
   }
 
   QComboBox* blocks = Combo("ComboTestBlock");

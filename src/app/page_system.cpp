@@ -7,8 +7,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/command_controls.h"
 #include "app/form.h"
-#include "app/layout.h"
+#include "app/geometry.h"
 #include "base/captions.h"
 #include "serial/port.h"
 
@@ -70,7 +71,8 @@ QGridLayout* AddGrid(QVBoxLayout* box) {
 }
 
 // Long items (device paths, "15(最大)") must not widen the fixed-width group.
-void KeepNarrow(QComboBox* combo) {
+void KeepNarrow(QWidget* field) {
+  auto* combo = qobject_cast<QComboBox*>(field);
   combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   combo->setMinimumContentsLength(4);
 }
@@ -83,16 +85,17 @@ void BuildSystemGroup(TForm1& form, QWidget* group) {
   box->setSpacing(4);
 
   QGridLayout* device = AddGrid(box);
-  QComboBox* model = AddComboRow(device, 0, "ComboDeviceType", QStringLiteral("型号："));
+  QWidget* model = AddControlRow(device, 0, "ComboDeviceType", QStringLiteral("型号："));
   KeepNarrow(model);
   auto* port = new PortCombo;
-  FillCombo(port, "UartPort");
+  const zotpx::ComboDef& ports = *zotpx::FindComboDef("UartPort");
+  FillCombo(port, "UartPort", ports, ports.default_index);
   KeepNarrow(port);
   port->Refresh();
   AddFieldRow(device, 1, port, QStringLiteral("串口："));
   QPushButton* search =
       AddButtonRow(device, 2, "BtnSearchCmd", QString::fromUtf8(zotpx::captions::kBtnSearchCmd));
-  QComboBox* baud = AddComboRow(device, 3, "UartBaud", QStringLiteral("速率："));
+  QWidget* baud = AddControlRow(device, 3, "UartBaud", QStringLiteral("速率："));
   KeepNarrow(baud);
   auto* version = new QLineEdit(QStringLiteral("未知版本"));
   version->setObjectName(QStringLiteral("EditVersion"));
@@ -112,8 +115,10 @@ void BuildSystemGroup(TForm1& form, QWidget* group) {
 
   AddSeparator(box, "PanelGroup1");
   QGridLayout* offsets = AddGrid(box);
-  KeepNarrow(AddComboRow(offsets, 0, "ComboColumnOffsetEx", QStringLiteral("外部视频水平偏移：")));
-  KeepNarrow(AddComboRow(offsets, 1, "ComboColumnOffsetIn", QStringLiteral("内部视频水平偏移：")));
+  KeepNarrow(
+      AddControlRow(offsets, 0, "ComboColumnOffsetEx", QStringLiteral("外部视频水平偏移：")));
+  KeepNarrow(
+      AddControlRow(offsets, 1, "ComboColumnOffsetIn", QStringLiteral("内部视频水平偏移：")));
   offsets->setColumnStretch(1, 1);
 
   QGridLayout* keys = AddGrid(box);
@@ -121,16 +126,15 @@ void BuildSystemGroup(TForm1& form, QWidget* group) {
                                       "ComboKey4", "ComboKey5", "ComboKey6"};
   for (int i = 0; i < 6; ++i) {
     const QString label = QStringLiteral("开关%1").arg(i + 1);
-    KeepNarrow(AddComboRow(keys, i % 3, kKeys[i], label, i < 3 ? 0 : 2));
+    KeepNarrow(AddControlRow(keys, i % 3, kKeys[i], label, i < 3 ? 0 : 2));
   }
   keys->setColumnStretch(1, 1);
   keys->setColumnStretch(3, 1);
   keys->setColumnMinimumWidth(2, 44);
 
   QGridLayout* config = AddGrid(box);
-  AddCheckRow(config, 0, "CheckEnable", QStringLiteral("允许屏幕叠加"), true);
-  QPushButton* apply =
-      AddButtonRow(config, 1, "BtnConfigCmd", QString::fromUtf8(zotpx::captions::kBtnConfigCmd));
+  AddControlRow(config, 0, "CheckEnable", QStringLiteral("允许屏幕叠加"));
+  AddCommandButton(form, config, 1, "BtnConfigCmd", "params", &TForm1::BtnConfigCmdClick);
 
   // Fourteen rows share the group's 425 pixels: keep every row one text line tall.
   for (QWidget* field : group->findChildren<QWidget*>()) {
@@ -142,5 +146,8 @@ void BuildSystemGroup(TForm1& form, QWidget* group) {
   form.Bind(search, &TForm1::BtnSearchCmdClick);
   form.Bind(eeprom, &TForm1::BtnEepromCmdClick);
   form.Bind(statics, &TForm1::BtnStaticCmdClick);
-  form.Bind(apply, &TForm1::BtnConfigCmdClick);
+}
+
+void TForm1::BtnConfigCmdClick() {
+  RunCommandRow("params");
 }

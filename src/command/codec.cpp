@@ -111,10 +111,7 @@ std::optional<LocalDateTime> ReadMoment(std::string_view text) {
 }
 
 std::string MomentText(std::span<const std::uint8_t> bytes) {
-  char text[48];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", 2000 + bytes[0], bytes[1],
-                bytes[2], bytes[3], bytes[4], bytes[5]);
-  return text;
+  return FormatMoment({2000 + bytes[0], bytes[1], bytes[2], bytes[3], bytes[4], bytes[5], 0});
 }
 
 std::string Hex2(unsigned value) {
@@ -426,6 +423,13 @@ std::optional<Values> CommandAssembler::Add(const DecodedFrame& frame) {
   picture_.reset();
   broken_ = false;
   return command;
+}
+
+std::string FormatMoment(const LocalDateTime& t) {
+  char text[80];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                t.minute, t.second);
+  return text;
 }
 
 std::optional<std::string> MomentFault(std::string_view text) {

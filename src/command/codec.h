@@ -61,5 +61,7 @@ std::optional<LocalDateTime> ParseMoment(std::string_view text);
 // Why ParseMoment refuses a text: no such date and time, or a year the device's clock cannot
 // hold (it keeps year - 2000 in one byte). Nothing when it takes it.
 std::optional<std::string> MomentFault(std::string_view text);
+// A moment as ParseMoment reads it (milliseconds dropped).
+std::string FormatMoment(const LocalDateTime& moment);
 
 }  // namespace zotpx

@@ -47,6 +47,12 @@ std::string TitlesOf(std::uint8_t command) {
   return titles.empty() ? "code " + Hex2(command) : titles;
 }
 
+std::string Joined(const std::vector<std::string>& parts) {
+  std::string line;
+  for (const std::string& part : parts) line += (line.empty() ? "" : "; ") + part;
+  return line;
+}
+
 }  // namespace
 
 std::vector<Piece> SplitPieces(std::span<const std::uint8_t> bytes) {
@@ -104,13 +110,9 @@ std::optional<IdentificationText> ReadIdentification(std::span<const std::uint8_
   return text;
 }
 
-std::string DescribeFrame(const DecodedFrame& frame) {
-  if (!frame.framed) return frame.problems.empty() ? "no frame" : frame.problems.front();
-  std::string line;
-  const auto add = [&line](const std::string& part) {
-    if (!line.empty()) line += "; ";
-    line += part;
-  };
+std::vector<std::string> DescribeFrameParts(const DecodedFrame& frame) {
+  if (!frame.framed) return {frame.problems.empty() ? "no frame" : frame.problems.front()};
+  std::vector<std::string> parts;
   if (frame.row) {
     std::string what = frame.row->title + " " + std::string(frame.row->name);
     if (frame.values) {
@@ -124,28 +126,36 @@ std::string DescribeFrame(const DecodedFrame& frame) {
       const std::string fields = DescribeValues(values);
       if (!fields.empty()) what += " " + fields;
     }
-    add(what);
+    parts.push_back(what);
   }
-  for (const std::string& problem : frame.problems) add(problem);
+  parts.insert(parts.end(), frame.problems.begin(), frame.problems.end());
   // The frame as it stands carries its checksum last.
-  add(frame.checksum_ok ? "checksum ok"
-                        : "checksum wrong (should be " + Hex2(frame.checksum) + "): dropped");
-  if (frame.refusal) add("refused: " + frame.row->title + *frame.refusal);
-  return line;
+  parts.push_back(frame.checksum_ok
+                      ? "checksum ok"
+                      : "checksum wrong (should be " + Hex2(frame.checksum) + "): dropped");
+  if (frame.refusal) parts.push_back("refused: " + frame.row->title + *frame.refusal);
+  return parts;
+}
+
+std::string DescribeFrame(const DecodedFrame& frame) {
+  return Joined(DescribeFrameParts(frame));
 }
 
 std::string ReplyTitle(const ReplyMeaning& reply) {
   return reply.row ? reply.row->title : TitlesOf(reply.command);
 }
 
-std::string DescribeReply(const ReplyMeaning& reply) {
-  std::string line = "reply to " + ReplyTitle(reply);
+std::vector<std::string> DescribeReplyParts(const ReplyMeaning& reply) {
+  std::string what = "reply to " + ReplyTitle(reply);
   if (reply.memory)
-    line += reply.status == 0x01 ? ": done" : ": refused (status " + Hex2(reply.status) + ")";
+    what += reply.status == 0x01 ? ": done" : ": refused (status " + Hex2(reply.status) + ")";
   else
-    line += ": acknowledged (status " + Hex2(reply.status) + ")";
-  line += reply.checksum_ok ? "; checksum ok" : "; bad checksum: dropped by the reader";
-  return line;
+    what += ": acknowledged (status " + Hex2(reply.status) + ")";
+  return {what, reply.checksum_ok ? "checksum ok" : "bad checksum: dropped by the reader"};
+}
+
+std::string DescribeReply(const ReplyMeaning& reply) {
+  return Joined(DescribeReplyParts(reply));
 }
 
 std::string DescribePiece(const Piece& piece, Direction direction) {

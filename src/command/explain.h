@@ -65,6 +65,10 @@ std::optional<IdentificationText> ReadIdentification(std::span<const std::uint8_
 // One line each, without the direction: "rect (矩形控制命令) colour=fg ...; checksum ok".
 std::string DescribeFrame(const DecodedFrame& frame);
 std::string DescribeReply(const ReplyMeaning& reply);
+// The same lines cut into their parts, for a face that shows one a line: the command and its
+// values, each problem, the checksum's verdict, the refusal.
+std::vector<std::string> DescribeFrameParts(const DecodedFrame& frame);
+std::vector<std::string> DescribeReplyParts(const ReplyMeaning& reply);
 std::string DescribePiece(const Piece& piece, Direction direction);
 
 // What a memory transfer did, from its frames or from a log block's phase lines.

@@ -99,10 +99,10 @@ TEST_F(FormShellTest, ModelTabsShowOnlyWhatTheModelHas) {
   auto* osd = form().Ctl<QTabWidget>("PageOsd");
   const int graphic = osd->indexOf(form().Ctl<QWidget>("TabGraphic"));
   const int cross = osd->indexOf(form().Ctl<QWidget>("TabCross"));
-  form().ShowModelTabs(true, false);
+  form().ShowModelTabs(zotpx::DeviceModel::PA);
   EXPECT_TRUE(osd->isTabVisible(graphic));
   EXPECT_FALSE(osd->isTabVisible(cross));
-  form().ShowModelTabs(false, true);
+  form().ShowModelTabs(zotpx::DeviceModel::PB);
   EXPECT_FALSE(osd->isTabVisible(graphic));
   EXPECT_TRUE(osd->isTabVisible(cross));
 }

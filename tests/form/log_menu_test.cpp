@@ -1,6 +1,7 @@
 // The communication log's context menu: the usual edit actions stay; saving writes the log as
-// shown, in UTF-8; the export holds exactly the start-up commands the device acknowledged, in
-// order, and the static download puts them back into the device's memory.
+// shown, in UTF-8; the static export holds exactly the start-up commands the device acknowledged,
+// in order, and the static download puts them back into the device's memory; the layout export
+// is a layout that zotpx apply replays to the same frames.
 #include <QAction>
 #include <QFile>
 #include <QMenu>
@@ -8,8 +9,10 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "cli/zotpx_run.h"
 #include "support/bmp_writer.h"
 #include "support/form_fixture.h"
+#include "text/cp936.h"
 #include "text/static_file.h"
 
 namespace {
@@ -53,7 +56,8 @@ TEST_F(LogMenuTest, EditActionsStayAndTheSaveWritesTheLogAsShownInUtf8) {
   for (const QAction* action : menu->actions()) names << action->objectName();
   EXPECT_TRUE(names.contains("edit-copy") && names.contains("select-all"))
       << names.join(QLatin1Char(' ')).toStdString();
-  EXPECT_EQ(names.mid(names.size() - 2), (QStringList{"MenuSaveLog", "MenuExportStatic"}));
+  EXPECT_EQ(names.mid(names.size() - 3),
+            (QStringList{"MenuSaveLog", "MenuExportStatic", "MenuExportLayout"}));
 
   const std::uint8_t frame[] = {0x55, 0xAA, 0x10, 0x01, 0x00, 0x11};
   form().LogBytes("发送：", sizeof frame, frame);
@@ -192,6 +196,78 @@ TEST_F(LogMenuTest, ExportRefusesBeforeAnyDialog) {
     EXPECT_EQ(window.StatusText().toStdString(), c.status);
     EXPECT_TRUE(asked.requests.empty());
   }
+}
+
+// A session clicked together in the window, exported as a layout: zotpx apply sends the device
+// the same overlay frames, but for the font test's rows whose bytes no layout text can hold.
+TEST_F(LogMenuTest, LayoutExportReplaysTheSessionsFrames) {
+  Trigger(form(), "MenuExportLayout");
+  EXPECT_EQ(Status(), "导出为布局文件失败：本次没有经设备确认的叠加命令");
+  EXPECT_TRUE(dialogs().requests.empty());
+
+  StartDevice({.model = "ZOT-PA", .baud = 115200});
+  const auto bitmap = [this](const char* name, int width, int height) {
+    const QString path = Path(name);
+    zotpx::test::WriteFileBytes(
+        QFile::encodeName(path).toStdString(),
+        zotpx::test::MakeBmp({.width = width, .height = height},
+                             [](int x, int y) { return (x / 8 + y / 4) % 3 == 0; }));
+    dialogs().open_answers.push_back(path);
+  };
+  bitmap("ring.bmp", 32, 32);
+  form().LabelBitmapSelectClick();
+  bitmap("badge.bmp", 64, 48);
+  form().LabelSuperBitmapSelectClick();
+  bitmap("wide.bmp", 192, 128);
+  form().LabelSingleBitmapSelectClick();
+  const std::vector<std::pair<std::vector<std::pair<std::string, std::string>>, const char*>>
+      session = {
+          {{{"EditString", "导出ABC"}, {"EditStringLeft", "10"}}, "BtnStringCmd"},
+          {{{"EditRectLeft", "$0A"}, {"ComboRectMode", "1"}, {"ComboRectShow", "1"}}, "BtnRectCmd"},
+          {{}, "BtnSetTimeCmd"},  // the clock: live only
+          {{}, "BtnLineCmd"},     // answered with another code: not acknowledged
+          {{{"ComboAreaShow", "0"}, {"ComboAreaLayer", "1"}}, "BtnAreaCmd"},
+          {{{"EditBitmapLeft", "200"}}, "BtnBitmapCmd"},
+          {{{"EditSuperBitmapLeft", "20"}, {"EditSuperBitmapTop", "150"}}, "BtnSuperBitmapCmd"},
+          {{{"CheckSingleBitmapData", "1"}}, "BtnSingleBitmapCmd"},
+          {{{"EditDateFormat", "yy-mm-dd"}, {"ComboDateShow", "1"}}, "BtnDateCmd"},
+          {{{"CheckEnable", "0"}, {"ComboKey3", "1"}}, "BtnConfigCmd"},
+          {{{"EditCircleLeft", "100"}, {"ComboCircleRadius", "10"}}, "BtnCircleCmd"},
+          {{}, "BtnTestCmd"},  // the area and eight rows, the last with 0xFF cells
+      };
+  sim().AddFault({.fault = zotpx::sim::Fault::WrongEcho, .command = 0x1A});
+  for (const auto& [controls, button] : session) {
+    for (const auto& [control, value] : controls) SetControl(control, value);
+    Click(button);
+  }
+  std::vector<Bytes> overlay;  // what the device took but the clock, the line and the odd rows
+  const auto odd_text = [](const Bytes& frame) {
+    const Bytes text(frame.begin() + 9, frame.end() - 1);
+    return zotpx::Utf8ToCp936(zotpx::Cp936ToUtf8Lossy(text)).bytes != text;
+  };
+  for (const Bytes& frame : sim().ReceivedFrames())
+    if (frame[2] != 0x11 && frame[2] != 0x1A && !(frame[2] == 0x14 && odd_text(frame)))
+      overlay.push_back(frame);
+  ASSERT_EQ(overlay.size(), 9u + 2 + 1 + 7) << "9 commands, 2 data frames, the area, 7 rows";
+
+  const QString layout = Path("session.toml");
+  dialogs().save_answers.push_back(layout);
+  Trigger(form(), "MenuExportLayout");
+  EXPECT_EQ(
+      Status(),
+      "导出为布局文件成功：写入 17 个叠加对象，3 个位图文件；另有 1 条命令无法写入布局，已略去");
+  const ScriptedDialogs::Request& asked = dialogs().requests.back();
+  EXPECT_EQ(asked.title, QStringLiteral("导出为布局文件"));
+  EXPECT_EQ(asked.file.file_name, QStringLiteral("Layout.toml"));
+  EXPECT_EQ(asked.file.filter, QStringLiteral("布局文件 (*.toml)|*.toml"));
+  for (const char* name : {"session-4.bmp", "session-5.bmp", "session-6.bmp"})
+    EXPECT_TRUE(QFile::exists(Path(name))) << name;
+
+  zotpx::test::SimDevice replay = zotpx::test::StartSim({.model = "ZOT-PA", .baud = 115200});
+  const auto applied = zotpx::test::RunZotpx(
+      {"-p", replay.link.port, "-b", "115200", "apply", QFile::encodeName(layout).toStdString()});
+  ASSERT_EQ(applied.status, 0) << applied.err;
+  EXPECT_EQ(replay->ReceivedFrames(), overlay);
 }
 
 }  // namespace

@@ -16,9 +16,11 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <algorithm>
+#include <cstdio>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -64,6 +66,24 @@ class FormTest : public ::testing::Test {
     const auto* found = std::find(rates, std::end(zotpx::kBaudRateList), sim_.link.baud);
     if (found != std::end(zotpx::kBaudRateList))
       form_->Combo("UartBaud")->setCurrentIndex(static_cast<int>(found - rates));
+  }
+
+  // Sets a control as the frame table names its value: an edit box's text, a drop-down's item
+  // index, a check box's "1" or "0".
+  void SetControl(const std::string& name, const std::string& value) {
+    if (name.rfind("Edit", 0) == 0)
+      form_->SetText(name.c_str(), QString::fromStdString(value));
+    else if (name.rfind("Check", 0) == 0)
+      form_->Check(name.c_str())->setChecked(value == "1");
+    else
+      form_->Combo(name.c_str())->setCurrentIndex(std::stoi(value));
+  }
+  // The clock the window reads, stopped at "YYYY-MM-DD HH:MM:SS".
+  void StopClockAt(const std::string& moment) {
+    zotpx::LocalDateTime at;
+    std::sscanf(moment.c_str(), "%d-%d-%d %d:%d:%d", &at.year, &at.month, &at.day, &at.hour,
+                &at.minute, &at.second);
+    form_->SetClock([at] { return at; });
   }
 
   // Clicks a button as the operator would: nothing happens when it is disabled or hidden away.

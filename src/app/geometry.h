@@ -22,10 +22,10 @@ QStringList ToQStringList(const zotpx::Items& items);
 // A group box with the caption as the form has it (" 日期 ") and an empty grid inside.
 QGroupBox* MakeGroup(QWidget* parent, const char* name, const QString& caption, QGridLayout** grid);
 
-// A drop-down filled from its definition in base/attributes.h (items and default), with a
-// row label in column `column` and the list in column `column + 1`. Not editable.
-QComboBox* AddComboRow(QGridLayout* grid, int row, const char* name, const QString& label,
-                       int column = 0);
+// A drop-down with the items of `list` and item `default_index` selected, with a row label in
+// column `column` and the list in column `column + 1`. Not editable.
+QComboBox* AddComboRow(QGridLayout* grid, int row, const char* name, const zotpx::ComboDef& list,
+                       int default_index, const QString& label, int column = 0);
 // A field built elsewhere (a drop-down of its own kind) with its row label.
 void AddFieldRow(QGridLayout* grid, int row, QWidget* field, const QString& label, int column = 0);
 // An edit box with its row label; `max_length` in characters (0: no limit).
@@ -39,5 +39,5 @@ QPushButton* AddButtonRow(QGridLayout* grid, int row, const char* name, const QS
                           int column = 0);
 // A note in blue, as the form shows its hints.
 QLabel* AddNoteRow(QGridLayout* grid, int row, const QString& text, int column = 0);
-// Sets the combo's items and default from its definition (for combos built elsewhere).
-void FillCombo(QComboBox* combo, const char* name);
+// Names the combo and sets its items and selected item.
+void FillCombo(QComboBox* combo, const char* name, const zotpx::ComboDef& list, int default_index);

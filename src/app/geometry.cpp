@@ -1,4 +1,4 @@
-#include "app/layout.h"
+#include "app/geometry.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <stdexcept>
 
 QStringList ToQStringList(const zotpx::Items& items) {
   QStringList list;
@@ -14,7 +13,8 @@ QStringList ToQStringList(const zotpx::Items& items) {
   return list;
 }
 
-QGroupBox* MakeGroup(QWidget* parent, const char* name, const QString& caption, QGridLayout** grid) {
+QGroupBox* MakeGroup(QWidget* parent, const char* name, const QString& caption,
+                     QGridLayout** grid) {
   auto* group = new QGroupBox(caption, parent);
   group->setObjectName(QString::fromLatin1(name));
   *grid = new QGridLayout(group);
@@ -23,17 +23,16 @@ QGroupBox* MakeGroup(QWidget* parent, const char* name, const QString& caption, 
   return group;
 }
 
-void FillCombo(QComboBox* combo, const char* name) {
-  const zotpx::ComboDef* def = zotpx::FindComboDef(name);
-  if (!def) throw std::logic_error(std::string("no list definition for ") + name);
+void FillCombo(QComboBox* combo, const char* name, const zotpx::ComboDef& list, int default_index) {
   combo->setObjectName(QString::fromLatin1(name));
   combo->clear();
-  combo->addItems(ToQStringList(*def->items));
-  combo->setCurrentIndex(def->default_index);
+  combo->addItems(ToQStringList(*list.items));
+  combo->setCurrentIndex(default_index);
   combo->setEditable(false);
 }
 
-static QLabel* AddLabel(QGridLayout* grid, int row, int column, const QString& label, QWidget* buddy) {
+static QLabel* AddLabel(QGridLayout* grid, int row, int column, const QString& label,
+                        QWidget* buddy) {
   auto* text = new QLabel(label);
   text->setBuddy(buddy);
   buddy->setAccessibleName(label);
@@ -41,9 +40,10 @@ static QLabel* AddLabel(QGridLayout* grid, int row, int column, const QString& l
   return text;
 }
 
-QComboBox* AddComboRow(QGridLayout* grid, int row, const char* name, const QString& label, int column) {
+QComboBox* AddComboRow(QGridLayout* grid, int row, const char* name, const zotpx::ComboDef& list,
+                       int default_index, const QString& label, int column) {
   auto* combo = new QComboBox;
-  FillCombo(combo, name);
+  FillCombo(combo, name, list, default_index);
   AddLabel(grid, row, column, label, combo);
   grid->addWidget(combo, row, column + 1);
   return combo;
@@ -73,7 +73,8 @@ QCheckBox* AddCheckRow(QGridLayout* grid, int row, const char* name, const QStri
   return check;
 }
 
-QPushButton* AddButtonRow(QGridLayout* grid, int row, const char* name, const QString& caption, int column) {
+QPushButton* AddButtonRow(QGridLayout* grid, int row, const char* name, const QString& caption,
+                          int column) {
   auto* button = new QPushButton(caption);
   button->setObjectName(QString::fromLatin1(name));
   grid->addWidget(button, row, column, 1, 2);
