@@ -1,6 +1,7 @@
 // Port names as zotpx takes them: a name that is no port name, or one device named twice, is
 // refused before anything is opened; `zotpx ports` shows the user's COMn links. The links
-// live in the user's real port folder: COM211 and up here, away from other suites' COM15.
+// live in the user's real port folder: COM211 and up here, away from other suites' COM15, and
+// each test has links of its own, since CTest runs this suite's tests at the same time.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,10 +21,13 @@ using zotpx::test::RunZotpx;
 
 class PortNamesCliTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    unlink(Link("COM211").c_str());
-    sim_ = zotpx::test::StartSim({.model = "ZOT-PA", .baud = 115200, .link_name = "COM211"});
+  // The simulated device, linked as COM<first>; the test's other links follow that number.
+  void Start(int first) {
+    first_ = first;
+    unlink(Link(Com(0)).c_str());
+    sim_ = zotpx::test::StartSim({.model = "ZOT-PA", .baud = 115200, .link_name = Com(0)});
   }
+  std::string Com(int after_first) const { return "COM" + std::to_string(first_ + after_first); }
   void TearDown() override {
     for (const std::string& name : made_) unlink(Link(name).c_str());
   }
@@ -38,12 +42,14 @@ class PortNamesCliTest : public ::testing::Test {
 
   zotpx::test::SimDevice sim_;
   std::vector<std::string> made_;
+  int first_ = 0;
 };
 
 // Names the old parser took for COM1 (the number wrapped, or the zero was dropped) went to a
 // link of that exact name when there was one: here it leads to the device, which must hear
 // nothing, and no log is started.
 TEST_F(PortNamesCliTest, ANameThatIsNoPortNameIsRefusedWithNothingWritten) {
+  Start(211);
   MakeLink("COM4294967297", sim_->path());
   MakeLink("COM0211", sim_->path());
   const std::string log = testing::TempDir() + "zotpx_port_names_" + std::to_string(getpid());
@@ -61,7 +67,8 @@ TEST_F(PortNamesCliTest, ANameThatIsNoPortNameIsRefusedWithNothingWritten) {
 }
 
 TEST_F(PortNamesCliTest, OneDeviceNamedTwiceIsRefusedBeforeAnythingIsOpened) {
-  MakeLink("COM212", sim_->path());
+  Start(214);
+  MakeLink(Com(1), sim_->path());
   const std::string pty = sim_->path();
   struct Twice {
     std::vector<std::string> ports;
@@ -70,10 +77,10 @@ TEST_F(PortNamesCliTest, OneDeviceNamedTwiceIsRefusedBeforeAnythingIsOpened) {
   const std::vector<Twice> cases = {
       {{"-p", pty, "-p", pty}, "--port " + pty + " is given twice"},
       {{"-p", pty + "," + pty}, "--port " + pty + " is given twice"},
-      {{"-p", "COM211", "-p", pty}, "--port COM211 and --port " + pty + " are the same device"},
-      {{"-p", pty, "-p", "COM211"}, "--port " + pty + " and --port COM211 are the same device"},
-      {{"-p", "COM211,COM212"}, "--port COM211 and --port COM212 are the same device"},
-      {{"-p", "com211", "-p", "COM211"}, "--port com211 and --port COM211 are the same device"},
+      {{"-p", Com(0), "-p", pty}, "--port COM214 and --port " + pty + " are the same device"},
+      {{"-p", pty, "-p", Com(0)}, "--port " + pty + " and --port COM214 are the same device"},
+      {{"-p", Com(0) + "," + Com(1)}, "--port COM214 and --port COM215 are the same device"},
+      {{"-p", "com214", "-p", Com(0)}, "--port com214 and --port COM214 are the same device"},
   };
   for (const Twice& c : cases) {
     std::vector<std::string> args = c.ports;
@@ -87,17 +94,18 @@ TEST_F(PortNamesCliTest, OneDeviceNamedTwiceIsRefusedBeforeAnythingIsOpened) {
 }
 
 TEST_F(PortNamesCliTest, PortsListsTheComLinksWithWhereTheyLead) {
-  MakeLink("COM213", "/nonexistent/zotpx-port");
+  Start(217);
+  MakeLink(Com(1), "/nonexistent/zotpx-port");
   const auto run = RunZotpx({"ports"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("COMn links in " + zotpx::PortFolder() + "\n"), std::string::npos)
       << run.out;
-  EXPECT_NE(run.out.find("\nCOM211 -> " + sim_->path() + "  may open\n"), std::string::npos)
+  EXPECT_NE(run.out.find("\nCOM217 -> " + sim_->path() + "  may open\n"), std::string::npos)
       << run.out;
-  EXPECT_NE(run.out.find("\nCOM213 -> /nonexistent/zotpx-port  may not open: it leads nowhere"),
+  EXPECT_NE(run.out.find("\nCOM218 -> /nonexistent/zotpx-port  may not open: it leads nowhere"),
             std::string::npos)
       << run.out;
-  EXPECT_LT(run.out.find("\nCOM211 "), run.out.find("\nCOM213 ")) << "in number order";
+  EXPECT_LT(run.out.find("\nCOM217 "), run.out.find("\nCOM218 ")) << "in number order";
 }
 
 }  // namespace
