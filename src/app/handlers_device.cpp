@@ -16,8 +16,8 @@ void TForm1::BtnSearchCmdClick() {
   // The device's text is ASCII by contract; Latin-1 shows any other byte as itself.
   SetText("EditVersion", QString::fromLatin1(found.version));
   Combo("UartBaud")->setCurrentIndex(found.rate_index);
-  Combo("ComboDeviceType")->setCurrentIndex(found.model);
-  ShowModelTabs(found.model == 1, found.model == 2);
+  Combo("ComboDeviceType")->setCurrentIndex(static_cast<int>(found.model));
+  ShowModelTabs(found.model == zotpx::DeviceModel::PA, found.model == zotpx::DeviceModel::PB);
 }
 
 void TForm1::BtnConfigCmdClick() {

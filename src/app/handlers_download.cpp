@@ -24,8 +24,8 @@ std::optional<QString> AskForFile(TForm1& form, const QString& title, int filter
   return form.dialogs().OpenFile({title, AppDirectory, QString(), kOpenDialogFilter, filter_index});
 }
 
-std::string Model(const TForm1& form) {
-  return form.Combo("ComboDeviceType")->currentText().toStdString();
+zotpx::DeviceModel Model(const TForm1& form) {
+  return static_cast<zotpx::DeviceModel>(form.Combo("ComboDeviceType")->currentIndex());
 }
 
 // Downloads never overlap, so one clock serves the rate and the time remaining.
@@ -44,7 +44,7 @@ QString RemainingText(qint64 seconds) {
 void TForm1::BtnEepromCmdClick() {
   const std::string title = Caption("BtnEepromCmd");
   // Model and rate come first, so nobody picks a file only to be told the line is too slow.
-  if (const auto failure = zotpx::CheckFontRequest(Index("ComboDeviceType"), Index("UartBaud")))
+  if (const auto failure = zotpx::CheckFontRequest(Model(*this), Index("UartBaud")))
     return SetStatus(title + *failure);
   const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开内部字库文件"), 2);
   if (!path) return;
@@ -57,7 +57,7 @@ void TForm1::BtnEepromCmdClick() {
 
 void TForm1::BtnStaticCmdClick() {
   const std::string title = Caption("BtnStaticCmd");
-  if (const auto failure = zotpx::CheckStaticRequest(Index("ComboDeviceType")))
+  if (const auto failure = zotpx::CheckStaticRequest(Model(*this)))
     return SetStatus(title + *failure);
   const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开静态命令文件"), 1);
   if (!path) return;

@@ -4,8 +4,8 @@
 
 namespace zotpx {
 
-std::optional<std::string> CheckCrossDownloadRequest(std::string_view model, int rate_index) {
-  if (model != "ZOT-PB") return kCrossWrongModelText;
+std::optional<std::string> CheckCrossDownloadRequest(DeviceModel model, int rate_index) {
+  if (model != DeviceModel::PB) return kCrossWrongModelText;
   if (rate_index < kDownloadMinRateIndex) return kCrossSlowRateText;
   return std::nullopt;
 }
@@ -25,15 +25,7 @@ CrossDownloadFile ReadCrossDownloadFile(const std::string& path) {
 }
 
 TransferPlan CrossTransferPlan(const std::string& caption) {
-  TransferPlan plan;
-  plan.base = kCrossBase;
-  plan.erase = {0x38000, 0x58000};
-  plan.caption = caption;
-  plan.announcement = std::string(kCrossProgressPrefix) + "0%";
-  plan.log_title = "【" + caption + "】";
-  plan.progress_prefix = kCrossProgressPrefix;
-  plan.disable_form = true;
-  return plan;
+  return MakeTransferPlan(caption, caption, kCrossBase, kCrossDownloadSize, kCrossProgressPrefix);
 }
 
 }  // namespace zotpx

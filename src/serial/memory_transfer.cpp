@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/coordinates.h"
 #include "serial/port.h"
 
 namespace zotpx {
@@ -77,6 +78,32 @@ std::optional<Bytes> FileData::ReadAll() {
   return bytes;
 }
 
+// ---- plans ----
+
+std::uint32_t MemoryRegionEnd(std::uint32_t start) {
+  return start + (start < 0x8000 ? 0x4000 : start < 0x18000 ? 0x10000 : 0x20000);
+}
+
+std::vector<std::uint32_t> ErasePlan(std::uint32_t base, std::size_t size) {
+  std::vector<std::uint32_t> plan;
+  for (std::uint32_t at = base; at - base < size; at = MemoryRegionEnd(at)) plan.push_back(at);
+  return plan;
+}
+
+TransferPlan MakeTransferPlan(const std::string& caption, const std::string& title,
+                              std::uint32_t base, std::size_t size,
+                              const std::string& progress_prefix) {
+  TransferPlan plan;
+  plan.base = base;
+  plan.erase = ErasePlan(base, size);
+  plan.caption = caption;
+  plan.announcement = progress_prefix.empty() ? title : progress_prefix + "0%";
+  plan.log_title = "【" + title + "】";
+  plan.progress_prefix = progress_prefix;
+  plan.disable_form = !progress_prefix.empty();
+  return plan;
+}
+
 // ---- requests ----
 
 namespace {
@@ -89,9 +116,7 @@ void PutHeader(std::uint8_t* frame, std::uint8_t length, std::uint8_t kind, std:
   frame[3] = length;
   frame[4] = kind;
   frame[5] = count;
-  frame[6] = static_cast<std::uint8_t>(address >> 16);
-  frame[7] = static_cast<std::uint8_t>(address >> 8);
-  frame[8] = static_cast<std::uint8_t>(address);
+  PutBigEndian(frame + 6, address, 3);
 }
 
 bool AwaitAck(int first_byte_ms) {

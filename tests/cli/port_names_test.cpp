@@ -22,7 +22,8 @@ class PortNamesCliTest : public ::testing::Test {
  protected:
   void SetUp() override {
     unlink(Link("COM211").c_str());
-    sim_ = zotpx::test::StartSim({.model = "ZOT-PA", .baud = 115200, .link_name = "COM211"});
+    sim_ = zotpx::test::StartSim(
+        {.model = zotpx::DeviceModel::PA, .baud = 115200, .link_name = "COM211"});
   }
   void TearDown() override {
     for (const std::string& name : made_) unlink(Link(name).c_str());

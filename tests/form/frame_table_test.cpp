@@ -28,7 +28,7 @@ void SetControl(TForm1& form, const std::string& name, const std::string& value)
 
 TEST_P(FrameTableFormTest, ButtonSendsTheRowsFrame) {
   const FrameRow& row = GetParam();
-  StartDevice({.model = "ZOT-PB", .baud = 115200});
+  StartDevice({.model = zotpx::DeviceModel::PB, .baud = 115200});
   for (const auto& [control, value] : row.controls) SetControl(form(), control, value);
   if (!row.clock.empty()) {
     zotpx::LocalDateTime at;

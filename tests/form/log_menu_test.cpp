@@ -88,7 +88,7 @@ TEST_F(LogMenuTest, EditActionsStayAndTheSaveWritesTheLogAsShownInUtf8) {
 }
 
 TEST_F(LogMenuTest, ExportHoldsTheAcknowledgedStartUpCommandsAndDownloadsBack) {
-  StartDevice({.model = "ZOT-PA", .baud = 9600});
+  StartDevice({.model = zotpx::DeviceModel::PA, .baud = 9600});
   Click("BtnSearchCmd");  // identification, not a start-up command
   ASSERT_EQ(form().Combo("ComboDeviceType")->currentText(), QStringLiteral("ZOT-PA"));
   form().SetText("EditString", QStringLiteral("导出ABC"));
@@ -137,7 +137,7 @@ TEST_F(LogMenuTest, ExportHoldsTheAcknowledgedStartUpCommandsAndDownloadsBack) {
 // A bitmap's run of frames goes into the export whole or not at all, as `zotpx static` takes a
 // layout's: the run cut short by a missing reply leaves none of its blocks behind.
 TEST_F(LogMenuTest, ExportTakesABitmapsRunWholeOrNotAtAll) {
-  StartDevice({.model = "ZOT-PA", .baud = 115200});
+  StartDevice({.model = zotpx::DeviceModel::PA, .baud = 115200});
   const QString bitmap = Path("full.bmp");
   ASSERT_TRUE(zotpx::test::WriteFileBytes(
       QFile::encodeName(bitmap).toStdString(),
