@@ -78,6 +78,7 @@ std::optional<Reply> SimulatedDevice::Feed(std::uint8_t byte, int host_baud, lon
     const auto stray = probe_answers_.find(host_baud);
     if (byte != probe.request || stray == probe_answers_.end()) return std::nullopt;
     Reply reply{{stray->second}};
+    FlushTrace();
     TraceReply(reply, std::nullopt, nullptr);
     return reply;
   }
@@ -148,8 +149,8 @@ std::optional<Reply> SimulatedDevice::OnFrame() {
   const bool refuse = std::any_of(hits.begin(), hits.end(),
                                   [](const FaultRule* r) { return r->fault == Fault::Refuse; });
   const DecodedFrame decoded = DecodeFrame(frame);
-  bool drawn = true;
-  Reply reply{Answer(frame, decoded, refuse, last_byte_us_ / 1000, drawn)};
+  const Answered answered = Answer(frame, decoded, refuse, last_byte_us_ / 1000);
+  Reply reply{answered.bytes};
   // Rework the frame first, then garble or cut what goes on the line.
   for (Fault kind : {Fault::WrongEcho, Fault::BadChecksum, Fault::ShortFrame, Fault::Noise,
                      Fault::Stall, Fault::Silence, Fault::HangUp, Fault::Late}) {
@@ -158,22 +159,21 @@ std::optional<Reply> SimulatedDevice::OnFrame() {
     }
   }
   if (trace_) {
-    Trace(true, DescribeFrame(decoded) + (drawn ? "" : "; not drawn"));
+    Trace(true, DescribeFrame(decoded) + (answered.not_drawn ? "; not drawn" : ""));
     TraceReply(reply, command, decoded.row);
   }
   return reply;
 }
 
-// `drawn` turns false when an overlay command leaves the screen as it was.
-Bytes SimulatedDevice::Answer(const Bytes& frame, const DecodedFrame& decoded, bool refuse,
-                              std::int64_t now_ms, bool& drawn) {
+SimulatedDevice::Answered SimulatedDevice::Answer(const Bytes& frame, const DecodedFrame& decoded,
+                                                  bool refuse, std::int64_t now_ms) {
   const std::uint8_t command = frame[2];
-  if (!decoded.checksum_ok) return StatusReply(command, 0);
-  if (IsRow(decoded, "identify")) return refuse ? StatusReply(command, 0) : identify_reply_;
-  if (command == kMemoryCommand) return StatusReply(command, !refuse && Memory(decoded) ? 1 : 0);
+  if (!decoded.checksum_ok) return {StatusReply(command, 0)};
+  if (IsRow(decoded, "identify")) return {refuse ? StatusReply(command, 0) : identify_reply_};
+  if (command == kMemoryCommand) return {StatusReply(command, !refuse && Memory(decoded) ? 1 : 0)};
   // The status byte of an ordinary reply says nothing the host reads: 0 whatever was drawn.
-  drawn = !refuse && screen_.Apply(decoded, now_ms);
-  return StatusReply(command, 0);
+  const bool drawn = !refuse && screen_.Apply(decoded, now_ms);
+  return {StatusReply(command, 0), !drawn};
 }
 
 bool SimulatedDevice::OpenMemoryFile(const std::string& path, std::string& error) {

@@ -76,9 +76,13 @@ class SimulatedDevice {
  private:
   enum class State { Idle, Sync, Command, Length, Data, Checksum };
 
+  struct Answered {
+    Bytes bytes;
+    bool not_drawn = false;  // an ordinary command the screen left aside
+  };
   std::optional<Reply> OnFrame();
-  Bytes Answer(const Bytes& frame, const DecodedFrame& decoded, bool refuse, std::int64_t now_ms,
-               bool& drawn);
+  Answered Answer(const Bytes& frame, const DecodedFrame& decoded, bool refuse,
+                  std::int64_t now_ms);
   bool Memory(const DecodedFrame& decoded);
   void ApplyFault(const FaultRule& rule, std::uint8_t command, Reply& reply) const;
   void ResetParser();

@@ -30,9 +30,6 @@ int Shown(const Values& values, std::string_view name) {
 bool Set(const Values& values, std::string_view name) {
   return values[name].index != 0;
 }
-int At(const Values& values, std::string_view name) {
-  return FieldNumber(values, name);
-}
 
 // The text attributes of date, time, text string and the crosshair read-out.
 TextStyle StyleOf(const Values& values, const std::string& prefix, std::string_view hide) {
@@ -141,7 +138,8 @@ bool ScreenModel::State::Draw(const DecodedFrame& frame, std::int64_t now_ms) {
   if (name == "rect") return Rect(v);
   if (name == "circle") return Circle(v);
   if (name == "cross set") return CrossSettings(v);
-  return CrossMove(v);
+  if (name == "cross move") return CrossMove(v);
+  return false;  // a command this screen does not know how to show
 }
 
 // Only the overlay switch shows on a simulated screen; switch polarities and the column
@@ -159,7 +157,7 @@ bool ScreenModel::State::Clock(const Values& v, std::int64_t now_ms) {
 }
 
 bool ScreenModel::State::Field(const Values& v) {
-  const int x = At(v, "x"), y = At(v, "y");
+  const int x = FieldNumber(v, "x"), y = FieldNumber(v, "y");
   const std::string& format = v["format"].text;
   if (!OnScreen(x, y) || !IsFormatText(*v.row().Field("format"), format)) return false;
   ClockFieldObject& field = fields[v.row().name == "time" ? 1 : 0];
@@ -173,7 +171,7 @@ bool ScreenModel::State::Field(const Values& v) {
 
 // Drawn into the plane; deleting draws it away again.
 bool ScreenModel::State::Text(const Values& v) {
-  const int x = At(v, "x"), y = At(v, "y");
+  const int x = FieldNumber(v, "x"), y = FieldNumber(v, "y");
   const Bytes& text = v["text"].bytes;
   if (text.empty() || !OnScreen(x, y)) return false;
   const TextStyle style = StyleOf(v, "", "delete");
@@ -183,7 +181,7 @@ bool ScreenModel::State::Text(const Values& v) {
 }
 
 bool ScreenModel::State::Flashing(const Values& v, std::int64_t now_ms) {
-  const int x = At(v, "x"), y = At(v, "y");
+  const int x = FieldNumber(v, "x"), y = FieldNumber(v, "y");
   if (!OnScreen(x, y)) return false;
   std::erase_if(flashing, [&](const FlashingObject& f) { return f.x == x && f.y == y; });
   if (Set(v, "delete")) return true;
@@ -198,8 +196,8 @@ bool ScreenModel::State::Flashing(const Values& v, std::int64_t now_ms) {
 // The layer mask names foreground 1, background 2, transparent 4.
 bool ScreenModel::State::Area(const Values& v) {
   const int mask = Code(v, "layer");
-  const int left = At(v, "left"), top = At(v, "top"), right = At(v, "right"),
-            bottom = At(v, "bottom");
+  const int left = FieldNumber(v, "left"), top = FieldNumber(v, "top"),
+            right = FieldNumber(v, "right"), bottom = FieldNumber(v, "bottom");
   if (!OnScreen(right, bottom) || left > right || top > bottom) return false;
   const bool clear = Set(v, "clear");
   // Filling paints the first colour the mask names; clearing takes every pixel of a named
@@ -224,7 +222,7 @@ bool ScreenModel::State::Area(const Values& v) {
 // arrived.
 bool ScreenModel::State::Blocks(const Values& v, std::size_t block) {
   const CommandRow& row = v.row();
-  const int x = At(v, "x"), y = At(v, "y");
+  const int x = FieldNumber(v, "x"), y = FieldNumber(v, "y");
   if (!OnScreen(x, y)) return false;
   Bytes& buffer = block_buffers[row.name];
   buffer.resize(row.blocks.max_blocks * kBitmapBlockSize, 0);
@@ -248,7 +246,7 @@ bool ScreenModel::State::Blocks(const Values& v, std::size_t block) {
 }
 
 bool ScreenModel::State::Line(const Values& v) {
-  const int x = At(v, "x"), y = At(v, "y"), length = At(v, "length");
+  const int x = FieldNumber(v, "x"), y = FieldNumber(v, "y"), length = FieldNumber(v, "length");
   if (!OnScreen(x, y) || length > v.row().Field("length")->max) return false;
   PaintStamp(plane, LineStamp(x, y, length, Shown(v, "thickness"), Set(v, "vertical")),
              Code(v, "colour"), Set(v, "delete"));
@@ -256,8 +254,8 @@ bool ScreenModel::State::Line(const Values& v) {
 }
 
 bool ScreenModel::State::Rect(const Values& v) {
-  const int left = At(v, "left"), top = At(v, "top"), right = At(v, "right"),
-            bottom = At(v, "bottom");
+  const int left = FieldNumber(v, "left"), top = FieldNumber(v, "top"),
+            right = FieldNumber(v, "right"), bottom = FieldNumber(v, "bottom");
   if (!OnScreen(right, bottom) || left > right || top > bottom) return false;
   PaintStamp(plane, RectStamp(left, top, right, bottom, Shown(v, "thickness"), Set(v, "filled")),
              Code(v, "colour"), Set(v, "delete"));
@@ -265,7 +263,7 @@ bool ScreenModel::State::Rect(const Values& v) {
 }
 
 bool ScreenModel::State::Circle(const Values& v) {
-  const int x = At(v, "x"), y = At(v, "y");
+  const int x = FieldNumber(v, "x"), y = FieldNumber(v, "y");
   if (!OnScreen(x, y)) return false;
   PaintStamp(plane, CircleStamp(x, y, Shown(v, "radius"), Shown(v, "thickness"), Set(v, "filled")),
              Code(v, "colour"), Set(v, "delete"));
@@ -273,7 +271,7 @@ bool ScreenModel::State::Circle(const Values& v) {
 }
 
 bool ScreenModel::State::CrossSettings(const Values& v) {
-  const int text_x = At(v, "text-x"), text_y = At(v, "text-y");
+  const int text_x = FieldNumber(v, "text-x"), text_y = FieldNumber(v, "text-y");
   if (!OnScreen(text_x, text_y)) return false;
   cross.on = Code(v, "enable") == 0;  // the device takes 0 for on
   cross.colour = Code(v, "colour");
@@ -286,7 +284,7 @@ bool ScreenModel::State::CrossSettings(const Values& v) {
 }
 
 bool ScreenModel::State::CrossMove(const Values& v) {
-  const int x = At(v, "x"), y = At(v, "y");
+  const int x = FieldNumber(v, "x"), y = FieldNumber(v, "y");
   if (!OnScreen(x, y)) return false;
   cross.x = x;
   cross.y = y;
