@@ -16,12 +16,7 @@ std::optional<std::string> CheckCrossDownloadFile(std::size_t size) {
 }
 
 CrossDownloadFile ReadCrossDownloadFile(const std::string& path) {
-  std::optional<FileData> file = FileData::Open(path);
-  if (!file) return {kCrossOpenFailedText, {}};
-  if (auto failure = CheckCrossDownloadFile(file->size())) return {std::move(failure), {}};
-  std::optional<Bytes> bytes = file->ReadAll();
-  if (!bytes) return {kCrossOpenFailedText, {}};
-  return {std::nullopt, std::move(*bytes)};
+  return ReadUserFile(path, kCrossOpenFailedText, CheckCrossDownloadFile);
 }
 
 TransferPlan CrossTransferPlan(const std::string& caption) {

@@ -30,12 +30,9 @@ std::optional<std::string> CheckCrossDownloadRequest(DeviceModel model, int rate
 // Only the size is checked; the content travels to the device as it is.
 std::optional<std::string> CheckCrossDownloadFile(std::size_t size);
 
-// The chosen crosshair file read whole and closed: opened, its size, read. The bytes or the
-// message after the title.
-struct CrossDownloadFile {
-  std::optional<std::string> failure;
-  Bytes bytes;  // kCrossFileSize bytes, when accepted
-};
+// The chosen crosshair file read whole and closed: opened, its size, read. The bytes
+// (kCrossFileSize of them) or the message after the title.
+using CrossDownloadFile = UserFile;
 CrossDownloadFile ReadCrossDownloadFile(const std::string& path);
 // What goes to the device: the shape slots and the first 16 bytes of the header block.
 inline std::span<const std::uint8_t> CrossDownloadPart(const Bytes& file) {

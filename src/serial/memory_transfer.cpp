@@ -78,6 +78,15 @@ std::optional<Bytes> FileData::ReadAll() {
   return bytes;
 }
 
+UserFile ReadUserFile(const std::string& path, const char* unreadable, SizeCheck check_size) {
+  std::optional<FileData> file = FileData::Open(path);
+  if (!file) return {unreadable, {}};
+  if (std::optional<std::string> refused = check_size(file->size())) return {refused, {}};
+  std::optional<Bytes> bytes = file->ReadAll();
+  if (!bytes) return {unreadable, {}};
+  return {std::nullopt, std::move(*bytes)};
+}
+
 // ---- plans ----
 
 std::uint32_t MemoryRegionEnd(std::uint32_t start) {

@@ -92,6 +92,17 @@ class FileData : public TransferData {
   std::size_t size_ = 0;
 };
 
+// A file the user chose, read whole and closed: opened, its size judged by `check_size` (the
+// refusal, or nothing), read. The bytes, or the message after the title: the size check's, or
+// `unreadable` when the file cannot be opened or read to its end. Each download brings its own
+// messages.
+struct UserFile {
+  std::optional<std::string> failure;
+  Bytes bytes;  // when accepted
+};
+using SizeCheck = std::optional<std::string> (*)(std::size_t size);
+UserFile ReadUserFile(const std::string& path, const char* unreadable, SizeCheck check_size);
+
 // What a caller gives the transfer besides its data.
 struct TransferPlan {
   std::uint32_t base = 0;            // device address of the first byte
