@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
   // The frames zotpx sends for the layout, taken from an unpaced device.
   std::vector<Bytes> frames;
   {
-    zotpx::sim::SimServer sim({.model = "ZOT-PA", .baud = baud});
+    zotpx::sim::SimServer sim({.model = zotpx::DeviceModel::PA, .baud = baud});
     if (!sim.Start()) {
       std::fprintf(stderr, "no pseudo-terminal for the simulated device\n");
       return 1;
@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
   std::vector<double> bare, purged, tool;
   for (int round = 0; round < rounds; ++round) {
     for (const bool purge : {false, true}) {
-      zotpx::sim::SimServer sim({.model = "ZOT-PA", .baud = baud, .pacing = true});
+      zotpx::sim::SimServer sim({.model = zotpx::DeviceModel::PA, .baud = baud, .pacing = true});
       if (!sim.Start()) {
         std::fprintf(stderr, "no pseudo-terminal for the simulated device\n");
         return 1;
@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
         return 1;
       }
     }
-    zotpx::sim::SimServer sim({.model = "ZOT-PA", .baud = baud, .pacing = true});
+    zotpx::sim::SimServer sim({.model = zotpx::DeviceModel::PA, .baud = baud, .pacing = true});
     if (!sim.Start()) {
       std::fprintf(stderr, "no pseudo-terminal for the simulated device\n");
       return 1;

@@ -37,8 +37,9 @@ int main(int argc, char** argv) {
   bool all_within = true;
   for (int i = 0; i < 8; ++i) {
     const int baud = zotpx::kBaudRateList[i];
-    zotpx::sim::SimServer sim(
-        {.model = i % 2 ? "ZOT-PB" : "ZOT-PA", .baud = baud, .pacing = pacing});
+    zotpx::sim::SimServer sim({.model = i % 2 ? zotpx::DeviceModel::PB : zotpx::DeviceModel::PA,
+                               .baud = baud,
+                               .pacing = pacing});
     if (!sim.Start()) {
       std::fprintf(stderr, "no pseudo-terminal for the simulated device: %s\n",
                    sim.error().c_str());

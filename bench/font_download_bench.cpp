@@ -130,7 +130,7 @@ int main(int argc, char** argv) {
               (font.size() + zotpx::kMemoryBlockSize - 1) / zotpx::kMemoryBlockSize, line_bytes);
 
   {
-    zotpx::sim::SimServer sim({.model = "ZOT-PA", .baud = 460800});
+    zotpx::sim::SimServer sim({.model = zotpx::DeviceModel::PA, .baud = 460800});
     if (!sim.Start()) {
       std::fprintf(stderr, "no pseudo-terminal for the simulated device: %s\n",
                    sim.error().c_str());
@@ -162,7 +162,7 @@ int main(int argc, char** argv) {
 
   if (pacing) {
     for (const int baud : {115200, 460800}) {
-      zotpx::sim::SimServer sim({.model = "ZOT-PA", .baud = baud, .pacing = true});
+      zotpx::sim::SimServer sim({.model = zotpx::DeviceModel::PA, .baud = baud, .pacing = true});
       if (!sim.Start()) return 1;
       const Run run = Download(sim, baud, path, font);
       if (!run.ok) {

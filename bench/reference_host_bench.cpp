@@ -154,8 +154,10 @@ int main(int argc, char** argv) {
 
   int result = 0;
   for (const int baud : rates) {
-    zotpx::sim::SimServer reference_sim({.model = "ZOT-PA", .baud = baud, .pacing = true});
-    zotpx::sim::SimServer zotpx_sim({.model = "ZOT-PA", .baud = baud, .pacing = true});
+    zotpx::sim::SimServer reference_sim(
+        {.model = zotpx::DeviceModel::PA, .baud = baud, .pacing = true});
+    zotpx::sim::SimServer zotpx_sim(
+        {.model = zotpx::DeviceModel::PA, .baud = baud, .pacing = true});
     if (!reference_sim.Start() || !zotpx_sim.Start()) {
       std::fprintf(stderr, "no pseudo-terminal for the simulated device\n");
       return 1;

@@ -81,7 +81,7 @@ Bytes LargeText() {
 }
 
 Bytes CrossMemory() {
-  Bytes memory(zotpx::screen::kMemorySize, 0xFF);
+  Bytes memory(zotpx::kDeviceMemorySize, 0xFF);
   zotpx::CrossFileImage file;
   auto slot = file.Slot(0);
   for (int x = 0; x < 384; ++x) slot[128 * 48 + x / 8] |= static_cast<std::uint8_t>(1 << (x % 8));

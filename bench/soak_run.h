@@ -146,7 +146,7 @@ inline void Judge(Report& report, int index, const char* fault, const BlockRepor
 
 inline Report RunTransactions(const Plan& plan) {
   Report report;
-  sim::SimServer device({.model = "ZOT-PA", .baud = plan.baud});
+  sim::SimServer device({.model = zotpx::DeviceModel::PA, .baud = plan.baud});
   if (!device.Start()) {
     report.mismatches.push_back("simulated device did not start: " + device.error());
     return report;
@@ -202,7 +202,7 @@ struct DownloadPlan {
 // must leave the file's bytes in the device's memory.
 inline Report RunDownloads(const DownloadPlan& plan) {
   Report report;
-  sim::SimServer device({.model = "ZOT-PA", .baud = plan.baud});
+  sim::SimServer device({.model = zotpx::DeviceModel::PA, .baud = plan.baud});
   if (!device.Start()) {
     report.mismatches.push_back("simulated device did not start: " + device.error());
     return report;

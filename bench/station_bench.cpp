@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
   std::string ports;
   for (int i = 0; i < devices; ++i) {
     sims.push_back(std::make_unique<zotpx::sim::SimServer>(
-        zotpx::sim::DeviceConfig{.model = "ZOT-PA", .baud = baud, .pacing = true}));
+        zotpx::sim::DeviceConfig{.model = zotpx::DeviceModel::PA, .baud = baud, .pacing = true}));
     if (!sims.back()->Start()) {
       std::fprintf(stderr, "no pseudo-terminal: %s\n", sims.back()->error().c_str());
       return 1;

@@ -32,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::uint32_t raw = 0;
   std::memcpy(&raw, data, size < 4 ? size : 4);
   const std::size_t file_size = raw % 0x80000;
-  const auto pa = zotpx::CheckFontSize(file_size, "ZOT-PA");
-  const auto pb = zotpx::CheckFontSize(file_size, "ZOT-PB");
+  const auto pa = zotpx::CheckFontSize(file_size, zotpx::DeviceModel::PA);
+  const auto pb = zotpx::CheckFontSize(file_size, zotpx::DeviceModel::PB);
   Check(pa.has_value() == (file_size > zotpx::kFontMaxSize));
   Check(pb.has_value() == (file_size > zotpx::kFontMaxSizeSmall));
   if (file_size > zotpx::kFontMaxSize) Check(*pb == zotpx::kFontInvalidText);

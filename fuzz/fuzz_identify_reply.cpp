@@ -27,8 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(size >= 21 && size <= 254);
   const std::size_t text_length = data[0];
   Check(text_length >= 5 && text_length < size);
-  Check(id->model == 1 || id->model == 2);
-  const std::string model = id->model == 1 ? "ZOT-PA" : "ZOT-PB";
+  Check(id->model == zotpx::DeviceModel::PA || id->model == zotpx::DeviceModel::PB);
+  const std::string model = id->model == zotpx::DeviceModel::PA ? "ZOT-PA" : "ZOT-PB";
   // The model word is the text up to its first space, and never its last character.
   Check(text_length > model.size());
   Check(std::memcmp(data + 1, model.data(), model.size()) == 0);

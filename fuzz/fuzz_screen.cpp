@@ -30,7 +30,7 @@ void Check(bool condition) {
 // A memory with a crosshair file whose shapes are diagonal stripes, reaching every edge.
 std::vector<std::uint8_t>& Memory() {
   static std::vector<std::uint8_t> memory = [] {
-    std::vector<std::uint8_t> m(zotpx::screen::kMemorySize, 0xFF);
+    std::vector<std::uint8_t> m(zotpx::kDeviceMemorySize, 0xFF);
     for (std::size_t i = 0; i < zotpx::kCrossMaxShapes * zotpx::kCrossSlotSize; ++i) {
       m[zotpx::kCrossBase + i] = static_cast<std::uint8_t>(0x11 << (i % 4));
     }
@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       zotpx::screen::Picture out;
       static const zotpx::screen::Picture video = zotpx::screen::TestCard();
       model.Render(now_ms, video, out);
-      Check(out.width == zotpx::screen::kWidth && out.height == zotpx::screen::kHeight);
+      Check(out.width == zotpx::kScreenWidth && out.height == zotpx::kScreenHeight);
     }
   }
   const std::optional<std::int64_t> next = model.NextChangeMs(now_ms);
@@ -95,8 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (data[0] & 0x10) {
     zotpx::screen::Picture out;
     model.Render(now_ms, zotpx::screen::Picture::Filled(3, 2, 0xFF00FF00), out);
-    Check(out.rgba.size() ==
-          static_cast<std::size_t>(zotpx::screen::kWidth) * zotpx::screen::kHeight);
+    Check(out.rgba.size() == static_cast<std::size_t>(zotpx::kScreenWidth) * zotpx::kScreenHeight);
   }
 
   // The same bytes as the static command image read at power-on.

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "base/file_save.h"
+#include "serial/memory_transfer.h"
 #include "sim_device.h"
 
 namespace zotpx::sim {
@@ -51,7 +52,7 @@ int CreateErased(const std::string& path, std::string& error) {
     error = "cannot create memory file " + path + ": " + SystemText();
     return -1;
   }
-  const Bytes erased(kMemorySize, 0xFF);
+  const Bytes erased(kDeviceMemorySize, 0xFF);
   const bool made =
       WriteAll(fd, 0, erased) && fsync(fd) == 0 && link(temp.c_str(), path.c_str()) == 0;
   const int saved = errno;
@@ -97,12 +98,12 @@ std::unique_ptr<MemoryFile> MemoryFile::Open(const std::string& path, Bytes& mem
     error = "memory file " + path + " is in use by another simulator";
     return nullptr;
   }
-  if (static_cast<std::size_t>(st.st_size) != kMemorySize) {
+  if (static_cast<std::size_t>(st.st_size) != kDeviceMemorySize) {
     error = "memory file " + path + " is " + std::to_string(st.st_size) +
             " bytes long, not 491520 (0x78000) like the device's memory; it is left as it is";
     return nullptr;
   }
-  Bytes contents(kMemorySize);
+  Bytes contents(kDeviceMemorySize);
   if (!ReadAll(fd, contents)) {
     error = "cannot read memory file " + path + ": " + SystemText();
     return nullptr;

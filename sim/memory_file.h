@@ -14,7 +14,7 @@ namespace zotpx::sim {
 
 class MemoryFile {
  public:
-  // Opens `path` and reads it into `memory` (kMemorySize bytes), or creates it erased (all
+  // Opens `path` and reads it into `memory` (kDeviceMemorySize bytes), or creates it erased (all
   // 0xFF) when it does not exist. A file of another size, or one that cannot be read and
   // written, is refused with the reason in `error` and left exactly as it was. The file is
   // locked: a second simulator cannot share it.

@@ -22,7 +22,7 @@ constexpr int kTickMs = 30;
 class ScreenView : public QWidget {
  public:
   explicit ScreenView(const SimServer& server) : server_(server) {
-    setFixedSize(screen::kWidth * kScale, screen::kHeight * kScale);
+    setFixedSize(kScreenWidth * kScale, kScreenHeight * kScale);
     setAttribute(Qt::WA_OpaquePaintEvent);
     Refresh(true);
   }

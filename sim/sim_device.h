@@ -3,17 +3,18 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "base/device_model.h"
 #include "screen/screen.h"
 #include "serial/frame.h"
+#include "serial/memory_transfer.h"
 
 namespace zotpx::sim {
-
-constexpr std::size_t kMemorySize = 0x78000;
 
 enum class Fault {
   None,
@@ -41,7 +42,7 @@ struct FaultRule {
 };
 
 struct DeviceConfig {
-  std::string model = "ZOT-PA";
+  DeviceModel model = DeviceModel::PA;
   int baud = 9600;          // its own rate: bytes sent at another rate go unanswered
   std::string version{};    // identification text after the model; a default when empty
   bool pacing = false;      // emulate the line rate and the device's processing time
@@ -50,6 +51,14 @@ struct DeviceConfig {
   // The memory kept in this file across runs (created erased when missing); empty: in RAM only.
   std::string memory_file{};
 };
+
+// One line of the trace: a frame, probe or stray bytes from the host, or the device's answer,
+// in words (command/explain.h).
+struct TraceLine {
+  bool from_host = true;
+  std::string text;
+};
+using TraceSink = std::function<void(const TraceLine& line)>;
 
 class SimServer {
  public:
@@ -80,12 +89,15 @@ class SimServer {
   void SetProbeAnswer(int baud, std::uint8_t byte);
   // Writes bytes to the line now, unasked (while serving).
   void Inject(const Bytes& bytes);
+  // Explains on `sink` everything the device receives and answers, as it happens, on the
+  // serving thread.
+  void SetTrace(TraceSink sink);
 
   // Every complete frame received, in order (the probe byte is not a frame).
   std::vector<Bytes> ReceivedFrames() const;
   std::size_t ReceivedFrameCount() const;
   void ClearReceived();
-  // The device memory (0x78000 bytes, 0xFF at start and where erased).
+  // The device memory (kDeviceMemorySize bytes, 0xFF at start and where erased).
   Bytes Memory() const;
   // The memory into `file`, whole or not at all, as every file the tool writes.
   bool DumpMemory(const std::string& file) const;

@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <functional>
@@ -15,12 +16,13 @@
 #include <vector>
 
 #include "base/attributes.h"
+#include "base/device_model.h"
 #include "base/version.h"
-#include "device_model.h"
 #include "screen/png_writer.h"
 #include "screen/screen.h"
 #include "serial/port_name.h"
 #include "sim_device.h"
+#include "simulated_device.h"
 #ifdef ZOTPX_SIM_WINDOW
 #include "screen_window.h"
 #else
@@ -55,6 +57,15 @@ const char kFooter[] =
     "  KIND   noise bad-checksum wrong-echo short-frame stall silence refuse hang-up late\n"
     "  N      the n-th frame received, from 1 (default 0: every frame)\n"
     "  MS     for late: how long the reply is held back (default 1500)\n"
+    "\n"
+    "Trace (--trace):\n"
+    "  One line on standard error for everything the device receives and answers, as it\n"
+    "  happens: the local time, \"host\" or \"device\", and what the bytes mean, as zotpx\n"
+    "  decode tells it: a command by its title, name and fields, the checksum's verdict, what\n"
+    "  is wrong with it and \"not drawn\" when the screen leaves it aside; the reply and its\n"
+    "  status, the identification, a probe and its answer, bytes that make no frame (bytes\n"
+    "  sent at another rate arrive as garbage), frames cut short, and what a fault did to\n"
+    "  the answer (\"no answer\", \"hangs up the line\", \"after 1500 ms: ...\").\n"
     "\n"
     "Signals: SIGUSR1 writes the memory dump (--dump) now; SIGINT, SIGTERM and SIGHUP end the\n"
     "simulator, which writes the dump once more on the way out and removes the COMn link, as\n"
@@ -104,6 +115,7 @@ CLI::Validator Check(std::function<std::string(const std::string&)> test) {
 
 struct Options {
   zotpx::sim::DeviceConfig config;
+  bool trace = false;
   std::string dump;
   std::vector<FaultRule> faults;
   bool screen = false;
@@ -122,13 +134,18 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
   app.footer(kFooter);
   app.get_formatter()->column_width(28);
 
-  app.add_option("--model", config.model, "The device model")
+  const std::string pa(zotpx::ModelName(zotpx::DeviceModel::PA));
+  const std::string pb(zotpx::ModelName(zotpx::DeviceModel::PB));
+  app.add_option_function<std::string>(
+         "--model",
+         [&config](const std::string& name) { config.model = *zotpx::ModelFromName(name); },
+         "The device model")
       ->required()
-      ->type_name("ZOT-PA|ZOT-PB")
-      ->check(Check([](const std::string& model) {
-        return model == "ZOT-PA" || model == "ZOT-PB"
+      ->type_name(pa + "|" + pb)
+      ->check(Check([pa, pb](const std::string& name) {
+        return zotpx::ModelFromName(name)
                    ? std::string()
-                   : "unknown model: " + model + " (ZOT-PA or ZOT-PB)";
+                   : "unknown model: " + name + " (" + pa + " or " + pb + ")";
       }));
   std::string rates;
   for (int rate : zotpx::kBaudRateList) rates += (rates.empty() ? "" : " ") + std::to_string(rate);
@@ -190,6 +207,9 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
         return ParseInt(text, 0, 10000000, n) ? std::string()
                                               : "--processing-us needs microseconds, 0 to 10000000";
       }));
+  app.add_flag("--trace", options.trace,
+               "Explain on standard error every frame the device receives\n"
+               "and every answer it gives, one line each (below)");
   std::vector<std::string> fault_texts;
   app.add_option("--fault", fault_texts, "Misbehave on request (below); may be repeated")
       ->type_name("KIND[:N[:MS]]")
@@ -211,6 +231,20 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
     ParseFault(text, rule);
   }
   return std::nullopt;
+}
+
+// "14:03:07.125 host   ..." in one write, so that lines from two threads never mix.
+void PrintTraceLine(const zotpx::sim::TraceLine& line) {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  tm local{};
+  localtime_r(&now.tv_sec, &local);
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, "%02d:%02d:%02d.%03ld ", local.tm_hour, local.tm_min,
+                local.tm_sec, now.tv_nsec / 1000000);
+  const std::string text =
+      stamp + std::string(line.from_host ? "host   " : "device ") + line.text + "\n";
+  (void)!write(STDERR_FILENO, text.data(), text.size());
 }
 
 bool Dump(const zotpx::sim::SimServer& server, const std::string& file) {
@@ -244,8 +278,8 @@ class Session {
 
   std::string Title() const {
     const zotpx::sim::DeviceConfig& c = options_.config;
-    return "zotpx-sim " + c.model + " " + std::to_string(c.baud) + " baud " +
-           (c.link_name.empty() ? "" : c.link_name + " ") + "(" + server_.path() + ")";
+    return "zotpx-sim " + std::string(zotpx::ModelName(c.model)) + " " + std::to_string(c.baud) +
+           " baud " + (c.link_name.empty() ? "" : c.link_name + " ") + "(" + server_.path() + ")";
   }
 
  private:
@@ -354,6 +388,7 @@ int main(int argc, char** argv) {
     server.SetVideo(std::move(*video));
   }
   for (const FaultRule& rule : options.faults) server.AddFault(rule);
+  if (options.trace) server.SetTrace(PrintTraceLine);
   if (!server.Start()) {
     std::cerr << "zotpx-sim: " << server.error() << "\n";
     return 1;
@@ -363,8 +398,8 @@ int main(int argc, char** argv) {
   std::atexit(FinishAtExit);
   std::cout << server.path() << std::endl;
   if (!config.link_name.empty()) {
-    std::cerr << "zotpx-sim: " << config.model << " at " << config.baud << " baud on "
-              << config.link_name << " (" << server.path() << ")\n";
+    std::cerr << "zotpx-sim: " << zotpx::ModelName(config.model) << " at " << config.baud
+              << " baud on " << config.link_name << " (" << server.path() << ")\n";
   }
 
   Session session(server, options, signals);

@@ -19,11 +19,11 @@
 #include <thread>
 
 #include "base/file_save.h"
-#include "device_model.h"
 #include "pty_line.h"
 #include "serial/port.h"
 #include "serial/port_name.h"
 #include "sim_device.h"
+#include "simulated_device.h"
 
 namespace zotpx::sim {
 namespace {
@@ -89,7 +89,7 @@ struct SimServer::Impl {
   std::string error;
 
   mutable std::mutex mutex;  // guards model, injected, hung_up
-  DeviceModel model;
+  SimulatedDevice model;
   Bytes injected;
   bool hung_up = false;
   bool powered = false;  // the memory is loaded and the device has run its start-up commands
@@ -225,6 +225,7 @@ void SimServer::Impl::Receive() {
     tx_clock = start + byte_time * static_cast<long long>(reply->bytes.size());
     queue.push_back({std::move(reply->bytes), tx_clock, reply->hang_up});
   }
+  model.FlushTrace();
 }
 
 void SimServer::Impl::Release(Clock::time_point now) {
@@ -349,6 +350,11 @@ void SimServer::Inject(const Bytes& bytes) {
   }
   const std::uint64_t one = 1;
   if (impl_->wake >= 0) (void)!write(impl_->wake, &one, sizeof one);
+}
+
+void SimServer::SetTrace(TraceSink sink) {
+  std::lock_guard lock(impl_->mutex);
+  impl_->model.SetTrace(std::move(sink));
 }
 
 std::vector<Bytes> SimServer::ReceivedFrames() const {

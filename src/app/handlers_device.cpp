@@ -11,10 +11,9 @@ void TForm1::BtnSearchCmdClick() {
   SetText("EditVersion", QString::fromUtf8(zotpx::kUnknownVersionText));
   const zotpx::ConnectResult found = zotpx::ConnectDevice(*this, title, CurrentLink().port);
   if (found.outcome != zotpx::ConnectOutcome::Identified) return;
-  const auto model = static_cast<zotpx::DeviceModel>(found.model);
   // The device's text is ASCII by contract; Latin-1 shows any other byte as itself.
   SetText("EditVersion", QString::fromLatin1(found.version));
   Combo("UartBaud")->setCurrentIndex(found.rate_index);
-  SetModel(model);
-  ShowModelTabs(model);
+  SetModel(found.model);
+  ShowModelTabs(found.model);
 }

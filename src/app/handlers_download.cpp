@@ -39,11 +39,11 @@ QString RemainingText(qint64 seconds) {
 void TForm1::BtnEepromCmdClick() {
   const std::string title = Caption("BtnEepromCmd");
   // Model and rate come first, so nobody picks a file only to be told the line is too slow.
-  if (const auto failure = zotpx::CheckFontRequest(static_cast<int>(Model()), Index("UartBaud")))
+  if (const auto failure = zotpx::CheckFontRequest(Model(), Index("UartBaud")))
     return SetStatus(title + *failure);
   const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开内部字库文件"), 2);
   if (!path) return;
-  zotpx::FontFile font = zotpx::OpenFontFile(LocalPath(*path), zotpx::ModelName(Model()));
+  zotpx::FontFile font = zotpx::OpenFontFile(LocalPath(*path), Model());
   if (font.failure) return SetStatus(title + *font.failure);
   // The file stays open: the transfer reads it block by block and closes it before the port.
   zotpx::DownloadToDevice(*this, CurrentLink(), zotpx::FontTransferPlan(title, font.file->size()),
@@ -52,7 +52,7 @@ void TForm1::BtnEepromCmdClick() {
 
 void TForm1::BtnStaticCmdClick() {
   const std::string title = Caption("BtnStaticCmd");
-  if (const auto failure = zotpx::CheckStaticRequest(static_cast<int>(Model())))
+  if (const auto failure = zotpx::CheckStaticRequest(Model()))
     return SetStatus(title + *failure);
   const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开静态命令文件"), 1);
   if (!path) return;
@@ -72,7 +72,7 @@ void TForm1::BtnStaticCmdClick() {
 void TForm1::BtnCrossDownCmdClick() {
   const std::string title = Caption("BtnCrossDownCmd");
   if (const auto failure =
-          zotpx::CheckCrossDownloadRequest(zotpx::ModelName(Model()), Index("UartBaud")))
+          zotpx::CheckCrossDownloadRequest(Model(), Index("UartBaud")))
     return SetStatus(title + *failure);
   const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开十字线文件"), 4);
   if (!path) return;

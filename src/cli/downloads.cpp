@@ -12,10 +12,6 @@ namespace zotpx::cli {
 
 namespace {
 
-std::string ModelText(const ConnectResult& found) {
-  return std::string(ModelName(static_cast<DeviceModel>(found.model)));
-}
-
 // Inside the port the identification left open: no second opening, no second wait for the line
 // to fall quiet.
 void Transfer(StatusCapture& reporter, Outcome& outcome, const TransferPlan& plan,
@@ -37,8 +33,8 @@ void RunFontDownload(const std::string& title, const CommandValues& values, cons
                      StatusCapture& reporter, Outcome& outcome) {
   // A file refused alike on every model is told before the device is touched; otherwise the
   // model decides, as in the window, once the device has identified itself.
-  const FontFile large = OpenFontFile(values.file, ModelName(DeviceModel::PA));
-  const FontFile small = OpenFontFile(values.file, ModelName(DeviceModel::PB));
+  const FontFile large = OpenFontFile(values.file, DeviceModel::PA);
+  const FontFile small = OpenFontFile(values.file, DeviceModel::PB);
   if (large.failure && small.failure && *large.failure == *small.failure)
     return Refuse(outcome, title + *large.failure, kResultFileFailed);
 
@@ -46,7 +42,7 @@ void RunFontDownload(const std::string& title, const CommandValues& values, cons
   if (!found) return;
   if (auto failure = CheckFontRequest(found->model, found->rate_index))
     return Refuse(outcome, title + *failure);
-  FontFile font = OpenFontFile(values.file, ModelText(*found));
+  FontFile font = OpenFontFile(values.file, found->model);
   if (font.failure) return Refuse(outcome, title + *font.failure, kResultFileFailed);
   Transfer(reporter, outcome, FontTransferPlan(title, font.file->size()), *font.file);
 }
@@ -74,7 +70,7 @@ void RunCrossDownload(const std::string& title, const CommandValues& values, con
 
   const std::optional<ConnectResult> found = IdentifyForDownload(session, reporter, outcome);
   if (!found) return;
-  if (auto failure = CheckCrossDownloadRequest(ModelText(*found), found->rate_index))
+  if (auto failure = CheckCrossDownloadRequest(found->model, found->rate_index))
     return Refuse(outcome, title + *failure);
   MemoryData data(CrossDownloadPart(file.bytes));
   Transfer(reporter, outcome, CrossTransferPlan(title), data);

@@ -93,7 +93,7 @@ Outcome Render(const CommandDef& command, const CommandValues& values) {
   }
   // The device's memory as far as render knows it: erased, with the crosshair file where the
   // crosshair download puts it, so the crosshair's shapes are drawn as the device would.
-  Bytes memory(screen::kMemorySize, 0xFF);
+  Bytes memory(kDeviceMemorySize, 0xFF);
   if (!values.cross_file.empty()) {
     const CrossDownloadFile cross = ReadCrossDownloadFile(values.cross_file);
     if (cross.failure) {

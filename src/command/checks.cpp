@@ -31,10 +31,6 @@ std::optional<std::vector<int>> EditNumbers(const Values& values) {
   return numbers;
 }
 
-int Number(const Values& values, std::string_view name) {
-  return EditValue(values[name]).value_or(0);
-}
-
 }  // namespace
 
 std::optional<std::string> Clock(const Values& values) {
@@ -46,14 +42,8 @@ std::optional<std::string> Clock(const Values& values) {
 std::optional<std::string> DateTime(const Values& values) {
   if (!EditNumbers(values)) return values.row().edit_message;
   const FieldDef& field = *values.row().Field("format");
-  const std::string& format = values["format"].text;
-  const char* message = field.max == 10 ? kInvalidDateFormatText : kInvalidTimeFormatText;
-  // A character outside ASCII fails the character test whatever it counts, so counting bytes
-  // decides as counting characters would.
-  const auto length = static_cast<int>(format.size());
-  if (length != field.min && length != field.max) return message;
-  for (const char c : format)
-    if (static_cast<unsigned char>(c) < 33 || static_cast<unsigned char>(c) > 125) return message;
+  if (!IsFormatText(field, values["format"].text))
+    return field.max == 10 ? kInvalidDateFormatText : kInvalidTimeFormatText;
   return std::nullopt;
 }
 
@@ -67,8 +57,8 @@ std::optional<std::string> TextString(const Values& values) {
 }
 
 std::optional<std::string> Corners(const Values& values) {
-  if (!EditNumbers(values) || Number(values, "left") > Number(values, "right") ||
-      Number(values, "top") > Number(values, "bottom"))
+  if (!EditNumbers(values) || FieldNumber(values, "left") > FieldNumber(values, "right") ||
+      FieldNumber(values, "top") > FieldNumber(values, "bottom"))
     return values.row().edit_message;
   return std::nullopt;
 }
@@ -81,8 +71,8 @@ std::optional<std::string> Edits(const Values& values) {
 std::optional<std::string> Circle(const Values& values) {
   const FieldDef& radius_field = *values.row().Field("radius");
   const long long r = ItemNumber(*radius_field.list, values["radius"].index);
-  const long long x = Number(values, "x");
-  const long long y = Number(values, "y");
+  const long long x = FieldNumber(values, "x");
+  const long long y = FieldNumber(values, "y");
   // Wholly on the screen.
   if (!EditNumbers(values) || r > x || x + r > kMaxX || r > y || y + r > kMaxY)
     return values.row().edit_message;
@@ -93,8 +83,8 @@ std::optional<std::string> Bitmap(const Values& values) {
   const std::optional<LoadedBitmap>& picture = values["file"].picture;
   if (!picture) return kBitmapNotLoadedText;
   if (!EditNumbers(values) ||
-      Number(values, "x") + static_cast<long long>(picture->width) > kScreenWidth ||
-      Number(values, "y") + static_cast<long long>(picture->height) > kScreenHeight)
+      FieldNumber(values, "x") + static_cast<long long>(picture->width) > kScreenWidth ||
+      FieldNumber(values, "y") + static_cast<long long>(picture->height) > kScreenHeight)
     return values.row().edit_message;
   const std::size_t bytes = static_cast<std::size_t>(picture->width) / 8 * picture->height;
   const std::size_t max_blocks = values.row().blocks.max_blocks;

@@ -132,8 +132,8 @@ class Decoder {
     for (std::size_t i = 0; i < covered_.size(); ++i) {
       const std::uint8_t stray = data_[i] & static_cast<std::uint8_t>(~covered_[i]);
       if (stray)
-        Problem("data byte " + std::to_string(i) + ": bits " + Hex2(stray) +
-                " belong to no field and should be 0");
+        Unused("data byte " + std::to_string(i) + ": bits " + Hex2(stray) +
+               " belong to no field and should be 0");
     }
     out_.values = std::move(values_);
     if (out_.problems.empty() && row.check) out_.refusal = row.check(*out_.values);
@@ -141,6 +141,10 @@ class Decoder {
 
  private:
   void Problem(std::string text) { out_.problems.push_back(std::move(text)); }
+  void Unused(std::string text) {
+    Problem(std::move(text));
+    ++out_.unused;
+  }
 
   void Field(const FieldDef& field, FieldValue& value) {
     Cover(covered_, field.at);
@@ -197,7 +201,7 @@ class Decoder {
     value.text.assign(begin, begin + static_cast<std::ptrdiff_t>(count));
     if (std::any_of(begin + static_cast<std::ptrdiff_t>(count),
                     begin + static_cast<std::ptrdiff_t>(room), [](std::uint8_t b) { return b; }))
-      Problem(name + ": the slots after its " + std::to_string(count) + " characters should be 0");
+      Unused(name + ": the slots after its " + std::to_string(count) + " characters should be 0");
   }
 
   void Picture(const FieldDef& field, FieldValue& value) {
@@ -249,7 +253,7 @@ class Decoder {
                 picture.packed.begin() + static_cast<std::ptrdiff_t>(first));
     if (std::any_of(carried.begin() + static_cast<std::ptrdiff_t>(count), carried.end(),
                     [](std::uint8_t b) { return b; }))
-      Problem("the bytes after the picture's end should be 0");
+      Unused("the bytes after the picture's end should be 0");
   }
 
   DecodedFrame& out_;
@@ -450,6 +454,17 @@ std::optional<std::string> MomentFault(std::string_view text) {
 std::optional<LocalDateTime> ParseMoment(std::string_view text) {
   if (MomentFault(text)) return std::nullopt;
   return ReadMoment(text);
+}
+
+bool IsFormatText(const FieldDef& format, std::string_view text) {
+  // A character outside ASCII fails the byte test whatever it counts, so counting bytes decides
+  // as counting characters would.
+  const auto length = static_cast<int>(text.size());
+  return (length == format.min || length == format.max) &&
+         std::all_of(text.begin(), text.end(), [](char c) {
+           const auto byte = static_cast<unsigned char>(c);
+           return byte >= 33 && byte <= 125;
+         });
 }
 
 }  // namespace zotpx

@@ -25,14 +25,20 @@ Bytes BuildFrame(const Values& values, std::size_t block = 0);
 struct DecodedFrame {
   bool framed = false;  // 55 AA, a code 00..1F and as many bytes as its length byte says
   bool checksum_ok = false;
-  std::uint8_t checksum = 0;           // what the checksum should be
-  const CommandRow* row = nullptr;     // nullptr: no command of the table has this code
-  std::optional<Values> values;        // when the frame follows its row's layout
-  std::size_t block = 0;               // a block bitmap's data frame: 1..N
-  std::vector<std::string> problems;   // where it departs from its row's layout, in words
+  std::uint8_t checksum = 0;          // what the checksum should be
+  const CommandRow* row = nullptr;    // nullptr: no command of the table has this code
+  std::optional<Values> values;       // when the frame follows its row's layout
+  std::size_t block = 0;              // a block bitmap's data frame: 1..N
+  std::vector<std::string> problems;  // where it departs from its row's layout, in words
+  // How many of the problems lie in bits and bytes that no field takes (reserved bits, format
+  // slots after the count, a block's bytes after the picture's end): the fields read past them.
+  std::size_t unused = 0;
   std::optional<std::string> refusal;  // the row's check: the message after the title
   // The row's frame the tool would send: values, no problem, no refusal, checksum right.
   bool ok() const { return values && problems.empty() && !refusal && checksum_ok; }
+  // Every field reads as its row lays it out, whatever the unused bits and bytes hold: the
+  // values are what the frame says.
+  bool readable() const { return values && problems.size() == unused; }
 };
 
 // A command frame as sent to the device.
@@ -63,5 +69,7 @@ std::optional<LocalDateTime> ParseMoment(std::string_view text);
 std::optional<std::string> MomentFault(std::string_view text);
 // A moment as ParseMoment reads it (milliseconds dropped).
 std::string FormatMoment(const LocalDateTime& moment);
+// A date or time format the device takes: as long as the field's min or max, bytes 33..125.
+bool IsFormatText(const FieldDef& format, std::string_view text);
 
 }  // namespace zotpx

@@ -103,7 +103,7 @@ std::optional<IdentificationText> ReadIdentification(std::span<const std::uint8_
   const std::optional<Identification> found = AcceptIdentifyReply(bytes.data(), bytes.size());
   if (!found) return std::nullopt;
   IdentificationText text;
-  text.model = std::string(ModelName(static_cast<DeviceModel>(found->model)));
+  text.model = std::string(ModelName(found->model));
   text.text = found->version;
   text.version = text.text.size() > text.model.size() ? text.text.substr(text.model.size() + 1)
                                                       : std::string();
@@ -187,8 +187,9 @@ std::string DescribePiece(const Piece& piece, Direction direction) {
   }
   std::string hex = HexText(piece.bytes.data(), std::min<std::size_t>(piece.bytes.size(), 16));
   hex.pop_back();
-  return std::to_string(piece.bytes.size()) + (piece.bytes.size() == 1 ? " byte" : " bytes") +
-         " that are no frame: " + hex + (piece.bytes.size() > 16 ? " ..." : "");
+  return std::to_string(piece.bytes.size()) +
+         (piece.bytes.size() == 1 ? " byte that is" : " bytes that are") + " no frame: " + hex +
+         (piece.bytes.size() > 16 ? " ..." : "");
 }
 
 std::string DescribeTransfer(const TransferSummary& s) {

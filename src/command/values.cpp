@@ -69,6 +69,10 @@ std::optional<int> EditValue(const FieldValue& value) {
   return ParseInteger(value.text);
 }
 
+int FieldNumber(const Values& values, std::string_view name) {
+  return EditValue(values[name]).value_or(0);
+}
+
 std::string FieldWord(const FieldDef& field, const FieldValue& value) {
   switch (field.kind) {
     case FieldKind::List:

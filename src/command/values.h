@@ -58,5 +58,7 @@ std::string DescribeValues(const Values& values);
 
 // The integer an edit box's text stands for, by the integer rule.
 std::optional<int> EditValue(const FieldValue& value);
+// The integer of the edit box field `name`; 0 when its text is none.
+int FieldNumber(const Values& values, std::string_view name);
 
 }  // namespace zotpx

@@ -1,7 +1,7 @@
 #include "crosshair/cross_cmd.h"
 
+#include "base/coordinates.h"
 #include "device/date_time.h"
-#include "base/integer_rule.h"
 
 namespace zotpx {
 
@@ -14,19 +14,14 @@ struct Point {
 
 // X is converted first; the message is the same whichever of the two fails.
 std::optional<Point> ScreenPoint(const std::string& x_text, const std::string& y_text) {
-  const std::optional<int> x = ParseInteger(x_text);
-  if (!x) return std::nullopt;
-  const std::optional<int> y = ParseInteger(y_text);
-  if (!y) return std::nullopt;
-  if (*x < 0 || *x > 383 || *y < 0 || *y > 255) return std::nullopt;
-  return Point{*x, *y};
+  const auto p = ParseFields<2>({&x_text, &y_text});
+  if (!p || !OnScreen((*p)[0], (*p)[1])) return std::nullopt;
+  return Point{(*p)[0], (*p)[1]};
 }
 
 void AppendPoint(Bytes& data, const Point& p) {
-  data.push_back(static_cast<std::uint8_t>(p.x >> 8));
-  data.push_back(static_cast<std::uint8_t>(p.x));
-  data.push_back(static_cast<std::uint8_t>(p.y >> 8));
-  data.push_back(static_cast<std::uint8_t>(p.y));
+  PutCoordinate(data, p.x);
+  PutCoordinate(data, p.y);
 }
 
 }  // namespace

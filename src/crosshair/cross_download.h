@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/device_model.h"
 #include "serial/frame.h"
 #include "serial/memory_transfer.h"
 
@@ -25,16 +26,13 @@ inline constexpr const char* kCrossInvalidFileText = "失败：无效的十字�
 inline constexpr const char* kCrossProgressPrefix = "正在进行十字线下载... ";
 
 // Before the dialog: the model must be ZOT-PB, then the rate at least 115200.
-std::optional<std::string> CheckCrossDownloadRequest(std::string_view model, int rate_index);
+std::optional<std::string> CheckCrossDownloadRequest(DeviceModel model, int rate_index);
 // Only the size is checked; the content travels to the device as it is.
 std::optional<std::string> CheckCrossDownloadFile(std::size_t size);
 
-// The chosen crosshair file read whole and closed: opened, its size, read. The bytes or the
-// message after the title.
-struct CrossDownloadFile {
-  std::optional<std::string> failure;
-  Bytes bytes;  // kCrossFileSize bytes, when accepted
-};
+// The chosen crosshair file read whole and closed: opened, its size, read. The bytes
+// (kCrossFileSize of them) or the message after the title.
+using CrossDownloadFile = UserFile;
 CrossDownloadFile ReadCrossDownloadFile(const std::string& path);
 // What goes to the device: the shape slots and the first 16 bytes of the header block.
 inline std::span<const std::uint8_t> CrossDownloadPart(const Bytes& file) {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "base/integer_rule.h"
+#include "base/coordinates.h"
 
 namespace zotpx {
 
@@ -11,8 +11,7 @@ std::optional<CrossOrigin> ParseCrossOrigin(std::string_view x_text, std::string
   const std::optional<int> x = ParseInteger(x_text);
   if (!x) return std::nullopt;
   const std::optional<int> y = ParseInteger(y_text);
-  if (!y) return std::nullopt;
-  if (*x < 0 || *x >= kCrossShapeWidth || *y < 0 || *y >= kCrossShapeHeight) return std::nullopt;
+  if (!y || !OnScreen(*x, *y)) return std::nullopt;
   return CrossOrigin{*x, *y};
 }
 
@@ -34,10 +33,8 @@ void CrossFileImage::Finish(std::size_t shape_count, const CrossOrigin& origin) 
   const char magic[] = "PIC ";
   std::copy(magic, magic + 4, header);
   header[4] = static_cast<std::uint8_t>(shape_count);
-  header[5] = static_cast<std::uint8_t>(origin.x >> 8);
-  header[6] = static_cast<std::uint8_t>(origin.x);
-  header[7] = static_cast<std::uint8_t>(origin.y >> 8);
-  header[8] = static_cast<std::uint8_t>(origin.y);
+  PutBigEndian(header + 5, static_cast<std::uint32_t>(origin.x), 2);
+  PutBigEndian(header + 7, static_cast<std::uint32_t>(origin.y), 2);
 }
 
 namespace {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/coordinates.h"
 #include "base/file_save.h"
 #include "graphics/bitmap.h"
 #include "graphics/bitmap_decode.h"
@@ -17,8 +18,9 @@
 
 namespace zotpx {
 
-inline constexpr int kCrossShapeWidth = 384;
-inline constexpr int kCrossShapeHeight = 256;
+// A shape covers the whole screen.
+inline constexpr int kCrossShapeWidth = kScreenWidth;
+inline constexpr int kCrossShapeHeight = kScreenHeight;
 inline constexpr std::size_t kCrossMaxShapes = 20;
 // One shape packed: 256 rows of 48 bytes, bit 0 the leftmost pixel of each byte.
 inline constexpr std::size_t kCrossSlotSize = 0x3000;

@@ -35,25 +35,20 @@ std::size_t CollectReply(std::uint8_t* buffer) {
 }  // namespace
 
 std::optional<Identification> AcceptIdentifyReply(const std::uint8_t* reply, std::size_t count) {
-  if (count <= 20 || count >= 255) return std::nullopt;
+  if (count < kIdentifyReplyMin || count > kIdentifyReplyMax) return std::nullopt;
   const std::size_t text_length = reply[0];
   if (text_length <= 4 || text_length >= count) return std::nullopt;
 
   // The model word ends at the first space, and never reaches the text's last character.
   std::size_t end = 1;
   while (end < text_length && reply[end] != ' ') ++end;
-  const std::string model(reinterpret_cast<const char*>(reply + 1), end - 1);
-  if (model.empty()) return std::nullopt;
-
-  const Items& types = lists::kDeviceTypes;
-  for (std::size_t m = 1; m < types.size(); ++m) {
-    if (types[m] != model) continue;
-    std::size_t version_end = 1;
-    while (version_end <= text_length && reply[version_end] != 0) ++version_end;
-    return Identification{static_cast<int>(m),
-                          std::string(reinterpret_cast<const char*>(reply + 1), version_end - 1)};
-  }
-  return std::nullopt;
+  const std::optional<DeviceModel> known =
+      ModelFromName(std::string_view(reinterpret_cast<const char*>(reply + 1), end - 1));
+  if (!known) return std::nullopt;
+  std::size_t version_end = 1;
+  while (version_end <= text_length && reply[version_end] != 0) ++version_end;
+  return Identification{*known,
+                        std::string(reinterpret_cast<const char*>(reply + 1), version_end - 1)};
 }
 
 namespace {

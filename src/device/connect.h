@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "base/device_model.h"
 #include "serial/reporter.h"
 #include "serial/transaction.h"
 
@@ -16,6 +17,9 @@ namespace zotpx {
 inline constexpr std::uint8_t kProbeByte = 0x5A;
 inline constexpr std::uint8_t kProbeAnswer = 0xA5;
 
+// The identification's size: a length byte and the text, more bytes than the length says.
+inline constexpr std::size_t kIdentifyReplyMin = 21;
+inline constexpr std::size_t kIdentifyReplyMax = 254;
 // An accepted reply is 21..254 bytes; collection stops here so that a device that never
 // falls silent cannot run past the buffer. Anything this long is refused anyway.
 inline constexpr std::size_t kIdentifyCollectLimit = 256;
@@ -25,7 +29,7 @@ inline constexpr const char* kConnectedText = "成功：产品型号和通信速
 inline constexpr const char* kUnknownVersionText = "未知版本";
 
 struct Identification {
-  int model = 0;        // item of the device type list: 1 ZOT-PA, 2 ZOT-PB
+  DeviceModel model = DeviceModel::Unknown;
   std::string version;  // the identification text, model word included
 };
 
@@ -37,8 +41,8 @@ enum class ConnectOutcome { OpenFailed, NoAnswer, NotIdentified, Interrupted, Id
 
 struct ConnectResult {
   ConnectOutcome outcome = ConnectOutcome::OpenFailed;
-  int model = 0;        // item of the device type list, 0 unless identified
-  std::string version;  // empty unless identified
+  DeviceModel model = DeviceModel::Unknown;  // Unknown unless identified
+  std::string version;                       // empty unless identified
   int rate_index = -1;  // item of the rate list that answered the probe, -1 when none did
 };
 

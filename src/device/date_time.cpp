@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "base/integer_rule.h"
+#include "base/coordinates.h"
 
 namespace zotpx {
 
@@ -29,7 +29,7 @@ std::optional<std::string> CheckDateTime(const DateTimeValues& values) {
   const std::optional<int> x = ParseInteger(values.left);
   const std::optional<int> y = ParseInteger(values.top);
   if (!x || !y) return kInvalidCoordinateText;
-  if (*x < 0 || *x > 383 || *y < 0 || *y > 255) return kInvalidCoordinateText;
+  if (!OnScreen(*x, *y)) return kInvalidCoordinateText;
   const char* format_message =
       values.field == ClockField::Date ? kInvalidDateFormatText : kInvalidTimeFormatText;
   // A non-ASCII character takes more than one byte here, but it fails the character check
@@ -46,10 +46,8 @@ Bytes DateTimeFrame(const DateTimeValues& values) {
   Bytes data(25, 0);
   data[0] = static_cast<std::uint8_t>(values.field);
   data[1] = TextAttributeByte(values.attributes);
-  data[5] = static_cast<std::uint8_t>(x >> 8);
-  data[6] = static_cast<std::uint8_t>(x);
-  data[7] = static_cast<std::uint8_t>(y >> 8);
-  data[8] = static_cast<std::uint8_t>(y);
+  PutBigEndian(&data[5], static_cast<std::uint32_t>(x), 2);
+  PutBigEndian(&data[7], static_cast<std::uint32_t>(y), 2);
   const std::size_t length = std::min(values.format.size(), kFormatSlots);
   data[13] = static_cast<std::uint8_t>(length);
   for (std::size_t i = 0; i < length; ++i)

@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 
+#include "base/coordinates.h"
 #include "serial/frame.h"
 
 namespace zotpx {
@@ -54,7 +55,8 @@ inline constexpr BitmapLimits kFlashingBitmapLimits{8, 48, 8, 48, 88};
 inline constexpr BitmapLimits kOversizedBitmapLimits{8, 128, 8, 128, 0};
 inline constexpr BitmapLimits kSingleColourBitmapLimits{8, 192, 8, 128, 0};
 // A crosshair shape covers the whole screen.
-inline constexpr BitmapLimits kScreenBitmapLimits{384, 384, 256, 256, 0};
+inline constexpr BitmapLimits kScreenBitmapLimits{kScreenWidth, kScreenWidth, kScreenHeight,
+                                                  kScreenHeight, 0};
 
 bool FitsSlot(const BitmapHeader& header, const BitmapLimits& limits);
 

@@ -20,8 +20,7 @@ std::optional<std::string> CheckPosition(const std::string& x_text, const std::s
   if (!position) return kBitmapCoordinateText;
   const long long x = (*position)[0];
   const long long y = (*position)[1];
-  if (x < 0 || x > kScreenWidth - 1 || y < 0 || y > kScreenHeight - 1 ||
-      x + picture.width > kScreenWidth || y + picture.height > kScreenHeight)
+  if (!OnScreen(x, y) || x + picture.width > kScreenWidth || y + picture.height > kScreenHeight)
     return kBitmapCoordinateText;
   return std::nullopt;
 }

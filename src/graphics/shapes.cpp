@@ -43,8 +43,7 @@ std::uint8_t ShapeAttributeByte(const ShapeStyle& style) {
 
 std::optional<std::string> CheckLine(const LineValues& values) {
   const auto v = ParseLine(values);
-  if (!v || !Within((*v)[0], 0, kMaxX) || !Within((*v)[1], 0, kMaxY) ||
-      !Within((*v)[2], 0, kScreenWidth))
+  if (!v || !OnScreen((*v)[0], (*v)[1]) || !Within((*v)[2], 0, kScreenWidth))
     return kLineInvalidText;
   return std::nullopt;
 }
@@ -53,8 +52,7 @@ std::optional<std::string> CheckRect(const RectValues& values) {
   const auto v = ParseRect(values);
   if (!v) return kShapeInvalidText;
   const auto [left, top, right, bottom] = *v;
-  if (!Within(left, 0, kMaxX) || !Within(top, 0, kMaxY) || !Within(right, 0, kMaxX) ||
-      !Within(bottom, 0, kMaxY) || left > right || top > bottom)
+  if (!OnScreen(left, top) || !OnScreen(right, bottom) || left > right || top > bottom)
     return kShapeInvalidText;
   return std::nullopt;
 }

@@ -10,7 +10,8 @@ Stamp PackedStamp(int x, int y, int width, int height, std::span<const std::uint
   Stamp stamp(x, y, width, height);
   const std::size_t row_bytes = RowBytes(static_cast<std::size_t>(width));
   // Rows past the screen, or past the bytes given, have nothing to show.
-  const int rows = std::min({height, kHeight + 1 - y, static_cast<int>(bits.size() / row_bytes)});
+  const int rows =
+      std::min({height, kScreenHeight + 1 - y, static_cast<int>(bits.size() / row_bytes)});
   for (int py = 0; py < rows; ++py) {
     for (std::size_t b = 0; b < row_bytes; ++b) {
       const std::uint8_t byte = bits[static_cast<std::size_t>(py) * row_bytes + b];

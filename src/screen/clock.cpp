@@ -38,12 +38,6 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
   return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
 }
 
-int DaysInMonth(int year, int month) {
-  static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return month == 2 && leap ? 29 : kDays[month - 1];
-}
-
 bool StartsWith(std::string_view text, std::size_t at, std::string_view token) {
   if (at + token.size() > text.size()) return false;
   for (std::size_t i = 0; i < token.size(); ++i) {
@@ -93,13 +87,6 @@ std::int64_t DeviceClock::NextDayMs(std::int64_t now_ms) const {
   const std::int64_t seconds = seconds_at_set_ + ElapsedSeconds(now_ms);
   const std::int64_t next_day = (FloorDiv(seconds, kDaySeconds) + 1) * kDaySeconds;
   return set_ms_ + (next_day - seconds_at_set_) * 1000;
-}
-
-bool IsValidClockValue(const LocalDateTime& at) {
-  if (at.year < 2000 || at.year > 2255 || at.month < 1 || at.month > 12) return false;
-  if (at.day < 1 || at.day > DaysInMonth(at.year, at.month)) return false;
-  return at.hour >= 0 && at.hour <= 23 && at.minute >= 0 && at.minute <= 59 && at.second >= 0 &&
-         at.second <= 59;
 }
 
 std::string FormatClockField(std::string_view format, bool time, const LocalDateTime& at) {

@@ -25,10 +25,6 @@ class DeviceClock {
   std::int64_t set_ms_ = 0;
 };
 
-// True for a real date of the clock command's range (year byte 0..255, month 1..12, the day
-// in its month, hour, minute and second in range).
-bool IsValidClockValue(const LocalDateTime& at);
-
 // The field's text from its format: in a date "yyyy" (year), "yy" (last two digits), "mm"
 // (month), "dd" (day); in a time "hh", "mm" (minutes), "ss". Letters either case; every other
 // character stands for itself.

@@ -10,7 +10,7 @@
 
 namespace zotpx::screen {
 
-// The text attribute byte of date, time, text string and crosshair read-out.
+// The text attributes of date, time, text string and crosshair read-out.
 struct TextStyle {
   int colour = 0;      // 0..7
   int spacing = 1;     // pixels between characters, 1..4
@@ -18,7 +18,6 @@ struct TextStyle {
   bool magnified = false;
   bool hide = false;
 };
-TextStyle ParseTextStyle(std::uint8_t attribute);
 
 // The large font is 16 or 24 pixels as the font library in memory says (bytes 11 and 15 of
 // its header, equal), else 24.

@@ -1,29 +1,44 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <map>
 #include <string>
 
+#include "base/coordinates.h"
+#include "command/codec.h"
 #include "crosshair/cross_download.h"
 #include "crosshair/cross_file.h"
 #include "graphics/bitmap.h"
-#include "graphics/bitmap_cmd.h"
 #include "screen/clock.h"
 #include "screen/draw.h"
 #include "screen/screen.h"
-#include "serial/frame.h"
 
 namespace zotpx::screen {
 
 namespace {
 
-constexpr std::size_t kBlockBytes = kBitmapBlockSize;
 constexpr std::size_t kMaxFlashing = 16;
 
-int U16(std::span<const std::uint8_t> data, std::size_t at) {
-  return data[at] << 8 | data[at + 1];
+// A list field's item as the device receives it: a colour mode, the area's layer mask.
+int Code(const Values& values, std::string_view name) {
+  return ItemCode(*values.row().Field(name)->list, values[name].index);
 }
-bool OnScreen(int x, int y) {
-  return x < kWidth && y < kHeight;
+// The number a list field's item shows: pixels of spacing or thickness, radius, seconds.
+int Shown(const Values& values, std::string_view name) {
+  return ItemNumber(*values.row().Field(name)->list, values[name].index);
+}
+bool Set(const Values& values, std::string_view name) {
+  return values[name].index != 0;
+}
+
+// The text attributes of date, time, text string and the crosshair read-out.
+TextStyle StyleOf(const Values& values, const std::string& prefix, std::string_view hide) {
+  return {Code(values, prefix + "colour"), Shown(values, prefix + "spacing"),
+          Set(values, prefix + "font"), Set(values, prefix + "size"), Set(values, hide)};
+}
+
+std::span<const std::uint8_t> AsBytes(std::string_view text) {
+  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
 // A date or time field: the device redraws it from its clock.
@@ -63,21 +78,6 @@ struct FlashingObject {
   }
 };
 
-// Where the oversized and the single-colour bitmaps gather their numbered blocks. The buffer
-// keeps what arrived last, so a control frame alone draws the previous picture again.
-struct BlockPicture {
-  BlockBitmapCommand command;
-  BitmapLimits limits;
-  int colours;  // colour codes accepted
-  Bytes buffer = Bytes(command.max_blocks * kBlockBytes, 0);
-};
-
-bool FitsLimits(int width, int height, const BitmapLimits& limits) {
-  return FitsSlot(
-      BitmapHeader{static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), 1},
-      limits);
-}
-
 struct Crosshair {
   bool on = false;
   int colour = 0;
@@ -88,20 +88,6 @@ struct Crosshair {
   int x = 192, y = 128;
 };
 
-// The shape attribute byte: colour 0..1, thickness, mode bit 6, delete bit 7.
-struct ShapeStyle {
-  int colour;
-  int thickness;
-  bool mode;
-  bool erase;
-};
-std::optional<ShapeStyle> ParseShapeStyle(std::uint8_t attribute) {
-  const int colour = attribute & 0x07;
-  if (colour > 1) return std::nullopt;
-  return ShapeStyle{colour, ((attribute >> 3) & 0x03) + 1, (attribute & 0x40) != 0,
-                    (attribute & 0x80) != 0};
-}
-
 }  // namespace
 
 struct ScreenModel::State {
@@ -110,108 +96,110 @@ struct ScreenModel::State {
   DeviceClock clock;
   std::array<ClockFieldObject, 2> fields;  // date, time
   std::vector<FlashingObject> flashing;
-  BlockPicture oversized{kSuperBitmapCommand, kOversizedBitmapLimits, 8};
-  BlockPicture single{kSingleBitmapCommand, kSingleColourBitmapLimits, 2};
+  // The oversized and single-colour bitmaps gather their numbered blocks here, one buffer per
+  // command, zero at power-on. It keeps what arrived last, so a control frame alone draws the
+  // previous picture again.
+  std::map<std::string_view, Bytes> block_buffers;
   Crosshair cross;
   std::span<const std::uint8_t> memory;
   std::uint64_t revision = 0;
 
-  bool Parameters(std::span<const std::uint8_t> data);
-  bool Clock(std::span<const std::uint8_t> data, std::int64_t now_ms);
-  bool Field(std::span<const std::uint8_t> data);
-  bool Text(std::span<const std::uint8_t> data);
-  bool Flashing(std::span<const std::uint8_t> data, std::int64_t now_ms);
-  bool Area(std::span<const std::uint8_t> data);
-  bool Blocks(BlockPicture& picture, std::span<const std::uint8_t> data);
-  bool Line(std::span<const std::uint8_t> data);
-  bool Rect(std::span<const std::uint8_t> data);
-  bool Circle(std::span<const std::uint8_t> data);
-  bool CrossSettings(std::span<const std::uint8_t> data);
-  bool CrossMove(std::span<const std::uint8_t> data);
+  bool Draw(const DecodedFrame& frame, std::int64_t now_ms);
+  bool Parameters(const Values& v);
+  bool Clock(const Values& v, std::int64_t now_ms);
+  bool Field(const Values& v);
+  bool Text(const Values& v);
+  bool Flashing(const Values& v, std::int64_t now_ms);
+  bool Area(const Values& v);
+  bool Blocks(const Values& v, std::size_t block);
+  bool Line(const Values& v);
+  bool Rect(const Values& v);
+  bool Circle(const Values& v);
+  bool CrossSettings(const Values& v);
+  bool CrossMove(const Values& v);
 
   void DrawLive(Plane& plane, std::int64_t now_ms) const;
   void DrawCrosshair(Plane& plane) const;
   int LargeSize() const { return LargeFontSize(memory); }
 };
 
-// 0x10: only the overlay switch shows on a simulated screen; switch polarities and the
-// column offsets of real video have nothing to act on here.
-bool ScreenModel::State::Parameters(std::span<const std::uint8_t> data) {
-  if (data.size() != 3) return false;
-  overlay = (data[0] & 0x80) != 0;
+// One readable command of the table; false when its values are ones the device cannot show.
+bool ScreenModel::State::Draw(const DecodedFrame& frame, std::int64_t now_ms) {
+  const Values& v = *frame.values;
+  const std::string_view name = frame.row->name;
+  if (name == "params") return Parameters(v);
+  if (name == "clock") return Clock(v, now_ms);
+  if (name == "date" || name == "time") return Field(v);
+  if (name == "text") return Text(v);
+  if (name == "bitmap flashing") return Flashing(v, now_ms);
+  if (name == "area") return Area(v);
+  if (name == "bitmap oversized" || name == "bitmap single") return Blocks(v, frame.block);
+  if (name == "line") return Line(v);
+  if (name == "rect") return Rect(v);
+  if (name == "circle") return Circle(v);
+  if (name == "cross set") return CrossSettings(v);
+  if (name == "cross move") return CrossMove(v);
+  return false;  // a command this screen does not know how to show
+}
+
+// Only the overlay switch shows on a simulated screen; switch polarities and the column
+// offsets of real video have nothing to act on here.
+bool ScreenModel::State::Parameters(const Values& v) {
+  overlay = Code(v, "overlay") == 1;
   return true;
 }
 
-bool ScreenModel::State::Clock(std::span<const std::uint8_t> data, std::int64_t now_ms) {
-  if (data.size() != 6) return false;
-  const LocalDateTime at{2000 + data[0], data[1], data[2], data[3], data[4], data[5], 0};
-  if (!IsValidClockValue(at)) return false;
-  clock.Set(at, now_ms);
+bool ScreenModel::State::Clock(const Values& v, std::int64_t now_ms) {
+  const std::optional<LocalDateTime> at = ParseMoment(v["at"].text);
+  if (!at) return false;
+  clock.Set(*at, now_ms);
   return true;
 }
 
-// 0x12: selector, attribute, 3 zero, X, Y, 4 zero, format length, 10 format bytes, zero.
-bool ScreenModel::State::Field(std::span<const std::uint8_t> data) {
-  if (data.size() != 25 || data[0] > 1) return false;
-  const bool time = data[0] == 1;
-  const int x = U16(data, 5), y = U16(data, 7);
-  const std::size_t length = data[13];
-  if (!OnScreen(x, y) || !(length == 8 || (!time && length == 10))) return false;
-  const auto format = data.subspan(14, length);
-  if (std::any_of(format.begin(), format.end(), [](std::uint8_t c) { return c < 33 || c > 125; }))
-    return false;
-  ClockFieldObject& field = fields[data[0]];
-  field.style = ParseTextStyle(data[1]);
+bool ScreenModel::State::Field(const Values& v) {
+  const int x = FieldNumber(v, "x"), y = FieldNumber(v, "y");
+  const std::string& format = v["format"].text;
+  if (!OnScreen(x, y) || !IsFormatText(*v.row().Field("format"), format)) return false;
+  ClockFieldObject& field = fields[v.row().name == "time" ? 1 : 0];
+  field.style = StyleOf(v, "", "hide");
   field.shown = !field.style.hide;
   field.x = x;
   field.y = y;
-  field.format.assign(format.begin(), format.end());
+  field.format = format;
   return true;
 }
 
-// 0x14: attribute, X, Y, the string. Drawn into the plane; deleting draws it away again.
-bool ScreenModel::State::Text(std::span<const std::uint8_t> data) {
-  if (data.size() < 6) return false;
-  const int x = U16(data, 1), y = U16(data, 3);
+// Drawn into the plane; deleting draws it away again.
+bool ScreenModel::State::Text(const Values& v) {
+  const int x = FieldNumber(v, "x"), y = FieldNumber(v, "y");
+  const Bytes& text = v["text"].bytes;
+  if (text.empty() || !OnScreen(x, y)) return false;
+  const TextStyle style = StyleOf(v, "", "delete");
+  PaintStamp(plane, TextStamp(x, y, text, style, FaceFor(style, LargeSize())), style.colour,
+             style.hide);
+  return true;
+}
+
+bool ScreenModel::State::Flashing(const Values& v, std::int64_t now_ms) {
+  const int x = FieldNumber(v, "x"), y = FieldNumber(v, "y");
   if (!OnScreen(x, y)) return false;
-  const TextStyle style = ParseTextStyle(data[0]);
-  PaintStamp(plane, TextStamp(x, y, data.subspan(5), style, FaceFor(style, LargeSize())),
-             style.colour, style.hide);
-  return true;
-}
-
-// 0x15: attribute (colour, flash mode, period, delete), X, Y, W, H, the packed picture.
-bool ScreenModel::State::Flashing(std::span<const std::uint8_t> data, std::int64_t now_ms) {
-  if (data.size() < 7) return false;
-  const int x = U16(data, 1), y = U16(data, 3), width = data[5], height = data[6];
-  const std::size_t size = PackedSize(static_cast<std::size_t>(width), height);
-  if (!OnScreen(x, y) || !FitsLimits(width, height, kFlashingBitmapLimits) ||
-      data.size() != size + 7) {
-    return false;
-  }
   std::erase_if(flashing, [&](const FlashingObject& f) { return f.x == x && f.y == y; });
-  if (data[0] & 0x80) return true;
+  if (Set(v, "delete")) return true;
   if (flashing.size() == kMaxFlashing) flashing.erase(flashing.begin());
-  FlashingObject object{x,
-                        y,
-                        width,
-                        height,
-                        data[0] & 0x07,
-                        (data[0] >> 3) & 0x03,
-                        data[0] & 0x40 ? 2000 : 1000,
-                        now_ms,
-                        Bytes(data.begin() + 7, data.end())};
-  flashing.push_back(std::move(object));
+  const LoadedBitmap& picture = *v["file"].picture;
+  flashing.push_back({x, y, static_cast<int>(picture.width), static_cast<int>(picture.height),
+                      Code(v, "colour"), Code(v, "flash"), Shown(v, "cycle") * 1000, now_ms,
+                      picture.packed});
   return true;
 }
 
-// 0x16: mask (foreground 1, background 2, transparent 4) and fill/clear, two corners.
-bool ScreenModel::State::Area(std::span<const std::uint8_t> data) {
-  if (data.size() != 9) return false;
-  const int mask = data[0] & 0x07;
-  const int left = U16(data, 1), top = U16(data, 3), right = U16(data, 5), bottom = U16(data, 7);
-  if (!mask || !OnScreen(right, bottom) || left > right || top > bottom) return false;
-  const bool clear = (data[0] & 0x80) != 0;
+// The layer mask names foreground 1, background 2, transparent 4.
+bool ScreenModel::State::Area(const Values& v) {
+  const int mask = Code(v, "layer");
+  const int left = FieldNumber(v, "left"), top = FieldNumber(v, "top"),
+            right = FieldNumber(v, "right"), bottom = FieldNumber(v, "bottom");
+  if (!OnScreen(right, bottom) || left > right || top > bottom) return false;
+  const bool clear = Set(v, "clear");
   // Filling paints the first colour the mask names; clearing takes every pixel of a named
   // colour back to transparent.
   const Ink fill = mask & 1 ? Ink::Foreground : mask & 2 ? Ink::Background : Ink::Clear;
@@ -229,81 +217,74 @@ bool ScreenModel::State::Area(std::span<const std::uint8_t> data) {
   return true;
 }
 
-// 0x17 and 0x1D: data frames (block 1..N, 240 bytes each) fill the buffer; the control frame
-// (block 0) draws, or deletes, the picture with what has arrived.
-bool ScreenModel::State::Blocks(BlockPicture& picture, std::span<const std::uint8_t> data) {
-  const int block = (data.empty() ? 0 : data[0] >> 3) & 0x0F;
-  const bool control = data.size() == 7 && block == 0;
-  const bool block_frame = data.size() == 7 + kBlockBytes && block >= 1 &&
-                           block <= static_cast<int>(picture.command.max_blocks);
-  if (!control && !block_frame) return false;
-  const int x = U16(data, 1), y = U16(data, 3), width = data[5], height = data[6];
-  const int colour = data[0] & 0x07;
-  if (!OnScreen(x, y) || colour >= picture.colours || !FitsLimits(width, height, picture.limits)) {
-    return false;
-  }
-  if (block_frame) {
-    std::copy(data.begin() + 7, data.end(),
-              picture.buffer.begin() + static_cast<std::ptrdiff_t>((block - 1) * kBlockBytes));
+// Data frames (block 1..N) each fill their 240 bytes of the buffer: the picture's bytes, zeros
+// past its end. The control frame (block 0) draws, or deletes, the picture with what has
+// arrived.
+bool ScreenModel::State::Blocks(const Values& v, std::size_t block) {
+  const CommandRow& row = v.row();
+  const int x = FieldNumber(v, "x"), y = FieldNumber(v, "y");
+  if (!OnScreen(x, y)) return false;
+  Bytes& buffer = block_buffers[row.name];
+  buffer.resize(row.blocks.max_blocks * kBitmapBlockSize, 0);
+  const LoadedBitmap& picture = *v["file"].picture;
+  if (block > 0) {
+    const std::size_t first = (block - 1) * kBitmapBlockSize;
+    const std::size_t last = std::min(first + kBitmapBlockSize, picture.packed.size());
+    const auto into = buffer.begin() + static_cast<std::ptrdiff_t>(first);
+    std::fill_n(into, kBitmapBlockSize, 0);
+    std::copy(picture.packed.begin() + static_cast<std::ptrdiff_t>(first),
+              picture.packed.begin() + static_cast<std::ptrdiff_t>(last), into);
     return true;
   }
-  const bool edges = picture.colours > 2;
-  PaintStamp(plane, PackedStamp(x, y, width, height, picture.buffer, edges), colour,
-             (data[0] & 0x80) != 0);
+  // The eight colour modes paint edges; the single-colour bitmap's two do not.
+  const bool edges = row.Field("colour")->list->items->size() > 2;
+  PaintStamp(plane,
+             PackedStamp(x, y, static_cast<int>(picture.width), static_cast<int>(picture.height),
+                         buffer, edges),
+             Code(v, "colour"), Set(v, "delete"));
   return true;
 }
 
-bool ScreenModel::State::Line(std::span<const std::uint8_t> data) {
-  if (data.size() != 7) return false;
-  const auto style = ParseShapeStyle(data[0]);
-  const int x = U16(data, 1), y = U16(data, 3), length = U16(data, 5);
-  if (!style || !OnScreen(x, y) || length > kWidth) return false;
-  PaintStamp(plane, LineStamp(x, y, length, style->thickness, style->mode), style->colour,
-             style->erase);
+bool ScreenModel::State::Line(const Values& v) {
+  const int x = FieldNumber(v, "x"), y = FieldNumber(v, "y"), length = FieldNumber(v, "length");
+  if (!OnScreen(x, y) || length > v.row().Field("length")->max) return false;
+  PaintStamp(plane, LineStamp(x, y, length, Shown(v, "thickness"), Set(v, "vertical")),
+             Code(v, "colour"), Set(v, "delete"));
   return true;
 }
 
-bool ScreenModel::State::Rect(std::span<const std::uint8_t> data) {
-  if (data.size() != 9) return false;
-  const auto style = ParseShapeStyle(data[0]);
-  const int left = U16(data, 1), top = U16(data, 3), right = U16(data, 5), bottom = U16(data, 7);
-  if (!style || !OnScreen(right, bottom) || left > right || top > bottom) return false;
-  PaintStamp(plane, RectStamp(left, top, right, bottom, style->thickness, style->mode),
-             style->colour, style->erase);
+bool ScreenModel::State::Rect(const Values& v) {
+  const int left = FieldNumber(v, "left"), top = FieldNumber(v, "top"),
+            right = FieldNumber(v, "right"), bottom = FieldNumber(v, "bottom");
+  if (!OnScreen(right, bottom) || left > right || top > bottom) return false;
+  PaintStamp(plane, RectStamp(left, top, right, bottom, Shown(v, "thickness"), Set(v, "filled")),
+             Code(v, "colour"), Set(v, "delete"));
   return true;
 }
 
-bool ScreenModel::State::Circle(std::span<const std::uint8_t> data) {
-  if (data.size() != 6) return false;
-  const auto style = ParseShapeStyle(data[0]);
-  const int x = U16(data, 1), y = U16(data, 3), radius = data[5];
-  if (!style || !OnScreen(x, y) || radius < 5 || radius > 127) return false;
-  PaintStamp(plane, CircleStamp(x, y, radius, style->thickness, style->mode), style->colour,
-             style->erase);
+bool ScreenModel::State::Circle(const Values& v) {
+  const int x = FieldNumber(v, "x"), y = FieldNumber(v, "y");
+  if (!OnScreen(x, y)) return false;
+  PaintStamp(plane, CircleStamp(x, y, Shown(v, "radius"), Shown(v, "thickness"), Set(v, "filled")),
+             Code(v, "colour"), Set(v, "delete"));
   return true;
 }
 
-// 0x1E: mode (colour bit 0, off bit 7), shape 1..20, step 2..20, read-out attribute, X, Y.
-bool ScreenModel::State::CrossSettings(std::span<const std::uint8_t> data) {
-  if (data.size() != 8) return false;
-  const int text_x = U16(data, 4), text_y = U16(data, 6);
-  if (data[1] < 1 || data[1] > kCrossMaxShapes || data[2] < 2 || data[2] > 20 ||
-      !OnScreen(text_x, text_y)) {
-    return false;
-  }
-  cross.on = (data[0] & 0x80) == 0;
-  cross.colour = data[0] & 0x01;
-  cross.shape = data[1];
-  cross.step = data[2];
-  cross.text_style = ParseTextStyle(data[3]);
+bool ScreenModel::State::CrossSettings(const Values& v) {
+  const int text_x = FieldNumber(v, "text-x"), text_y = FieldNumber(v, "text-y");
+  if (!OnScreen(text_x, text_y)) return false;
+  cross.on = Code(v, "enable") == 0;  // the device takes 0 for on
+  cross.colour = Code(v, "colour");
+  cross.shape = Shown(v, "shape");
+  cross.step = Shown(v, "step");
+  cross.text_style = StyleOf(v, "text-", "text-hide");
   cross.text_x = text_x;
   cross.text_y = text_y;
   return true;
 }
 
-bool ScreenModel::State::CrossMove(std::span<const std::uint8_t> data) {
-  if (data.size() != 4) return false;
-  const int x = U16(data, 0), y = U16(data, 2);
+bool ScreenModel::State::CrossMove(const Values& v) {
+  const int x = FieldNumber(v, "x"), y = FieldNumber(v, "y");
   if (!OnScreen(x, y)) return false;
   cross.x = x;
   cross.y = y;
@@ -317,7 +298,9 @@ void ScreenModel::State::DrawCrosshair(Plane& target) const {
   if (memory.size() < header + 9) return;
   const auto head = memory.subspan(header, 9);
   if (!std::equal(head.begin(), head.begin() + 4, "PIC ")) return;
-  const int count = head[4], origin_x = U16(head, 5), origin_y = U16(head, 7);
+  const int count = head[4];
+  const auto origin_x = static_cast<int>(GetBigEndian(&head[5], 2));
+  const auto origin_y = static_cast<int>(GetBigEndian(&head[7], 2));
   if (cross.shape > count || count > static_cast<int>(kCrossMaxShapes) ||
       !OnScreen(origin_x, origin_y)) {
     return;
@@ -338,9 +321,7 @@ void ScreenModel::State::DrawLive(Plane& target, std::int64_t now_ms) const {
     if (!field.shown) continue;
     const std::string text = FormatClockField(field.format, i == 1, at);
     PaintStamp(target,
-               TextStamp(field.x, field.y,
-                         std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
-                         field.style, FaceFor(field.style, large)),
+               TextStamp(field.x, field.y, AsBytes(text), field.style, FaceFor(field.style, large)),
                field.style.colour, false);
   }
   for (const FlashingObject& f : flashing) {
@@ -352,13 +333,10 @@ void ScreenModel::State::DrawLive(Plane& target, std::int64_t now_ms) const {
   if (cross.text_style.hide) return;
   char text[16];
   std::snprintf(text, sizeof text, "X:%03d Y:%03d", cross.x, cross.y);
-  const std::string_view readout(text);
-  PaintStamp(
-      target,
-      TextStamp(cross.text_x, cross.text_y,
-                std::span(reinterpret_cast<const std::uint8_t*>(readout.data()), readout.size()),
-                cross.text_style, FaceFor(cross.text_style, large)),
-      cross.text_style.colour, false);
+  PaintStamp(target,
+             TextStamp(cross.text_x, cross.text_y, AsBytes(text), cross.text_style,
+                       FaceFor(cross.text_style, large)),
+             cross.text_style.colour, false);
 }
 
 ScreenModel::ScreenModel(std::int64_t now_ms) : state_(std::make_unique<State>()) {
@@ -369,62 +347,16 @@ ScreenModel::ScreenModel(ScreenModel&&) noexcept = default;
 ScreenModel& ScreenModel::operator=(ScreenModel&&) noexcept = default;
 
 bool ScreenModel::Apply(std::span<const std::uint8_t> frame, std::int64_t now_ms) {
-  if (frame.size() < 5 || frame[0] != 0x55 || frame[1] != 0xAA || frame[2] > 0x1F ||
-      frame.size() != std::size_t{frame[3]} + 5 ||
-      FrameChecksum(frame.data(), frame.size()) != frame.back()) {
-    return false;
-  }
-  State& s = *state_;
-  const auto data = frame.subspan(4, frame[3]);
-  bool accepted = false;
-  switch (frame[2]) {
-    case 0x00:  // identify
-    case 0x02:  // memory erase and write: the memory is the caller's
-      return true;
-    case 0x10:
-      accepted = s.Parameters(data);
-      break;
-    case 0x11:
-      accepted = s.Clock(data, now_ms);
-      break;
-    case 0x12:
-      accepted = s.Field(data);
-      break;
-    case 0x14:
-      accepted = s.Text(data);
-      break;
-    case 0x15:
-      accepted = s.Flashing(data, now_ms);
-      break;
-    case 0x16:
-      accepted = s.Area(data);
-      break;
-    case 0x17:
-      accepted = s.Blocks(s.oversized, data);
-      break;
-    case 0x1A:
-      accepted = s.Line(data);
-      break;
-    case 0x1B:
-      accepted = s.Rect(data);
-      break;
-    case 0x1C:
-      accepted = s.Circle(data);
-      break;
-    case 0x1D:
-      accepted = s.Blocks(s.single, data);
-      break;
-    case 0x1E:
-      accepted = s.CrossSettings(data);
-      break;
-    case 0x1F:
-      accepted = s.CrossMove(data);
-      break;
-    default:
-      return false;
-  }
-  if (accepted) ++s.revision;
-  return accepted;
+  return Apply(DecodeFrame(frame), now_ms);
+}
+
+bool ScreenModel::Apply(const DecodedFrame& frame, std::int64_t now_ms) {
+  if (!frame.checksum_ok || !frame.readable()) return false;
+  // Identify and memory requests, the commands no layout holds: the memory is the caller's.
+  if (frame.row->table.empty()) return true;
+  if (!state_->Draw(frame, now_ms)) return false;
+  ++state_->revision;
+  return true;
 }
 
 void ScreenModel::AttachMemory(std::span<const std::uint8_t> memory) {
@@ -439,19 +371,21 @@ void ScreenModel::SetClock(const LocalDateTime& at, std::int64_t now_ms) {
 
 void ScreenModel::Render(std::int64_t now_ms, const Picture& video, Picture& out) const {
   const State& s = *state_;
-  out.width = kWidth;
-  out.height = kHeight;
-  out.rgba.resize(static_cast<std::size_t>(kWidth) * kHeight);
+  out.width = kScreenWidth;
+  out.height = kScreenHeight;
+  out.rgba.resize(static_cast<std::size_t>(kScreenWidth) * kScreenHeight);
   // The video at screen size: taken as it is, or sampled from another size, or black.
   const Picture* source = &video;
   Picture sampled;
-  if (video.width != kWidth || video.height != kHeight || video.rgba.size() != out.rgba.size()) {
-    sampled = Picture::Filled(kWidth, kHeight, kBackground);
+  if (video.width != kScreenWidth || video.height != kScreenHeight ||
+      video.rgba.size() != out.rgba.size()) {
+    sampled = Picture::Filled(kScreenWidth, kScreenHeight, kBackground);
     if (video.width > 0 && video.height > 0 &&
         video.rgba.size() >= static_cast<std::size_t>(video.width) * video.height) {
-      for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth; ++x) {
-          sampled.at(x, y) = video.at(x * video.width / kWidth, y * video.height / kHeight);
+      for (int y = 0; y < kScreenHeight; ++y) {
+        for (int x = 0; x < kScreenWidth; ++x) {
+          sampled.at(x, y) =
+              video.at(x * video.width / kScreenWidth, y * video.height / kScreenHeight);
         }
       }
     }

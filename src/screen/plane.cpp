@@ -38,8 +38,8 @@ constexpr int kReach = 1;
 Stamp::Stamp(int x, int y, int width, int height) {
   left_ = std::max(x - 1, -kReach);
   top_ = std::max(y - 1, -kReach);
-  const int right = std::min(x + width + 1, kWidth + kReach);
-  const int bottom = std::min(y + height + 1, kHeight + kReach);
+  const int right = std::min(x + width + 1, kScreenWidth + kReach);
+  const int bottom = std::min(y + height + 1, kScreenHeight + kReach);
   width_ = std::max(0, right - left_);
   height_ = std::max(0, bottom - top_);
   roles_.assign(static_cast<std::size_t>(width_) * height_, 0);
@@ -83,9 +83,9 @@ void PaintStamp(Plane& plane, const Stamp& stamp, int mode, bool erase) {
     action[role] = ink && erase ? Ink::Clear : ink;
   }
   const int x0 = std::max(stamp.left(), 0);
-  const int x1 = std::min(stamp.left() + stamp.span_width(), kWidth);
+  const int x1 = std::min(stamp.left() + stamp.span_width(), kScreenWidth);
   const int y0 = std::max(stamp.top(), 0);
-  const int y1 = std::min(stamp.top() + stamp.span_height(), kHeight);
+  const int y1 = std::min(stamp.top() + stamp.span_height(), kScreenHeight);
   for (int y = y0; y < y1; ++y) {
     const std::uint8_t* roles = stamp.RolesFrom(x0, y);
     Ink* row = plane.Row(y);

@@ -17,19 +17,17 @@ class Plane {
  public:
   Plane() { Fill(Ink::Clear); }
   void Fill(Ink ink) { pixels_.fill(ink); }
-  Ink Get(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * kWidth + x]; }
-  // Row y, kWidth pixels (y on the screen).
-  Ink* Row(int y) { return pixels_.data() + static_cast<std::size_t>(y) * kWidth; }
+  Ink Get(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * kScreenWidth + x]; }
+  // Row y, kScreenWidth pixels (y on the screen).
+  Ink* Row(int y) { return pixels_.data() + static_cast<std::size_t>(y) * kScreenWidth; }
   const Ink* data() const { return pixels_.data(); }
   // Pixels off the screen are dropped: the device clips at its edges.
   void Set(int x, int y, Ink ink) {
-    if (x >= 0 && x < kWidth && y >= 0 && y < kHeight) {
-      pixels_[static_cast<std::size_t>(y) * kWidth + x] = ink;
-    }
+    if (OnScreen(x, y)) pixels_[static_cast<std::size_t>(y) * kScreenWidth + x] = ink;
   }
 
  private:
-  std::array<Ink, static_cast<std::size_t>(kWidth) * kHeight> pixels_;
+  std::array<Ink, static_cast<std::size_t>(kScreenWidth) * kScreenHeight> pixels_;
 };
 
 // An object's pixels over its box plus a one-pixel margin (where its edge may lie). Coordinates

@@ -12,17 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "base/coordinates.h"
 #include "device/clock.h"
 
+namespace zotpx {
+struct DecodedFrame;
+}
+
 namespace zotpx::screen {
-
-inline constexpr int kWidth = 384;
-inline constexpr int kHeight = 256;
-
-// The device memory the screen reads: the static command image at 0, the font library header
-// at kFontBase (text/font_library.h), the crosshair file at kCrossBase
-// (crosshair/cross_download.h).
-inline constexpr std::size_t kMemorySize = 0x78000;
 
 // One pixel: red in bits 0..7, green 8..15, blue 16..23, alpha 24..31 (0xAABBGGRR), so that on
 // a little-endian machine the bytes lie R, G, B, A as libpng and QImage::Format_RGBA8888 want.
@@ -72,13 +69,16 @@ class ScreenModel {
 
   // One whole command frame as the device receives it: 55 AA cmd len data checksum. False, and
   // nothing changed, for a frame the device would refuse (sync, length, checksum, unknown
-  // command, values out of range). The identify and memory commands (0x00, 0x02) are accepted
-  // and change nothing: the memory is the caller's.
+  // command, a field that holds no value of its command, values out of range). The identify and
+  // memory requests are accepted and change nothing: the memory is the caller's.
   bool Apply(std::span<const std::uint8_t> frame, std::int64_t now_ms);
+  // The same frame as the command table decoded it.
+  bool Apply(const DecodedFrame& frame, std::int64_t now_ms);
 
-  // The device memory (kMemorySize bytes), owned by the caller and read when drawing: the font
-  // library header (large font size) and the crosshair file. Must outlive the model or be
-  // detached with an empty span. A shorter span is read as far as it goes.
+  // The device memory (kDeviceMemorySize bytes, serial/memory_transfer.h), owned by the caller
+  // and read when drawing: the font library header (large font size) and the crosshair file.
+  // Must outlive the model or be detached with an empty span. A shorter span is read as far as
+  // it goes.
   void AttachMemory(std::span<const std::uint8_t> memory);
 
   // What the clock command does, for a caller that keeps a battery-backed clock.

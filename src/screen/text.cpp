@@ -6,16 +6,6 @@
 
 namespace zotpx::screen {
 
-TextStyle ParseTextStyle(std::uint8_t attribute) {
-  TextStyle style;
-  style.colour = attribute & 0x07;
-  style.spacing = ((attribute >> 3) & 0x03) + 1;
-  style.large = (attribute & 0x20) != 0;
-  style.magnified = (attribute & 0x40) != 0;
-  style.hide = (attribute & 0x80) != 0;
-  return style;
-}
-
 int LargeFontSize(std::span<const std::uint8_t> memory) {
   constexpr std::size_t kSizeCode = 15, kSizeCopy = 11;
   if (memory.size() < kFontBase + kFontHeaderSize) return 24;
@@ -40,7 +30,7 @@ Stamp TextStamp(int x, int y, std::span<const std::uint8_t> text, const TextStyl
   if (!stamp.span_width()) return stamp;
   int cell_x = x;
   for (const Cp936Cell& cell : cells) {
-    if (cell_x > kWidth) break;  // nothing further can show or edge a visible pixel
+    if (cell_x > kScreenWidth) break;  // nothing further can show or edge a visible pixel
     const Glyph glyph = CellGlyph(face, cell.code_point, cell.length == 2);
     for (int gy = 0; gy < glyph.height; ++gy) {
       for (int gx = 0; gx < glyph.width; ++gx) {

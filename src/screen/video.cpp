@@ -23,13 +23,13 @@ std::optional<Picture> LoadVideoPicture(const std::string& path) {
   const std::unique_ptr<stbi_uc, void (*)(void*)> pixels(
       stbi_load(path.c_str(), &width, &height, &channels, 3), stbi_image_free);
   if (!pixels || width <= 0 || height <= 0) return std::nullopt;
-  Picture picture = Picture::Filled(kWidth, kHeight, kBackground);
-  for (int y = 0; y < kHeight; ++y) {
-    const int y0 = y * height / kHeight;
-    const int y1 = std::max(y0 + 1, (y + 1) * height / kHeight);
-    for (int x = 0; x < kWidth; ++x) {
-      const int x0 = x * width / kWidth;
-      const int x1 = std::max(x0 + 1, (x + 1) * width / kWidth);
+  Picture picture = Picture::Filled(kScreenWidth, kScreenHeight, kBackground);
+  for (int y = 0; y < kScreenHeight; ++y) {
+    const int y0 = y * height / kScreenHeight;
+    const int y1 = std::max(y0 + 1, (y + 1) * height / kScreenHeight);
+    for (int x = 0; x < kScreenWidth; ++x) {
+      const int x0 = x * width / kScreenWidth;
+      const int x1 = std::max(x0 + 1, (x + 1) * width / kScreenWidth);
       unsigned long sum[3] = {0, 0, 0};
       for (int sy = y0; sy < y1; ++sy) {
         const stbi_uc* p = pixels.get() + (static_cast<std::size_t>(sy) * width + x0) * 3;

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/coordinates.h"
 #include "serial/port.h"
 
 namespace zotpx {
@@ -36,6 +37,41 @@ std::optional<Bytes> FileData::ReadAll() {
   return bytes;
 }
 
+UserFile ReadUserFile(const std::string& path, const char* unreadable, SizeCheck check_size) {
+  std::optional<FileData> file = FileData::Open(path);
+  if (!file) return {unreadable, {}};
+  if (std::optional<std::string> refused = check_size(file->size())) return {refused, {}};
+  std::optional<Bytes> bytes = file->ReadAll();
+  if (!bytes) return {unreadable, {}};
+  return {std::nullopt, std::move(*bytes)};
+}
+
+// ---- plans ----
+
+std::uint32_t MemoryRegionEnd(std::uint32_t start) {
+  return start + (start < 0x8000 ? 0x4000 : start < 0x18000 ? 0x10000 : 0x20000);
+}
+
+std::vector<std::uint32_t> ErasePlan(std::uint32_t base, std::size_t size) {
+  std::vector<std::uint32_t> plan;
+  for (std::uint32_t at = base; at - base < size; at = MemoryRegionEnd(at)) plan.push_back(at);
+  return plan;
+}
+
+TransferPlan MakeTransferPlan(const std::string& caption, const std::string& title,
+                              std::uint32_t base, std::size_t size,
+                              const std::string& progress_prefix) {
+  TransferPlan plan;
+  plan.base = base;
+  plan.erase = ErasePlan(base, size);
+  plan.caption = caption;
+  plan.announcement = progress_prefix.empty() ? title : progress_prefix + "0%";
+  plan.log_title = "【" + title + "】";
+  plan.progress_prefix = progress_prefix;
+  plan.disable_form = !progress_prefix.empty();
+  return plan;
+}
+
 // ---- requests ----
 
 namespace {
@@ -48,9 +84,7 @@ void PutHeader(std::uint8_t* frame, std::uint8_t length, std::uint8_t kind, std:
   frame[3] = length;
   frame[4] = kind;
   frame[5] = count;
-  frame[6] = static_cast<std::uint8_t>(address >> 16);
-  frame[7] = static_cast<std::uint8_t>(address >> 8);
-  frame[8] = static_cast<std::uint8_t>(address);
+  PutBigEndian(frame + 6, address, 3);
 }
 
 bool AwaitAck(int first_byte_ms) {

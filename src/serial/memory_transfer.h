@@ -16,6 +16,15 @@
 
 namespace zotpx {
 
+// The device memory: the static command image at 0, the font library from 0x4000, the crosshair
+// shapes from 0x38000, 0x78000 bytes in all. It is erased in regions of 16 KiB below 0x8000,
+// 64 KiB below 0x18000 and 128 KiB from there on.
+inline constexpr std::size_t kDeviceMemorySize = 0x78000;
+// One past the region that starts at `start` (a region start).
+std::uint32_t MemoryRegionEnd(std::uint32_t start);
+// The region starts `size` bytes from `base` occupy, ascending.
+std::vector<std::uint32_t> ErasePlan(std::uint32_t base, std::size_t size);
+
 // Memory command 0x02 and its two requests.
 inline constexpr std::uint8_t kMemoryCommand = 0x02;
 inline constexpr std::uint8_t kMemoryErase = 0x40;
@@ -83,6 +92,17 @@ class FileData : public TransferData {
   std::size_t size_ = 0;
 };
 
+// A file the user chose, read whole and closed: opened, its size judged by `check_size` (the
+// refusal, or nothing), read. The bytes, or the message after the title: the size check's, or
+// `unreadable` when the file cannot be opened or read to its end. Each download brings its own
+// messages.
+struct UserFile {
+  std::optional<std::string> failure;
+  Bytes bytes;  // when accepted
+};
+using SizeCheck = std::optional<std::string> (*)(std::size_t size);
+UserFile ReadUserFile(const std::string& path, const char* unreadable, SizeCheck check_size);
+
 // What a caller gives the transfer besides its data.
 struct TransferPlan {
   std::uint32_t base = 0;            // device address of the first byte
@@ -96,6 +116,13 @@ struct TransferPlan {
   bool disable_form = false;  // and let window events run after erases and progress
   bool report_result = true;  // caption + result on the status line at the end
 };
+
+// The one way a download's plan is made: `size` bytes to `base`, the regions they occupy erased
+// first, the log headed 【title】. With a progress prefix the status line shows the percentage,
+// and the form is disabled meanwhile; without one it announces the title.
+TransferPlan MakeTransferPlan(const std::string& caption, const std::string& title,
+                              std::uint32_t base, std::size_t size,
+                              const std::string& progress_prefix);
 
 enum class TransferResult { OpenFailed, EraseFailed, WriteFailed, Interrupted, Done };
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "base/integer_rule.h"
+#include "base/coordinates.h"
 
 namespace zotpx {
 
@@ -14,20 +14,9 @@ struct Corners {
 
 // The four fields in their order; the first that is no integer ends the conversion.
 std::optional<Corners> ParseCorners(const CharAreaValues& values) {
-  std::array<int, 4> parsed{};
-  const std::array<const std::string*, 4> texts{&values.left, &values.top, &values.right,
-                                                &values.bottom};
-  for (std::size_t i = 0; i < texts.size(); ++i) {
-    const std::optional<int> value = ParseInteger(*texts[i]);
-    if (!value) return std::nullopt;
-    parsed[i] = *value;
-  }
-  return Corners{parsed[0], parsed[1], parsed[2], parsed[3]};
-}
-
-void PutWord(Bytes& data, int value) {
-  data.push_back(static_cast<std::uint8_t>(value >> 8));
-  data.push_back(static_cast<std::uint8_t>(value));
+  const auto parsed = ParseFields<4>({&values.left, &values.top, &values.right, &values.bottom});
+  if (!parsed) return std::nullopt;
+  return Corners{(*parsed)[0], (*parsed)[1], (*parsed)[2], (*parsed)[3]};
 }
 
 }  // namespace
@@ -45,9 +34,9 @@ std::uint8_t AreaAttributeByte(int layer_index, int clear) {
 std::optional<std::string> CheckCharArea(const CharAreaValues& values) {
   const std::optional<Corners> c = ParseCorners(values);
   if (!c) return kAreaCoordinateText;
-  const bool on_screen = c->left >= 0 && c->left <= 383 && c->top >= 0 && c->top <= 255 &&
-                         c->right >= 0 && c->right <= 383 && c->bottom >= 0 && c->bottom <= 255;
-  if (!on_screen || c->left > c->right || c->top > c->bottom) return kAreaCoordinateText;
+  if (!OnScreen(c->left, c->top) || !OnScreen(c->right, c->bottom) || c->left > c->right ||
+      c->top > c->bottom)
+    return kAreaCoordinateText;
   return std::nullopt;
 }
 
@@ -55,10 +44,7 @@ Bytes CharAreaFrame(const CharAreaValues& values) {
   const Corners c = ParseCorners(values).value_or(Corners{0, 0, 0, 0});
   Bytes data;
   data.push_back(AreaAttributeByte(values.layer, values.clear));
-  PutWord(data, c.left);
-  PutWord(data, c.top);
-  PutWord(data, c.right);
-  PutWord(data, c.bottom);
+  for (const int value : {c.left, c.top, c.right, c.bottom}) PutCoordinate(data, value);
   return MakeFrame(kCharAreaCommand, data);
 }
 

@@ -4,15 +4,15 @@
 
 namespace zotpx {
 
-std::optional<std::string> CheckFontRequest(int model_index, int rate_index) {
-  if (model_index <= 0) return kFontNoModelText;
+std::optional<std::string> CheckFontRequest(DeviceModel model, int rate_index) {
+  if (model == DeviceModel::Unknown) return kFontNoModelText;
   if (rate_index < kDownloadMinRateIndex) return kFontSlowRateText;
   return std::nullopt;
 }
 
-std::optional<std::string> CheckFontSize(std::size_t size, std::string_view model) {
+std::optional<std::string> CheckFontSize(std::size_t size, DeviceModel model) {
   if (size > kFontMaxSize) return kFontInvalidText;
-  if (model != "ZOT-PA" && size > kFontMaxSizeSmall) return kFontUnsupportedText;
+  if (model != DeviceModel::PA && size > kFontMaxSizeSmall) return kFontUnsupportedText;
   return std::nullopt;
 }
 
@@ -23,7 +23,7 @@ std::optional<std::string> CheckFontHeader(std::span<const std::uint8_t> header)
   return std::nullopt;
 }
 
-FontFile OpenFontFile(const std::string& path, std::string_view model) {
+FontFile OpenFontFile(const std::string& path, DeviceModel model) {
   // A refused file is closed on the way out.
   std::optional<FileData> file = FileData::Open(path);
   if (!file) return {kFontOpenFailedText, std::nullopt};
@@ -36,29 +36,11 @@ FontFile OpenFontFile(const std::string& path, std::string_view model) {
 }
 
 std::vector<std::uint32_t> FontErasePlan(std::size_t size) {
-  std::vector<std::uint32_t> plan;
-  for (std::size_t a = 0; a < size;) {
-    plan.push_back(kFontBase + static_cast<std::uint32_t>(a));
-    if (a + 0x4000 < 0x8000)
-      a += 0x4000;
-    else if (a + 0x4000 < 0x18000)
-      a += 0x10000;
-    else
-      a += 0x20000;
-  }
-  return plan;
+  return ErasePlan(kFontBase, size);
 }
 
 TransferPlan FontTransferPlan(const std::string& caption, std::size_t size) {
-  TransferPlan plan;
-  plan.base = kFontBase;
-  plan.erase = FontErasePlan(size);
-  plan.caption = caption;
-  plan.announcement = std::string(kFontProgressPrefix) + "0%";
-  plan.log_title = "【" + caption + "】";
-  plan.progress_prefix = kFontProgressPrefix;
-  plan.disable_form = true;
-  return plan;
+  return MakeTransferPlan(caption, caption, kFontBase, size, kFontProgressPrefix);
 }
 
 }  // namespace zotpx

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/device_model.h"
 #include "serial/memory_transfer.h"
 
 namespace zotpx {
@@ -27,11 +28,11 @@ inline constexpr const char* kFontInvalidText = "失败：无效的字库文件"
 inline constexpr const char* kFontUnsupportedText = "失败：当前型号的产品不支持此字库";
 inline constexpr const char* kFontProgressPrefix = "正在进行字库下载... ";
 
-// Before any dialog: a model must be known (item 1 or 2 of the model list) and the rate at
-// least 115200. The failure message, or nothing.
-std::optional<std::string> CheckFontRequest(int model_index, int rate_index);
+// Before any dialog: a model must be known and the rate at least 115200. The failure message,
+// or nothing.
+std::optional<std::string> CheckFontRequest(DeviceModel model, int rate_index);
 // The size against the model's room; an oversized file is invalid on every model.
-std::optional<std::string> CheckFontSize(std::size_t size, std::string_view model);
+std::optional<std::string> CheckFontSize(std::size_t size, DeviceModel model);
 // The first bytes read: at least 16, with bytes 11 and 15 the same size code, 16 or 24.
 std::optional<std::string> CheckFontHeader(std::span<const std::uint8_t> header);
 
@@ -42,7 +43,7 @@ struct FontFile {
   std::optional<std::string> failure;  // the message after the title, when refused
   std::optional<FileData> file;        // open, when accepted
 };
-FontFile OpenFontFile(const std::string& path, std::string_view model);
+FontFile OpenFontFile(const std::string& path, DeviceModel model);
 
 // Region starts to erase for a library of `size` bytes: 16 KiB, then 64 KiB, then 128 KiB
 // regions from 0x4000 on, as far as the file reaches.

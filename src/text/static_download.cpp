@@ -3,20 +3,11 @@
 namespace zotpx {
 
 StaticImage ReadStaticImage(const std::string& path) {
+  const UserFile text = ReadUserFile(path, kStaticOpenFailedText, CheckStaticFileSize);
+  if (!text.failure) return BuildStaticImage(text.bytes);
   StaticImage refused;
-  std::optional<FileData> file = FileData::Open(path);
-  if (!file) {
-    refused.failure = kStaticOpenFailedText;
-    return refused;
-  }
-  if ((refused.failure = CheckStaticFileSize(file->size()))) return refused;
-  const std::optional<Bytes> text = file->ReadAll();
-  file->Close();
-  if (!text) {
-    refused.failure = kStaticOpenFailedText;
-    return refused;
-  }
-  return BuildStaticImage(*text);
+  refused.failure = text.failure;
+  return refused;
 }
 
 }  // namespace zotpx

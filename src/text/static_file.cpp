@@ -28,8 +28,8 @@ static_assert(IsInertComment(kStaticTextHeader), "the header line would be read 
 
 }  // namespace
 
-std::optional<std::string> CheckStaticRequest(int model_index) {
-  if (model_index <= 0) return kStaticNoModelText;
+std::optional<std::string> CheckStaticRequest(DeviceModel model) {
+  if (model == DeviceModel::Unknown) return kStaticNoModelText;
   return std::nullopt;
 }
 
@@ -39,25 +39,20 @@ std::optional<std::string> CheckStaticFileSize(std::size_t size) {
 }
 
 std::vector<StaticLine> ReadStaticLines(std::span<const std::uint8_t> text) {
-  std::vector<StaticLine> lines(1, StaticLine{1, {}});
-  const std::size_t size = text.size();
-  for (std::size_t i = 0; i < size;) {
-    Bytes& line = lines.back().bytes;
-    const int high = HexDigitValue(text[i]);
-    const int low = i + 1 < size ? HexDigitValue(text[i + 1]) : -1;
-    if (high >= 0 && low >= 0) {
-      // A line longer than the longest frame starts collecting again.
-      if (line.size() >= kStaticLineLimit) line.clear();
-      line.push_back(static_cast<std::uint8_t>(high * 16 + low));
-      i += 2;
-    } else if (text[i] == '\r' || text[i] == '\n') {
-      i += text[i] == '\r' && i + 1 < size && text[i + 1] == '\n' ? 2 : 1;
-      lines.push_back({lines.back().number + 1, {}});
-    } else {
-      ++i;
-    }
+  std::vector<StaticLine> lines;
+  std::string_view rest(reinterpret_cast<const char*>(text.data()), text.size());
+  for (std::size_t number = 1;; ++number) {
+    const std::size_t end = rest.find_first_of("\r\n");
+    Bytes bytes = HexPairs(rest.substr(0, end));
+    // A line longer than the longest frame starts collecting again: its last bytes are kept.
+    if (bytes.size() > kStaticLineLimit)
+      bytes.erase(bytes.begin(), bytes.end() - static_cast<std::ptrdiff_t>(
+                                                   (bytes.size() - 1) % kStaticLineLimit + 1));
+    lines.push_back({number, std::move(bytes)});
+    if (end == std::string_view::npos) return lines;
+    rest.remove_prefix(
+        end + (rest[end] == '\r' && end + 1 < rest.size() && rest[end + 1] == '\n' ? 2 : 1));
   }
-  return lines;
 }
 
 bool IsStaticRecord(std::span<const std::uint8_t> line) {
@@ -131,18 +126,11 @@ std::vector<Bytes> StaticImageRecords(std::span<const std::uint8_t> image) {
 }
 
 TransferPlan StaticTransferPlan(const std::string& caption) {
-  TransferPlan plan;
-  plan.base = 0;
-  plan.erase = {0};
-  plan.caption = caption;
-  plan.announcement = kStaticDownloadTitle;
-  plan.log_title = std::string("【") + kStaticDownloadTitle + "】";
+  // Its result goes on the status line as the other downloads' does: a failure would otherwise
+  // leave "下载静态命令" standing as if all were well.
+  TransferPlan plan = MakeTransferPlan(caption, kStaticDownloadTitle, 0, kStaticImageSize, "");
   plan.erased_log_line = "擦除存储器成功";
   plan.success_log_line = "下载静态命令成功";
-  plan.disable_form = false;
-  // The result goes on the status line as with the other downloads; a failure would otherwise
-  // leave "下载静态命令" standing as if all were well.
-  plan.report_result = true;
   return plan;
 }
 

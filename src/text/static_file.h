@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/device_model.h"
 #include "serial/frame.h"
 #include "serial/memory_transfer.h"
 
@@ -32,7 +33,8 @@ inline constexpr const char* kStaticGeneratedLogLine = "生成静态命令成功
 inline constexpr const char* kStaticQuestionText = "已生成静态命令文件，是否立即下载？";
 inline constexpr const char* kStaticDownloadTitle = "下载静态命令";
 
-std::optional<std::string> CheckStaticRequest(int model_index);
+// A model must be known.
+std::optional<std::string> CheckStaticRequest(DeviceModel model);
 // 1 to 1048575 bytes.
 std::optional<std::string> CheckStaticFileSize(std::size_t size);
 

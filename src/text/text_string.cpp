@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "base/integer_rule.h"
+#include "base/coordinates.h"
 #include "text/cp936.h"
 
 namespace zotpx {
@@ -13,7 +13,7 @@ std::optional<std::string> CheckTextString(const TextStringValues& values) {
   const std::optional<int> x = ParseInteger(values.left);
   const std::optional<int> y = ParseInteger(values.top);
   if (!x || !y) return kStringCoordinateText;
-  if (*x < 0 || *x > 383 || *y < 0 || *y > 255) return kStringCoordinateText;
+  if (!OnScreen(*x, *y)) return kStringCoordinateText;
   return std::nullopt;
 }
 
@@ -23,10 +23,8 @@ Bytes TextStringFrame(const TextStringValues& values) {
   Bytes data;
   data.reserve(5 + values.text.size());
   data.push_back(TextAttributeByte(values.attributes));
-  data.push_back(static_cast<std::uint8_t>(x >> 8));
-  data.push_back(static_cast<std::uint8_t>(x));
-  data.push_back(static_cast<std::uint8_t>(y >> 8));
-  data.push_back(static_cast<std::uint8_t>(y));
+  PutCoordinate(data, x);
+  PutCoordinate(data, y);
   data.insert(data.end(), values.text.begin(), values.text.end());
   return MakeFrame(kTextStringCommand, data);
 }

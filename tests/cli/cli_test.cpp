@@ -52,7 +52,7 @@ class FrameTableCliTest : public ::testing::TestWithParam<FrameRow> {};
 
 TEST_P(FrameTableCliTest, CommandSendsTheRowsFrame) {
   const FrameRow& row = GetParam();
-  auto sim = StartSim({.model = "ZOT-PB", .baud = 115200});
+  auto sim = StartSim({.model = zotpx::DeviceModel::PB, .baud = 115200});
   const auto run = RunZotpx(Args(sim.link.port, {"-b", "115200"}, row.cli));
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, row.title + zotpx::kSuccessText + "\n");
@@ -83,7 +83,7 @@ TEST(CliVocabularyTest, KeywordsCodesAndTheIntegerRuleMeanTheSame) {
       {{"circle", "--radius", "25"}, {"circle"}},
       {{"cross", "set", "--shape", "1", "--step", "10"}, {"cross", "set", "--enable", "on"}},
   };
-  auto sim = StartSim({.model = "ZOT-PA", .baud = 115200});
+  auto sim = StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
   for (std::size_t g = 0; g < groups.size(); ++g) {
     Bytes first;
     for (const auto& command : groups[g]) {
@@ -141,7 +141,7 @@ TEST(CliRefusalTest, BadInputIsRefusedWithNothingSent) {
       {"FlagGivenBothWays", {"text", "--delete", "--delete=0"}, 2, "contradict each other"},
       {"ClockYearWraps", {"clock", "--at", "2256-01-01 00:00:00"}, 2, "years 2000 to 2255"},
   };
-  auto sim = StartSim({.model = "ZOT-PA", .baud = 115200});
+  auto sim = StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
   for (const Refusal& r : refusals) {
     const auto run = RunZotpx(Args(sim.link.port, {"-b", "115200"}, r.args));
     EXPECT_EQ(run.status, r.status) << r.name;
@@ -161,7 +161,7 @@ TEST(CliRefusalTest, BadInputIsRefusedWithNothingSent) {
 // Without -b the connect scan runs first, and the command goes at the rate it found; --json
 // carries the fields scripts read.
 TEST(CliConnectTest, AutoRateScansFirstAndJsonCarriesTheFields) {
-  auto sim = StartSim({.model = "ZOT-PA", .baud = 57600});
+  auto sim = StartSim({.model = zotpx::DeviceModel::PA, .baud = 57600});
   const auto run = RunZotpx(Args(sim.link.port, {"--json"}, {"rect", "--filled"}));
   ASSERT_EQ(run.status, 0) << run.err;
   const nlohmann::json j = nlohmann::json::parse(run.out);
@@ -190,7 +190,7 @@ TEST(CliConnectTest, AutoRateScansFirstAndJsonCarriesTheFields) {
 
 // A raw frame for bring-up: the checksum is filled in and the reply printed as it came.
 TEST(CliSendTest, RawFrameGetsItsChecksumAndItsReplyPrinted) {
-  auto sim = StartSim({.model = "ZOT-PA", .baud = 115200});
+  auto sim = StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
   const auto run =
       RunZotpx(Args(sim.link.port, {"-b", "115200"}, {"send", "55", "0xAA", "1003", "80,00,96"}));
   ASSERT_EQ(run.status, 0) << run.err;
@@ -202,7 +202,7 @@ TEST(CliSendTest, RawFrameGetsItsChecksumAndItsReplyPrinted) {
 // A wrong checksum is refused above; --raw sends any bytes as given and prints whatever comes
 // back, frame or not: here the device's raw identification and its probe answer.
 TEST(CliSendTest, RawSendsTheBytesAsGivenAndPrintsWhatComesBack) {
-  auto sim = StartSim({.model = "ZOT-PB", .baud = 115200});
+  auto sim = StartSim({.model = zotpx::DeviceModel::PB, .baud = 115200});
   const auto wrong =
       RunZotpx(Args(sim.link.port, {"-b", "115200"}, {"send", "--raw", "55AA10038000962A"}));
   ASSERT_EQ(wrong.status, 0) << wrong.err;
@@ -232,8 +232,8 @@ TEST(CliSendTest, RawSendsTheBytesAsGivenAndPrintsWhatComesBack) {
 // object: exit status 2, nothing but the identification on the line. With the rate given the
 // model is not known and the command goes as asked.
 TEST(CliModelTest, ACommandTheScannedModelLacksIsRefused) {
-  auto pa = StartSim({.model = "ZOT-PA", .baud = 115200});
-  auto pb = StartSim({.model = "ZOT-PB", .baud = 115200});
+  auto pa = StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
+  auto pb = StartSim({.model = zotpx::DeviceModel::PB, .baud = 115200});
   const std::string layout = TempPath("models.toml");
   const std::string text = "[[cross-move]]\nx = 5\ny = 5\n[[rect]]\n";
   WriteFile(layout, Bytes(text.begin(), text.end()));
@@ -273,8 +273,8 @@ TEST(CliModelTest, ACommandTheScannedModelLacksIsRefused) {
 // The global options after the command: each command's --help lists them; given on both
 // sides, -p adds up and the later -b counts.
 TEST(CliGlobalsTest, GlobalOptionsStandAfterTheCommandToo) {
-  auto a = StartSim({.model = "ZOT-PA", .baud = 115200});
-  auto b = StartSim({.model = "ZOT-PA", .baud = 115200});
+  auto a = StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
+  auto b = StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
   const auto after = RunZotpx({"rect", "--left", "5", "-p", a.link.port, "-b", "115200", "--json"});
   ASSERT_EQ(after.status, 0) << after.err;
   EXPECT_EQ(nlohmann::json::parse(after.out)["result"], "ok");
@@ -357,7 +357,7 @@ TEST(CliDownloadTest, FontDownloadIntoAPipeShowsPlainProgress) {
   const std::string log = TempPath("download.log");
   WriteFile(path, font);
   std::remove(log.c_str());
-  auto sim = StartSim({.model = "ZOT-PB", .baud = 460800});
+  auto sim = StartSim({.model = zotpx::DeviceModel::PB, .baud = 460800});
   const auto run =
       RunZotpx(Args(sim.link.port, {"-b", "460800", "--log", log}, {"download", "font", path}));
   ASSERT_EQ(run.status, 0) << run.err;
@@ -387,7 +387,7 @@ TEST(CliDownloadTest, FontDownloadIntoAPipeShowsPlainProgress) {
 
   // The same file on a ZOT-PB at a rate below 115200, and a crosshair file on a ZOT-PA: the
   // window's refusals, after the identification and before any memory request.
-  auto slow = StartSim({.model = "ZOT-PB", .baud = 57600});
+  auto slow = StartSim({.model = zotpx::DeviceModel::PB, .baud = 57600});
   const auto refused = RunZotpx(Args(slow.link.port, {}, {"download", "font", path}));
   EXPECT_EQ(refused.status, 2);
   EXPECT_NE(refused.err.find(zotpx::kFontSlowRateText), std::string::npos) << refused.err;
@@ -403,7 +403,8 @@ TEST(CliStationTest, FourDevicesOneSilentOneRefusing) {
   const std::string text_line = "55 AA 14 08 22 00 05 00 32 41 42 43 3B 00\r\n";
   WriteFile(text, Bytes(text_line.begin(), text_line.end()));
   std::vector<zotpx::test::SimDevice> sims;
-  for (int i = 0; i < 4; ++i) sims.push_back(StartSim({.model = "ZOT-PA", .baud = 115200}));
+  for (int i = 0; i < 4; ++i)
+    sims.push_back(StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200}));
   sims[2]->AddFault({.fault = zotpx::sim::Fault::Silence});
   sims[3]->AddFault({.fault = zotpx::sim::Fault::Refuse, .nth = 5});
   std::string ports;

@@ -161,7 +161,7 @@ TEST(DecodeTest, JsonValuesAreWhatZotpxTakesToSendTheSameFrame) {
   const auto run = RunZotpx({"--json", "decode"}, std::chrono::seconds(30), {}, dir + "frames.txt");
   ASSERT_EQ(run.status, 0) << run.err;
 
-  auto sim = StartSim({.model = "ZOT-PB", .baud = 115200});
+  auto sim = StartSim({.model = zotpx::DeviceModel::PB, .baud = 115200});
   std::istringstream lines(run.out);
   std::size_t n = 0;
   for (std::string line; std::getline(lines, line); ++n) {
@@ -203,7 +203,7 @@ TEST(DecodeTest, ASessionsLogBecomesALayoutThatApplySendsAsTheSameFrames) {
       {"date", "--format", "yy-mm-dd", "--hide"},
       {"params", "--overlay", "off", "--key3", "high"},
   };
-  auto sim = StartSim({.model = "ZOT-PA", .baud = 115200});
+  auto sim = StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
   sim->AddFault({.fault = zotpx::sim::Fault::WrongEcho, .command = 0x1A});
   for (const std::vector<std::string>& command : session) {
     std::vector<std::string> args = {"-p", sim.link.port, "-b", "115200", "--log", dir + "log.txt"};
@@ -219,7 +219,7 @@ TEST(DecodeTest, ASessionsLogBecomesALayoutThatApplySendsAsTheSameFrames) {
   ASSERT_EQ(decoded.status, 0) << decoded.err;
   EXPECT_NE(decoded.err.find("the clock setting is left out"), std::string::npos) << decoded.err;
 
-  auto replay = StartSim({.model = "ZOT-PA", .baud = 115200});
+  auto replay = StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
   const auto applied = RunZotpx({"-p", replay.link.port, "-b", "115200", "apply", dir + "s.toml"});
   ASSERT_EQ(applied.status, 0) << applied.err;
   EXPECT_EQ(replay->ReceivedFrames(), overlay);

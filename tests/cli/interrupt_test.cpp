@@ -38,7 +38,7 @@ std::vector<std::string> Lines(const std::string& path) {
 
 // A slow device: paced at 9600 baud, a write request takes about a quarter of a second.
 zotpx::test::SimDevice SlowSim() {
-  return StartSim({.model = "ZOT-PA", .baud = 9600, .pacing = true});
+  return StartSim({.model = zotpx::DeviceModel::PA, .baud = 9600, .pacing = true});
 }
 
 // The device's port as the test found it: open on the side zotpx opens, set to settings of its

@@ -129,7 +129,7 @@ EveryObject MakeEveryObject(const std::string& dir,
     every.frames.push_back(Hex(row.frame));
     if (row.cli[0] == "clock") every.clock_frame = every.frames.back();
   }
-  auto sim = StartSim({.model = "ZOT-PA", .baud = 115200});
+  auto sim = StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
   for (const BitmapObject& bitmap : WriteBitmaps(dir)) {
     if (!ModelHas(model, bitmap.cli)) continue;
     text += bitmap.table;
@@ -172,7 +172,7 @@ class OpenCounter {
 // with the connect scan first; the frames are those the objects' own commands send.
 TEST(LayoutTest, ApplySendsEveryObjectAsItsCommandDoes) {
   const EveryObject every = MakeEveryObject(Folder("apply"));
-  auto sim = StartSim({.model = "ZOT-PB", .baud = 115200});
+  auto sim = StartSim({.model = zotpx::DeviceModel::PB, .baud = 115200});
   OpenCounter opens(sim.link.port);
   const auto run = RunZotpx(Args(sim.link.port, {"--json", "apply", every.layout}));
   ASSERT_EQ(run.status, 0) << run.err;
@@ -259,12 +259,12 @@ offset-ex = 3
   ASSERT_TRUE(picture);
   EXPECT_NE(picture->rgba, zotpx::screen::TestCard().rgba);
 
-  auto live = StartSim({.model = "ZOT-PA", .baud = 115200});
+  auto live = StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
   ASSERT_EQ(RunZotpx(Args(live.link.port, {"apply", dir + "screen.toml"})).status, 0);
   EXPECT_EQ(live->Screen(live->NowMs()).rgba, picture->rgba);
 
   const zotpx::sim::DeviceConfig stored{
-      .model = "ZOT-PA", .baud = 115200, .memory_file = dir + "memory.bin"};
+      .model = zotpx::DeviceModel::PA, .baud = 115200, .memory_file = dir + "memory.bin"};
   {
     auto device = StartSim(stored);
     const auto run = RunZotpx(Args(device.link.port, {"download", "static", dir + "screen.toml"}));
@@ -295,7 +295,7 @@ TEST(LayoutTest, RenderDrawsTheCrosshairFromTheFileTheDeviceHolds) {
   const zotpx::screen::Picture with = Render({"--cross", dir + "Cross.bin"});
   EXPECT_NE(with.rgba, without.rgba);
 
-  auto device = StartSim({.model = "ZOT-PB", .baud = 115200});
+  auto device = StartSim({.model = zotpx::DeviceModel::PB, .baud = 115200});
   ASSERT_EQ(RunZotpx(Args(device.link.port, {"download", "cross", dir + "Cross.bin"})).status, 0);
   ASSERT_EQ(RunZotpx(Args(device.link.port, {"apply", dir + "cross.toml"})).status, 0);
   EXPECT_EQ(device->Screen(device->NowMs()).rgba, with.rgba);
@@ -373,7 +373,7 @@ TEST(LayoutTest, BadLayoutsAreRefusedWholeWithTheirLine) {
        too_big,
        "bad.toml:14: 生成和下载静态命令失败：命令文件太大"},
   };
-  auto sim = StartSim({.model = "ZOT-PA", .baud = 115200});
+  auto sim = StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
   for (const BadLayout& bad : cases) {
     SCOPED_TRACE(bad.name);
     WriteText(dir + "bad.toml", "[params]\n" + bad.text);
@@ -394,7 +394,7 @@ TEST(LayoutTest, EmptyStartUpListIsRefusedUnlessAllowed) {
   WriteText(dir + "comments.toml", "# a layout to come\n\n# nothing yet\n");
   WriteText(dir + "clock.toml", "[clock]\nat = 2026-12-07 08:30:00\n");
   WriteText(dir + "nothing.txt", "# no record here\r\n55 AA 10\r\n");
-  auto sim = StartSim({.model = "ZOT-PA", .baud = 115200});
+  auto sim = StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
   for (const char* name : {"nothing.toml", "comments.toml", "clock.toml", "nothing.txt"}) {
     SCOPED_TRACE(name);
     const auto download = RunZotpx(Args(sim.link.port, {"download", "static", dir + name}));

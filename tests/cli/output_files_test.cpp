@@ -146,8 +146,8 @@ TEST(LogFileNameTest, PortsNameTheirFiles) {
 // with --log-dir writes there too.
 TEST(StationLogTest, SharedLogNamesThePortsAndLogDirKeepsOneFilePerPort) {
   const std::string dir = Folder("logs");
-  auto a = zotpx::test::StartSim({.model = "ZOT-PA", .baud = 115200});
-  auto b = zotpx::test::StartSim({.model = "ZOT-PA", .baud = 115200});
+  auto a = zotpx::test::StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
+  auto b = zotpx::test::StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
   const auto run = RunZotpx({"-p", a.link.port + "," + b.link.port, "-b", "115200", "--log",
                              dir + "all.log", "--log-dir", dir + "ports", "line"});
   ASSERT_EQ(run.status, 0) << run.err;

@@ -184,7 +184,7 @@ TEST_P(IdentifyReplyTest, AcceptsOnlyWellFormedKnownModels) {
     return;
   }
   ASSERT_TRUE(found.has_value()) << c.what;
-  EXPECT_EQ(found->model, c.model) << c.what;
+  EXPECT_EQ(static_cast<int>(found->model), c.model) << c.what;
   EXPECT_EQ(found->version, c.version) << c.what;
 }
 

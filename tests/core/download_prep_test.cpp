@@ -24,7 +24,7 @@ Bytes Font(std::size_t size, std::uint8_t code11 = 0x10, std::uint8_t code15 = 0
   return font;
 }
 
-Prepare FontFor(const std::string& model) {
+Prepare FontFor(zotpx::DeviceModel model) {
   return [model](const std::string& path) { return zotpx::OpenFontFile(path, model).failure; };
 }
 
@@ -59,11 +59,14 @@ TEST_F(DownloadPrep, EachFileIsRefusedWithTheFirstCheckItFails) {
     std::string path;
     std::optional<std::string> failure;
   } cases[] = {
-      {"font: missing", FontFor("ZOT-PA"), "/nonexistent/a.font", "失败：打开字库文件失败"},
-      {"font: size before header", FontFor("ZOT-PA"), Write(Font(0x74001, 1, 2)), kFontInvalid},
-      {"font: model before header", FontFor("ZOT-PB"), Write(Font(0x34001, 1, 2)),
+      {"font: missing", FontFor(zotpx::DeviceModel::PA), "/nonexistent/a.font",
+       "失败：打开字库文件失败"},
+      {"font: size before header", FontFor(zotpx::DeviceModel::PA), Write(Font(0x74001, 1, 2)),
+       kFontInvalid},
+      {"font: model before header", FontFor(zotpx::DeviceModel::PB), Write(Font(0x34001, 1, 2)),
        "失败：当前型号的产品不支持此字库"},
-      {"font: shorter than its header", FontFor("ZOT-PA"), Write(Font(10)), kFontInvalid},
+      {"font: shorter than its header", FontFor(zotpx::DeviceModel::PA), Write(Font(10)),
+       kFontInvalid},
       {"static: missing", Static, "/nonexistent/a.txt", "失败：打开命令文件失败"},
       {"static: empty", Static, Write({}), "失败：无效的命令文件"},
       {"static: 1 MiB", Static, Write(Bytes(1048576, ' ')), "失败：无效的命令文件"},
@@ -76,7 +79,7 @@ TEST_F(DownloadPrep, EachFileIsRefusedWithTheFirstCheckItFails) {
 
 TEST_F(DownloadPrep, AcceptedFilesGiveWhatTheTransferSends) {
   const Bytes font = Font(0x34000, 0x18, 0x18);
-  zotpx::FontFile opened = zotpx::OpenFontFile(Write(font), "ZOT-PB");
+  zotpx::FontFile opened = zotpx::OpenFontFile(Write(font), zotpx::DeviceModel::PB);
   ASSERT_TRUE(opened.file && opened.file->is_open());
   // The header has been read; the transfer starts again from the first byte.
   ASSERT_TRUE(opened.file->Rewind());

@@ -134,30 +134,32 @@ INSTANTIATE_TEST_SUITE_P(
                       FontPlanCase{0x74000, {0x4000, 0x8000, 0x18000, 0x38000, 0x58000}}));
 
 TEST(FontLibraryTest, ModelAndRateAreCheckedInThatOrder) {
-  EXPECT_EQ(zotpx::CheckFontRequest(0, 0), zotpx::kFontNoModelText);
-  EXPECT_EQ(zotpx::CheckFontRequest(0, 7), zotpx::kFontNoModelText);
-  EXPECT_EQ(zotpx::CheckFontRequest(1, 3), zotpx::kFontSlowRateText);
-  EXPECT_EQ(zotpx::CheckFontRequest(2, 4), std::nullopt);
-  EXPECT_EQ(zotpx::CheckFontRequest(1, 7), std::nullopt);
+  EXPECT_EQ(zotpx::CheckFontRequest(zotpx::DeviceModel::Unknown, 0), zotpx::kFontNoModelText);
+  EXPECT_EQ(zotpx::CheckFontRequest(zotpx::DeviceModel::Unknown, 7), zotpx::kFontNoModelText);
+  EXPECT_EQ(zotpx::CheckFontRequest(zotpx::DeviceModel::PA, 3), zotpx::kFontSlowRateText);
+  EXPECT_EQ(zotpx::CheckFontRequest(zotpx::DeviceModel::PB, 4), std::nullopt);
+  EXPECT_EQ(zotpx::CheckFontRequest(zotpx::DeviceModel::PA, 7), std::nullopt);
 }
 
 TEST(FontLibraryTest, SizeIsCheckedAgainstTheModel) {
   struct Case {
     std::size_t size;
-    const char* model;
+    zotpx::DeviceModel model;
     std::optional<std::string> failure;
   };
   const Case cases[] = {
-      {0x74000, "ZOT-PA", std::nullopt},
-      {0x74001, "ZOT-PA", zotpx::kFontInvalidText},
-      {0x74001, "ZOT-PB", zotpx::kFontInvalidText},
-      {0x80000, "ZOT-PB", zotpx::kFontInvalidText},  // invalid, not merely unsupported
-      {0x34001, "ZOT-PB", zotpx::kFontUnsupportedText},
-      {0x34001, "ZOT-PA", std::nullopt},
-      {0x34000, "ZOT-PB", std::nullopt},
+      {0x74000, zotpx::DeviceModel::PA, std::nullopt},
+      {0x74001, zotpx::DeviceModel::PA, zotpx::kFontInvalidText},
+      {0x74001, zotpx::DeviceModel::PB, zotpx::kFontInvalidText},
+      {0x80000, zotpx::DeviceModel::PB,
+       zotpx::kFontInvalidText},  // invalid, not merely unsupported
+      {0x34001, zotpx::DeviceModel::PB, zotpx::kFontUnsupportedText},
+      {0x34001, zotpx::DeviceModel::PA, std::nullopt},
+      {0x34000, zotpx::DeviceModel::PB, std::nullopt},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(zotpx::CheckFontSize(c.size, c.model), c.failure) << c.size << " " << c.model;
+    EXPECT_EQ(zotpx::CheckFontSize(c.size, c.model), c.failure)
+        << c.size << " " << zotpx::ModelName(c.model);
 }
 
 TEST(FontLibraryTest, HeaderNeedsTheSameSizeCodeTwice) {
@@ -191,10 +193,12 @@ TEST(FontLibraryTest, TransferGoesFromTheFontBaseWithProgress) {
 // ---- crosshair ----
 
 TEST(CrossDownloadTest, ModelIsCheckedBeforeTheRate) {
-  EXPECT_EQ(zotpx::CheckCrossDownloadRequest("未知型号", 0), zotpx::kCrossWrongModelText);
-  EXPECT_EQ(zotpx::CheckCrossDownloadRequest("ZOT-PA", 7), zotpx::kCrossWrongModelText);
-  EXPECT_EQ(zotpx::CheckCrossDownloadRequest("ZOT-PB", 3), zotpx::kCrossSlowRateText);
-  EXPECT_EQ(zotpx::CheckCrossDownloadRequest("ZOT-PB", 4), std::nullopt);
+  EXPECT_EQ(zotpx::CheckCrossDownloadRequest(zotpx::DeviceModel::Unknown, 0),
+            zotpx::kCrossWrongModelText);
+  EXPECT_EQ(zotpx::CheckCrossDownloadRequest(zotpx::DeviceModel::PA, 7),
+            zotpx::kCrossWrongModelText);
+  EXPECT_EQ(zotpx::CheckCrossDownloadRequest(zotpx::DeviceModel::PB, 3), zotpx::kCrossSlowRateText);
+  EXPECT_EQ(zotpx::CheckCrossDownloadRequest(zotpx::DeviceModel::PB, 4), std::nullopt);
   EXPECT_EQ(zotpx::CheckCrossDownloadFile(262143), zotpx::kCrossInvalidFileText);
   EXPECT_EQ(zotpx::CheckCrossDownloadFile(262145), zotpx::kCrossInvalidFileText);
   EXPECT_EQ(zotpx::CheckCrossDownloadFile(262144), std::nullopt);
@@ -376,8 +380,8 @@ TEST(StaticImageTest, FileSizeAndModelChecks) {
   EXPECT_EQ(zotpx::CheckStaticFileSize(1), std::nullopt);
   EXPECT_EQ(zotpx::CheckStaticFileSize(1048575), std::nullopt);
   EXPECT_EQ(zotpx::CheckStaticFileSize(1048576), zotpx::kStaticInvalidText);
-  EXPECT_EQ(zotpx::CheckStaticRequest(0), zotpx::kStaticNoModelText);
-  EXPECT_EQ(zotpx::CheckStaticRequest(2), std::nullopt);
+  EXPECT_EQ(zotpx::CheckStaticRequest(zotpx::DeviceModel::Unknown), zotpx::kStaticNoModelText);
+  EXPECT_EQ(zotpx::CheckStaticRequest(zotpx::DeviceModel::PB), std::nullopt);
 }
 
 }  // namespace

@@ -331,7 +331,7 @@ TEST_F(BadFilesTest, UserCfgThatCannotBeWrittenLeavesNothingHalfWritten) {
 }
 
 TEST_F(BadFilesTest, FontLibraryThatShrinksWhileItIsSentEndsWithTheWriteFailure) {
-  StartDevice({.model = "ZOT-PA", .baud = 115200});
+  StartDevice({.model = zotpx::DeviceModel::PA, .baud = 115200});
   form().Combo("ComboDeviceType")->setCurrentIndex(1);
   const QString font = Path(QStringLiteral("字库 16点阵.font"));
   Bytes bytes(16 + 2400, 0x3C);  // one erase, eleven writes

@@ -31,7 +31,7 @@ const std::string kSuccess = "成功：请查看通信数据记录以获得更�
 class CrossCommandFormTest : public FormTest {};
 
 TEST_F(CrossCommandFormTest, SettingsFrameComesFromTheGroupsControls) {
-  StartDevice({.model = "ZOT-PB", .baud = 115200});
+  StartDevice({.model = zotpx::DeviceModel::PB, .baud = 115200});
   const std::size_t mark = LogMark();
   Click("BtnCrossConfigCmd");
   EXPECT_EQ(Status(), "十字线设置命令" + kSuccess);
@@ -59,7 +59,7 @@ TEST_F(CrossCommandFormTest, SettingsFrameComesFromTheGroupsControls) {
 }
 
 TEST_F(CrossCommandFormTest, MoveFrameComesFromTheCentreFields) {
-  StartDevice({.model = "ZOT-PB", .baud = 115200});
+  StartDevice({.model = zotpx::DeviceModel::PB, .baud = 115200});
   Click("BtnCrossMoveCmd");
   EXPECT_EQ(Status(), "十字线移动命令" + kSuccess);
   form().SetText("EditCrossCurrentX", QStringLiteral("300"));
@@ -72,7 +72,7 @@ TEST_F(CrossCommandFormTest, MoveFrameComesFromTheCentreFields) {
 }
 
 TEST_F(CrossCommandFormTest, BadCoordinateOpensAndLogsNothing) {
-  StartDevice({.model = "ZOT-PB", .baud = 115200});
+  StartDevice({.model = zotpx::DeviceModel::PB, .baud = 115200});
   const std::size_t mark = LogMark();
   struct Case {
     const char* button;
@@ -99,7 +99,7 @@ TEST_F(CrossCommandFormTest, BadCoordinateOpensAndLogsNothing) {
 }
 
 TEST_F(CrossCommandFormTest, ReplyWithAnotherCommandByteIsAReceiveFailure) {
-  StartDevice({.model = "ZOT-PB", .baud = 115200});
+  StartDevice({.model = zotpx::DeviceModel::PB, .baud = 115200});
   sim().AddFault({.fault = zotpx::sim::Fault::WrongEcho, .nth = 1});
   const std::size_t mark = LogMark();
   Click("BtnCrossMoveCmd");

@@ -41,7 +41,7 @@ TEST_F(DeviceFormTest, ConnectingShowsModelVersionRateAndOnlyTheModelsTab) {
   EXPECT_TRUE(TabVisible("TabGraphic"));
   EXPECT_TRUE(TabVisible("TabCross"));
 
-  StartUnconnected({.model = "ZOT-PB", .baud = 115200, .version = "V3.1 2026"});
+  StartUnconnected({.model = zotpx::DeviceModel::PB, .baud = 115200, .version = "V3.1 2026"});
   const std::size_t mark = LogMark();
   Click("BtnSearchCmd");
   EXPECT_EQ(Status(), kConnected);
@@ -52,7 +52,7 @@ TEST_F(DeviceFormTest, ConnectingShowsModelVersionRateAndOnlyTheModelsTab) {
   EXPECT_FALSE(TabVisible("TabGraphic"));
   EXPECT_TRUE(TabVisible("TabCross"));
 
-  StartUnconnected({.model = "ZOT-PA", .baud = 460800});
+  StartUnconnected({.model = zotpx::DeviceModel::PA, .baud = 460800});
   Click("BtnSearchCmd");
   EXPECT_EQ(Status(), kConnected);
   EXPECT_EQ(ComboText("ComboDeviceType"), QStringLiteral("ZOT-PA"));
@@ -62,7 +62,7 @@ TEST_F(DeviceFormTest, ConnectingShowsModelVersionRateAndOnlyTheModelsTab) {
 }
 
 TEST_F(DeviceFormTest, FailedConnectResetsModelAndVersionButKeepsRateAndTabs) {
-  StartUnconnected({.model = "ZOT-PB", .baud = 57600});
+  StartUnconnected({.model = zotpx::DeviceModel::PB, .baud = 57600});
   Click("BtnSearchCmd");
   ASSERT_EQ(Status(), kConnected);
 
@@ -82,7 +82,7 @@ TEST_F(DeviceFormTest, FailedConnectResetsModelAndVersionButKeepsRateAndTabs) {
   EXPECT_TRUE(TabVisible("TabCross"));
 
   // Nothing answering at all: no log block either.
-  StartUnconnected({.model = "ZOT-PA", .baud = 1200});
+  StartUnconnected({.model = zotpx::DeviceModel::PA, .baud = 1200});
   form().Combo("UartBaud")->setCurrentIndex(3);
   const std::size_t silent = LogMark();
   Click("BtnSearchCmd");
@@ -92,7 +92,7 @@ TEST_F(DeviceFormTest, FailedConnectResetsModelAndVersionButKeepsRateAndTabs) {
 }
 
 TEST_F(DeviceFormTest, LaterCommandsOpenAtTheRateConnectingSelected) {
-  StartUnconnected({.model = "ZOT-PA", .baud = 345600});
+  StartUnconnected({.model = zotpx::DeviceModel::PA, .baud = 345600});
   Click("BtnSearchCmd");
   ASSERT_EQ(ComboText("UartBaud"), QStringLiteral("345600"));
   sim()->ClearReceived();
@@ -116,7 +116,7 @@ TEST_F(DeviceFormTest, LaterCommandsOpenAtTheRateConnectingSelected) {
 }
 
 TEST_F(DeviceFormTest, ParameterFrameComesFromTheSystemControls) {
-  StartDevice({.model = "ZOT-PA", .baud = 19200});
+  StartDevice({.model = zotpx::DeviceModel::PA, .baud = 19200});
   form().Check("CheckEnable")->setChecked(false);
   form().Combo("ComboKey2")->setCurrentIndex(1);
   form().Combo("ComboKey6")->setCurrentIndex(1);
@@ -131,7 +131,7 @@ TEST_F(DeviceFormTest, ParameterFrameComesFromTheSystemControls) {
 }
 
 TEST_F(DeviceFormTest, ClockIsReadOnceWithThePortOpen) {
-  StartDevice({.model = "ZOT-PB", .baud = 9600});
+  StartDevice({.model = zotpx::DeviceModel::PB, .baud = 9600});
   int reads = 0;
   bool port_open_when_read = false;
   form().SetClock([&] {
@@ -154,7 +154,7 @@ TEST_F(DeviceFormTest, ClockIsReadOnceWithThePortOpen) {
 }
 
 TEST_F(DeviceFormTest, AttributesAndHideComeFromTheGroupsLists) {
-  StartDevice({.model = "ZOT-PA", .baud = 38400});
+  StartDevice({.model = zotpx::DeviceModel::PA, .baud = 38400});
   form().Combo("ComboTimeColor")->setCurrentIndex(7);
   form().Combo("ComboTimeSpace")->setCurrentIndex(3);
   form().Combo("ComboTimeFont")->setCurrentIndex(1);
@@ -186,7 +186,7 @@ class FieldCheckTest : public DeviceFormTest, public ::testing::WithParamInterfa
 
 TEST_P(FieldCheckTest, FailingCheckOpensAndLogsNothing) {
   const FieldCase& c = GetParam();
-  StartDevice({.model = "ZOT-PA", .baud = 9600});
+  StartDevice({.model = zotpx::DeviceModel::PA, .baud = 9600});
   form().SetText(c.edit, QString::fromUtf8(c.text));
   const std::size_t mark = LogMark();
   Click(c.button);

@@ -148,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(Dialogs, DownloadDialogTest,
 // ---- font library ----
 
 TEST_F(DownloadFormTest, FontFilesAreRefusedBySizeThenHeader) {
-  Connected(2, {.model = "ZOT-PB", .baud = 115200});
+  Connected(2, {.model = zotpx::DeviceModel::PB, .baud = 115200});
   struct Case {
     const char* name;
     Bytes bytes;
@@ -186,7 +186,7 @@ TEST_F(DownloadFormTest, FontFilesAreRefusedBySizeThenHeader) {
 }
 
 TEST_F(DownloadFormTest, FontLibraryLandsAt0x4000WithTheProgressBarRunning) {
-  Connected(1, {.model = "ZOT-PA", .baud = 460800});
+  Connected(1, {.model = zotpx::DeviceModel::PA, .baud = 460800});
   const Bytes font = FontBytes(0x74000, 0x18);
   Choose(Write("full.font", font));
   // Sample the window whenever the download lets events run.
@@ -221,7 +221,7 @@ TEST_F(DownloadFormTest, FontLibraryLandsAt0x4000WithTheProgressBarRunning) {
 }
 
 TEST_F(DownloadFormTest, FailedFontDownloadEnablesTheFormAgain) {
-  Connected(1, {.model = "ZOT-PA", .baud = 115200});
+  Connected(1, {.model = zotpx::DeviceModel::PA, .baud = 115200});
   Choose(Write("a.font", FontBytes(0x14000)));
   sim().AddFault({.fault = Fault::Refuse, .nth = 2});
   Click("BtnEepromCmd");
@@ -265,7 +265,7 @@ Bytes ReadAll(const QString& path) {
 }
 
 TEST_F(DownloadFormTest, StaticCommandsAreWrittenAskedAndDownloaded) {
-  Connected(2, {.model = "ZOT-PB", .baud = 9600});
+  Connected(2, {.model = zotpx::DeviceModel::PB, .baud = 9600});
   const zotpx::StaticImage expected = zotpx::BuildStaticImage(StaticText());
   ASSERT_EQ(expected.records, 2u);  // a file with Linux line ends is read line by line
   Choose(Write("start.txt", StaticText()));
@@ -286,7 +286,7 @@ TEST_F(DownloadFormTest, StaticCommandsAreWrittenAskedAndDownloaded) {
 }
 
 TEST_F(DownloadFormTest, StaticDownloadFailureShowsOnTheStatusLine) {
-  Connected(1, {.model = "ZOT-PA", .baud = 115200});
+  Connected(1, {.model = zotpx::DeviceModel::PA, .baud = 115200});
   const QString path = Write("start.txt", StaticText());
   sim().AddFault({.fault = Fault::Refuse, .nth = 1});
   Choose(path);
@@ -308,7 +308,7 @@ TEST_F(DownloadFormTest, StaticDownloadFailureShowsOnTheStatusLine) {
 }
 
 TEST_F(DownloadFormTest, CancelledQuestionKeepsUserCfgAndSendsNothing) {
-  Connected(1, {.model = "ZOT-PA", .baud = 115200});
+  Connected(1, {.model = zotpx::DeviceModel::PA, .baud = 115200});
   Choose(Write("start.txt", StaticText()));
   Click("BtnStaticCmd");  // the question is answered Cancel
   EXPECT_EQ(ReadAll(UserCfg()).size(), 16384u);
@@ -316,7 +316,7 @@ TEST_F(DownloadFormTest, CancelledQuestionKeepsUserCfgAndSendsNothing) {
 }
 
 TEST_F(DownloadFormTest, RefusedStaticTextsLeaveUserCfgAsItWas) {
-  Connected(1, {.model = "ZOT-PA", .baud = 115200});
+  Connected(1, {.model = zotpx::DeviceModel::PA, .baud = 115200});
   Write("User.cfg", Bytes{'o', 'l', 'd'});
   std::string many;
   for (int k = 0; k < 256; ++k) many += "55 AA 10 01 00 11 00\r\n";
@@ -345,7 +345,7 @@ TEST_F(DownloadFormTest, RefusedStaticTextsLeaveUserCfgAsItWas) {
 }
 
 TEST_F(DownloadFormTest, UserCfgThatCannotBeWrittenIsReported) {
-  Connected(1, {.model = "ZOT-PA", .baud = 115200});
+  Connected(1, {.model = zotpx::DeviceModel::PA, .baud = 115200});
   const QString text = Write("start.txt", StaticText());
   AppDirectory = folder_.filePath(QStringLiteral("no-such-folder/"));
   Choose(text);
@@ -357,7 +357,7 @@ TEST_F(DownloadFormTest, UserCfgThatCannotBeWrittenIsReported) {
 // ---- crosshair ----
 
 TEST_F(DownloadFormTest, CrosshairFileOfTheWrongSizeIsRefused) {
-  Connected(2, {.model = "ZOT-PB", .baud = 115200});
+  Connected(2, {.model = zotpx::DeviceModel::PB, .baud = 115200});
   for (std::size_t size : {262143u, 262145u}) {
     Choose(Write("odd.bin", Bytes(size, 0)));
     Click("BtnCrossDownCmd");
@@ -370,7 +370,7 @@ TEST_F(DownloadFormTest, CrosshairFileOfTheWrongSizeIsRefused) {
 }
 
 TEST_F(DownloadFormTest, CrosshairShapesLandAt0x38000) {
-  Connected(2, {.model = "ZOT-PB", .baud = 115200});
+  Connected(2, {.model = zotpx::DeviceModel::PB, .baud = 115200});
   const Bytes file = RandomBytes(0x40000, 3);
   Choose(Write("Cross.bin", file));
   Click("BtnCrossDownCmd");
@@ -382,7 +382,7 @@ TEST_F(DownloadFormTest, CrosshairShapesLandAt0x38000) {
 }
 
 TEST_F(DownloadFormTest, MissingReplyToThe500thWriteEndsTheCrosshairDownload) {
-  Connected(2, {.model = "ZOT-PB", .baud = 115200});
+  Connected(2, {.model = zotpx::DeviceModel::PB, .baud = 115200});
   sim().AddFault({.fault = Fault::Silence, .nth = 2 + 500});
   Choose(Write("Cross.bin", RandomBytes(0x40000, 5)));
   Click("BtnCrossDownCmd");

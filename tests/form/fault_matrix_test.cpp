@@ -133,7 +133,7 @@ const std::vector<CommandKind>& Kinds() {
       {
           "Connect",
           "BtnSearchCmd",
-          {.model = "ZOT-PB", .baud = 9600},
+          {.model = zotpx::DeviceModel::PB, .baud = 9600},
           -1,
           1,  // the identify request; the probe is no frame
           nullptr,
@@ -150,7 +150,7 @@ const std::vector<CommandKind>& Kinds() {
       {
           "Parameters",
           "BtnConfigCmd",
-          {.model = "ZOT-PA", .baud = 115200},
+          {.model = zotpx::DeviceModel::PA, .baud = 115200},
           1,
           1,
           nullptr,
@@ -166,7 +166,7 @@ const std::vector<CommandKind>& Kinds() {
       {
           "SuperBitmap",
           "BtnSuperBitmapCmd",
-          {.model = "ZOT-PA", .baud = 115200},
+          {.model = zotpx::DeviceModel::PA, .baud = 115200},
           1,
           2,  // the second of three data frames; the control frame comes last
           LoadSuperBitmap,
@@ -181,7 +181,7 @@ const std::vector<CommandKind>& Kinds() {
       {
           "FontDownload",
           "BtnEepromCmd",
-          {.model = "ZOT-PA", .baud = 115200},
+          {.model = zotpx::DeviceModel::PA, .baud = 115200},
           1,
           3,  // one erase, then the second of three writes
           nullptr,
@@ -196,7 +196,7 @@ const std::vector<CommandKind>& Kinds() {
       {
           "StaticDownload",
           "BtnStaticCmd",
-          {.model = "ZOT-PA", .baud = 115200},
+          {.model = zotpx::DeviceModel::PA, .baud = 115200},
           1,
           3,
           nullptr,
@@ -216,7 +216,7 @@ const std::vector<CommandKind>& Kinds() {
       {
           "CrossDownload",
           "BtnCrossDownCmd",
-          {.model = "ZOT-PB", .baud = 115200},
+          {.model = zotpx::DeviceModel::PB, .baud = 115200},
           2,
           4,  // two erases, then the second write
           nullptr,

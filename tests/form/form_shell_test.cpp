@@ -218,7 +218,7 @@ TEST_F(FormShellTest, LogBytesAppendsExactlyOneLine) {
 }
 
 TEST_F(FormShellTest, TwoCommandsInARowLogTwoBlocks) {
-  StartDevice({.model = "ZOT-PA", .baud = 115200});
+  StartDevice({.model = zotpx::DeviceModel::PA, .baud = 115200});
   const std::size_t mark = LogMark();
   for (int i = 0; i < 2; ++i) {
     const zotpx::TxResult result = zotpx::RunCommand(form(), "参数设置命令", form().CurrentLink(),

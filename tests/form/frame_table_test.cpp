@@ -15,7 +15,7 @@ class FrameTableFormTest : public FormTest, public ::testing::WithParamInterface
 
 TEST_P(FrameTableFormTest, ButtonSendsTheRowsFrame) {
   const FrameRow& row = GetParam();
-  StartDevice({.model = "ZOT-PB", .baud = 115200});
+  StartDevice({.model = zotpx::DeviceModel::PB, .baud = 115200});
   for (const auto& [control, value] : row.controls) SetControl(control, value);
   if (!row.clock.empty()) StopClockAt(row.clock);
   Click(row.button.c_str());

@@ -93,7 +93,7 @@ TEST_F(GraphicsFormTest, ShapeGroupsStandTopToBottomWithTheirCaptions) {
 }
 
 TEST_F(GraphicsFormTest, ShapeDefaultsSendTheWorkedFramesAndLogThem) {
-  StartDevice({.model = "ZOT-PA", .baud = 115200});
+  StartDevice({.model = zotpx::DeviceModel::PA, .baud = 115200});
   const std::size_t mark = LogMark();
   Click("BtnLineCmd");
   EXPECT_EQ(Status(), "直线控制命令" + kSuccess);
@@ -114,7 +114,7 @@ TEST_F(GraphicsFormTest, ShapeDefaultsSendTheWorkedFramesAndLogThem) {
 }
 
 TEST_F(GraphicsFormTest, ShapeFieldsAndListsReachTheFrame) {
-  StartDevice({.model = "ZOT-PA", .baud = 115200});
+  StartDevice({.model = zotpx::DeviceModel::PA, .baud = 115200});
   form().SetText("EditCircleLeft", QStringLiteral("256"));
   form().SetText("EditCircleTop", QStringLiteral("128"));
   form().Combo("ComboCircleRadius")->setCurrentIndex(122);  // 127: only Y 127 and 128 fit
@@ -129,7 +129,7 @@ TEST_F(GraphicsFormTest, ShapeFieldsAndListsReachTheFrame) {
 }
 
 TEST_F(GraphicsFormTest, ShapeCheckFailuresOpenNothingAndLogNothing) {
-  StartDevice({.model = "ZOT-PA", .baud = 115200});
+  StartDevice({.model = zotpx::DeviceModel::PA, .baud = 115200});
   const std::size_t mark = LogMark();
   form().SetText("EditLineLength", QStringLiteral("385"));
   Click("BtnLineCmd");
@@ -145,7 +145,7 @@ TEST_F(GraphicsFormTest, ShapeCheckFailuresOpenNothingAndLogNothing) {
 }
 
 TEST_F(GraphicsFormTest, ShapeWithoutDeviceReplyFailsToReceive) {
-  StartDevice({.model = "ZOT-PA", .baud = 115200});
+  StartDevice({.model = zotpx::DeviceModel::PA, .baud = 115200});
   sim()->AddFault({.fault = zotpx::sim::Fault::WrongEcho, .nth = 1});
   const std::size_t mark = LogMark();
   Click("BtnRectCmd");
@@ -232,7 +232,7 @@ TEST_F(GraphicsFormTest, PackingFollowsTheColourNotThePaletteIndex) {
 }
 
 TEST_F(GraphicsFormTest, FlashingExampleSendsTheWorkedFrame) {
-  StartDevice({.model = "ZOT-PA", .baud = 115200});
+  StartDevice({.model = zotpx::DeviceModel::PA, .baud = 115200});
   BmpLayout layout{.width = 16, .height = 8};
   layout.dark_first = false;
   Choose("LabelBitmapSelect", Bmp("example.bmp", layout, Example));
@@ -248,7 +248,7 @@ TEST_F(GraphicsFormTest, FlashingExampleSendsTheWorkedFrame) {
 }
 
 TEST_F(GraphicsFormTest, OversizedPictureGoesAsNineNumberedBlocksThenControl) {
-  StartDevice({.model = "ZOT-PA", .baud = 115200});
+  StartDevice({.model = zotpx::DeviceModel::PA, .baud = 115200});
   Choose("LabelSuperBitmapSelect", Bmp("big.bmp", {.width = 128, .height = 128}, Black));
   const std::size_t mark = LogMark();
   Click("BtnSuperBitmapCmd");
@@ -268,7 +268,7 @@ TEST_F(GraphicsFormTest, OversizedPictureGoesAsNineNumberedBlocksThenControl) {
 }
 
 TEST_F(GraphicsFormTest, MissingReplyToBlockThreeStopsTheRun) {
-  StartDevice({.model = "ZOT-PA", .baud = 115200});
+  StartDevice({.model = zotpx::DeviceModel::PA, .baud = 115200});
   Choose("LabelSingleBitmapSelect", Bmp("full.bmp", {.width = 192, .height = 128}, Black));
   sim()->AddFault({.fault = zotpx::sim::Fault::Silence, .nth = 3});
   const std::size_t mark = LogMark();
@@ -282,7 +282,7 @@ TEST_F(GraphicsFormTest, MissingReplyToBlockThreeStopsTheRun) {
 }
 
 TEST_F(GraphicsFormTest, ControlOnlySendsOneTwelveByteFrame) {
-  StartDevice({.model = "ZOT-PA", .baud = 115200});
+  StartDevice({.model = zotpx::DeviceModel::PA, .baud = 115200});
   Choose("LabelSingleBitmapSelect", Bmp("full.bmp", {.width = 192, .height = 128}, Black));
   form().Check("CheckSingleBitmapData")->setChecked(true);
   Click("BtnSingleBitmapCmd");
@@ -292,7 +292,7 @@ TEST_F(GraphicsFormTest, ControlOnlySendsOneTwelveByteFrame) {
 }
 
 TEST_F(GraphicsFormTest, SmallerPictureAfterLargerOneIsPaddedWithZeros) {
-  StartDevice({.model = "ZOT-PA", .baud = 115200});
+  StartDevice({.model = zotpx::DeviceModel::PA, .baud = 115200});
   Choose("LabelSuperBitmapSelect", Bmp("big.bmp", {.width = 128, .height = 128}, Black));
   Choose("LabelSuperBitmapSelect", Bmp("small.bmp", {.width = 16, .height = 16}, Black));
   Click("BtnSuperBitmapCmd");
@@ -305,7 +305,7 @@ TEST_F(GraphicsFormTest, SmallerPictureAfterLargerOneIsPaddedWithZeros) {
 }
 
 TEST_F(GraphicsFormTest, FailedLoadAfterGoodOneLeavesTheSlotUnloaded) {
-  StartDevice({.model = "ZOT-PA", .baud = 115200});
+  StartDevice({.model = zotpx::DeviceModel::PA, .baud = 115200});
   Choose("LabelSuperBitmapSelect", Bmp("good.bmp", {.width = 16, .height = 16}, Black));
   ASSERT_TRUE(Loaded("ImageSuperBitmapFile", "EditSuperBitmapFile"));
   Choose("LabelSuperBitmapSelect", std::nullopt);  // cancelled: nothing changes

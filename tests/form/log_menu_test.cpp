@@ -92,7 +92,7 @@ TEST_F(LogMenuTest, EditActionsStayAndTheSaveWritesTheLogAsShownInUtf8) {
 }
 
 TEST_F(LogMenuTest, ExportHoldsTheAcknowledgedStartUpCommandsAndDownloadsBack) {
-  StartDevice({.model = "ZOT-PA", .baud = 9600});
+  StartDevice({.model = zotpx::DeviceModel::PA, .baud = 9600});
   Click("BtnSearchCmd");  // identification, not a start-up command
   ASSERT_EQ(form().Combo("ComboDeviceType")->currentText(), QStringLiteral("ZOT-PA"));
   form().SetText("EditString", QStringLiteral("导出ABC"));
@@ -141,7 +141,7 @@ TEST_F(LogMenuTest, ExportHoldsTheAcknowledgedStartUpCommandsAndDownloadsBack) {
 // A bitmap's run of frames goes into the export whole or not at all, as `zotpx static` takes a
 // layout's: the run cut short by a missing reply leaves none of its blocks behind.
 TEST_F(LogMenuTest, ExportTakesABitmapsRunWholeOrNotAtAll) {
-  StartDevice({.model = "ZOT-PA", .baud = 115200});
+  StartDevice({.model = zotpx::DeviceModel::PA, .baud = 115200});
   const QString bitmap = Path("full.bmp");
   ASSERT_TRUE(zotpx::test::WriteFileBytes(
       QFile::encodeName(bitmap).toStdString(),
@@ -205,7 +205,7 @@ TEST_F(LogMenuTest, LayoutExportReplaysTheSessionsFrames) {
   EXPECT_EQ(Status(), "导出为布局文件失败：本次没有经设备确认的叠加命令");
   EXPECT_TRUE(dialogs().requests.empty());
 
-  StartDevice({.model = "ZOT-PA", .baud = 115200});
+  StartDevice({.model = zotpx::DeviceModel::PA, .baud = 115200});
   const auto bitmap = [this](const char* name, int width, int height) {
     const QString path = Path(name);
     zotpx::test::WriteFileBytes(
@@ -263,7 +263,7 @@ TEST_F(LogMenuTest, LayoutExportReplaysTheSessionsFrames) {
   for (const char* name : {"session-4.bmp", "session-5.bmp", "session-6.bmp"})
     EXPECT_TRUE(QFile::exists(Path(name))) << name;
 
-  zotpx::test::SimDevice replay = zotpx::test::StartSim({.model = "ZOT-PA", .baud = 115200});
+  zotpx::test::SimDevice replay = zotpx::test::StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
   const auto applied = zotpx::test::RunZotpx(
       {"-p", replay.link.port, "-b", "115200", "apply", QFile::encodeName(layout).toStdString()});
   ASSERT_EQ(applied.status, 0) << applied.err;

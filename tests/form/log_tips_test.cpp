@@ -40,7 +40,7 @@ class RowTipsTest : public LogTipsTest, public ::testing::WithParamInterface<Fra
 
 TEST_P(RowTipsTest, BlockExplainsItsTitleRequestAndReply) {
   const FrameRow& row = GetParam();
-  StartDevice({.model = "ZOT-PB", .baud = 115200});
+  StartDevice({.model = zotpx::DeviceModel::PB, .baud = 115200});
   for (const auto& [control, value] : row.controls) SetControl(control, value);
   if (!row.clock.empty()) StopClockAt(row.clock);
   const std::size_t mark = LogMark();

@@ -60,7 +60,7 @@ struct FrameCase {
 };
 
 TEST_F(TextFormTest, ButtonsSendTheKnownFramesAndLogThem) {
-  StartDevice({.model = "ZOT-PA", .baud = 115200});
+  StartDevice({.model = zotpx::DeviceModel::PA, .baud = 115200});
   const FrameCase cases[] = {
       {"ABC",
        "BtnStringCmd",
@@ -115,7 +115,7 @@ struct RefusalCase {
 };
 
 TEST_F(TextFormTest, RefusedCommandsOpenAndLogNothing) {
-  StartDevice({.model = "ZOT-PA", .baud = 115200});
+  StartDevice({.model = zotpx::DeviceModel::PA, .baud = 115200});
   const RefusalCase cases[] = {
       {"empty text wins over coordinates",
        "BtnStringCmd",
@@ -209,7 +209,7 @@ TEST_F(TextFormTest, PanelDoubleClickTogglesTheFontTestGroup) {
 }
 
 TEST_F(TextFormTest, FontTestRunsNineTransactionsAndLeavesItsFields) {
-  StartDevice({.model = "ZOT-PA", .baud = 115200});
+  StartDevice({.model = zotpx::DeviceModel::PA, .baud = 115200});
   DoubleClickPanel();
   form().SetText("EditAreaLeft", QStringLiteral("7"));
   form().Combo("ComboAreaLayer")->setCurrentIndex(0);
@@ -254,7 +254,7 @@ TEST_F(TextFormTest, FontTestRunsNineTransactionsAndLeavesItsFields) {
 }
 
 TEST_F(TextFormTest, FontTestWrapsFromTheLastBlockWithTheMessage) {
-  StartDevice({.model = "ZOT-PA", .baud = 115200});
+  StartDevice({.model = zotpx::DeviceModel::PA, .baud = 115200});
   DoubleClickPanel();
   form().Combo("ComboTestBlock")->setCurrentIndex(70);  // 0xF6
 

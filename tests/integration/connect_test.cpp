@@ -41,7 +41,7 @@ Bytes IdentifyReply(std::size_t length_byte, const std::string& text, std::size_
 }
 
 struct RateCase {
-  const char* model;
+  zotpx::DeviceModel model;
   int baud;
   const char* version;
 };
@@ -56,8 +56,8 @@ TEST_P(ConnectAtRate, FindsTheRateAndIdentifiesTheModel) {
 
   EXPECT_EQ(result.outcome, ConnectOutcome::Identified);
   EXPECT_EQ(result.rate_index, RateIndex(c.baud));
-  EXPECT_EQ(result.model, std::string(c.model) == "ZOT-PA" ? 1 : 2);
-  EXPECT_EQ(result.version, std::string(c.model) + " " + c.version);
+  EXPECT_EQ(result.model, c.model);
+  EXPECT_EQ(result.version, std::string(zotpx::ModelName(c.model)) + " " + c.version);
   EXPECT_EQ(reporter.Status(), kFound);
   EXPECT_EQ(reporter.log, kHeaderOnly);
   // The identify request is the only frame; the probes are single bytes.
@@ -66,24 +66,25 @@ TEST_P(ConnectAtRate, FindsTheRateAndIdentifiesTheModel) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, ConnectAtRate,
-                         ::testing::Values(RateCase{"ZOT-PA", 9600, "V1.0"},
-                                           RateCase{"ZOT-PB", 115200, "V2.3 2026-11-30"},
-                                           RateCase{"ZOT-PA", 345600, "build 77"},
-                                           RateCase{"ZOT-PB", 460800, "V9.9.9"}));
+                         ::testing::Values(RateCase{zotpx::DeviceModel::PA, 9600, "V1.0"},
+                                           RateCase{zotpx::DeviceModel::PB, 115200,
+                                                    "V2.3 2026-11-30"},
+                                           RateCase{zotpx::DeviceModel::PA, 345600, "build 77"},
+                                           RateCase{zotpx::DeviceModel::PB, 460800, "V9.9.9"}));
 
 TEST(Connect, StrayByteAtOneRateDoesNotStopTheScan) {
-  auto sim = zotpx::test::StartSim({.model = "ZOT-PB", .baud = 115200});
+  auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PB, .baud = 115200});
   sim->SetProbeAnswer(19200, 0x5B);
   sim->SetProbeAnswer(57600, 0x00);
   RecordingReporter reporter;
   const zotpx::ConnectResult result = zotpx::ConnectDevice(reporter, kTitle, sim.link.port);
   EXPECT_EQ(result.outcome, ConnectOutcome::Identified);
   EXPECT_EQ(result.rate_index, 4);
-  EXPECT_EQ(result.model, 2);
+  EXPECT_EQ(result.model, zotpx::DeviceModel::PB);
 }
 
 TEST(Connect, NoRateAnsweringLogsNothing) {
-  auto sim = zotpx::test::StartSim({.model = "ZOT-PA", .baud = 1200});
+  auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PA, .baud = 1200});
   RecordingReporter reporter;
   const zotpx::ConnectResult result = zotpx::ConnectDevice(reporter, kTitle, sim.link.port);
   EXPECT_EQ(result.outcome, ConnectOutcome::NoAnswer);
@@ -97,7 +98,7 @@ TEST(Connect, NoRateAnsweringLogsNothing) {
 // A stop asked for during the scan ends it before the next rate: nothing more is probed or sent,
 // the port is closed and the status says the user stopped it.
 TEST(Connect, StopDuringTheScanEndsItBeforeTheNextRate) {
-  auto sim = zotpx::test::StartSim({.model = "ZOT-PA", .baud = 460800});
+  auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PA, .baud = 460800});
   RecordingReporter reporter;
   reporter.stop_after = 3;
   const zotpx::ConnectResult result = zotpx::ConnectDevice(reporter, kTitle, sim.link.port);
@@ -130,7 +131,7 @@ class IdentifyReplyOverTheLine : public ::testing::TestWithParam<ReplyCase> {};
 
 TEST_P(IdentifyReplyOverTheLine, IsJudgedByItsLengthsAndModelWord) {
   const ReplyCase& c = GetParam();
-  auto sim = zotpx::test::StartSim({.model = "ZOT-PA", .baud = 57600});
+  auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PA, .baud = 57600});
   sim->SetIdentifyReply(c.reply);
   RecordingReporter reporter;
   const zotpx::ConnectResult result = zotpx::ConnectDevice(reporter, kTitle, sim.link.port);
@@ -139,11 +140,11 @@ TEST_P(IdentifyReplyOverTheLine, IsJudgedByItsLengthsAndModelWord) {
   EXPECT_EQ(reporter.log, kHeaderOnly) << c.what;
   if (c.model == 0) {
     EXPECT_EQ(result.outcome, ConnectOutcome::NotIdentified) << c.what;
-    EXPECT_EQ(result.model, 0) << c.what;
+    EXPECT_EQ(static_cast<int>(result.model), 0) << c.what;
     EXPECT_EQ(reporter.Status(), kFailed) << c.what;
   } else {
     EXPECT_EQ(result.outcome, ConnectOutcome::Identified) << c.what;
-    EXPECT_EQ(result.model, c.model) << c.what;
+    EXPECT_EQ(static_cast<int>(result.model), c.model) << c.what;
     EXPECT_EQ(reporter.Status(), kFound) << c.what;
   }
 }
@@ -160,7 +161,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ReplyCase{"unknown model word", IdentifyReply(11, "ZOT-PX V1.0", 24), 0}));
 
 TEST(Connect, SilentIdentifyLogsHeaderAndEmptyLineOnly) {
-  auto sim = zotpx::test::StartSim({.model = "ZOT-PB", .baud = 230400});
+  auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PB, .baud = 230400});
   sim->AddFault({.fault = zotpx::sim::Fault::Silence, .nth = 1, .command = 0x00});
   RecordingReporter reporter;
   const zotpx::ConnectResult result = zotpx::ConnectDevice(reporter, kTitle, sim.link.port);
@@ -171,7 +172,7 @@ TEST(Connect, SilentIdentifyLogsHeaderAndEmptyLineOnly) {
 }
 
 TEST(Connect, EndlessReplyIsCutAtTheCollectionBound) {
-  auto sim = zotpx::test::StartSim({.model = "ZOT-PA", .baud = 9600});
+  auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PA, .baud = 9600});
   sim->SetIdentifyReply(IdentifyReply(11, "ZOT-PA V1.0", 2000));
   // What lies past the bound must be untouched by the collection.
   std::memset(zotpx::FrameBuffer, 0xEE, 1024);

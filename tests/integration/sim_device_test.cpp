@@ -6,16 +6,16 @@
 #include <chrono>
 
 #include "base/attributes.h"
-#include "device_model.h"
 #include "serial/frame.h"
 #include "serial/port.h"
+#include "simulated_device.h"
 #include "support/sim_fixture.h"
 
 namespace {
 
 using zotpx::Bytes;
 using zotpx::MakeFrame;
-using zotpx::sim::kMemorySize;
+constexpr std::size_t kMemorySize = zotpx::kDeviceMemorySize;
 
 const Bytes kAck = {0x55, 0xAA, 0x02, 0x01, 0x01, 0x04};
 const Bytes kRefusal = {0x55, 0xAA, 0x02, 0x01, 0x00, 0x03};
@@ -91,9 +91,9 @@ TEST_F(SimDeviceTest, IdentifyAnswersWithLengthAndModelText) {
     std::string text;
     std::size_t size;
   } cases[] = {
-      {{.model = "ZOT-PA"}, {}, "ZOT-PA V2.1 build 2026-11", 26},
-      {{.model = "ZOT-PB", .version = "V1"}, {}, "ZOT-PB V1", 21},  // padded to 21
-      {{.model = "ZOT-PB", .version = std::string(300, 'v')},
+      {{.model = zotpx::DeviceModel::PA}, {}, "ZOT-PA V2.1 build 2026-11", 26},
+      {{.model = zotpx::DeviceModel::PB, .version = "V1"}, {}, "ZOT-PB V1", 21},  // padded to 21
+      {{.model = zotpx::DeviceModel::PB, .version = std::string(300, 'v')},
        {},
        "ZOT-PB " + std::string(246, 'v'),
        254},
@@ -169,7 +169,7 @@ TEST(SimDeviceModel, EraseClearsTheRegionItStartsAndNothingAround) {
                                                          {0x8000, 0x18000},  {0x18000, 0x38000},
                                                          {0x58000, 0x78000}, {0x70000, 0x78000}};
   for (const auto& [start, end] : regions) {
-    zotpx::sim::DeviceModel model({});
+    zotpx::sim::SimulatedDevice model({});
     long long t = 0;
     auto feed = [&](const Bytes& frame) {
       std::optional<zotpx::sim::Reply> reply;
@@ -195,7 +195,7 @@ TEST(SimDeviceModel, EraseClearsTheRegionItStartsAndNothingAround) {
 }
 
 TEST(SimDeviceModel, AFrameLeftUnfinishedIsAbandoned) {
-  zotpx::sim::DeviceModel model({});
+  zotpx::sim::SimulatedDevice model({});
   const Bytes frame = MakeFrame(0x10, {1, 2, 3});
   for (std::size_t i = 0; i < 4; ++i) EXPECT_FALSE(model.Feed(frame[i], 9600, 1000));
   std::optional<zotpx::sim::Reply> reply;

@@ -15,19 +15,22 @@
 #include <cstdio>
 #include <filesystem>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
 
+#include "command/codec.h"
 #include "crosshair/cross_cmd.h"
 #include "crosshair/cross_download.h"
 #include "crosshair/cross_file.h"
-#include "device_model.h"
+#include "device/connect.h"
 #include "graphics/shapes.h"
 #include "screen/screen.h"
 #include "serial/memory_transfer.h"
 #include "serial/port.h"
 #include "serial/reporter.h"
+#include "simulated_device.h"
 #include "support/bmp_writer.h"
 #include "support/recording_reporter.h"
 #include "support/sim_fixture.h"
@@ -41,11 +44,11 @@ using zotpx::Bytes;
 using zotpx::TransferResult;
 using zotpx::screen::kForeground;
 using zotpx::screen::Picture;
-using zotpx::sim::kMemorySize;
+constexpr std::size_t kMemorySize = zotpx::kDeviceMemorySize;
 using zotpx::sim::SimServer;
 
 const std::uint32_t kVideoColour = zotpx::screen::Rgba(0x20, 0x40, 0x60);
-const Picture kVideo = Picture::Filled(zotpx::screen::kWidth, zotpx::screen::kHeight, kVideoColour);
+const Picture kVideo = Picture::Filled(zotpx::kScreenWidth, zotpx::kScreenHeight, kVideoColour);
 
 // A folder of its own for each test, removed with everything in it.
 class TempDir {
@@ -79,8 +82,8 @@ struct Pixel {
 };
 
 void ExpectPixels(const Picture& picture, const std::vector<Pixel>& pixels) {
-  ASSERT_EQ(picture.width, zotpx::screen::kWidth);
-  ASSERT_EQ(picture.height, zotpx::screen::kHeight);
+  ASSERT_EQ(picture.width, zotpx::kScreenWidth);
+  ASSERT_EQ(picture.height, zotpx::kScreenHeight);
   for (const Pixel& p : pixels) {
     EXPECT_EQ(picture.at(p.x, p.y), p.colour) << "at " << p.x << ", " << p.y;
   }
@@ -98,7 +101,7 @@ TEST(SimScreenTest, CrosshairFromADownloadedFileSitsWithItsOriginOnThePosition) 
   for (int x = 90; x <= 110; ++x) set(x, 50);
   set(100, 60);
   file.Finish(1, {100, 50});
-  auto sim = zotpx::test::StartSim({.model = "ZOT-PB", .baud = 115200});
+  auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PB, .baud = 115200});
   sim->SetVideo(kVideo);
   zotpx::test::RecordingReporter reporter;
   zotpx::MemoryData data({file.bytes().data(), zotpx::kCrossDownloadSize});
@@ -136,7 +139,7 @@ std::string RectLine() {
 TEST(SimScreenTest, StaticCommandsDownloadedIntoTheMemoryFileAreDrawnAtTheNextPowerOn) {
   TempDir dir;
   const zotpx::sim::DeviceConfig config{
-      .model = "ZOT-PA", .baud = 115200, .memory_file = dir / "memory.bin"};
+      .model = zotpx::DeviceModel::PA, .baud = 115200, .memory_file = dir / "memory.bin"};
   const std::string text = "; a comment line\r\n" + RectLine();
   const zotpx::StaticImage built = zotpx::BuildStaticImage(Bytes(text.begin(), text.end()));
   ASSERT_EQ(built.records, 1u);
@@ -323,7 +326,7 @@ TEST(SimMemoryFileStoreTest, AWriteTheFileCannotTakeIsRefused) {
   if (child == 0) {  // the limit is the whole process's
     signal(SIGXFSZ, SIG_IGN);
     const rlimit limit{0x10000, 0x10000};
-    zotpx::sim::DeviceModel model({});
+    zotpx::sim::SimulatedDevice model({});
     std::string error;
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0 || !model.OpenMemoryFile(file, error)) _exit(10);
     const auto request = [&model](std::uint32_t address) {
@@ -407,6 +410,61 @@ TEST(SimProgramTest, ScreenPngIsWrittenAtStartAndAfterACommand) {
   const Picture card = zotpx::screen::TestCard();
   ExpectPixels(*picture,
                {{20, 20, kForeground}, {5, 5, card.at(5, 5)}, {300, 200, card.at(300, 200)}});
+}
+
+// --trace explains on standard error, a line each after the time, what the device receives
+// and answers: the connect scan's probes (garbage at the rates not its own), the identification,
+// a command and its reply, bytes that make no frame, a frame with a bad checksum.
+TEST(SimProgramTest, TraceExplainsEveryFrameAndAnswer) {
+  SimProgram program({"--model", "ZOT-PB", "--baud", "115200", "--trace"});
+  const zotpx::Link link{program.FirstLine(), 115200};
+  ASSERT_EQ(link.port.rfind("/dev/pts/", 0), 0u) << program.Errors();
+  zotpx::test::RecordingReporter reporter;
+  ASSERT_EQ(zotpx::ConnectDevice(reporter, "t", link.port).outcome,
+            zotpx::ConnectOutcome::Identified);
+  ASSERT_TRUE(Send(link, RectFrame()));
+  Bytes garbled = {0x01, 0x02};
+  Bytes move = zotpx::BuildFrame(zotpx::Values(*zotpx::FindRow("cross move")));
+  move.back() ^= 0x01;
+  garbled.insert(garbled.end(), move.begin(), move.end());
+  ASSERT_TRUE(zotpx::OpenPort(link.port, link.baud));
+  ASSERT_EQ(zotpx::PortWrite(garbled.data(), garbled.size()), garbled.size());
+  EXPECT_EQ(zotpx::ReadFrame(zotpx::FrameBuffer, 1000, 500), 6u);
+  zotpx::ClosePort();
+  EXPECT_EQ(program.Terminate(), 0);
+
+  const std::string probe =
+      "host   probe 5A: the connect scan asks whether a device listens at this rate";
+  const auto garbage = [&](int rate) {
+    return probe + " (sent at " + std::to_string(rate) +
+           " baud: the device runs at 115200 and hears garbage)";
+  };
+  const std::vector<std::string> expected = {
+      garbage(9600),
+      garbage(19200),
+      garbage(38400),
+      garbage(57600),
+      probe,
+      "device probe answer A5: a device listens at this rate",
+      "host   连接设备 identify; checksum ok",
+      "device identification: model ZOT-PB, version \"V2.1 build 2026-11\"",
+      "host   矩形控制命令 rect colour=fg thickness=1 filled left=10 top=10 right=29 bottom=29; "
+      "checksum ok",
+      "device reply to 矩形控制命令: acknowledged (status 00); checksum ok",
+      "host   2 bytes that are no frame: 01 02",
+      "host   十字线移动命令 cross move x=192 y=128; checksum wrong (should be 63): dropped",
+      "device reply to 十字线移动命令: acknowledged (status 00); checksum ok",
+  };
+  std::vector<std::string> lines;
+  std::istringstream errors(program.Errors());
+  for (std::string line; std::getline(errors, line);) {
+    // "14:03:07.125 " first.
+    EXPECT_TRUE(line.size() > 13 && line[2] == ':' && line[5] == ':' && line[8] == '.' &&
+                line[12] == ' ')
+        << line;
+    lines.push_back(line.substr(std::min<std::size_t>(13, line.size())));
+  }
+  EXPECT_EQ(lines, expected);
 }
 
 // ---- every way out removes the COMn link and writes the dump ----

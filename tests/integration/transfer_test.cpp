@@ -103,7 +103,7 @@ class FontSizeDownloadTest : public ::testing::TestWithParam<FontCase> {};
 TEST_P(FontSizeDownloadTest, DeviceHoldsTheFileFrom0x4000) {
   const FontCase& c = GetParam();
   FontFile font(c.size);
-  auto sim = zotpx::test::StartSim({.model = "ZOT-PA", .baud = 115200});
+  auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
   std::optional<zotpx::FileData> file = zotpx::FileData::Open(font.path());
   ASSERT_TRUE(file);
   RecordingReporter reporter;
@@ -136,7 +136,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, FontSizeDownloadTest,
 
 TEST(FontDownloadTest, FullLibraryEndsWithItsLastBlockAt0x77F50) {
   FontFile font(0x74000);
-  auto sim = zotpx::test::StartSim({.model = "ZOT-PA", .baud = 460800});
+  auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PA, .baud = 460800});
   std::optional<zotpx::FileData> file = zotpx::FileData::Open(font.path());
   RecordingReporter reporter;
   ASSERT_EQ(
@@ -154,7 +154,7 @@ TEST(StaticDownloadTest, ImageFillsTheFirst16KiB) {
   const zotpx::StaticImage built = zotpx::BuildStaticImage(
       Bytes{'5', '5', 'A', 'A', '1', '0', '0', '1', '0', '0', '1', '1', '0', '0'});
   ASSERT_EQ(built.records, 1u);
-  auto sim = zotpx::test::StartSim({.model = "ZOT-PB", .baud = 9600});
+  auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PB, .baud = 9600});
   RecordingReporter reporter;
   zotpx::MemoryData data(built.image);
 
@@ -179,7 +179,7 @@ TEST(StaticDownloadTest, ImageFillsTheFirst16KiB) {
 
 TEST(CrossDownloadTest, ShapesGoTo0x38000AndTheHeaderEndsAt0x7400F) {
   const Bytes file = RandomBytes(0x40000, 7);
-  auto sim = zotpx::test::StartSim({.model = "ZOT-PB", .baud = 115200});
+  auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PB, .baud = 115200});
   RecordingReporter reporter;
   zotpx::MemoryData data({file.data(), zotpx::kCrossDownloadSize});
 
@@ -217,7 +217,7 @@ class TransferFaultTest : public ::testing::TestWithParam<FaultCase> {};
 TEST_P(TransferFaultTest, FirstFailureEndsTheTransfer) {
   const FaultCase& c = GetParam();
   const Bytes file = RandomBytes(0x40000, 11);
-  auto sim = zotpx::test::StartSim({.model = "ZOT-PB", .baud = 230400});
+  auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PB, .baud = 230400});
   sim->AddFault({.fault = c.fault, .nth = c.nth, .delay_ms = c.delay_ms});
   RecordingReporter reporter;
   zotpx::MemoryData data({file.data(), zotpx::kCrossDownloadSize});
@@ -264,7 +264,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(FontDownloadTest, FileIsClosedBeforeThePortWhenAWriteIsRefused) {
   FontFile font(0x34000);
-  auto sim = zotpx::test::StartSim({.model = "ZOT-PA", .baud = 115200});
+  auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
   sim->AddFault({.fault = Fault::Refuse, .nth = 3 + 500});
   std::optional<zotpx::FileData> file = zotpx::FileData::Open(font.path());
   RecordingReporter reporter;
@@ -283,7 +283,7 @@ TEST(FontDownloadTest, FileThatShrinksUnderwayEndsAsAWriteFailure) {
   std::optional<zotpx::FileData> file = zotpx::FileData::Open(font.path());
   ASSERT_TRUE(file);
   ASSERT_EQ(truncate(font.path().c_str(), 100), 0);
-  auto sim = zotpx::test::StartSim({.model = "ZOT-PA", .baud = 115200});
+  auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
   RecordingReporter reporter;
   EXPECT_EQ(zotpx::DownloadToDevice(reporter, sim.link,
                                     zotpx::FontTransferPlan("内部字库下载", 0x4000), *file),

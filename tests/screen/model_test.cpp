@@ -3,6 +3,7 @@
 // the device refuses, the large font size from memory, and power-on from the static image.
 #include <unistd.h>
 
+#include "base/hex.h"
 #include "screen_fixture.h"
 #include "text/cp936.h"
 #include "text/font_library.h"
@@ -144,7 +145,7 @@ TEST_F(ScreenTest, GlyphCellsFollowFontSpacingAndMagnification) {
     frame[0] |= 0x07;
     ASSERT_TRUE(fresh.Apply(MakeFrame(0x14, frame), kStartMs));
     Picture shot;
-    fresh.Render(kStartMs, Picture::Filled(screen::kWidth, screen::kHeight, kVideo), shot);
+    fresh.Render(kStartMs, Picture::Filled(kScreenWidth, kScreenHeight, kVideo), shot);
     int width = 0, height = 0;
     while (Class(shot, width, 0) != 'B') ++width;
     while (Class(shot, 0, height) != 'B') ++height;
@@ -161,7 +162,7 @@ TEST_F(ScreenTest, LargeFontSizeComesFromTheFontLibraryInMemory) {
     fresh.AttachMemory(memory);
     EXPECT_TRUE(fresh.Apply(Hex("55 AA 14 09 22 00 05 00 32 BA BA D7 D6 97"), kStartMs));
     Picture shot;
-    fresh.Render(kStartMs, Picture::Filled(screen::kWidth, screen::kHeight, kVideo), shot);
+    fresh.Render(kStartMs, Picture::Filled(kScreenWidth, kScreenHeight, kVideo), shot);
     const Box box = BoxOf(shot, 'F');
     return box.bottom - 50 < 16 ? 16 : 24;
   };
@@ -193,9 +194,9 @@ TEST_F(ScreenTest, HideAndDeleteRemoveWhatTheyName) {
   };
   for (const auto& [show, remove] : pairs) {
     ASSERT_TRUE(Send(show));
-    EXPECT_LT(CountClass(Shot(), 'T'), screen::kWidth * screen::kHeight);
+    EXPECT_LT(CountClass(Shot(), 'T'), kScreenWidth * kScreenHeight);
     ASSERT_TRUE(Send(remove));
-    EXPECT_EQ(CountClass(Shot(), 'T'), screen::kWidth * screen::kHeight) << remove.size();
+    EXPECT_EQ(CountClass(Shot(), 'T'), kScreenWidth * kScreenHeight) << remove.size();
   }
 }
 
@@ -223,7 +224,7 @@ TEST_F(ScreenTest, FlashingCharacterBlinksByItsModeAndPeriod) {
     ASSERT_TRUE(fresh.Apply(MakeFrame(0x15, data), kStartMs));
     const auto shown = [&](std::int64_t t) {
       Picture shot;
-      fresh.Render(kStartMs + t, Picture::Filled(screen::kWidth, screen::kHeight, kVideo), shot);
+      fresh.Render(kStartMs + t, Picture::Filled(kScreenWidth, kScreenHeight, kVideo), shot);
       return Class(shot, 5, 100) == 'F';
     };
     EXPECT_TRUE(shown(0));
@@ -252,7 +253,7 @@ TEST_F(ScreenTest, ClockRunsOnFromTheMomentItWasSet) {
     data.insert(data.end(), text.begin(), text.end());
     EXPECT_TRUE(reference.Apply(MakeFrame(0x14, data), kStartMs));
     Picture expected, actual;
-    const Picture video = Picture::Filled(screen::kWidth, screen::kHeight, kVideo);
+    const Picture video = Picture::Filled(kScreenWidth, kScreenHeight, kVideo);
     reference.Render(kStartMs, video, expected);
     model.Render(t, video, actual);
     return expected.rgba == actual.rgba;
@@ -273,7 +274,7 @@ TEST_F(ScreenTest, OverlaySwitchHidesAndRestoresEverything) {
   const std::uint64_t before = model.revision();
   ASSERT_TRUE(Send(Hex("55 AA 10 03 00 00 96 A9")));
   EXPECT_GT(model.revision(), before);
-  EXPECT_EQ(CountClass(Shot(), 'T'), screen::kWidth * screen::kHeight);
+  EXPECT_EQ(CountClass(Shot(), 'T'), kScreenWidth * kScreenHeight);
   ASSERT_TRUE(Send(Hex("55 AA 10 03 80 00 96 29")));
   EXPECT_EQ(Class(Shot(), 0, 0), 'F');
 }
@@ -351,6 +352,37 @@ TEST_F(ScreenTest, FramesTheDeviceRefusesChangeNothing) {
   EXPECT_EQ(model.revision(), revision);
 }
 
+// The device reads every field from its place and nothing else: bits and bytes no field takes
+// change nothing, while a field whose code names no item of its list (an area layer mask of 3,
+// 5 or 6) is refused like any value the device does not know.
+TEST(UnusedBits, AreIgnoredWhileCodesOfNoItemAreRefused) {
+  const auto shot = [](const Bytes& frame) -> std::optional<Picture> {
+    ScreenModel fresh(kStartMs);
+    if (!fresh.Apply(frame, kStartMs)) return std::nullopt;
+    Picture out;
+    fresh.Render(kStartMs, Picture::Filled(kScreenWidth, kScreenHeight, kVideo), out);
+    return out;
+  };
+  const std::pair<Bytes, Bytes> same[] = {
+      // Rectangle attribute bit 5.
+      {Own(0x1B, "08 00 0A 00 0A 00 64 00 64"), Own(0x1B, "28 00 0A 00 0A 00 64 00 64")},
+      // Date: the zero bytes around X and Y, and a slot after the format's 8 characters.
+      {Own(0x12, "00 00 00 00 00 00 05 00 14 00 00 00 00 08 79 79 2D 6D 6D 2D 64 64 00 00 00"),
+       Own(0x12, "00 00 11 22 33 00 05 00 14 44 55 66 77 08 79 79 2D 6D 6D 2D 64 64 5A 00 99")},
+      // Crosshair mode bits 1..6 (a shape drawn from no file: the read-out shows).
+      {Own(0x1E, "00 01 0A 22 00 10 00 10"), Own(0x1E, "7E 01 0A 22 00 10 00 10")},
+  };
+  for (const auto& [clean, stray] : same) {
+    const std::optional<Picture> expected = shot(clean);
+    const std::optional<Picture> actual = shot(stray);
+    ASSERT_TRUE(expected && actual) << HexText(stray.data(), stray.size());
+    EXPECT_EQ(expected->rgba, actual->rgba) << HexText(stray.data(), stray.size());
+  }
+  for (const char* mask : {"03", "05", "06"})
+    EXPECT_FALSE(shot(Own(0x16, std::string(mask) + " 00 00 00 00 00 10 00 10"))) << mask;
+  EXPECT_TRUE(shot(Own(0x16, "07 00 00 00 00 00 10 00 10")));
+}
+
 TEST(StartupImage, RunsTheStoredCommandsOnlyFromAWholeImage) {
   const Bytes example = Hex("43 46 47 20 01 55 AA 14 08 22 00 05 00 32 41 42 43 3B 00");
   struct Case {
@@ -395,7 +427,7 @@ TEST(PngWriter, WritesAtomicallyAndReadsBackExactly) {
   ASSERT_TRUE(screen::WritePng((dir / "small.png").string(), small));
   const std::optional<Picture> scaled = screen::LoadVideoPicture((dir / "small.png").string());
   ASSERT_TRUE(scaled);
-  EXPECT_EQ(scaled->width, screen::kWidth);
+  EXPECT_EQ(scaled->width, kScreenWidth);
   EXPECT_EQ(scaled->at(191, 127), screen::kForeground);
   EXPECT_EQ(scaled->at(192, 128), kVideo);
   std::filesystem::remove(dir / "small.png");

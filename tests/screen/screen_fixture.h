@@ -41,7 +41,7 @@ inline int CountClass(const Picture& picture, char c) {
 // A crosshair file in the device memory: shape 1 a plus sign of arms 40 pixels long through the
 // origin, with a dot at the picture's top-left and bottom-right corners; shape 2 a square.
 inline Bytes MemoryWithCrosshair(const CrossOrigin& origin = {}) {
-  Bytes memory(screen::kMemorySize, 0xFF);
+  Bytes memory(kDeviceMemorySize, 0xFF);
   CrossFileImage file;
   const auto set = [](std::span<std::uint8_t> slot, int x, int y) {
     slot[static_cast<std::size_t>(y) * 48 + x / 8] |= static_cast<std::uint8_t>(1 << (x % 8));
@@ -68,7 +68,7 @@ inline Bytes MemoryWithCrosshair(const CrossOrigin& origin = {}) {
 }
 
 struct ScreenTest : ::testing::Test {
-  Bytes memory = Bytes(screen::kMemorySize, 0xFF);
+  Bytes memory = Bytes(kDeviceMemorySize, 0xFF);
   ScreenModel model{kStartMs};
 
   void SetUp() override { model.AttachMemory(memory); }
@@ -81,7 +81,7 @@ struct ScreenTest : ::testing::Test {
   }
   Picture Shot(std::int64_t now_ms = kStartMs) const {
     Picture out;
-    model.Render(now_ms, Picture::Filled(screen::kWidth, screen::kHeight, kVideo), out);
+    model.Render(now_ms, Picture::Filled(kScreenWidth, kScreenHeight, kVideo), out);
     return out;
   }
 };
@@ -102,8 +102,8 @@ inline void ExpectGolden(const std::string& name, const Picture& picture) {
   const std::optional<Picture> golden = screen::LoadVideoPicture(path.string());
   ASSERT_TRUE(golden) << "no golden image " << path << " (ZOTPX_UPDATE_GOLDEN=1 makes it)";
   int differing = 0, first_x = -1, first_y = -1;
-  for (int y = 0; y < screen::kHeight; ++y) {
-    for (int x = 0; x < screen::kWidth; ++x) {
+  for (int y = 0; y < kScreenHeight; ++y) {
+    for (int x = 0; x < kScreenWidth; ++x) {
       if (golden->at(x, y) == picture.at(x, y)) continue;
       if (!differing++) first_x = x, first_y = y;
     }

@@ -3,11 +3,9 @@
 //
 //   class BitmapPageTest : public FormTest {};
 //   TEST_F(BitmapPageTest, ...) {
-//     StartDevice({.model = "ZOT-PA", .baud = 115200});  // UartPort and UartBaud point at it
-//     form().SetText("EditRectLeft", "10");
-//     Click("BtnRectCmd");
-//     EXPECT_EQ(Status(), "矩形控制命令成功：请查看通信数据记录以获得更多信息");
-//     EXPECT_EQ(LogSince(mark), ...);
+//     StartDevice({.model = zotpx::DeviceModel::PA, .baud = 115200});  // UartPort and UartBaud
+//     point at it form().SetText("EditRectLeft", "10"); Click("BtnRectCmd"); EXPECT_EQ(Status(),
+//     "矩形控制命令成功：请查看通信数据记录以获得更多信息"); EXPECT_EQ(LogSince(mark), ...);
 //   }
 //
 // Needs a QApplication (tests/form/form_main.cpp makes one on the offscreen platform).

@@ -1,6 +1,6 @@
 // A simulated device served in the test's own process, and the link that reaches it.
 //
-//   auto sim = zotpx::test::StartSim({.model = "ZOT-PB", .baud = 115200});
+//   auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PB, .baud = 115200});
 //   sim->AddFault({.fault = zotpx::sim::Fault::Silence, .nth = 1});
 //   zotpx::RunCommand(reporter, title, sim.link, build);
 //   EXPECT_EQ(sim->ReceivedFrames().back(), expected_frame);

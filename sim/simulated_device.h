@@ -4,15 +4,22 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "base/device_model.h"
 #include "memory_file.h"
 #include "screen/screen.h"
 #include "sim_device.h"
+
+namespace zotpx {
+struct CommandRow;
+struct DecodedFrame;
+}  // namespace zotpx
 
 namespace zotpx::sim {
 
@@ -25,15 +32,12 @@ struct Reply {
 
 // The identification reply: L, then "MODEL VERSION", padded with zero bytes to at least 21
 // bytes in all and cut to at most 254.
-Bytes DefaultIdentifyReply(const std::string& model, const std::string& version);
+Bytes DefaultIdentifyReply(DeviceModel model, const std::string& version);
 inline constexpr const char* kDefaultVersion = "V2.1 build 2026-11";
 
-// First address past the memory region that an erase at `address` clears.
-std::size_t EraseRegionEnd(std::size_t address);
-
-class DeviceModel {
+class SimulatedDevice {
  public:
-  explicit DeviceModel(const DeviceConfig& config);
+  explicit SimulatedDevice(const DeviceConfig& config);
 
   // One byte from the host. `host_baud` is the rate the host's line is set to (0 when
   // unknown: taken as ours); bytes sent at another rate reach the device as garbage and are
@@ -41,6 +45,12 @@ class DeviceModel {
   // abandoned, as the device's receiver would. Every ordinary command frame it acknowledges
   // goes to the screen, at `time_us` / 1000 on the screen's clock.
   std::optional<Reply> Feed(std::uint8_t byte, int host_baud, long long time_us);
+
+  // Every frame received and every answer, explained as it happens (nothing when empty). Bytes
+  // that make nothing are told when the next thing comes in, or at FlushTrace.
+  void SetTrace(TraceSink sink) { trace_ = std::move(sink); }
+  // Tells the dropped bytes not told yet: the caller has read all the line had for now.
+  void FlushTrace();
 
   void AddFault(const FaultRule& rule);
   void ClearFaults();
@@ -66,11 +76,22 @@ class DeviceModel {
  private:
   enum class State { Idle, Sync, Command, Length, Data, Checksum };
 
+  struct Answered {
+    Bytes bytes;
+    bool not_drawn = false;  // an ordinary command the screen left aside
+  };
   std::optional<Reply> OnFrame();
-  Bytes Answer(const Bytes& frame, bool refuse, std::int64_t now_ms);
-  bool Memory(const Bytes& frame);
+  Answered Answer(const Bytes& frame, const DecodedFrame& decoded, bool refuse,
+                  std::int64_t now_ms);
+  bool Memory(const DecodedFrame& decoded);
   void ApplyFault(const FaultRule& rule, std::uint8_t command, Reply& reply) const;
   void ResetParser();
+  // Bytes that make no frame, at `baud` (0: the device's own rate), kept for the trace.
+  void Drop(const Bytes& bytes, int baud);
+  void Trace(bool from_host, std::string text) const;
+  // `request`: the code of the frame it answers, if any, and its row.
+  void TraceReply(const Reply& reply, std::optional<std::uint8_t> request,
+                  const CommandRow* row) const;
 
   DeviceConfig config_;
   Bytes identify_reply_;
@@ -81,6 +102,10 @@ class DeviceModel {
   State state_ = State::Idle;
   Bytes frame_;
   long long last_byte_us_ = 0;
+
+  TraceSink trace_;
+  Bytes dropped_;  // not told yet
+  int dropped_baud_ = 0;
 
   std::vector<Bytes> received_;
   Bytes memory_;
