@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "device/system_params.h"
+#include "command/codec.h"
 #include "serial/memory_transfer.h"
 #include "serial/port.h"
 #include "serial/reporter.h"
@@ -130,18 +130,24 @@ inline bool ReplugIfHungUp(sim::SimServer& device, Report& report) {
 inline void Judge(Report& report, int index, const char* fault, const BlockReporter& reporter,
                   const std::string& title, const Bytes& request, bool succeeds) {
   const Bytes reply = MakeFrame(request[2], {0x00});
-  std::vector<std::string> block{"【" + title + "】", FormatLogLine("发送：", request.size(), request.data())};
+  std::vector<std::string> block{"【" + title + "】",
+                                 FormatLogLine("发送：", request.size(), request.data())};
   if (succeeds) block.push_back(FormatLogLine("接收：", reply.size(), reply.data()));
   block.push_back("");
   const std::string status = title + (succeeds ? kSuccessText : kReceiveFailedText);
   std::string wrong;
   if (reporter.status != status) wrong += " status \"" + reporter.status + "\"";
-  if (reporter.block != block) wrong += " log of " + std::to_string(reporter.block.size()) + " lines";
+  if (reporter.block != block)
+    wrong += " log of " + std::to_string(reporter.block.size()) + " lines";
   if (PortHandle != kInvalidHandle) wrong += " port left open";
   if (!reporter.enabled) wrong += " form left disabled";
   if (!wrong.empty())
-    report.mismatches.push_back(std::string("#").append(std::to_string(index)).append(" (")
-                                    .append(fault).append("):").append(wrong));
+    report.mismatches.push_back(std::string("#")
+                                    .append(std::to_string(index))
+                                    .append(" (")
+                                    .append(fault)
+                                    .append("):")
+                                    .append(wrong));
 }
 
 inline Report RunTransactions(const Plan& plan) {
@@ -152,14 +158,18 @@ inline Report RunTransactions(const Plan& plan) {
     return report;
   }
   const std::string title = "参数设置命令";
-  const Bytes request = SystemParamsFrame(SystemParams{});
+  const Bytes request = BuildFrame(Values(*FindRow("params")));
   std::mt19937 random(plan.seed);
   std::uniform_real_distribution<double> chance(0.0, 1.0);
   std::uniform_int_distribution<std::size_t> pick(0, Faults().size() - 1);
   BlockReporter reporter;
 
   // Warm up first, so the allocator's and the pty's first-use costs are not counted as growth.
-  for (int i = 0; i < 20; ++i) RunCommand(reporter, title, {device.path(), plan.baud}, [&] { return request; });
+  const auto send = [&] {
+    RunCommandFrames(reporter, title, {device.path(), plan.baud},
+                     [&] { return std::vector<Bytes>{request}; });
+  };
+  for (int i = 0; i < 20; ++i) send();
   report.fds_before = OpenDescriptors();
   report.rss_before_kib = ResidentKiB();
   const auto start = std::chrono::steady_clock::now();
@@ -174,7 +184,7 @@ inline Report RunTransactions(const Plan& plan) {
       ++report.faults[fault->name];
     }
     reporter.Clear();
-    RunCommand(reporter, title, {device.path(), plan.baud}, [&] { return request; });
+    send();
     const bool succeeds = !fault || fault->succeeds;
     Judge(report, i, fault ? fault->name : "none", reporter, title, request, succeeds);
     (reporter.status == title + kSuccessText ? report.succeeded : report.failed)++;
@@ -244,7 +254,8 @@ inline Report RunDownloads(const DownloadPlan& plan) {
     if (i >= 0 && chance(random) < plan.fault_rate) {
       fault = &Faults()[pick(random)];
       at = frame_of(random);
-      device.AddFault({.fault = fault->fault, .nth = static_cast<int>(at), .delay_ms = fault->delay_ms});
+      device.AddFault(
+          {.fault = fault->fault, .nth = static_cast<int>(at), .delay_ms = fault->delay_ms});
       ++report.faults[fault->name];
     }
     reporter.Clear();
@@ -260,21 +271,29 @@ inline Report RunDownloads(const DownloadPlan& plan) {
 
     std::vector<std::string> block{transfer.log_title, kErasingLogLine};
     if (!erase_failed) block.push_back(kWritingLogLine);
-    block.push_back(succeeds ? kWrittenLogLine : erase_failed ? kEraseFailedLogLine : kWriteFailedLogLine);
+    block.push_back(succeeds       ? kWrittenLogLine
+                    : erase_failed ? kEraseFailedLogLine
+                                   : kWriteFailedLogLine);
     block.push_back("");
-    const std::string status = title + (succeeds ? kSuccessText : erase_failed ? kEraseFailedText : kWriteFailedText);
-    const std::string name = fault ? std::string(fault->name) + " at frame " + std::to_string(at) : "none";
+    const std::string status = title + (succeeds       ? kSuccessText
+                                        : erase_failed ? kEraseFailedText
+                                                       : kWriteFailedText);
+    const std::string name =
+        fault ? std::string(fault->name) + " at frame " + std::to_string(at) : "none";
     std::string wrong;
     if (reporter.status != status) wrong += " status \"" + reporter.status + "\"";
-    if (reporter.block != block) wrong += " log of " + std::to_string(reporter.block.size()) + " lines";
+    if (reporter.block != block)
+      wrong += " log of " + std::to_string(reporter.block.size()) + " lines";
     if (PortHandle != kInvalidHandle) wrong += " port left open";
     if (!reporter.enabled) wrong += " form left disabled";
     if (data->is_open()) wrong += " file left open";
     if (succeeds) {
       const Bytes memory = device.Memory();
-      if (!std::equal(font.begin(), font.end(), memory.begin() + kFontBase)) wrong += " memory differs from the file";
+      if (!std::equal(font.begin(), font.end(), memory.begin() + kFontBase))
+        wrong += " memory differs from the file";
     }
-    if (!wrong.empty()) report.mismatches.push_back("download #" + std::to_string(i) + " (" + name + "):" + wrong);
+    if (!wrong.empty())
+      report.mismatches.push_back("download #" + std::to_string(i) + " (" + name + "):" + wrong);
     if (i >= 0) {
       (reporter.status == title + kSuccessText ? report.succeeded : report.failed)++;
       ++report.transactions;

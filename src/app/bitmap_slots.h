@@ -9,7 +9,6 @@
 
 #include "app/form.h"
 #include "graphics/bitmap.h"
-#include "graphics/bitmap_cmd.h"
 
 struct TForm1::BitmapSlots {
   struct Slot {

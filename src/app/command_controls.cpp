@@ -14,6 +14,7 @@
 #include "app/form.h"
 #include "app/geometry.h"
 #include "command/codec.h"
+#include "text/cp936.h"
 
 namespace {
 
@@ -135,6 +136,35 @@ std::optional<std::string> ReadControls(TForm1& form, zotpx::Values& values) {
     }
   }
   return refusal;
+}
+
+void ShowControls(TForm1& form, const zotpx::Values& values) {
+  const zotpx::CommandRow& row = values.row();
+  for (std::size_t i = 0; i < row.fields.size(); ++i) {
+    const zotpx::FieldDef& field = row.fields[i];
+    if (field.control.empty()) continue;
+    const std::string control(field.control);
+    const zotpx::FieldValue& value = values.at(i);
+    switch (field.kind) {
+      case FieldKind::Coordinate:
+      case FieldKind::Number:
+      case FieldKind::Format:
+        form.SetText(control.c_str(), QString::fromStdString(value.text));
+        break;
+      case FieldKind::Text:
+        form.SetText(control.c_str(), QString::fromStdString(zotpx::Cp936ToUtf8Lossy(value.bytes)));
+        break;
+      case FieldKind::List:
+      case FieldKind::Flag:
+        if (IsCheckBox(control))
+          form.Check(control.c_str())->setChecked(value.index == 1);
+        else
+          form.Combo(control.c_str())->setCurrentIndex(value.index);
+        break;
+      default:
+        break;
+    }
+  }
 }
 
 void TForm1::RunCommandRow(std::string_view command) {

@@ -54,3 +54,6 @@ QGroupBox* BuildCommandGroup(TForm1& form, QWidget* page, const CommandGroup& de
 // 936 cannot hold) comes after all fields are read, so a caller that puts its own bytes in the
 // text can still use the rest.
 std::optional<std::string> ReadControls(TForm1& form, zotpx::Values& values);
+// The other way: every field that has a control shows its value (a text as best it can, a
+// bitmap slot as it is).
+void ShowControls(TForm1& form, const zotpx::Values& values);

@@ -294,8 +294,11 @@ void TForm1::SetModel(zotpx::DeviceModel model) {
 
 void TForm1::ShowModelTabs(zotpx::DeviceModel model) {
   auto* osd = Ctl<QTabWidget>("PageOsd");
-  osd->setTabVisible(osd->indexOf(Ctl<QWidget>("TabGraphic")), zotpx::HasGraphics(model));
-  osd->setTabVisible(osd->indexOf(Ctl<QWidget>("TabCross")), zotpx::HasCrosshair(model));
+  // A tab shows when its commands are the model's, as the command table has them.
+  osd->setTabVisible(osd->indexOf(Ctl<QWidget>("TabGraphic")),
+                     zotpx::FindRow("line")->ForModel(model));
+  osd->setTabVisible(osd->indexOf(Ctl<QWidget>("TabCross")),
+                     zotpx::FindRow("cross set")->ForModel(model));
 }
 
 // ---- bindings ----

@@ -8,7 +8,6 @@
 #include "app/command_controls.h"
 #include "app/form.h"
 #include "app/geometry.h"
-#include "text/cp936.h"
 #include "text/font_test.h"
 
 namespace {
@@ -17,32 +16,6 @@ const QString kWrapText = QStringLiteral("测试到达最后一块文字区域�
 
 void NameRowLabel(QGridLayout* grid, int row, const char* name) {
   grid->itemAtPosition(row, 0)->widget()->setObjectName(QString::fromLatin1(name));
-}
-
-void SetAreaFields(TForm1& form, const zotpx::CharAreaValues& area) {
-  form.Combo("ComboAreaLayer")->setCurrentIndex(area.layer);
-  form.Combo("ComboAreaShow")->setCurrentIndex(area.clear);
-  form.SetText("EditAreaLeft", QString::fromStdString(area.left));
-  form.SetText("EditAreaTop", QString::fromStdString(area.top));
-  form.SetText("EditAreaRight", QString::fromStdString(area.right));
-  form.SetText("EditAreaBottom", QString::fromStdString(area.bottom));
-}
-
-// The string command as its button runs it, but with the row's own bytes: the field shows them
-// as best it can, yet 0xA0 and 0xFF cells have no way back from Unicode.
-void RunStringRow(TForm1& form, const zotpx::Bytes& text) {
-  zotpx::Values values(*zotpx::FindRow("text"));
-  ReadControls(form, values);
-  values["text"].bytes = text;
-  form.SendCommand(std::move(values));
-}
-
-void SetStringAttributes(TForm1& form, const zotpx::TextAttributes& a) {
-  form.Combo("ComboStringColor")->setCurrentIndex(a.colour);
-  form.Combo("ComboStringSpace")->setCurrentIndex(a.spacing);
-  form.Combo("ComboStringFont")->setCurrentIndex(a.font);
-  form.Combo("ComboStringSize")->setCurrentIndex(a.magnification);
-  form.Combo("ComboStringShow")->setCurrentIndex(a.hide);
 }
 
 }  // namespace
@@ -70,17 +43,17 @@ void TForm1::PanelTestDblClick() {
 }
 
 void TForm1::BtnTestCmdClick() {
-  SetAreaFields(*this, zotpx::kFontTestArea);
-  BtnAreaCmdClick();
+  const zotpx::Values area = zotpx::FontTestArea();
+  ShowControls(*this, area);
+  SendCommand(area);
 
-  SetStringAttributes(*this, zotpx::kFontTestAttributes);
-  SetText("EditStringLeft", QString::number(zotpx::kFontTestLeft));
   const std::uint8_t lead = zotpx::FontTestLead(Index("ComboTestBlock"));
   for (int row = 0; row < zotpx::kFontTestRows; ++row) {
-    const zotpx::Bytes text = zotpx::FontTestRow(lead, row);
-    SetText("EditString", QString::fromStdString(zotpx::Cp936ToUtf8Lossy(text)));
-    SetText("EditStringTop", QString::number(zotpx::FontTestRowTop(row)));
-    RunStringRow(*this, text);
+    // The string group shows the row as best it can, yet 0xA0 and 0xFF cells have no way back
+    // from Unicode: the command goes with the row's own bytes, not the box's text.
+    const zotpx::Values text = zotpx::FontTestString(lead, row);
+    ShowControls(*this, text);
+    SendCommand(text);
   }
 
   QComboBox* blocks = Combo("ComboTestBlock");

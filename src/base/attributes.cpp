@@ -235,9 +235,4 @@ std::string ItemWord(const ComboDef& def, int index) {
   return std::to_string(ItemNumber(def, index));
 }
 
-std::uint8_t TextAttributeByte(const TextAttributes& a) {
-  return static_cast<std::uint8_t>((a.colour & 7) | (a.spacing & 3) << 3 | (a.font & 1) << 5 |
-                                   (a.magnification & 1) << 6 | (a.hide & 1) << 7);
-}
-
 }  // namespace zotpx

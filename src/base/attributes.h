@@ -2,7 +2,6 @@
 // them and its default item. The code sent is the selected index unless a command says otherwise.
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -63,16 +62,5 @@ std::string ItemWord(const ComboDef& def, int index);
 // The definition of the drop-down `name`; nullptr when the form has no such list.
 const ComboDef* FindComboDef(std::string_view name);
 const std::vector<ComboDef>& AllComboDefs();
-
-// Date, time, text string and crosshair read-out: colour + spacing*8 + font*32 + size*64 +
-// hide*128.
-struct TextAttributes {
-  int colour = 0;
-  int spacing = 0;
-  int font = 0;
-  int magnification = 0;
-  int hide = 0;
-};
-std::uint8_t TextAttributeByte(const TextAttributes& a);
 
 }  // namespace zotpx

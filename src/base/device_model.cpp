@@ -14,12 +14,4 @@ std::optional<DeviceModel> ModelFromName(std::string_view name) {
   return std::nullopt;
 }
 
-bool HasGraphics(DeviceModel model) {
-  return model != DeviceModel::PB;
-}
-
-bool HasCrosshair(DeviceModel model) {
-  return model != DeviceModel::PA;
-}
-
 }  // namespace zotpx

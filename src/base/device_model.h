@@ -14,9 +14,4 @@ std::string_view ModelName(DeviceModel model);
 // The model a name (case and all) stands for; nothing for any other word.
 std::optional<DeviceModel> ModelFromName(std::string_view name);
 
-// What a model draws besides text and bitmap characters: a ZOT-PA the shapes and the
-// single-colour bitmap, a ZOT-PB the crosshair. A model not yet known may do either.
-bool HasGraphics(DeviceModel model);
-bool HasCrosshair(DeviceModel model);
-
 }  // namespace zotpx

@@ -2,11 +2,18 @@
 
 #include "base/coordinates.h"
 #include "command/codec.h"
-#include "device/date_time.h"
-#include "graphics/bitmap_cmd.h"
-#include "text/text_string.h"
+#include "text/cp936.h"
 
-namespace zotpx::checks {
+namespace zotpx {
+
+std::string UnrepresentableMessage(const std::string& character) {
+  const std::string name = CodePointName(character);
+  // A stray byte of malformed UTF-8 would garble the status line: name it only.
+  if (name.rfind("U+", 0) != 0) return std::string(kUnrepresentableText) + "（" + name + "）";
+  return std::string(kUnrepresentableText) + "“" + character + "”（" + name + "）";
+}
+
+namespace checks {
 
 namespace {
 
@@ -86,12 +93,13 @@ std::optional<std::string> Bitmap(const Values& values) {
       FieldNumber(values, "x") + static_cast<long long>(picture->width) > kScreenWidth ||
       FieldNumber(values, "y") + static_cast<long long>(picture->height) > kScreenHeight)
     return values.row().edit_message;
-  const std::size_t bytes = static_cast<std::size_t>(picture->width) / 8 * picture->height;
   const std::size_t max_blocks = values.row().blocks.max_blocks;
   // The flashing picture rides in one frame: at most one block's worth.
-  if (bytes == 0 || BitmapBlockCount(*picture) > (max_blocks ? max_blocks : 1))
+  if (PictureBytes(*picture) == 0 || BitmapBlockCount(*picture) > (max_blocks ? max_blocks : 1))
     return kBitmapBlocksText;
   return std::nullopt;
 }
 
-}  // namespace zotpx::checks
+}  // namespace checks
+
+}  // namespace zotpx

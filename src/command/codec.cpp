@@ -5,8 +5,7 @@
 #include <cstdio>
 
 #include "base/coordinates.h"
-#include "device/clock_cmd.h"
-#include "graphics/bitmap_cmd.h"
+#include "graphics/bitmap.h"
 #include "serial/frame.h"
 
 namespace zotpx {
@@ -74,10 +73,6 @@ void Cover(std::vector<std::uint8_t>& covered, const Placement& at) {
     default:
       break;
   }
-}
-
-std::size_t PictureBytes(const LoadedBitmap& picture) {
-  return static_cast<std::size_t>(picture.width) / 8 * picture.height;
 }
 
 // The part of the picture a frame carries: all of it, or block 1..N of 240 bytes; zeros after
@@ -157,10 +152,14 @@ class Decoder {
         break;
       case FieldKind::List: {
         const std::uint32_t code = Get(data_, field.at);
-        if (const std::optional<int> index = ListIndexOf(field, code))
+        if (const std::optional<int> index = ListIndexOf(field, code)) {
           value.index = *index;
-        else
-          Problem(name + ": code " + std::to_string(code) + " is no item of its list");
+        } else {
+          // Shown as the code itself, never as the default item the frame does not hold.
+          value.index = -1;
+          value.text = std::to_string(code);
+          Problem(name + ": code " + value.text + " is no item of its list");
+        }
         break;
       }
       case FieldKind::Flag:

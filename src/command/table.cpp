@@ -5,15 +5,8 @@
 #include "base/captions.h"
 #include "base/coordinates.h"
 #include "command/checks.h"
-#include "crosshair/cross_cmd.h"
 #include "device/connect.h"
-#include "device/date_time.h"
-#include "device/system_params.h"
-#include "graphics/bitmap_cmd.h"
-#include "graphics/shapes.h"
 #include "serial/memory_transfer.h"
-#include "text/char_area.h"
-#include "text/text_string.h"
 
 namespace zotpx {
 
@@ -171,8 +164,7 @@ std::vector<CommandRow> BuildRows() {
   write.help = "write up to 240 bytes from the address on";
   rows.push_back(write);
 
-  CommandRow params =
-      Row("params", "params", kSystemParamsCommand, std::nullopt, c::kBtnConfigCmd, 3);
+  CommandRow params = Row("params", "params", 0x10, std::nullopt, c::kBtnConfigCmd, 3);
   params.fields.push_back(Pick("overlay", Bits(0, 7, 1), "CheckEnable", "show the overlay at all",
                                ListCode::Index, &kOverlaySwitch));
   static const char* kKeyNames[] = {"key1", "key2", "key3", "key4", "key5", "key6"};
@@ -201,7 +193,7 @@ std::vector<CommandRow> BuildRows() {
   for (const bool time : {false, true}) {
     const std::string group = time ? "Time" : "Date";
     CommandRow row =
-        Row(time ? "time" : "date", time ? "time" : "date", kDateTimeCommand,
+        Row(time ? "time" : "date", time ? "time" : "date", 0x12,
             static_cast<std::uint8_t>(time ? 1 : 0), time ? c::kBtnTimeCmd : c::kBtnDateCmd, 25);
     AddTextAttributes(row.fields, 1, group, "", "hide", time ? "hide the time" : "hide the date");
     row.fields.push_back(
@@ -221,7 +213,7 @@ std::vector<CommandRow> BuildRows() {
     rows.push_back(row);
   }
 
-  CommandRow text = Row("text", "text", kTextStringCommand, std::nullopt, c::kBtnStringCmd, 5);
+  CommandRow text = Row("text", "text", 0x14, std::nullopt, c::kBtnStringCmd, 5);
   text.variable = true;
   AddTextAttributes(text.fields, 0, "String", "", "delete", "delete the string");
   text.fields.push_back(Coordinate("x", true, 1, "EditStringLeft", "5", "top-left X"));
@@ -229,17 +221,17 @@ std::vector<CommandRow> BuildRows() {
   FieldDef string = Def("text", FieldKind::Text, {Place::Tail, 5, 0, 0, 0}, "EditString");
   string.default_text = "欢迎使用云帆ZOT-Px系列字符叠加产品";
   string.min = 1;
-  string.max = static_cast<int>(kTextStringMaxBytes);
+  // The edit box holds this many bytes, so the length byte (n + 5) always fits.
+  string.max = 200;
   string.help = "the string (UTF-8; sent in code page 936)";
   string.positional = true;
   text.fields.push_back(string);
   text.check = checks::TextString;
-  text.edit_message = kStringCoordinateText;
+  text.edit_message = kInvalidCoordinateText;
   text.help = "place or delete a text string";
   rows.push_back(text);
 
-  CommandRow flashing =
-      Row("bitmap flashing", "bitmap", kFlashBitmapCommand, std::nullopt, c::kBtnBitmapCmd, 7);
+  CommandRow flashing = Row("bitmap flashing", "bitmap", 0x15, std::nullopt, c::kBtnBitmapCmd, 7);
   flashing.variable = true;
   flashing.fields = {
       Pick("colour", Bits(0, 0, 3), "ComboBitmapColor", "colour mode"),
@@ -251,12 +243,12 @@ std::vector<CommandRow> BuildRows() {
       Picture("LabelBitmapSelect"),
   };
   flashing.check = checks::Bitmap;
-  flashing.edit_message = kBitmapCoordinateText;
+  flashing.edit_message = kInvalidCoordinateText;
   flashing.picture_limits = &kFlashingBitmapLimits;
   flashing.help = "the flashing bitmap character (up to 40x48 or 48x40)";
   rows.push_back(flashing);
 
-  CommandRow area = Row("area", "area", kCharAreaCommand, std::nullopt, c::kBtnAreaCmd, 9);
+  CommandRow area = Row("area", "area", 0x16, std::nullopt, c::kBtnAreaCmd, 9);
   area.fields = {
       Pick("layer", Bits(0, 0, 3), "ComboAreaLayer", "colour layer"),
       Flag("clear", Bits(0, 7, 1), "ComboAreaShow", "clear the area (the default)", "fill",
@@ -267,14 +259,14 @@ std::vector<CommandRow> BuildRows() {
       Coordinate("bottom", false, 7, "EditAreaBottom", "255", "bottom Y"),
   };
   area.check = checks::Corners;
-  area.edit_message = kAreaCoordinateText;
+  area.edit_message = kEnterCoordinatesText;
   area.help = "fill or clear an area on one colour layer or all";
   rows.push_back(area);
 
-  for (const BlockBitmapCommand* which : {&kSuperBitmapCommand, &kSingleBitmapCommand}) {
-    const bool single = which == &kSingleBitmapCommand;
-    CommandRow row = Row(single ? "bitmap single" : "bitmap oversized", "bitmap", which->command,
-                         std::nullopt, single ? c::kBtnSingleBitmapCmd : c::kBtnSuperBitmapCmd, 7);
+  for (const bool single : {false, true}) {
+    CommandRow row =
+        Row(single ? "bitmap single" : "bitmap oversized", "bitmap", single ? 0x1D : 0x17,
+            std::nullopt, single ? c::kBtnSingleBitmapCmd : c::kBtnSuperBitmapCmd, 7);
     row.variable = true;
     row.fields = {
         Pick("colour", Bits(0, 0, 3), single ? "ComboSingleBitmapColor" : "ComboSuperBitmapColor",
@@ -290,8 +282,9 @@ std::vector<CommandRow> BuildRows() {
              "send the control frame only, without the picture"),
     };
     row.check = checks::Bitmap;
-    row.edit_message = kBitmapCoordinateText;
-    row.blocks = {which->max_blocks, Bits(0, 3, 4)};
+    row.edit_message = kInvalidCoordinateText;
+    // 128 x 128 in 9 blocks, 192 x 128 in 13.
+    row.blocks = {single ? 13u : 9u, Bits(0, 3, 4)};
     row.picture_limits = single ? &kSingleColourBitmapLimits : &kOversizedBitmapLimits;
     // The single-colour bitmap is on the graphics page, which only the first model shows.
     if (single) row.models = ModelBit(DeviceModel::PA);
@@ -309,18 +302,18 @@ std::vector<CommandRow> BuildRows() {
     std::string_view mode_help;
     std::string_view help;
   } kShapes[] = {
-      {"line", kLineCommand, c::kBtnLineCmd, "Line", "vertical", "a vertical line",
+      {"line", 0x1A, c::kBtnLineCmd, "Line", "vertical", "a vertical line",
        "draw or delete a line"},
-      {"rect", kRectCommand, c::kBtnRectCmd, "Rect", "filled", "fill the inside too",
+      {"rect", 0x1B, c::kBtnRectCmd, "Rect", "filled", "fill the inside too",
        "draw or delete a rectangle"},
-      {"circle", kCircleCommand, c::kBtnCircleCmd, "Circle", "filled", "fill the inside too",
+      {"circle", 0x1C, c::kBtnCircleCmd, "Circle", "filled", "fill the inside too",
        "draw or delete a circle"},
   };
   for (const auto& shape : kShapes) {
     CommandRow row = Row(shape.name, shape.name, shape.command, std::nullopt, shape.title, 0);
     AddShapeStyle(row.fields, shape.group, shape.mode, shape.mode_help);
     row.help = shape.help;
-    row.edit_message = kShapeInvalidText;
+    row.edit_message = kEnterCoordinatesText;
     row.models = ModelBit(DeviceModel::PA);
     if (shape.name == "line") {
       row.data_size = 7;
@@ -329,7 +322,7 @@ std::vector<CommandRow> BuildRows() {
       row.fields.push_back(
           Number("length", Word(5), "EditLineLength", "200", 0, kScreenWidth, "length in pixels"));
       row.check = checks::Edits;
-      row.edit_message = kLineInvalidText;
+      row.edit_message = kEnterCoordinatesAndLengthText;
     } else if (shape.name == "rect") {
       row.data_size = 9;
       row.fields.push_back(Coordinate("left", true, 1, "EditRectLeft", "0", "left X"));
@@ -348,8 +341,7 @@ std::vector<CommandRow> BuildRows() {
     rows.push_back(row);
   }
 
-  CommandRow cross =
-      Row("cross set", "cross", kCrossSettingsCommand, std::nullopt, c::kBtnCrossConfigCmd, 8);
+  CommandRow cross = Row("cross set", "cross", 0x1E, std::nullopt, c::kBtnCrossConfigCmd, 8);
   cross.fields = {
       Pick("colour", Bits(0, 0, 1), "ComboCrossColor", "crosshair colour"),
       Pick("enable", Bits(0, 7, 1), "ComboCrossEnable", "crosshair on or off"),
@@ -369,8 +361,7 @@ std::vector<CommandRow> BuildRows() {
   cross.help = "crosshair settings";
   rows.push_back(cross);
 
-  CommandRow move =
-      Row("cross move", "cross-move", kCrossMoveCommand, std::nullopt, c::kBtnCrossMoveCmd, 4);
+  CommandRow move = Row("cross move", "cross-move", 0x1F, std::nullopt, c::kBtnCrossMoveCmd, 4);
   move.fields = {Coordinate("x", true, 0, "EditCrossCurrentX", "192", "centre X"),
                  Coordinate("y", false, 2, "EditCrossCurrentY", "128", "centre Y")};
   for (FieldDef& centre : move.fields) centre.positional = true;

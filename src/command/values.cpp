@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "base/integer_rule.h"
+#include "command/checks.h"
 #include "command/codec.h"
 #include "command/words.h"
 #include "text/cp936.h"
-#include "text/text_string.h"
 
 namespace zotpx {
 
@@ -76,7 +76,8 @@ int FieldNumber(const Values& values, std::string_view name) {
 std::string FieldWord(const FieldDef& field, const FieldValue& value) {
   switch (field.kind) {
     case FieldKind::List:
-      return ItemWord(*field.list, value.index);
+      // A decoded frame's code of no item (-1) reads as that code.
+      return value.index < 0 ? value.text : ItemWord(*field.list, value.index);
     case FieldKind::Flag:
       return value.index ? "true" : "false";
     case FieldKind::Coordinate:

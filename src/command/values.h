@@ -9,15 +9,15 @@
 
 #include "base/bytes.h"
 #include "command/table.h"
-#include "graphics/bitmap_cmd.h"
+#include "graphics/bitmap.h"
 
 namespace zotpx {
 
 struct FieldValue {
   // Coordinate, Number, Format, Moment: the text as typed. Bitmap: the file it came from.
   std::string text;
-  int index = 0;                        // List, Flag: the item
-  Bytes bytes;                          // Text: code page 936; Data: as sent
+  int index = 0;  // List, Flag: the item (-1: a decoded code of no item, in text)
+  Bytes bytes;    // Text: code page 936; Data: as sent
   std::optional<LoadedBitmap> picture;  // Bitmap: nothing while the slot holds no picture
 
   bool operator==(const FieldValue& other) const;

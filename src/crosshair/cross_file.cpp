@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "base/coordinates.h"
+#include "base/integer_rule.h"
 
 namespace zotpx {
 

@@ -18,6 +18,10 @@ LocalDateTime LocalTimeOf(std::chrono::sys_seconds instant) {
   return t;
 }
 
+std::uint8_t ClockYearByte(int year) {
+  return static_cast<std::uint8_t>(((year + 48) % 256 + 256) % 256);
+}
+
 LocalDateTime NowLocal() {
   using namespace std::chrono;
   const auto now = system_clock::now();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 
 namespace zotpx {
 
@@ -19,6 +20,8 @@ struct LocalDateTime {
 // these would come back as another.
 inline constexpr int kClockFirstYear = 2000;
 inline constexpr int kClockLastYear = 2255;
+// What the clock command sends for a year: (year + 48) mod 256, i.e. year - 2000 for 2000..2255.
+std::uint8_t ClockYearByte(int year);
 
 LocalDateTime NowLocal();
 // An instant as the computer's time zone shows it.

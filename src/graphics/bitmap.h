@@ -81,6 +81,26 @@ constexpr std::size_t PackedSize(std::size_t width, std::size_t height) {
   return RowBytes(width) * height;
 }
 
+// A slot's picture as the last successful load left it: W and H in pixels (multiples of 8)
+// and the packed bytes, PackedSize(W, H) of them.
+struct LoadedBitmap {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  Bytes packed;
+};
+
+// The bytes its W and H say a picture takes in a frame: W / 8 a row.
+constexpr std::size_t PictureBytes(const LoadedBitmap& picture) {
+  return static_cast<std::size_t>(picture.width) / 8 * picture.height;
+}
+
+// The block commands send a picture in numbered frames of this many bytes.
+inline constexpr std::size_t kBitmapBlockSize = 240;
+// Blocks the picture fills, the last one partly.
+constexpr std::size_t BitmapBlockCount(const LoadedBitmap& picture) {
+  return (PictureBytes(picture) + kBitmapBlockSize - 1) / kBitmapBlockSize;
+}
+
 // A packed picture (PackedSize(width, height) bytes) as a Windows bitmap file of 1 bit per
 // pixel, black where a bit is set, that a slot loads back to the very same bytes.
 Bytes PackedBitmapFile(std::uint32_t width, std::uint32_t height,

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "graphics/bitmap.h"
-#include "graphics/bitmap_cmd.h"
 #include "serial/frame.h"
 
 namespace zotpx {

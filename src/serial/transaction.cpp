@@ -87,9 +87,4 @@ TxResult RunCommandFrames(Reporter& reporter, const std::string& title, const Li
   return result;
 }
 
-TxResult RunCommand(Reporter& reporter, const std::string& title, const Link& link,
-                    const std::function<Bytes()>& build) {
-  return RunCommandFrames(reporter, title, link, [&] { return std::vector<Bytes>{build()}; });
-}
-
 }  // namespace zotpx

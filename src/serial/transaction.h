@@ -43,9 +43,6 @@ struct TxOptions {
 // device's echoes goes to the reporter's CommandAcknowledged.
 TxResult RunCommandFrames(Reporter& reporter, const std::string& title, const Link& link,
                           const FrameBuilder& build, const TxOptions& options = {});
-// The ordinary single-frame command.
-TxResult RunCommand(Reporter& reporter, const std::string& title, const Link& link,
-                    const std::function<Bytes()>& build);
 
 // Status texts after the title.
 inline constexpr const char* kSuccessText = "成功：请查看通信数据记录以获得更多信息";

@@ -1,6 +1,19 @@
 #include "text/font_test.h"
 
+#include "base/coordinates.h"
+#include "command/words.h"
+
 namespace zotpx {
+
+namespace {
+
+Values WithWords(std::string_view command, const std::vector<GivenWord>& words) {
+  Values values(*FindRow(command));
+  SetFieldWords(values, words, Spelling::Keys);
+  return values;
+}
+
+}  // namespace
 
 std::uint8_t FontTestLead(int block_index) {
   return static_cast<std::uint8_t>(kFontTestFirstLead + block_index);
@@ -18,6 +31,27 @@ Bytes FontTestRow(std::uint8_t lead, int row) {
 
 int FontTestRowTop(int row) {
   return 2 + 26 * row;
+}
+
+Values FontTestArea() {
+  return WithWords("area", {{"left", "0"},
+                            {"top", "0"},
+                            {"right", std::to_string(kMaxX)},
+                            {"bottom", std::to_string(kMaxY)},
+                            {"layer", "all"},
+                            {"clear", "true"}});
+}
+
+Values FontTestString(std::uint8_t lead, int row) {
+  Values text = WithWords("text", {{"x", std::to_string(kFontTestLeft)},
+                                   {"y", std::to_string(FontTestRowTop(row))},
+                                   {"colour", "fg"},
+                                   {"spacing", "3"},
+                                   {"font", "large"},
+                                   {"size", "1"},
+                                   {"delete", "false"}});
+  text["text"].bytes = FontTestRow(lead, row);
+  return text;
 }
 
 FontTestNext FontTestAdvance(int block_index, int block_count) {

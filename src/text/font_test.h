@@ -1,13 +1,11 @@
 // The hidden font test: clear the screen, then 8 rows of 12 double-byte characters sharing
-// one lead byte, whose trail bytes run 0xA0..0xFF. It sends nothing itself: it sets the area
-// and string groups to these values and runs their commands.
+// one lead byte, whose trail bytes run 0xA0..0xFF. It sends nothing itself: the window shows
+// these values in the area and string groups and runs their commands.
 #pragma once
 
 #include <cstdint>
 
-#include "base/attributes.h"
-#include "serial/frame.h"
-#include "text/char_area.h"
+#include "command/values.h"
 
 namespace zotpx {
 
@@ -17,11 +15,6 @@ inline constexpr std::uint8_t kFontTestFirstLead = 0xB0;
 inline constexpr int kFontTestBlocks = 72;  // lead bytes 0xB0..0xF7
 inline constexpr int kFontTestLeft = 2;
 
-// The whole screen on all layers, cleared.
-inline const CharAreaValues kFontTestArea{"0", "0", "383", "255", 3, 1};
-// Foreground, 3 pixels spacing, large font, normal size, show: attribute byte 0x30.
-inline constexpr TextAttributes kFontTestAttributes{0, 2, 1, 0, 0};
-
 // The lead byte that item `block_index` of the block list stands for.
 std::uint8_t FontTestLead(int block_index);
 // Row `row` (0..7): 24 bytes, lead byte and trail byte 0xA0 + 12 * row + column for each
@@ -29,6 +22,12 @@ std::uint8_t FontTestLead(int block_index);
 Bytes FontTestRow(std::uint8_t lead, int row);
 // Y of row `row`: 2, 28, ... 184.
 int FontTestRowTop(int row);
+
+// The area command first: the whole screen on all layers, cleared.
+Values FontTestArea();
+// Then the string command for each row: the row's bytes at X 2 and its Y, in the foreground,
+// 3 pixels apart, large font, normal size, shown (attribute byte 0x30).
+Values FontTestString(std::uint8_t lead, int row);
 
 // The block selected after a run, and whether the run wrapped from the last block to the first.
 struct FontTestNext {

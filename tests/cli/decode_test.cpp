@@ -53,13 +53,16 @@ TEST(DecodeTest, EveryKindOfInputIsExplainedLineByLine) {
   const std::string identification = "\x19ZOT-PB V2.1 build 2026-11";
   const std::vector<DecodeCase> cases = {
       {"hex arguments",
-       {"55 AA 1B 09 08 00 00 00 00 01 7F 00 FF AB", "55AA1B01001C", "5A", "A5"},
+       {"55 AA 1B 09 08 00 00 00 00 01 7F 00 FF AB", "55AA1B01001C", "5A", "A5",
+        "55 AA 16 09 03 00 00 00 00 00 64 00 64 EA"},
        "",
        {"arguments #1 矩形控制命令 rect colour=fg thickness=2 left=0 top=0 right=383 bottom=255; "
         "checksum ok",
         "arguments #2 reply to 矩形控制命令: acknowledged (status 00); checksum ok",
         "arguments #3 probe 5A: the connect scan asks whether a device listens at this rate",
-        "arguments #4 probe answer A5: a device listens at this rate"}},
+        "arguments #4 probe answer A5: a device listens at this rate",
+        "arguments #5 字符区域命令 area layer=3 fill left=0 top=0 right=100 bottom=100; layer: "
+        "code 3 is no item of its list; checksum ok"}},
       {"refused, wrong checksum, identification on standard input",
        {},
        HexOf(area_reversed) + "\n55 AA 1B 09 08 00 00 00 00 01 7F 00 FF AC\n" +

@@ -1,5 +1,4 @@
-// The shared drop-down vocabularies (items, order, per-control defaults) and the text attribute
-// byte.
+// The shared drop-down vocabularies: items, order, per-control defaults.
 #include "base/attributes.h"
 
 #include <gtest/gtest.h>
@@ -149,26 +148,5 @@ TEST(AttributeLists, EveryControlIsDefinedOnceWithAValidDefault) {
   }
   EXPECT_EQ(FindComboDef("ComboNoSuchList"), nullptr);
 }
-
-struct ByteCase {
-  zotpx::TextAttributes attributes;
-  std::uint8_t byte;
-};
-
-class TextAttributeByteTest : public ::testing::TestWithParam<ByteCase> {};
-
-TEST_P(TextAttributeByteTest, PacksColourSpacingFontSizeAndHide) {
-  EXPECT_EQ(zotpx::TextAttributeByte(GetParam().attributes), GetParam().byte);
-}
-
-INSTANTIATE_TEST_SUITE_P(Packing, TextAttributeByteTest,
-                         ::testing::Values(ByteCase{{0, 0, 0, 0, 0}, 0x00},  // date defaults
-                                           ByteCase{{0, 2, 0, 0, 0}, 0x10},  // time defaults
-                                           ByteCase{{2, 0, 1, 0, 0}, 0x22},  // text string defaults
-                                           ByteCase{{7, 3, 1, 1, 1},
-                                                    0xFF},  // every field at its top
-                                           ByteCase{{0, 0, 0, 0, 1}, 0x80},  // hide alone
-                                           ByteCase{{0, 0, 0, 1, 0}, 0x40},  // double size alone
-                                           ByteCase{{5, 1, 0, 0, 0}, 0x0D}));
 
 }  // namespace

@@ -1,19 +1,18 @@
-// Bitmap files and the bitmap commands as bytes: the 64-byte header check through every slot's
-// limits on generated files, pure-black row packing, and the flashing, oversized and
-// single-colour frames with their block numbering, zero padding and checks.
+// Bitmap files and the bitmap commands' frames: the 64-byte header check through every slot's
+// limits on generated files, pure-black row packing, and the oversized and single-colour
+// pictures in numbered blocks with zero padding (their checks: command_checks_test).
 #include "graphics/bitmap.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "support/hex.h"
-
 #include <filesystem>
 #include <sstream>
 #include <string>
 
-#include "graphics/bitmap_cmd.h"
+#include "command/codec.h"
 #include "support/bmp_writer.h"
+#include "support/hex.h"
 
 namespace {
 
@@ -37,8 +36,8 @@ class BitmapFiles : public ::testing::Test {
   BitmapFileStatus Check(const Bytes& bytes, const zotpx::BitmapLimits& limits) {
     // CTest runs the cases in parallel processes: each needs a file of its own.
     const std::string name = std::string("bitmap_test_") +
-                             ::testing::UnitTest::GetInstance()->current_test_info()->name() +
-                             "_" + std::to_string(getpid()) + ".bmp";
+                             ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+                             std::to_string(getpid()) + ".bmp";
     return zotpx::CheckBitmapFile(Write(name, bytes), limits).status;
   }
 };
@@ -154,43 +153,28 @@ zotpx::LoadedBitmap CountingPicture(std::uint32_t width, std::uint32_t height) {
   return picture;
 }
 
-zotpx::BlockBitmapValues SuperDefaults() {
-  return {"55", "100", 7, 0, false};
-}
-zotpx::BlockBitmapValues SingleDefaults() {
-  return {"185", "100", 0, 0, false};
-}
-
-TEST(BitmapFrames, FlashingDefaultsGiveTheWorkedFrame) {
-  zotpx::LoadedBitmap picture = Picture(16, 8);
-  picture.packed[0] = 0x01;
-  picture.packed[1] = 0x02;
-  const Bytes frame = zotpx::FlashBitmapFrame({}, picture);
-  EXPECT_EQ(frame, Hex("55 AA 15 17 0B 00 05 00 64 10 08 01 02 00 00 00 00 00 00 00 00 00 00 00 "
-                       "00 00 00 BB"));
-  const Bytes largest = zotpx::FlashBitmapFrame({}, Picture(40, 48));
-  EXPECT_EQ(largest.size(), 252u);
-  EXPECT_EQ(largest[3], 247);
+// A bitmap command's values with the page's defaults and that picture.
+zotpx::Values Command(const char* name, zotpx::LoadedBitmap picture) {
+  zotpx::Values values(*zotpx::FindRow(name));
+  values["file"].picture = std::move(picture);
+  return values;
 }
 
-TEST(BitmapFrames, FlashingAttributeByteCarriesEachField) {
-  zotpx::FlashBitmapValues v;
-  v.colour = 7;
-  v.flash = 3;
-  v.cycle = 1;
-  v.show = 1;
-  EXPECT_EQ(zotpx::FlashAttributeByte(v), 0xDF);
-  v = {};
-  v.colour = 0;
-  v.flash = 0;
-  v.cycle = 1;
-  EXPECT_EQ(zotpx::FlashAttributeByte(v), 0x40);
+TEST(BitmapFrames, TheFlashingPictureRidesInItsOneFrame) {
+  zotpx::Values values = Command("bitmap flashing", Picture(40, 48));
+  const std::vector<Bytes> largest = zotpx::BuildFrames(values);
+  ASSERT_EQ(largest.size(), 1u);
+  EXPECT_EQ(largest[0].size(), 252u);
+  EXPECT_EQ(largest[0][3], 247);
+  // colour | flash * 8 | cycle * 64 | delete * 128
+  for (const char* field : {"colour", "flash", "cycle", "delete"})
+    values[field].index = static_cast<int>(values.row().Field(field)->list->items->size()) - 1;
+  EXPECT_EQ(zotpx::BuildFrame(values)[4], 0xDF);
 }
 
 TEST(BitmapFrames, OversizedDefaultsGiveTheWorkedFrames) {
   const zotpx::LoadedBitmap picture = CountingPicture(16, 16);
-  const std::vector<Bytes> frames =
-      zotpx::BlockBitmapFrames(zotpx::kSuperBitmapCommand, SuperDefaults(), picture);
+  const std::vector<Bytes> frames = zotpx::BuildFrames(Command("bitmap oversized", picture));
   ASSERT_EQ(frames.size(), 2u);
   Bytes data = Hex("55 AA 17 F7 0F 00 37 00 64 10 10");
   data.insert(data.end(), picture.packed.begin(), picture.packed.end());
@@ -201,36 +185,34 @@ TEST(BitmapFrames, OversizedDefaultsGiveTheWorkedFrames) {
 }
 
 TEST(BitmapFrames, ControlOnlySendsJustTheControlFrame) {
-  zotpx::BlockBitmapValues values = SingleDefaults();
-  values.control_only = true;
-  const std::vector<Bytes> frames =
-      zotpx::BlockBitmapFrames(zotpx::kSingleBitmapCommand, values, Picture(192, 128));
-  ASSERT_EQ(frames.size(), 1u);
-  EXPECT_EQ(frames[0], Hex("55 AA 1D 07 00 00 B9 00 64 C0 80 81"));
+  zotpx::Values values = Command("bitmap single", Picture(192, 128));
+  values["control-only"].index = 1;
+  EXPECT_EQ(zotpx::BuildFrames(values),
+            std::vector<Bytes>{Hex("55 AA 1D 07 00 00 B9 00 64 C0 80 81")});
 }
 
 TEST(BitmapFrames, DataFramesAreNumberedOneToNThenControlZero) {
   struct Case {
-    zotpx::BlockBitmapCommand command;
-    zotpx::BlockBitmapValues values;
+    const char* command;
     std::uint32_t width, height;
     std::size_t blocks;
   } cases[] = {
-      {zotpx::kSuperBitmapCommand, SuperDefaults(), 128, 128, 9},
-      {zotpx::kSingleBitmapCommand, SingleDefaults(), 192, 128, 13},
-      {zotpx::kSuperBitmapCommand, SuperDefaults(), 120, 16, 1},
-      {zotpx::kSuperBitmapCommand, SuperDefaults(), 128, 16, 2},
+      {"bitmap oversized", 128, 128, 9},
+      {"bitmap single", 192, 128, 13},
+      {"bitmap oversized", 120, 16, 1},
+      {"bitmap oversized", 128, 16, 2},
   };
   for (const Case& c : cases) {
-    const zotpx::LoadedBitmap picture = CountingPicture(c.width, c.height);
-    const auto frames = zotpx::BlockBitmapFrames(c.command, c.values, picture);
+    const zotpx::Values values = Command(c.command, CountingPicture(c.width, c.height));
+    const zotpx::LoadedBitmap& picture = *values["file"].picture;
+    const auto frames = zotpx::BuildFrames(values);
     ASSERT_EQ(frames.size(), c.blocks + 1) << c.width << "x" << c.height;
     for (std::size_t k = 1; k <= c.blocks; ++k) {
       const Bytes& frame = frames[k - 1];
-      ASSERT_EQ(frame.size(), zotpx::kBitmapDataFrameSize);
-      EXPECT_EQ(frame[2], c.command.command);
+      ASSERT_EQ(frame.size(), 252u);
+      EXPECT_EQ(frame[2], values.row().command);
       EXPECT_EQ((frame[4] >> 3) & 15, static_cast<int>(k));
-      EXPECT_EQ(frame[4] & 0x87, c.values.colour);
+      EXPECT_EQ(frame[4] & 0x87, frames.back()[4]);
       const std::size_t first = (k - 1) * 240;
       const std::size_t count = std::min<std::size_t>(240, picture.packed.size() - first);
       EXPECT_TRUE(std::equal(frame.begin() + 11, frame.begin() + 11 + count,
@@ -239,18 +221,13 @@ TEST(BitmapFrames, DataFramesAreNumberedOneToNThenControlZero) {
     EXPECT_EQ(frames.back().size(), 12u);
     EXPECT_EQ((frames.back()[4] >> 3) & 15, 0);
   }
-  const auto single =
-      zotpx::BlockBitmapFrames(zotpx::kSingleBitmapCommand, SingleDefaults(), Picture(192, 128));
-  EXPECT_EQ(single[0][4], 0x08);
-  EXPECT_EQ(single[12][4], 0x68);
 }
 
 TEST(BitmapFrames, LastBlockIsPaddedWithZerosNotEarlierPictureBytes) {
   // A 128 x 16 picture in a buffer that still holds an earlier, larger picture beyond it.
   zotpx::LoadedBitmap picture = Picture(128, 16, 0x5A);
   picture.packed.resize(2048, 0xA5);
-  const Bytes second =
-      zotpx::BitmapDataFrame(zotpx::kSuperBitmapCommand, SuperDefaults(), picture, 2);
+  const Bytes second = zotpx::BuildFrame(Command("bitmap oversized", picture), 2);
   EXPECT_TRUE(std::all_of(second.begin() + 11, second.begin() + 27,
                           [](std::uint8_t b) { return b == 0x5A; }));
   EXPECT_TRUE(std::all_of(second.begin() + 27, second.begin() + 251,
@@ -258,42 +235,9 @@ TEST(BitmapFrames, LastBlockIsPaddedWithZerosNotEarlierPictureBytes) {
 }
 
 TEST(BitmapFrames, DeletingSetsBit7OnEveryFrame) {
-  zotpx::BlockBitmapValues values = SuperDefaults();
-  values.show = 1;
-  for (const Bytes& frame :
-       zotpx::BlockBitmapFrames(zotpx::kSuperBitmapCommand, values, Picture(128, 16)))
-    EXPECT_EQ(frame[4] & 0x80, 0x80);
-}
-
-TEST(BitmapChecks, ChecksRunInOrderWithTheirMessages) {
-  const zotpx::LoadedBitmap wide = Picture(48, 40);
-  const zotpx::LoadedBitmap big = Picture(192, 128);
-  auto flash = [](const std::string& x, const std::string& y) {
-    zotpx::FlashBitmapValues v;
-    v.x = x;
-    v.y = y;
-    return v;
-  };
-  const std::optional<std::string> ok;
-  EXPECT_EQ(zotpx::CheckFlashBitmap(flash("x", "y"), nullptr), zotpx::kBitmapNotLoadedText);
-  EXPECT_EQ(zotpx::CheckFlashBitmap(flash("336", "216"), &wide), ok);
-  EXPECT_EQ(zotpx::CheckFlashBitmap(flash("337", "0"), &wide), zotpx::kBitmapCoordinateText);
-  EXPECT_EQ(zotpx::CheckFlashBitmap(flash("0", "217"), &wide), zotpx::kBitmapCoordinateText);
-  EXPECT_EQ(zotpx::CheckFlashBitmap(flash("", "0"), &wide), zotpx::kBitmapCoordinateText);
-  EXPECT_EQ(zotpx::CheckFlashBitmap(flash("-1", "0"), &wide), zotpx::kBitmapCoordinateText);
-  EXPECT_EQ(zotpx::CheckFlashBitmap(flash("2147483647", "0"), &wide), zotpx::kBitmapCoordinateText);
-
-  zotpx::BlockBitmapValues at{"192", "128", 0, 0, false};
-  EXPECT_EQ(zotpx::CheckBlockBitmap(zotpx::kSingleBitmapCommand, at, nullptr),
-            zotpx::kBitmapNotLoadedText);
-  EXPECT_EQ(zotpx::CheckBlockBitmap(zotpx::kSingleBitmapCommand, at, &big), ok);
-  at.x = "193";
-  EXPECT_EQ(zotpx::CheckBlockBitmap(zotpx::kSingleBitmapCommand, at, &big),
-            zotpx::kBitmapCoordinateText);
-  at.x = "0";
-  // 13 blocks are beyond what the oversized command carries.
-  EXPECT_EQ(zotpx::CheckBlockBitmap(zotpx::kSuperBitmapCommand, at, &big),
-            zotpx::kBitmapBlocksText);
+  zotpx::Values values = Command("bitmap oversized", Picture(128, 16));
+  values["delete"].index = 1;
+  for (const Bytes& frame : zotpx::BuildFrames(values)) EXPECT_EQ(frame[4] & 0x80, 0x80);
 }
 
 }  // namespace

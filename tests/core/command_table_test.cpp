@@ -1,22 +1,14 @@
-// The command table against what the tool already sends: every row of the shared frame table,
-// filled as the window fills it and as the command line does, builds the row's frame and
-// decodes back to its values; on random values the table's check and frames agree with the
-// window's own checks and builders; decode(build(v)) = v and build(decode(f)) = f over random
-// values and random frames of every command.
+// The command table's round trips: every row of the shared frame table, filled as the window
+// fills it and as the command line does, builds the row's frame and decodes back to its values;
+// decode(build(v)) = v and build(decode(f)) = f over random values and random frames of every
+// command. (The checks' edges: command_checks_test.)
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "command/codec.h"
-#include "crosshair/cross_cmd.h"
-#include "device/clock_cmd.h"
-#include "device/date_time.h"
-#include "device/system_params.h"
-#include "graphics/shapes.h"
 #include "support/frame_table.h"
 #include "support/hex.h"
-#include "text/char_area.h"
-#include "text/text_string.h"
 
 namespace zotpx {
 // Failures show values as the decoder writes them.
@@ -195,116 +187,6 @@ class RandomValues {
 
   std::mt19937 random_;
 };
-
-zotpx::TextAttributes Attributes(const Values& v, const std::string& prefix,
-                                 const std::string& hide) {
-  return {v[prefix + "colour"].index, v[prefix + "spacing"].index, v[prefix + "font"].index,
-          v[prefix + "size"].index, v[hide].index};
-}
-
-zotpx::ShapeStyle Style(const Values& v, const std::string& mode) {
-  return {v["colour"].index, v["thickness"].index, v[mode].index, v["delete"].index};
-}
-
-// The window's own check and frames for the same values, through its value structs.
-struct WindowCommand {
-  std::optional<std::string> failure;
-  std::vector<Bytes> frames;
-};
-
-WindowCommand AsTheWindowDoes(const Values& v) {
-  const std::string name(v.row().name);
-  const auto one = [](std::optional<std::string> failure, auto build) {
-    return failure ? WindowCommand{failure, {}} : WindowCommand{{}, {build()}};
-  };
-  if (name == "params") {
-    zotpx::SystemParams p{v["overlay"].index == 1,
-                          {v["key1"].index, v["key2"].index, v["key3"].index, v["key4"].index,
-                           v["key5"].index, v["key6"].index},
-                          v["offset-ex"].index,
-                          v["offset-in"].index};
-    return {{}, {zotpx::SystemParamsFrame(p)}};
-  }
-  if (name == "clock") return {{}, {zotpx::ClockFrame(*zotpx::ParseMoment(v["at"].text))}};
-  if (name == "date" || name == "time") {
-    const zotpx::DateTimeValues d{
-        name == "date" ? zotpx::ClockField::Date : zotpx::ClockField::Time, v["x"].text,
-        v["y"].text, v["format"].text, Attributes(v, "", "hide")};
-    return one(zotpx::CheckDateTime(d), [&] { return zotpx::DateTimeFrame(d); });
-  }
-  if (name == "text") {
-    const zotpx::TextStringValues t{v["text"].bytes, v["x"].text, v["y"].text,
-                                    Attributes(v, "", "delete")};
-    return one(zotpx::CheckTextString(t), [&] { return zotpx::TextStringFrame(t); });
-  }
-  if (name == "area") {
-    const zotpx::CharAreaValues a{v["left"].text,   v["top"].text,    v["right"].text,
-                                  v["bottom"].text, v["layer"].index, v["clear"].index};
-    return one(zotpx::CheckCharArea(a), [&] { return zotpx::CharAreaFrame(a); });
-  }
-  if (name == "line") {
-    const zotpx::LineValues l{v["x"].text, v["y"].text, v["length"].text, Style(v, "vertical")};
-    return one(zotpx::CheckLine(l), [&] { return zotpx::LineFrame(l); });
-  }
-  if (name == "rect") {
-    const zotpx::RectValues r{v["left"].text, v["top"].text, v["right"].text, v["bottom"].text,
-                              Style(v, "filled")};
-    return one(zotpx::CheckRect(r), [&] { return zotpx::RectFrame(r); });
-  }
-  if (name == "circle") {
-    const zotpx::CircleValues c{v["x"].text, v["y"].text, v["radius"].index, Style(v, "filled")};
-    return one(zotpx::CheckCircle(c), [&] { return zotpx::CircleFrame(c); });
-  }
-  const zotpx::LoadedBitmap* picture =
-      v.row().Field("file") && v["file"].picture ? &*v["file"].picture : nullptr;
-  if (name == "bitmap flashing") {
-    const zotpx::FlashBitmapValues f{v["x"].text,      v["y"].text,      v["colour"].index,
-                                     v["flash"].index, v["cycle"].index, v["delete"].index};
-    return one(zotpx::CheckFlashBitmap(f, picture),
-               [&] { return zotpx::FlashBitmapFrame(f, *picture); });
-  }
-  if (name == "bitmap oversized" || name == "bitmap single") {
-    const auto& which =
-        name == "bitmap single" ? zotpx::kSingleBitmapCommand : zotpx::kSuperBitmapCommand;
-    const zotpx::BlockBitmapValues b{v["x"].text, v["y"].text, v["colour"].index, v["delete"].index,
-                                     v["control-only"].index == 1};
-    if (auto failure = zotpx::CheckBlockBitmap(which, b, picture)) return {failure, {}};
-    return {{}, zotpx::BlockBitmapFrames(which, b, *picture)};
-  }
-  if (name == "cross set") {
-    const zotpx::CrossSettings c{v["enable"].index,
-                                 v["shape"].index,
-                                 v["colour"].index,
-                                 v["step"].index,
-                                 Attributes(v, "text-", "text-hide"),
-                                 v["text-x"].text,
-                                 v["text-y"].text};
-    return one(zotpx::CheckCrossSettings(c), [&] { return zotpx::CrossSettingsFrame(c); });
-  }
-  const zotpx::CrossMove m{v["x"].text, v["y"].text};
-  return one(zotpx::CheckCrossMove(m), [&] { return zotpx::CrossMoveFrame(m); });
-}
-
-bool FaceCommand(const CommandRow& row) {
-  return !row.table.empty();
-}
-
-TEST(CommandTableRandom, ChecksAndFramesAgreeWithTheWindowsOwn) {
-  RandomValues random(19);
-  for (const CommandRow& row : zotpx::CommandRows()) {
-    if (!FaceCommand(row)) continue;
-    for (int n = 0; n < 3000; ++n) {
-      const Values values = random.Make(row);
-      const WindowCommand window = AsTheWindowDoes(values);
-      const std::optional<std::string> failure = row.check ? row.check(values) : std::nullopt;
-      ASSERT_EQ(failure, window.failure) << row.name << " " << zotpx::DescribeValues(values);
-      if (!failure) {
-        ASSERT_EQ(zotpx::BuildFrames(values), window.frames)
-            << row.name << " " << zotpx::DescribeValues(values);
-      }
-    }
-  }
-}
 
 TEST(CommandTableRandom, ValuesSurviveBuildThenDecode) {
   RandomValues random(7);

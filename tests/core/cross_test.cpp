@@ -1,99 +1,17 @@
-// Crosshair settings and move frames with their coordinate checks, the crosshair file's
-// layout (slots, "PIC " header, zeros) and the checks a generation makes before reading shapes.
+// The crosshair's points: its two commands and its file's origin judge them alike; the crosshair
+// file's layout (slots, "PIC " header, zeros) and the checks a generation makes before reading
+// shapes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 
-#include "crosshair/cross_cmd.h"
+#include "command/values.h"
 #include "crosshair/cross_file.h"
 
 using zotpx::Bytes;
 
 namespace {
-
-struct SettingsCase {
-  const char* name;
-  zotpx::CrossSettings values;
-  Bytes frame;
-};
-
-class CrossSettingsFrameTest : public ::testing::TestWithParam<SettingsCase> {};
-
-TEST_P(CrossSettingsFrameTest, MatchesTheWorkedFrame) {
-  const SettingsCase& c = GetParam();
-  ASSERT_EQ(zotpx::CheckCrossSettings(c.values), std::nullopt);
-  EXPECT_EQ(zotpx::CrossSettingsFrame(c.values), c.frame);
-}
-
-zotpx::CrossSettings AllAtTheTop() {
-  zotpx::CrossSettings v;
-  v.enable = 1;
-  v.colour = 1;
-  v.shape = 19;
-  v.key_step = 18;
-  v.text = {7, 3, 1, 1, 1};
-  v.text_left = "383";
-  v.text_top = "255";
-  return v;
-}
-
-zotpx::CrossSettings SwitchedOff() {
-  zotpx::CrossSettings v;
-  v.enable = 1;
-  return v;
-}
-
-zotpx::CrossSettings LowestShapeAndStep() {
-  zotpx::CrossSettings v;
-  v.key_step = 0;
-  v.text_left = "$10";
-  v.text_top = "  7";
-  return v;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Frames, CrossSettingsFrameTest,
-    ::testing::Values(SettingsCase{"FormDefaults",
-                                   {},
-                                   {0x55, 0xAA, 0x1E, 0x08, 0x00, 0x01, 0x0A, 0x22, 0x00, 0x00,
-                                    0x00, 0x00, 0x53}},
-                      SettingsCase{"EverythingAtItsLast",
-                                   AllAtTheTop(),
-                                   {0x55, 0xAA, 0x1E, 0x08, 0x81, 0x14, 0x14, 0xFF, 0x01, 0x7F,
-                                    0x00, 0xFF, 0x4D}},
-                      // Off changes bit 7 of the mode byte only; the rest still goes out.
-                      SettingsCase{"SwitchedOffKeepsTheRest",
-                                   SwitchedOff(),
-                                   {0x55, 0xAA, 0x1E, 0x08, 0x80, 0x01, 0x0A, 0x22, 0x00, 0x00,
-                                    0x00, 0x00, 0xD3}},
-                      SettingsCase{"ShapeOneStepTwoHexAndSpaces",
-                                   LowestShapeAndStep(),
-                                   {0x55, 0xAA, 0x1E, 0x08, 0x00, 0x01, 0x02, 0x22, 0x00, 0x10,
-                                    0x00, 0x07, 0x62}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-struct MoveCase {
-  const char* x;
-  const char* y;
-  Bytes frame;
-};
-
-class CrossMoveFrameTest : public ::testing::TestWithParam<MoveCase> {};
-
-TEST_P(CrossMoveFrameTest, MatchesTheWorkedFrame) {
-  const MoveCase& c = GetParam();
-  const zotpx::CrossMove values{c.x, c.y};
-  ASSERT_EQ(zotpx::CheckCrossMove(values), std::nullopt);
-  EXPECT_EQ(zotpx::CrossMoveFrame(values), c.frame);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Frames, CrossMoveFrameTest,
-    ::testing::Values(
-        MoveCase{"192", "128", {0x55, 0xAA, 0x1F, 0x04, 0x00, 0xC0, 0x00, 0x80, 0x63}},
-        MoveCase{"300", "255", {0x55, 0xAA, 0x1F, 0x04, 0x01, 0x2C, 0x00, 0xFF, 0x4F}},
-        MoveCase{"0", "0", {0x55, 0xAA, 0x1F, 0x04, 0x00, 0x00, 0x00, 0x00, 0x23}}));
 
 struct PointCase {
   const char* x;
@@ -106,12 +24,15 @@ class CrossCoordinateCheckTest : public ::testing::TestWithParam<PointCase> {};
 // Both commands and the crosshair origin judge a point by the same rule, each with its message.
 TEST_P(CrossCoordinateCheckTest, AcceptsOnlyPointsOfTheScreen) {
   const PointCase& c = GetParam();
-  zotpx::CrossSettings settings;
-  settings.text_left = c.x;
-  settings.text_top = c.y;
+  zotpx::Values settings(*zotpx::FindRow("cross set"));
+  settings["text-x"].text = c.x;
+  settings["text-y"].text = c.y;
+  zotpx::Values move(*zotpx::FindRow("cross move"));
+  move["x"].text = c.x;
+  move["y"].text = c.y;
   const auto expected = c.valid ? std::nullopt : std::optional<std::string>("失败：不合法的坐标值");
-  EXPECT_EQ(zotpx::CheckCrossSettings(settings), expected) << c.x << ", " << c.y;
-  EXPECT_EQ(zotpx::CheckCrossMove({c.x, c.y}), expected) << c.x << ", " << c.y;
+  EXPECT_EQ(settings.row().check(settings), expected) << c.x << ", " << c.y;
+  EXPECT_EQ(move.row().check(move), expected) << c.x << ", " << c.y;
   EXPECT_EQ(zotpx::ParseCrossOrigin(c.x, c.y).has_value(), c.valid) << c.x << ", " << c.y;
 }
 

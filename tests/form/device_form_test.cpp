@@ -8,9 +8,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "device/clock_cmd.h"
-#include "device/date_time.h"
-#include "device/system_params.h"
 #include "serial/frame.h"
 #include "serial/port.h"
 #include "support/form_fixture.h"

@@ -221,8 +221,9 @@ TEST_F(FormShellTest, TwoCommandsInARowLogTwoBlocks) {
   StartDevice({.model = zotpx::DeviceModel::PA, .baud = 115200});
   const std::size_t mark = LogMark();
   for (int i = 0; i < 2; ++i) {
-    const zotpx::TxResult result = zotpx::RunCommand(form(), "参数设置命令", form().CurrentLink(),
-                                                     [] { return zotpx::MakeFrame(0x10, {0x00}); });
+    const zotpx::TxResult result = zotpx::RunCommandFrames(
+        form(), "参数设置命令", form().CurrentLink(),
+        [] { return std::vector<zotpx::Bytes>{zotpx::MakeFrame(0x10, {0x00})}; });
     ASSERT_EQ(result, zotpx::TxResult::Ok) << Status();
   }
   const std::vector<std::string> lines = LogSince(mark);

@@ -13,7 +13,7 @@
 #include <sstream>
 
 #include "app/bitmap_image.h"
-#include "graphics/bitmap_cmd.h"
+#include "command/codec.h"
 #include "serial/frame.h"
 #include "support/bmp_writer.h"
 #include "support/form_fixture.h"
@@ -254,9 +254,9 @@ TEST_F(GraphicsFormTest, OversizedPictureGoesAsNineNumberedBlocksThenControl) {
   Click("BtnSuperBitmapCmd");
   EXPECT_EQ(Status(), "超大位图字符命令" + kSuccess);
   const std::vector<Bytes> frames = sim().ReceivedFrames();
-  const zotpx::LoadedBitmap picture{128, 128, Bytes(2048, 0xFF)};
-  EXPECT_EQ(frames, zotpx::BlockBitmapFrames(zotpx::kSuperBitmapCommand, {"55", "100", 7, 0, false},
-                                             picture));
+  zotpx::Values values(*zotpx::FindRow("bitmap oversized"));  // the page's defaults
+  values["file"].picture = zotpx::LoadedBitmap{128, 128, Bytes(2048, 0xFF)};
+  EXPECT_EQ(frames, zotpx::BuildFrames(values));
   ASSERT_EQ(frames.size(), 10u);
   for (std::size_t k = 1; k <= 9; ++k) EXPECT_EQ((frames[k - 1][4] >> 3) & 15, int(k));
   const std::vector<std::string> log = LogSince(mark);

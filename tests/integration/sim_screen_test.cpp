@@ -21,11 +21,10 @@
 #include <vector>
 
 #include "command/codec.h"
-#include "crosshair/cross_cmd.h"
+#include "command/words.h"
 #include "crosshair/cross_download.h"
 #include "crosshair/cross_file.h"
 #include "device/connect.h"
-#include "graphics/shapes.h"
 #include "screen/screen.h"
 #include "serial/memory_transfer.h"
 #include "serial/port.h"
@@ -72,7 +71,15 @@ Bytes ReadFile(const std::string& path) {
 
 bool Send(const zotpx::Link& link, const Bytes& frame) {
   zotpx::test::RecordingReporter reporter;
-  return zotpx::RunCommand(reporter, "t", link, [&] { return frame; }) == zotpx::TxResult::Ok;
+  return zotpx::RunCommandFrames(reporter, "t", link, [&] { return std::vector<Bytes>{frame}; }) ==
+         zotpx::TxResult::Ok;
+}
+
+// A command's frame from the words zotpx takes for it.
+Bytes Frame(std::string_view command, const std::vector<zotpx::GivenWord>& words) {
+  zotpx::Values values(*zotpx::FindRow(command));
+  EXPECT_TRUE(zotpx::SetFieldWords(values, words, zotpx::Spelling::Keys).empty()) << command;
+  return zotpx::BuildFrame(values);
 }
 
 struct Pixel {
@@ -109,9 +116,9 @@ TEST(SimScreenTest, CrosshairFromADownloadedFileSitsWithItsOriginOnThePosition) 
       zotpx::DownloadToDevice(reporter, sim.link, zotpx::CrossTransferPlan("十字线文件下载"), data),
       TransferResult::Done);
 
-  zotpx::CrossSettings settings;  // on, shape 1, foreground, read-out at 0, 0
-  ASSERT_TRUE(Send(sim.link, zotpx::CrossSettingsFrame(settings)));
-  ASSERT_TRUE(Send(sim.link, zotpx::CrossMoveFrame({"200", "150"})));
+  // The window's defaults: on, shape 1, foreground, read-out at 0, 0.
+  ASSERT_TRUE(Send(sim.link, Frame("cross set", {})));
+  ASSERT_TRUE(Send(sim.link, Frame("cross move", {{"x", "200"}, {"y", "150"}})));
 
   ExpectPixels(sim->Screen(SimServer::NowMs()), {{190, 150, kForeground},
                                                  {200, 150, kForeground},
@@ -125,9 +132,12 @@ TEST(SimScreenTest, CrosshairFromADownloadedFileSitsWithItsOriginOnThePosition) 
 
 // A filled rectangle from (10, 10) to (29, 29).
 Bytes RectFrame() {
-  Bytes frame = zotpx::RectFrame({"10", "10", "29", "29", {0, 0, 1, 0}});
-  frame.back() = zotpx::FrameChecksum(frame.data(), frame.size());
-  return frame;
+  return Frame("rect", {{"left", "10"},
+                        {"top", "10"},
+                        {"right", "29"},
+                        {"bottom", "29"},
+                        {"thickness", "1"},
+                        {"filled", "true"}});
 }
 
 // The rectangle as a line of a static command file.
