@@ -1,8 +1,5 @@
 #include "cli/app.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstdio>
@@ -11,6 +8,7 @@
 #include <map>
 #include <memory>
 
+#include "base/console.h"
 #include "base/version.h"
 #include "cli/commands.h"
 #include "cli/decode.h"
@@ -185,7 +183,17 @@ std::vector<std::string> ExpandPorts(const std::vector<std::string>& given) {
 }  // namespace
 
 int RunZotpx(int argc, char** argv) {
+  // A station worker: started by station mode with its port and the run's own arguments.
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const bool worker = args.size() >= 2 && args[0] == kStationWorkerOption;
+  if (worker) {
+    argv[2] = argv[0];
+    argv += 2;
+    argc -= 2;
+  }
   CLI::App app(kDescription, "zotpx");
+  // "/dev/ttyUSB0" or "/tmp/a.bmp" is a value on every system, never a Windows-style option.
+  app.allow_windows_style_options(false);
   app.footer(kExitStatusHelp);
   app.set_version_flag("--version", std::string("zotpx ") + kVersion);
   app.require_subcommand(1);
@@ -267,7 +275,9 @@ int RunZotpx(int argc, char** argv) {
     std::fprintf(stderr, "zotpx: %s\n", filled.error->c_str());
     return kExitRefused;
   }
-  if (const int refused = CheckLayoutArgument(command, filled.values, globals.quiet);
+  // A worker's run was checked by the parent, which has said what there was to say.
+  if (const int refused =
+          worker ? kExitOk : CheckLayoutArgument(command, filled.values, globals.quiet);
       refused != kExitOk)
     return refused;
 
@@ -287,7 +297,8 @@ int RunZotpx(int argc, char** argv) {
     }
   }
   if (globals.ports.empty()) globals.ports.push_back("COM1");
-  const std::vector<std::string> ports = ExpandPorts(globals.ports);
+  const std::vector<std::string> ports =
+      worker ? std::vector<std::string>{args[1]} : ExpandPorts(globals.ports);
   if (ports.empty()) {
     std::fprintf(stderr, "zotpx: --port all: no USB serial port found\n");
     return kExitPort;
@@ -297,13 +308,13 @@ int RunZotpx(int argc, char** argv) {
     return kExitRefused;
   }
 
-  const bool several = ports.size() > 1;
+  const bool several = ports.size() > 1 || worker;
   const LogFiles logs(globals.log, globals.log_dir, ports);
   if (!logs.error().empty()) {
     std::fprintf(stderr, "zotpx: %s\n", logs.error().c_str());
     return kExitRefused;
   }
-  const bool terminal = isatty(STDERR_FILENO) == 1;
+  const bool terminal = StandardErrorIsTerminal();
   CatchInterrupts();
 
   auto work = [&](const std::string& port, ProgressSink& progress) {
@@ -318,6 +329,7 @@ int RunZotpx(int argc, char** argv) {
     return outcome;
   };
 
+  if (worker) return RunStationWorker(ports.front(), work);
   int status = kExitOk;
   if (!several) {
     std::unique_ptr<ProgressSink> progress;
@@ -330,7 +342,7 @@ int RunZotpx(int argc, char** argv) {
     status = ExitStatusFor({outcome});
   } else {
     const std::vector<Outcome> outcomes =
-        RunStation(ports, command.path, work, {stderr, terminal, globals.quiet});
+        RunStation(ports, command.path, args, {stderr, terminal, globals.quiet});
     if (globals.json) {
       for (const Outcome& outcome : outcomes) Print(outcome, globals, true);
     } else if (!globals.quiet) {
