@@ -4,6 +4,7 @@
 #include <io.h>
 
 #include <cstdio>
+#include <initializer_list>
 
 #include "base/console.h"
 
