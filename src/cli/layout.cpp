@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "base/paths.h"
 #include "cli/device_steps.h"
 #include "crosshair/cross_download.h"
 #include "device/clock.h"
@@ -96,7 +97,7 @@ class Reader {
       if (!text) continue;
       if (option->name == "file" && option->kind == OptionKind::Text) {
         file_line = LineOf(*node);
-        if (!text->empty() && text->front() != '/') *text = base_dir_ + *text;
+        if (!text->empty() && !IsRootedPath(*text)) *text = base_dir_ + *text;
       }
       given.emplace_back(key, *text);
       given_lines.push_back(LineOf(*node));
@@ -256,8 +257,7 @@ class Reader {
 };
 
 std::string DirectoryOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  return FolderOfPath(path);
 }
 
 Layout ErrorLayout(const std::string& name, const std::string& message) {
