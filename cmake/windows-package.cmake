@@ -1,6 +1,7 @@
 # The Windows installer (NSIS) and zip, made by CPack: the programs, Qt's libraries and plugins,
-# mingw's run time, the fonts the screen drawing reads (in fonts\ beside the programs), Qt's
-# Chinese texts, and the licences of everything shipped. Both run from any folder.
+# mingw's run time, the fonts the screen drawing and the window read (in fonts\ beside the
+# programs), Qt's Chinese texts (in translations\ beside bin\, where Qt looks from its own
+# DLL's folder), and the licences of everything shipped. Both run from any folder.
 
 set(ZOTPX_WIN_LICENSES
     ${PROJECT_SOURCE_DIR}/LICENSE
@@ -29,9 +30,8 @@ foreach(entry IN LISTS ZOTPX_WIN_LICENSES)
   install(FILES ${source} DESTINATION licenses RENAME ${name})
 endforeach()
 
-if(TARGET zotpx)
-  install(FILES /usr/share/unifont/unifont.hex /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc
-          DESTINATION ${CMAKE_INSTALL_BINDIR}/fonts)
+if(TARGET zotpx OR TARGET zotpx-manager)
+  install(FILES ${ZOTPX_WIN_FONTS} DESTINATION ${CMAKE_INSTALL_BINDIR}/fonts)
 endif()
 if(TARGET zotpx-manager)
   install(FILES /usr/share/qt6/translations/qtbase_zh_CN.qm DESTINATION translations)

@@ -42,6 +42,32 @@ function(zotpx_windows_icon out_var)
   set(${out_var} ${ico} PARENT_SCOPE)
 endfunction()
 
+# Stripped copies of DLLs that come with debugging symbols (mingw's run time alone carries 22 MB
+# of them), made once into stripped/ and what the build tree and the packages take.
+function(zotpx_windows_stripped out_var)
+  set(copies)
+  foreach(dll IN LISTS ARGN)
+    get_filename_component(name ${dll} NAME)
+    set(copy ${CMAKE_BINARY_DIR}/stripped/${name})
+    add_custom_command(OUTPUT ${copy}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/stripped
+      COMMAND ${CMAKE_STRIP} --strip-unneeded -o ${copy} ${dll}
+      DEPENDS ${dll} VERBATIM)
+    list(APPEND copies ${copy})
+  endforeach()
+  set(${out_var} ${copies} PARENT_SCOPE)
+endfunction()
+
+# The fonts the screen drawing and the window read, in fonts\ beside `target` in the build tree
+# (the packages put them there too: windows-package.cmake).
+set(ZOTPX_WIN_FONTS /usr/share/unifont/unifont.hex /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc)
+function(zotpx_windows_fonts target)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E make_directory $<TARGET_FILE_DIR:${target}>/fonts
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${ZOTPX_WIN_FONTS} $<TARGET_FILE_DIR:${target}>/fonts
+    VERBATIM)
+endfunction()
+
 # Qt's libraries, the Windows platform plugin, the native style and mingw's run time beside
 # `target`, in the build tree (so it runs there, under Wine too) and where it is installed.
 function(zotpx_windows_deploy_qt target)
@@ -49,25 +75,27 @@ function(zotpx_windows_deploy_qt target)
   get_filename_component(qt_bin ${qt_core_dll} DIRECTORY)
   get_filename_component(qt_prefix ${qt_bin} DIRECTORY)
   set(dlls ${qt_bin}/Qt6Core.dll ${qt_bin}/Qt6Gui.dll ${qt_bin}/Qt6Widgets.dll)
-  set(runtime)
   foreach(name libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
     find_file(dll_${name} ${name} PATHS ${ZOTPX_MINGW_RUNTIME_DIRS} NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH
               REQUIRED)
-    list(APPEND runtime ${dll_${name}})
+    list(APPEND dlls ${dll_${name}})
   endforeach()
-  set(platform ${qt_prefix}/plugins/platforms/qwindows.dll)
+  zotpx_windows_stripped(dlls ${dlls})
+  zotpx_windows_stripped(platform ${qt_prefix}/plugins/platforms/qwindows.dll)
   # For tests under Wine without a display; not installed.
-  set(offscreen ${qt_prefix}/plugins/platforms/qoffscreen.dll)
-  set(style ${qt_prefix}/plugins/styles/qwindowsvistastyle.dll)
+  zotpx_windows_stripped(offscreen ${qt_prefix}/plugins/platforms/qoffscreen.dll)
+  zotpx_windows_stripped(style ${qt_prefix}/plugins/styles/qwindowsvistastyle.dll)
+  add_custom_target(zotpx_windows_dlls DEPENDS ${dlls} ${platform} ${offscreen} ${style})
+  add_dependencies(${target} zotpx_windows_dlls)
   add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${dlls} ${runtime} $<TARGET_FILE_DIR:${target}>
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${dlls} $<TARGET_FILE_DIR:${target}>
     COMMAND ${CMAKE_COMMAND} -E make_directory $<TARGET_FILE_DIR:${target}>/platforms
                                                $<TARGET_FILE_DIR:${target}>/styles
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${platform} ${offscreen}
                                                   $<TARGET_FILE_DIR:${target}>/platforms
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${style} $<TARGET_FILE_DIR:${target}>/styles
     VERBATIM)
-  install(FILES ${dlls} ${runtime} DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${dlls} DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${platform} DESTINATION ${CMAKE_INSTALL_BINDIR}/platforms)
   install(FILES ${style} DESTINATION ${CMAKE_INSTALL_BINDIR}/styles)
 endfunction()

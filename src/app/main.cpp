@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFontDatabase>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QMessageBox>
@@ -19,6 +20,7 @@
 
 #include "app/form.h"
 #include "base/console.h"
+#include "base/shipped_fonts.h"
 #include "base/version.h"
 #include "serial/port_name.h"
 
@@ -92,9 +94,18 @@ int main(int argc, char** argv) {
   // The window speaks Chinese whatever the locale, so Qt's own texts (the log's edit menu,
   // dialog buttons) should too. Without the translation they stay in English.
   QTranslator qt_texts;
-  if (qt_texts.load(QStringLiteral("qtbase_zh_CN"),
-                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+  const QString translations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+  if (qt_texts.load(QStringLiteral("qtbase_zh_CN"), translations))
     QCoreApplication::installTranslator(&qt_texts);
+  else
+    std::cerr << "zotpx-manager: Qt's Chinese texts (qtbase_zh_CN.qm) are not in "
+              << QDir::toNativeSeparators(translations).toStdString()
+              << "; its own buttons and menus stay in English\n";
+  // A system without a Chinese font (a bare Windows) would show the texts as boxes: the font
+  // shipped beside the programs serves then.
+  if (const std::string font = zotpx::ShippedCjkFont();
+      !font.empty() && QFontDatabase::families(QFontDatabase::SimplifiedChinese).isEmpty())
+    QFontDatabase::addApplicationFont(QString::fromStdString(font));
   // QApplication has taken its own options (-platform, -style ...) out of argv by now.
   parser.process(app);
   const QStringList ports = parser.positionalArguments();

@@ -1,8 +1,14 @@
 #include "base/console.h"
 
+#include <unistd.h>
+
 namespace zotpx {
 
 // A terminal on Linux takes the bytes as they are; its locale says how to show them.
 void UseStartingConsole() {}
+
+bool StandardErrorIsTerminal() {
+  return isatty(STDERR_FILENO) == 1;
+}
 
 }  // namespace zotpx

@@ -3,9 +3,15 @@
 
 namespace zotpx {
 
-// Linux: nothing to do. Windows: the console is told the text is UTF-8, and a window program
-// whose output goes nowhere is joined to its parent's console, if it has one, so that --help
-// and --version reach the user.
+// Linux: nothing to do. Windows: the console is told the text is UTF-8, standard input and
+// output carry bytes as they are (no CR added before LF, no stop at 1A: a PNG written to
+// standard output is the PNG, and a line ends as on Linux), and a window program whose output
+// goes nowhere is joined to its parent's console, if it has one, so that --help and --version
+// reach the user.
 void UseStartingConsole();
+
+// Whether standard error is a terminal that takes the control sequences a progress line is
+// redrawn with (on Windows: a console, told to take them).
+bool StandardErrorIsTerminal();
 
 }  // namespace zotpx

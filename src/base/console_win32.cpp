@@ -1,6 +1,10 @@
 #include <windows.h>
+// After windows.h.
+#include <fcntl.h>
+#include <io.h>
 
 #include <cstdio>
+#include <initializer_list>
 
 #include "base/console.h"
 
@@ -24,6 +28,16 @@ void UseStartingConsole() {
   }
   SetConsoleOutputCP(CP_UTF8);
   SetConsoleCP(CP_UTF8);
+  for (std::FILE* stream : {stdin, stdout, stderr}) (void)_setmode(_fileno(stream), _O_BINARY);
+}
+
+bool StandardErrorIsTerminal() {
+  // _isatty says yes to NUL too; only a console has a console mode.
+  const HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
+  DWORD mode = 0;
+  if (!GetConsoleMode(handle, &mode)) return false;
+  return (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) ||
+         SetConsoleMode(handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
 }
 
 }  // namespace zotpx

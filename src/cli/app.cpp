@@ -1,8 +1,5 @@
 #include "cli/app.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cerrno>
@@ -12,6 +9,7 @@
 #include <map>
 #include <memory>
 
+#include "base/console.h"
 #include "base/version.h"
 #include "cli/commands.h"
 #include "cli/decode.h"
@@ -176,6 +174,8 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   Invocation invocation;
   Globals& globals = invocation.globals;
   CLI::App app(kDescription, "zotpx");
+  // "/dev/ttyUSB0" or "/tmp/a.bmp" is a value on every system, never a Windows-style option.
+  app.allow_windows_style_options(false);
   app.footer(kExitStatusHelp);
   app.set_version_flag("--version", std::string("zotpx ") + kVersion);
   app.require_subcommand(1);
@@ -260,13 +260,23 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
 }
 
 int RunZotpx(int argc, char** argv) {
+  // A station worker: started by station mode with its port and the run's own arguments.
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const bool worker = args.size() >= 2 && args[0] == kStationWorkerOption;
+  if (worker) {
+    argv[2] = argv[0];
+    argv += 2;
+    argc -= 2;
+  }
   std::variant<Invocation, int> parsed = ParseCommandLine(argc, argv);
   if (const int* status = std::get_if<int>(&parsed)) return *status;
   Invocation& invocation = std::get<Invocation>(parsed);
   const CommandDef& command = *invocation.command;
   const CommandValues& values = invocation.values;
   Globals& globals = invocation.globals;
-  if (const int refused = CheckLayoutArgument(command, values, globals.quiet); refused != kExitOk)
+  // A worker's run was checked by the parent, which has said what there was to say.
+  if (const int refused = worker ? kExitOk : CheckLayoutArgument(command, values, globals.quiet);
+      refused != kExitOk)
     return refused;
 
   if (command.id == CommandId::Decode) return RunDecode(values, globals.json);
@@ -285,7 +295,8 @@ int RunZotpx(int argc, char** argv) {
     }
   }
   if (globals.ports.empty()) globals.ports.push_back("COM1");
-  const std::vector<std::string> ports = ExpandPorts(globals.ports);
+  const std::vector<std::string> ports =
+      worker ? std::vector<std::string>{args[1]} : ExpandPorts(globals.ports);
   if (ports.empty()) {
     std::fprintf(stderr, "zotpx: --port all: no USB serial port found\n");
     return kExitPort;
@@ -295,13 +306,13 @@ int RunZotpx(int argc, char** argv) {
     return kExitRefused;
   }
 
-  const bool several = ports.size() > 1;
+  const bool several = ports.size() > 1 || worker;
   const LogFiles logs(globals.log, globals.log_dir, ports);
   if (!logs.error().empty()) {
     std::fprintf(stderr, "zotpx: %s\n", logs.error().c_str());
     return kExitRefused;
   }
-  const bool terminal = isatty(STDERR_FILENO) == 1;
+  const bool terminal = StandardErrorIsTerminal();
   CatchInterrupts();
 
   auto work = [&](const std::string& port, ProgressSink& progress) {
@@ -316,6 +327,7 @@ int RunZotpx(int argc, char** argv) {
     return outcome;
   };
 
+  if (worker) return RunStationWorker(ports.front(), work);
   int status = kExitOk;
   if (!several) {
     std::unique_ptr<ProgressSink> progress;
@@ -328,7 +340,7 @@ int RunZotpx(int argc, char** argv) {
     status = ExitStatusFor({outcome});
   } else {
     const std::vector<Outcome> outcomes =
-        RunStation(ports, command.path, work, {stderr, terminal, globals.quiet});
+        RunStation(ports, command.path, args, {stderr, terminal, globals.quiet});
     if (globals.json) {
       for (const Outcome& outcome : outcomes) Print(outcome, globals, true);
     } else if (!globals.quiet) {

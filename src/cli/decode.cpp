@@ -1,11 +1,8 @@
 #include "cli/decode.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 
 #include "base/file_save.h"
@@ -30,21 +27,20 @@ struct Source {
   bool from_arguments = false;
 };
 
-std::optional<std::string> ReadAll(int fd) {
+std::optional<std::string> ReadAll(std::FILE* in) {
   std::string text;
   char buffer[65536];
   for (;;) {
-    const ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n < 0) return std::nullopt;
-    if (n == 0) return text;
-    text.append(buffer, static_cast<std::size_t>(n));
+    const std::size_t n = std::fread(buffer, 1, sizeof buffer, in);
+    text.append(buffer, n);
     if (text.size() > kInputLimit) return std::nullopt;
+    if (n < sizeof buffer) return std::ferror(in) ? std::nullopt : std::optional(text);
   }
 }
 
 bool IsFile(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+  std::error_code error;
+  return std::filesystem::exists(path, error) && !std::filesystem::is_directory(path, error);
 }
 
 // Files and standard input as they are; every other argument is hex, all of them one stream.
@@ -54,9 +50,9 @@ std::optional<std::vector<Source>> ReadInputs(const std::vector<std::string>& in
   const std::vector<std::string> given = inputs.empty() ? std::vector<std::string>{"-"} : inputs;
   for (const std::string& input : given) {
     if (input == "-" || IsFile(input)) {
-      const int fd = input == "-" ? STDIN_FILENO : open(input.c_str(), O_RDONLY | O_CLOEXEC);
-      std::optional<std::string> text = fd < 0 ? std::nullopt : ReadAll(fd);
-      if (fd > STDIN_FILENO) close(fd);
+      std::FILE* in = input == "-" ? stdin : std::fopen(input.c_str(), "rb");
+      std::optional<std::string> text = in ? ReadAll(in) : std::nullopt;
+      if (in && in != stdin) std::fclose(in);
       if (!text) {
         std::fprintf(stderr, "zotpx: decode: %s cannot be read (or is larger than 64 MiB)\n",
                      input.c_str());

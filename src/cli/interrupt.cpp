@@ -18,21 +18,16 @@ namespace {
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 volatile std::sig_atomic_t g_signal = 0;
-// The process that catches for its workers: a worker inherits the list below at its start and
-// must never pass anything on, not even in the moment before it clears it.
-std::atomic<pid_t> g_catcher{0};
-// Station workers to pass signals to; 0 is a free slot. More workers than this get no signal
-// and run to their end.
+// Station workers to pass signals to; null is a free slot. More workers than this get no
+// signal and run to their end.
 constexpr int kMaxWorkers = 1024;
-std::atomic<pid_t> g_workers[kMaxWorkers];
-static_assert(std::atomic<pid_t>::is_always_lock_free, "read from a signal handler");
+std::atomic<const ChildProcess*> g_workers[kMaxWorkers];
+static_assert(std::atomic<const ChildProcess*>::is_always_lock_free, "read from a signal handler");
 
 void OnSignal(int sig) {
   const int saved_errno = errno;
-  if (g_catcher.load() == getpid()) {
-    for (const auto& worker : g_workers)
-      if (const pid_t pid = worker.load(); pid > 0) kill(pid, sig);
-  }
+  for (const auto& worker : g_workers)
+    if (const ChildProcess* child = worker.load()) child->PassStop(sig);
   if (g_signal != 0) {
     // The second: end now, as the system would have, the port as it was found.
     RestorePortAtOnce();
@@ -48,15 +43,25 @@ void OnSignal(int sig) {
   errno = saved_errno;
 }
 
+sigset_t Interrupts() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (const int sig : kSignals) sigaddset(&set, sig);
+  return set;
+}
+
 }  // namespace
 
 void CatchInterrupts() {
-  g_catcher = getpid();
   struct sigaction action {};
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
   for (const int sig : kSignals) sigaction(sig, &action, nullptr);
+  // A station worker starts with them held (ChildProcess::Start): one passed on meanwhile
+  // arrives now.
+  const sigset_t interrupts = Interrupts();
+  sigprocmask(SIG_UNBLOCK, &interrupts, nullptr);
 }
 
 int InterruptSignal() {
@@ -67,27 +72,28 @@ int InterruptedExitStatus() {
   return 128 + g_signal;
 }
 
-void PassInterruptsTo(int pid) {
-  // Its own process group, so that a Ctrl-C at the terminal reaches the parent alone; set here
-  // as well as in the worker, whichever runs first.
-  (void)setpgid(pid, pid);
-  for (auto& worker : g_workers) {
-    pid_t free_slot = 0;
-    if (worker.compare_exchange_strong(free_slot, pid)) return;
+void PassInterruptsTo(const ChildProcess& worker) {
+  // Held meanwhile, so that a signal is passed on exactly once: by the handler or here.
+  const sigset_t interrupts = Interrupts();
+  sigset_t before;
+  sigprocmask(SIG_BLOCK, &interrupts, &before);
+  for (auto& slot : g_workers) {
+    const ChildProcess* free_slot = nullptr;
+    if (slot.compare_exchange_strong(free_slot, &worker)) break;
+  }
+  if (g_signal != 0) worker.PassStop(g_signal);
+  sigprocmask(SIG_SETMASK, &before, nullptr);
+}
+
+void ForgetInterruptWorker(const ChildProcess& worker) {
+  for (auto& slot : g_workers) {
+    const ChildProcess* mine = &worker;
+    slot.compare_exchange_strong(mine, nullptr);
   }
 }
 
-void ForgetInterruptWorker(int pid) {
-  for (auto& worker : g_workers) {
-    pid_t mine = pid;
-    worker.compare_exchange_strong(mine, 0);
-  }
-}
-
-void TakeInterruptsFromParent() {
-  (void)setpgid(0, 0);
-  g_catcher = 0;
-  for (auto& worker : g_workers) worker = 0;
-}
+// The worker was started in a process group of its own: the terminal's signals reach only the
+// parent, which passes them on as signals.
+void TakeInterruptsFromParent() {}
 
 }  // namespace zotpx::cli

@@ -5,6 +5,8 @@
 // it (signals here, a console control handler on Windows).
 #pragma once
 
+#include "cli/process.h"
+
 namespace zotpx::cli {
 
 // Installs the handlers; only for commands that talk to a device (the others keep the system's
@@ -15,13 +17,13 @@ int InterruptSignal();
 // The exit status of a program that stopped as asked: 128 + the signal's number.
 int InterruptedExitStatus();
 
-// Station mode, in the parent: the worker process `pid` gets every signal caught here from now
-// on (the parent alone hears the terminal, see TakeInterruptsFromParent), until it is forgotten
-// (before it is waited for, so that a reused process id never gets one).
-void PassInterruptsTo(int pid);
-void ForgetInterruptWorker(int pid);
-// In a worker just started: the terminal's signals go to the parent alone, which passes each
-// on once. A stop the parent was already asked for stays asked.
+// Station mode, in the parent: the worker gets every interrupt caught here from now on (and the
+// one already caught, if any), until it is forgotten, which must come before the worker is
+// waited for and destroyed.
+void PassInterruptsTo(const ChildProcess& worker);
+void ForgetInterruptWorker(const ChildProcess& worker);
+// In a worker, after CatchInterrupts: its interrupts are those the parent passes on; the
+// terminal's go to the parent alone.
 void TakeInterruptsFromParent();
 
 }  // namespace zotpx::cli

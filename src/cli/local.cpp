@@ -1,7 +1,6 @@
 // Commands without a device: listing the ports and the two file conversions.
-#include <unistd.h>
 
-#include <cerrno>
+#include <cstdio>
 
 #include "base/file_save.h"
 #include "cli/commands.h"
@@ -86,14 +85,8 @@ void ListPorts(Outcome& outcome) {
 
 bool WriteOutputFile(const std::string& path, std::span<const std::uint8_t> bytes) {
   if (path != kStandardOutput) return WriteWholeFile(path, bytes);
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = write(STDOUT_FILENO, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
+  return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
+         std::fflush(stdout) == 0;
 }
 
 bool WritesToStandardOutput(const CommandValues& values) {

@@ -191,29 +191,4 @@ std::vector<PortLinkInfo> ListPortLinks() {
   return sorted;
 }
 
-std::optional<std::string> RefusePortNames(const std::vector<std::string>& names) {
-  std::map<std::string, std::string> seen;  // device key -> the first name that reached it
-  for (const std::string& name : names) {
-    const PortName parsed = ParsePortName(name);
-    if (parsed.kind == PortName::Kind::Invalid) return "--port '" + name + "': " + parsed.reason;
-    const auto [first, added] = seen.emplace(PortDeviceKey(name), name);
-    if (!added)
-      return first->second == name ? "--port " + name + " is given twice: name each port once"
-                                   : "--port " + first->second + " and --port " + name +
-                                         " are the same device: name each port once";
-  }
-  return std::nullopt;
-}
-
-bool IsUsbSerial(const SerialPortInfo& port) {
-  return !port.vendor_id.empty();
-}
-
-std::vector<std::string> UsbSerialPortPaths() {
-  std::vector<std::string> paths;
-  for (const SerialPortInfo& port : ListSerialPorts())
-    if (IsUsbSerial(port)) paths.push_back(port.device);
-  return paths;
-}
-
 }  // namespace zotpx::cli

@@ -28,15 +28,9 @@ std::string LinkToDevice(const std::string&, const std::string&) {
   return "";
 }
 
-bool IsUsbSerial(const SerialPortInfo& port) {
-  return !port.vendor_id.empty();
-}
-
-std::vector<std::string> UsbSerialPortPaths() {
-  std::vector<std::string> paths;
-  for (const SerialPortInfo& port : ListSerialPorts())
-    if (IsUsbSerial(port)) paths.push_back(port.device);
-  return paths;
+// No port folder either.
+std::vector<PortLinkInfo> ListPortLinks() {
+  return {};
 }
 
 }  // namespace zotpx::cli

@@ -1,49 +1,44 @@
 #include "cli/reporter.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 
+#include "base/file_names.h"
 #include "cli/interrupt.h"
+#include "serial/port_name.h"
 
 namespace zotpx::cli {
 
 namespace {
 
-void WriteAll(int fd, const std::string& text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
-    done += static_cast<std::size_t>(n);
-  }
-}
-
-int OpenLog(const std::string& path) {
-  return open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY, 0666);
+std::unique_ptr<AppendFile> OpenLog(const std::string& path) {
+  auto file = std::make_unique<AppendFile>();
+  file->Open(path);
+  return file;
 }
 
 }  // namespace
 
 std::string LogFileName(const std::string& port) {
+  // "\\.\COM3" and "com3" are COM3.
+  if (const PortName com = ParsePortName(port); com.kind == PortName::Kind::Com)
+    return UsableFileName(com.text + ".log");
   std::string name = port.rfind("/dev/", 0) == 0 ? port.substr(5) : port;
   while (!name.empty() && (name.front() == '/' || name.rfind("./", 0) == 0))
     name.erase(0, name.front() == '/' ? 1 : 2);
   for (char& c : name)
     if (c == '/') c = '_';
-  return name + ".log";
+  return UsableFileName(name + ".log");
 }
 
 LogFiles::LogFiles(const std::string& file, const std::string& folder,
                    const std::vector<std::string>& ports) {
-  if (!file.empty() && (shared_ = OpenLog(file)) < 0) {
-    error_ = "--log " + file + ": " + std::strerror(errno);
-    return;
+  if (!file.empty()) {
+    shared_ = OpenLog(file);
+    if (!shared_->error().empty()) {
+      error_ = "--log " + file + ": " + shared_->error();
+      return;
+    }
   }
   if (folder.empty()) return;
   std::error_code made;
@@ -54,31 +49,25 @@ LogFiles::LogFiles(const std::string& file, const std::string& folder,
   }
   for (const std::string& port : ports) {
     const std::string name = LogFileName(port);
-    for (const auto& [other, fd] : own_)
+    for (const auto& [other, unused] : own_)
       if (LogFileName(other) == name) {
         error_ = "--log-dir " + folder + ": " + other + " and " + port + " would share " + name;
         return;
       }
-    const std::string path = folder + "/" + name;
-    const int fd = OpenLog(path);
-    if (fd < 0) {
-      error_ = "--log-dir " + folder + ": " + name + ": " + std::strerror(errno);
+    std::unique_ptr<AppendFile> own = OpenLog(folder + "/" + name);
+    if (!own->error().empty()) {
+      error_ = "--log-dir " + folder + ": " + name + ": " + own->error();
       return;
     }
-    own_.emplace_back(port, fd);
+    own_.emplace_back(port, std::move(own));
   }
-}
-
-LogFiles::~LogFiles() {
-  if (shared_ >= 0) close(shared_);
-  for (const auto& [port, fd] : own_) close(fd);
 }
 
 std::vector<LogTarget> LogFiles::For(const std::string& port, bool shared_prefix) const {
   std::vector<LogTarget> targets;
-  if (shared_ >= 0) targets.push_back({shared_, shared_prefix ? "[" + port + "] " : ""});
-  for (const auto& [own_port, fd] : own_)
-    if (own_port == port) targets.push_back({fd, ""});
+  if (shared_) targets.push_back({shared_.get(), shared_prefix ? "[" + port + "] " : ""});
+  for (const auto& [own_port, file] : own_)
+    if (own_port == port) targets.push_back({file.get(), ""});
   return targets;
 }
 
@@ -99,7 +88,7 @@ void CliReporter::FlushLog() {
   for (const LogTarget& log : logs_) {
     std::string text;
     for (const std::string& line : block_) text += (line.empty() ? "" : log.prefix) + line + "\n";
-    if (!text.empty()) WriteAll(log.fd, text);
+    if (!text.empty()) log.file->Append(text);
   }
   block_.clear();
 }

@@ -5,9 +5,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "base/append_file.h"
 #include "cli/progress.h"
 #include "serial/reporter.h"
 
@@ -17,7 +19,7 @@ namespace zotpx::cli {
 // port ("[/dev/ttyUSB0] ", as --trace shows it) in a file several ports share, nothing in a
 // file of its own, which reads as the window's log.
 struct LogTarget {
-  int fd = -1;
+  AppendFile* file = nullptr;
   std::string prefix;
 };
 
@@ -27,7 +29,6 @@ class LogFiles {
  public:
   LogFiles(const std::string& file, const std::string& folder,
            const std::vector<std::string>& ports);
-  ~LogFiles();
   LogFiles(const LogFiles&) = delete;
   LogFiles& operator=(const LogFiles&) = delete;
 
@@ -37,12 +38,13 @@ class LogFiles {
   std::vector<LogTarget> For(const std::string& port, bool shared_prefix) const;
 
  private:
-  int shared_ = -1;
-  std::vector<std::pair<std::string, int>> own_;  // port, its file in the folder
+  std::unique_ptr<AppendFile> shared_;
+  std::vector<std::pair<std::string, std::unique_ptr<AppendFile>>> own_;  // port, its file
   std::string error_;
 };
 
-// The name of a port's log file in --log-dir: "COM3" gives "COM3.log"; a path loses a leading
+// The name of a port's log file in --log-dir: "COM3" gives "COM3.log" (on Windows, where that
+// name is the port itself, "COM3_.log"; COM10 and above are free); a path loses a leading
 // "/dev/" and has its other slashes made "_": "/dev/ttyUSB0" gives "ttyUSB0.log",
 // "/dev/serial/by-id/usb-X" "serial_by-id_usb-X.log", "/tmp/sim/tty" "tmp_sim_tty.log".
 std::string LogFileName(const std::string& port);

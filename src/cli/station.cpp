@@ -1,16 +1,13 @@
 #include "cli/station.h"
 
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
-#include <cstring>
+#include <cstdio>
+#include <memory>
 
 #include "cli/interrupt.h"
 #include "cli/json_output.h"
+#include "cli/process.h"
 
 namespace zotpx::cli {
 
@@ -18,39 +15,33 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-void WriteLine(int fd, const std::string& line) {
-  const std::string text = line + "\n";
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
-    done += static_cast<std::size_t>(n);
-  }
+// The worker's lines to the parent, on its standard output: "P done total" for progress,
+// "R {json}" for the outcome.
+void WriteLine(const std::string& line) {
+  std::fputs((line + "\n").c_str(), stdout);
+  std::fflush(stdout);
 }
 
 // A worker's progress, sent to the parent once per whole per cent.
 class PipeProgress : public ProgressSink {
  public:
-  explicit PipeProgress(int fd) : fd_(fd) {}
   void Update(std::size_t done, std::size_t total) override {
     const int percent = total == 0 ? 0 : static_cast<int>(done * 100 / total);
     if (percent == shown_) return;
     shown_ = percent;
-    WriteLine(fd_, "P " + std::to_string(done) + " " + std::to_string(total));
+    WriteLine("P " + std::to_string(done) + " " + std::to_string(total));
   }
   void Finish() override {}
 
  private:
-  int fd_;
   int shown_ = -1;
 };
 
 struct Worker {
   std::string port;
-  pid_t pid = -1;
-  int fd = -1;
-  std::string pending;  // bytes read that do not yet end a line
+  std::unique_ptr<ChildProcess> process;
+  bool reading = false;  // its output is still open
+  std::string pending;   // bytes read that do not yet end a line
   std::size_t done = 0;
   std::size_t total = 0;
   Clock::time_point started;
@@ -73,48 +64,26 @@ std::string ProgressLine(const Worker& w, std::size_t port_width) {
          ProgressFigures(w.done, w.total, Clock::now() - w.started);
 }
 
-void Launch(Worker& w, const std::string& command, const PortWork& work) {
-  int fds[2];
+void Launch(Worker& w, const std::string& command, const std::vector<std::string>& args) {
   w.started = Clock::now();
-  if (pipe(fds) != 0) {
-    w.finished = true;
-    w.outcome = {w.port, command, kResultPortFailed, "no pipe for the worker", {}, {}, {}, {},
-                 {},     0};
-    return;
-  }
+  std::vector<std::string> worker_args = {kStationWorkerOption, w.port};
+  worker_args.insert(worker_args.end(), args.begin(), args.end());
   std::fflush(stdout);
   std::fflush(stderr);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    TakeInterruptsFromParent();
-    close(fds[0]);
-    PipeProgress progress(fds[1]);
-    Outcome outcome = work(w.port, progress);
-    WriteLine(fds[1], "R " + OutcomeToJson(outcome).dump(-1, ' ', false,
-                                                         nlohmann::json::error_handler_t::replace));
-    close(fds[1]);
-    std::fflush(stderr);
-    _exit(ExitStatusOf(outcome.result));
-  }
-  close(fds[1]);
-  if (pid < 0) {
-    close(fds[0]);
+  w.process = std::make_unique<ChildProcess>();
+  if (!w.process->Start(worker_args)) {
     w.finished = true;
-    w.outcome = {w.port, command, kResultPortFailed, "no worker process", {}, {}, {}, {}, {}, 0};
+    w.outcome = {w.port, command, kResultPortFailed, w.process->error(), {}, {}, {}, {}, {}, 0};
+    w.process.reset();
     return;
   }
-  w.pid = pid;
-  w.fd = fds[0];
-  PassInterruptsTo(pid);
+  w.reading = true;
+  PassInterruptsTo(*w.process);
 }
 
-// Reads what the worker sent; false at the end of its pipe.
+// Takes what the worker sent; false at the end of its output.
 bool Drain(Worker& w) {
-  char buffer[4096];
-  const ssize_t n = read(w.fd, buffer, sizeof buffer);
-  if (n < 0 && errno == EINTR) return true;
-  if (n <= 0) return false;
-  w.pending.append(buffer, static_cast<std::size_t>(n));
+  const bool open = w.process->ReadAvailable(w.pending);
   std::size_t end;
   while ((end = w.pending.find('\n')) != std::string::npos) {
     const std::string line = w.pending.substr(0, end);
@@ -129,20 +98,21 @@ bool Drain(Worker& w) {
       }
     }
   }
-  return true;
+  return open;
 }
 
 }  // namespace
 
 std::vector<Outcome> RunStation(const std::vector<std::string>& ports, const std::string& command,
-                                const PortWork& work, const StationDisplay& display) {
+                                const std::vector<std::string>& args,
+                                const StationDisplay& display) {
   std::vector<Worker> workers(ports.size());
   std::size_t port_width = 0;
   for (std::size_t i = 0; i < ports.size(); ++i) {
     workers[i].port = ports[i];
     port_width = std::max(port_width, ports[i].size() + 2);
   }
-  for (Worker& w : workers) Launch(w, command, work);
+  for (Worker& w : workers) Launch(w, command, args);
 
   bool drawn = false;
   auto draw = [&](bool force) {
@@ -173,23 +143,13 @@ std::vector<Outcome> RunStation(const std::vector<std::string>& ports, const std
 
   auto last_draw = Clock::now();
   for (;;) {
-    std::vector<pollfd> fds;
-    std::vector<Worker*> owners;
+    std::vector<ChildProcess*> reading;
     for (Worker& w : workers)
-      if (w.fd >= 0) {
-        fds.push_back({w.fd, POLLIN, 0});
-        owners.push_back(&w);
-      }
-    if (fds.empty()) break;
-    poll(fds.data(), fds.size(), 200);
-    for (std::size_t i = 0; i < fds.size(); ++i) {
-      if (!(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-      Worker& w = *owners[i];
-      if (!Drain(w)) {
-        close(w.fd);
-        w.fd = -1;
-      }
-    }
+      if (w.reading) reading.push_back(w.process.get());
+    if (reading.empty()) break;
+    ChildProcess::WaitForOutput(reading, std::chrono::milliseconds(200));
+    for (Worker& w : workers)
+      if (w.reading) w.reading = Drain(w);
     if (Clock::now() - last_draw > std::chrono::milliseconds(200)) {
       draw(false);
       last_draw = Clock::now();
@@ -197,20 +157,17 @@ std::vector<Outcome> RunStation(const std::vector<std::string>& ports, const std
   }
 
   for (Worker& w : workers) {
-    if (w.pid <= 0) continue;
-    ForgetInterruptWorker(w.pid);
-    int status = 0;
-    while (waitpid(w.pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    if (!w.process) continue;
+    ForgetInterruptWorker(*w.process);
+    const ChildProcess::End end = w.process->Wait();
     if (!w.finished) {
       // A worker that died without a word: its device is the one that failed.
       w.finished = true;
       w.outcome.port = w.port;
       w.outcome.command = command;
       w.outcome.result = kResultNoDevice;
-      w.outcome.status = WIFSIGNALED(status)
-                             ? std::string("worker ended by signal ") + strsignal(WTERMSIG(status))
-                             : "worker ended without a result";
+      w.outcome.status =
+          "worker ended " + (end.cause.empty() ? std::string("without a result") : end.cause);
     }
     w.outcome.seconds = w.outcome.seconds
                             ? w.outcome.seconds
@@ -221,6 +178,16 @@ std::vector<Outcome> RunStation(const std::vector<std::string>& ports, const std
   std::vector<Outcome> outcomes;
   for (Worker& w : workers) outcomes.push_back(w.outcome);
   return outcomes;
+}
+
+int RunStationWorker(const std::string& port, const PortWork& work) {
+  TakeInterruptsFromParent();
+  PipeProgress progress;
+  const Outcome outcome = work(port, progress);
+  WriteLine("R " +
+            OutcomeToJson(outcome).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+  std::fflush(stderr);
+  return ExitStatusOf(outcome.result);
 }
 
 std::string SummaryTable(const std::vector<Outcome>& outcomes) {

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "base/captions.h"
+#include "base/paths.h"
 #include "command/codec.h"
 #include "command/words.h"
 #include "device/clock.h"
@@ -114,7 +115,7 @@ class Reader {
       }
       std::optional<std::string> word = Word(*field, key, *node);
       if (!word) continue;
-      if (field->kind == FieldKind::Bitmap && !word->empty() && word->front() != '/')
+      if (field->kind == FieldKind::Bitmap && !word->empty() && !IsRootedPath(*word))
         *word = base_dir_ + *word;
       given.words.push_back({key, *word});
       given.lines.push_back(LineOf(*node));
@@ -249,11 +250,6 @@ class Reader {
   std::vector<std::pair<int, std::string>> errors_;
 };
 
-std::string DirectoryOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 Layout ErrorLayout(const std::string& name, const std::string& message) {
   Layout layout;
   layout.name = name;
@@ -319,7 +315,7 @@ Layout LoadLayout(const std::string& path) {
   const std::optional<Bytes> bytes = file->ReadAll();
   if (!bytes) return ErrorLayout(path, "cannot be read to its end");
   return ParseLayout({reinterpret_cast<const char*>(bytes->data()), bytes->size()}, path,
-                     DirectoryOf(path));
+                     FolderOfPath(path));
 }
 
 LayoutStatic StaticFramesOf(const Layout& layout) {

@@ -44,6 +44,9 @@ PortName ParsePortName(std::string_view name) {
     path.text = std::string(name);
     return path;
   }
+  // Windows' own device path of a port names the same port: "\\.\COM7" is COM7.
+  if (name.substr(0, 4) == "\\\\.\\" && name.substr(4, 1) != "\\")
+    return ParsePortName(name.substr(4));
   const bool com =
       name.size() > 3 && Upper(name[0]) == 'C' && Upper(name[1]) == 'O' && Upper(name[2]) == 'M';
   const std::string_view digits = com ? name.substr(3) : std::string_view();

@@ -18,7 +18,8 @@ struct PortName {
 };
 
 // "COM" (any case) and 1 ... 256 without leading zeros, or a text with a '/' in it (a device
-// path, relative ones included). Everything else is refused with its reason.
+// path, relative ones included). "\\.\COMn", Windows' device path of a port, is that COMn on
+// every system. Everything else is refused with its reason.
 PortName ParsePortName(std::string_view name);
 
 }  // namespace zotpx

@@ -15,6 +15,7 @@
 #include "serial/com_ports.h"
 #include "serial/port.h"
 #include "serial/port_failure.h"
+#include "serial/port_name.h"
 
 namespace zotpx {
 
@@ -30,6 +31,14 @@ struct PortState {
   DCB working{};
 };
 PortState g_state;
+
+// The hold: whether ClosePort may leave the port open, and what it is open as.
+struct Hold {
+  bool on = false;
+  std::string name;  // as OpenPort was given it
+  int baud = 0;      // the working rate
+};
+Hold g_hold;
 PortFailure& g_failure = PortFailureRecord();
 
 constexpr DWORD kQueueSize = 16384;
@@ -70,13 +79,7 @@ std::string SystemMessage(DWORD code) {
 void Fail(WindowsPortStep step, const std::string& path) {
   const DWORD code = GetLastError();
   const PortError error = WindowsPortError(step, code);
-  g_failure = PortFailure{error, path, error == PortError::Io ? SystemMessage(code) : ""};
-}
-
-// \\.\ makes COM10 and above reachable; a name that already is a device path stays as it is.
-std::string DevicePath(const std::string& name) {
-  if (name.rfind("\\\\", 0) == 0) return name;
-  return "\\\\.\\" + name;
+  g_failure = PortFailure{error, path, error == PortError::Io ? SystemMessage(code) : "", {}};
 }
 
 // 8N1, raw, no flow control of any kind, DTR and RTS off; the rest as a zeroed block leaves it.
@@ -115,8 +118,10 @@ bool Apply(HANDLE handle, DCB& dcb, const std::string& path) {
   }
   if (running.BaudRate != dcb.BaudRate) {
     g_failure = PortFailure{
-        PortError::Io, path,
-        RateNotTakenText(static_cast<int>(dcb.BaudRate), static_cast<int>(running.BaudRate))};
+        PortError::Io,
+        path,
+        RateNotTakenText(static_cast<int>(dcb.BaudRate), static_cast<int>(running.BaudRate)),
+        {}};
     return false;
   }
   return true;
@@ -135,20 +140,64 @@ void Purge() {
   }
 }
 
+// Discards what has already arrived, without waiting for more.
+void Drain() {
+  g_received.Clear();
+  (void)PurgeComm(g_state.handle, PURGE_RXCLEAR);
+}
+
+// False once the device has gone (a pulled USB adapter).
+bool LineAlive() {
+  DWORD errors = 0;
+  return ClearCommError(g_state.handle, &errors, nullptr) != 0;
+}
+
+// Puts back what the port had before, and closes it.
+void CloseNow() {
+  if (PortHandle == kInvalidHandle) return;
+  RestorePortAtOnce();
+  _close(PortHandle);  // closes the handle it owns
+  PortHandle = kInvalidHandle;
+  g_state.handle = INVALID_HANDLE_VALUE;
+  g_received.Clear();
+}
+
 }  // namespace
 
 std::string PortFolder() {
   return "";
 }
 
-std::string ResolvePortName(const std::string& name) {
-  return DevicePath(name);
+// \\.\ makes COM10 and above reachable; a path stays as it is.
+PortPath ResolvePort(const std::string& name) {
+  const PortName parsed = ParsePortName(name);
+  if (parsed.kind == PortName::Kind::Invalid)
+    return {{}, PortFailure{PortError::BadName, name, parsed.reason, {}}};
+  if (parsed.kind == PortName::Kind::Path) return {parsed.text, {}};
+  return {"\\\\.\\" + parsed.text, {}};
+}
+
+// A port's name is the system's: COM3, com3 and \\.\COM3 are one device.
+std::string PortDeviceKey(const std::string& name) {
+  const PortPath port = ResolvePort(name);
+  return port.path.empty() ? "name " + name : "path " + port.path;
+}
+
+// Windows has no per-user device permissions to explain.
+std::optional<AccessDiagnosis> DiagnoseDeviceAccess(const std::string&) {
+  return std::nullopt;
 }
 
 bool OpenPort(const std::string& name, int baud) {
-  if (PortHandle != kInvalidHandle) ClosePort();
-  g_failure = {};
-  const std::string path = DevicePath(name);
+  if (PortHandle != kInvalidHandle && g_hold.on && g_hold.name == name && g_hold.baud == baud) {
+    Drain();
+    return true;
+  }
+  CloseNow();
+  const PortPath port = ResolvePort(name);
+  g_failure = port.failure;
+  if (port.path.empty()) return false;
+  const std::string& path = port.path;
   const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
@@ -177,13 +226,15 @@ bool OpenPort(const std::string& name, int baud) {
   }
   const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDWR | _O_BINARY);
   if (descriptor < 0) {
-    g_failure = PortFailure{PortError::Io, path, "C 运行库没有空闲的描述符"};
+    g_failure = PortFailure{PortError::Io, path, "C 运行库没有空闲的描述符", {}};
     (void)SetCommState(handle, &g_state.saved);
     CloseRaw(handle);
     return false;
   }
   g_state.handle = handle;
   PortHandle = descriptor;
+  g_hold.name = name;
+  g_hold.baud = baud;
   Purge();
   return true;
 }
@@ -201,17 +252,29 @@ bool SetPortBaud(int baud) {
     (void)SetCommState(g_state.handle, &g_state.working);
     return false;
   }
+  g_hold.baud = baud;
   DelayMicroseconds(2000);
   return true;
 }
 
 void ClosePort() {
-  if (PortHandle == kInvalidHandle) return;
-  (void)SetCommState(g_state.handle, &g_state.saved);
-  _close(PortHandle);  // closes the handle it owns
-  PortHandle = kInvalidHandle;
-  g_state.handle = INVALID_HANDLE_VALUE;
-  g_received.Clear();
+  if (g_hold.on && PortHandle != kInvalidHandle && LineAlive()) return;
+  CloseNow();
+}
+
+void HoldPort() {
+  g_hold.on = true;
+}
+
+void ReleasePort() {
+  g_hold.on = false;
+  CloseNow();
+}
+
+// From the console's handler thread too: one call that only changes the line's settings.
+void RestorePortAtOnce() {
+  const HANDLE handle = g_state.handle;
+  if (handle != INVALID_HANDLE_VALUE) (void)SetCommState(handle, &g_state.saved);
 }
 
 bool DelayMicroseconds(long long microseconds) {

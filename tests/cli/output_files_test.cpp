@@ -133,6 +133,8 @@ TEST(OutputFileDashTest, StaticTextAndImageCannotBothBeStandardOutput) {
 TEST(LogFileNameTest, PortsNameTheirFiles) {
   const std::pair<const char*, const char*> kNames[] = {
       {"COM1", "COM1.log"},
+      {"com12", "COM12.log"},
+      {"\\\\.\\COM3", "COM3.log"},
       {"/dev/ttyUSB0", "ttyUSB0.log"},
       {"/dev/serial/by-id/usb-FTDI_X-if00-port0", "serial_by-id_usb-FTDI_X-if00-port0.log"},
       {"/dev/pts/7", "pts_7.log"},

@@ -1,5 +1,9 @@
 // Runs the real zotpx program as a user would and keeps what it printed and its exit status.
 //
+// ZOTPX_TEST_PROGRAM, when set, is the program instead, as words separated by spaces: a
+// runner and its arguments, then the program ("scripts/windows/wine-run PREFIX zotpx.exe" runs
+// the Windows build under Wine; sim_fixture.h names the devices as it sees them then).
+//
 // The program is started with posix_spawn: the test process has a simulated device serving
 // on another thread, and a forked child that ran any code of ours before exec could inherit
 // a lock that thread held (the sanitizers' allocator takes one) and wait on it forever.
@@ -15,7 +19,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -41,9 +47,16 @@ inline ZotpxRun RunZotpx(const std::vector<std::string>& args,
                          std::chrono::seconds limit = std::chrono::seconds(90),
                          const ZotpxWatch& watch = {}, const std::string& input = {}) {
   ZotpxRun run;
-  std::string program = ZOTPX_CLI_PATH;
-  std::vector<std::string> copies = args;
-  std::vector<char*> argv{program.data()};
+  std::vector<std::string> copies;
+  if (const char* launcher = std::getenv("ZOTPX_TEST_PROGRAM"); launcher && *launcher) {
+    std::istringstream words(launcher);
+    for (std::string word; words >> word;) copies.push_back(word);
+  } else {
+    copies.push_back(ZOTPX_CLI_PATH);
+  }
+  const std::string program = copies.front();
+  copies.insert(copies.end(), args.begin(), args.end());
+  std::vector<char*> argv;
   for (std::string& arg : copies) argv.push_back(arg.data());
   argv.push_back(nullptr);
 

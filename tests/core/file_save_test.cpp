@@ -1,33 +1,28 @@
 // The whole-file save every face writes through, against what a save may find at the name it is
 // given: a regular file, links (chains, relative, dangling, a loop), things that are no regular
-// file (FIFO, device, folder, socket), a folder or file the user may not write, hard links,
-// and an existing file's mode, owner and group. Rows that need another user run in a child
-// that drops to "nobody"; rows that need root to set up skip cleanly without it.
+// file (FIFO or pipe, device, folder, socket), a folder or file the user may not write, hard
+// links, and what an existing file keeps (mode, owner and group on Linux, attributes on
+// Windows). The same matrix runs on both systems (support/file_kinds.h makes each thing as the
+// system does); rows that need root, or something the system lacks, skip cleanly.
 #include "base/file_save.h"
 
-#include <fcntl.h>
-#include <grp.h>
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <sys/un.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <memory>
 #include <string>
+
+#include "support/fifo_file.h"
+#include "support/file_kinds.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+namespace files = zotpx::test::files;
 
-constexpr uid_t kNobody = 65534;
-constexpr gid_t kNoGroup = 65534;
-constexpr gid_t kOtherGroup = 20;  // any group but root's and nobody's
 const std::string kOld = "old bytes";
 const std::string kNew = "the new bytes\n";
 
@@ -36,30 +31,17 @@ std::string Read(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void Write(const fs::path& path, const std::string& text, mode_t mode = 0644) {
+void Write(const fs::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
-  chmod(path.c_str(), mode);
-}
-
-struct stat Lstat(const fs::path& path) {
-  struct stat st {};
-  lstat(path.c_str(), &st);
-  return st;
-}
-
-mode_t Umask() {
-  const mode_t mask = umask(0);
-  umask(mask);
-  return mask;
 }
 
 enum class Saver { Me, Nobody };
 
 struct SaveCase {
   const char* name;
-  bool needs_root;  // to set up (chown, mknod); skipped without it
   Saver saver;
-  // Makes what the save meets in `dir`; returns the name the save is given, relative to it.
+  // Makes what the save meets in `dir`; returns the name the save is given, relative to it or
+  // absolute, or "" when it cannot be made here (on this system, or without root on Linux).
   std::function<std::string(const fs::path& dir)> make;
   bool saved;
   // What must hold afterwards (the new bytes where they belong, or nothing changed).
@@ -75,194 +57,159 @@ std::function<void(const fs::path&)> Unchanged(const char* name) {
   return [name](const fs::path& dir) { EXPECT_EQ(Read(dir / name), kOld); };
 }
 
+// What a row made that outlives its `make`: a pipe (gone with its object), a device's name.
+std::unique_ptr<zotpx::test::FifoFile> g_fifo;
+std::string g_device;
+
 const SaveCase kCases[] = {
-    {"NewFileGetsTheUmasksMode", false, Saver::Me, [](const fs::path&) { return "out"; }, true,
+    {"NewFileComesAsTheSystemMakesNewFiles", Saver::Me, [](const fs::path&) { return "out"; }, true,
      [](const fs::path& dir) {
        EXPECT_EQ(Read(dir / "out"), kNew);
-       EXPECT_EQ(Lstat(dir / "out").st_mode & 07777, 0666 & ~Umask());
+       EXPECT_TRUE(files::LooksNew(dir / "out"));
      }},
-    {"RegularFileIsReplacedAndKeepsItsMode", false, Saver::Me,
+    {"RegularFileIsReplacedAndKeepsItsModeOrAttributes", Saver::Me,
      [](const fs::path& dir) {
-       Write(dir / "out", kOld, 0751);
-       return "out";
+       Write(dir / "out", kOld);
+       return files::Mark(dir / "out") ? "out" : "";
      },
      true,
      [](const fs::path& dir) {
        EXPECT_EQ(Read(dir / "out"), kNew);
-       EXPECT_EQ(Lstat(dir / "out").st_mode & 07777, 0751u);
+       EXPECT_TRUE(files::Marked(dir / "out"));
      }},
-    {"LinkIsFollowedAndStays", false, Saver::Me,
+    {"LinkIsFollowedAndStays", Saver::Me,
      [](const fs::path& dir) {
-       Write(dir / "out", kOld, 0640);
-       fs::create_symlink("out", dir / "link");
-       return "link";
+       Write(dir / "out", kOld);
+       return files::Mark(dir / "out") && files::MakeLink("out", dir / "link") ? "link" : "";
      },
      true,
      [](const fs::path& dir) {
-       EXPECT_EQ(fs::read_symlink(dir / "link"), "out");
+       EXPECT_TRUE(files::IsLink(dir / "link"));
        EXPECT_EQ(Read(dir / "out"), kNew);
-       EXPECT_EQ(Lstat(dir / "out").st_mode & 07777, 0640u);
+       EXPECT_TRUE(files::Marked(dir / "out"));
      }},
-    {"ChainOfRelativeLinksEndsAtTheFileAndTheTemporaryFileSitsBesideIt", false, Saver::Me,
+    {"ChainOfRelativeLinksEndsAtTheFileAndTheTemporaryFileSitsBesideIt", Saver::Me,
      [](const fs::path& dir) {
        fs::create_directories(dir / "sub" / "deep");
        Write(dir / "sub" / "deep" / "out", kOld);
-       fs::create_symlink("sub/b", dir / "a");
-       fs::create_symlink("deep/out", dir / "sub" / "b");
+       if (!files::MakeLink("sub/b", dir / "a") || !files::MakeLink("deep/out", dir / "sub" / "b"))
+         return "";
        // Beside the link the real target's folder cannot be written: the save must not care.
-       chmod(dir.c_str(), 0555);
+       files::LockFolder(dir);
        return "a";
      },
      true,
      [](const fs::path& dir) {
-       chmod(dir.c_str(), 0755);
-       EXPECT_TRUE(fs::is_symlink(dir / "a") && fs::is_symlink(dir / "sub" / "b"));
+       files::UnlockFolder(dir);
+       EXPECT_TRUE(files::IsLink(dir / "a") && files::IsLink(dir / "sub" / "b"));
        EXPECT_EQ(Read(dir / "sub" / "deep" / "out"), kNew);
      }},
-    {"DanglingLinkCreatesTheFileItNames", false, Saver::Me,
+    {"DanglingLinkCreatesTheFileItNames", Saver::Me,
      [](const fs::path& dir) {
        fs::create_directory(dir / "sub");
-       fs::create_symlink("sub/new.bin", dir / "link");
-       return "link";
+       return files::MakeLink("sub/new.bin", dir / "link") ? "link" : "";
      },
      true,
      [](const fs::path& dir) {
-       EXPECT_EQ(fs::read_symlink(dir / "link"), "sub/new.bin");
+       EXPECT_TRUE(files::IsLink(dir / "link"));
        EXPECT_EQ(Read(dir / "sub" / "new.bin"), kNew);
      }},
-    {"LoopOfLinksIsRefused", false, Saver::Me,
+    {"LoopOfLinksIsRefused", Saver::Me,
      [](const fs::path& dir) {
-       fs::create_symlink("b", dir / "a");
-       fs::create_symlink("a", dir / "b");
-       return "a";
+       return files::MakeLink("b", dir / "a") && files::MakeLink("a", dir / "b") ? "a" : "";
      },
-     false, [](const fs::path& dir) { EXPECT_EQ(fs::read_symlink(dir / "a"), "b"); }},
-    {"FifoIsRefusedWithoutWaitingForAReader", false, Saver::Me,
-     [](const fs::path& dir) {
-       mkfifo((dir / "fifo").c_str(), 0644);
-       return "fifo";
+     false, [](const fs::path& dir) { EXPECT_TRUE(files::IsLink(dir / "a")); }},
+    {"FifoOrPipeIsRefusedWithoutWaitingForAReader", Saver::Me,
+     [](const fs::path&) {
+       g_fifo = std::make_unique<zotpx::test::FifoFile>();
+       return g_fifo->made() ? g_fifo->path() : "";
      },
-     false, [](const fs::path& dir) { EXPECT_TRUE(fs::is_fifo(dir / "fifo")); }},
-    {"CharacterDeviceLikeDevNullIsRefused", true, Saver::Me,
+     false, [](const fs::path&) { g_fifo.reset(); }},
+    {"DeviceLikeDevNullIsRefused", Saver::Me,
      [](const fs::path& dir) {
-       // A node of /dev/null's kind, so that a fault here can never touch the real one.
-       if (mknod((dir / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) return "";
-       fs::create_symlink("null", dir / "link");
-       return "link";
+       g_device = files::MakeDevice(dir);
+       return g_device.empty() || !files::MakeLink(g_device, dir / "link") ? g_device : "link";
      },
-     false,
-     [](const fs::path& dir) {
-       EXPECT_TRUE(fs::is_character_file(dir / "null"));
-       EXPECT_TRUE(fs::is_symlink(dir / "link"));
-     }},
-    {"FolderIsRefused", false, Saver::Me,
+     false, [](const fs::path& dir) { EXPECT_TRUE(files::IsDevice(dir / g_device)); }},
+    {"FolderIsRefused", Saver::Me,
      [](const fs::path& dir) {
        fs::create_directory(dir / "folder");
        return "folder";
      },
      false, [](const fs::path& dir) { EXPECT_TRUE(fs::is_directory(dir / "folder")); }},
-    {"SocketIsRefused", false, Saver::Me,
-     [](const fs::path& dir) {
-       sockaddr_un address{};
-       address.sun_family = AF_UNIX;
-       const std::string path = (dir / "sock").string();
-       if (path.size() >= sizeof address.sun_path) return "";
-       path.copy(address.sun_path, path.size());
-       const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-       const bool bound = bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-       close(fd);
-       return bound ? "sock" : "";
-     },
+    {"SocketIsRefused", Saver::Me, [](const fs::path& dir) { return files::MakeSocket(dir); },
      false, [](const fs::path& dir) { EXPECT_TRUE(fs::is_socket(dir / "sock")); }},
-    {"ReadOnlyFolderIsRefusedWithTheFileAsItWas", false, Saver::Nobody,
+    {"ReadOnlyFolderIsRefusedWithTheFileAsItWas", Saver::Nobody,
      [](const fs::path& dir) {
        fs::create_directory(dir / "ro");
-       Write(dir / "ro" / "out", kOld, 0666);
-       chmod((dir / "ro").c_str(), 0555);
-       return "ro/out";
+       Write(dir / "ro" / "out", kOld);
+       fs::permissions(dir / "ro" / "out", fs::perms::all, fs::perm_options::add);
+       return files::LockFolder(dir / "ro") ? "ro/out" : "";
      },
      false, Unchanged("ro/out")},
-    {"ReadOnlyFileIsRefused", false, Saver::Nobody,
+    {"ReadOnlyFileIsRefused", Saver::Nobody,
      [](const fs::path& dir) {
-       Write(dir / "out", kOld, 0444);
+       Write(dir / "out", kOld);
+       files::MakeReadOnly(dir / "out");
        return "out";
      },
      false, Unchanged("out")},
-    {"HardLinkedFileIsWrittenInPlaceSoEveryNameSeesIt", false, Saver::Me,
+    {"HardLinkedFileIsWrittenInPlaceSoEveryNameSeesIt", Saver::Me,
      [](const fs::path& dir) {
-       Write(dir / "out", kOld + kOld + kOld, 0600);  // longer than the new bytes
+       Write(dir / "out", kOld + kOld + kOld);  // longer than the new bytes
        fs::create_hard_link(dir / "out", dir / "other");
-       return "out";
+       return files::Mark(dir / "out") ? "out" : "";
      },
      true,
      [](const fs::path& dir) {
        EXPECT_EQ(Read(dir / "out"), kNew);
        EXPECT_EQ(Read(dir / "other"), kNew);
-       EXPECT_EQ(Lstat(dir / "out").st_ino, Lstat(dir / "other").st_ino);
-       EXPECT_EQ(Lstat(dir / "out").st_mode & 07777, 0600u);
+       EXPECT_TRUE(fs::equivalent(dir / "out", dir / "other"));
+       EXPECT_TRUE(files::Marked(dir / "out"));
      }},
-    {"OwnerAndGroupStayWhenRootSaves", true, Saver::Me,
+    {"OwnerAndGroupStayWhenRootSaves", Saver::Me,
      [](const fs::path& dir) {
-       Write(dir / "out", kOld, 0640);
-       return chown((dir / "out").c_str(), kNobody, kNoGroup) == 0 ? "out" : "";
+       Write(dir / "out", kOld);
+       return files::SetOwnerAndMode(dir / "out", files::kNobody, files::kNoGroup, 0640) ? "out"
+                                                                                         : "";
      },
      true,
      [](const fs::path& dir) {
-       const struct stat st = Lstat(dir / "out");
+       const files::Ownership now = files::OwnershipOf(dir / "out");
        EXPECT_EQ(Read(dir / "out"), kNew);
-       EXPECT_EQ(st.st_uid, kNobody);
-       EXPECT_EQ(st.st_gid, kNoGroup);
-       EXPECT_EQ(st.st_mode & 07777, 0640u);
+       EXPECT_EQ(now.owner, files::kNobody);
+       EXPECT_EQ(now.group, files::kNoGroup);
+       EXPECT_EQ(now.mode, 0640u);
      }},
-    {"AnotherUsersFileBecomesTheSaversKeepingAGroupTheSaverIsIn", true, Saver::Nobody,
+    {"AnotherUsersFileBecomesTheSaversKeepingAGroupTheSaverIsIn", Saver::Nobody,
      [](const fs::path& dir) {
        // Set-user and set-group bits: the first goes with the owner, the second stays with
        // the group it was for.
-       Write(dir / "out", kOld, 0666);
-       if (chown((dir / "out").c_str(), 0, kOtherGroup) != 0) return "";
-       chmod((dir / "out").c_str(), 06666);
-       return "out";
+       Write(dir / "out", kOld);
+       return files::SetOwnerAndMode(dir / "out", 0, files::kOtherGroup, 06666) ? "out" : "";
      },
      true,
      [](const fs::path& dir) {
-       const struct stat st = Lstat(dir / "out");
+       const files::Ownership now = files::OwnershipOf(dir / "out");
        EXPECT_EQ(Read(dir / "out"), kNew);
-       EXPECT_EQ(st.st_uid, kNobody);
-       EXPECT_EQ(st.st_gid, kOtherGroup);
-       EXPECT_EQ(st.st_mode & 07777, 02666u);
+       EXPECT_EQ(now.owner, files::kNobody);
+       EXPECT_EQ(now.group, files::kOtherGroup);
+       EXPECT_EQ(now.mode, 02666u);
      }},
 };
 
 class FileSaveTest : public ::testing::TestWithParam<SaveCase> {
  protected:
-  FileSaveTest() {
-    char name[] = "/tmp/zotpx_save_XXXXXX";
-    dir_ = mkdtemp(name);
-  }
-  ~FileSaveTest() override {
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(dir_))
-      if (fs::is_directory(entry.symlink_status())) chmod(entry.path().c_str(), 0755);
-    chmod(dir_.c_str(), 0755);
-    fs::remove_all(dir_);
-  }
+  FileSaveTest() : dir_(files::MakeTemporaryFolder()) {}
+  ~FileSaveTest() override { files::RemoveFolder(dir_); }
 
-  // Saves as the case says: here, or in a child that became "nobody" (a member of
-  // kOtherGroup) when the tests run as root, so that permissions mean something.
   bool Save(const SaveCase& c, const std::string& path) {
     const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(kNew.data()),
                                               kNew.size());
-    if (c.saver == Saver::Me || geteuid() != 0) return zotpx::WriteWholeFile(path, bytes);
-    chmod(dir_.c_str(), 0777);
-    const pid_t child = fork();
-    if (child == 0) {
-      const gid_t groups[] = {kOtherGroup};
-      if (setgroups(1, groups) != 0 || setgid(kNoGroup) != 0 || setuid(kNobody) != 0) _exit(2);
-      _exit(zotpx::WriteWholeFile(path, bytes) ? 0 : 1);
-    }
-    int status = -1;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) < 2) << "the child could not drop root";
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    const auto save = [&] { return zotpx::WriteWholeFile(path, bytes); };
+    if (c.saver == Saver::Me) return save();
+    fs::permissions(dir_, fs::perms::all, fs::perm_options::add);
+    return files::SaveAsNobody(save);
   }
 
   fs::path dir_;
@@ -270,12 +217,11 @@ class FileSaveTest : public ::testing::TestWithParam<SaveCase> {
 
 TEST_P(FileSaveTest, SaveMeetsWhatIsThere) {
   const SaveCase& c = GetParam();
-  if (c.needs_root && geteuid() != 0) GTEST_SKIP() << "needs root to set up";
   const std::string name = c.make(dir_);
   if (name.empty()) GTEST_SKIP() << "this system cannot make what the case needs";
   EXPECT_EQ(Save(c, (dir_ / name).string()), c.saved);
   c.check(dir_);
-  chmod(dir_.c_str(), 0755);
+  files::UnlockFolder(dir_);
   for (const fs::directory_entry& entry : fs::recursive_directory_iterator(dir_))
     EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos)
         << "left behind: " << entry.path();

@@ -1,10 +1,12 @@
 // The port rules every system shares: which names are ports ("COMn" as Windows has them, or a
-// path), and what a refused open of a device tells the user about groups and modes.
+// path), which file names Windows keeps for devices, and what a refused open of a device tells
+// the user about groups and modes.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "base/file_names.h"
 #include "serial/port_access.h"
 #include "serial/port_name.h"
 
@@ -31,6 +33,12 @@ TEST(PortNameTest, ComOneToTwoFiftySixOrAPathAndNothingElse) {
       {"/dev/serial/by-id/usb-A_B-if00", Kind::Path, "/dev/serial/by-id/usb-A_B-if00", ""},
       {"./ttyX", Kind::Path, "./ttyX", ""},
       {"dev/COM1", Kind::Path, "dev/COM1", ""},
+      {"\\\\.\\COM7", Kind::Com, "COM7", ""},
+      {"\\\\.\\com200", Kind::Com, "COM200", ""},
+      {"\\\\.\\COM257", Kind::Invalid, "", "COM1 to COM256"},
+      {"\\\\.\\CNCA0", Kind::Invalid, "", "not a port name"},
+      {"\\\\?\\COM7", Kind::Invalid, "", "not a port name"},
+      {"C:\\ports\\COM1", Kind::Invalid, "", "not a port name"},
       {"COM0", Kind::Invalid, "", "COM1 to COM256"},
       {"COM257", Kind::Invalid, "", "COM1 to COM256"},
       {"COM4294967297", Kind::Invalid, "", "COM1 to COM256"},
@@ -57,6 +65,16 @@ TEST(PortNameTest, ComOneToTwoFiftySixOrAPathAndNothingElse) {
       EXPECT_EQ("COM" + std::to_string(parsed.number), c.text);
     }
   }
+}
+
+// A port's log file must never be named as Windows names a device: "COM3.log" opens COM3.
+TEST(WindowsDeviceNameTest, DeviceNamesWithAnyExtensionAndNothingElse) {
+  for (const char* name : {"COM1", "COM9.log", "com3.LOG", "LPT1.txt", "CON", "nul.tar.gz", "Aux",
+                           "PRN.log", "COM3 .log"})
+    EXPECT_TRUE(zotpx::IsWindowsDeviceName(name)) << name;
+  for (const char* name : {"COM10.log", "COM0.log", "COM256.log", "COM1_.log", "CONSOLE.log",
+                           "ttyUSB0.log", "serial_by-id_x.log", "LPT.log", "xCOM1.log", ""})
+    EXPECT_FALSE(zotpx::IsWindowsDeviceName(name)) << name;
 }
 
 constexpr std::uint32_t kChar = 0020000;

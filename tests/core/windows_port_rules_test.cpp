@@ -1,7 +1,9 @@
 // The pure rules of the Windows port layer, checked on every platform: which category a Windows
-// error code falls in, what a device instance ID tells, and the order of port names.
+// error code falls in, what a device instance ID tells, the order of port names, and how a
+// station worker's arguments are quoted on its command line.
 #include <gtest/gtest.h>
 
+#include "base/windows_args.h"
 #include "serial/com_ports.h"
 #include "serial/port_failure.h"
 
@@ -71,6 +73,27 @@ TEST(ComPorts, NamesSortByNumberThenOthersByText) {
   std::sort(names.begin(), names.end(), zotpx::ComNameLess);
   EXPECT_EQ(names,
             (std::vector<std::string>{"COM1", "COM2", "com3", "COM10", "COM256", "CNCA0", "COMX"}));
+}
+
+// What the C run time's parser must turn back into the arguments: spaces and tabs inside
+// quotes, quotes escaped, backslashes doubled only where a quote follows them.
+TEST(WindowsArgs, QuotedSoTheRunTimeParsesThemBack) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"download", "download"},
+      {"", "\"\""},
+      {"a b", "\"a b\""},
+      {"tab\there", "\"tab\there\""},
+      {"say \"hi\"", "\"say \\\"hi\\\"\""},
+      {"C:\\dir\\file.bin", "C:\\dir\\file.bin"},
+      {"C:\\my dir\\", "\"C:\\my dir\\\\\""},
+      {"a\\\"b", "\"a\\\\\\\"b\""},
+      {"\\\\.\\COM7", "\\\\.\\COM7"},
+      {"字库 文件.bin", "\"字库 文件.bin\""},
+  };
+  for (const auto& [argument, quoted] : cases)
+    EXPECT_EQ(zotpx::QuoteWindowsArgument(argument), quoted) << argument;
+  EXPECT_EQ(zotpx::WindowsCommandLine({"C:\\zotpx\\zotpx.exe", "-p", "COM3", "text", "两 个"}),
+            "C:\\zotpx\\zotpx.exe -p COM3 text \"两 个\"");
 }
 
 }  // namespace
