@@ -115,7 +115,7 @@ std::vector<Outcome> RunStation(const std::vector<std::string>& ports, const std
   for (Worker& w : workers) Launch(w, command, args);
 
   bool drawn = false;
-  auto draw = [&](bool force) {
+  auto draw = [&] {
     if (display.quiet) return;
     if (display.terminal) {
       if (drawn) std::fprintf(display.out, "\033[%zuA", workers.size());
@@ -125,11 +125,12 @@ std::vector<Outcome> RunStation(const std::vector<std::string>& ports, const std
     } else {
       for (Worker& w : workers) {
         const std::string line = ProgressLine(w, port_width);
-        // Into a file or pipe: a line only when the per cent or the result changes.
+        // Into a file or pipe: a line only when the per cent or the result changes, so each
+        // port's result stands there once however the draws fall.
         const std::string key = w.finished ? line
                                 : w.total  ? std::to_string(w.done * 100 / w.total)
                                            : std::string();
-        if (!force && key == w.line) continue;
+        if (key == w.line) continue;
         if (!w.finished && w.total == 0) continue;
         w.line = key;
         if (w.finished)
@@ -151,7 +152,7 @@ std::vector<Outcome> RunStation(const std::vector<std::string>& ports, const std
     for (Worker& w : workers)
       if (w.reading) w.reading = Drain(w);
     if (Clock::now() - last_draw > std::chrono::milliseconds(200)) {
-      draw(false);
+      draw();
       last_draw = Clock::now();
     }
   }
@@ -173,7 +174,7 @@ std::vector<Outcome> RunStation(const std::vector<std::string>& ports, const std
                             ? w.outcome.seconds
                             : std::chrono::duration<double>(Clock::now() - w.started).count();
   }
-  draw(true);
+  draw();
 
   std::vector<Outcome> outcomes;
   for (Worker& w : workers) outcomes.push_back(w.outcome);

@@ -428,6 +428,16 @@ TEST(CliStationTest, FourDevicesOneSilentOneRefusing) {
   EXPECT_NE(rows[sims[2].link.port].find("连接设备失败"), std::string::npos);
   EXPECT_NE(rows[sims[3].link.port].find("write-failed"), std::string::npos);
   EXPECT_NE(rows[sims[3].link.port].find(zotpx::kWriteFailedLogLine), std::string::npos);
+  // Into a pipe each port's result stands on standard error once, also when one device's
+  // scan ends long after the other's result was drawn.
+  auto slow = StartSim({.model = zotpx::DeviceModel::PA, .baud = 9600});
+  const auto scan = RunZotpx({"-p", sims[0].link.port + "," + slow.link.port, "connect"});
+  std::map<std::string, int> results;
+  std::istringstream progress(scan.err);
+  while (std::getline(progress, line))
+    if (!line.empty() && line.back() != '%') ++results[line.substr(0, line.find(' '))];
+  EXPECT_EQ(results[sims[0].link.port], 1) << scan.err;
+  EXPECT_EQ(results[slow.link.port], 1) << scan.err;
 
   const auto json = RunZotpx({"-p", ports, "-b", "115200", "--json", "-q", "connect"});
   EXPECT_EQ(json.status, 1);

@@ -173,7 +173,7 @@ class OpenCounter {
 TEST(LayoutTest, ApplySendsEveryObjectAsItsCommandDoes) {
   const EveryObject every = MakeEveryObject(Folder("apply"));
   auto sim = StartSim({.model = zotpx::DeviceModel::PB, .baud = 115200});
-  OpenCounter opens(sim.link.port);
+  OpenCounter opens(sim->path());  // the pty itself, also when named as a COM port
   const auto run = RunZotpx(Args(sim.link.port, {"--json", "apply", every.layout}));
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(opens.Count(), 1);
