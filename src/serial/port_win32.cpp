@@ -28,6 +28,8 @@ namespace {
 struct PortState {
   HANDLE handle = INVALID_HANDLE_VALUE;
   DCB saved{};
+  COMMTIMEOUTS saved_timeouts{};
+  bool timeouts_saved = false;
   DCB working{};
 };
 PortState g_state;
@@ -127,6 +129,12 @@ bool Apply(HANDLE handle, DCB& dcb, const std::string& path) {
   return true;
 }
 
+// Puts back the settings and time-outs the port had when it was opened.
+void Restore(HANDLE handle) {
+  (void)SetCommState(handle, &g_state.saved);
+  if (g_state.timeouts_saved) (void)SetCommTimeouts(handle, &g_state.saved_timeouts);
+}
+
 void CloseRaw(HANDLE handle) {
   CloseHandle(handle);
 }
@@ -211,6 +219,8 @@ bool OpenPort(const std::string& name, int baud) {
     CloseRaw(handle);
     return false;
   }
+  // The time-outs are the port's too: another program finds them as they were.
+  g_state.timeouts_saved = GetCommTimeouts(handle, &g_state.saved_timeouts) != 0;
   COMMTIMEOUTS timeouts{};
   timeouts.ReadTotalTimeoutConstant = kReadTotalMs;
   if (!SetupComm(handle, kQueueSize, kQueueSize) || !SetCommTimeouts(handle, &timeouts)) {
@@ -220,14 +230,14 @@ bool OpenPort(const std::string& name, int baud) {
   }
   g_state.working = WorkingSettings(baud);
   if (!Apply(handle, g_state.working, path)) {
-    (void)SetCommState(handle, &g_state.saved);
+    Restore(handle);
     CloseRaw(handle);
     return false;
   }
   const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDWR | _O_BINARY);
   if (descriptor < 0) {
     g_failure = PortFailure{PortError::Io, path, "C 运行库没有空闲的描述符", {}};
-    (void)SetCommState(handle, &g_state.saved);
+    Restore(handle);
     CloseRaw(handle);
     return false;
   }
@@ -274,7 +284,7 @@ void ReleasePort() {
 // From the console's handler thread too: one call that only changes the line's settings.
 void RestorePortAtOnce() {
   const HANDLE handle = g_state.handle;
-  if (handle != INVALID_HANDLE_VALUE) (void)SetCommState(handle, &g_state.saved);
+  if (handle != INVALID_HANDLE_VALUE) Restore(handle);
 }
 
 bool DelayMicroseconds(long long microseconds) {

@@ -66,10 +66,16 @@ class PortSettings {
   // Every field zotpx changes when it opens the port.
   bool Restored() const {
     const termios now = Now();
-    return now.c_iflag == before_.c_iflag && now.c_oflag == before_.c_oflag &&
+    const bool rate = cfgetispeed(&now) == cfgetispeed(&before_) &&
+                      cfgetospeed(&now) == cfgetospeed(&before_);
+    // What a Windows program sets and puts back is the rate and the character frame; Wine
+    // writes the line's other fields its own way.
+    const tcflag_t frame = CSIZE | PARENB | CSTOPB;
+    if (zotpx::test::TestsWindowsProgram())
+      return rate && (now.c_cflag & frame) == (before_.c_cflag & frame);
+    return rate && now.c_iflag == before_.c_iflag && now.c_oflag == before_.c_oflag &&
            now.c_cflag == before_.c_cflag && now.c_lflag == before_.c_lflag &&
-           std::equal(std::begin(now.c_cc), std::end(now.c_cc), std::begin(before_.c_cc)) &&
-           cfgetispeed(&now) == cfgetispeed(&before_) && cfgetospeed(&now) == cfgetospeed(&before_);
+           std::equal(std::begin(now.c_cc), std::end(now.c_cc), std::begin(before_.c_cc));
   }
 
  private:
@@ -117,10 +123,14 @@ class DownloadInterruptTest : public ::testing::TestWithParam<SignalRow> {};
 
 TEST_P(DownloadInterruptTest, StopsAtTheNextRequestAndRestoresThePort) {
   const SignalRow& row = GetParam();
+  // Ctrl-C reaches a Windows program as its console's event; SIGTERM and SIGHUP from outside
+  // end Wine's own process, with nothing for the program to catch.
+  if (zotpx::test::TestsWindowsProgram() && row.signals != std::vector<int>{SIGINT})
+    GTEST_SKIP() << "no such signal for a Windows program";
   const std::string text = StaticText(), log = TempPath(row.name + ".log");
   std::remove(log.c_str());
   auto sim = SlowSim();
-  PortSettings port(sim.link.port);
+  PortSettings port(sim->path());
   // Identification, erase and two writes in: the transfer is well under way.
   const auto run = RunZotpx(
       {"-p", sim.link.port, "-b", "9600", "--json", "--log", log, "download", "static", text},
@@ -166,7 +176,7 @@ TEST(LayoutInterruptTest, ApplyStopsBeforeTheNextObject) {
     for (int i = 0; i < 40; ++i) out << "[[rect]]\nleft = " << i << "\n";
   }
   auto sim = SlowSim();
-  PortSettings port(sim.link.port);
+  PortSettings port(sim->path());
   const auto run = RunZotpx({"-p", sim.link.port, "-b", "9600", "--log", log, "apply", layout},
                             std::chrono::seconds(90), SignalAfter({&sim}, 2, {SIGINT}));
   EXPECT_EQ(run.status, 130) << run.err;
@@ -191,7 +201,7 @@ TEST(LayoutInterruptTest, ApplyStopsBeforeTheNextObject) {
 TEST(StationInterruptTest, EveryWorkerStopsAndEveryPortIsReported) {
   const std::string text = StaticText();
   auto a = SlowSim(), b = SlowSim();
-  PortSettings port_a(a.link.port), port_b(b.link.port);
+  PortSettings port_a(a->path()), port_b(b->path());
   const auto run =
       RunZotpx({"-p", a.link.port + "," + b.link.port, "-b", "9600", "download", "static", text},
                std::chrono::seconds(90), SignalAfter({&a, &b}, 3, {SIGINT}));
