@@ -60,6 +60,7 @@ endfunction()
 
 # The fonts the screen drawing and the window read, in fonts\ beside `target` in the build tree
 # (the packages put them there too: windows-package.cmake).
+set(ZOTPX_WIN_QT_TEXTS /usr/share/qt6/translations/qtbase_zh_CN.qm)
 set(ZOTPX_WIN_FONTS /usr/share/unifont/unifont.hex /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc)
 function(zotpx_windows_fonts target)
   add_custom_command(TARGET ${target} POST_BUILD
@@ -94,8 +95,13 @@ function(zotpx_windows_deploy_qt target)
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${platform} ${offscreen}
                                                   $<TARGET_FILE_DIR:${target}>/platforms
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${style} $<TARGET_FILE_DIR:${target}>/styles
+    # Qt's own texts in Chinese, where Qt looks without a qt.conf: beside the program.
+    COMMAND ${CMAKE_COMMAND} -E make_directory $<TARGET_FILE_DIR:${target}>/translations
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${ZOTPX_WIN_QT_TEXTS}
+                                                  $<TARGET_FILE_DIR:${target}>/translations
     VERBATIM)
   install(FILES ${dlls} DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${platform} DESTINATION ${CMAKE_INSTALL_BINDIR}/platforms)
   install(FILES ${style} DESTINATION ${CMAKE_INSTALL_BINDIR}/styles)
+  install(FILES ${ZOTPX_WIN_QT_TEXTS} DESTINATION ${CMAKE_INSTALL_BINDIR}/translations)
 endfunction()

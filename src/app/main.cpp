@@ -75,12 +75,22 @@ int main(int argc, char** argv) {
   QCommandLineParser parser;
   SetUpParser(parser);
   if (AsksForHelpOrVersion(argc, argv)) {
-    // To the console it was started from, or where its output is sent; on Windows Qt answers
-    // a window program's --help with a message box when it sees neither.
-    zotpx::UseStartingConsole();
+    // To the console it was started from, or where its output is sent. Qt answers a window
+    // program on Windows with a message box unless it sees a console of its own, which a pipe
+    // or a file is not: where the output leads somewhere, the text goes there instead.
+    const bool output = zotpx::UseStartingConsole();
     QCoreApplication app(argc, argv);
     SetNames();
-    parser.process(app);  // prints the help or the version and exits
+    parser.parse(QCoreApplication::arguments());
+    if (output && parser.isSet(QStringLiteral("version"))) {
+      std::cout << "zotpx-manager " << zotpx::kVersion << '\n';
+      return 0;
+    }
+    if (output && parser.isSet(QStringLiteral("help"))) {
+      std::cout << parser.helpText().toStdString();
+      return 0;
+    }
+    parser.process(app);  // --help-all, or no output: Qt prints it or shows it, and exits
     return 0;
   }
 

@@ -5,7 +5,9 @@
 namespace zotpx {
 
 // A terminal on Linux takes the bytes as they are; its locale says how to show them.
-void UseStartingConsole() {}
+bool UseStartingConsole() {
+  return true;
+}
 
 bool StandardErrorIsTerminal() {
   return isatty(STDERR_FILENO) == 1;

@@ -19,7 +19,7 @@ bool GoesSomewhere(DWORD which) {
 
 }  // namespace
 
-void UseStartingConsole() {
+bool UseStartingConsole() {
   // Output sent to a file or a pipe stays there; only a window program started from a console
   // has none and takes its parent's.
   if (!GoesSomewhere(STD_OUTPUT_HANDLE) && AttachConsole(ATTACH_PARENT_PROCESS)) {
@@ -29,6 +29,7 @@ void UseStartingConsole() {
   SetConsoleOutputCP(CP_UTF8);
   SetConsoleCP(CP_UTF8);
   for (std::FILE* stream : {stdin, stdout, stderr}) (void)_setmode(_fileno(stream), _O_BINARY);
+  return GoesSomewhere(STD_OUTPUT_HANDLE);
 }
 
 bool StandardErrorIsTerminal() {
