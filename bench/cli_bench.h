@@ -39,10 +39,11 @@ struct TimedRun {
   double seconds = 0;
 };
 
-inline TimedRun RunZotpx(std::vector<std::string> args) {
-  std::string program = ZOTPX_CLI_PATH;
-  std::vector<char*> argv{program.data()};
-  for (std::string& arg : args) argv.push_back(arg.data());
+// Runs `words` (the program, then its arguments) with its output thrown away.
+inline TimedRun RunProgram(std::vector<std::string> words) {
+  const std::string program = words.front();
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -60,5 +61,12 @@ inline TimedRun RunZotpx(std::vector<std::string> args) {
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
 }
+
+#ifdef ZOTPX_CLI_PATH
+inline TimedRun RunZotpx(std::vector<std::string> args) {
+  args.insert(args.begin(), ZOTPX_CLI_PATH);
+  return RunProgram(std::move(args));
+}
+#endif
 
 }  // namespace zotpx::bench

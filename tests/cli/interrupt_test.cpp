@@ -66,8 +66,8 @@ class PortSettings {
   // Every field zotpx changes when it opens the port.
   bool Restored() const {
     const termios now = Now();
-    const bool rate = cfgetispeed(&now) == cfgetispeed(&before_) &&
-                      cfgetospeed(&now) == cfgetospeed(&before_);
+    const bool rate =
+        cfgetispeed(&now) == cfgetispeed(&before_) && cfgetospeed(&now) == cfgetospeed(&before_);
     // What a Windows program sets and puts back is the rate and the character frame; Wine
     // writes the line's other fields its own way.
     const tcflag_t frame = CSIZE | PARENB | CSTOPB;

@@ -25,7 +25,8 @@ class PortNamesCliTest : public ::testing::Test {
   void Start(int first) {
     first_ = first;
     unlink(Link(Com(0)).c_str());
-    sim_ = zotpx::test::StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200, .link_name = Com(0)});
+    sim_ = zotpx::test::StartSim(
+        {.model = zotpx::DeviceModel::PA, .baud = 115200, .link_name = Com(0)});
   }
   std::string Com(int after_first) const { return "COM" + std::to_string(first_ + after_first); }
   void TearDown() override {
