@@ -48,6 +48,13 @@ set(CPACK_PACKAGE_INSTALL_DIRECTORY zotpx)
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_EXECUTABLES zotpx-manager zotpx-manager)
+# The window writes "User.cfg" into the folder it starts in: from the Start menu that is the
+# Documents folder (all users' for an installation for all), never the read-only Program Files.
+# The shortcut made above is made again with that working folder; the uninstaller removes it.
+set(CPACK_NSIS_CREATE_ICONS_EXTRA
+    "SetOutPath '$DOCUMENTS'
+  CreateShortCut '$SMPROGRAMS\\$STARTMENU_FOLDER\\zotpx-manager.lnk' '$INSTDIR\\bin\\zotpx-manager.exe'
+  SetOutPath '$INSTDIR'")
 set(CPACK_NSIS_EXECUTABLES_DIRECTORY ${CMAKE_INSTALL_BINDIR})
 # Windows separators: the uninstall entry shows the icon from this path.
 set(CPACK_NSIS_INSTALLED_ICON_NAME "${CMAKE_INSTALL_BINDIR}\\\\zotpx-manager.exe")
