@@ -31,19 +31,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Bytes = std::vector<std::uint8_t>;
 
-speed_t Speed(int baud) {
-  switch (baud) {
-    case 115200:
-      return B115200;
-    case 230400:
-      return B230400;
-    case 460800:
-      return B460800;
-    default:
-      return B9600;
-  }
-}
-
 // Every frame, written and answered in turn; seconds from the opening, or -1 when a reply
 // did not come. With `purge`, what the line holds is read away first, until 100 ms of silence.
 double ReferenceApply(const std::string& path, int baud, const std::vector<Bytes>& frames,
@@ -54,8 +41,8 @@ double ReferenceApply(const std::string& path, int baud, const std::vector<Bytes
   termios tio{};
   tcgetattr(fd, &tio);
   cfmakeraw(&tio);
-  cfsetispeed(&tio, Speed(baud));
-  cfsetospeed(&tio, Speed(baud));
+  cfsetispeed(&tio, zotpx::bench::Speed(baud));
+  cfsetospeed(&tio, zotpx::bench::Speed(baud));
   if (purge) {
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 1;

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -32,6 +33,20 @@ inline std::vector<std::uint8_t> WriteFontLibrary(unsigned seed, std::string& pa
   if (fd >= 0) close(fd);
   path = ok ? name : "";
   return font;
+}
+
+// The termios speed of the rates the reference loops run at.
+inline speed_t Speed(int baud) {
+  switch (baud) {
+    case 115200:
+      return B115200;
+    case 230400:
+      return B230400;
+    case 460800:
+      return B460800;
+    default:
+      return B9600;
+  }
 }
 
 struct TimedRun {

@@ -19,9 +19,9 @@
 #include <thread>
 #include <vector>
 
+#include "quiet_reporter.h"
 #include "serial/memory_transfer.h"
 #include "serial/port.h"
-#include "quiet_reporter.h"
 #include "sim_device.h"
 #include "text/font_library.h"
 

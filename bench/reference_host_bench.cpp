@@ -58,19 +58,6 @@ Bytes Request(std::uint8_t kind, std::uint32_t address, const std::uint8_t* data
   return frame;
 }
 
-speed_t Speed(int baud) {
-  switch (baud) {
-    case 115200:
-      return B115200;
-    case 230400:
-      return B230400;
-    case 460800:
-      return B460800;
-    default:
-      return B9600;
-  }
-}
-
 // Writes one request and blocks until its acknowledgement 55 AA 02 01 01 04 is in.
 bool Exchange(int fd, const Bytes& frame) {
   if (write(fd, frame.data(), frame.size()) != static_cast<ssize_t>(frame.size())) return false;
@@ -93,8 +80,8 @@ double ReferenceDownload(const std::string& path, int baud, const Bytes& font) {
   termios tio{};
   tcgetattr(fd, &tio);
   cfmakeraw(&tio);
-  cfsetispeed(&tio, Speed(baud));
-  cfsetospeed(&tio, Speed(baud));
+  cfsetispeed(&tio, zotpx::bench::Speed(baud));
+  cfsetospeed(&tio, zotpx::bench::Speed(baud));
   tio.c_cc[VMIN] = 1;
   tio.c_cc[VTIME] = 50;  // 5 s: a lost acknowledgement ends the run instead of hanging it
   tcsetattr(fd, TCSANOW, &tio);

@@ -1,7 +1,6 @@
 // The serial port on Linux: termios2 for any integer rate, poll() for the 100 ms read period,
 // TIOCEXCL plus flock for exclusive use (root ignores TIOCEXCL, nobody ignores the lock).
 #include "serial/port.h"
-#include "serial/port_failure.h"
 
 #include <asm/termbits.h>  // termios2, BOTHER; <termios.h> must stay out of this file
 #include <dirent.h>
@@ -26,6 +25,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "serial/port_failure.h"
+#include "serial/port_hold.h"
 #include "serial/port_name.h"
 
 namespace zotpx {
@@ -43,37 +44,8 @@ struct PortState {
 PortState g_state;
 PortFailure& g_failure = PortFailureRecord();
 
-// The hold: whether ClosePort may leave the port open, and what it is open as.
-struct Hold {
-  bool on = false;
-  std::string name;  // as OpenPort was given it
-  int baud = 0;      // the working rate
-};
-Hold g_hold;
-
-// What one read() brought in beyond what the caller asked for: a reply is fetched with one
-// system call and handed out a byte at a time. Emptied when the port is closed.
-struct ReceiveBuffer {
-  std::uint8_t bytes[256];
-  std::size_t begin = 0;
-  std::size_t end = 0;
-
-  std::size_t Take(std::uint8_t* to, std::size_t count) {
-    const std::size_t n = std::min(count, end - begin);
-    std::memcpy(to, bytes + begin, n);
-    begin += n;
-    return n;
-  }
-  // Reads what the port has, replacing what was handed out. The read() result.
-  ssize_t Refill(int fd) {
-    const ssize_t r = read(fd, bytes, sizeof bytes);
-    begin = 0;
-    end = r > 0 ? static_cast<std::size_t>(r) : 0;
-    return r;
-  }
-  void Clear() { begin = end = 0; }
-};
-ReceiveBuffer g_received;
+using port_detail::PortHold;
+using port_detail::Received;
 
 using Clock = std::chrono::steady_clock;
 constexpr int kReadPeriodMs = 100;
@@ -132,8 +104,8 @@ std::string ProcessName(const std::string& pid) {
 // simulator keeps its own pty open, for one.
 std::string LockHolderOf(const struct stat& device) {
   char wanted[64];
-  std::snprintf(wanted, sizeof wanted, "%02x:%02x:%llu", major(device.st_dev),
-                minor(device.st_dev), static_cast<unsigned long long>(device.st_ino));
+  std::snprintf(wanted, sizeof wanted, "%02x:%02x:%llu", major(device.st_dev), minor(device.st_dev),
+                static_cast<unsigned long long>(device.st_ino));
   std::ifstream locks("/proc/locks");
   std::string line;
   while (std::getline(locks, line)) {
@@ -178,7 +150,9 @@ std::string HolderOf(const std::string& path, int own_fd) {
   return holder;
 }
 
-bool ApplySettings(int fd, const termios2& settings) { return ioctl(fd, TCSETS2, &settings) == 0; }
+bool ApplySettings(int fd, const termios2& settings) {
+  return ioctl(fd, TCSETS2, &settings) == 0;
+}
 
 void SetRate(termios2& t, int baud) {
   t.c_cflag &= ~(CBAUD | (CBAUD << IBSHIFT));
@@ -219,26 +193,11 @@ bool WaitReadable(int fd, int ms) {
 
 // Discards what has already arrived, without waiting for more.
 void Drain() {
-  g_received.Clear();
+  Received().Clear();
   std::uint8_t scratch[256];
   // Bounded: a device that never stops talking must not keep us here.
   for (int i = 0; i < 64 && read(PortHandle, scratch, sizeof scratch) > 0; ++i) {
   }
-}
-
-// False once the other end has gone (a pulled adapter, a pty whose device side closed).
-bool LineAlive(int fd) {
-  pollfd p{fd, 0, 0};
-  return poll(&p, 1, 0) == 0 || !(p.revents & (POLLHUP | POLLERR | POLLNVAL));
-}
-
-// Puts back what the port had before, and closes it.
-void CloseNow() {
-  if (PortHandle == kInvalidHandle) return;
-  RestorePortAtOnce();
-  CloseRaw(PortHandle);
-  PortHandle = kInvalidHandle;
-  g_received.Clear();
 }
 
 // Empties what the device had sent, stopping on 100 ms of silence or after 1 s of babble.
@@ -262,7 +221,27 @@ std::string UnsafeLink(const std::string& folder, const std::string& link, const
 
 }  // namespace
 
-std::string PortFolder() { return HomeDirectory() + "/.local/state/zotpx/ports"; }
+namespace port_detail {
+
+// False once the other end has gone (a pulled adapter, a pty whose device side closed).
+bool LineAlive() {
+  pollfd p{PortHandle, 0, 0};
+  return poll(&p, 1, 0) == 0 || !(p.revents & (POLLHUP | POLLERR | POLLNVAL));
+}
+
+void CloseNow() {
+  if (PortHandle == kInvalidHandle) return;
+  RestorePortAtOnce();
+  CloseRaw(PortHandle);
+  PortHandle = kInvalidHandle;
+  Received().Clear();
+}
+
+}  // namespace port_detail
+
+std::string PortFolder() {
+  return HomeDirectory() + "/.local/state/zotpx/ports";
+}
 
 PortPath ResolvePort(const std::string& name) {
   const PortName parsed = ParsePortName(name);
@@ -302,11 +281,11 @@ std::optional<AccessDiagnosis> DiagnoseDeviceAccess(const std::string& path) {
 }
 
 bool OpenPort(const std::string& name, int baud) {
-  if (PortHandle != kInvalidHandle && g_hold.on && g_hold.name == name && g_hold.baud == baud) {
+  if (port_detail::HeldOpen(name, baud)) {
     Drain();
     return true;
   }
-  CloseNow();
+  port_detail::CloseNow();
   const PortPath port = ResolvePort(name);
   g_failure = port.failure;
   if (port.path.empty()) return false;
@@ -314,11 +293,14 @@ bool OpenPort(const std::string& name, int baud) {
   const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     const int err = errno;
-    if (err == ENOENT || err == ENODEV || err == ENXIO) Fail(PortError::NotFound, path);
+    if (err == ENOENT || err == ENODEV || err == ENXIO)
+      Fail(PortError::NotFound, path);
     else if (err == EACCES || err == EPERM)
       g_failure = {PortError::Permission, path, {}, DiagnoseDeviceAccess(path)};
-    else if (err == EBUSY) Fail(PortError::Busy, path, HolderOf(path, -1));
-    else Fail(PortError::Io, path, std::strerror(err));
+    else if (err == EBUSY)
+      Fail(PortError::Busy, path, HolderOf(path, -1));
+    else
+      Fail(PortError::Io, path, std::strerror(err));
     return false;
   }
   if (!isatty(fd)) {
@@ -359,8 +341,8 @@ bool OpenPort(const std::string& name, int baud) {
     g_state.serial_changed = ioctl(fd, TIOCSSERIAL, &low) == 0;
   }
   PortHandle = fd;
-  g_hold.name = name;
-  g_hold.baud = baud;
+  PortHold().name = name;
+  PortHold().baud = baud;
   Purge();
   return true;
 }
@@ -374,23 +356,9 @@ bool SetPortBaud(int baud) {
     return false;
   }
   g_state.working = next;
-  g_hold.baud = baud;
+  PortHold().baud = baud;
   DelayMicroseconds(2000);
   return true;
-}
-
-void ClosePort() {
-  if (g_hold.on && PortHandle != kInvalidHandle && LineAlive(PortHandle)) return;
-  CloseNow();
-}
-
-void HoldPort() {
-  g_hold.on = true;
-}
-
-void ReleasePort() {
-  g_hold.on = false;
-  CloseNow();
 }
 
 // Nothing but ioctls, so that a signal handler may call it.
@@ -415,15 +383,19 @@ bool DelayMicroseconds(long long microseconds) {
 
 std::size_t PortRead(std::uint8_t* buffer, std::size_t count) {
   if (PortHandle == kInvalidHandle || count == 0) return 0;
-  std::size_t got = g_received.Take(buffer, count);
+  port_detail::ReceiveBuffer& received = Received();
+  std::size_t got = received.Take(buffer, count);
   if (got == count) return got;
   const auto deadline = Clock::now() + std::chrono::milliseconds(kReadPeriodMs);
   while (got < count) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0 || !WaitReadable(PortHandle, static_cast<int>(left.count()))) break;
-    const ssize_t r = g_received.Refill(PortHandle);
-    if (r > 0) got += g_received.Take(buffer + got, count - got);
-    else if (r == 0 || (errno != EAGAIN && errno != EINTR)) break;
+    const ssize_t r = read(PortHandle, received.bytes, sizeof received.bytes);
+    received.Filled(r > 0 ? static_cast<std::size_t>(r) : 0);
+    if (r > 0)
+      got += received.Take(buffer + got, count - got);
+    else if (r == 0 || (errno != EAGAIN && errno != EINTR))
+      break;
   }
   return got;
 }
@@ -432,8 +404,8 @@ std::size_t PortWrite(const std::uint8_t* buffer, std::size_t count) {
   if (PortHandle == kInvalidHandle) return 0;
   // A real line drains in well under a second even at 9600 baud; a stuck peer must not
   // freeze the window, so the wait for room in the driver's queue is bounded.
-  const auto deadline = Clock::now() + std::chrono::seconds(2) +
-                        std::chrono::milliseconds(count * 10 * 1000 / 9600);
+  const auto deadline =
+      Clock::now() + std::chrono::seconds(2) + std::chrono::milliseconds(count * 10 * 1000 / 9600);
   std::size_t done = 0;
   while (done < count) {
     const ssize_t w = write(PortHandle, buffer + done, count - done);
@@ -442,7 +414,8 @@ std::size_t PortWrite(const std::uint8_t* buffer, std::size_t count) {
       continue;
     }
     if (w < 0 && errno != EAGAIN && errno != EINTR) break;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0) break;
     pollfd p{PortHandle, POLLOUT, 0};
     const int r = poll(&p, 1, static_cast<int>(left.count()));

@@ -15,6 +15,7 @@
 #include "serial/com_ports.h"
 #include "serial/port.h"
 #include "serial/port_failure.h"
+#include "serial/port_hold.h"
 #include "serial/port_name.h"
 
 namespace zotpx {
@@ -34,36 +35,14 @@ struct PortState {
 };
 PortState g_state;
 
-// The hold: whether ClosePort may leave the port open, and what it is open as.
-struct Hold {
-  bool on = false;
-  std::string name;  // as OpenPort was given it
-  int baud = 0;      // the working rate
-};
-Hold g_hold;
+using port_detail::PortHold;
+using port_detail::Received;
 PortFailure& g_failure = PortFailureRecord();
 
 constexpr DWORD kQueueSize = 16384;
 constexpr DWORD kReadTotalMs = 100;
 constexpr auto kPurgeLimit = std::chrono::seconds(1);
 constexpr std::size_t kComNames = 16;
-
-// What one ReadFile brought in beyond what the caller asked for: bytes already queued are
-// fetched in one call and handed out a byte at a time. Emptied when the port is closed.
-struct ReceiveBuffer {
-  std::uint8_t bytes[256];
-  std::size_t begin = 0;
-  std::size_t end = 0;
-
-  std::size_t Take(std::uint8_t* to, std::size_t count) {
-    const std::size_t n = std::min(count, end - begin);
-    std::memcpy(to, bytes + begin, n);
-    begin += n;
-    return n;
-  }
-  void Clear() { begin = end = 0; }
-};
-ReceiveBuffer g_received;
 
 std::string SystemMessage(DWORD code) {
   wchar_t* text = nullptr;
@@ -150,27 +129,29 @@ void Purge() {
 
 // Discards what has already arrived, without waiting for more.
 void Drain() {
-  g_received.Clear();
+  Received().Clear();
   (void)PurgeComm(g_state.handle, PURGE_RXCLEAR);
 }
 
-// False once the device has gone (a pulled USB adapter).
+}  // namespace
+
+namespace port_detail {
+
 bool LineAlive() {
   DWORD errors = 0;
   return ClearCommError(g_state.handle, &errors, nullptr) != 0;
 }
 
-// Puts back what the port had before, and closes it.
 void CloseNow() {
   if (PortHandle == kInvalidHandle) return;
   RestorePortAtOnce();
   _close(PortHandle);  // closes the handle it owns
   PortHandle = kInvalidHandle;
   g_state.handle = INVALID_HANDLE_VALUE;
-  g_received.Clear();
+  Received().Clear();
 }
 
-}  // namespace
+}  // namespace port_detail
 
 std::string PortFolder() {
   return "";
@@ -197,11 +178,11 @@ std::optional<AccessDiagnosis> DiagnoseDeviceAccess(const std::string&) {
 }
 
 bool OpenPort(const std::string& name, int baud) {
-  if (PortHandle != kInvalidHandle && g_hold.on && g_hold.name == name && g_hold.baud == baud) {
+  if (port_detail::HeldOpen(name, baud)) {
     Drain();
     return true;
   }
-  CloseNow();
+  port_detail::CloseNow();
   const PortPath port = ResolvePort(name);
   g_failure = port.failure;
   if (port.path.empty()) return false;
@@ -243,8 +224,8 @@ bool OpenPort(const std::string& name, int baud) {
   }
   g_state.handle = handle;
   PortHandle = descriptor;
-  g_hold.name = name;
-  g_hold.baud = baud;
+  PortHold().name = name;
+  PortHold().baud = baud;
   Purge();
   return true;
 }
@@ -262,23 +243,9 @@ bool SetPortBaud(int baud) {
     (void)SetCommState(g_state.handle, &g_state.working);
     return false;
   }
-  g_hold.baud = baud;
+  PortHold().baud = baud;
   DelayMicroseconds(2000);
   return true;
-}
-
-void ClosePort() {
-  if (g_hold.on && PortHandle != kInvalidHandle && LineAlive()) return;
-  CloseNow();
-}
-
-void HoldPort() {
-  g_hold.on = true;
-}
-
-void ReleasePort() {
-  g_hold.on = false;
-  CloseNow();
 }
 
 // From the console's handler thread too: one call that only changes the line's settings.
@@ -304,7 +271,8 @@ bool DelayMicroseconds(long long microseconds) {
 
 std::size_t PortRead(std::uint8_t* buffer, std::size_t count) {
   if (PortHandle == kInvalidHandle || count == 0) return 0;
-  std::size_t got = g_received.Take(buffer, count);
+  port_detail::ReceiveBuffer& received = Received();
+  std::size_t got = received.Take(buffer, count);
   if (got == count) return got;
   // Bytes already waiting come in one call without waiting; otherwise ask for exactly what is
   // missing, which returns as soon as it is there or after the read period.
@@ -312,11 +280,10 @@ std::size_t PortRead(std::uint8_t* buffer, std::size_t count) {
   COMSTAT status{};
   if (ClearCommError(g_state.handle, &errors, &status) && status.cbInQue > count - got) {
     DWORD n = 0;
-    const DWORD want = std::min<DWORD>(status.cbInQue, sizeof g_received.bytes);
-    if (ReadFile(g_state.handle, g_received.bytes, want, &n, nullptr)) {
-      g_received.begin = 0;
-      g_received.end = n;
-      got += g_received.Take(buffer + got, count - got);
+    const DWORD want = std::min<DWORD>(status.cbInQue, sizeof received.bytes);
+    if (ReadFile(g_state.handle, received.bytes, want, &n, nullptr)) {
+      received.Filled(n);
+      got += received.Take(buffer + got, count - got);
     }
     if (got == count) return got;
   }

@@ -11,6 +11,7 @@
 
 #include "cli/zotpx_run.h"
 #include "command/table.h"
+#include "scratch_files.h"
 #include "serial/reporter.h"
 #include "support/bmp_writer.h"
 #include "support/frame_table.h"
@@ -19,20 +20,15 @@
 
 namespace {
 
+using zotpx::test::WriteText;
+
 using zotpx::Bytes;
 using zotpx::test::Hex;
 using zotpx::test::RunZotpx;
 using zotpx::test::StartSim;
 
 std::string Folder(const std::string& name) {
-  const std::string dir =
-      testing::TempDir() + "zotpx_decode_" + std::to_string(getpid()) + "_" + name + "/";
-  mkdir(dir.c_str(), 0755);
-  return dir;
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
+  return zotpx::test::ScratchFolder("decode", name);
 }
 
 std::string HexOf(const Bytes& frame) {

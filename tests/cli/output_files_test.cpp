@@ -12,10 +12,13 @@
 
 #include "cli/reporter.h"
 #include "cli/zotpx_run.h"
+#include "scratch_files.h"
 #include "support/bmp_writer.h"
 #include "support/sim_fixture.h"
 
 namespace {
+
+using zotpx::test::WriteText;
 
 namespace fs = std::filesystem;
 using zotpx::Bytes;
@@ -23,20 +26,12 @@ using zotpx::test::RunZotpx;
 
 // A folder of the test's own, so parallel runs cannot read each other's files.
 std::string Folder(const std::string& name) {
-  const std::string dir =
-      testing::TempDir() + "zotpx_out_" + std::to_string(getpid()) + "_" + name + "/";
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir;
+  return zotpx::test::ScratchFolder("out", name);
 }
 
 std::string Read(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
 }
 
 struct OutputCase {
