@@ -49,7 +49,8 @@ class ChildProcess {
   // The system's own numbers, whichever it is: a process id and descriptors, or HANDLEs.
   std::intptr_t process_ = -1;
   std::intptr_t output_ = -1;  // the pipe from its standard output
-  std::intptr_t stop_ = -1;    // Windows: the pipe to its standard input, for stops passed on
+  // Windows: the pipe to its standard input, for stops passed on (unused on Linux).
+  [[maybe_unused]] std::intptr_t stop_ = -1;
 };
 
 }  // namespace zotpx::cli

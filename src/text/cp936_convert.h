@@ -22,7 +22,7 @@ class Cp936Converter {
   std::optional<std::string> Convert(std::string_view in);
 
  private:
-  Cp936Direction direction_;
+  [[maybe_unused]] Cp936Direction direction_;  // the Windows conversion reads it at each call
   void* state_ = nullptr;  // the platform's conversion handle, where it has one
 };
 
