@@ -49,7 +49,6 @@ using port_detail::Received;
 
 using Clock = std::chrono::steady_clock;
 constexpr int kReadPeriodMs = 100;
-constexpr auto kPurgeLimit = std::chrono::seconds(1);
 
 void Fail(PortError error, const std::string& path, const std::string& detail = {}) {
   g_failure = PortFailure{error, path, detail, {}};
@@ -191,24 +190,6 @@ bool WaitReadable(int fd, int ms) {
   }
 }
 
-// Discards what has already arrived, without waiting for more.
-void Drain() {
-  Received().Clear();
-  std::uint8_t scratch[256];
-  // Bounded: a device that never stops talking must not keep us here.
-  for (int i = 0; i < 64 && read(PortHandle, scratch, sizeof scratch) > 0; ++i) {
-  }
-}
-
-// Empties what the device had sent, stopping on 100 ms of silence or after 1 s of babble.
-void Purge() {
-  std::uint8_t scratch[256];
-  const auto start = Clock::now();
-  while (Clock::now() - start < kPurgeLimit) {
-    if (PortRead(scratch, sizeof scratch) == 0) break;
-  }
-}
-
 // A "COMn" link is used only where no other user could have planted or changed it.
 std::string UnsafeLink(const std::string& folder, const std::string& link, const struct stat& st) {
   struct stat folder_st {};
@@ -222,6 +203,14 @@ std::string UnsafeLink(const std::string& folder, const std::string& link, const
 }  // namespace
 
 namespace port_detail {
+
+void Drain() {
+  Received().Clear();
+  std::uint8_t scratch[256];
+  // Bounded: a device that never stops talking must not keep us here.
+  for (int i = 0; i < 64 && read(PortHandle, scratch, sizeof scratch) > 0; ++i) {
+  }
+}
 
 // False once the other end has gone (a pulled adapter, a pty whose device side closed).
 bool LineAlive() {
@@ -281,13 +270,8 @@ std::optional<AccessDiagnosis> DiagnoseDeviceAccess(const std::string& path) {
 }
 
 bool OpenPort(const std::string& name, int baud) {
-  if (port_detail::HeldOpen(name, baud)) {
-    Drain();
-    return true;
-  }
-  port_detail::CloseNow();
-  const PortPath port = ResolvePort(name);
-  g_failure = port.failure;
+  PortPath port;
+  if (port_detail::ReuseHeldPort(name, baud, port)) return true;
   if (port.path.empty()) return false;
   const std::string& path = port.path;
   const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -341,9 +325,7 @@ bool OpenPort(const std::string& name, int baud) {
     g_state.serial_changed = ioctl(fd, TIOCSSERIAL, &low) == 0;
   }
   PortHandle = fd;
-  PortHold().name = name;
-  PortHold().baud = baud;
-  Purge();
+  port_detail::FinishOpen(name, baud);
   return true;
 }
 

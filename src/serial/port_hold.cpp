@@ -1,6 +1,9 @@
 #include "serial/port_hold.h"
 
+#include <chrono>
+
 #include "serial/port.h"
+#include "serial/port_failure.h"
 
 namespace zotpx {
 
@@ -19,6 +22,27 @@ Hold& PortHold() {
 bool HeldOpen(const std::string& name, int baud) {
   const Hold& hold = PortHold();
   return PortHandle != kInvalidHandle && hold.on && hold.name == name && hold.baud == baud;
+}
+
+bool ReuseHeldPort(const std::string& name, int baud, PortPath& port) {
+  if (HeldOpen(name, baud)) {
+    Drain();
+    return true;
+  }
+  CloseNow();
+  port = ResolvePort(name);
+  PortFailureRecord() = port.failure;
+  return false;
+}
+
+void FinishOpen(const std::string& name, int baud) {
+  PortHold().name = name;
+  PortHold().baud = baud;
+  std::uint8_t scratch[256];
+  const auto start = std::chrono::steady_clock::now();
+  while (std::chrono::steady_clock::now() - start < std::chrono::seconds(1)) {
+    if (PortRead(scratch, sizeof scratch) == 0) break;
+  }
 }
 
 }  // namespace port_detail

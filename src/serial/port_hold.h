@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include "serial/port.h"
+
 namespace zotpx::port_detail {
 
 // What one read brought in beyond what the caller asked for: what has arrived is fetched with
@@ -42,9 +44,20 @@ Hold& PortHold();
 // Whether the port open now is held as `name` at `baud`: OpenPort then only drains it.
 bool HeldOpen(const std::string& name, int baud);
 
+// OpenPort's first steps on both systems. True when the port is open as `name` at `baud` under
+// the hold: what has arrived is discarded and it serves as it is. Otherwise the open port is
+// closed and `name` resolved into `port`, the failure recorded when it names nothing to open.
+bool ReuseHeldPort(const std::string& name, int baud, PortPath& port);
+// OpenPort's last steps, once the port is open and set: it is held as `name` at `baud`, and
+// what the device had sent is emptied (until one read period passes in silence, or after 1 s of
+// babble).
+void FinishOpen(const std::string& name, int baud);
+
 // Each system's own, in its port file: whether the device is still there (a pulled USB
-// adapter is not), and closing the port at once with what it had before put back.
+// adapter is not), closing the port at once with what it had before put back, and discarding
+// what has already arrived without waiting for more.
 bool LineAlive();
 void CloseNow();
+void Drain();
 
 }  // namespace zotpx::port_detail

@@ -41,7 +41,6 @@ PortFailure& g_failure = PortFailureRecord();
 
 constexpr DWORD kQueueSize = 16384;
 constexpr DWORD kReadTotalMs = 100;
-constexpr auto kPurgeLimit = std::chrono::seconds(1);
 constexpr std::size_t kComNames = 16;
 
 std::string SystemMessage(DWORD code) {
@@ -118,24 +117,14 @@ void CloseRaw(HANDLE handle) {
   CloseHandle(handle);
 }
 
-// Empties what the device had sent, stopping on one empty read period or after 1 s of babble.
-void Purge() {
-  std::uint8_t scratch[256];
-  const auto start = std::chrono::steady_clock::now();
-  while (std::chrono::steady_clock::now() - start < kPurgeLimit) {
-    if (PortRead(scratch, sizeof scratch) == 0) break;
-  }
-}
+}  // namespace
 
-// Discards what has already arrived, without waiting for more.
+namespace port_detail {
+
 void Drain() {
   Received().Clear();
   (void)PurgeComm(g_state.handle, PURGE_RXCLEAR);
 }
-
-}  // namespace
-
-namespace port_detail {
 
 bool LineAlive() {
   DWORD errors = 0;
@@ -178,13 +167,8 @@ std::optional<AccessDiagnosis> DiagnoseDeviceAccess(const std::string&) {
 }
 
 bool OpenPort(const std::string& name, int baud) {
-  if (port_detail::HeldOpen(name, baud)) {
-    Drain();
-    return true;
-  }
-  port_detail::CloseNow();
-  const PortPath port = ResolvePort(name);
-  g_failure = port.failure;
+  PortPath port;
+  if (port_detail::ReuseHeldPort(name, baud, port)) return true;
   if (port.path.empty()) return false;
   const std::string& path = port.path;
   const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
@@ -224,9 +208,7 @@ bool OpenPort(const std::string& name, int baud) {
   }
   g_state.handle = handle;
   PortHandle = descriptor;
-  PortHold().name = name;
-  PortHold().baud = baud;
-  Purge();
+  port_detail::FinishOpen(name, baud);
   return true;
 }
 

@@ -23,7 +23,7 @@ class Cp936Converter {
 
  private:
   [[maybe_unused]] Cp936Direction direction_;  // the Windows conversion reads it at each call
-  void* state_ = nullptr;  // the platform's conversion handle, where it has one
+  void* state_ = nullptr;                      // the platform's conversion handle, where it has one
 };
 
 }  // namespace zotpx
