@@ -38,11 +38,7 @@ double ReferenceApply(const std::string& path, int baud, const std::vector<Bytes
   const auto start = Clock::now();
   const int fd = open(path.c_str(), O_RDWR | O_NOCTTY);
   if (fd < 0) return -1;
-  termios tio{};
-  tcgetattr(fd, &tio);
-  cfmakeraw(&tio);
-  cfsetispeed(&tio, zotpx::bench::Speed(baud));
-  cfsetospeed(&tio, zotpx::bench::Speed(baud));
+  termios tio = zotpx::bench::RawAt(fd, baud);
   if (purge) {
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 1;

@@ -49,6 +49,16 @@ inline speed_t Speed(int baud) {
   }
 }
 
+// The line's settings made raw at `baud`, for a reference loop to apply with its own VMIN/VTIME.
+inline termios RawAt(int fd, int baud) {
+  termios tio{};
+  tcgetattr(fd, &tio);
+  cfmakeraw(&tio);
+  cfsetispeed(&tio, Speed(baud));
+  cfsetospeed(&tio, Speed(baud));
+  return tio;
+}
+
 struct TimedRun {
   int status = -1;  // exit status, -1 when it did not exit normally or did not start
   double seconds = 0;

@@ -77,11 +77,7 @@ double ReferenceDownload(const std::string& path, int baud, const Bytes& font) {
   const auto start = Clock::now();
   const int fd = open(path.c_str(), O_RDWR | O_NOCTTY);
   if (fd < 0) return -1;
-  termios tio{};
-  tcgetattr(fd, &tio);
-  cfmakeraw(&tio);
-  cfsetispeed(&tio, zotpx::bench::Speed(baud));
-  cfsetospeed(&tio, zotpx::bench::Speed(baud));
+  termios tio = zotpx::bench::RawAt(fd, baud);
   tio.c_cc[VMIN] = 1;
   tio.c_cc[VTIME] = 50;  // 5 s: a lost acknowledgement ends the run instead of hanging it
   tcsetattr(fd, TCSANOW, &tio);
