@@ -15,6 +15,7 @@
 
 #include "app/form.h"
 #include "serial/transaction.h"
+#include "support/form_controls.h"
 #include "support/frame_table.h"
 #include "support/scripted_dialogs.h"
 
@@ -43,14 +44,6 @@ class ComWindowTest : public ::testing::Test {
       if (line->startsWith(QStringLiteral("发送："))) return line->toStdString();
     return {};
   }
-  void SetControl(const std::string& name, const std::string& value) {
-    if (name.rfind("Edit", 0) == 0)
-      form_->SetText(name.c_str(), QString::fromStdString(value));
-    else if (name.rfind("Check", 0) == 0)
-      form_->Check(name.c_str())->setChecked(value == "1");
-    else
-      form_->Combo(name.c_str())->setCurrentIndex(std::stoi(value));
-  }
 
   std::unique_ptr<TForm1> form_;
 };
@@ -66,13 +59,9 @@ TEST_F(ComWindowTest, ConnectsAndEveryRowOfTheFrameTableSendsItsFrame) {
     const int baud = form_->Combo("UartBaud")->currentIndex();
     SetUp();
     form_->Combo("UartBaud")->setCurrentIndex(baud);
-    for (const auto& [control, value] : row.controls) SetControl(control, value);
-    if (!row.clock.empty()) {
-      zotpx::LocalDateTime at;
-      std::sscanf(row.clock.c_str(), "%d-%d-%d %d:%d:%d", &at.year, &at.month, &at.day, &at.hour,
-                  &at.minute, &at.second);
-      form_->SetClock([at] { return at; });
-    }
+    for (const auto& [control, value] : row.controls)
+      zotpx::test::SetFrameControl(*form_, control, value);
+    if (!row.clock.empty()) zotpx::test::StopClockAt(*form_, row.clock);
     Click(row.button);
     EXPECT_EQ(Status(), row.title + zotpx::kSuccessText);
     EXPECT_EQ(LastSent(), "发送：" + row.frame + " ");

@@ -26,6 +26,7 @@
 
 #include "app/form.h"
 #include "base/attributes.h"
+#include "form_controls.h"
 #include "scripted_dialogs.h"
 #include "sim_fixture.h"
 
@@ -66,23 +67,12 @@ class FormTest : public ::testing::Test {
       form_->Combo("UartBaud")->setCurrentIndex(static_cast<int>(found - rates));
   }
 
-  // Sets a control as the frame table names its value: an edit box's text, a drop-down's item
-  // index, a check box's "1" or "0".
+  // Sets a control as the frame table names its value (support/form_controls.h).
   void SetControl(const std::string& name, const std::string& value) {
-    if (name.rfind("Edit", 0) == 0)
-      form_->SetText(name.c_str(), QString::fromStdString(value));
-    else if (name.rfind("Check", 0) == 0)
-      form_->Check(name.c_str())->setChecked(value == "1");
-    else
-      form_->Combo(name.c_str())->setCurrentIndex(std::stoi(value));
+    zotpx::test::SetFrameControl(*form_, name, value);
   }
   // The clock the window reads, stopped at "YYYY-MM-DD HH:MM:SS".
-  void StopClockAt(const std::string& moment) {
-    zotpx::LocalDateTime at;
-    std::sscanf(moment.c_str(), "%d-%d-%d %d:%d:%d", &at.year, &at.month, &at.day, &at.hour,
-                &at.minute, &at.second);
-    form_->SetClock([at] { return at; });
-  }
+  void StopClockAt(const std::string& moment) { zotpx::test::StopClockAt(*form_, moment); }
 
   // Clicks a button as the operator would: nothing happens when it is disabled or hidden away.
   void Click(const char* name) { form_->Ctl<QAbstractButton>(name)->click(); }
