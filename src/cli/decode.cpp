@@ -85,7 +85,9 @@ nlohmann::json ValuesJson(const Values& values) {
     const FieldValue& value = values.at(i);
     const std::string name(field.name);
     if (field.kind == FieldKind::Bitmap || field.at.place == Place::None) continue;
-    if (field.kind == FieldKind::List && !field.list->keywords)
+    if (field.kind == FieldKind::List && value.index < 0)
+      out[name] = std::stoll(value.text);  // a code of no item, as the frame holds it
+    else if (field.kind == FieldKind::List && !field.list->keywords)
       out[name] = ItemNumber(*field.list, value.index);
     else if (field.kind == FieldKind::Flag)
       out[name] = value.index == 1;

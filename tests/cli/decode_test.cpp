@@ -179,6 +179,13 @@ TEST(DecodeTest, JsonValuesAreWhatZotpxTakesToSendTheSameFrame) {
     EXPECT_EQ(sim->ReceivedFrames().front(), Hex(row.frame)) << row.name << ": " << line;
   }
   EXPECT_EQ(n, zotpx::test::FrameRows().size());
+
+  // A code that names no item of a list without keywords (a radius of 200) is that code.
+  const auto odd = RunZotpx({"decode", "--json", "55 AA 1C 06 08 00 1E 00 C8 C8 D8"});
+  ASSERT_EQ(odd.status, 0) << odd.err;
+  const nlohmann::json object = nlohmann::json::parse(odd.out);
+  EXPECT_EQ(object["values"]["radius"], 200);
+  EXPECT_EQ(object["problems"], nlohmann::json::array({"radius: code 200 is no item of its list"}));
 }
 
 TEST(DecodeTest, ASessionsLogBecomesALayoutThatApplySendsAsTheSameFrames) {
