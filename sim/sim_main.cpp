@@ -265,7 +265,10 @@ class Session {
   bool Tick(long wait_ms) {
     const timespec wait{wait_ms / 1000, wait_ms % 1000 * 1000000};
     const int s = sigtimedwait(&signals_, nullptr, &wait);
-    if (s == SIGINT || s == SIGTERM || s == SIGHUP) return false;
+    if (s == SIGINT || s == SIGTERM || s == SIGHUP) {
+      WritePng();  // the last commands' picture, also when the stop follows them at once
+      return false;
+    }
     if (s == SIGUSR1) Dump(server_, options_.dump);
     Say(server_.MemoryFileError(), memory_error_, " (the request was refused)");
     for (const std::string& message : zotpx::screen::TakeFontMessages()) {
