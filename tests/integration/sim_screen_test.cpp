@@ -541,6 +541,7 @@ struct WayOutCase {
   WayOut way;
   int signal;  // how the program is ended at last
   int status;
+  const char* port;  // each case a link of its own: CTest runs them at once
 };
 
 void PrintTo(const WayOutCase& c, std::ostream* out) {
@@ -552,9 +553,9 @@ class SimWayOutTest : public ::testing::TestWithParam<WayOutCase> {};
 TEST_P(SimWayOutTest, LinkIsRemovedAndTheDumpWritten) {
   const WayOutCase& c = GetParam();
   TempDir dir;
-  const std::string link = LinkPath("COM242");
+  const std::string link = LinkPath(c.port);
   std::vector<std::string> args = {"--model", "ZOT-PA", "--baud", "9600",
-                                   "--port",  "COM242", "--dump", dir / "dump.bin"};
+                                   "--port",  c.port,   "--dump", dir / "dump.bin"};
   if (c.way == WayOut::ReplugWithoutReader) args.insert(args.end(), {"--fault", "hang-up:1"});
   std::vector<std::string> environment;
   std::optional<XServer> x;
@@ -585,7 +586,7 @@ TEST_P(SimWayOutTest, LinkIsRemovedAndTheDumpWritten) {
     const int watch = inotify_init1(IN_CLOEXEC);
     ASSERT_GE(inotify_add_watch(watch, zotpx::PortFolder().c_str(), IN_CREATE), 0);
     Send({pty, 9600}, zotpx::MakeFrame(0x10, {0x00, 0x06, 0x09}));
-    EXPECT_TRUE(Created(watch, "COM242")) << "no new link after the hang-up";
+    EXPECT_TRUE(Created(watch, c.port)) << "no new link after the hang-up";
     close(watch);
     status = sim.Terminate(c.signal);
   } else {
@@ -598,11 +599,12 @@ TEST_P(SimWayOutTest, LinkIsRemovedAndTheDumpWritten) {
 
 INSTANTIATE_TEST_SUITE_P(
     Ways, SimWayOutTest,
-    ::testing::Values(WayOutCase{"Interrupt", WayOut::Signal, SIGINT, 0},
-                      WayOutCase{"Terminate", WayOut::Signal, SIGTERM, 0},
-                      WayOutCase{"HangUpSignal", WayOut::Signal, SIGHUP, 0},
-                      WayOutCase{"DisplayGone", WayOut::DisplayGone, 0, 1},
-                      WayOutCase{"ReplugWithoutReader", WayOut::ReplugWithoutReader, SIGTERM, 0}),
+    ::testing::Values(WayOutCase{"Interrupt", WayOut::Signal, SIGINT, 0, "COM243"},
+                      WayOutCase{"Terminate", WayOut::Signal, SIGTERM, 0, "COM244"},
+                      WayOutCase{"HangUpSignal", WayOut::Signal, SIGHUP, 0, "COM245"},
+                      WayOutCase{"DisplayGone", WayOut::DisplayGone, 0, 1, "COM246"},
+                      WayOutCase{"ReplugWithoutReader", WayOut::ReplugWithoutReader, SIGTERM, 0,
+                                 "COM247"}),
     [](const ::testing::TestParamInfo<WayOutCase>& info) { return std::string(info.param.name); });
 
 // Without a display, --screen ends the program before there is a pty or a link.
