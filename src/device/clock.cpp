@@ -5,7 +5,9 @@
 namespace zotpx {
 
 LocalDateTime LocalTimeOf(std::chrono::sys_seconds instant) {
-  const std::time_t seconds = std::chrono::system_clock::to_time_t(instant);
+  // The count itself: the system clock counts seconds since 1970 as time_t does, and going
+  // through the clock's own finer time point would overflow for years past 2262.
+  const auto seconds = static_cast<std::time_t>(instant.time_since_epoch().count());
   std::tm local{};
   localtime_r(&seconds, &local);
   LocalDateTime t;

@@ -207,6 +207,13 @@ TEST(VocabularyClockTest, OffsetDateTimeIsSetAsLocalTime) {
     ASSERT_EQ(judged.refusal, "") << written;
     EXPECT_EQ(judged.frames, as_local.frames) << written;
   }
+  // An instant far past the clock's years is refused with its year, not wrapped or overflowed.
+  for (const auto& [written, year] : {std::pair{"7035-01-01T00:00:00Z", "7035-"},
+                                      std::pair{"9999-12-31T23:59:59+14:00", "9999-"}}) {
+    const std::string refusal = FromLayout("clock", {{"at", written}}).refusal;
+    EXPECT_NE(refusal.find(year), std::string::npos) << refusal;
+    EXPECT_NE(refusal.find("holds the years 2000 to 2255 only"), std::string::npos) << refusal;
+  }
 }
 
 }  // namespace
