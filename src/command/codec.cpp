@@ -394,8 +394,10 @@ std::optional<Values> CommandAssembler::Add(const DecodedFrame& frame) {
     return values;
   }
   if (frame.block > 0) {
-    const bool follows =
-        picture_ && row_ == &row && frame.block == next_block_ && SameParameters(*picture_, values);
+    // A frame numbered past its picture's end (a log may hold anything) breaks the run.
+    const bool follows = picture_ && row_ == &row && frame.block == next_block_ &&
+                         frame.block <= BitmapBlockCount(*values["file"].picture) &&
+                         SameParameters(*picture_, values);
     if (frame.block == 1 || !follows) {
       // A run that does not begin with block 1 cannot be rebuilt whole.
       picture_ = values;

@@ -211,6 +211,25 @@ TEST(CommandTableRandom, ValuesSurviveBuildThenDecode) {
   }
 }
 
+// A data frame numbered past its picture's end, as a log or capture may hold, is decoded
+// with its problem; put together with the frames before it, the command is incomplete and
+// nothing is copied past the picture.
+TEST(CommandAssemblerTest, BlockPastThePictureBreaksTheRun) {
+  for (const CommandRow& row : zotpx::CommandRows()) {
+    if (!row.blocks.max_blocks) continue;
+    Values values(row);
+    values["file"].picture = zotpx::LoadedBitmap{8, 8, Bytes(8, 0xA5)};
+    values["control-only"].index = 0;
+    zotpx::CommandAssembler assembler;
+    for (const std::size_t block : {1, 2, 3})
+      EXPECT_FALSE(assembler.Add(zotpx::DecodeFrame(zotpx::BuildFrame(values, block))));
+    const std::optional<Values> command =
+        assembler.Add(zotpx::DecodeFrame(zotpx::BuildFrame(values, 0)));
+    ASSERT_TRUE(command) << row.name;
+    EXPECT_TRUE(assembler.last_incomplete()) << row.name;
+  }
+}
+
 TEST(CommandTableRandom, EveryFrameThatFitsItsCommandIsBuiltAgainFromItsValues) {
   std::mt19937 random(5);
   const auto byte = [&random] { return static_cast<std::uint8_t>(random() & 0xFF); };
