@@ -66,11 +66,12 @@ struct Entry {
 
 // A TOML date and time as the clock's text. One with an offset (Z, +08:00) is an instant:
 // the device's clock is set to that instant in this computer's local time, as the window
-// sets it from the local time.
+// sets it from the local time. One far outside the clock's years stays as written: it is
+// refused either way, and each system's time zone tables end somewhere else.
 std::string MomentText(const toml::date_time& moment) {
   LocalDateTime t{moment.date.year, moment.date.month,  moment.date.day,
                   moment.time.hour, moment.time.minute, moment.time.second};
-  if (moment.offset) {
+  if (moment.offset && t.year >= kClockFirstYear - 1 && t.year <= kClockLastYear + 1) {
     using namespace std::chrono;
     const sys_seconds utc = sys_days{year(t.year) / month(static_cast<unsigned>(t.month)) /
                                      day(static_cast<unsigned>(t.day))} +
