@@ -19,13 +19,9 @@ Hold& PortHold() {
   return hold;
 }
 
-bool HeldOpen(const std::string& name, int baud) {
-  const Hold& hold = PortHold();
-  return PortHandle != kInvalidHandle && hold.on && hold.name == name && hold.baud == baud;
-}
-
 bool ReuseHeldPort(const std::string& name, int baud, PortPath& port) {
-  if (HeldOpen(name, baud)) {
+  const Hold& hold = PortHold();
+  if (PortHandle != kInvalidHandle && hold.on && hold.name == name && hold.baud == baud) {
     Drain();
     return true;
   }

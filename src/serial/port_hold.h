@@ -41,8 +41,6 @@ struct Hold {
   int baud = 0;      // the working rate
 };
 Hold& PortHold();
-// Whether the port open now is held as `name` at `baud`: OpenPort then only drains it.
-bool HeldOpen(const std::string& name, int baud);
 
 // OpenPort's first steps on both systems. True when the port is open as `name` at `baud` under
 // the hold: what has arrived is discarded and it serves as it is. Otherwise the open port is
