@@ -22,6 +22,8 @@ std::unique_ptr<Rfc2217Transport> Rfc2217Transport::Open(const std::string& host
   std::unique_ptr<Rfc2217Transport> transport(new Rfc2217Transport(socket, host, port));
   if (!transport->Negotiate() || !transport->SetRate(baud)) {
     failure = transport->Failure();
+    // A server that hangs up on a new client usually says why first ("port in use").
+    if (failure.error == NetError::Lost) failure.detail = transport->PendingText();
     return nullptr;
   }
   return transport;
@@ -58,11 +60,7 @@ bool Rfc2217Transport::Negotiate() {
   };
   if (!SendAll(asks)) return false;
   if (!AwaitUntil([&] { return agreed() || refused(); }, kNegotiationMs)) {
-    // A server that hangs up at once usually says why first ("port in use").
-    if (Gone())
-      Fail(NetError::Lost, PendingText());
-    else
-      Fail(NetError::NotRfc2217, "未应答 Telnet 协商");
+    if (!Gone()) Fail(NetError::NotRfc2217, "未应答 Telnet 协商");
     return false;
   }
   if (options_.Refused(true, telnet::kComPortOption)) {

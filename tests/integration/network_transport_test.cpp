@@ -315,6 +315,26 @@ INSTANTIATE_TEST_SUITE_P(Peers, RealPeerTest,
                            }
                          });
 
+// ser2net serves one client at a time and tells the next why not; the first one's going, at
+// once, lets the next one in.
+TEST(Ser2netTest, ASecondClientIsToldTheLineIsBusyUntilTheFirstLetsGo) {
+  Pty pty;
+  Peer peer;
+  StartSer2net(pty, true, peer);
+  if (IsSkipped() || HasFatalFailure()) return;
+  NetFailure failure;
+  const std::unique_ptr<Transport> first = Open(peer.url, 115200, failure);
+  ASSERT_TRUE(first) << zotpx::NetFailureText(failure);
+  EXPECT_FALSE(Open(peer.url, 115200, failure));
+  EXPECT_EQ(failure.error, NetError::Lost);
+  EXPECT_NE(zotpx::NetFailureText(failure).find("Port already in use"), std::string::npos)
+      << zotpx::NetFailureText(failure);
+  first->RestoreAtOnce();
+  std::unique_ptr<Transport> next;
+  for (int i = 0; i < 20 && !next; ++i) next = Open(peer.url, 115200, failure);
+  EXPECT_TRUE(next) << zotpx::NetFailureText(failure);
+}
+
 // An RFC 2217 server of the test's own, made of the codec, that misbehaves as told.
 struct ServerRules {
   bool binary = true;    // agrees to BINARY
