@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 
 namespace zotpx {
 
@@ -94,7 +93,7 @@ bool TcpTransport::Receive(int timeout_ms) {
 
 std::size_t TcpTransport::Take(std::uint8_t* buffer, std::size_t count) {
   const std::size_t n = std::min(count, received_.size() - taken_);
-  std::memcpy(buffer, received_.data() + taken_, n);
+  std::copy_n(received_.begin() + static_cast<std::ptrdiff_t>(taken_), n, buffer);
   taken_ += n;
   return n;
 }
