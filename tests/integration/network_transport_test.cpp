@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/ioctl.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -32,8 +32,6 @@
 #include "serial/rfc2217_transport.h"
 #include "serial/tcp_transport.h"
 #include "serial/telnet.h"
-
-extern char** environ;
 
 namespace {
 
@@ -91,24 +89,30 @@ struct Pty {
   }
 };
 
-// A program the test runs, stopped with the object. Its standard output is a pipe when asked
-// for, else it goes nowhere, as does its standard error.
+// A program the test runs, stopped with the object, and by the system should the test end
+// abruptly. Its standard output is a pipe when asked for, else it goes nowhere, as does its
+// standard error.
 struct Child {
   pid_t pid = -1;
   int out = -1;
   Child(const std::vector<std::string>& argv, bool capture) {
     int pipe_fds[2] = {-1, -1};
     if (capture && pipe2(pipe_fds, O_CLOEXEC) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    if (capture) posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], 1);
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
-    if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ) != 0) pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t parent = getpid();
+    pid = fork();
+    if (pid == 0) {
+      // Only async-signal-safe calls between fork and exec.
+      prctl(PR_SET_PDEATHSIG, SIGTERM);
+      if (getppid() != parent) _exit(127);
+      const int null = open("/dev/null", O_WRONLY);
+      dup2(capture ? pipe_fds[1] : null, 1);
+      dup2(null, 2);
+      execv(args[0], args.data());
+      _exit(127);
+    }
     if (capture) {
       close(pipe_fds[1]);
       out = pipe_fds[0];
