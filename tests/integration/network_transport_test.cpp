@@ -7,10 +7,13 @@
 #include <asm/termbits.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -526,6 +529,22 @@ TEST(NetworkOpenTest, EachConnectionFailureHasItsOwnText) {
     EXPECT_NE(zotpx::NetFailureText(failure).find(c.text), std::string::npos)
         << zotpx::NetFailureText(failure);
   }
+}
+
+// Nagle's delay would hold back each short frame: no socket of ours waits for more to send.
+TEST(NetworkOpenTest, EverySocketSendsAtOnce) {
+  zotpx::SocketFailure failure;
+  int port = 0;
+  const zotpx::SocketHandle listener = zotpx::ListenSocket("127.0.0.1", 0, port, failure);
+  const zotpx::SocketHandle client = zotpx::ConnectSocket("127.0.0.1", port, 2000, failure);
+  const zotpx::SocketHandle server = zotpx::AcceptSocket(listener, 2000, failure);
+  for (const zotpx::SocketHandle socket : {client, server}) {
+    int on = 0;
+    socklen_t size = sizeof on;
+    ASSERT_EQ(getsockopt(static_cast<int>(socket), IPPROTO_TCP, TCP_NODELAY, &on, &size), 0);
+    EXPECT_EQ(on, 1);
+  }
+  for (const zotpx::SocketHandle socket : {client, server, listener}) zotpx::CloseSocket(socket);
 }
 
 }  // namespace
