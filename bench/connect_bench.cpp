@@ -48,8 +48,10 @@ int main(int argc, char** argv) {
     std::vector<double> times;
     for (int r = 0; r < runs; ++r) {
       QuietReporter reporter;
+      zotpx::Port port;
       const auto start = std::chrono::steady_clock::now();
-      const zotpx::ConnectResult result = zotpx::ConnectDevice(reporter, "连接设备", sim.path());
+      const zotpx::ConnectResult result =
+          zotpx::ConnectDevice(port, reporter, "连接设备", sim.path());
       const auto end = std::chrono::steady_clock::now();
       if (result.outcome != zotpx::ConnectOutcome::Identified || result.rate_index != i) {
         std::fprintf(stderr, "%d baud: not identified at the right rate\n", baud);

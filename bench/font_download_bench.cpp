@@ -56,10 +56,11 @@ Run Download(zotpx::sim::SimServer& sim, int baud, const std::string& path,
   if (!file) return run;
   const zotpx::TransferPlan plan = zotpx::FontTransferPlan("内部字库下载", file->size());
   QuietReporter reporter;
+  zotpx::Port port;
   const auto start = Clock::now();
-  if (!zotpx::OpenPort(sim.path(), baud)) return run;
+  if (!port.Open(sim.path(), baud)) return run;
   const auto opened = Clock::now();
-  const zotpx::TransferResult result = zotpx::RunMemoryTransfer(reporter, plan, *file);
+  const zotpx::TransferResult result = zotpx::RunMemoryTransfer(port, reporter, plan, *file);
   const auto end = Clock::now();
   run.open_s = Seconds(opened - start);
   run.transfer_s = Seconds(end - opened);
@@ -73,25 +74,27 @@ Run Download(zotpx::sim::SimServer& sim, int baud, const std::string& path,
 // that is already waiting in the port, apart from the device's and
 // the pseudo-terminal's latency.
 void HostCostPerRequest(zotpx::sim::SimServer& sim) {
-  if (!zotpx::OpenPort(sim.path(), 460800)) return;
+  zotpx::Port port;
+  if (!port.Open(sim.path(), 460800)) return;
+  std::uint8_t* const frame = port.FrameBuffer;
   constexpr int kRequests = 200;
   double write_us = 0, read_us = 0;
   for (int i = 0; i < kRequests; ++i) {
     const std::size_t length =
-        zotpx::BuildWriteRequest(zotpx::FrameBuffer, zotpx::kFontBase, zotpx::kMemoryBlockSize);
+        zotpx::BuildWriteRequest(frame, zotpx::kFontBase, zotpx::kMemoryBlockSize);
     const auto t0 = Clock::now();
-    const bool sent = zotpx::WriteFrame(zotpx::FrameBuffer, length);
+    const bool sent = zotpx::WriteFrame(port, frame, length);
     const auto t1 = Clock::now();
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
     const auto t2 = Clock::now();
     const std::size_t got =
-        zotpx::ReadFrame(zotpx::FrameBuffer, zotpx::kWriteFirstByteMs, zotpx::kMemoryInterByteMs);
+        zotpx::ReadFrame(port, frame, zotpx::kWriteFirstByteMs, zotpx::kMemoryInterByteMs);
     const auto t3 = Clock::now();
-    if (!sent || !zotpx::IsMemoryAck(zotpx::FrameBuffer, got)) break;
+    if (!sent || !zotpx::IsMemoryAck(frame, got)) break;
     write_us += Seconds(t1 - t0) * 1e6;
     read_us += Seconds(t3 - t2) * 1e6;
   }
-  zotpx::ClosePort();
+  port.Close();
   std::printf(
       "(3) our side of one request: WriteFrame %.1f us, ReadFrame of a waiting"
       " acknowledgement %.1f us\n",

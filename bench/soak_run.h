@@ -127,19 +127,25 @@ inline bool ReplugIfHungUp(sim::SimServer& device, Report& report) {
   return false;
 }
 
+// The cause a failed status ends with when the fault took the line away.
+inline std::string LostCause(const FaultChoice* fault, const sim::SimServer& device) {
+  return fault && fault->fault == sim::Fault::HangUp ? "（设备 " + device.path() + " 已断开）" : "";
+}
+
 inline void Judge(Report& report, int index, const char* fault, const BlockReporter& reporter,
-                  const std::string& title, const Bytes& request, bool succeeds) {
+                  const Port& port, const std::string& title, const Bytes& request, bool succeeds,
+                  const std::string& lost) {
   const Bytes reply = MakeFrame(request[2], {0x00});
   std::vector<std::string> block{"【" + title + "】",
                                  FormatLogLine("发送：", request.size(), request.data())};
   if (succeeds) block.push_back(FormatLogLine("接收：", reply.size(), reply.data()));
   block.push_back("");
-  const std::string status = title + (succeeds ? kSuccessText : kReceiveFailedText);
+  const std::string status = title + (succeeds ? kSuccessText : kReceiveFailedText + lost);
   std::string wrong;
   if (reporter.status != status) wrong += " status \"" + reporter.status + "\"";
   if (reporter.block != block)
     wrong += " log of " + std::to_string(reporter.block.size()) + " lines";
-  if (PortHandle != kInvalidHandle) wrong += " port left open";
+  if (port.IsOpen()) wrong += " port left open";
   if (!reporter.enabled) wrong += " form left disabled";
   if (!wrong.empty())
     report.mismatches.push_back(std::string("#")
@@ -163,10 +169,11 @@ inline Report RunTransactions(const Plan& plan) {
   std::uniform_real_distribution<double> chance(0.0, 1.0);
   std::uniform_int_distribution<std::size_t> pick(0, Faults().size() - 1);
   BlockReporter reporter;
+  Port port;
 
   // Warm up first, so the allocator's and the pty's first-use costs are not counted as growth.
   const auto send = [&] {
-    RunCommandFrames(reporter, title, {device.path(), plan.baud},
+    RunCommandFrames(port, reporter, title, {device.path(), plan.baud},
                      [&] { return std::vector<Bytes>{request}; });
   };
   for (int i = 0; i < 20; ++i) send();
@@ -186,7 +193,8 @@ inline Report RunTransactions(const Plan& plan) {
     reporter.Clear();
     send();
     const bool succeeds = !fault || fault->succeeds;
-    Judge(report, i, fault ? fault->name : "none", reporter, title, request, succeeds);
+    Judge(report, i, fault ? fault->name : "none", reporter, port, title, request, succeeds,
+          LostCause(fault, device));
     (reporter.status == title + kSuccessText ? report.succeeded : report.failed)++;
     ++report.transactions;
     if (!ReplugIfHungUp(device, report)) break;
@@ -239,6 +247,7 @@ inline Report RunDownloads(const DownloadPlan& plan) {
   std::uniform_int_distribution<std::size_t> pick(0, Faults().size() - 1);
   std::uniform_int_distribution<std::size_t> frame_of(1, frames);
   BlockReporter reporter;
+  Port port;
 
   // Download -1 warms up, without a fault, so that first-use allocations are not counted.
   const auto start = std::chrono::steady_clock::now();
@@ -267,7 +276,7 @@ inline Report RunDownloads(const DownloadPlan& plan) {
     // A refusal fails a memory request, unlike an ordinary command's status byte.
     const bool succeeds = !fault || (fault->succeeds && fault->fault != sim::Fault::Refuse);
     const bool erase_failed = !succeeds && at <= erases;
-    DownloadToDevice(reporter, {device.path(), plan.baud}, transfer, *data);
+    DownloadToDevice(port, reporter, {device.path(), plan.baud}, transfer, *data);
 
     std::vector<std::string> block{transfer.log_title, kErasingLogLine};
     if (!erase_failed) block.push_back(kWritingLogLine);
@@ -275,16 +284,17 @@ inline Report RunDownloads(const DownloadPlan& plan) {
                     : erase_failed ? kEraseFailedLogLine
                                    : kWriteFailedLogLine);
     block.push_back("");
-    const std::string status = title + (succeeds       ? kSuccessText
-                                        : erase_failed ? kEraseFailedText
-                                                       : kWriteFailedText);
+    const std::string status =
+        title + (succeeds       ? kSuccessText
+                 : erase_failed ? kEraseFailedText + LostCause(fault, device)
+                                : kWriteFailedText + LostCause(fault, device));
     const std::string name =
         fault ? std::string(fault->name) + " at frame " + std::to_string(at) : "none";
     std::string wrong;
     if (reporter.status != status) wrong += " status \"" + reporter.status + "\"";
     if (reporter.block != block)
       wrong += " log of " + std::to_string(reporter.block.size()) + " lines";
-    if (PortHandle != kInvalidHandle) wrong += " port left open";
+    if (port.IsOpen()) wrong += " port left open";
     if (!reporter.enabled) wrong += " form left disabled";
     if (data->is_open()) wrong += " file left open";
     if (succeeds) {

@@ -74,7 +74,7 @@ class SimServer {
   // faults and the frames received (how a test plugs the device back in after a hang-up).
   bool Start();
   void Stop();
-  // The path of the pty's terminal side, for OpenPort.
+  // The path of the pty's terminal side, for Port::Open.
   const std::string& path() const;
   const std::string& error() const;
   // True once a HangUp fault has closed the line (the pty is gone until Stop and Start).

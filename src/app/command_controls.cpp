@@ -178,7 +178,7 @@ void TForm1::SendCommand(zotpx::Values values) {
   const zotpx::CommandRow& row = values.row();
   if (const auto failure = row.check ? row.check(values) : std::nullopt)
     return SetStatus(row.title + *failure);
-  zotpx::RunCommandFrames(*this, row.title, CurrentLink(), [&] {
+  zotpx::RunCommandFrames(port(), *this, row.title, CurrentLink(), [&] {
     // The clock goes out as the computer has it now that the port is open.
     for (std::size_t i = 0; i < row.fields.size(); ++i)
       if (row.fields[i].kind == FieldKind::Moment && values.at(i).text.empty())

@@ -20,7 +20,9 @@
 #include <iterator>
 
 #include "app/bitmap_slots.h"
+#include "app/recent_ports.h"
 #include "base/attributes.h"
+#include "device/connect.h"
 #include "serial/port.h"
 
 QString AppDirectory;
@@ -184,10 +186,7 @@ void TForm1::BuildRegions() {
 
 void TForm1::CheckPreciseTimer() {
   timer_ok_ = zotpx::DelayMicroseconds(1);
-  if (timer_ok_) {
-    zotpx::PortHandle = zotpx::kInvalidHandle;
-    return;
-  }
+  if (timer_ok_) return;
   BringToFront();
   dialogs().Message(kCaption, kNoPreciseTimer);
   // The loop may not run yet; main() also checks timer_ok().
@@ -284,6 +283,10 @@ void TForm1::SelectPort(const QString& name) {
   port->setCurrentIndex(index);
 }
 
+int TForm1::RateIndex() const {
+  return zotpx::DownloadRateIndex(CurrentLink().port, Index("UartBaud"));
+}
+
 zotpx::DeviceModel TForm1::Model() const {
   return static_cast<zotpx::DeviceModel>(Index("ComboDeviceType"));
 }
@@ -312,6 +315,8 @@ void TForm1::Guard(const std::function<void()>& handler) {
   QString error;
   try {
     handler();
+    // The port box offers a port it was used with again, in this run and the next.
+    RememberPort(QString::fromStdString(port_.Name()));
     return;
   } catch (const std::exception& e) {
     error = QString::fromUtf8(e.what());

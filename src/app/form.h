@@ -16,6 +16,7 @@
 #include "base/device_model.h"
 #include "command/values.h"
 #include "device/clock.h"
+#include "serial/port.h"
 #include "serial/reporter.h"
 #include "serial/transaction.h"
 
@@ -81,6 +82,10 @@ class TForm1 : public QWidget, public zotpx::Reporter {
   // Selects `name` in UartPort, adding it to the list when it is not there (a port named on
   // the command line, a test's pseudo-terminal).
   void SelectPort(const QString& name);
+  // The item of the rate list the downloads' rate checks judge (device/connect.h).
+  int RateIndex() const;
+  // The port the window talks through: opened for every click, closed after it.
+  zotpx::Port& port() { return port_; }
   // The model connecting found, as ComboDeviceType shows it; Unknown before.
   zotpx::DeviceModel Model() const;
   void SetModel(zotpx::DeviceModel model);
@@ -156,6 +161,7 @@ class TForm1 : public QWidget, public zotpx::Reporter {
   void CheckPreciseTimer();
 
   std::unique_ptr<Dialogs> dialogs_;
+  zotpx::Port port_;
   std::function<zotpx::LocalDateTime()> clock_;
   bool timer_ok_ = false;
   QPlainTextEdit* log_ = nullptr;

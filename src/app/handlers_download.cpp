@@ -6,9 +6,9 @@
 
 #include "app/form.h"
 #include "app/save_file.h"
+#include "base/progress_estimate.h"
 #include "crosshair/cross_download.h"
 #include "serial/memory_transfer.h"
-#include "serial/progress.h"
 #include "text/font_library.h"
 #include "text/static_download.h"
 #include "text/static_file.h"
@@ -39,21 +39,20 @@ QString RemainingText(qint64 seconds) {
 void TForm1::BtnEepromCmdClick() {
   const std::string title = Caption("BtnEepromCmd");
   // Model and rate come first, so nobody picks a file only to be told the line is too slow.
-  if (const auto failure = zotpx::CheckFontRequest(Model(), Index("UartBaud")))
+  if (const auto failure = zotpx::CheckFontRequest(Model(), RateIndex()))
     return SetStatus(title + *failure);
   const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开内部字库文件"), 2);
   if (!path) return;
   zotpx::FontFile font = zotpx::OpenFontFile(LocalPath(*path), Model());
   if (font.failure) return SetStatus(title + *font.failure);
   // The file stays open: the transfer reads it block by block and closes it before the port.
-  zotpx::DownloadToDevice(*this, CurrentLink(), zotpx::FontTransferPlan(title, font.file->size()),
-                          *font.file);
+  zotpx::DownloadToDevice(port(), *this, CurrentLink(),
+                          zotpx::FontTransferPlan(title, font.file->size()), *font.file);
 }
 
 void TForm1::BtnStaticCmdClick() {
   const std::string title = Caption("BtnStaticCmd");
-  if (const auto failure = zotpx::CheckStaticRequest(Model()))
-    return SetStatus(title + *failure);
+  if (const auto failure = zotpx::CheckStaticRequest(Model())) return SetStatus(title + *failure);
   const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开静态命令文件"), 1);
   if (!path) return;
   const zotpx::StaticImage built = zotpx::ReadStaticImage(LocalPath(*path));
@@ -66,20 +65,19 @@ void TForm1::BtnStaticCmdClick() {
   if (!dialogs().Question(windowTitle(), QString::fromUtf8(zotpx::kStaticQuestionText))) return;
   // The image downloaded is the one in memory, not the file read back.
   zotpx::MemoryData data(built.image);
-  zotpx::DownloadToDevice(*this, CurrentLink(), zotpx::StaticTransferPlan(title), data);
+  zotpx::DownloadToDevice(port(), *this, CurrentLink(), zotpx::StaticTransferPlan(title), data);
 }
 
 void TForm1::BtnCrossDownCmdClick() {
   const std::string title = Caption("BtnCrossDownCmd");
-  if (const auto failure =
-          zotpx::CheckCrossDownloadRequest(Model(), Index("UartBaud")))
+  if (const auto failure = zotpx::CheckCrossDownloadRequest(Model(), RateIndex()))
     return SetStatus(title + *failure);
   const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开十字线文件"), 4);
   if (!path) return;
   const zotpx::CrossDownloadFile file = zotpx::ReadCrossDownloadFile(LocalPath(*path));
   if (file.failure) return SetStatus(title + *file.failure);
   zotpx::MemoryData data(zotpx::CrossDownloadPart(file.bytes));
-  zotpx::DownloadToDevice(*this, CurrentLink(), zotpx::CrossTransferPlan(title), data);
+  zotpx::DownloadToDevice(port(), *this, CurrentLink(), zotpx::CrossTransferPlan(title), data);
 }
 
 void TForm1::Progress(std::size_t done, std::size_t total) {

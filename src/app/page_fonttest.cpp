@@ -8,7 +8,7 @@
 #include "app/command_controls.h"
 #include "app/form.h"
 #include "app/geometry.h"
-#include "text/font_test.h"
+#include "command/font_test.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include "app/command_controls.h"
 #include "app/form.h"
 #include "app/geometry.h"
+#include "app/recent_ports.h"
 #include "base/captions.h"
 #include "serial/port.h"
 
@@ -18,13 +19,23 @@ namespace {
 constexpr int kRowHeight = 24;
 
 // The port list, read afresh each time it drops down so that an adapter plugged in after
-// start shows up. The selection survives the refresh, even when its device has gone.
+// start shows up, then the ports recently used beyond it (a serial server's URL). A name may be
+// typed in as well. The selection survives the refresh, even when its device has gone.
 class PortCombo : public QComboBox {
  public:
+  // After the list is filled, which makes every drop-down a fixed one.
+  void AcceptTypedNames() {
+    setEditable(true);
+    // The list is ours: a typed name joins it once it has been used.
+    setInsertPolicy(QComboBox::NoInsert);
+  }
+
   void Refresh() {
     const QString current = currentText();
     clear();
     for (const std::string& name : zotpx::ListPortNames()) addItem(QString::fromStdString(name));
+    for (const QString& name : RecentPorts())
+      if (findText(name) < 0) addItem(name);
     int index = findText(current);
     if (index < 0 && !current.isEmpty()) {
       addItem(current);
@@ -90,6 +101,7 @@ void BuildSystemGroup(TForm1& form, QWidget* group) {
   auto* port = new PortCombo;
   const zotpx::ComboDef& ports = *zotpx::FindComboDef("UartPort");
   FillCombo(port, "UartPort", ports, ports.default_index);
+  port->AcceptTypedNames();
   KeepNarrow(port);
   port->Refresh();
   AddFieldRow(device, 1, port, QStringLiteral("串口："));

@@ -33,7 +33,8 @@ constexpr const char* kExitStatusHelp =
     "  2  usage error or values refused: before anything was opened, or once the device\n"
     "     has identified itself, by a download's checks or as a command its model does\n"
     "     not have (nothing more is sent); or an output file that cannot be written\n"
-    "  3  the port could not be opened\n"
+    "  3  the port could not be opened, or its line went mid-command (an adapter pulled,\n"
+    "     a network connection lost)\n"
     "  128+n  stopped by signal n at the next request, the port restored (130 Ctrl-C,\n"
     "         143 SIGTERM, 129 SIGHUP); a second signal ends at once\n"
     "With several ports the exit status is the worst of them.\n";
@@ -42,7 +43,8 @@ constexpr const char* kExitStatusHelp =
 constexpr const char* kGlobalOptionsHeading = "Global options (before or after the command)";
 
 constexpr const char* kDescription =
-    "Drives ZOT-PA and ZOT-PB on-screen-display devices over a serial port: the same commands,\n"
+    "Drives ZOT-PA and ZOT-PB on-screen-display devices over a serial port, local or through a\n"
+    "serial server on the network (tcp://, rfc2217://): the same commands,\n"
     "checks and frames as the zotpx-manager window, for scripts, test benches and production\n"
     "lines. With several ports (-p A -p B, or -p A,B, or -p all) the command runs on all of them\n"
     "at once, one worker process per port, and a summary table follows.";
@@ -185,15 +187,17 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   std::vector<const CLI::Option*> global_options = {
       // One name a time, so that a command's argument after it is never taken for a port.
       app.add_option("-p,--port", globals.ports,
-                     "serial port: COMn or a device path (default COM1); repeat it or give a "
-                     "comma list for several at once; 'all' for every USB serial port")
+                     "port: COMn, a device path, or a serial server's tcp://HOST:PORT (raw) or "
+                     "rfc2217://HOST:PORT (default COM1); repeat it or give a comma list for "
+                     "several at once, local and remote mixed; 'all' for every USB serial port")
           ->allow_extra_args(false)
           ->delimiter(',')
           ->type_name("NAME"),
       // Given twice, before and after the command, the later one counts.
       app.add_option("-b,--baud", globals.baud,
                      "rate in bit/s, or 'auto' to find it with the connect scan first (default "
-                     "auto)")
+                     "auto); over tcp:// the far end's rate, which it cannot set: 'auto' then "
+                     "identifies the device at whatever rate the line runs")
           ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
           ->type_name("RATE|auto"),
       app.add_option("--log", globals.log,
@@ -204,7 +208,8 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
       app.add_option("--log-dir", globals.log_dir,
                      "append each port's communication log to a file of its own in DIR (made "
                      "when missing): COM1.log, ttyUSB0.log for /dev/ttyUSB0, "
-                     "serial_by-id_NAME.log for /dev/serial/by-id/NAME")
+                     "serial_by-id_NAME.log for /dev/serial/by-id/NAME, rfc2217_HOST_PORT.log "
+                     "for rfc2217://HOST:PORT")
           ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
           ->type_name("DIR"),
       app.add_flag("--trace", globals.trace,
@@ -318,12 +323,14 @@ int RunZotpx(int argc, char** argv) {
   auto work = [&](const std::string& port, ProgressSink& progress) {
     CliReporter reporter(logs.For(port, several), globals.trace, several ? "[" + port + "] " : "",
                          globals.quiet ? nullptr : &progress);
+    // Everything this invocation sends goes through one opening of the port, and one purge.
+    Port line;
+    line.Hold();
     Session one = session;
     one.port = port;
-    // Everything this invocation sends goes through one opening of the port, and one purge.
-    HoldPort();
+    one.line = &line;
     Outcome outcome = RunOnPort(command, values, one, reporter);
-    ReleasePort();
+    line.Release();
     return outcome;
   };
 

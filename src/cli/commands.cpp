@@ -66,9 +66,10 @@ void RunSend(const CommandDef& command, const CommandValues& values, const Sessi
   const std::optional<Reached> reached = ReachDevice(session, reporter, outcome);
   if (!reached) return;
   Bytes reply;
-  const TxResult result = RunCommandFrames(
-      reporter, command.title, reached->link, [&frame] { return std::vector<Bytes>{frame}; },
-      {values.raw ? ReplyRule::Raw : ReplyRule::AnyFrame, &reply});
+  const TxResult result =
+      RunCommandFrames(*session.line, reporter, command.title, reached->link,
+                       [&frame] { return std::vector<Bytes>{frame}; },
+                       {values.raw ? ReplyRule::Raw : ReplyRule::AnyFrame, &reply});
   if (result == TxResult::Ok)
     outcome.details.push_back(FormatLogLine("", reply.size(), reply.data()));
   SetTxResult(outcome, result, reporter.status);
@@ -76,7 +77,7 @@ void RunSend(const CommandDef& command, const CommandValues& values, const Sessi
 
 void RunConnect(const CommandDef& command, const Session& session, StatusCapture& reporter,
                 Outcome& outcome) {
-  const ConnectResult found = ConnectDevice(reporter, command.title, session.port);
+  const ConnectResult found = ConnectDevice(*session.line, reporter, command.title, session.port);
   outcome.status = reporter.status;
   if (found.outcome != ConnectOutcome::Identified) {
     outcome.result = ConnectFailureResult(found.outcome);
@@ -84,9 +85,10 @@ void RunConnect(const CommandDef& command, const Session& session, StatusCapture
   }
   outcome.model = ModelName(static_cast<DeviceModel>(found.model));
   outcome.version = found.version;
-  outcome.baud = kBaudRateList[found.rate_index];
-  outcome.details.push_back(*outcome.model + "  " + *outcome.version + "  " +
-                            std::to_string(*outcome.baud));
+  // Over raw TCP the line runs at the far end's rate, which nothing here knows.
+  if (found.rate_index >= 0) outcome.baud = kBaudRateList[found.rate_index];
+  outcome.details.push_back(*outcome.model + "  " + *outcome.version +
+                            (outcome.baud ? "  " + std::to_string(*outcome.baud) : ""));
 }
 
 void RunFrames(const CommandDef& command, const CommandValues& values, const Session& session,
@@ -97,7 +99,8 @@ void RunFrames(const CommandDef& command, const CommandValues& values, const Ses
   if (!reached) return;
   if (const std::optional<std::string> refusal = RefuseForModel(*command.row, reached->model))
     return Refuse(outcome, *refusal);
-  const TxResult result = RunCommandFrames(reporter, command.title, reached->link, prepared.build);
+  const TxResult result =
+      RunCommandFrames(*session.line, reporter, command.title, reached->link, prepared.build);
   SetTxResult(outcome, result, reporter.status);
 }
 

@@ -3,7 +3,9 @@
 //
 //   const CommandDef& rect = *FindCommand("rect");
 //   FillResult filled = FillValues(rect, {{"left", "10"}, {"filled", "true"}});
-//   Outcome outcome = RunOnPort(rect, filled.values, {"/dev/ttyUSB0", 115200}, reporter);
+//   Port port;
+//   Outcome outcome = RunOnPort(rect, filled.values, {"/dev/ttyUSB0", 115200, {}, &port},
+//   reporter);
 #pragma once
 
 #include <cstddef>
@@ -18,12 +20,14 @@
 
 namespace zotpx::cli {
 
-// Where the device is: the port as given ("COMn" or a path) and the rate, or nothing for
-// "auto": the connect scan finds it first, and the model with it.
+// Where the device is: the port as given ("COMn", a path or a URL) and the rate, or nothing
+// for "auto": the connect scan finds it first, and the model with it. Over raw TCP a rate given
+// is taken as the far end's, and "auto" identifies the device at whatever rate the line runs.
 struct Session {
   std::string port = "COM1";
   std::optional<int> baud;
   DeviceModel model = DeviceModel::Unknown;  // as an earlier scan of this invocation found it
+  Port* line = nullptr;  // the port object every step goes through: the caller's, never null
 };
 
 // Stable result codes for scripts.
@@ -41,7 +45,7 @@ inline constexpr const char* kResultInterrupted = "interrupted";  // the user st
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitDevice = 1;   // the device failed or was not found
 inline constexpr int kExitRefused = 2;  // usage error, or values or a file refused: no command sent
-inline constexpr int kExitPort = 3;     // the port could not be opened
+inline constexpr int kExitPort = 3;     // the port could not be opened, or its line went
 
 struct Outcome {
   std::string port;     // as given; empty for commands without a device

@@ -25,12 +25,13 @@ bool TakeConnect(const ConnectResult& found, const StatusCapture& reporter, Outc
 std::optional<Reached> ReachDevice(const Session& session, StatusCapture& reporter,
                                    Outcome& outcome) {
   if (session.baud) {
-    outcome.baud = *session.baud;
+    if (*session.baud > 0) outcome.baud = *session.baud;
     return Reached{{session.port, *session.baud}, session.model};
   }
-  const ConnectResult found = ConnectDevice(reporter, kConnectTitle, session.port);
+  const ConnectResult found = ConnectDevice(*session.line, reporter, kConnectTitle, session.port);
   if (!TakeConnect(found, reporter, outcome)) return std::nullopt;
-  return Reached{{session.port, kBaudRateList[found.rate_index]},
+  // Over raw TCP no rate was found: 0 stands for the far end's, whatever it is.
+  return Reached{{session.port, found.rate_index >= 0 ? kBaudRateList[found.rate_index] : 0},
                  static_cast<DeviceModel>(found.model)};
 }
 
@@ -45,11 +46,13 @@ std::optional<std::string> RefuseForModel(const CommandRow& row, DeviceModel mod
 
 std::optional<ConnectResult> IdentifyForDownload(const Session& session, StatusCapture& reporter,
                                                  Outcome& outcome) {
+  Port& port = *session.line;
   const ConnectResult found =
-      session.baud ? IdentifyDevice(reporter, kConnectTitle, {session.port, *session.baud}, true)
-                   : ConnectDevice(reporter, kConnectTitle, session.port, true);
+      session.baud
+          ? IdentifyDevice(port, reporter, kConnectTitle, {session.port, *session.baud}, true)
+          : ConnectDevice(port, reporter, kConnectTitle, session.port, true);
   if (!TakeConnect(found, reporter, outcome)) return std::nullopt;
-  if (session.baud) outcome.baud = *session.baud;
+  if (session.baud && *session.baud > 0) outcome.baud = *session.baud;
   return found;
 }
 
@@ -61,6 +64,7 @@ void Refuse(Outcome& outcome, const std::string& status, const char* result) {
 const char* ConnectFailureResult(ConnectOutcome outcome) {
   switch (outcome) {
     case ConnectOutcome::OpenFailed:
+    case ConnectOutcome::LineLost:
       return kResultPortFailed;
     case ConnectOutcome::Interrupted:
       return kResultInterrupted;
@@ -76,6 +80,7 @@ void SetTxResult(Outcome& outcome, TxResult result, const std::string& status) {
       outcome.result = kResultOk;
       break;
     case TxResult::OpenFailed:
+    case TxResult::LineLost:
       outcome.result = kResultPortFailed;
       break;
     case TxResult::Interrupted:
@@ -94,6 +99,7 @@ void SetTransferResult(Outcome& outcome, TransferResult result, const std::strin
       outcome.result = kResultOk;
       break;
     case TransferResult::OpenFailed:
+    case TransferResult::LineLost:
       outcome.result = kResultPortFailed;
       break;
     case TransferResult::EraseFailed:

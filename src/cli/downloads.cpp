@@ -14,10 +14,10 @@ namespace {
 
 // Inside the port the identification left open: no second opening, no second wait for the line
 // to fall quiet.
-void Transfer(StatusCapture& reporter, Outcome& outcome, const TransferPlan& plan,
+void Transfer(Port& port, StatusCapture& reporter, Outcome& outcome, const TransferPlan& plan,
               TransferData& data) {
   reporter.bytes_done = 0;
-  const TransferResult result = RunMemoryTransfer(reporter, plan, data);
+  const TransferResult result = RunMemoryTransfer(port, reporter, plan, data);
   // What the device acknowledged, which is the whole only when all went well.
   outcome.bytes = reporter.bytes_done;
   // The static download leaves its announcement on the status line whatever happens; its
@@ -40,11 +40,13 @@ void RunFontDownload(const std::string& title, const CommandValues& values, cons
 
   const std::optional<ConnectResult> found = IdentifyForDownload(session, reporter, outcome);
   if (!found) return;
-  if (auto failure = CheckFontRequest(found->model, found->rate_index))
+  if (auto failure =
+          CheckFontRequest(found->model, DownloadRateIndex(session.port, found->rate_index)))
     return Refuse(outcome, title + *failure);
   FontFile font = OpenFontFile(values.file, found->model);
   if (font.failure) return Refuse(outcome, title + *font.failure, kResultFileFailed);
-  Transfer(reporter, outcome, FontTransferPlan(title, font.file->size()), *font.file);
+  Transfer(*session.line, reporter, outcome, FontTransferPlan(title, font.file->size()),
+           *font.file);
 }
 
 void RunStaticDownload(const std::string& title, const CommandValues& values,
@@ -60,7 +62,7 @@ void RunStaticDownload(const std::string& title, const CommandValues& values,
   reporter.LogLine(kStaticGeneratedLogLine);
   reporter.LogLine("");
   MemoryData data(built.image);
-  Transfer(reporter, outcome, StaticTransferPlan(title), data);
+  Transfer(*session.line, reporter, outcome, StaticTransferPlan(title), data);
 }
 
 void RunCrossDownload(const std::string& title, const CommandValues& values, const Session& session,
@@ -70,10 +72,11 @@ void RunCrossDownload(const std::string& title, const CommandValues& values, con
 
   const std::optional<ConnectResult> found = IdentifyForDownload(session, reporter, outcome);
   if (!found) return;
-  if (auto failure = CheckCrossDownloadRequest(found->model, found->rate_index))
+  if (auto failure = CheckCrossDownloadRequest(found->model,
+                                               DownloadRateIndex(session.port, found->rate_index)))
     return Refuse(outcome, title + *failure);
   MemoryData data(CrossDownloadPart(file.bytes));
-  Transfer(reporter, outcome, CrossTransferPlan(title), data);
+  Transfer(*session.line, reporter, outcome, CrossTransferPlan(title), data);
 }
 
 }  // namespace
@@ -92,7 +95,7 @@ void RunDownload(const CommandDef& command, const CommandValues& values, const S
       break;
   }
   // A refusal after the identification leaves its port open; the transfer closes its own.
-  ClosePort();
+  session.line->Close();
 }
 
 }  // namespace zotpx::cli

@@ -30,7 +30,7 @@ void OnSignal(int sig) {
     if (const ChildProcess* child = worker.load()) child->PassStop(sig);
   if (g_signal != 0) {
     // The second: end now, as the system would have, the port as it was found.
-    RestorePortAtOnce();
+    RestorePortsAtOnce();
     signal(sig, SIG_DFL);
     sigset_t unblock;
     sigemptyset(&unblock);

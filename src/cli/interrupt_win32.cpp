@@ -35,7 +35,7 @@ void Note(int sig) {
   const std::lock_guard<std::mutex> lock(g_lock);
   for (const ChildProcess* worker : g_workers) worker->PassStop(sig);
   if (g_signal != 0) {
-    RestorePortAtOnce();
+    RestorePortsAtOnce();
     TerminateProcess(GetCurrentProcess(), static_cast<UINT>(128 + sig));
   }
   g_signal = sig;
@@ -48,7 +48,7 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
     Note(event == CTRL_C_EVENT ? SIGINT : event == CTRL_BREAK_EVENT ? SIGTERM : kHangUp);
   if (ending) {
     Sleep(kLastWordsMs);
-    RestorePortAtOnce();
+    RestorePortsAtOnce();
   }
   return TRUE;
 }

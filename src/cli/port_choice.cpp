@@ -5,14 +5,18 @@
 #include "cli/ports.h"
 #include "serial/port.h"
 #include "serial/port_name.h"
+#include "serial/port_url.h"
 
 namespace zotpx::cli {
 
 std::optional<std::string> RefusePortNames(const std::vector<std::string>& names) {
   std::map<std::string, std::string> seen;  // device key -> the first name that reached it
   for (const std::string& name : names) {
-    const PortName parsed = ParsePortName(name);
-    if (parsed.kind == PortName::Kind::Invalid) return "--port '" + name + "': " + parsed.reason;
+    // A URL is the open's to judge: a malformed one fails as a port does, with its reason.
+    if (ParsePortUrl(name).kind == PortUrl::Kind::NotUrl) {
+      const PortName parsed = ParsePortName(name);
+      if (parsed.kind == PortName::Kind::Invalid) return "--port '" + name + "': " + parsed.reason;
+    }
     const auto [first, added] = seen.emplace(PortDeviceKey(name), name);
     if (!added)
       return first->second == name ? "--port " + name + " is given twice: name each port once"

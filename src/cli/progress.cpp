@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "serial/progress.h"
+#include "base/progress_estimate.h"
 
 namespace zotpx::cli {
 

@@ -6,6 +6,7 @@
 #include "base/file_names.h"
 #include "cli/interrupt.h"
 #include "serial/port_name.h"
+#include "serial/port_url.h"
 
 namespace zotpx::cli {
 
@@ -23,6 +24,15 @@ std::string LogFileName(const std::string& port) {
   // "\\.\COM3" and "com3" are COM3.
   if (const PortName com = ParsePortName(port); com.kind == PortName::Kind::Com)
     return UsableFileName(com.text + ".log");
+  // "rfc2217://bench:4001" is rfc2217_bench_4001.log: no ':' or '/', which Windows refuses.
+  if (const PortUrl url = ParsePortUrl(port);
+      url.kind == PortUrl::Kind::Tcp || url.kind == PortUrl::Kind::Rfc2217) {
+    std::string name = url.text;
+    name.replace(0, name.find("://") + 3, name.substr(0, name.find("://")) + "_");
+    for (char& c : name)
+      if (c == ':' || c == '[' || c == ']' || c == '%') c = '_';
+    return UsableFileName(name + ".log");
+  }
   std::string name = port.rfind("/dev/", 0) == 0 ? port.substr(5) : port;
   while (!name.empty() && (name.front() == '/' || name.rfind("./", 0) == 0))
     name.erase(0, name.front() == '/' ? 1 : 2);

@@ -5,7 +5,9 @@
 
 #include "base/attributes.h"
 #include "serial/frame.h"
+#include "serial/memory_transfer.h"
 #include "serial/port.h"
+#include "serial/port_url.h"
 
 namespace zotpx {
 
@@ -14,21 +16,21 @@ namespace {
 // The first rate whose probe is answered by exactly 0xA5 within one read period, or -1 (also
 // when the reporter asks to stop). A rate that cannot be set, or answers with anything else, is
 // simply passed over.
-int ScanRates(Reporter& reporter) {
+int ScanRates(Port& port, Reporter& reporter) {
   for (int i = 0; i < static_cast<int>(std::size(kBaudRateList)); ++i) {
     if (reporter.StopRequested()) return -1;
-    if (!SetPortBaud(kBaudRateList[i])) continue;
-    if (PortWrite(&kProbeByte, 1) != 1) continue;
+    if (!port.SetRate(kBaudRateList[i])) continue;
+    if (port.Write(&kProbeByte, 1) != 1) continue;
     std::uint8_t answer = 0;
-    if (PortRead(&answer, 1) == 1 && answer == kProbeAnswer) return i;
+    if (port.Read(&answer, 1) == 1 && answer == kProbeAnswer) return i;
   }
   return -1;
 }
 
 // The identification is not a frame: take bytes until a read period passes in silence.
-std::size_t CollectReply(std::uint8_t* buffer) {
+std::size_t CollectReply(Port& port, std::uint8_t* buffer) {
   std::size_t count = 0;
-  while (count < kIdentifyCollectLimit && PortRead(buffer + count, 1) == 1) ++count;
+  while (count < kIdentifyCollectLimit && port.Read(buffer + count, 1) == 1) ++count;
   return count;
 }
 
@@ -55,11 +57,11 @@ namespace {
 
 // Asked to stop before the identification request goes out (or during the scan): the port is
 // closed and the status says so.
-bool Stopped(Reporter& reporter, const std::string& title, ConnectResult& result) {
+bool Stopped(Port& port, Reporter& reporter, const std::string& title, ConnectResult& result) {
   if (!reporter.StopRequested()) return false;
   result.rate_index = -1;
   result.outcome = ConnectOutcome::Interrupted;
-  ClosePort();
+  port.Close();
   reporter.SetStatus(title + kInterruptedText);
   return true;
 }
@@ -67,63 +69,84 @@ bool Stopped(Reporter& reporter, const std::string& title, ConnectResult& result
 // Inside the open port, at the rate found: the identify request and its raw reply. Leaves the
 // failure text standing unless the device identifies itself; closes the port unless asked to
 // keep an identified device's port open.
-void Identify(Reporter& reporter, const std::string& title, ConnectResult& result, bool keep_open) {
+void Identify(Port& port, Reporter& reporter, const std::string& title, ConnectResult& result,
+              bool keep_open) {
   result.outcome = ConnectOutcome::NotIdentified;
   const Bytes request = MakeFrame(0x00, {0xFF});
-  std::copy(request.begin(), request.end(), FrameBuffer);
+  std::uint8_t* const buffer = port.FrameBuffer;
+  std::copy(request.begin(), request.end(), buffer);
   reporter.LogLine("【" + title + "】");
   // Every way the identification can go wrong leaves this text standing.
   reporter.SetStatus(title + kConnectFailedText);
-  if (WriteFrame(FrameBuffer, request.size())) {
-    const std::size_t count = CollectReply(FrameBuffer);
-    if (const auto found = AcceptIdentifyReply(FrameBuffer, count)) {
+  if (WriteFrame(port, buffer, request.size())) {
+    const std::size_t count = CollectReply(port, buffer);
+    if (const auto found = AcceptIdentifyReply(buffer, count)) {
       result.outcome = ConnectOutcome::Identified;
       result.model = found->model;
       result.version = found->version;
       reporter.SetStatus(title + kConnectedText);
     }
   }
-  if (!keep_open || result.outcome != ConnectOutcome::Identified) ClosePort();
+  if (result.outcome != ConnectOutcome::Identified) {
+    // A line that went is the port's failure, and says so.
+    if (const std::string lost = LineLostCause(port); !lost.empty()) {
+      result.outcome = ConnectOutcome::LineLost;
+      reporter.SetStatus(title + kConnectFailedText + lost);
+    }
+  }
+  if (!keep_open || result.outcome != ConnectOutcome::Identified) port.Close();
   reporter.LogLine("");
 }
 
 }  // namespace
 
-ConnectResult ConnectDevice(Reporter& reporter, const std::string& title, const std::string& port,
-                            bool keep_open) {
+ConnectResult ConnectDevice(Port& port, Reporter& reporter, const std::string& title,
+                            const std::string& name, bool keep_open) {
   ConnectResult result;
-  if (!OpenPort(port, kBaudRateList[0])) {
-    ClosePort();
-    reporter.SetStatus(OpenFailureText());
+  if (!port.Open(name, kBaudRateList[0])) {
+    port.Close();
+    reporter.SetStatus(port.OpenFailureText());
+    return result;
+  }
+  if (port.FarEndRate()) {
+    if (Stopped(port, reporter, title, result)) return result;
+    Identify(port, reporter, title, result, keep_open);
     return result;
   }
 
-  result.rate_index = ScanRates(reporter);
-  if (Stopped(reporter, title, result)) return result;
+  result.rate_index = ScanRates(port, reporter);
+  if (Stopped(port, reporter, title, result)) return result;
   if (result.rate_index < 0) {
     result.outcome = ConnectOutcome::NoAnswer;
-    ClosePort();
-    reporter.SetStatus(title + kConnectFailedText);
+    const std::string lost = LineLostCause(port);
+    if (!lost.empty()) result.outcome = ConnectOutcome::LineLost;
+    port.Close();
+    reporter.SetStatus(title + kConnectFailedText + lost);
     return result;
   }
-  Identify(reporter, title, result, keep_open);
+  Identify(port, reporter, title, result, keep_open);
   return result;
 }
 
-ConnectResult IdentifyDevice(Reporter& reporter, const std::string& title, const Link& link,
-                             bool keep_open) {
+ConnectResult IdentifyDevice(Port& port, Reporter& reporter, const std::string& title,
+                             const Link& link, bool keep_open) {
   ConnectResult result;
-  if (!OpenPort(link.port, link.baud)) {
-    ClosePort();
-    reporter.SetStatus(OpenFailureText());
+  if (!port.Open(link.port, link.baud)) {
+    port.Close();
+    reporter.SetStatus(port.OpenFailureText());
     return result;
   }
   const auto* rate = std::find(std::begin(kBaudRateList), std::end(kBaudRateList), link.baud);
   result.rate_index =
       rate == std::end(kBaudRateList) ? -1 : static_cast<int>(rate - std::begin(kBaudRateList));
-  if (Stopped(reporter, title, result)) return result;
-  Identify(reporter, title, result, keep_open);
+  if (Stopped(port, reporter, title, result)) return result;
+  Identify(port, reporter, title, result, keep_open);
   return result;
+}
+
+int DownloadRateIndex(const std::string& name, int rate_index) {
+  return rate_index < 0 && ParsePortUrl(name).kind == PortUrl::Kind::Tcp ? kDownloadMinRateIndex
+                                                                         : rate_index;
 }
 
 }  // namespace zotpx

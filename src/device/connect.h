@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/device_model.h"
+#include "serial/port.h"
 #include "serial/reporter.h"
 #include "serial/transaction.h"
 
@@ -37,7 +38,15 @@ struct Identification {
 std::optional<Identification> AcceptIdentifyReply(const std::uint8_t* reply, std::size_t count);
 
 // Interrupted: the reporter asked to stop between two probes, or before the identification.
-enum class ConnectOutcome { OpenFailed, NoAnswer, NotIdentified, Interrupted, Identified };
+// LineLost: the line went (a pulled adapter, a closed connection), which the status says.
+enum class ConnectOutcome {
+  OpenFailed,
+  NoAnswer,
+  NotIdentified,
+  Interrupted,
+  LineLost,
+  Identified
+};
 
 struct ConnectResult {
   ConnectOutcome outcome = ConnectOutcome::OpenFailed;
@@ -46,17 +55,24 @@ struct ConnectResult {
   int rate_index = -1;  // item of the rate list that answered the probe, -1 when none did
 };
 
-// The whole connect command on port `port`: opens at the first rate, scans the rates, reads
-// the identification, reports status and log block, closes. The caller shows the result.
-// With `keep_open`, an identified device's port stays open at the rate found, for a caller that
-// goes straight on (the line is quiet by then: the reply was read until it fell silent); the
-// caller closes it. Every failure closes it.
-ConnectResult ConnectDevice(Reporter& reporter, const std::string& title, const std::string& port,
-                            bool keep_open = false);
+// The whole connect command on the port named `name`: opens `port` at the first rate, scans
+// the rates, reads the identification, reports status and log block, closes. The caller shows
+// the result. With `keep_open`, an identified device's port stays open at the rate found, for a
+// caller that goes straight on (the line is quiet by then: the reply was read until it fell
+// silent); the caller closes it. Every failure closes it. A port that runs at the far end's
+// rate (raw TCP) has nothing to scan: the device is identified at whatever rate the line runs,
+// and rate_index is -1.
+ConnectResult ConnectDevice(Port& port, Reporter& reporter, const std::string& title,
+                            const std::string& name, bool keep_open = false);
 // The identification alone, at a rate the caller already knows (no scan): opens the port at
 // link.baud, then asks, judges, reports and closes as ConnectDevice does. rate_index is that
 // rate's item of the rate list, or -1 when the list has no such rate.
-ConnectResult IdentifyDevice(Reporter& reporter, const std::string& title, const Link& link,
-                             bool keep_open = false);
+ConnectResult IdentifyDevice(Port& port, Reporter& reporter, const std::string& title,
+                             const Link& link, bool keep_open = false);
+
+// The item of the rate list a download's rate check judges, for a device found at `rate_index`
+// on the port named `name`: over raw TCP the line runs at the far end's rate, the user's to
+// choose, which no check here can know to be slow.
+int DownloadRateIndex(const std::string& name, int rate_index);
 
 }  // namespace zotpx

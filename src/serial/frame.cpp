@@ -6,8 +6,6 @@
 
 namespace zotpx {
 
-std::uint8_t FrameBuffer[kFrameBufferSize];
-
 std::uint8_t FrameChecksum(const std::uint8_t* frame, std::size_t length) {
   std::uint8_t sum = 0;
   for (std::size_t i = 2; i + 1 < length; ++i) sum = static_cast<std::uint8_t>(sum + frame[i]);
@@ -25,10 +23,10 @@ Bytes MakeFrame(std::uint8_t command, const Bytes& data) {
   return frame;
 }
 
-bool WriteFrame(std::uint8_t* buffer, std::size_t length) {
-  if (PortHandle == kInvalidHandle || length < 5) return false;
+bool WriteFrame(Port& port, std::uint8_t* buffer, std::size_t length) {
+  if (!port.IsOpen() || length < 5) return false;
   buffer[length - 1] = FrameChecksum(buffer, length);
-  return PortWrite(buffer, length) == length;
+  return port.Write(buffer, length) == length;
 }
 
 int ReadPeriods(int milliseconds) {
@@ -82,10 +80,10 @@ std::size_t ReadFrameFrom(const ByteSource& read_byte, std::uint8_t* buffer, int
   }
 }
 
-std::size_t ReadFrame(std::uint8_t* buffer, int first_byte_ms, int inter_byte_ms) {
-  if (PortHandle == kInvalidHandle) return 0;
-  return ReadFrameFrom([](std::uint8_t& byte) { return PortRead(&byte, 1); }, buffer, first_byte_ms,
-                       inter_byte_ms);
+std::size_t ReadFrame(Port& port, std::uint8_t* buffer, int first_byte_ms, int inter_byte_ms) {
+  if (!port.IsOpen()) return 0;
+  return ReadFrameFrom([&port](std::uint8_t& byte) { return port.Read(&byte, 1); }, buffer,
+                       first_byte_ms, inter_byte_ms);
 }
 
 }  // namespace zotpx

@@ -10,21 +10,19 @@
 
 namespace zotpx {
 
-constexpr std::size_t kFrameBufferSize = 1048576;
-// Every frame is built at offset 0 and every reply is read over it.
-extern std::uint8_t FrameBuffer[kFrameBufferSize];
+class Port;
 
 // Sum modulo 256 of command, length and data: frame[2] .. frame[length-2].
 std::uint8_t FrameChecksum(const std::uint8_t* frame, std::size_t length);
 // 55 AA cmd N data... and a checksum byte (filled in). Convenience for builders and tests.
 Bytes MakeFrame(std::uint8_t command, const Bytes& data);
 
-// Writes `length` bytes after setting the last one to the checksum. False when the port is
-// closed or fewer bytes were written.
-bool WriteFrame(std::uint8_t* buffer, std::size_t length);
-// Reads one reply frame with byte-wise resynchronisation. Returns its total length (5..260)
-// or 0. Time-outs in ms, counted in 100 ms read periods.
-std::size_t ReadFrame(std::uint8_t* buffer, int first_byte_ms, int inter_byte_ms);
+// Writes `length` bytes to `port` after setting the last one to the checksum. False when the
+// port is closed or fewer bytes were written.
+bool WriteFrame(Port& port, std::uint8_t* buffer, std::size_t length);
+// Reads one reply frame from `port` with byte-wise resynchronisation. Returns its total length
+// (5..260) or 0. Time-outs in ms, counted in 100 ms read periods.
+std::size_t ReadFrame(Port& port, std::uint8_t* buffer, int first_byte_ms, int inter_byte_ms);
 
 // The reader itself, over any byte source: `read_byte` returns 1 with a byte, or 0 after one
 // silent read period. Gives up after kReadFrameByteLimit bytes that form no valid frame.

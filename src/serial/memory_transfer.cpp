@@ -6,6 +6,7 @@
 
 #include "base/coordinates.h"
 #include "serial/port.h"
+#include "serial/transaction.h"
 
 namespace zotpx {
 
@@ -87,16 +88,19 @@ void PutHeader(std::uint8_t* frame, std::uint8_t length, std::uint8_t kind, std:
   PutBigEndian(frame + 6, address, 3);
 }
 
-bool AwaitAck(int first_byte_ms) {
-  const std::size_t got = ReadFrame(FrameBuffer, first_byte_ms, kMemoryInterByteMs);
-  return IsMemoryAck(FrameBuffer, got);
+bool AwaitAck(Port& port, int first_byte_ms) {
+  const std::size_t got = ReadFrame(port, port.FrameBuffer, first_byte_ms, kMemoryInterByteMs);
+  return IsMemoryAck(port.FrameBuffer, got);
 }
 
 // Everything that must happen however the transfer ends.
-TransferResult Finish(Reporter& reporter, const TransferPlan& plan, TransferData& data,
+TransferResult Finish(Port& port, Reporter& reporter, const TransferPlan& plan, TransferData& data,
                       TransferResult result, std::size_t written = 0) {
+  const bool failed =
+      result == TransferResult::EraseFailed || result == TransferResult::WriteFailed;
+  const std::string lost = failed ? LineLostCause(port) : "";
   data.Close();
-  ClosePort();
+  port.Close();
   reporter.Progress(0, 0);
   switch (result) {
     case TransferResult::Done:
@@ -121,16 +125,16 @@ TransferResult Finish(Reporter& reporter, const TransferPlan& plan, TransferData
         reporter.SetStatus(plan.caption + kSuccessText);
         break;
       case TransferResult::EraseFailed:
-        reporter.SetStatus(plan.caption + kEraseFailedText);
+        reporter.SetStatus(plan.caption + kEraseFailedText + lost);
         break;
       default:
-        reporter.SetStatus(plan.caption + kWriteFailedText);
+        reporter.SetStatus(plan.caption + kWriteFailedText + lost);
         break;
     }
   }
   if (plan.disable_form) reporter.SetFormEnabled(true);
   reporter.BringToFront();
-  return result;
+  return lost.empty() ? result : TransferResult::LineLost;
 }
 
 }  // namespace
@@ -160,7 +164,9 @@ std::optional<std::string> ProgressText(const std::string& prefix, std::size_t o
   return prefix + std::to_string(offset * 100 / total) + "%";
 }
 
-TransferResult RunMemoryTransfer(Reporter& reporter, const TransferPlan& plan, TransferData& data) {
+TransferResult RunMemoryTransfer(Port& port, Reporter& reporter, const TransferPlan& plan,
+                                 TransferData& data) {
+  std::uint8_t* const frame = port.FrameBuffer;
   const std::size_t total = data.size();
   reporter.SetStatus(plan.announcement);
   reporter.Repaint();
@@ -170,28 +176,29 @@ TransferResult RunMemoryTransfer(Reporter& reporter, const TransferPlan& plan, T
   reporter.Progress(0, total);
 
   for (const std::uint32_t address : plan.erase) {
-    if (reporter.StopRequested()) return Finish(reporter, plan, data, TransferResult::Interrupted);
-    const std::size_t length = BuildEraseRequest(FrameBuffer, address);
-    if (!WriteFrame(FrameBuffer, length) || !AwaitAck(kEraseFirstByteMs))
-      return Finish(reporter, plan, data, TransferResult::EraseFailed);
+    if (reporter.StopRequested())
+      return Finish(port, reporter, plan, data, TransferResult::Interrupted);
+    const std::size_t length = BuildEraseRequest(frame, address);
+    if (!WriteFrame(port, frame, length) || !AwaitAck(port, kEraseFirstByteMs))
+      return Finish(port, reporter, plan, data, TransferResult::EraseFailed);
     if (plan.disable_form) reporter.ProcessEvents();
   }
   if (!plan.erased_log_line.empty()) reporter.LogLine(plan.erased_log_line);
   reporter.LogLine(kWritingLogLine);
-  if (!data.Rewind()) return Finish(reporter, plan, data, TransferResult::WriteFailed);
+  if (!data.Rewind()) return Finish(port, reporter, plan, data, TransferResult::WriteFailed);
 
   std::size_t offset = 0;
   while (offset < total) {
     if (reporter.StopRequested())
-      return Finish(reporter, plan, data, TransferResult::Interrupted, offset);
+      return Finish(port, reporter, plan, data, TransferResult::Interrupted, offset);
     const std::size_t n = std::min(kMemoryBlockSize, total - offset);
     const std::size_t length =
-        BuildWriteRequest(FrameBuffer, plan.base + static_cast<std::uint32_t>(offset), n);
+        BuildWriteRequest(frame, plan.base + static_cast<std::uint32_t>(offset), n);
     // The data goes straight into the request; a file that can no longer be read ends the
     // transfer like a refused block.
-    if (!data.ReadNext(FrameBuffer + 9, n) || !WriteFrame(FrameBuffer, length) ||
-        !AwaitAck(kWriteFirstByteMs))
-      return Finish(reporter, plan, data, TransferResult::WriteFailed);
+    if (!data.ReadNext(frame + 9, n) || !WriteFrame(port, frame, length) ||
+        !AwaitAck(port, kWriteFirstByteMs))
+      return Finish(port, reporter, plan, data, TransferResult::WriteFailed);
     offset += n;
     reporter.Progress(offset, total);
     if (const auto text = ProgressText(plan.progress_prefix, offset, n, total)) {
@@ -199,18 +206,18 @@ TransferResult RunMemoryTransfer(Reporter& reporter, const TransferPlan& plan, T
       if (plan.disable_form) reporter.ProcessEvents();
     }
   }
-  return Finish(reporter, plan, data, TransferResult::Done);
+  return Finish(port, reporter, plan, data, TransferResult::Done);
 }
 
-TransferResult DownloadToDevice(Reporter& reporter, const Link& link, const TransferPlan& plan,
-                                TransferData& data) {
-  if (!OpenPort(link.port, link.baud)) {
+TransferResult DownloadToDevice(Port& port, Reporter& reporter, const Link& link,
+                                const TransferPlan& plan, TransferData& data) {
+  if (!port.Open(link.port, link.baud)) {
     data.Close();
-    ClosePort();
-    reporter.SetStatus(OpenFailureText());
+    port.Close();
+    reporter.SetStatus(port.OpenFailureText());
     return TransferResult::OpenFailed;
   }
-  return RunMemoryTransfer(reporter, plan, data);
+  return RunMemoryTransfer(port, reporter, plan, data);
 }
 
 }  // namespace zotpx

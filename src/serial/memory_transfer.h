@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "serial/frame.h"
+#include "serial/port.h"
 #include "serial/reporter.h"
 #include "serial/transaction.h"
 
@@ -124,7 +125,9 @@ TransferPlan MakeTransferPlan(const std::string& caption, const std::string& tit
                               std::uint32_t base, std::size_t size,
                               const std::string& progress_prefix);
 
-enum class TransferResult { OpenFailed, EraseFailed, WriteFailed, Interrupted, Done };
+// LineLost: an erase or a write failed because the line went (a pulled adapter, a closed
+// connection): a failure of the port, not of the device.
+enum class TransferResult { OpenFailed, EraseFailed, WriteFailed, Interrupted, LineLost, Done };
 
 // The last log line of a transfer the user stopped, and after "失败：" its status: how far the
 // data got ("用户中断，已写入 2400 字节").
@@ -142,16 +145,18 @@ bool IsMemoryAck(const std::uint8_t* reply, std::size_t length);
 std::optional<std::string> ProgressText(const std::string& prefix, std::size_t offset,
                                         std::size_t block, std::size_t total);
 
-// Runs the transfer inside the open port. On every way out the data is closed, the port is
+// Runs the transfer inside the open `port`. On every way out the data is closed, the port is
 // closed, the form is enabled again (when it was disabled) and the window brought to the front.
 // Reporter::Progress follows every block, with (0, 0) at the end. A stop the reporter asks for
 // ends it before the next request, with caption + "失败：" + InterruptedTransferText on the
-// status line whatever the plan says: the user asked, and must hear how far it got.
-TransferResult RunMemoryTransfer(Reporter& reporter, const TransferPlan& plan, TransferData& data);
+// status line whatever the plan says: the user asked, and must hear how far it got. A failure
+// because the line went says why after the usual status (LineLost).
+TransferResult RunMemoryTransfer(Port& port, Reporter& reporter, const TransferPlan& plan,
+                                 TransferData& data);
 
-// Opens the port first; when it cannot be opened, closes the data and shows the communication
-// failure without the caption.
-TransferResult DownloadToDevice(Reporter& reporter, const Link& link, const TransferPlan& plan,
-                                TransferData& data);
+// Opens `port` as `link` says first; when it cannot be opened, closes the data and shows the
+// communication failure without the caption.
+TransferResult DownloadToDevice(Port& port, Reporter& reporter, const Link& link,
+                                const TransferPlan& plan, TransferData& data);
 
 }  // namespace zotpx

@@ -1,436 +1,184 @@
-// The serial port on Linux: termios2 for any integer rate, poll() for the 100 ms read period,
-// TIOCEXCL plus flock for exclusive use (root ignores TIOCEXCL, nobody ignores the lock).
+// What every port does whatever carries its bytes: choosing the transport by the name, the
+// hold, the wait for silence after opening, the record of the last failure, and the registry a
+// signal handler restores the open lines from.
 #include "serial/port.h"
 
-#include <asm/termbits.h>  // termios2, BOTHER; <termios.h> must stay out of this file
-#include <dirent.h>
-#include <fcntl.h>
-#include <grp.h>
-#include <linux/serial.h>
-#include <poll.h>
-#include <pwd.h>
-#include <sys/file.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <time.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
+#include <array>
+#include <atomic>
 #include <chrono>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
-#include "serial/port_failure.h"
-#include "serial/port_hold.h"
-#include "serial/port_name.h"
+#include "serial/local_port.h"
+#include "serial/network_transport.h"
+#include "serial/port_url.h"
+#include "serial/tcp_transport.h"
 
 namespace zotpx {
 
-int PortHandle = kInvalidHandle;
-
 namespace {
 
-struct PortState {
-  termios2 saved{};
-  termios2 working{};
-  serial_struct saved_serial{};
-  bool serial_changed = false;
-};
-PortState g_state;
-PortFailure& g_failure = PortFailureRecord();
+// The open lines, for RestorePortsAtOnce: read from a signal handler, so lock-free slots. More
+// ports open at once than this are not restored from a handler (their destructors still are).
+constexpr int kRegistrySlots = 64;
+std::array<std::atomic<Transport*>, kRegistrySlots> g_open_lines{};
+static_assert(std::atomic<Transport*>::is_always_lock_free, "read from a signal handler");
 
-using port_detail::PortHold;
-using port_detail::Received;
-
-using Clock = std::chrono::steady_clock;
-constexpr int kReadPeriodMs = 100;
-
-void Fail(PortError error, const std::string& path, const std::string& detail = {}) {
-  g_failure = PortFailure{error, path, detail, {}};
-}
-
-std::string HomeDirectory() {
-  if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
-  return "/";
-}
-
-std::string GroupName(gid_t gid) {
-  const group* found = getgrgid(gid);
-  return found ? found->gr_name : std::to_string(gid);
-}
-
-std::string UserName(uid_t uid) {
-  const passwd* found = getpwuid(uid);
-  return found ? found->pw_name : std::to_string(uid);
-}
-
-std::vector<std::uint32_t> SessionGroups() {
-  std::vector<std::uint32_t> groups{getegid()};
-  const int count = getgroups(0, nullptr);
-  std::vector<gid_t> more(static_cast<std::size_t>(std::max(count, 0)));
-  const int got = count > 0 ? getgroups(count, more.data()) : 0;
-  groups.insert(groups.end(), more.begin(), more.begin() + std::max(got, 0));
-  return groups;
-}
-
-// The groups the database gives the user now, though perhaps not to this session.
-std::vector<std::uint32_t> ListedGroups(uid_t uid) {
-  const passwd* user = getpwuid(uid);
-  if (!user) return {};
-  int count = 64;
-  std::vector<gid_t> groups(static_cast<std::size_t>(count));
-  if (getgrouplist(user->pw_name, user->pw_gid, groups.data(), &count) < 0) {
-    groups.resize(static_cast<std::size_t>(count));
-    if (getgrouplist(user->pw_name, user->pw_gid, groups.data(), &count) < 0) return {};
+int Register(Transport* line) {
+  for (int i = 0; i < kRegistrySlots; ++i) {
+    Transport* free_slot = nullptr;
+    if (g_open_lines[static_cast<std::size_t>(i)].compare_exchange_strong(free_slot, line))
+      return i;
   }
-  return {groups.begin(), groups.begin() + count};
+  return -1;
 }
 
-std::string ProcessName(const std::string& pid) {
-  std::ifstream comm("/proc/" + pid + "/comm");
-  std::string name;
-  std::getline(comm, name);
-  return (name.empty() ? std::string("?") : name) + "，进程 " + pid;
-}
-
-// The process whose lock keeps us out, from /proc/locks ("1: FLOCK  ADVISORY  WRITE pid
-// maj:min:inode ..."), or nothing. Others may merely have the device open: a
-// simulator keeps its own pty open, for one.
-std::string LockHolderOf(const struct stat& device) {
-  char wanted[64];
-  std::snprintf(wanted, sizeof wanted, "%02x:%02x:%llu", major(device.st_dev), minor(device.st_dev),
-                static_cast<unsigned long long>(device.st_ino));
-  std::ifstream locks("/proc/locks");
-  std::string line;
-  while (std::getline(locks, line)) {
-    std::istringstream fields(line);
-    std::string index, kind, mode, access, pid, id;
-    if (!(fields >> index >> kind >> mode >> access >> pid >> id)) continue;
-    if (kind == "FLOCK" && id == wanted && std::atoi(pid.c_str()) > 0) return pid;
-  }
-  return {};
-}
-
-// "name，进程 pid" of the lock's holder, else of another open of the same device, when /proc
-// tells.
-std::string HolderOf(const std::string& path, int own_fd) {
-  struct stat device {};
-  if (stat(path.c_str(), &device) != 0) return {};
-  if (const std::string pid = LockHolderOf(device); !pid.empty()) return ProcessName(pid);
-  DIR* proc = opendir("/proc");
-  if (!proc) return {};
-  std::string holder;
-  const pid_t self = getpid();
-  while (dirent* entry = readdir(proc)) {
-    const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
-    if (pid <= 0) continue;
-    const std::string fd_dir = "/proc/" + std::string(entry->d_name) + "/fd";
-    DIR* fds = opendir(fd_dir.c_str());
-    if (!fds) continue;
-    while (dirent* fd_entry = readdir(fds)) {
-      const int fd = std::atoi(fd_entry->d_name);
-      if (fd_entry->d_name[0] == '.' || (pid == self && fd == own_fd)) continue;
-      struct stat st {};
-      if (stat((fd_dir + "/" + fd_entry->d_name).c_str(), &st) == 0 && S_ISCHR(st.st_mode) &&
-          st.st_rdev == device.st_rdev) {
-        holder = ProcessName(entry->d_name);
-        break;
-      }
-    }
-    closedir(fds);
-    if (!holder.empty()) break;
-  }
-  closedir(proc);
-  return holder;
-}
-
-bool ApplySettings(int fd, const termios2& settings) {
-  return ioctl(fd, TCSETS2, &settings) == 0;
-}
-
-void SetRate(termios2& t, int baud) {
-  t.c_cflag &= ~(CBAUD | (CBAUD << IBSHIFT));
-  t.c_cflag |= BOTHER | (BOTHER << IBSHIFT);
-  t.c_ispeed = static_cast<speed_t>(baud);
-  t.c_ospeed = static_cast<speed_t>(baud);
-}
-
-termios2 WorkingSettings(int baud) {
-  termios2 t{};
-  t.c_iflag = IGNBRK;  // raw: no CR/LF translation, no XON/XOFF, parity errors not replaced
-  t.c_oflag = 0;
-  t.c_lflag = 0;  // no echo, no line editing, no signals
-  t.c_cflag = CS8 | CREAD | CLOCAL;
-  t.c_cc[VMIN] = 0;
-  t.c_cc[VTIME] = 0;
-  SetRate(t, baud);
-  return t;
-}
-
-void CloseRaw(int fd) {
-  // A pty outlives our close while its other side is open, and would keep the exclusive flag
-  // against everybody but root; a real port drops it at the last close anyway.
-  (void)ioctl(fd, TIOCNXCL);
-  flock(fd, LOCK_UN);
-  close(fd);
-}
-
-// Waits up to `ms` for the port to become readable. False on time-out or when the line is gone.
-bool WaitReadable(int fd, int ms) {
-  pollfd p{fd, POLLIN, 0};
-  for (;;) {
-    const int r = poll(&p, 1, ms);
-    if (r < 0 && errno == EINTR) continue;
-    return r > 0 && (p.revents & POLLIN);
+PortError PortErrorOf(NetError error) {
+  switch (error) {
+    case NetError::None:
+      return PortError::None;
+    case NetError::NotResolved:
+      return PortError::NotResolved;
+    case NetError::Refused:
+      return PortError::Refused;
+    case NetError::TimedOut:
+      return PortError::TimedOut;
+    case NetError::Lost:
+      return PortError::Lost;
+    case NetError::NotRfc2217:
+      return PortError::NotRfc2217;
+    default:
+      return PortError::Io;
   }
 }
 
-// A "COMn" link is used only where no other user could have planted or changed it.
-std::string UnsafeLink(const std::string& folder, const std::string& link, const struct stat& st) {
-  struct stat folder_st {};
-  if (stat(folder.c_str(), &folder_st) != 0 || folder_st.st_uid != getuid() ||
-      (folder_st.st_mode & (S_IWGRP | S_IWOTH)))
-    return "端口目录 " + folder + " 可被其他用户修改";
-  if (st.st_uid != getuid()) return "链接 " + link + " 属于其他用户";
-  return {};
+PortFailure NetworkFailure(const std::string& url, const NetFailure& failure) {
+  return PortFailure{PortErrorOf(failure.error), url, NetFailureText(failure), {}};
 }
 
 }  // namespace
 
-namespace port_detail {
+Port::Port() : FrameBuffer(new std::uint8_t[kFrameBufferSize]()) {}
 
-void Drain() {
-  Received().Clear();
+Port::~Port() {
+  CloseNow();
+  delete[] FrameBuffer;
+}
+
+void Port::CloseNow() {
+  if (!PortHandle) return;
+  // Out of the registry first: a signal from here on finds the line closing by itself.
+  if (slot_ >= 0) g_open_lines[static_cast<std::size_t>(slot_)].store(nullptr);
+  slot_ = -1;
+  PortHandle.reset();
+}
+
+bool Port::Reuse(const std::string& name, int baud) {
+  if (!PortHandle || !hold_.on || hold_.name != name || !PortHandle->Alive()) return false;
+  if (hold_.baud != baud && !SetRate(baud)) return false;
+  PortHandle->Discard();
+  return true;
+}
+
+bool Port::Open(const std::string& name, int baud) {
+  if (Reuse(name, baud)) return true;
+  CloseNow();
+  failure_ = {};
+  far_end_rate_ = false;
+  const PortUrl url = ParsePortUrl(name);
+  switch (url.kind) {
+    case PortUrl::Kind::Invalid:
+      failure_ = {PortError::BadName, name, url.reason, {}};
+      return false;
+    case PortUrl::Kind::Tcp:
+    case PortUrl::Kind::Rfc2217: {
+      NetFailure net;
+      PortHandle = OpenNetworkTransport(url, baud, net);
+      if (!PortHandle) {
+        failure_ = NetworkFailure(url.text, net);
+        return false;
+      }
+      opened_as_ = url.text;
+      far_end_rate_ = url.kind == PortUrl::Kind::Tcp;
+      break;
+    }
+    case PortUrl::Kind::NotUrl:
+      PortHandle = OpenLocalTransport(name, baud, failure_, opened_as_);
+      if (!PortHandle) return false;
+      break;
+  }
+  slot_ = Register(PortHandle.get());
+  FinishOpen(name, baud);
+  return true;
+}
+
+void Port::FinishOpen(const std::string& name, int baud) {
+  hold_.name = name;
+  hold_.baud = baud;
   std::uint8_t scratch[256];
-  // Bounded: a device that never stops talking must not keep us here.
-  for (int i = 0; i < 64 && read(PortHandle, scratch, sizeof scratch) > 0; ++i) {
+  const auto start = std::chrono::steady_clock::now();
+  while (std::chrono::steady_clock::now() - start < std::chrono::seconds(1)) {
+    if (Read(scratch, sizeof scratch) == 0) break;
   }
 }
 
-// False once the other end has gone (a pulled adapter, a pty whose device side closed).
-bool LineAlive() {
-  pollfd p{PortHandle, 0, 0};
-  return poll(&p, 1, 0) == 0 || !(p.revents & (POLLHUP | POLLERR | POLLNVAL));
+bool Port::SetRate(int baud) {
+  if (!PortHandle || !PortHandle->SetRate(baud)) return false;
+  hold_.baud = baud;
+  return true;
 }
 
-void CloseNow() {
-  if (PortHandle == kInvalidHandle) return;
-  RestorePortAtOnce();
-  CloseRaw(PortHandle);
-  PortHandle = kInvalidHandle;
-  Received().Clear();
+void Port::Close() {
+  if (hold_.on && PortHandle && PortHandle->Alive()) return;
+  CloseNow();
 }
 
-}  // namespace port_detail
-
-std::string PortFolder() {
-  return HomeDirectory() + "/.local/state/zotpx/ports";
+void Port::Hold() {
+  hold_.on = true;
 }
 
-PortPath ResolvePort(const std::string& name) {
-  const PortName parsed = ParsePortName(name);
-  if (parsed.kind == PortName::Kind::Invalid)
-    return {{}, PortFailure{PortError::BadName, name, parsed.reason, {}}};
-  if (parsed.kind == PortName::Kind::Path) return {parsed.text, {}};
-  const std::string folder = PortFolder();
-  const std::string link = folder + "/" + parsed.text;
-  struct stat link_st {};
-  if (lstat(link.c_str(), &link_st) != 0)
-    return {"/dev/ttyS" + std::to_string(parsed.number - 1), {}};
-  if (const std::string unsafe = UnsafeLink(folder, link, link_st); !unsafe.empty())
-    return {{}, PortFailure{PortError::Unsafe, link, unsafe, {}}};
-  return {link, {}};
+void Port::Release() {
+  hold_.on = false;
+  CloseNow();
+}
+
+std::size_t Port::Read(std::uint8_t* buffer, std::size_t count) {
+  return PortHandle ? PortHandle->Read(buffer, count) : 0;
+}
+
+std::size_t Port::Write(const std::uint8_t* buffer, std::size_t count) {
+  return PortHandle ? PortHandle->Write(buffer, count) : 0;
+}
+
+std::string Port::OpenFailureText() const {
+  return zotpx::OpenFailureText(failure_);
+}
+
+bool Port::LineLost() {
+  if (!PortHandle || PortHandle->Alive()) return false;
+  failure_ = {PortError::Lost, opened_as_, {}, {}};
+  // However a connection went (reset, closed, a request that timed out on it), it is gone now.
+  if (const auto* network = dynamic_cast<const TcpTransport*>(PortHandle.get())) {
+    NetFailure lost = network->Failure();
+    lost.error = NetError::Lost;
+    failure_.detail = NetFailureText(lost);
+  }
+  return true;
+}
+
+void RestorePortsAtOnce() {
+  for (const auto& slot : g_open_lines)
+    if (Transport* line = slot.load()) line->RestoreAtOnce();
 }
 
 std::string PortDeviceKey(const std::string& name) {
-  const PortPath port = ResolvePort(name);
-  if (port.path.empty()) return "name " + name;
-  struct stat st {};
-  if (stat(port.path.c_str(), &st) == 0)
-    return S_ISCHR(st.st_mode)
-               ? "device " + std::to_string(st.st_rdev)
-               : "file " + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
-  std::error_code error;
-  const std::filesystem::path real = std::filesystem::weakly_canonical(port.path, error);
-  return "path " + (error ? port.path : real.string());
-}
-
-std::optional<AccessDiagnosis> DiagnoseDeviceAccess(const std::string& path) {
-  struct stat st {};
-  if (stat(path.c_str(), &st) != 0) return std::nullopt;
-  const DeviceOwnership device{st.st_mode, st.st_uid, st.st_gid, UserName(st.st_uid),
-                               GroupName(st.st_gid)};
-  const uid_t uid = geteuid();
-  return DiagnoseAccess(device, UserGroups{uid, UserName(uid), SessionGroups(), ListedGroups(uid)});
-}
-
-bool OpenPort(const std::string& name, int baud) {
-  PortPath port;
-  if (port_detail::ReuseHeldPort(name, baud, port)) return true;
-  if (port.path.empty()) return false;
-  const std::string& path = port.path;
-  const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    const int err = errno;
-    if (err == ENOENT || err == ENODEV || err == ENXIO)
-      Fail(PortError::NotFound, path);
-    else if (err == EACCES || err == EPERM)
-      g_failure = {PortError::Permission, path, {}, DiagnoseDeviceAccess(path)};
-    else if (err == EBUSY)
-      Fail(PortError::Busy, path, HolderOf(path, -1));
-    else
-      Fail(PortError::Io, path, std::strerror(err));
-    return false;
+  const PortUrl url = ParsePortUrl(name);
+  switch (url.kind) {
+    case PortUrl::Kind::NotUrl:
+      return LocalDeviceKey(name);
+    case PortUrl::Kind::Invalid:
+      return "name " + name;
+    default:
+      return "url " + url.text;
   }
-  if (!isatty(fd)) {
-    Fail(PortError::NotSerial, path);
-    close(fd);
-    return false;
-  }
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    Fail(PortError::Busy, path, HolderOf(path, fd));
-    close(fd);
-    return false;
-  }
-  if (ioctl(fd, TIOCEXCL) != 0 && errno != ENOTTY && errno != EINVAL) {
-    Fail(PortError::Io, path, std::strerror(errno));
-    CloseRaw(fd);
-    return false;
-  }
-  if (ioctl(fd, TCGETS2, &g_state.saved) != 0) {
-    Fail(PortError::NotSerial, path);
-    CloseRaw(fd);
-    return false;
-  }
-  g_state.working = WorkingSettings(baud);
-  if (!ApplySettings(fd, g_state.working)) {
-    Fail(PortError::Io, path, std::strerror(errno));
-    CloseRaw(fd);
-    return false;
-  }
-  // DTR and RTS off; a pty has no modem lines and says so.
-  const int lines = TIOCM_DTR | TIOCM_RTS;
-  (void)ioctl(fd, TIOCMBIC, &lines);
-  // USB adapters otherwise hold every short reply back for up to 16 ms.
-  g_state.serial_changed = false;
-  if (ioctl(fd, TIOCGSERIAL, &g_state.saved_serial) == 0 &&
-      !(g_state.saved_serial.flags & ASYNC_LOW_LATENCY)) {
-    serial_struct low = g_state.saved_serial;
-    low.flags |= ASYNC_LOW_LATENCY;
-    g_state.serial_changed = ioctl(fd, TIOCSSERIAL, &low) == 0;
-  }
-  PortHandle = fd;
-  port_detail::FinishOpen(name, baud);
-  return true;
-}
-
-bool SetPortBaud(int baud) {
-  if (PortHandle == kInvalidHandle) return false;
-  termios2 next = g_state.working;
-  SetRate(next, baud);
-  if (!ApplySettings(PortHandle, next)) {
-    (void)ApplySettings(PortHandle, g_state.working);
-    return false;
-  }
-  g_state.working = next;
-  PortHold().baud = baud;
-  DelayMicroseconds(2000);
-  return true;
-}
-
-// Nothing but ioctls, so that a signal handler may call it.
-void RestorePortAtOnce() {
-  const int fd = PortHandle;
-  if (fd == kInvalidHandle) return;
-  if (g_state.serial_changed) (void)ioctl(fd, TIOCSSERIAL, &g_state.saved_serial);
-  (void)ApplySettings(fd, g_state.saved);
-  (void)ioctl(fd, TIOCNXCL);
-}
-
-bool DelayMicroseconds(long long microseconds) {
-  if (microseconds <= 0) return true;
-  timespec resolution{};
-  if (clock_getres(CLOCK_MONOTONIC, &resolution) != 0) return false;
-  const auto target = std::chrono::microseconds(microseconds);
-  const auto start = Clock::now();
-  while (Clock::now() - start <= target) {
-  }
-  return true;
-}
-
-std::size_t PortRead(std::uint8_t* buffer, std::size_t count) {
-  if (PortHandle == kInvalidHandle || count == 0) return 0;
-  port_detail::ReceiveBuffer& received = Received();
-  std::size_t got = received.Take(buffer, count);
-  if (got == count) return got;
-  const auto deadline = Clock::now() + std::chrono::milliseconds(kReadPeriodMs);
-  while (got < count) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-    if (left.count() <= 0 || !WaitReadable(PortHandle, static_cast<int>(left.count()))) break;
-    const ssize_t r = read(PortHandle, received.bytes, sizeof received.bytes);
-    received.Filled(r > 0 ? static_cast<std::size_t>(r) : 0);
-    if (r > 0)
-      got += received.Take(buffer + got, count - got);
-    else if (r == 0 || (errno != EAGAIN && errno != EINTR))
-      break;
-  }
-  return got;
-}
-
-std::size_t PortWrite(const std::uint8_t* buffer, std::size_t count) {
-  if (PortHandle == kInvalidHandle) return 0;
-  // A real line drains in well under a second even at 9600 baud; a stuck peer must not
-  // freeze the window, so the wait for room in the driver's queue is bounded.
-  const auto deadline =
-      Clock::now() + std::chrono::seconds(2) + std::chrono::milliseconds(count * 10 * 1000 / 9600);
-  std::size_t done = 0;
-  while (done < count) {
-    const ssize_t w = write(PortHandle, buffer + done, count - done);
-    if (w > 0) {
-      done += static_cast<std::size_t>(w);
-      continue;
-    }
-    if (w < 0 && errno != EAGAIN && errno != EINTR) break;
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    if (left.count() <= 0) break;
-    pollfd p{PortHandle, POLLOUT, 0};
-    const int r = poll(&p, 1, static_cast<int>(left.count()));
-    if (r < 0 && errno == EINTR) continue;  // a signal asks to stop after this frame, not in it
-    if (r <= 0 || (p.revents & (POLLERR | POLLHUP))) break;
-  }
-  return done;
-}
-
-std::vector<std::string> ListPortNames() {
-  std::vector<std::string> names;
-  for (int n = 1; n <= 16; ++n) names.push_back("COM" + std::to_string(n));
-  std::vector<std::string> found;
-  auto scan = [&](const char* dir, auto keep) {
-    if (DIR* d = opendir(dir)) {
-      while (dirent* e = readdir(d))
-        if (e->d_name[0] != '.' && keep(std::string(e->d_name)))
-          found.push_back(std::string(dir) + "/" + e->d_name);
-      closedir(d);
-    }
-  };
-  scan("/dev", [](const std::string& n) {
-    if (n.rfind("ttyUSB", 0) == 0 || n.rfind("ttyACM", 0) == 0) return true;
-    if (n.rfind("ttyS", 0) != 0) return false;
-    // Every ttyS node exists; only those with a UART behind them are worth offering.
-    std::ifstream type("/sys/class/tty/" + n + "/type");
-    int uart = 0;
-    return (type >> uart) && uart != 0;
-  });
-  scan("/dev/serial/by-id", [](const std::string&) { return true; });
-  std::sort(found.begin(), found.end());
-  names.insert(names.end(), found.begin(), found.end());
-  return names;
 }
 
 }  // namespace zotpx

@@ -1,6 +1,7 @@
 #include "serial/port_failure.h"
 
 #include "serial/port_access.h"
+#include "serial/port_url.h"
 
 namespace zotpx {
 
@@ -27,15 +28,6 @@ constexpr std::uint32_t kDeviceRemoved = 1617;
 constexpr std::uint32_t kDeviceInUse = 2404;
 
 }  // namespace win
-
-PortFailure& PortFailureRecord() {
-  static PortFailure record;
-  return record;
-}
-
-const PortFailure& LastPortFailure() {
-  return PortFailureRecord();
-}
 
 PortError WindowsPortError(WindowsPortStep step, std::uint32_t code) {
   switch (code) {
@@ -71,8 +63,7 @@ std::string RateNotTakenText(int asked, int running) {
   return "串口不支持波特率 " + std::to_string(asked) + "（实际为 " + std::to_string(running) + "）";
 }
 
-std::string OpenFailureText() {
-  const PortFailure& f = PortFailureRecord();
+std::string PortFailureCause(const PortFailure& f) {
   std::string cause;
   switch (f.error) {
     case PortError::None:
@@ -81,7 +72,10 @@ std::string OpenFailureText() {
       cause = "设备 " + f.path + " 不存在";
       break;
     case PortError::BadName:
-      cause = "“" + f.path + "”不是串口名，串口名为 COM1 至 COM256 或设备路径";
+      // A malformed URL says what is wrong with it; any other name is simply none.
+      cause = ParsePortUrl(f.path).kind == PortUrl::Kind::Invalid
+                  ? "“" + f.path + "”：" + f.detail
+                  : "“" + f.path + "”不是串口名，串口名为 COM1 至 COM256 或设备路径";
       break;
     case PortError::Permission:
       cause = f.access ? AccessCauseText(f.path, *f.access) : "没有访问 " + f.path + " 的权限";
@@ -96,9 +90,25 @@ std::string OpenFailureText() {
       cause = f.detail + "，已拒绝使用";
       break;
     case PortError::Io:
-      cause = "无法设置 " + f.path + "：" + f.detail;
+      cause = ParsePortUrl(f.path).kind == PortUrl::Kind::NotUrl
+                  ? "无法设置 " + f.path + "：" + f.detail
+                  : f.detail;
+      break;
+    case PortError::Lost:
+      cause = f.detail.empty() ? "设备 " + f.path + " 已断开" : f.detail;
+      break;
+    case PortError::NotResolved:
+    case PortError::Refused:
+    case PortError::TimedOut:
+    case PortError::NotRfc2217:
+      cause = f.detail;
       break;
   }
+  return cause;
+}
+
+std::string OpenFailureText(const PortFailure& failure) {
+  const std::string cause = PortFailureCause(failure);
   return cause.empty() ? kOpenFailureText : std::string(kOpenFailureText) + "（" + cause + "）";
 }
 

@@ -1,5 +1,5 @@
-// What both platforms' port code shares about a failed open: the record of its cause, the text
-// the faces show, and how Windows error codes fall into the same categories as Linux's.
+// What both platforms' port code shares about a failed open: the text the faces show, and how
+// Windows error codes fall into the same categories as Linux's.
 #pragma once
 
 #include <cstdint>
@@ -9,8 +9,8 @@
 
 namespace zotpx {
 
-// The one record LastPortFailure() reads; the platform's OpenPort fills it.
-PortFailure& PortFailureRecord();
+// Why, in a phrase: what OpenFailureText appends. Empty for None.
+std::string PortFailureCause(const PortFailure& failure);
 
 // The step of opening a port on Windows that failed, for WindowsPortError.
 enum class WindowsPortStep { Open, ReadSettings, ApplySettings };

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "serial/port.h"
+#include "serial/port_failure.h"
 
 namespace zotpx {
 
@@ -13,10 +13,10 @@ constexpr int kReplyNextByteMs = 500;
 
 // Whatever comes back, taken as it comes until the line falls silent: the first byte within
 // the reply time-out, each next one within the time-out between bytes.
-std::size_t ReadWhateverComes(std::uint8_t* buffer, std::size_t limit) {
+std::size_t ReadWhateverComes(Port& port, std::uint8_t* buffer, std::size_t limit) {
   std::size_t count = 0;
   for (int left = ReadPeriods(kReplyFirstByteMs); count < limit && left > 0;) {
-    if (PortRead(buffer + count, 1) == 1) {
+    if (port.Read(buffer + count, 1) == 1) {
       ++count;
       left = ReadPeriods(kReplyNextByteMs);
     } else {
@@ -28,33 +28,37 @@ std::size_t ReadWhateverComes(std::uint8_t* buffer, std::size_t limit) {
 
 }  // namespace
 
-TxResult ExchangeFrame(Reporter& reporter, const Bytes& frame, Bytes* sent_frame, ReplyRule reply,
-                       Bytes* received) {
-  std::copy(frame.begin(), frame.end(), FrameBuffer);
-  const bool written = reply == ReplyRule::Raw
-                           ? PortWrite(FrameBuffer, frame.size()) == frame.size()
-                           : WriteFrame(FrameBuffer, frame.size());
+std::string LineLostCause(Port& port) {
+  return port.LineLost() ? "（" + PortFailureCause(port.LastFailure()) + "）" : "";
+}
+
+TxResult ExchangeFrame(Port& port, Reporter& reporter, const Bytes& frame, Bytes* sent_frame,
+                       ReplyRule reply, Bytes* received) {
+  std::uint8_t* const buffer = port.FrameBuffer;
+  std::copy(frame.begin(), frame.end(), buffer);
+  const bool written = reply == ReplyRule::Raw ? port.Write(buffer, frame.size()) == frame.size()
+                                               : WriteFrame(port, buffer, frame.size());
   if (!written) return TxResult::SendFailed;
   // The reply is read over the request, so the request is logged first.
-  reporter.LogBytes("发送：", frame.size(), FrameBuffer);
+  reporter.LogBytes("发送：", frame.size(), buffer);
   // With the checksum WriteFrame put in, before the reply overwrites it.
-  const Bytes sent(FrameBuffer, FrameBuffer + frame.size());
+  const Bytes sent(buffer, buffer + frame.size());
   const std::size_t got = reply == ReplyRule::Raw
-                              ? ReadWhateverComes(FrameBuffer, kReadFrameByteLimit)
-                              : ReadFrame(FrameBuffer, kReplyFirstByteMs, kReplyNextByteMs);
-  if (got == 0 || (reply == ReplyRule::Echo && (got != 6 || FrameBuffer[2] != sent[2])))
+                              ? ReadWhateverComes(port, buffer, kReadFrameByteLimit)
+                              : ReadFrame(port, buffer, kReplyFirstByteMs, kReplyNextByteMs);
+  if (got == 0 || (reply == ReplyRule::Echo && (got != 6 || buffer[2] != sent[2])))
     return TxResult::ReceiveFailed;
-  reporter.LogBytes("接收：", got, FrameBuffer);
+  reporter.LogBytes("接收：", got, buffer);
   if (sent_frame) *sent_frame = sent;
-  if (received) received->assign(FrameBuffer, FrameBuffer + got);
+  if (received) received->assign(buffer, buffer + got);
   return TxResult::Ok;
 }
 
-TxResult RunCommandFrames(Reporter& reporter, const std::string& title, const Link& link,
-                          const FrameBuilder& build, const TxOptions& options) {
-  if (!OpenPort(link.port, link.baud)) {
-    ClosePort();
-    reporter.SetStatus(OpenFailureText());
+TxResult RunCommandFrames(Port& port, Reporter& reporter, const std::string& title,
+                          const Link& link, const FrameBuilder& build, const TxOptions& options) {
+  if (!port.Open(link.port, link.baud)) {
+    port.Close();
+    reporter.SetStatus(port.OpenFailureText());
     return TxResult::OpenFailed;
   }
   const std::vector<Bytes> frames = build();
@@ -62,27 +66,28 @@ TxResult RunCommandFrames(Reporter& reporter, const std::string& title, const Li
   TxResult result = TxResult::Ok;
   std::vector<Bytes> sent(frames.size());
   for (std::size_t i = 0; i < frames.size() && result == TxResult::Ok; ++i)
-    result = reporter.StopRequested()
-                 ? TxResult::Interrupted
-                 : ExchangeFrame(reporter, frames[i], &sent[i], options.reply, options.last_reply);
+    result = reporter.StopRequested() ? TxResult::Interrupted
+                                      : ExchangeFrame(port, reporter, frames[i], &sent[i],
+                                                      options.reply, options.last_reply);
   if (result == TxResult::Ok && options.reply == ReplyRule::Echo)
     reporter.CommandAcknowledged(sent);
   switch (result) {
     case TxResult::Ok:
       reporter.SetStatus(title + kSuccessText);
       break;
-    case TxResult::SendFailed:
-      reporter.SetStatus(title + kSendFailedText);
-      break;
     case TxResult::Interrupted:
       reporter.LogLine(kInterruptedLogLine);
       reporter.SetStatus(title + kInterruptedText);
       break;
-    default:
-      reporter.SetStatus(title + kReceiveFailedText);
+    default: {
+      const std::string lost = LineLostCause(port);
+      reporter.SetStatus(
+          title + (result == TxResult::SendFailed ? kSendFailedText : kReceiveFailedText) + lost);
+      if (!lost.empty()) result = TxResult::LineLost;
       break;
+    }
   }
-  ClosePort();
+  port.Close();
   reporter.LogLine("");
   return result;
 }

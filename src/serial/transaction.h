@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "serial/frame.h"
+#include "serial/port.h"
 #include "serial/reporter.h"
 
 namespace zotpx {
@@ -17,7 +18,9 @@ struct Link {
   int baud = 9600;
 };
 
-enum class TxResult { OpenFailed, SendFailed, ReceiveFailed, Interrupted, Ok };
+// LineLost: the line went mid-command (a pulled adapter, a closed connection): a failure of the
+// port, not of the device.
+enum class TxResult { OpenFailed, SendFailed, ReceiveFailed, Interrupted, LineLost, Ok };
 
 // Frames of one command, built after the port is open (the clock command reads the time then).
 // Each frame's checksum byte is filled in when it is written.
@@ -36,13 +39,15 @@ struct TxOptions {
   Bytes* last_reply = nullptr;  // where the last reply goes, when the caller shows it
 };
 
-// Opens the port, logs 【title】, sends each frame in turn and waits for its reply (1000 ms for
-// the first byte, 500 ms between bytes), logging 发送：/接收：; the first failure ends the run,
-// and so does a stop the reporter asks for before a frame (logged as 用户中断). Ends with the
-// status text, the port closed and a blank log line. Only a run acknowledged whole by the
-// device's echoes goes to the reporter's CommandAcknowledged.
-TxResult RunCommandFrames(Reporter& reporter, const std::string& title, const Link& link,
-                          const FrameBuilder& build, const TxOptions& options = {});
+// Opens `port` as `link` says, logs 【title】, sends each frame in turn and waits for its reply
+// (1000 ms for the first byte, 500 ms between bytes), logging 发送：/接收：; the first failure
+// ends the run, and so does a stop the reporter asks for before a frame (logged as 用户中断).
+// Ends with the status text, the port closed and a blank log line. Only a run acknowledged
+// whole by the device's echoes goes to the reporter's CommandAcknowledged. A failure because the
+// line went says why after the usual status (LineLost).
+TxResult RunCommandFrames(Port& port, Reporter& reporter, const std::string& title,
+                          const Link& link, const FrameBuilder& build,
+                          const TxOptions& options = {});
 
 // Status texts after the title.
 inline constexpr const char* kSuccessText = "成功：请查看通信数据记录以获得更多信息";
@@ -51,10 +56,13 @@ inline constexpr const char* kReceiveFailedText = "失败：接收响应失败";
 inline constexpr const char* kInterruptedText = "失败：用户中断";
 inline constexpr const char* kInterruptedLogLine = "用户中断";
 
+// "（why）" to follow a failure's status once the port's line has gone; empty while it is there.
+std::string LineLostCause(Port& port);
+
 // Within an open port: write one frame, log it, read its reply as `reply` says, log it. Once
 // answered, the frame as it went on the line (its checksum filled in) goes to `sent` and the
 // reply to `received`.
-TxResult ExchangeFrame(Reporter& reporter, const Bytes& frame, Bytes* sent = nullptr,
+TxResult ExchangeFrame(Port& port, Reporter& reporter, const Bytes& frame, Bytes* sent = nullptr,
                        ReplyRule reply = ReplyRule::Echo, Bytes* received = nullptr);
 
 }  // namespace zotpx

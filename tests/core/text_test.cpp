@@ -7,9 +7,9 @@
 
 #include "command/checks.h"
 #include "command/codec.h"
+#include "command/font_test.h"
 #include "support/hex.h"
 #include "text/cp936.h"
-#include "text/font_test.h"
 
 namespace {
 

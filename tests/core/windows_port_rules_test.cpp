@@ -37,12 +37,11 @@ TEST(WindowsPortError, CodesFallInTheLinuxCategories) {
 }
 
 TEST(WindowsPortError, RateNotTakenSaysBothRates) {
-  zotpx::PortFailureRecord() = {PortError::Io, "\\\\.\\COM3",
-                                zotpx::RateNotTakenText(345600, 38400), {}};
-  EXPECT_EQ(zotpx::OpenFailureText(),
+  const zotpx::PortFailure failure{
+      PortError::Io, "\\\\.\\COM3", zotpx::RateNotTakenText(345600, 38400), {}};
+  EXPECT_EQ(zotpx::OpenFailureText(failure),
             std::string(zotpx::kOpenFailureText) +
                 "（无法设置 \\\\.\\COM3：串口不支持波特率 345600（实际为 38400））");
-  zotpx::PortFailureRecord() = {};
 }
 
 TEST(ComPorts, InstanceIdsGiveUsbIdsAndRealSerialNumbersOnly) {

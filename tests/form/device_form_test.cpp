@@ -133,7 +133,7 @@ TEST_F(DeviceFormTest, ClockIsReadOnceWithThePortOpen) {
   bool port_open_when_read = false;
   form().SetClock([&] {
     ++reads;
-    port_open_when_read = zotpx::PortHandle != zotpx::kInvalidHandle;
+    port_open_when_read = form().port().IsOpen();
     return zotpx::LocalDateTime{2000, 1, 1, 0, 0, 0, 0};
   });
   Click("BtnSetTimeCmd");

@@ -7,11 +7,11 @@
 #include <QMouseEvent>
 #include <sstream>
 
+#include "command/font_test.h"
 #include "serial/frame.h"
 #include "support/form_fixture.h"
 #include "support/hex.h"
 #include "text/cp936.h"
-#include "text/font_test.h"
 
 namespace {
 

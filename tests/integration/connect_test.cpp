@@ -49,10 +49,11 @@ struct RateCase {
 class ConnectAtRate : public ::testing::TestWithParam<RateCase> {};
 
 TEST_P(ConnectAtRate, FindsTheRateAndIdentifiesTheModel) {
+  zotpx::Port port;
   const RateCase& c = GetParam();
   auto sim = zotpx::test::StartSim({.model = c.model, .baud = c.baud, .version = c.version});
   RecordingReporter reporter;
-  const zotpx::ConnectResult result = zotpx::ConnectDevice(reporter, kTitle, sim.link.port);
+  const zotpx::ConnectResult result = zotpx::ConnectDevice(port, reporter, kTitle, sim.link.port);
 
   EXPECT_EQ(result.outcome, ConnectOutcome::Identified);
   EXPECT_EQ(result.rate_index, RateIndex(c.baud));
@@ -62,7 +63,7 @@ TEST_P(ConnectAtRate, FindsTheRateAndIdentifiesTheModel) {
   EXPECT_EQ(reporter.log, kHeaderOnly);
   // The identify request is the only frame; the probes are single bytes.
   EXPECT_EQ(sim->ReceivedFrames(), (std::vector<Bytes>{{0x55, 0xAA, 0x00, 0x01, 0xFF, 0x00}}));
-  EXPECT_EQ(zotpx::PortHandle, zotpx::kInvalidHandle);
+  EXPECT_FALSE(port.IsOpen());
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, ConnectAtRate,
@@ -73,48 +74,52 @@ INSTANTIATE_TEST_SUITE_P(Rates, ConnectAtRate,
                                            RateCase{zotpx::DeviceModel::PB, 460800, "V9.9.9"}));
 
 TEST(Connect, StrayByteAtOneRateDoesNotStopTheScan) {
+  zotpx::Port port;
   auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PB, .baud = 115200});
   sim->SetProbeAnswer(19200, 0x5B);
   sim->SetProbeAnswer(57600, 0x00);
   RecordingReporter reporter;
-  const zotpx::ConnectResult result = zotpx::ConnectDevice(reporter, kTitle, sim.link.port);
+  const zotpx::ConnectResult result = zotpx::ConnectDevice(port, reporter, kTitle, sim.link.port);
   EXPECT_EQ(result.outcome, ConnectOutcome::Identified);
   EXPECT_EQ(result.rate_index, 4);
   EXPECT_EQ(result.model, zotpx::DeviceModel::PB);
 }
 
 TEST(Connect, NoRateAnsweringLogsNothing) {
+  zotpx::Port port;
   auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PA, .baud = 1200});
   RecordingReporter reporter;
-  const zotpx::ConnectResult result = zotpx::ConnectDevice(reporter, kTitle, sim.link.port);
+  const zotpx::ConnectResult result = zotpx::ConnectDevice(port, reporter, kTitle, sim.link.port);
   EXPECT_EQ(result.outcome, ConnectOutcome::NoAnswer);
   EXPECT_EQ(result.rate_index, -1);
   EXPECT_EQ(reporter.statuses, std::vector<std::string>{kFailed});
   EXPECT_TRUE(reporter.log.empty());
   EXPECT_TRUE(sim->ReceivedFrames().empty());
-  EXPECT_EQ(zotpx::PortHandle, zotpx::kInvalidHandle);
+  EXPECT_FALSE(port.IsOpen());
 }
 
 // A stop asked for during the scan ends it before the next rate: nothing more is probed or sent,
 // the port is closed and the status says the user stopped it.
 TEST(Connect, StopDuringTheScanEndsItBeforeTheNextRate) {
+  zotpx::Port port;
   auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PA, .baud = 460800});
   RecordingReporter reporter;
   reporter.stop_after = 3;
-  const zotpx::ConnectResult result = zotpx::ConnectDevice(reporter, kTitle, sim.link.port);
+  const zotpx::ConnectResult result = zotpx::ConnectDevice(port, reporter, kTitle, sim.link.port);
   EXPECT_EQ(result.outcome, ConnectOutcome::Interrupted);
   // Asked before the first four rates and once more after the scan; not before all eight.
   EXPECT_EQ(reporter.stop_asks, 5u);
   EXPECT_EQ(reporter.statuses, std::vector<std::string>{kTitle + zotpx::kInterruptedText});
   EXPECT_TRUE(reporter.log.empty());
   EXPECT_TRUE(sim->ReceivedFrames().empty());
-  EXPECT_EQ(zotpx::PortHandle, zotpx::kInvalidHandle);
+  EXPECT_FALSE(port.IsOpen());
 }
 
 TEST(Connect, PortThatCannotBeOpenedShowsTheCommunicationFailure) {
+  zotpx::Port port;
   RecordingReporter reporter;
   const zotpx::ConnectResult result =
-      zotpx::ConnectDevice(reporter, kTitle, "/nonexistent/zotpx-no-such-port");
+      zotpx::ConnectDevice(port, reporter, kTitle, "/nonexistent/zotpx-no-such-port");
   EXPECT_EQ(result.outcome, ConnectOutcome::OpenFailed);
   ASSERT_EQ(reporter.statuses.size(), 1u);
   EXPECT_EQ(reporter.Status().rfind(zotpx::kOpenFailureText, 0), 0u) << reporter.Status();
@@ -130,11 +135,12 @@ struct ReplyCase {
 class IdentifyReplyOverTheLine : public ::testing::TestWithParam<ReplyCase> {};
 
 TEST_P(IdentifyReplyOverTheLine, IsJudgedByItsLengthsAndModelWord) {
+  zotpx::Port port;
   const ReplyCase& c = GetParam();
   auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PA, .baud = 57600});
   sim->SetIdentifyReply(c.reply);
   RecordingReporter reporter;
-  const zotpx::ConnectResult result = zotpx::ConnectDevice(reporter, kTitle, sim.link.port);
+  const zotpx::ConnectResult result = zotpx::ConnectDevice(port, reporter, kTitle, sim.link.port);
 
   EXPECT_EQ(result.rate_index, 3) << c.what;
   EXPECT_EQ(reporter.log, kHeaderOnly) << c.what;
@@ -161,10 +167,11 @@ INSTANTIATE_TEST_SUITE_P(
                       ReplyCase{"unknown model word", IdentifyReply(11, "ZOT-PX V1.0", 24), 0}));
 
 TEST(Connect, SilentIdentifyLogsHeaderAndEmptyLineOnly) {
+  zotpx::Port port;
   auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PB, .baud = 230400});
   sim->AddFault({.fault = zotpx::sim::Fault::Silence, .nth = 1, .command = 0x00});
   RecordingReporter reporter;
-  const zotpx::ConnectResult result = zotpx::ConnectDevice(reporter, kTitle, sim.link.port);
+  const zotpx::ConnectResult result = zotpx::ConnectDevice(port, reporter, kTitle, sim.link.port);
   EXPECT_EQ(result.outcome, ConnectOutcome::NotIdentified);
   EXPECT_EQ(result.rate_index, 5);
   EXPECT_EQ(reporter.Status(), kFailed);
@@ -172,16 +179,17 @@ TEST(Connect, SilentIdentifyLogsHeaderAndEmptyLineOnly) {
 }
 
 TEST(Connect, EndlessReplyIsCutAtTheCollectionBound) {
+  zotpx::Port port;
   auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PA, .baud = 9600});
   sim->SetIdentifyReply(IdentifyReply(11, "ZOT-PA V1.0", 2000));
   // What lies past the bound must be untouched by the collection.
-  std::memset(zotpx::FrameBuffer, 0xEE, 1024);
+  std::memset(port.FrameBuffer, 0xEE, 1024);
   RecordingReporter reporter;
-  const zotpx::ConnectResult result = zotpx::ConnectDevice(reporter, kTitle, sim.link.port);
+  const zotpx::ConnectResult result = zotpx::ConnectDevice(port, reporter, kTitle, sim.link.port);
   EXPECT_EQ(result.outcome, ConnectOutcome::NotIdentified);
   EXPECT_EQ(reporter.Status(), kFailed);
-  EXPECT_EQ(zotpx::FrameBuffer[zotpx::kIdentifyCollectLimit - 1], 0x00);
-  EXPECT_EQ(zotpx::FrameBuffer[zotpx::kIdentifyCollectLimit], 0xEE);
+  EXPECT_EQ(port.FrameBuffer[zotpx::kIdentifyCollectLimit - 1], 0x00);
+  EXPECT_EQ(port.FrameBuffer[zotpx::kIdentifyCollectLimit], 0xEE);
 }
 
 }  // namespace

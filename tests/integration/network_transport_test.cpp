@@ -10,20 +10,14 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/ioctl.h>
-#include <sys/prctl.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -35,6 +29,7 @@
 #include "serial/rfc2217_transport.h"
 #include "serial/tcp_transport.h"
 #include "serial/telnet.h"
+#include "support/network_peers.h"
 
 namespace {
 
@@ -42,7 +37,6 @@ using zotpx::Bytes;
 using zotpx::NetError;
 using zotpx::NetFailure;
 using zotpx::Transport;
-namespace fs = std::filesystem;
 namespace telnet = zotpx::telnet;
 
 // A pseudo-terminal standing in for a serial device; the test keeps its device side open, to
@@ -92,125 +86,34 @@ struct Pty {
   }
 };
 
-// A program the test runs, stopped with the object, and by the system should the test end
-// abruptly. Its standard output is a pipe when asked for, else it goes nowhere, as does its
-// standard error.
-struct Child {
-  pid_t pid = -1;
-  int out = -1;
-  Child(const std::vector<std::string>& argv, bool capture) {
-    int pipe_fds[2] = {-1, -1};
-    if (capture && pipe2(pipe_fds, O_CLOEXEC) != 0) return;
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    const pid_t parent = getpid();
-    pid = fork();
-    if (pid == 0) {
-      // Only async-signal-safe calls between fork and exec.
-      prctl(PR_SET_PDEATHSIG, SIGTERM);
-      if (getppid() != parent) _exit(127);
-      const int null = open("/dev/null", O_WRONLY);
-      dup2(capture ? pipe_fds[1] : null, 1);
-      dup2(null, 2);
-      execv(args[0], args.data());
-      _exit(127);
-    }
-    if (capture) {
-      close(pipe_fds[1]);
-      out = pipe_fds[0];
-    }
-  }
-  ~Child() {
-    Stop();
-    if (out >= 0) close(out);
-  }
-  // Ends it; its exit status, -1 when it was killed or never ran.
-  int Stop() {
-    if (pid <= 0) return -1;
-    kill(pid, SIGTERM);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    pid = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  // Its first line of output, within `seconds`.
-  std::string FirstLine(int seconds) const {
-    std::string line;
-    char c;
-    pollfd p{out, POLLIN, 0};
-    while (poll(&p, 1, seconds * 1000) > 0 && read(out, &c, 1) == 1 && c != '\n') line += c;
-    return line;
-  }
-};
-
-// A port nobody listens on right now.
-int FreePort() {
-  zotpx::SocketFailure failure;
-  int port = 0;
-  const zotpx::SocketHandle socket = zotpx::ListenSocket("127.0.0.1", 0, port, failure);
-  zotpx::CloseSocket(socket);
-  return port;
-}
-
-// Whether something listens at the loopback's `port` (the kernel's own table).
-bool Listening(int port) {
-  char wanted[32];
-  std::snprintf(wanted, sizeof wanted, ":%04X 00000000:0000 0A", port);
-  std::ifstream table("/proc/net/tcp");
-  std::string line;
-  while (std::getline(table, line))
-    if (line.find(wanted) != std::string::npos) return true;
-  return false;
-}
-
-std::string Ser2netProgram() {
-  for (const char* path : {"/usr/sbin/ser2net", "/usr/bin/ser2net"})
-    if (access(path, X_OK) == 0) return path;
-  return {};
-}
-
 // A server in front of the pty, reached at `url`. Skips the test when the server's program is
 // missing (scripts/deps installs it).
 struct Peer {
   std::string url;
-  std::unique_ptr<Child> child;
-  fs::path folder;
-  ~Peer() {
-    child.reset();
-    if (!folder.empty()) fs::remove_all(folder);
+  zotpx::test::Ser2net ser2net;
+  std::unique_ptr<zotpx::test::PeerProcess> manager;
+  void Stop() {
+    ser2net.Stop();
+    if (manager) manager->Stop();
   }
 };
 
 // ser2net with a configuration of its own: "telnet(rfc2217)" or raw TCP, 115200 8N1 on the pty.
 void StartSer2net(const Pty& pty, bool rfc2217, Peer& peer) {
-  const std::string program = Ser2netProgram();
-  if (program.empty()) GTEST_SKIP() << "ser2net is not installed (scripts/deps installs it)";
-  char folder[] = "/tmp/zotpx_ser2net_XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  peer.folder = folder;
-  const int port = FreePort();
-  const fs::path config = peer.folder / "ser2net.yaml";
-  std::ofstream(config) << "%YAML 1.1\n---\nconnection: &zotpx\n  accepter: "
-                        << (rfc2217 ? "telnet(rfc2217),tcp," : "tcp,") << "127.0.0.1," << port
-                        << "\n  connector: serialdev," << pty.path
-                        << ",115200n81,local\n  options:\n    chardelay: false\n";
-  peer.child =
-      std::make_unique<Child>(std::vector<std::string>{program, "-n", "-u", "-c", config.string(),
-                                                       "-P", (peer.folder / "pid").string()},
-                              false);
-  for (int i = 0; i < 100 && !Listening(port); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  ASSERT_TRUE(Listening(port)) << "ser2net did not start";
-  peer.url = (rfc2217 ? "rfc2217://127.0.0.1:" : "tcp://127.0.0.1:") + std::to_string(port);
+  using Mode = zotpx::test::Ser2net::Mode;
+  if (!peer.ser2net.Start(pty.path, rfc2217 ? Mode::Rfc2217 : Mode::Raw)) {
+    if (peer.ser2net.Missing()) GTEST_SKIP() << peer.ser2net.error();
+    FAIL() << peer.ser2net.error();
+  }
+  peer.url = peer.ser2net.url();
 }
 
 void StartPortManager(const Pty& pty, Peer& peer) {
   if (access("/usr/bin/python3", X_OK) != 0) GTEST_SKIP() << "python3 is not installed";
-  peer.child = std::make_unique<Child>(
+  peer.manager = std::make_unique<zotpx::test::PeerProcess>(
       std::vector<std::string>{"/usr/bin/python3", ZOTPX_PORT_MANAGER_SCRIPT, pty.path}, true);
-  const std::string port = peer.child->FirstLine(10);
-  if (port.empty() && peer.child->Stop() == 3)
+  const std::string port = peer.manager->FirstLine(10);
+  if (port.empty() && peer.manager->Stop() == 3)
     GTEST_SKIP() << "python3-serial is not installed (scripts/deps installs it)";
   ASSERT_FALSE(port.empty()) << "pyserial's server did not start";
   peer.url = "rfc2217://127.0.0.1:" + port;
@@ -299,7 +202,7 @@ TEST_P(RealPeerTest, APeerThatGoesAwayIsSeenGone) {
   NetFailure failure;
   std::unique_ptr<Transport> transport = Open(peer_.url, 115200, failure);
   ASSERT_TRUE(transport) << zotpx::NetFailureText(failure);
-  peer_.child->Stop();
+  peer_.Stop();
   EXPECT_EQ(ReadBytes(*transport, 1), Bytes{});
   EXPECT_FALSE(transport->Alive());
   const auto& network = dynamic_cast<const zotpx::TcpTransport&>(*transport);
@@ -508,7 +411,7 @@ TEST(Rfc2217OpenTest, WritesWaitWhileTheServerSuspendsThem) {
 
 // Name, refusal and silence, as a user meets them through a URL.
 TEST(NetworkOpenTest, EachConnectionFailureHasItsOwnText) {
-  const int closed = FreePort();
+  const int closed = zotpx::test::FreePort();
   struct Case {
     std::string url;
     NetError error;

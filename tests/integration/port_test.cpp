@@ -1,5 +1,7 @@
 // The real port code on a pseudo-terminal: line settings, arbitrary rates, restore at close,
 // exclusive use, the purge and its bound, and why an open failed.
+#include "serial/port.h"
+
 #include <asm/termbits.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -11,13 +13,12 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <thread>
 
 #include "serial/frame.h"
-#include "serial/port.h"
 
 namespace {
-
 
 class Pty : public ::testing::Test {
  protected:
@@ -34,9 +35,19 @@ class Pty : public ::testing::Test {
     ASSERT_GE(keep_, 0);
   }
   void TearDown() override {
-    zotpx::ClosePort();
+    port_.Close();
     close(keep_);
     close(master_);
+  }
+  // The port's own descriptor of the pty: the one that is not the test's.
+  int PortDescriptor() const {
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+      std::error_code unreadable;
+      const int fd = std::atoi(entry.path().filename().c_str());
+      if (fd != keep_ && std::filesystem::read_symlink(entry.path(), unreadable) == path_)
+        return fd;
+    }
+    return -1;
   }
   termios2 Settings() const {
     termios2 t{};
@@ -46,92 +57,102 @@ class Pty : public ::testing::Test {
   int master_ = -1;
   int keep_ = -1;
   std::string path_;
+  zotpx::Port port_;
 };
 
 }  // namespace
 
 TEST_F(Pty, OpensRaw8N1AtAnyRateAndRestoresAtClose) {
   const termios2 before = Settings();
-  ASSERT_TRUE(zotpx::OpenPort(path_, 345600));
+  ASSERT_TRUE(port_.Open(path_, 345600));
   termios2 open_settings = Settings();
   EXPECT_EQ(open_settings.c_ospeed, 345600u);
   EXPECT_EQ(open_settings.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
   EXPECT_FALSE(open_settings.c_cflag & (PARENB | CSTOPB | CRTSCTS));
   EXPECT_FALSE(open_settings.c_iflag & (IXON | IXOFF | ICRNL));
   EXPECT_FALSE(open_settings.c_lflag & (ICANON | ECHO | ISIG));
-  ASSERT_TRUE(zotpx::SetPortBaud(460800));
+  ASSERT_TRUE(port_.SetRate(460800));
   EXPECT_EQ(Settings().c_ospeed, 460800u);
-  zotpx::ClosePort();
-  zotpx::ClosePort();  // twice is harmless
+  port_.Close();
+  port_.Close();  // twice is harmless
   const termios2 after = Settings();
   EXPECT_EQ(after.c_cflag, before.c_cflag);
   EXPECT_EQ(after.c_lflag, before.c_lflag);
   EXPECT_EQ(after.c_ospeed, before.c_ospeed);
-  EXPECT_EQ(zotpx::PortHandle, zotpx::kInvalidHandle);
+  EXPECT_FALSE(port_.IsOpen());
 }
 
 TEST_F(Pty, BytesSentBeforeTheOpenNeverReachTheReader) {
   const std::uint8_t stale[] = {0x55, 0xAA, 0x10, 0x01, 0x00, 0x11};
   ASSERT_EQ(write(master_, stale, sizeof stale), 6);
-  ASSERT_TRUE(zotpx::OpenPort(path_, 9600));
-  EXPECT_EQ(zotpx::ReadFrame(zotpx::FrameBuffer, 100, 100), 0u);
+  ASSERT_TRUE(port_.Open(path_, 9600));
+  EXPECT_EQ(zotpx::ReadFrame(port_, port_.FrameBuffer, 100, 100), 0u);
 }
 
 // A reply is fetched with one read; whatever came with it must still be handed out in order,
 // across calls and frames, and never outlive the port it arrived on.
 TEST_F(Pty, BytesArrivingTogetherAreReadInOrderAndDroppedAtClose) {
-  ASSERT_TRUE(zotpx::OpenPort(path_, 115200));
-  const std::uint8_t two_acks_and_more[] = {0x55, 0xAA, 0x02, 0x01, 0x01, 0x04,
-                                            0x55, 0xAA, 0x02, 0x01, 0x00, 0x03, 'x', 'y', 'z'};
+  ASSERT_TRUE(port_.Open(path_, 115200));
+  const std::uint8_t two_acks_and_more[] = {0x55, 0xAA, 0x02, 0x01, 0x01, 0x04, 0x55, 0xAA,
+                                            0x02, 0x01, 0x00, 0x03, 'x',  'y',  'z'};
   ASSERT_EQ(write(master_, two_acks_and_more, sizeof two_acks_and_more), 15);
-  ASSERT_EQ(zotpx::ReadFrame(zotpx::FrameBuffer, 100, 100), 6u);
-  EXPECT_EQ(zotpx::FrameBuffer[4], 0x01);
-  ASSERT_EQ(zotpx::ReadFrame(zotpx::FrameBuffer, 100, 100), 6u);
-  EXPECT_EQ(zotpx::FrameBuffer[4], 0x00);
+  ASSERT_EQ(zotpx::ReadFrame(port_, port_.FrameBuffer, 100, 100), 6u);
+  EXPECT_EQ(port_.FrameBuffer[4], 0x01);
+  ASSERT_EQ(zotpx::ReadFrame(port_, port_.FrameBuffer, 100, 100), 6u);
+  EXPECT_EQ(port_.FrameBuffer[4], 0x00);
   std::uint8_t byte = 0;
-  ASSERT_EQ(zotpx::PortRead(&byte, 1), 1u);
+  ASSERT_EQ(port_.Read(&byte, 1), 1u);
   EXPECT_EQ(byte, 'x');
 
   // "y" and "z" are already in: the reopen must not hand them to the next command.
-  zotpx::ClosePort();
-  ASSERT_TRUE(zotpx::OpenPort(path_, 115200));
+  port_.Close();
+  ASSERT_TRUE(port_.Open(path_, 115200));
   ASSERT_EQ(write(master_, "N", 1), 1);
   std::uint8_t next[2] = {};
-  ASSERT_EQ(zotpx::PortRead(next, 2), 1u);
+  ASSERT_EQ(port_.Read(next, 2), 1u);
   EXPECT_EQ(next[0], 'N');
 }
 
 // The command line's hold: one opening for a whole invocation. A close keeps the port, a reopen
-// at the same rate drops what is waiting (without the purge's wait), the release puts the
-// settings back, and a line that has gone is let go at once.
+// at the same rate drops what is waiting (without the purge's wait), one at another rate sets it
+// in place, the release puts the settings back, and a line that has gone is let go at once.
 TEST_F(Pty, HeldPortIsKeptAcrossCommandsAndRestoredAtRelease) {
   const termios2 before = Settings();
-  zotpx::HoldPort();
-  ASSERT_TRUE(zotpx::OpenPort(path_, 115200));
-  const int fd = zotpx::PortHandle;
-  zotpx::ClosePort();
-  EXPECT_EQ(zotpx::PortHandle, fd);
+  port_.Hold();
+  ASSERT_TRUE(port_.Open(path_, 115200));
+  // The port's opening, shared: its lock is ours to take again only while the port keeps it.
+  const int opening = dup(PortDescriptor());
+  ASSERT_GE(opening, 0);
+  port_.Close();
+  EXPECT_TRUE(port_.IsOpen());
   EXPECT_EQ(Settings().c_ospeed, 115200u);
   const std::uint8_t stale[] = {0x55, 0xAA, 0x10, 0x01, 0x00, 0x11};
   ASSERT_EQ(write(master_, stale, sizeof stale), 6);
-  pollfd arrived{fd, POLLIN, 0};
-  ASSERT_EQ(poll(&arrived, 1, 1000), 1);
-  ASSERT_TRUE(zotpx::OpenPort(path_, 115200));
-  EXPECT_EQ(zotpx::PortHandle, fd);
-  EXPECT_EQ(zotpx::ReadFrame(zotpx::FrameBuffer, 100, 100), 0u);
-  zotpx::ReleasePort();
-  EXPECT_EQ(zotpx::PortHandle, zotpx::kInvalidHandle);
+  int waiting = 0;
+  for (int i = 0; i < 100 && waiting < 6; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ioctl(keep_, FIONREAD, &waiting);
+  }
+  ASSERT_EQ(waiting, 6);
+  ASSERT_TRUE(port_.Open(path_, 115200));
+  EXPECT_EQ(zotpx::ReadFrame(port_, port_.FrameBuffer, 100, 100), 0u);
+  ASSERT_TRUE(port_.Open(path_, 460800));
+  EXPECT_EQ(Settings().c_ospeed, 460800u);
+  EXPECT_EQ(flock(opening, LOCK_EX | LOCK_NB), 0) << "opened afresh";
+  close(opening);
+  port_.Release();
+  EXPECT_FALSE(port_.IsOpen());
   EXPECT_EQ(Settings().c_cflag, before.c_cflag);
   EXPECT_EQ(Settings().c_lflag, before.c_lflag);
   EXPECT_EQ(Settings().c_ospeed, before.c_ospeed);
 
-  zotpx::HoldPort();
-  ASSERT_TRUE(zotpx::OpenPort(path_, 115200));
+  port_.Hold();
+  ASSERT_TRUE(port_.Open(path_, 115200));
   close(master_);
   master_ = -1;
-  zotpx::ClosePort();
-  EXPECT_EQ(zotpx::PortHandle, zotpx::kInvalidHandle);
-  zotpx::ReleasePort();
+  port_.Close();
+  EXPECT_FALSE(port_.IsOpen());
+  port_.Release();
 }
 
 TEST_F(Pty, PurgeStopsOnABabblingLine) {
@@ -144,7 +165,7 @@ TEST_F(Pty, PurgeStopsOnABabblingLine) {
     }
   });
   const auto start = std::chrono::steady_clock::now();
-  const bool opened = zotpx::OpenPort(path_, 9600);
+  const bool opened = port_.Open(path_, 9600);
   const auto took = std::chrono::steady_clock::now() - start;
   stop = true;
   babble.join();
@@ -156,30 +177,31 @@ TEST_F(Pty, SecondOpenOfAHeldPortFailsAndNamesTheHolder) {
   const int held = open(path_.c_str(), O_RDWR | O_NOCTTY);
   ASSERT_GE(held, 0);
   ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
-  EXPECT_FALSE(zotpx::OpenPort(path_, 9600));
-  EXPECT_EQ(zotpx::LastPortFailure().error, zotpx::PortError::Busy);
-  const std::string text = zotpx::OpenFailureText();
+  EXPECT_FALSE(port_.Open(path_, 9600));
+  EXPECT_EQ(port_.LastFailure().error, zotpx::PortError::Busy);
+  const std::string text = port_.OpenFailureText();
   EXPECT_EQ(text.rfind(zotpx::kOpenFailureText, 0), 0u) << text;
   EXPECT_NE(text.find("已被其他程序占用"), std::string::npos) << text;
   EXPECT_NE(text.find("进程 " + std::to_string(getpid())), std::string::npos) << text;
   close(held);
-  EXPECT_TRUE(zotpx::OpenPort(path_, 9600));
+  EXPECT_TRUE(port_.Open(path_, 9600));
 }
 
 TEST(PortOpenFailure, SaysWhyTheOpenFailed) {
-  EXPECT_FALSE(zotpx::OpenPort("/dev/zotpx-no-such-port", 9600));
-  EXPECT_EQ(zotpx::LastPortFailure().error, zotpx::PortError::NotFound);
-  EXPECT_EQ(zotpx::OpenFailureText(),
+  zotpx::Port port_;
+  EXPECT_FALSE(port_.Open("/dev/zotpx-no-such-port", 9600));
+  EXPECT_EQ(port_.LastFailure().error, zotpx::PortError::NotFound);
+  EXPECT_EQ(port_.OpenFailureText(),
             std::string(zotpx::kOpenFailureText) + "（设备 /dev/zotpx-no-such-port 不存在）");
-  EXPECT_FALSE(zotpx::OpenPort("/dev/null", 9600));
-  EXPECT_EQ(zotpx::LastPortFailure().error, zotpx::PortError::NotSerial);
+  EXPECT_FALSE(port_.Open("/dev/null", 9600));
+  EXPECT_EQ(port_.LastFailure().error, zotpx::PortError::NotSerial);
   // A number that once wrapped round to COM1: refused as a name, nothing opened.
-  EXPECT_FALSE(zotpx::OpenPort("COM4294967297", 9600));
-  EXPECT_EQ(zotpx::LastPortFailure().error, zotpx::PortError::BadName);
-  EXPECT_EQ(zotpx::OpenFailureText(), std::string(zotpx::kOpenFailureText) +
-                                          "（“COM4294967297”不是串口名，串口名为 COM1 至 "
-                                          "COM256 或设备路径）");
-  EXPECT_EQ(zotpx::PortHandle, zotpx::kInvalidHandle);
+  EXPECT_FALSE(port_.Open("COM4294967297", 9600));
+  EXPECT_EQ(port_.LastFailure().error, zotpx::PortError::BadName);
+  EXPECT_EQ(port_.OpenFailureText(), std::string(zotpx::kOpenFailureText) +
+                                         "（“COM4294967297”不是串口名，串口名为 COM1 至 "
+                                         "COM256 或设备路径）");
+  EXPECT_FALSE(port_.IsOpen());
 }
 
 TEST(PortNames, ComNamesResolveToTtySWithoutALink) {

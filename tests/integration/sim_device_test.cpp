@@ -37,50 +37,51 @@ Bytes Write(std::size_t address, const Bytes& data) {
 }
 
 // Sends raw bytes (a bad checksum stays bad) and reads one reply frame; empty when none.
-Bytes Exchange(const Bytes& request, int first_byte_ms = 1000) {
-  if (zotpx::PortWrite(request.data(), request.size()) != request.size()) return {};
-  const std::size_t n = zotpx::ReadFrame(zotpx::FrameBuffer, first_byte_ms, 500);
-  return Bytes(zotpx::FrameBuffer, zotpx::FrameBuffer + n);
+Bytes Exchange(zotpx::Port& port, const Bytes& request, int first_byte_ms = 1000) {
+  if (port.Write(request.data(), request.size()) != request.size()) return {};
+  const std::size_t n = zotpx::ReadFrame(port, port.FrameBuffer, first_byte_ms, 500);
+  return Bytes(port.FrameBuffer, port.FrameBuffer + n);
 }
 
 // Everything the device sends until the line falls silent for one read period.
-Bytes ReadUntilSilent() {
+Bytes ReadUntilSilent(zotpx::Port& port) {
   Bytes got;
   std::uint8_t byte;
-  while (got.size() < 1024 && zotpx::PortRead(&byte, 1) == 1) got.push_back(byte);
+  while (got.size() < 1024 && port.Read(&byte, 1) == 1) got.push_back(byte);
   return got;
 }
 
 class SimDeviceTest : public ::testing::Test {
  protected:
-  void TearDown() override { zotpx::ClosePort(); }
+  void TearDown() override { port_.Close(); }
+  zotpx::Port port_;
 };
 
 TEST_F(SimDeviceTest, ProbeIsAnsweredOnlyAtTheDevicesOwnRate) {
   for (int own : {9600, 345600}) {
     auto sim = zotpx::test::StartSim({.baud = own});
     sim->SetProbeAnswer(19200, 0x3C);
-    ASSERT_TRUE(zotpx::OpenPort(sim.link.port, 9600));
+    ASSERT_TRUE(port_.Open(sim.link.port, 9600));
     for (int rate : zotpx::kBaudRateList) {
-      ASSERT_TRUE(zotpx::SetPortBaud(rate));
+      ASSERT_TRUE(port_.SetRate(rate));
       const std::uint8_t probe = 0x5A;
-      ASSERT_EQ(zotpx::PortWrite(&probe, 1), 1u);
-      const Bytes answer = ReadUntilSilent();
+      ASSERT_EQ(port_.Write(&probe, 1), 1u);
+      const Bytes answer = ReadUntilSilent(port_);
       const Bytes expected = rate == own ? Bytes{0xA5} : rate == 19200 ? Bytes{0x3C} : Bytes{};
       EXPECT_EQ(answer, expected) << "device at " << own << ", host at " << rate;
     }
-    zotpx::ClosePort();
+    port_.Close();
     EXPECT_EQ(sim->ReceivedFrameCount(), 0u) << "the probe is not a frame";
   }
 }
 
 TEST_F(SimDeviceTest, FramesAtAnotherRateGoUnanswered) {
   auto sim = zotpx::test::StartSim({.baud = 115200});
-  ASSERT_TRUE(zotpx::OpenPort(sim.link.port, 57600));
-  EXPECT_TRUE(Exchange(MakeFrame(0x10, {1, 2}), 200).empty());
+  ASSERT_TRUE(port_.Open(sim.link.port, 57600));
+  EXPECT_TRUE(Exchange(port_, MakeFrame(0x10, {1, 2}), 200).empty());
   EXPECT_EQ(sim->ReceivedFrameCount(), 0u);
-  ASSERT_TRUE(zotpx::SetPortBaud(115200));
-  EXPECT_EQ(Exchange(MakeFrame(0x10, {1, 2})), MakeFrame(0x10, {0x00}));
+  ASSERT_TRUE(port_.SetRate(115200));
+  EXPECT_EQ(Exchange(port_, MakeFrame(0x10, {1, 2})), MakeFrame(0x10, {0x00}));
 }
 
 TEST_F(SimDeviceTest, IdentifyAnswersWithLengthAndModelText) {
@@ -102,11 +103,11 @@ TEST_F(SimDeviceTest, IdentifyAnswersWithLengthAndModelText) {
   for (const Case& c : cases) {
     auto sim = zotpx::test::StartSim(c.config);
     if (!c.replaced.empty()) sim->SetIdentifyReply(c.replaced);
-    ASSERT_TRUE(zotpx::OpenPort(sim.link.port, sim.link.baud));
+    ASSERT_TRUE(port_.Open(sim.link.port, sim.link.baud));
     const Bytes request = {0x55, 0xAA, 0x00, 0x01, 0xFF, 0x00};
-    ASSERT_EQ(zotpx::PortWrite(request.data(), request.size()), request.size());
-    const Bytes reply = ReadUntilSilent();
-    zotpx::ClosePort();
+    ASSERT_EQ(port_.Write(request.data(), request.size()), request.size());
+    const Bytes reply = ReadUntilSilent(port_);
+    port_.Close();
     ASSERT_EQ(reply.size(), c.size) << c.text;
     ASSERT_EQ(reply[0], c.text.size());
     EXPECT_EQ(std::string(reply.begin() + 1, reply.begin() + 1 + reply[0]), c.text);
@@ -116,26 +117,26 @@ TEST_F(SimDeviceTest, IdentifyAnswersWithLengthAndModelText) {
 
 TEST_F(SimDeviceTest, OrdinaryCommandsAreEchoedWithAStatusByte) {
   auto sim = zotpx::test::StartSim();
-  ASSERT_TRUE(zotpx::OpenPort(sim.link.port, sim.link.baud));
+  ASSERT_TRUE(port_.Open(sim.link.port, sim.link.baud));
   std::vector<Bytes> sent;
   for (std::uint8_t code :
        {0x10, 0x11, 0x12, 0x14, 0x15, 0x16, 0x17, 0x1A, 0x1B, 0x1C, 0x1D, 0x1E, 0x1F}) {
     sent.push_back(MakeFrame(code, Bytes(code, 0x33)));
-    EXPECT_EQ(Exchange(sent.back()), MakeFrame(code, {0x00})) << int(code);
+    EXPECT_EQ(Exchange(port_, sent.back()), MakeFrame(code, {0x00})) << int(code);
   }
   EXPECT_EQ(sim->ReceivedFrames(), sent);
 }
 
 TEST_F(SimDeviceTest, EraseAndWriteReachTheMemory) {
   auto sim = zotpx::test::StartSim();
-  ASSERT_TRUE(zotpx::OpenPort(sim.link.port, sim.link.baud));
+  ASSERT_TRUE(port_.Open(sim.link.port, sim.link.baud));
   EXPECT_EQ(sim->Memory(), Bytes(kMemorySize, 0xFF));
   Bytes block(240);
   for (std::size_t i = 0; i < block.size(); ++i) block[i] = std::uint8_t(i);
-  EXPECT_EQ(Exchange(Write(0x37F80, block)), kAck);  // straddles the 0x38000 region start
+  EXPECT_EQ(Exchange(port_, Write(0x37F80, block)), kAck);  // straddles the 0x38000 region start
   Bytes memory = sim->Memory();
   EXPECT_EQ(Bytes(memory.begin() + 0x37F80, memory.begin() + 0x37F80 + 240), block);
-  EXPECT_EQ(Exchange(Erase(0x18000), 5000), kAck);
+  EXPECT_EQ(Exchange(port_, Erase(0x18000), 5000), kAck);
   memory = sim->Memory();
   EXPECT_EQ(memory[0x37FFF], 0xFF);
   EXPECT_EQ(memory[0x38000], block[0x80]) << "the next region is untouched";
@@ -156,8 +157,8 @@ TEST_F(SimDeviceTest, BadOrOutOfRangeMemoryRequestsAreRefusedAndChangeNothing) {
       {"no address", MakeFrame(0x02, {0x40})},
   };
   auto sim = zotpx::test::StartSim();
-  ASSERT_TRUE(zotpx::OpenPort(sim.link.port, sim.link.baud));
-  for (const auto& [what, request] : cases) EXPECT_EQ(Exchange(request), kRefusal) << what;
+  ASSERT_TRUE(port_.Open(sim.link.port, sim.link.baud));
+  for (const auto& [what, request] : cases) EXPECT_EQ(Exchange(port_, request), kRefusal) << what;
   EXPECT_EQ(sim->Memory(), Bytes(kMemorySize, 0xFF));
   EXPECT_EQ(sim->ReceivedFrameCount(), std::size(cases));
 }

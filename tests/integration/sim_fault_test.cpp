@@ -25,20 +25,21 @@ const Bytes kWrite = MakeFrame(0x02, {0x80, 0x02, 0x00, 0x40, 0x00, 0xAB, 0xCD})
 const Bytes kAck = {0x55, 0xAA, 0x02, 0x01, 0x01, 0x04};
 
 // What ReadFrame returns for one request: the reply frame, or empty.
-Bytes Exchange(const Bytes& request, int first_byte_ms = 300) {
-  if (zotpx::PortWrite(request.data(), request.size()) != request.size()) return {};
-  const std::size_t n = zotpx::ReadFrame(zotpx::FrameBuffer, first_byte_ms, 200);
-  return Bytes(zotpx::FrameBuffer, zotpx::FrameBuffer + n);
+Bytes Exchange(zotpx::Port& port, const Bytes& request, int first_byte_ms = 300) {
+  if (port.Write(request.data(), request.size()) != request.size()) return {};
+  const std::size_t n = zotpx::ReadFrame(port, port.FrameBuffer, first_byte_ms, 200);
+  return Bytes(port.FrameBuffer, port.FrameBuffer + n);
 }
 
 class SimFaultTest : public ::testing::Test {
  protected:
   void SetUp() override {
     sim_ = zotpx::test::StartSim();
-    ASSERT_TRUE(zotpx::OpenPort(sim_.link.port, sim_.link.baud));
+    ASSERT_TRUE(port_.Open(sim_.link.port, sim_.link.baud));
   }
-  void TearDown() override { zotpx::ClosePort(); }
+  void TearDown() override { port_.Close(); }
   zotpx::test::SimDevice sim_;
+  zotpx::Port port_;
 };
 
 TEST_F(SimFaultTest, EachFaultReachesTheHostReaderAsExpected) {
@@ -61,69 +62,70 @@ TEST_F(SimFaultTest, EachFaultReachesTheHostReaderAsExpected) {
   for (const Case& c : cases) {
     sim_->ClearFaults();
     sim_->AddFault({c.fault, 0, -1, 0});
-    EXPECT_EQ(Exchange(c.request), c.seen) << c.what;
+    EXPECT_EQ(Exchange(port_, c.request), c.seen) << c.what;
   }
   EXPECT_EQ(sim_->Memory()[0x4000], 0xFF) << "a refused write changes nothing";
 }
 
 TEST_F(SimFaultTest, StallSendsHalfTheReplyThenNothing) {
   sim_->AddFault({Fault::Stall, 1, -1, 0});
-  ASSERT_EQ(zotpx::PortWrite(kRect.data(), kRect.size()), kRect.size());
+  ASSERT_EQ(port_.Write(kRect.data(), kRect.size()), kRect.size());
   std::uint8_t got[16];
-  EXPECT_EQ(zotpx::PortRead(got, sizeof got), 3u);
+  EXPECT_EQ(port_.Read(got, sizeof got), 3u);
   EXPECT_EQ(Bytes(got, got + 3), Bytes(kRectReply.begin(), kRectReply.begin() + 3));
 }
 
 TEST_F(SimFaultTest, FaultsAreAimedByFrameNumberAndCommand) {
   sim_->AddFault({Fault::Silence, 2, -1, 0});      // the second frame, whatever it is
   sim_->AddFault({Fault::WrongEcho, 0, 0x02, 0});  // every memory request
-  EXPECT_EQ(Exchange(kRect), kRectReply);
-  EXPECT_EQ(Exchange(kRect), Bytes{});
-  EXPECT_EQ(Exchange(kRect), kRectReply);
-  EXPECT_EQ(Exchange(kWrite), MakeFrame(0x03, {0x01}));
+  EXPECT_EQ(Exchange(port_, kRect), kRectReply);
+  EXPECT_EQ(Exchange(port_, kRect), Bytes{});
+  EXPECT_EQ(Exchange(port_, kRect), kRectReply);
+  EXPECT_EQ(Exchange(port_, kWrite), MakeFrame(0x03, {0x01}));
   sim_->ClearFaults();  // and the count starts again
   sim_->AddFault({Fault::Silence, 1, -1, 0});
-  EXPECT_EQ(Exchange(kWrite), Bytes{});
-  EXPECT_EQ(Exchange(kWrite), kAck);
+  EXPECT_EQ(Exchange(port_, kWrite), Bytes{});
+  EXPECT_EQ(Exchange(port_, kWrite), kAck);
   EXPECT_EQ(sim_->ReceivedFrameCount(), 6u) << "unanswered frames are recorded too";
 }
 
 TEST_F(SimFaultTest, LateReplyComesAfterItsDelay) {
   sim_->AddFault({Fault::Late, 1, -1, 700});
   const auto start = Clock::now();
-  EXPECT_EQ(Exchange(kWrite, 300), Bytes{}) << "given up before it came";
-  EXPECT_EQ(Exchange(kWrite, 1000), kAck) << "the late reply meets the next read";
+  EXPECT_EQ(Exchange(port_, kWrite, 300), Bytes{}) << "given up before it came";
+  EXPECT_EQ(Exchange(port_, kWrite, 1000), kAck) << "the late reply meets the next read";
   EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(700));
 }
 
 TEST_F(SimFaultTest, HangUpDropsTheLineAndARestartServesAgain) {
   sim_->AddFault({Fault::HangUp, 1, -1, 0});
   const auto start = Clock::now();
-  EXPECT_EQ(Exchange(kRect, 1000), Bytes{});
+  EXPECT_EQ(Exchange(port_, kRect, 1000), Bytes{});
   EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(900)) << "no waiting on a dead line";
   EXPECT_TRUE(sim_->HungUp());
-  zotpx::ClosePort();
-  EXPECT_FALSE(zotpx::OpenPort(sim_.link.port, sim_.link.baud));
+  port_.Close();
+  EXPECT_FALSE(port_.Open(sim_.link.port, sim_.link.baud));
   sim_->ClearFaults();
   ASSERT_TRUE(sim_.Restart());
   EXPECT_FALSE(sim_->HungUp());
-  ASSERT_TRUE(zotpx::OpenPort(sim_.link.port, sim_.link.baud));
-  EXPECT_EQ(Exchange(kRect), kRectReply);
+  ASSERT_TRUE(port_.Open(sim_.link.port, sim_.link.baud));
+  EXPECT_EQ(Exchange(port_, kRect), kRectReply);
 }
 
 TEST_F(SimFaultTest, InjectedBytesReachTheHostUnasked) {
   sim_->Inject(kRectReply);
-  EXPECT_EQ(zotpx::ReadFrame(zotpx::FrameBuffer, 300, 200), kRectReply.size());
+  EXPECT_EQ(zotpx::ReadFrame(port_, port_.FrameBuffer, 300, 200), kRectReply.size());
 }
 
 // Every command opens and closes the port; the pty must take that any number of times, also
 // for a user who is not root (the exclusive-use flag must not outlive the close).
-int OpenCloseCycles(const std::string& port, int baud) {
+int OpenCloseCycles(const std::string& name, int baud) {
+  zotpx::Port port;
   int ok = 0;
   for (int i = 0; i < 20; ++i) {
-    if (!zotpx::OpenPort(port, baud)) break;
-    ok += Exchange(kRect) == kRectReply;
-    zotpx::ClosePort();
+    if (!port.Open(name, baud)) break;
+    ok += Exchange(port, kRect) == kRectReply;
+    port.Close();
   }
   return ok;
 }
@@ -163,20 +165,22 @@ TEST(SimPortCycles, OpenCloseManyTimesInARow) {
 
 // A lower bound only: the reply cannot come before both frames' line time and the processing.
 TEST(SimPacing, ReplyWaitsForTheLineTimeAndProcessing) {
+  zotpx::Port port;
   zotpx::sim::DeviceConfig config;
   config.pacing = true;
   config.processing_us = 30000;
   auto sim = zotpx::test::StartSim(config);
-  ASSERT_TRUE(zotpx::OpenPort(sim.link.port, sim.link.baud));
+  ASSERT_TRUE(port.Open(sim.link.port, sim.link.baud));
   const auto start = Clock::now();
-  EXPECT_EQ(Exchange(kRect, 1000), kRectReply);
-  zotpx::ClosePort();
+  EXPECT_EQ(Exchange(port, kRect, 1000), kRectReply);
+  port.Close();
   const auto line =
       std::chrono::microseconds((kRect.size() + kRectReply.size()) * 10 * 1000000 / 9600);
   EXPECT_GE(Clock::now() - start, line + std::chrono::microseconds(30000));
 }
 
 TEST(SimPortLink, ComNameIsLinkedWhileServingAndRemovedAtStop) {
+  zotpx::Port port;
   const std::string link = zotpx::PortFolder() + "/COM15";
   zotpx::sim::DeviceConfig config;
   config.link_name = "COM15";
@@ -187,9 +191,9 @@ TEST(SimPortLink, ComNameIsLinkedWhileServingAndRemovedAtStop) {
     char target[256] = {};
     ASSERT_GT(readlink(link.c_str(), target, sizeof target - 1), 0);
     EXPECT_EQ(std::string(target), sim->path());
-    ASSERT_TRUE(zotpx::OpenPort("COM15", 9600)) << zotpx::OpenFailureText();
-    EXPECT_EQ(Exchange(kRect), kRectReply);
-    zotpx::ClosePort();
+    ASSERT_TRUE(port.Open("COM15", 9600)) << port.OpenFailureText();
+    EXPECT_EQ(Exchange(port, kRect), kRectReply);
+    port.Close();
     struct stat folder {};
     ASSERT_EQ(stat(zotpx::PortFolder().c_str(), &folder), 0);
     EXPECT_EQ(folder.st_mode & 0077, 0u) << "the port folder is private";

@@ -71,8 +71,9 @@ Bytes ReadFile(const std::string& path) {
 
 bool Send(const zotpx::Link& link, const Bytes& frame) {
   zotpx::test::RecordingReporter reporter;
-  return zotpx::RunCommandFrames(reporter, "t", link, [&] { return std::vector<Bytes>{frame}; }) ==
-         zotpx::TxResult::Ok;
+  zotpx::Port port;
+  return zotpx::RunCommandFrames(port, reporter, "t", link,
+                                 [&] { return std::vector<Bytes>{frame}; }) == zotpx::TxResult::Ok;
 }
 
 // A command's frame from the words zotpx takes for it.
@@ -111,10 +112,11 @@ TEST(SimScreenTest, CrosshairFromADownloadedFileSitsWithItsOriginOnThePosition) 
   auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PB, .baud = 115200});
   sim->SetVideo(kVideo);
   zotpx::test::RecordingReporter reporter;
+  zotpx::Port port;
   zotpx::MemoryData data({file.bytes().data(), zotpx::kCrossDownloadSize});
-  ASSERT_EQ(
-      zotpx::DownloadToDevice(reporter, sim.link, zotpx::CrossTransferPlan("十字线文件下载"), data),
-      TransferResult::Done);
+  ASSERT_EQ(zotpx::DownloadToDevice(port, reporter, sim.link,
+                                    zotpx::CrossTransferPlan("十字线文件下载"), data),
+            TransferResult::Done);
 
   // The window's defaults: on, shape 1, foreground, read-out at 0, 0.
   ASSERT_TRUE(Send(sim.link, Frame("cross set", {})));
@@ -164,9 +166,11 @@ TEST(SimScreenTest, StaticCommandsDownloadedIntoTheMemoryFileAreDrawnAtTheNextPo
     sim->SetVideo(kVideo);
     ExpectPixels(sim->Screen(SimServer::NowMs()), blank);  // an erased memory runs nothing
     zotpx::test::RecordingReporter reporter;
+    zotpx::Port port;
     zotpx::MemoryData data(built.image);
-    ASSERT_EQ(zotpx::DownloadToDevice(reporter, sim.link, zotpx::StaticTransferPlan("t"), data),
-              TransferResult::Done);
+    ASSERT_EQ(
+        zotpx::DownloadToDevice(port, reporter, sim.link, zotpx::StaticTransferPlan("t"), data),
+        TransferResult::Done);
     // Acknowledged means stored: the file holds the image while the device still runs (a
     // simulator killed now loses nothing), and the download itself draws nothing.
     const Bytes stored = ReadFile(config.memory_file);
@@ -430,17 +434,18 @@ TEST(SimProgramTest, TraceExplainsEveryFrameAndAnswer) {
   const zotpx::Link link{program.FirstLine(), 115200};
   ASSERT_EQ(link.port.rfind("/dev/pts/", 0), 0u) << program.Errors();
   zotpx::test::RecordingReporter reporter;
-  ASSERT_EQ(zotpx::ConnectDevice(reporter, "t", link.port).outcome,
+  zotpx::Port port;
+  ASSERT_EQ(zotpx::ConnectDevice(port, reporter, "t", link.port).outcome,
             zotpx::ConnectOutcome::Identified);
   ASSERT_TRUE(Send(link, RectFrame()));
   Bytes garbled = {0x01, 0x02};
   Bytes move = zotpx::BuildFrame(zotpx::Values(*zotpx::FindRow("cross move")));
   move.back() ^= 0x01;
   garbled.insert(garbled.end(), move.begin(), move.end());
-  ASSERT_TRUE(zotpx::OpenPort(link.port, link.baud));
-  ASSERT_EQ(zotpx::PortWrite(garbled.data(), garbled.size()), garbled.size());
-  EXPECT_EQ(zotpx::ReadFrame(zotpx::FrameBuffer, 1000, 500), 6u);
-  zotpx::ClosePort();
+  ASSERT_TRUE(port.Open(link.port, link.baud));
+  ASSERT_EQ(port.Write(garbled.data(), garbled.size()), garbled.size());
+  EXPECT_EQ(zotpx::ReadFrame(port, port.FrameBuffer, 1000, 500), 6u);
+  port.Close();
   EXPECT_EQ(program.Terminate(), 0);
 
   const std::string probe =

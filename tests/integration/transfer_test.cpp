@@ -78,8 +78,9 @@ Bytes Head(const Bytes& frame) {
 }
 
 // What every way out of a transfer that ran must leave behind.
-void ExpectCleanExit(const RecordingReporter& reporter, bool form_disabled) {
-  EXPECT_EQ(zotpx::PortHandle, zotpx::kInvalidHandle);
+void ExpectCleanExit(const zotpx::Port& port, const RecordingReporter& reporter,
+                     bool form_disabled) {
+  EXPECT_FALSE(port.IsOpen());
   EXPECT_GE(reporter.fronts, 1);
   EXPECT_EQ(reporter.last_progress, (std::pair<std::size_t, std::size_t>{0, 0}));
   if (form_disabled) {
@@ -107,12 +108,13 @@ TEST_P(FontSizeDownloadTest, DeviceHoldsTheFileFrom0x4000) {
   std::optional<zotpx::FileData> file = zotpx::FileData::Open(font.path());
   ASSERT_TRUE(file);
   RecordingReporter reporter;
+  zotpx::Port port;
   const zotpx::TransferPlan plan = zotpx::FontTransferPlan("内部字库下载", file->size());
 
-  EXPECT_EQ(zotpx::DownloadToDevice(reporter, sim.link, plan, *file), TransferResult::Done);
+  EXPECT_EQ(zotpx::DownloadToDevice(port, reporter, sim.link, plan, *file), TransferResult::Done);
 
   EXPECT_FALSE(file->is_open());
-  ExpectCleanExit(reporter, true);
+  ExpectCleanExit(port, reporter, true);
   const std::vector<Bytes> frames = sim->ReceivedFrames();
   EXPECT_EQ(frames.size(), c.erases + c.writes);
   EXPECT_EQ(EraseAddresses(frames), zotpx::FontErasePlan(c.size));
@@ -139,9 +141,10 @@ TEST(FontDownloadTest, FullLibraryEndsWithItsLastBlockAt0x77F50) {
   auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PA, .baud = 460800});
   std::optional<zotpx::FileData> file = zotpx::FileData::Open(font.path());
   RecordingReporter reporter;
-  ASSERT_EQ(
-      zotpx::DownloadToDevice(reporter, sim.link, zotpx::FontTransferPlan("t", 0x74000), *file),
-      TransferResult::Done);
+  zotpx::Port port;
+  ASSERT_EQ(zotpx::DownloadToDevice(port, reporter, sim.link, zotpx::FontTransferPlan("t", 0x74000),
+                                    *file),
+            TransferResult::Done);
   const std::vector<Bytes> frames = sim->ReceivedFrames();
   EXPECT_EQ(Head(frames.back()), (Bytes{0x55, 0xAA, 0x02, 0xB5, 0x80, 0xB0, 0x07, 0x7F, 0x50}));
   EXPECT_EQ(frames[0], (Bytes{0x55, 0xAA, 0x02, 0x05, 0x40, 0x00, 0x00, 0x40, 0x00, 0x87}));
@@ -156,13 +159,14 @@ TEST(StaticDownloadTest, ImageFillsTheFirst16KiB) {
   ASSERT_EQ(built.records, 1u);
   auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PB, .baud = 9600});
   RecordingReporter reporter;
+  zotpx::Port port;
   zotpx::MemoryData data(built.image);
 
-  EXPECT_EQ(zotpx::DownloadToDevice(reporter, sim.link,
+  EXPECT_EQ(zotpx::DownloadToDevice(port, reporter, sim.link,
                                     zotpx::StaticTransferPlan("生成和下载静态命令"), data),
             TransferResult::Done);
 
-  ExpectCleanExit(reporter, false);
+  ExpectCleanExit(port, reporter, false);
   EXPECT_EQ(reporter.events, 0);
   const std::vector<Bytes> frames = sim->ReceivedFrames();
   ASSERT_EQ(frames.size(), 70u);
@@ -181,13 +185,14 @@ TEST(CrossDownloadTest, ShapesGoTo0x38000AndTheHeaderEndsAt0x7400F) {
   const Bytes file = RandomBytes(0x40000, 7);
   auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PB, .baud = 115200});
   RecordingReporter reporter;
+  zotpx::Port port;
   zotpx::MemoryData data({file.data(), zotpx::kCrossDownloadSize});
 
-  EXPECT_EQ(
-      zotpx::DownloadToDevice(reporter, sim.link, zotpx::CrossTransferPlan("十字线文件下载"), data),
-      TransferResult::Done);
+  EXPECT_EQ(zotpx::DownloadToDevice(port, reporter, sim.link,
+                                    zotpx::CrossTransferPlan("十字线文件下载"), data),
+            TransferResult::Done);
 
-  ExpectCleanExit(reporter, true);
+  ExpectCleanExit(port, reporter, true);
   const std::vector<Bytes> frames = sim->ReceivedFrames();
   EXPECT_EQ(EraseAddresses(frames), (std::vector<std::uint32_t>{0x38000, 0x58000}));
   const std::vector<Bytes> writes = Writes(frames);
@@ -220,13 +225,14 @@ TEST_P(TransferFaultTest, FirstFailureEndsTheTransfer) {
   auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PB, .baud = 230400});
   sim->AddFault({.fault = c.fault, .nth = c.nth, .delay_ms = c.delay_ms});
   RecordingReporter reporter;
+  zotpx::Port port;
   zotpx::MemoryData data({file.data(), zotpx::kCrossDownloadSize});
 
-  EXPECT_EQ(
-      zotpx::DownloadToDevice(reporter, sim.link, zotpx::CrossTransferPlan("十字线文件下载"), data),
-      c.result);
+  EXPECT_EQ(zotpx::DownloadToDevice(port, reporter, sim.link,
+                                    zotpx::CrossTransferPlan("十字线文件下载"), data),
+            c.result);
 
-  ExpectCleanExit(reporter, true);
+  ExpectCleanExit(port, reporter, true);
   const std::string outcome = c.result == TransferResult::Done          ? "写入存储器成功"
                               : c.result == TransferResult::EraseFailed ? "擦除存储器失败"
                                                                         : "写入存储器失败";
@@ -268,11 +274,12 @@ TEST(FontDownloadTest, FileIsClosedBeforeThePortWhenAWriteIsRefused) {
   sim->AddFault({.fault = Fault::Refuse, .nth = 3 + 500});
   std::optional<zotpx::FileData> file = zotpx::FileData::Open(font.path());
   RecordingReporter reporter;
-  EXPECT_EQ(zotpx::DownloadToDevice(reporter, sim.link,
+  zotpx::Port port;
+  EXPECT_EQ(zotpx::DownloadToDevice(port, reporter, sim.link,
                                     zotpx::FontTransferPlan("内部字库下载", 0x34000), *file),
             TransferResult::WriteFailed);
   EXPECT_FALSE(file->is_open());
-  ExpectCleanExit(reporter, true);
+  ExpectCleanExit(port, reporter, true);
   EXPECT_EQ(reporter.Status(), "内部字库下载失败：写入存储器失败");
   EXPECT_EQ(MemoryAt(sim, 0x4000, 499 * 240),
             Bytes(font.bytes().begin(), font.bytes().begin() + 499 * 240));
@@ -285,7 +292,8 @@ TEST(FontDownloadTest, FileThatShrinksUnderwayEndsAsAWriteFailure) {
   ASSERT_EQ(truncate(font.path().c_str(), 100), 0);
   auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
   RecordingReporter reporter;
-  EXPECT_EQ(zotpx::DownloadToDevice(reporter, sim.link,
+  zotpx::Port port;
+  EXPECT_EQ(zotpx::DownloadToDevice(port, reporter, sim.link,
                                     zotpx::FontTransferPlan("内部字库下载", 0x4000), *file),
             TransferResult::WriteFailed);
   // The erase went out; no block was made of bytes the file no longer has.
@@ -297,7 +305,8 @@ TEST(DownloadToDeviceTest, PortThatCannotBeOpenedSendsAndLogsNothing) {
   FontFile font(0x4000);
   std::optional<zotpx::FileData> file = zotpx::FileData::Open(font.path());
   RecordingReporter reporter;
-  EXPECT_EQ(zotpx::DownloadToDevice(reporter, {"/dev/zotpx-no-such-port", 115200},
+  zotpx::Port port;
+  EXPECT_EQ(zotpx::DownloadToDevice(port, reporter, {"/dev/zotpx-no-such-port", 115200},
                                     zotpx::FontTransferPlan("内部字库下载", 0x4000), *file),
             TransferResult::OpenFailed);
   EXPECT_FALSE(file->is_open());

@@ -2,7 +2,8 @@
 //
 //   auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PB, .baud = 115200});
 //   sim->AddFault({.fault = zotpx::sim::Fault::Silence, .nth = 1});
-//   zotpx::RunCommandFrames(reporter, title, sim.link, build);
+//   zotpx::Port port;
+//   zotpx::RunCommandFrames(port, reporter, title, sim.link, build);
 //   EXPECT_EQ(sim->ReceivedFrames().back(), expected_frame);
 //
 // The device answers only at its own rate; sim.link carries that rate. Faults count every

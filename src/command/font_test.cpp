@@ -1,4 +1,4 @@
-#include "text/font_test.h"
+#include "command/font_test.h"
 
 #include "base/coordinates.h"
 #include "command/words.h"
