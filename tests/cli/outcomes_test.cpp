@@ -1,12 +1,16 @@
-// What the real zotpx program says when it will not run a command: downloads refused, before
-// anything is erased, when the identified model lacks a command they would store.
+// What the real zotpx program says when it will not run a command: every refusal before a port
+// is opened in the tool's own words, as text or as one JSON object; the device options refused
+// by every command that uses no port; and downloads refused, before anything is erased, when
+// the identified model lacks a command they would store.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <nlohmann/json.hpp>
 
+#include "cli/options.h"
 #include "cli/scratch_files.h"
 #include "cli/zotpx_run.h"
 #include "crosshair/cross_file.h"
@@ -47,6 +51,122 @@ class Files {
  private:
   std::string dir_;
 };
+
+// The words CLI11 would have used: none may reach the user.
+bool SaysItInCli11sWords(const std::string& text) {
+  for (const char* words :
+       {"required", "At Most", "Could not convert", "not expected", "ubcommand", "Run with --help"})
+    if (text.find(words) != std::string::npos) return true;
+  return false;
+}
+
+struct RefusalRow {
+  std::string name;
+  std::vector<std::string> args;  // "PORT" stands for the simulated device's port
+  std::string message;            // part of the message
+};
+
+void PrintTo(const RefusalRow& row, std::ostream* out) {
+  *out << row.name;
+}
+
+std::vector<RefusalRow> RefusalRows() {
+  const std::string comments = "@comments.txt";
+  return {
+      {"OptionTwice",
+       {"-p", "PORT", "rect", "--left", "1", "--left", "2"},
+       "contradict each other"},
+      {"ValueMissing", {"-p", "PORT", "rect", "--left"}, "--left N: the value is missing"},
+      {"UnknownOption", {"-p", "PORT", "rect", "--bogus"}, "'rect' has no option --bogus"},
+      {"ArgumentTooMany", {"-p", "PORT", "rect", "x"}, "'rect' takes no argument: 'x'"},
+      {"ArgumentMissing", {"render"}, "'render' needs FILE"},
+      {"OutputMissing", {"static", comments}, "'static' needs --output FILE"},
+      {"CommandMissing", {"-p", "PORT", "cross"}, "'cross' needs its command: set or move"},
+      {"CommandUnknown", {"-p", "PORT", "cross", "spin"}, "unknown command 'cross spin'"},
+      {"NoCommand", {"-p", "PORT"}, "no command given"},
+      {"EmptyFlag", {"-p", "PORT", "area", "--fill="}, "--fill=: a flag is true or false"},
+      {"FlagWord", {"-p", "PORT", "rect", "--filled=maybe"}, "--filled=maybe: a flag is true"},
+      {"GlobalFlagWord", {"-p", "PORT", "--quiet=maybe", "rect"}, "--quiet=maybe: a flag is true"},
+      {"LooseMoment", {"-p", "PORT", "clock", "--at", "2026-1-7 2:4:5"}, "YYYY-MM-DD HH:MM:SS"},
+      {"SignedMoment", {"-p", "PORT", "clock", "--at=2026-01-07 -0:45:00"}, "YYYY-MM-DD HH:MM:SS"},
+      {"EmptyImage", {"static", comments, "-o", "-", "--image="}, "--image: an empty file name"},
+      {"EmptyLog", {"-p", "PORT", "--log=", "rect"}, "--log: an empty file name"},
+      {"LogUnwritable", {"-p", "PORT", "--log", "/nonexistent/zotpx.log", "rect"}, "--log "},
+      {"Rate", {"-p", "PORT", "-b", "fast", "rect"}, "--baud 'fast'"},
+      {"PortName", {"-p", "COM01", "rect"}, "no leading zeros"},
+      {"PortTwice", {"-p", "PORT,PORT", "rect"}, "is given twice"},
+      {"Layout", {"-p", "PORT", "apply", "@bad.toml"}, "nothing was sent or written"},
+      {"EmptyStartUp", {"static", comments, "-o", "-"}, "no start-up command"},
+      {"Decode", {"decode", "not-hex"}, "neither a file nor bytes in hex"},
+      {"Portless", {"-p", "PORT", "ports"}, "'ports' uses no port: --port"},
+  };
+}
+
+class RefusalOutcomeTest : public ::testing::TestWithParam<RefusalRow> {};
+
+// Said on standard error in the tool's words; with --json, one object on standard output and
+// nothing else. Either way nothing reaches the device.
+TEST_P(RefusalOutcomeTest, IsSaidInTheToolsWordsAsTextOrJson) {
+  const RefusalRow& row = GetParam();
+  const Files files(row.name);
+  auto sim = StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
+  std::vector<std::string> args;
+  for (const std::string& arg : row.args)
+    args.push_back(arg == "PORT"        ? sim.link.port
+                   : arg == "PORT,PORT" ? sim.link.port + "," + sim.link.port
+                                        : files(arg));
+  const auto text = RunZotpx(args);
+  EXPECT_EQ(text.status, 2) << text.err;
+  EXPECT_NE(text.err.find(row.message), std::string::npos) << text.err;
+  EXPECT_FALSE(SaysItInCli11sWords(text.err)) << text.err;
+
+  args.insert(args.begin(), "--json");
+  const auto json = RunZotpx(args);
+  EXPECT_EQ(json.status, 2) << json.err;
+  EXPECT_EQ(json.err, "");
+  ASSERT_EQ(std::count(json.out.begin(), json.out.end(), '\n'), 1) << json.out;
+  const nlohmann::json j = nlohmann::json::parse(json.out, nullptr, false);
+  ASSERT_TRUE(j.is_object()) << json.out;
+  EXPECT_EQ(j["result"], "refused");
+  EXPECT_NE(j["status"].get<std::string>().find(row.message), std::string::npos) << json.out;
+  EXPECT_TRUE(j.contains("port") && j.contains("command")) << json.out;
+  EXPECT_EQ(sim->ReceivedFrameCount(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Refusals, RefusalOutcomeTest, ::testing::ValuesIn(RefusalRows()),
+                         [](const auto& info) { return info.param.name; });
+
+// Every command that uses no port refuses the options that only a device's commands use,
+// whichever of them is given: each command and each option is tried once.
+TEST(PortlessCommandTest, RefusesTheDeviceOptions) {
+  const Files files("portless");
+  const std::string out = files("@out");
+  const std::map<std::string, std::vector<std::string>> commands = {
+      {"ports", {"ports"}},
+      {"cross-file", {"cross-file", files("@shape.bmp"), "-o", out}},
+      {"static", {"static", files("@start.txt"), "-o", out}},
+      {"render", {"render", files("@area.toml"), "-o", out}},
+      {"decode", {"decode", "55 AA 10 01 00 11"}},
+  };
+  const std::vector<std::vector<std::string>> options = {{"-p", "COM1"},
+                                                         {"-b", "9600"},
+                                                         {"--log", files("@log")},
+                                                         {"--log-dir", files("@logs")},
+                                                         {"--trace"}};
+  std::size_t n = 0;
+  for (const zotpx::cli::CommandDef& command : zotpx::cli::Commands()) {
+    if (command.use != zotpx::cli::CommandUse::Local) continue;
+    ASSERT_TRUE(commands.count(command.path)) << command.path << " has no row here";
+    std::vector<std::string> args = commands.at(command.path);
+    const std::vector<std::string>& option = options[n++ % options.size()];
+    args.insert(args.end(), option.begin(), option.end());
+    const auto run = RunZotpx(args);
+    EXPECT_EQ(run.status, 2) << command.path << " " << option.front();
+    EXPECT_NE(run.err.find("'" + command.path + "' uses no port: "), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(out)) << command.path;
+  }
+  EXPECT_EQ(n, commands.size());
+}
 
 struct ModelRow {
   std::string name;
