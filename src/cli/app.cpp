@@ -38,7 +38,8 @@ constexpr const char* kExitStatusHelp =
     "     not have (nothing more is sent); or an output file that cannot be written\n"
     "  3  the port could not be opened\n"
     "  128+n  stopped by signal n at the next request, the port restored (130 Ctrl-C,\n"
-    "         143 SIGTERM, 129 SIGHUP); a second signal ends at once\n"
+    "         143 SIGTERM, 129 SIGHUP); a second signal ends at once, the port\n"
+    "         restored and the log block finished\n"
     "With several ports the exit status is the worst of them.\n";
 
 constexpr const char* kValuesHelp =

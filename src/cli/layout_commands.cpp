@@ -199,6 +199,11 @@ Outcome RunApply(const CommandDef& command, const CommandValues& values, const S
     Refuse(total, JoinLines(layout.errors));
     return total;
   }
+  // How far it got, whatever stops it: scripts and the station's table read it.
+  std::size_t sent = 0;
+  const std::size_t all = layout.objects.size();
+  total.fields["objects"] = all;
+  total.fields["objects_sent"] = sent;
   // With "auto" the connect scan finds the rate and the model; the objects use both.
   Session reached = session;
   if (!session.baud && !layout.objects.empty()) {
@@ -215,7 +220,6 @@ Outcome RunApply(const CommandDef& command, const CommandValues& values, const S
       Refuse(total, layout.Where(object.line) + ": " + *refusal);
       return finish();
     }
-  std::size_t sent = 0;
   for (const LayoutObject& object : layout.objects) {
     const CommandDef& one_command = CommandFor(object.values.row());
     CommandValues one_values;
@@ -225,10 +229,11 @@ Outcome RunApply(const CommandDef& command, const CommandValues& values, const S
     total.details.push_back(layout.Where(object.line) + " " + one_command.path + ": " + one.status);
     if (one.result != kResultOk) {
       total.result = one.result;
-      total.status = one.status;
+      total.status = layout.name + ": " + std::to_string(sent) + " of " + std::to_string(all) +
+                     " objects sent; " + one.status;
       return finish();
     }
-    ++sent;
+    total.fields["objects_sent"] = ++sent;
   }
   total.status = layout.name + ": " + std::to_string(sent) + " objects sent";
   return finish();
