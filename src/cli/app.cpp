@@ -101,9 +101,14 @@ Bound BindCommand(CLI::App& root, const CommandDef& def, std::map<std::string, C
       // Its words are FillValues' to judge: CLI11 would refuse "--filled=maybe" in its own.
       storage.texts.emplace_back();
       added = bound.app->add_flag("--" + option.name, storage.texts.back(), option.help);
-    } else if (option.kind == OptionKind::Values) {
+    } else if (option.kind == OptionKind::Values && option.positional) {
       storage.lists.emplace_back();
       added = bound.app->add_option(option.name, storage.lists.back(), option.help);
+    } else if (option.kind == OptionKind::Values) {
+      // One word a time, so that an input after it is never taken for one of its values.
+      storage.lists.emplace_back();
+      added = bound.app->add_option("--" + option.name, storage.lists.back(), option.help)
+                  ->allow_extra_args(false);
     } else {
       storage.texts.emplace_back();
       std::string name = option.positional ? option.name : "--" + option.name;
