@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "base/console.h"
+#include "base/printable.h"
 #include "base/version.h"
 #include "cli/commands.h"
 #include "cli/decode.h"
@@ -166,11 +167,13 @@ void Print(const Outcome& outcome, const Globals& globals, bool with_port,
   }
   const bool ok = outcome.result == kResultOk;
   if (ok && globals.quiet) return;
+  // A device's identification is its own text: nothing in it reaches the terminal raw.
   const std::string prefix = with_port ? outcome.port + ": " : "";
   if (!outcome.status.empty())
-    std::fprintf(ok ? out : stderr, "%s%s\n", prefix.c_str(), outcome.status.c_str());
+    std::fprintf(ok ? out : stderr, "%s%s\n", prefix.c_str(),
+                 PrintableText(outcome.status).c_str());
   for (const std::string& line : outcome.details)
-    std::fprintf(out, "%s%s\n", prefix.c_str(), line.c_str());
+    std::fprintf(out, "%s%s\n", prefix.c_str(), PrintableText(line).c_str());
 }
 
 // The worst of the outcomes; a run the user stopped exits as its signal says.

@@ -300,6 +300,12 @@ TEST(DecodeTest, TextFromOutsideNeverDrivesTheTerminalAndTheLineKeepsItsVerdict)
         "checksum ok; no accepted reply logged"}},
   };
   RunCases("unsafe", cases);
+
+  // A device's own identification text, as connect shows it.
+  auto sim = StartSim({.model = zotpx::DeviceModel::PB, .baud = 115200, .version = "V1\x1B[2J"});
+  const auto connected = RunZotpx({"-p", sim.link.port, "connect"});
+  EXPECT_EQ(connected.out.find('\x1B'), std::string::npos) << connected.out;
+  EXPECT_NE(connected.out.find("V1\\x1B[2J"), std::string::npos) << connected.out;
 }
 
 // What the device acknowledged, never more: from frames (hand-made by the memory requests'
