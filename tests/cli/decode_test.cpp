@@ -484,6 +484,22 @@ TEST(DecodeTest, TimesFiltersAndTheSummaryAsAUserAsksForThem) {
       {"bytes that are no text", {"FILE"}, std::string("55 AA \xFF\xFE\x80 1B\n"), {}, 2},
   };
   RunCases("options", cases);
+
+  // The same in JSON: the late reply's latency and problem, and the summary as one object.
+  const std::string dir = Folder("options_json");
+  WriteText(dir + "log.txt", kTimedLog);
+  const auto reply = RunZotpx({"--json", "decode", "--only", "cross-move", dir + "log.txt"});
+  const nlohmann::json late = nlohmann::json::parse(reply.out.substr(reply.out.rfind("{\"")));
+  EXPECT_EQ(late["latency_ms"], 1500.0);
+  EXPECT_EQ(late["problems"],
+            nlohmann::json::array({"its first byte came after 1.500 s; the device has 1000 ms"}));
+  const auto stats = RunZotpx({"--json", "decode", "--stats", dir + "log.txt"});
+  const nlohmann::json summary = nlohmann::json::parse(stats.out);
+  EXPECT_EQ(summary["all"]["frames"], 3);
+  EXPECT_EQ(summary["all"]["failed"], 2);
+  EXPECT_EQ(summary["all"]["latency_worst_ms"], 1500.0);
+  EXPECT_EQ(summary["commands"][1]["command"], "rect");
+  std::filesystem::remove_all(dir);
 }
 
 TEST(DecodeTest, ALogSavedAsGbkReadsAsTheSameLog) {
