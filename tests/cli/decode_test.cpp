@@ -214,6 +214,7 @@ TEST(DecodeTest, JsonValuesAreWhatZotpxTakesToSendTheSameFrame) {
   const nlohmann::json object = nlohmann::json::parse(odd.out);
   EXPECT_EQ(object["values"]["radius"], 200);
   EXPECT_EQ(object["problems"], nlohmann::json::array({"radius: code 200 is no item of its list"}));
+  std::filesystem::remove_all(dir);
 }
 
 TEST(DecodeTest, ASessionsLogBecomesALayoutThatApplySendsAsTheSameFrames) {
@@ -257,6 +258,7 @@ TEST(DecodeTest, ASessionsLogBecomesALayoutThatApplySendsAsTheSameFrames) {
   const auto applied = RunZotpx({"-p", replay.link.port, "-b", "115200", "apply", dir + "s.toml"});
   ASSERT_EQ(applied.status, 0) << applied.err;
   EXPECT_EQ(replay->ReceivedFrames(), overlay);
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
