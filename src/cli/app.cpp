@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "base/console.h"
+#include "base/printable.h"
 #include "base/version.h"
 #include "cli/commands.h"
 #include "cli/decode.h"
@@ -51,7 +52,7 @@ constexpr const char* kValuesHelp =
     "  or false (1 or 0); --at exactly YYYY-MM-DD HH:MM:SS. An option given twice\n"
     "  must give the same value (of -b, --log and --log-dir the later counts).\n"
     "  ports, cross-file, static, render and decode use no port: they refuse -p,\n"
-    "  -b, --log, --log-dir and --trace.\n";
+    "  -b, --log, --log-dir, --trace and --log-time.\n";
 
 // The heading of the global options in each command's --help (bash completion reads it).
 constexpr const char* kGlobalOptionsHeading = "Global options (before or after the command)";
@@ -101,9 +102,14 @@ Bound BindCommand(CLI::App& root, const CommandDef& def, std::map<std::string, C
       // Its words are FillValues' to judge: CLI11 would refuse "--filled=maybe" in its own.
       storage.texts.emplace_back();
       added = bound.app->add_flag("--" + option.name, storage.texts.back(), option.help);
-    } else if (option.kind == OptionKind::Values) {
+    } else if (option.kind == OptionKind::Values && option.positional) {
       storage.lists.emplace_back();
       added = bound.app->add_option(option.name, storage.lists.back(), option.help);
+    } else if (option.kind == OptionKind::Values) {
+      // One word a time, so that an input after it is never taken for one of its values.
+      storage.lists.emplace_back();
+      added = bound.app->add_option("--" + option.name, storage.lists.back(), option.help)
+                  ->allow_extra_args(false);
     } else {
       storage.texts.emplace_back();
       std::string name = option.positional ? option.name : "--" + option.name;
@@ -161,11 +167,13 @@ void Print(const Outcome& outcome, const Globals& globals, bool with_port,
   }
   const bool ok = outcome.result == kResultOk;
   if (ok && globals.quiet) return;
+  // A device's identification is its own text: nothing in it reaches the terminal raw.
   const std::string prefix = with_port ? outcome.port + ": " : "";
   if (!outcome.status.empty())
-    std::fprintf(ok ? out : stderr, "%s%s\n", prefix.c_str(), outcome.status.c_str());
+    std::fprintf(ok ? out : stderr, "%s%s\n", prefix.c_str(),
+                 PrintableText(outcome.status).c_str());
   for (const std::string& line : outcome.details)
-    std::fprintf(out, "%s%s\n", prefix.c_str(), line.c_str());
+    std::fprintf(out, "%s%s\n", prefix.c_str(), PrintableText(line).c_str());
 }
 
 // The worst of the outcomes; a run the user stopped exits as its signal says.
@@ -193,12 +201,13 @@ std::vector<std::string> ExpandPorts(const std::vector<std::string>& given) {
 namespace {
 
 // The program's options that only a command talking to a device uses.
-constexpr const char* kDeviceOptions[] = {"--port", "--baud", "--log", "--log-dir", "--trace"};
+constexpr const char* kDeviceOptions[] = {"--port",    "--baud",  "--log",
+                                          "--log-dir", "--trace", "--log-time"};
 
 // The words a flag may be given with ("--fill=", "--json=maybe") are judged here, not by CLI11,
 // so that every flag reads its words alike.
 std::set<std::string> FlagNames() {
-  std::set<std::string> names = {"help", "version", "trace", "json", "quiet"};
+  std::set<std::string> names = {"help", "version", "trace", "log-time", "json", "quiet"};
   for (const CommandDef& def : Commands())
     for (const OptionDef& option : def.options)
       if (option.kind == OptionKind::Flag) names.insert(option.name);
@@ -239,7 +248,7 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   // know is handed up to the program's own.
   app.fallthrough();
   // The flags' words, judged below as every flag's are.
-  std::string trace, json_word, quiet;
+  std::string trace, log_time, json_word, quiet;
   std::vector<const CLI::Option*> global_options = {
       // One name a time, so that a command's argument after it is never taken for a port.
       app.add_option("-p,--port", globals.ports,
@@ -266,6 +275,9 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
           ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
           ->type_name("DIR"),
       app.add_flag("--trace", trace, "show the communication log on standard error as it goes"),
+      app.add_flag("--log-time", log_time,
+                   "start every log line (--log, --log-dir, --trace) with its local time to "
+                   "the microsecond and UTC offset; a reply's is its first byte's"),
       app.add_flag("--json", json_word,
                    "one JSON object per port and command on standard output instead of text; "
                    "a run refused before any port is opened gives one too"),
@@ -303,6 +315,7 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   invocation.command = chosen->def;
   const std::string& path = chosen->def->path;
   for (const auto& [word, flag, name] : {std::tuple{&trace, &globals.trace, "--trace"},
+                                         std::tuple{&log_time, &globals.log_time, "--log-time"},
                                          std::tuple{&json_word, &globals.json, "--json"},
                                          std::tuple{&quiet, &globals.quiet, "--quiet"}}) {
     const std::optional<bool> state = word->empty() ? false : FlagState(*word);
@@ -377,7 +390,7 @@ int RunZotpx(int argc, char** argv) {
 
   auto work = [&](const std::string& port, ProgressSink& progress) {
     CliReporter reporter(logs.For(port, several), globals.trace, several ? "[" + port + "] " : "",
-                         globals.quiet ? nullptr : &progress);
+                         globals.quiet ? nullptr : &progress, globals.log_time);
     Session one = session;
     one.port = port;
     // Everything this invocation sends goes through one opening of the port, and one purge.

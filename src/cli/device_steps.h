@@ -26,6 +26,11 @@ class StatusCapture : public Reporter {
     if (!title.empty()) last_line = FormatLogLine(title, count, bytes);
     inner_.LogBytes(title, count, bytes);
   }
+  void LogBytesAt(const std::string& title, std::size_t count, const std::uint8_t* bytes,
+                  std::chrono::system_clock::time_point at) override {
+    if (!title.empty()) last_line = FormatLogLine(title, count, bytes);
+    inner_.LogBytesAt(title, count, bytes, at);
+  }
   void SetFormEnabled(bool enabled) override { inner_.SetFormEnabled(enabled); }
   void ProcessEvents() override { inner_.ProcessEvents(); }
   void Repaint() override { inner_.Repaint(); }

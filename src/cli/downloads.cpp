@@ -18,7 +18,10 @@ namespace {
 void Transfer(StatusCapture& reporter, Outcome& outcome, const TransferPlan& plan,
               TransferData& data) {
   reporter.bytes_done = 0;
-  const TransferResult result = RunMemoryTransfer(reporter, plan, data);
+  // The command line's log says what goes where, so that decode can tell it back.
+  TransferPlan logged = plan;
+  logged.log_data = true;
+  const TransferResult result = RunMemoryTransfer(reporter, logged, data);
   // What the device acknowledged, which is the whole only when all went well.
   outcome.bytes = reporter.bytes_done;
   // The static download leaves its announcement on the status line whatever happens; its

@@ -63,6 +63,17 @@ Setter AddText(std::vector<std::string> CommandValues::*member) {
   return [member](CommandValues& v, const std::string& word) { (v.*member).push_back(word); };
 }
 
+// A comma list, each word on its own (an empty one too: it is refused as naming nothing).
+Setter AddWords(std::vector<std::string> CommandValues::*member) {
+  return [member](CommandValues& v, const std::string& words) {
+    for (std::size_t at = 0; at <= words.size();) {
+      const std::size_t comma = std::min(words.find(',', at), words.size());
+      (v.*member).push_back(words.substr(at, comma - at));
+      at = comma + 1;
+    }
+  };
+}
+
 Setter SetFlag(bool CommandValues::*member) {
   return [member](CommandValues& v, const std::string& word) { v.*member = word == "true"; };
 }
@@ -239,7 +250,24 @@ std::vector<CommandDef> BuildCommands() {
                     "", false, &CommandValues::inputs),
         Flag("layout", "write the overlay commands the device acknowledged as a layout file",
              &CommandValues::to_layout),
-        Output("the layout file to write (bitmaps go beside it)", false)}});
+        Output("with --layout: the layout file to write (bitmaps go beside it)", false),
+        {"only",
+         "keep these commands only, with their replies: rect, cross-move, bitmap (every "
+         "kind)...; a comma list, or repeat it",
+         OptionKind::Values,
+         "NAME",
+         false,
+         false,
+         {},
+         AddWords(&CommandValues::only)},
+        Flag("errors",
+             "keep only what is wrong (frames, replies, requests unanswered or answered late, "
+             "failed transfers); exit status 1 if any",
+             &CommandValues::errors_only),
+        Flag("stats",
+             "a summary instead: per command its frames, failures, bytes, reply latency "
+             "(median, worst)",
+             &CommandValues::stats)}});
   return commands;
 }
 

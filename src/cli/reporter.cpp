@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "base/file_names.h"
+#include "base/log_time.h"
 #include "cli/interrupt.h"
 #include "serial/memory_transfer.h"
 #include "serial/port_name.h"
@@ -75,23 +76,39 @@ std::vector<LogTarget> LogFiles::For(const std::string& port, bool shared_prefix
 
 namespace {
 
-// The lines of a block as a log file holds them: each but the blank one after its prefix.
-std::string BlockText(const std::vector<std::string>& lines, const std::string& prefix) {
+// The lines of a block as a log file holds them: each after its time, and each but the blank one
+// after its prefix.
+template <typename Lines>
+std::string BlockText(const Lines& lines, const std::string& prefix) {
   std::string text;
-  for (const std::string& line : lines) text += (line.empty() ? "" : prefix) + line + "\n";
+  for (const auto& [time, line] : lines) text += time + (line.empty() ? "" : prefix) + line + "\n";
   return text;
 }
 
 }  // namespace
 
 void CliReporter::LogBytes(const std::string& title, std::size_t count, const std::uint8_t* bytes) {
+  LogBytesAt(title, count, bytes, std::chrono::system_clock::now());
+}
+
+std::string CliReporter::TimeText(std::chrono::system_clock::time_point at, bool blank) const {
+  if (!times_) return {};
+  std::string time = LogTimeText(at);
+  if (blank) time.pop_back();
+  return time;
+}
+
+void CliReporter::LogBytesAt(const std::string& title, std::size_t count, const std::uint8_t* bytes,
+                             std::chrono::system_clock::time_point at) {
   const std::string line = FormatLogLine(title, count, bytes);
+  const std::string time = TimeText(at, line.empty());
   if (trace_) {
-    std::fprintf(stderr, "%s%s\n", line.empty() ? "" : trace_prefix_.c_str(), line.c_str());
+    std::fprintf(stderr, "%s%s%s\n", time.c_str(), line.empty() ? "" : trace_prefix_.c_str(),
+                 line.c_str());
     std::fflush(stderr);
   }
   if (logs_.empty() && !trace_) return;
-  block_.push_back(line);
+  block_.push_back({time, line});
   // A block is appended in one write, so that workers sharing a file never cut into each
   // other's blocks.
   if (line.empty())
@@ -114,13 +131,15 @@ void CliReporter::PrepareLastWords() {
   // The line the block would have ended with, had the command stopped at its next request.
   const std::string stopped =
       written_ ? InterruptedTransferText(*written_) : std::string(kInterruptedLogLine);
-  std::vector<std::string> lines = block_;
-  if (lines.back() != stopped) lines.push_back(stopped);
-  lines.emplace_back();
+  const auto now = std::chrono::system_clock::now();
+  std::vector<Line> lines = block_;
+  if (lines.back().line != stopped) lines.push_back({TimeText(now, false), stopped});
+  lines.push_back({TimeText(now, true), ""});
   auto words = std::make_unique<LastWords>();
   for (const LogTarget& log : logs_)
     words->logs.emplace_back(log.file, BlockText(lines, log.prefix));
-  if (trace_) words->trace = BlockText({lines.end() - 2, lines.end()}, trace_prefix_);
+  if (trace_)
+    words->trace = BlockText(std::vector<Line>(lines.end() - 2, lines.end()), trace_prefix_);
   SetLastWords(std::move(words));
 }
 

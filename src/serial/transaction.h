@@ -44,6 +44,10 @@ struct TxOptions {
 TxResult RunCommandFrames(Reporter& reporter, const std::string& title, const Link& link,
                           const FrameBuilder& build, const TxOptions& options = {});
 
+// An ordinary reply's time-outs: for its first byte, and between bytes.
+inline constexpr int kReplyFirstByteMs = 1000;
+inline constexpr int kReplyNextByteMs = 500;
+
 // Status texts after the title.
 inline constexpr const char* kSuccessText = "成功：请查看通信数据记录以获得更多信息";
 inline constexpr const char* kSendFailedText = "失败：发送命令失败";
@@ -51,7 +55,8 @@ inline constexpr const char* kReceiveFailedText = "失败：接收响应失败";
 inline constexpr const char* kInterruptedText = "失败：用户中断";
 inline constexpr const char* kInterruptedLogLine = "用户中断";
 
-// Within an open port: write one frame, log it, read its reply as `reply` says, log it. Once
+// Within an open port: write one frame, log it, read its reply as `reply` says (within the
+// time-outs the device has for that request), log it with the moment its first byte came. Once
 // answered, the frame as it went on the line (its checksum filled in) goes to `sent` and the
 // reply to `received`.
 TxResult ExchangeFrame(Reporter& reporter, const Bytes& frame, Bytes* sent = nullptr,
