@@ -33,6 +33,7 @@
 #include "support/bmp_writer.h"
 #include "support/recording_reporter.h"
 #include "support/sim_fixture.h"
+#include "support/temp_folder.h"
 #include "text/static_file.h"
 
 extern char** environ;
@@ -53,8 +54,8 @@ const Picture kVideo = Picture::Filled(zotpx::kScreenWidth, zotpx::kScreenHeight
 class TempDir {
  public:
   TempDir() {
-    char name[] = "/tmp/zotpx-sim-screen-XXXXXX";
-    path_ = mkdtemp(name);
+    std::string name = zotpx::test::TestFolder() + "zotpx-sim-screen-XXXXXX";
+    path_ = mkdtemp(name.data());
   }
   ~TempDir() { std::filesystem::remove_all(path_); }
   std::string operator/(const std::string& name) const { return path_ + "/" + name; }
@@ -198,6 +199,8 @@ class SimProgram {
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
+    const std::string runtime = zotpx::test::UseTestRuntimeFolder();
+    if (!environment.empty()) environment.push_back(runtime);
     std::vector<char*> envp;
     for (std::string& e : environment) envp.push_back(e.data());
     envp.push_back(nullptr);
