@@ -11,7 +11,9 @@ commands() { awk '/^Subcommands:/ { on = 1; next } on && /^$/ { on = 0 } on && /
 
 check() {
   local help wide
-  help=$("$@" --help 2>&1) || { echo "FAIL  $* --help exits with $?"; failed=1; return; }
+  # By its name, as a user runs it: a usage line shows the name it was started by.
+  help=$( (exec -a "$(basename "$1")" "$@" --help) 2>&1) ||
+    { echo "FAIL  $* --help exits with $?"; failed=1; return; }
   checked=$((checked + 1))
   wide=$(perl -CSD -ne 'chomp; my $w = length; $w++ while /[\p{Ea=W}\p{Ea=F}]/g;
     print "  $w: $_\n" if $w > 80' <<<"$help")
