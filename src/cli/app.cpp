@@ -16,6 +16,7 @@
 #include "base/version.h"
 #include "cli/commands.h"
 #include "cli/decode.h"
+#include "cli/help_format.h"
 #include "cli/interrupt.h"
 #include "cli/json_output.h"
 #include "cli/layout_commands.h"
@@ -34,9 +35,10 @@ constexpr const char* kExitStatusHelp =
     "Exit status:\n"
     "  0  success\n"
     "  1  the device failed or was not found\n"
-    "  2  usage error or values refused: before anything was opened, or once the device\n"
-    "     has identified itself, by a download's checks or as a command its model does\n"
-    "     not have (nothing more is sent); or an output file that cannot be written\n"
+    "  2  usage error or values refused: before anything was opened, or once the\n"
+    "     device has identified itself, by a download's checks or as a command its\n"
+    "     model does not have (nothing more is sent); or an output file that cannot\n"
+    "     be written\n"
     "  3  the port could not be opened\n"
     "  128+n  stopped by signal n at the next request, the port restored (130 Ctrl-C,\n"
     "         143 SIGTERM, 129 SIGHUP); a second signal ends at once, the port\n"
@@ -57,10 +59,11 @@ constexpr const char* kValuesHelp =
 // The heading of the global options in each command's --help (bash completion reads it).
 constexpr const char* kGlobalOptionsHeading = "Global options (before or after the command)";
 
+// One paragraph: --help breaks it to the terminal's 80 columns (help_format.h).
 constexpr const char* kDescription =
-    "Drives ZOT-PA and ZOT-PB on-screen-display devices over a serial port: the same commands,\n"
-    "checks and frames as the zotpx-manager window, for scripts, test benches and production\n"
-    "lines. With several ports (-p A -p B, or -p A,B, or -p all) the command runs on all of them\n"
+    "Drives ZOT-PA and ZOT-PB on-screen-display devices over a serial port: the same commands, "
+    "checks and frames as the zotpx-manager window, for scripts, test benches and production "
+    "lines. With several ports (-p A -p B, or -p A,B, or -p all) the command runs on all of them "
     "at once, one worker process per port, and a summary table follows.";
 
 // One command of the table bound to its CLI11 subcommand and the options' storage.
@@ -237,6 +240,9 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
     args.push_back(arg.c_str());
 
   CLI::App app(kDescription, "zotpx");
+  // Before the commands are added: each takes the program's formatter.
+  const auto formatter = std::make_shared<HelpFormatter>();
+  app.formatter(formatter);
   // "/dev/ttyUSB0" or "/tmp/a.bmp" is a value on every system, never a Windows-style option.
   app.allow_windows_style_options(false);
   app.footer(kExitStatusHelp);
@@ -285,8 +291,7 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   };
   // Every command's --help lists them too, after its own: the commands take the footer the
   // program has when they are made.
-  std::string global_help =
-      CLI::Formatter().make_group(kGlobalOptionsHeading, false, global_options);
+  std::string global_help = formatter->make_group(kGlobalOptionsHeading, false, global_options);
   global_help.erase(0, global_help.find_first_not_of('\n'));
   app.footer(global_help + "\n" + kValuesHelp + "\n" + kExitStatusHelp);
 

@@ -17,6 +17,7 @@
 #include "cli/zotpx_run.h"
 #include "serial/transaction.h"
 #include "support/sim_fixture.h"
+#include "support/temp_folder.h"
 #include "text/static_file.h"
 
 namespace {
@@ -26,7 +27,7 @@ using zotpx::test::RunZotpx;
 using zotpx::test::StartSim;
 
 std::string TempPath(const std::string& name) {
-  return testing::TempDir() + "zotpx_interrupt_" + std::to_string(getpid()) + "_" + name;
+  return zotpx::test::TestFolder() + "zotpx_interrupt_" + std::to_string(getpid()) + "_" + name;
 }
 
 std::vector<std::string> Lines(const std::string& path) {

@@ -16,6 +16,7 @@
 #include "cli/zotpx_run.h"
 #include "serial/port.h"
 #include "support/sim_fixture.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -55,7 +56,8 @@ TEST_F(PortNamesCliTest, ANameThatIsNoPortNameIsRefusedWithNothingWritten) {
   Start(211);
   MakeLink("COM4294967297", sim_->path());
   MakeLink("COM0211", sim_->path());
-  const std::string log = testing::TempDir() + "zotpx_port_names_" + std::to_string(getpid());
+  const std::string log =
+      zotpx::test::TestFolder() + "zotpx_port_names_" + std::to_string(getpid());
   for (const std::string name :
        {"COM4294967297", "COM0211", "COM0", "COM257", "COM", "COM1x", "", "ttyUSB0"}) {
     SCOPED_TRACE(name);

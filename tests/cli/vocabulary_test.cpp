@@ -14,6 +14,7 @@
 #include "command/codec.h"
 #include "layout/layout_reader.h"
 #include "support/bmp_writer.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -37,7 +38,8 @@ void PrintTo(const Word& word, std::ostream* out) {
 // A bitmap for the bitmap rows, written once.
 std::string Picture() {
   static const std::string path = [] {
-    const std::string p = testing::TempDir() + "zotpx_vocab_" + std::to_string(getpid()) + ".bmp";
+    const std::string p =
+        zotpx::test::TestFolder() + "zotpx_vocab_" + std::to_string(getpid()) + ".bmp";
     zotpx::test::WriteFileBytes(p, zotpx::test::MakeBmp({.width = 16, .height = 16}));
     return p;
   }();

@@ -3,9 +3,12 @@
 
 #include <QApplication>
 
+#include "support/temp_folder.h"
+
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   ::testing::InitGoogleTest(&argc, argv);
+  if (!GTEST_FLAG_GET(list_tests)) zotpx::test::UseTestRuntimeFolder();
   QApplication app(argc, argv);
   return RUN_ALL_TESTS();
 }
