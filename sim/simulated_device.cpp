@@ -310,7 +310,7 @@ std::string SimulatedDevice::DescribeAnswer(const Bytes& frame, std::uint8_t req
   ReplyMeaning meaning = ReadReply(frame, request);
   const std::string checksum =
       meaning.checksum_ok ? "; checksum ok" : "; bad checksum: dropped by the reader";
-  const std::string own = ReplyTitle(meaning);  // by its own code
+  const std::string own = ReplyTitle(ReadReply(frame));  // by its own code, not the request's
   if (meaning.command != request) {
     meaning.command = request;
     meaning.row = row;

@@ -216,8 +216,8 @@ TEST(SimTrace, EachFaultIsNamedAndToldAsItWentOnTheLine) {
       {"bad-checksum",
        kRect,
        Bytes{0x55, 0xAA, 0x1B, 0x01, 0x00, 0x1D},
-       {"fault bad-checksum: reply to 矩形控制命令: acknowledged (status 00); bad checksum: "
-        "dropped by the reader"}},
+       {"fault bad-checksum: reply to 矩形控制命令: not accepted (status 00); checksum wrong "
+        "(should be 1C): dropped by the reader"}},
       {"wrong-echo",
        kRect,
        MakeFrame(0x1A, {0x00}),
