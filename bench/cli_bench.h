@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -62,6 +63,7 @@ inline termios RawAt(int fd, int baud) {
 struct TimedRun {
   int status = -1;  // exit status, -1 when it did not exit normally or did not start
   double seconds = 0;
+  double cpu_seconds = 0;  // the program's own time on the processor, user and system
 };
 
 // Runs `words` (the program, then its arguments) with its output thrown away.
@@ -81,8 +83,13 @@ inline TimedRun RunProgram(std::vector<std::string> words) {
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) return run;
   int status = 0;
-  waitpid(pid, &status, 0);
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
   run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const auto seconds = [](const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+  };
+  run.cpu_seconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
 }

@@ -1,7 +1,8 @@
 // The decoder on anything: the input as bytes of the line (split into pieces, each frame decoded
 // and put together as commands) and as a communication log or static text. Whatever decodes
 // without a problem must build back to the very frame it came from, and every description must
-// be made without a fault.
+// be made without a fault. Text made printable is printable; a log fed in two pieces reads as
+// it does whole.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -9,6 +10,8 @@
 #include <memory>
 #include <string_view>
 
+#include "base/printable.h"
+#include "base/text_lines.h"
 #include "command/log_reader.h"
 #include "text/static_file.h"
 
@@ -51,13 +54,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   (void)zotpx::DescribeTransfer(transfer.summary());
 
   const std::string_view text(reinterpret_cast<const char*>(bytes.get()), size);
+  Check(zotpx::IsPrintableText(zotpx::PrintableText(text)));
+  std::size_t lines = 0;
+  zotpx::LineSplitter splitter;
+  const auto count = [&lines](std::string_view) { ++lines; };
+  splitter.Feed(text.substr(0, size / 2), count);
+  splitter.Feed(text.substr(size / 2), count);
+  splitter.Finish(count);
+  Check(lines == zotpx::ReadLogEntries(text).size());
   for (const zotpx::LogBlock& block : zotpx::ReadLogBlocks(text)) {
     zotpx::CommandAssembler block_assembler;
     for (const zotpx::LoggedRequest& request : zotpx::RequestsOf(block)) {
       for (const zotpx::Piece& piece : zotpx::SplitPieces(request.sent->bytes))
         if (piece.kind == zotpx::Piece::Kind::Frame) RoundTrip(piece.bytes, block_assembler);
-      if (request.received)
-        (void)zotpx::DescribeReply(zotpx::ReadReply(request.received->bytes));
+      if (request.received) (void)zotpx::DescribeReply(zotpx::ReadReply(request.received->bytes));
     }
     if (const auto summary = zotpx::TransferOf(block)) (void)zotpx::DescribeTransfer(*summary);
   }

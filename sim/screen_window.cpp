@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <optional>
 
+#include "app/open_display.h"
+
 namespace zotpx::sim {
 namespace {
 
@@ -53,21 +55,13 @@ class ScreenView : public QWidget {
   std::optional<std::int64_t> next_change_;
 };
 
-// Qt ends a program it cannot give a display with a fatal error (an abort). Until the window
-// is up nothing needs undoing, so that becomes a message and status 1; later, exit(1) runs the
-// program's atexit work (the link removed, the dump written) on the way out.
-bool opening_display = false;
+// Once the window is up, Qt ends the program with a fatal error (an abort) when the display
+// goes away: exit(1) instead runs the program's atexit work (the link removed, the dump
+// written) on the way out.
 QtMessageHandler qt_default_handler = nullptr;
 
 void OnQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
   if (type != QtFatalMsg) return qt_default_handler(type, context, message);
-  if (opening_display) {
-    std::fputs(
-        "zotpx-sim: --screen: the screen window cannot open: no display to show it on "
-        "(--screen-png FILE shows the screen without one)\n",
-        stderr);
-    _exit(1);
-  }
   qt_default_handler(QtCriticalMsg, context, message);
   std::exit(1);
 }
@@ -75,10 +69,10 @@ void OnQtMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
 }  // namespace
 
 ScreenWindow::ScreenWindow(int& argc, char** argv) {
+  // Without a display nothing needs undoing yet: one line and status 1.
+  app_ = OpenDisplay(argc, argv, "zotpx-sim: --screen: the screen window cannot open",
+                     "; --screen-png FILE shows the screen without one");
   qt_default_handler = qInstallMessageHandler(OnQtMessage);
-  opening_display = true;
-  app_ = std::make_unique<QApplication>(argc, argv);
-  opening_display = false;
 }
 
 ScreenWindow::~ScreenWindow() = default;

@@ -69,11 +69,16 @@ class SimServer {
 
   // Opens the pty and serves on a thread. The first start loads the memory file, if any, and
   // powers the device on (it runs the static commands stored in its memory). False when the
-  // memory file is refused, no pty could be had, or the link could not be made; error() says
-  // why. After Stop it starts again on a new pty, keeping memory,
-  // faults and the frames received (how a test plugs the device back in after a hang-up).
+  // memory file is refused, no pty could be had, or the link could not be made (another live
+  // simulator holds the COMn name); error() says why. After Stop it starts again on a new pty,
+  // keeping memory, faults and the frames received (how a test plugs the device back in after a
+  // hang-up).
   bool Start();
+  // Stops serving, removes the link and gives its COMn name up.
   void Stop();
+  // Stops and starts again on a new pty, keeping the COMn name meanwhile (a device plugged
+  // back in after a hang-up).
+  bool Restart();
   // The path of the pty's terminal side, for Port::Open.
   const std::string& path() const;
   const std::string& error() const;

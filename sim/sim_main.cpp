@@ -1,5 +1,6 @@
 // zotpx-sim: a simulated ZOT-PA / ZOT-PB on a pseudo-terminal, served until SIGINT or SIGTERM.
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -8,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -17,7 +19,9 @@
 
 #include "base/attributes.h"
 #include "base/device_model.h"
+#include "base/file_save.h"
 #include "base/version.h"
+#include "cli/help_format.h"
 #include "screen/png_writer.h"
 #include "screen/screen.h"
 #include "serial/port_name.h"
@@ -40,40 +44,52 @@ constexpr int kUsageStatus = 2;
 const char kDescription[] =
     "A simulated ZOT-PA / ZOT-PB on-screen-display device on a pseudo-terminal.\n"
     "\n"
-    "It prints the path of its pseudo-terminal, links it as COMn when asked (removing the link\n"
-    "on exit), answers the probe only at its own rate, identifies itself, acknowledges every\n"
-    "command and draws it on its screen, erases and writes its 0x78000-byte memory, runs the\n"
-    "static commands stored there when it starts, and can misbehave on request.";
+    "It prints the path of its pseudo-terminal, links it as COMn when asked (removing\n"
+    "the link on exit), answers the probe only at its own rate, identifies itself,\n"
+    "acknowledges every command and draws it on its screen, erases and writes its\n"
+    "0x78000-byte memory, runs the static commands stored there when it starts, and can\n"
+    "misbehave on request.";
 
 const char kFooter[] =
     "Memory file (--memory FILE):\n"
-    "  A missing FILE is created erased (491520 bytes of 0xFF); so is the file a symbolic\n"
-    "  link names when there is none yet. Every erase and write the device acknowledges is\n"
-    "  in FILE by then, so a download survives a restart. A FILE of\n"
-    "  another size, or one that cannot be read and written, ends the program with status 1\n"
-    "  and is left untouched.\n"
+    "  A missing FILE is created erased (491520 bytes of 0xFF); so is the file a\n"
+    "  symbolic link names when there is none yet. Every erase and write the device\n"
+    "  acknowledges is in FILE by then, so a download survives a restart. A FILE of\n"
+    "  another size, or one that cannot be read and written, ends the program with\n"
+    "  status 1 and is left untouched.\n"
     "\n"
     "Faults (--fault KIND[:N[:MS]]):\n"
-    "  KIND   noise bad-checksum wrong-echo short-frame stall silence refuse hang-up late\n"
+    "  KIND   noise bad-checksum wrong-echo short-frame stall silence refuse hang-up\n"
+    "         late\n"
     "  N      the n-th frame received, from 1 (default 0: every frame)\n"
     "  MS     for late: how long the reply is held back (default 1500)\n"
+    "  A frame whose checksum is wrong is dropped: it gets no answer, faulted or not.\n"
     "\n"
     "Trace (--trace):\n"
-    "  One line on standard error for everything the device receives and answers, as it\n"
-    "  happens: the local time, \"host\" or \"device\", and what the bytes mean, as zotpx\n"
-    "  decode tells it: a command by its title, name and fields, the checksum's verdict, what\n"
-    "  is wrong with it and \"not drawn\" when the screen leaves it aside; the reply and its\n"
-    "  status, the identification, a probe and its answer, bytes that make no frame (bytes\n"
-    "  sent at another rate arrive as garbage), frames cut short, and what a fault did to\n"
-    "  the answer (\"no answer\", \"hangs up the line\", \"after 1500 ms: ...\").\n"
+    "  One line on standard error for everything the device receives and answers, as\n"
+    "  it happens: the local time, \"host\" or \"device\", and what the bytes mean, as\n"
+    "  zotpx decode tells it: a command by its title, name and fields, the checksum's\n"
+    "  verdict, what is wrong with it and \"not drawn\" when the screen leaves it\n"
+    "  aside; the reply and its status, the identification, a probe and its answer,\n"
+    "  bytes that make no frame (bytes sent at another rate arrive as garbage), frames\n"
+    "  cut short. An answer a fault shaped starts with the fault's name (\"fault\n"
+    "  short-frame: ...\", \"fault late: after 1500 ms: ...\") and tells what went on\n"
+    "  the line (\"no answer\", \"hangs up the line\").\n"
     "\n"
-    "Signals: SIGUSR1 writes the memory dump (--dump) now; SIGINT, SIGTERM and SIGHUP end the\n"
-    "simulator, which writes the dump once more on the way out and removes the COMn link, as\n"
-    "it does when the --screen window closes or its display goes away. Without a display,\n"
-    "--screen ends the program (status 1) before any pty or link is made.\n"
+    "Pacing (--pacing): the line's time is counted at the rate the host has set; line\n"
+    "time beyond what a serial driver holds (4096 bytes), or left from another rate,\n"
+    "is not owed: a pty takes the host's bytes at once.\n"
     "\n"
-    "Files (--dump, --screen-png) are replaced whole; a symbolic link is followed, and a\n"
-    "name that is no regular file (a FIFO, a device) is refused.";
+    "Signals: SIGUSR1 writes the memory dump (--dump) now; SIGINT, SIGTERM and SIGHUP\n"
+    "end the simulator, which writes the dump once more on the way out and removes the\n"
+    "COMn link, as it does when the --screen window closes or its display goes away.\n"
+    "Without a display, --screen ends the program (status 1) before any pty or link is\n"
+    "made.\n"
+    "\n"
+    "Files (--dump, --screen-png) are replaced whole; a symbolic link is followed, and\n"
+    "a name that is no regular file (a FIFO, a device) is refused. No two of --memory,\n"
+    "--dump, --screen-png and --video may name one file (status 2), and --port takes\n"
+    "no name that another running simulator holds (status 1).";
 
 bool ParseInt(const std::string& text, long low, long high, int& out) {
   if (text.empty()) return false;
@@ -86,19 +102,10 @@ bool ParseInt(const std::string& text, long low, long high, int& out) {
 }
 
 bool ParseFault(const std::string& fault_text, FaultRule& rule) {
-  static const std::map<std::string, Fault> kKinds = {{"noise", Fault::Noise},
-                                                      {"bad-checksum", Fault::BadChecksum},
-                                                      {"wrong-echo", Fault::WrongEcho},
-                                                      {"short-frame", Fault::ShortFrame},
-                                                      {"stall", Fault::Stall},
-                                                      {"silence", Fault::Silence},
-                                                      {"refuse", Fault::Refuse},
-                                                      {"hang-up", Fault::HangUp},
-                                                      {"late", Fault::Late}};
   const std::size_t first = fault_text.find(':');
-  const auto kind = kKinds.find(fault_text.substr(0, first));
-  if (kind == kKinds.end()) return false;
-  rule = FaultRule{kind->second, 0, -1, kind->second == Fault::Late ? kDefaultLateMs : 0};
+  const std::optional<Fault> kind = zotpx::sim::FaultFromName(fault_text.substr(0, first));
+  if (!kind) return false;
+  rule = FaultRule{*kind, 0, -1, *kind == Fault::Late ? kDefaultLateMs : 0};
   if (first == std::string::npos) return true;
   const std::size_t second = fault_text.find(':', first + 1);
   if (!ParseInt(fault_text.substr(first + 1, second - first - 1), 0, 1000000000, rule.nth))
@@ -132,7 +139,7 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
                        "Print the program's version and exit");
   app.set_help_flag("-h,--help", "Print this help and exit");
   app.footer(kFooter);
-  app.get_formatter()->column_width(28);
+  app.formatter(std::make_shared<zotpx::cli::HelpFormatter>(28));
 
   const std::string pa(zotpx::ModelName(zotpx::DeviceModel::PA));
   const std::string pb(zotpx::ModelName(zotpx::DeviceModel::PB));
@@ -247,6 +254,39 @@ void PrintTraceLine(const zotpx::sim::TraceLine& line) {
   (void)!write(STDERR_FILENO, text.data(), text.size());
 }
 
+// Where a file option leads: the file itself (device and inode, through links and hard links)
+// when it exists, else the path it would be made at.
+std::string FileIdentity(const std::string& name) {
+  struct stat st {};
+  if (stat(name.c_str(), &st) == 0)
+    return "inode " + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+  const std::string target = zotpx::SaveTarget(name);
+  std::error_code error;
+  const std::filesystem::path made =
+      std::filesystem::weakly_canonical(target.empty() ? name : target, error);
+  return "path " + (error ? name : made.string());
+}
+
+// The files the simulator reads and writes must be apart: a dump over the memory file would
+// replace the very file it keeps its memory in, a screen picture over the video picture or a
+// dump would overwrite what was given.
+std::string SharedFile(const Options& options) {
+  const std::pair<const char*, const std::string*> files[] = {
+      {"--memory", &options.config.memory_file},
+      {"--dump", &options.dump},
+      {"--screen-png", &options.screen_png},
+      {"--video", &options.video}};
+  for (std::size_t i = 0; i < std::size(files); ++i) {
+    for (std::size_t j = i + 1; j < std::size(files); ++j) {
+      const auto& [a, a_name] = files[i];
+      const auto& [b, b_name] = files[j];
+      if (!a_name->empty() && !b_name->empty() && FileIdentity(*a_name) == FileIdentity(*b_name))
+        return std::string(a) + " and " + b + " name the same file (" + *b_name + ")";
+    }
+  }
+  return "";
+}
+
 bool Dump(const zotpx::sim::SimServer& server, const std::string& file) {
   if (file.empty()) return true;
   if (server.DumpMemory(file)) return true;
@@ -299,8 +339,7 @@ class Session {
     if (!hung_up_at_) hung_up_at_ = now;
     if (now - *hung_up_at_ < std::chrono::seconds(1)) return true;
     hung_up_at_.reset();
-    server_.Stop();
-    if (!server_.Start()) {
+    if (!server_.Restart()) {
       std::cerr << "zotpx-sim: " << server_.error() << "\n";
       return false;
     }
@@ -362,6 +401,10 @@ int main(int argc, char** argv) {
   Options options;
   if (std::optional<int> status = ParseOptions(argc, argv, options)) return *status;
   const zotpx::sim::DeviceConfig& config = options.config;
+  if (const std::string shared = SharedFile(options); !shared.empty()) {
+    std::cerr << "zotpx-sim: " << shared << "\nRun zotpx-sim --help for the options.\n";
+    return kUsageStatus;
+  }
 #ifndef ZOTPX_SIM_WINDOW
   // Before anything starts: the window's program takes over this very process.
   if (options.screen) return zotpx::sim::ExecScreenProgram(argv);

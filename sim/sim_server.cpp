@@ -2,12 +2,14 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/file.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -35,6 +37,9 @@ using Nanos = std::chrono::nanoseconds;
 // A timed wake-up lands tens of microseconds late (more on a virtual machine); a paced reply
 // is slept for up to this much before it is due and spun for the rest, so it leaves on time.
 constexpr Micros kSpinMargin(300);
+
+// What a serial driver holds for the line before a host's write has to wait (Linux: a page).
+constexpr long long kHostTransmitBuffer = 4096;
 
 // Spins until `due`: the last stretch of a paced reply's wait.
 void SpinUntil(Clock::time_point due) {
@@ -74,6 +79,9 @@ struct SimServer::Impl {
   explicit Impl(DeviceConfig c) : config(std::move(c)), model(config) {}
 
   bool OpenPty();
+  bool HoldName(const std::string& folder, const std::string& name);
+  void ReleaseName();
+  void StopServing();
   bool MakeLink();
   void RemoveLink();
   void Serve();
@@ -95,6 +103,8 @@ struct SimServer::Impl {
   bool powered = false;  // the memory is loaded and the device has run its start-up commands
   screen::Picture video = screen::TestCard();
 
+  int name_lock = -1;  // the COMn name is ours while this lock is held (HoldName)
+  std::string name_lock_path;
   int master = -1;
   int slave = -1;  // held open so the line stays up between the host's opens
   int wake = -1;
@@ -105,6 +115,7 @@ struct SimServer::Impl {
   std::deque<Pending> queue;
   Bytes out;
   Clock::time_point rx_clock{};  // when the device's receiver has taken the last byte
+  int rx_rate = 0;               // the host's rate then
   Clock::time_point tx_clock{};  // when the device's transmitter is free again
 };
 
@@ -131,6 +142,48 @@ bool SimServer::Impl::OpenPty() {
   return true;
 }
 
+// Two simulators with one COMn name would take the link from each other, and the first to end
+// would remove the other's. The name is held by a lock on ".COMn.lock" beside the link, for the
+// simulator's whole life (across a hang-up and its new pty too); the lock goes with the process,
+// so the name of a simulator that was killed is free again.
+bool SimServer::Impl::HoldName(const std::string& folder, const std::string& name) {
+  if (name_lock >= 0) return true;
+  const std::string file = folder + "/." + name + ".lock";
+  for (;;) {
+    const int fd = open(file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return error = ErrnoText("open " + file), false;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      char holder[32] = {};
+      (void)!pread(fd, holder, sizeof holder - 1, 0);
+      close(fd);
+      const std::string pid(holder, strcspn(holder, "\n"));
+      error = name + " is in use by another simulator" +
+              (pid.empty() ? std::string() : " (process " + pid + ")") +
+              "; give this one another name";
+      return false;
+    }
+    // Its last holder may have removed the file between our open and our lock: lock anew.
+    struct stat held {
+    }, now{};
+    if (fstat(fd, &held) == 0 && stat(file.c_str(), &now) == 0 && held.st_dev == now.st_dev &&
+        held.st_ino == now.st_ino) {
+      const std::string pid = std::to_string(getpid()) + "\n";
+      if (ftruncate(fd, 0) == 0) (void)!pwrite(fd, pid.data(), pid.size(), 0);
+      name_lock = fd;
+      name_lock_path = file;
+      return true;
+    }
+    close(fd);
+  }
+}
+
+// Removed while still locked, so that no one else can hold a file that is gone.
+void SimServer::Impl::ReleaseName() {
+  if (name_lock < 0) return;
+  unlink(name_lock_path.c_str());
+  CloseFd(name_lock);
+}
+
 bool SimServer::Impl::MakeLink() {
   if (config.link_name.empty()) return true;
   // Only a name the tool's own "COMn" reaches, spelt as it looks it up.
@@ -140,6 +193,7 @@ bool SimServer::Impl::MakeLink() {
   }
   const std::string folder = PortFolder();
   if (!MakePrivateFolder(folder, error)) return false;
+  if (!HoldName(folder, name.text)) return false;
   const std::string target = folder + "/" + name.text;
   struct stat st {};
   if (lstat(target.c_str(), &st) == 0) {
@@ -215,9 +269,16 @@ void SimServer::Impl::Receive() {
   const long long now_us = std::chrono::duration_cast<Micros>(now.time_since_epoch()).count();
 
   std::lock_guard lock(mutex);
-  if (rx_clock < now) rx_clock = now;
+  // A pty takes what the host writes at once, at any rate, where a real host's write returns
+  // with at most its transmit buffer still to go: line time beyond that was never spent, and
+  // must not hold later replies back. A new rate starts the line afresh: what was written at
+  // the old one has gone by as far as the host knows.
+  const Clock::time_point most = now + byte_time * kHostTransmitBuffer;
+  if (rate != rx_rate) rx_clock = now;
+  rx_rate = rate;
+  rx_clock = std::clamp(rx_clock, now, most);
   for (ssize_t i = 0; i < n; ++i) {
-    rx_clock += byte_time;
+    rx_clock = std::min(rx_clock + byte_time, most);
     std::optional<Reply> reply = model.Feed(buffer[i], host_baud, now_us);
     if (!reply) continue;
     const Clock::time_point start =
@@ -299,7 +360,17 @@ bool SimServer::Start() {
 }
 
 void SimServer::Stop() {
-  Impl& s = *impl_;
+  impl_->StopServing();
+  impl_->ReleaseName();
+}
+
+bool SimServer::Restart() {
+  impl_->StopServing();
+  return Start();
+}
+
+void SimServer::Impl::StopServing() {
+  Impl& s = *this;
   if (!s.thread.joinable()) return;
   s.stop = true;
   const std::uint64_t one = 1;

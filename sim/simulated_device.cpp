@@ -1,6 +1,8 @@
 #include "simulated_device.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <utility>
 
 #include "command/explain.h"
 #include "device/connect.h"
@@ -14,6 +16,17 @@ constexpr long long kAbandonUs = 100000;
 // Starts with a sync byte that leads nowhere, so the host's reader has to resynchronise.
 const Bytes kNoise = {0x55, 0x13, 0xFF, 0x00, 0xAA};
 
+// The names --fault takes, and the trace says.
+constexpr std::pair<Fault, std::string_view> kFaultNames[] = {{Fault::Noise, "noise"},
+                                                              {Fault::BadChecksum, "bad-checksum"},
+                                                              {Fault::WrongEcho, "wrong-echo"},
+                                                              {Fault::ShortFrame, "short-frame"},
+                                                              {Fault::Stall, "stall"},
+                                                              {Fault::Silence, "silence"},
+                                                              {Fault::Refuse, "refuse"},
+                                                              {Fault::HangUp, "hang-up"},
+                                                              {Fault::Late, "late"}};
+
 Bytes StatusReply(std::uint8_t command, std::uint8_t status) {
   return MakeFrame(command, {status});
 }
@@ -23,6 +36,18 @@ bool IsRow(const DecodedFrame& frame, std::string_view name) {
 }
 
 }  // namespace
+
+std::string_view FaultName(Fault fault) {
+  for (const auto& [kind, name] : kFaultNames)
+    if (kind == fault) return name;
+  return "none";
+}
+
+std::optional<Fault> FaultFromName(std::string_view name) {
+  for (const auto& [kind, known] : kFaultNames)
+    if (known == name) return kind;
+  return std::nullopt;
+}
 
 Bytes DefaultIdentifyReply(DeviceModel model, const std::string& version) {
   std::string text =
@@ -151,16 +176,22 @@ std::optional<Reply> SimulatedDevice::OnFrame() {
   const DecodedFrame decoded = DecodeFrame(frame);
   const Answered answered = Answer(frame, decoded, refuse, last_byte_us_ / 1000);
   Reply reply{answered.bytes};
-  // Rework the frame first, then garble or cut what goes on the line.
-  for (Fault kind : {Fault::WrongEcho, Fault::BadChecksum, Fault::ShortFrame, Fault::Noise,
-                     Fault::Stall, Fault::Silence, Fault::HangUp, Fault::Late}) {
+  // Rework the frame first, then garble or cut what goes on the line. A frame the device
+  // dropped has no answer for a fault to work on.
+  std::string applied, left;
+  for (Fault kind : {Fault::Refuse, Fault::WrongEcho, Fault::BadChecksum, Fault::ShortFrame,
+                     Fault::Noise, Fault::Stall, Fault::Silence, Fault::HangUp, Fault::Late}) {
     for (const FaultRule* rule : hits) {
-      if (rule->fault == kind) ApplyFault(*rule, command, reply);
+      if (rule->fault != kind || !decoded.checksum_ok) continue;
+      std::string& names = ApplyFault(*rule, command, reply) ? applied : left;
+      if (names.find(FaultName(kind)) == std::string::npos)
+        names += (names.empty() ? "" : ", ") + std::string(FaultName(kind));
     }
   }
   if (trace_) {
     Trace(true, DescribeFrame(decoded) + (answered.not_drawn ? "; not drawn" : ""));
-    TraceReply(reply, command, decoded.row);
+    TraceReply(reply, command, decoded.row, (applied.empty() ? "" : "fault " + applied + ": "),
+               (left.empty() ? "" : "; fault " + left + " leaves the identification as it is"));
   }
   return reply;
 }
@@ -168,7 +199,8 @@ std::optional<Reply> SimulatedDevice::OnFrame() {
 SimulatedDevice::Answered SimulatedDevice::Answer(const Bytes& frame, const DecodedFrame& decoded,
                                                   bool refuse, std::int64_t now_ms) {
   const std::uint8_t command = frame[2];
-  if (!decoded.checksum_ok) return {StatusReply(command, 0)};
+  // Not one byte of it can be trusted, the code to answer with included: no answer.
+  if (!decoded.checksum_ok) return {};
   if (IsRow(decoded, "identify")) return {refuse ? StatusReply(command, 0) : identify_reply_};
   if (command == kMemoryCommand) return {StatusReply(command, !refuse && Memory(decoded) ? 1 : 0)};
   // The status byte of an ordinary reply says nothing the host reads: 0 whatever was drawn.
@@ -209,40 +241,42 @@ bool SimulatedDevice::Memory(const DecodedFrame& decoded) {
   return true;
 }
 
-void SimulatedDevice::ApplyFault(const FaultRule& rule, std::uint8_t command, Reply& reply) const {
+bool SimulatedDevice::ApplyFault(const FaultRule& rule, std::uint8_t command, Reply& reply) const {
   Bytes& bytes = reply.bytes;
   // Faults that rework a reply frame leave the raw identification text alone.
   const bool frame = bytes.size() >= 6 && bytes[0] == 0x55 && bytes[1] == 0xAA;
   switch (rule.fault) {
     case Fault::None:
+      return false;
     case Fault::Refuse:  // part of the answer itself
-      break;
+      return true;
     case Fault::Noise:
       bytes.insert(bytes.begin(), kNoise.begin(), kNoise.end());
-      break;
+      return true;
     case Fault::BadChecksum:
       if (frame) bytes.back() = static_cast<std::uint8_t>(bytes.back() + 1);
-      break;
+      return frame;
     case Fault::WrongEcho:
       if (frame) bytes = MakeFrame(command ^ 0x01, Bytes(bytes.begin() + 4, bytes.end() - 1));
-      break;
+      return frame;
     case Fault::ShortFrame:
       bytes = MakeFrame(command, {});
-      break;
+      return true;
     case Fault::Stall:
       bytes.resize(bytes.size() / 2);
-      break;
+      return true;
     case Fault::Silence:
       bytes.clear();
-      break;
+      return true;
     case Fault::HangUp:
       bytes.clear();
       reply.hang_up = true;
-      break;
+      return true;
     case Fault::Late:
       reply.delay_ms += rule.delay_ms;
-      break;
+      return true;
   }
+  return false;
 }
 
 // ---- the trace ----
@@ -269,22 +303,47 @@ void SimulatedDevice::FlushTrace() {
   dropped_.clear();
 }
 
+// A reply frame as the host's reader takes it for `request`: one that is not a whole reply to
+// it (a wrong code, no status byte, a frame where the identification belongs) is called so.
+std::string SimulatedDevice::DescribeAnswer(const Bytes& frame, std::uint8_t request,
+                                            const CommandRow* row) const {
+  ReplyMeaning meaning = ReadReply(frame, request);
+  const std::string checksum =
+      meaning.checksum_ok ? "; checksum ok" : "; bad checksum: dropped by the reader";
+  const std::string own = ReplyTitle(ReadReply(frame));  // by its own code, not the request's
+  if (meaning.command != request) {
+    meaning.command = request;
+    meaning.row = row;
+    return "reply with the code of " + own + ", not of " + ReplyTitle(meaning) + checksum;
+  }
+  meaning.row = row;
+  if (frame.size() != 6)
+    return "reply to " + ReplyTitle(meaning) + " with " + std::to_string(frame[3]) +
+           " data bytes where one status byte belongs" + checksum;
+  if (row && row->name == "identify") {
+    char status[3];
+    std::snprintf(status, sizeof status, "%02X", frame[4]);
+    return "a reply frame (status " + std::string(status) + ") in place of the identification" +
+           checksum;
+  }
+  return DescribeReply(meaning);
+}
+
 void SimulatedDevice::TraceReply(const Reply& reply, std::optional<std::uint8_t> request,
-                                 const CommandRow* row) const {
+                                 const CommandRow* row, const std::string& faults,
+                                 const std::string& note) const {
   if (!trace_) return;
-  if (reply.hang_up) return Trace(false, "hangs up the line");
-  if (reply.bytes.empty()) return Trace(false, "no answer");
+  if (reply.hang_up) return Trace(false, faults + "hangs up the line" + note);
+  if (reply.bytes.empty()) return Trace(false, faults + "no answer" + note);
   const std::string after =
       reply.delay_ms ? "after " + std::to_string(reply.delay_ms) + " ms: " : "";
+  std::string first = faults;  // said once, before the first thing on the line
   for (const Piece& piece : SplitPieces(reply.bytes)) {
-    if (piece.kind != Piece::Kind::Frame || !request) {
-      Trace(false, after + DescribePiece(piece, Direction::Received));
-      continue;
-    }
-    // Whose reply it is, where it echoes the request's code (a wrong echo names its own).
-    ReplyMeaning meaning = ReadReply(piece.bytes, request);
-    if (meaning.command == *request) meaning.row = row;
-    Trace(false, after + DescribeReply(meaning));
+    const bool answer = piece.kind == Piece::Kind::Frame && request;
+    Trace(false, std::exchange(first, "") + after +
+                     (answer ? DescribeAnswer(piece.bytes, *request, row)
+                             : DescribePiece(piece, Direction::Received)) +
+                     note);
   }
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/device_model.h"
@@ -34,6 +35,10 @@ struct Reply {
 // bytes in all and cut to at most 254.
 Bytes DefaultIdentifyReply(DeviceModel model, const std::string& version);
 inline constexpr const char* kDefaultVersion = "V2.1 build 2026-11";
+
+// The fault's name as --fault takes it and the trace says it ("wrong-echo").
+std::string_view FaultName(Fault fault);
+std::optional<Fault> FaultFromName(std::string_view name);
 
 class SimulatedDevice {
  public:
@@ -84,14 +89,18 @@ class SimulatedDevice {
   Answered Answer(const Bytes& frame, const DecodedFrame& decoded, bool refuse,
                   std::int64_t now_ms);
   bool Memory(const DecodedFrame& decoded);
-  void ApplyFault(const FaultRule& rule, std::uint8_t command, Reply& reply) const;
+  // False when the fault leaves this reply as it is (a reworked frame where the raw
+  // identification goes).
+  bool ApplyFault(const FaultRule& rule, std::uint8_t command, Reply& reply) const;
   void ResetParser();
   // Bytes that make no frame, at `baud` (0: the device's own rate), kept for the trace.
   void Drop(const Bytes& bytes, int baud);
   void Trace(bool from_host, std::string text) const;
-  // `request`: the code of the frame it answers, if any, and its row.
-  void TraceReply(const Reply& reply, std::optional<std::uint8_t> request,
-                  const CommandRow* row) const;
+  // `request`: the code of the frame it answers, if any, and its row; `faults` names the faults
+  // that shaped the reply, `note` those that left it alone.
+  void TraceReply(const Reply& reply, std::optional<std::uint8_t> request, const CommandRow* row,
+                  const std::string& faults = "", const std::string& note = "") const;
+  std::string DescribeAnswer(const Bytes& frame, std::uint8_t request, const CommandRow* row) const;
 
   DeviceConfig config_;
   Bytes identify_reply_;

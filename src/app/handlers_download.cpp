@@ -7,6 +7,7 @@
 #include "app/form.h"
 #include "app/save_file.h"
 #include "base/progress_estimate.h"
+#include "command/model_check.h"
 #include "crosshair/cross_download.h"
 #include "serial/memory_transfer.h"
 #include "text/font_library.h"
@@ -57,6 +58,9 @@ void TForm1::BtnStaticCmdClick() {
   if (!path) return;
   const zotpx::StaticImage built = zotpx::ReadStaticImage(LocalPath(*path));
   if (built.failure) return SetStatus(title + *built.failure);
+  // The device would run them at every power-on: a command its model lacks is refused first.
+  if (const auto foreign = zotpx::FindForeignCommand(built, Model()))
+    return SetStatus(title + zotpx::ForeignCommandText(*foreign));
   // Whole or not at all: the device must never be loaded from a half-written "User.cfg".
   if (!SaveWholeFile(AppDirectory + QString::fromLatin1(zotpx::kStaticFileName), built.image))
     return SetStatus(title + zotpx::kStaticSaveFailedText);

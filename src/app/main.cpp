@@ -19,6 +19,7 @@
 #include <iostream>
 
 #include "app/form.h"
+#include "app/open_display.h"
 #include "base/console.h"
 #include "base/shipped_fonts.h"
 #include "base/version.h"
@@ -35,10 +36,10 @@ void ShowStartupError(const QString& text) {
 
 void SetUpParser(QCommandLineParser& parser) {
   parser.setApplicationDescription(QStringLiteral(
-      "The window for ZOT-Px on-screen-display chips and modules (ZOT-PA, ZOT-PB): it finds the\n"
-      "device on a serial port, sets its parameters and clock, places overlay objects, and\n"
-      "converts and downloads font, static command and crosshair files into its memory.\n"
-      "Its texts are in Simplified Chinese."));
+      "The window for ZOT-Px on-screen-display chips and modules (ZOT-PA, ZOT-PB): it\n"
+      "finds the device on a serial port, sets its parameters and clock, places overlay\n"
+      "objects, and converts and downloads font, static command and crosshair files\n"
+      "into its memory. Its texts are in Simplified Chinese."));
   parser.addHelpOption();
   parser.addVersionOption();
   parser.addPositionalArgument(
@@ -96,7 +97,8 @@ int main(int argc, char** argv) {
 
   AppDirectory = MakeAppDirectory(QDir::currentPath());
 
-  QApplication app(argc, argv);
+  const std::unique_ptr<QApplication> app =
+      zotpx::OpenDisplay(argc, argv, "zotpx-manager: cannot open the window");
   SetNames();
   QGuiApplication::setDesktopFileName(QStringLiteral("zotpx-manager"));
   QGuiApplication::setApplicationDisplayName(QStringLiteral("管理软件"));
@@ -117,7 +119,7 @@ int main(int argc, char** argv) {
       !font.empty() && QFontDatabase::families(QFontDatabase::SimplifiedChinese).isEmpty())
     QFontDatabase::addApplicationFont(QString::fromStdString(font));
   // QApplication has taken its own options (-platform, -style ...) out of argv by now.
-  parser.process(app);
+  parser.process(*app);
   const QStringList ports = parser.positionalArguments();
   if (ports.size() > 1) {
     std::cerr << "zotpx-manager: one port at most; see zotpx-manager --help\n";

@@ -2,12 +2,27 @@
 
 namespace zotpx {
 
+namespace {
+
+// HexDigitValue of every byte, looked up: logs are long.
+struct DigitTable {
+  signed char value[256];
+  constexpr DigitTable() : value() {
+    for (int c = 0; c < 256; ++c)
+      value[c] = static_cast<signed char>(HexDigitValue(static_cast<std::uint8_t>(c)));
+  }
+};
+constexpr DigitTable kDigits;
+
+}  // namespace
+
 Bytes HexPairs(std::string_view text) {
   Bytes bytes;
+  bytes.reserve(text.size() / 3 + 1);
+  const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
   for (std::size_t i = 0; i < text.size();) {
-    const int high = HexDigitValue(static_cast<std::uint8_t>(text[i]));
-    const int low =
-        i + 1 < text.size() ? HexDigitValue(static_cast<std::uint8_t>(text[i + 1])) : -1;
+    const int high = kDigits.value[p[i]];
+    const int low = i + 1 < text.size() ? kDigits.value[p[i + 1]] : -1;
     if (high >= 0 && low >= 0) {
       bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
       i += 2;

@@ -17,6 +17,7 @@ struct Globals {
   std::string log;
   std::string log_dir;
   bool trace = false;
+  bool log_time = false;
   bool json = false;
   bool quiet = false;
 };

@@ -75,9 +75,13 @@ void RunSend(const CommandDef& command, const CommandValues& values, const Sessi
   SetTxResult(outcome, result, reporter.status);
 }
 
+// With a rate given, the identification alone at that rate, as every command takes it.
 void RunConnect(const CommandDef& command, const Session& session, StatusCapture& reporter,
                 Outcome& outcome) {
-  const ConnectResult found = ConnectDevice(*session.line, reporter, command.title, session.port);
+  const ConnectResult found =
+      session.baud
+          ? IdentifyDevice(*session.line, reporter, command.title, {session.port, *session.baud})
+          : ConnectDevice(*session.line, reporter, command.title, session.port);
   outcome.status = reporter.status;
   if (found.outcome != ConnectOutcome::Identified) {
     outcome.result = ConnectFailureResult(found.outcome);
@@ -85,8 +89,11 @@ void RunConnect(const CommandDef& command, const Session& session, StatusCapture
   }
   outcome.model = ModelName(static_cast<DeviceModel>(found.model));
   outcome.version = found.version;
-  // Over raw TCP the line runs at the far end's rate, which nothing here knows.
-  if (found.rate_index >= 0) outcome.baud = kBaudRateList[found.rate_index];
+  // Over raw TCP without a rate the line runs at the far end's, which nothing here knows.
+  if (session.baud)
+    outcome.baud = *session.baud;
+  else if (found.rate_index >= 0)
+    outcome.baud = kBaudRateList[found.rate_index];
   outcome.details.push_back(*outcome.model + "  " + *outcome.version +
                             (outcome.baud ? "  " + std::to_string(*outcome.baud) : ""));
 }

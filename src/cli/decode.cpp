@@ -3,378 +3,518 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <nlohmann/json.hpp>
+#include <variant>
 
 #include "base/file_save.h"
 #include "base/hex.h"
+#include "base/printable.h"
+#include "base/text_lines.h"
 #include "cli/commands.h"
+#include "cli/decode_output.h"
+#include "cli/json_output.h"
 #include "command/log_reader.h"
 #include "layout/layout_writer.h"
 #include "serial/memory_transfer.h"
+#include "text/cp936.h"
 #include "text/static_file.h"
 
 namespace zotpx::cli {
 
 namespace {
 
-// Far beyond any log or static text; small enough to refuse a wrong file quickly.
+// A log is read as it comes, whatever its size. Bare hex and static command texts are read
+// whole: far beyond any of them, and small enough to refuse a wrong file quickly.
 constexpr std::size_t kInputLimit = 64u << 20;
 
-struct Source {
-  std::string name;  // as the output names it
-  std::string text;  // a file's or standard input's content
-  Bytes hex;         // hex bytes from the command line
-  bool from_arguments = false;
+// --- bare hex: frames in the order they came ---
+
+// The row a reply stands under when no request says which: the first of its code.
+const CommandRow* FirstRowWithCode(std::uint8_t code) {
+  for (const CommandRow& row : CommandRows())
+    if (row.command == code) return &row;
+  return nullptr;
+}
+
+// Replies are judged against the request before them, when one came.
+void DecodeStream(const std::string& name, std::span<const std::uint8_t> bytes, DecodeOutput& out) {
+  TransferTracker transfer;
+  std::optional<DecodedFrame> request;
+  std::size_t n = 0;
+  for (const Piece& piece : SplitPieces(bytes)) {
+    Item item;
+    item.where = {&name, 0, ++n, {}};
+    item.piece = &piece;
+    std::optional<DecodedFrame> frame;
+    std::optional<ReplyMeaning> reply;
+    if (IsReply(piece, Direction::Unknown)) {
+      const CommandRow* asked = request ? request->row : nullptr;
+      reply = ReadReply(piece.bytes, asked ? std::optional(asked->command) : std::nullopt);
+      reply->row = asked;
+      item.reply = &*reply;
+      item.row = asked ? asked : FirstRowWithCode(piece.bytes[2]);
+      transfer.Received(piece.bytes);
+      request.reset();
+    } else if (piece.kind == Piece::Kind::Frame) {
+      frame = DecodeFrame(piece.bytes);
+      item.frame = &*frame;
+      item.row = frame->row;
+      transfer.Sent(*frame);
+      request = frame;
+    }
+    out.Say(item);
+  }
+  if (!transfer.active()) return;
+  const TransferSummary summary = transfer.summary();
+  Item item;
+  item.kind = Item::Kind::Transfer;
+  item.where = {&name, 0, n, {}};
+  item.transfer = &summary;
+  out.Say(item);
+}
+
+// --- a communication log ---
+
+class LogDecoder {
+ public:
+  LogDecoder(const std::string& name, DecodeOutput& out) : name_(name), out_(out) {}
+
+  void Block(const LogBlock& block) {
+    Moments& port = ports_[block.port];
+    if (!block.title.empty()) out_.Title({&name_, block.line, 0, block.port}, block.title);
+    for (const LoggedRequest& request : RequestsOf(block)) Request(block, request, port);
+    if (const std::optional<TransferSummary> transfer = TransferOf(block)) {
+      Item item;
+      item.kind = Item::Kind::Transfer;
+      item.where = {&name_, block.line, 0, block.port};
+      item.transfer = &*transfer;
+      out_.Say(item);
+    }
+    out_.EndBlock();
+    if (block.end_time)
+      port.end = block.end_time;
+    else if (!block.entries.empty() && block.entries.back().time)
+      port.end = block.entries.back().time;
+  }
+
+ private:
+  // The last moments of a port: its last reply, and when its last block ended.
+  struct Moments {
+    std::optional<std::int64_t> reply;
+    std::optional<std::int64_t> end;
+  };
+
+  void Request(const LogBlock& block, const LoggedRequest& request, Moments& port) {
+    const LogEntry& sent = *request.sent;
+    const DecodedFrame decoded = DecodeFrame(sent.bytes);
+    std::optional<std::string> gap;
+    std::optional<std::int64_t> gap_us;
+    if (sent.time) {
+      // Since whichever came last: the port's last reply, or the end of its last command.
+      const bool after_reply = port.reply && (!port.end || *port.reply > *port.end);
+      const std::optional<std::int64_t> since = after_reply ? port.reply : port.end;
+      if (since) {
+        gap_us = *sent.time - *since;
+        gap = DurationText(*gap_us) +
+              (after_reply ? " since the previous reply" : " since the previous command ended");
+      }
+    }
+    for (const Piece& piece : SplitPieces(sent.bytes)) {
+      Item item;
+      item.where = {&name_, sent.line, 0, block.port};
+      item.direction = Direction::Sent;
+      item.piece = &piece;
+      item.time = sent.time;
+      std::optional<DecodedFrame> own;
+      if (piece.kind == Piece::Kind::Frame) {
+        // Most lines hold one frame: the one decoded already.
+        if (piece.bytes.size() != sent.bytes.size()) own = DecodeFrame(piece.bytes);
+        item.frame = own ? &*own : &decoded;
+        item.row = item.frame->row;
+      }
+      item.gap_us = gap_us;
+      if (gap) item.notes.push_back(*gap);
+      if (!request.received) {
+        item.no_reply = true;
+        std::string note = "no accepted reply logged";
+        if (sent.time && block.end_time) {
+          item.unanswered_us = *block.end_time - *sent.time;
+          note += " (the command ended " + DurationText(*item.unanswered_us) + " after it)";
+        }
+        item.notes.push_back(note);
+      }
+      out_.Say(item);
+    }
+    if (!request.received) return;
+    const LogEntry& received = *request.received;
+    const ReplyTimeouts limits = ReplyTimeoutsFor(sent.bytes);
+    for (const Piece& piece : SplitPieces(received.bytes)) {
+      Item item;
+      item.where = {&name_, received.line, 0, block.port};
+      item.direction = Direction::Received;
+      item.piece = &piece;
+      item.time = received.time;
+      std::optional<ReplyMeaning> reply;
+      if (piece.kind == Piece::Kind::Frame) {
+        reply = ReadReply(piece.bytes,
+                          decoded.row ? std::optional(decoded.row->command) : std::nullopt);
+        reply->row = decoded.row;
+        item.reply = &*reply;
+        item.row = decoded.row;
+      }
+      if (received.time && sent.time) {
+        item.latency_us = *received.time - *sent.time;
+        item.notes.push_back("latency " + DurationText(*item.latency_us));
+        if (*item.latency_us > std::int64_t{limits.first_byte_ms} * 1000)
+          item.late.push_back("its first byte came after " + DurationText(*item.latency_us) +
+                              "; the device has " + std::to_string(limits.first_byte_ms) + " ms");
+        item.notes.insert(item.notes.end(), item.late.begin(), item.late.end());
+      }
+      out_.Say(item);
+    }
+    if (received.time) port.reply = received.time;
+  }
+
+  const std::string& name_;
+  DecodeOutput& out_;
+  std::map<std::string, Moments> ports_;
 };
 
-std::optional<std::string> ReadAll(std::FILE* in) {
-  std::string text;
-  char buffer[65536];
-  for (;;) {
-    const std::size_t n = std::fread(buffer, 1, sizeof buffer, in);
-    text.append(buffer, n);
-    if (text.size() > kInputLimit) return std::nullopt;
-    if (n < sizeof buffer) return std::ferror(in) ? std::nullopt : std::optional(text);
+// --- a static command text: a line is a record when it holds a frame and one trailing byte ---
+
+void DecodeStatic(const std::string& name, const std::vector<StaticLine>& lines,
+                  DecodeOutput& out) {
+  for (const StaticLine& line : lines) {
+    if (line.bytes.empty()) continue;
+    Item item;
+    item.where = {&name, line.number, 0, {}};
+    item.direction = Direction::Sent;
+    const bool record = IsStaticRecord(line.bytes);
+    Piece piece;
+    if (record) {
+      piece = {Piece::Kind::Frame, Bytes(line.bytes.begin(), line.bytes.end() - 1)};
+      char trailing[48];
+      std::snprintf(trailing, sizeof trailing, "trailing byte %02X", line.bytes.back());
+      item.notes.push_back(trailing);
+      item.label = "record ";
+    } else {
+      const std::vector<Piece> pieces = SplitPieces(line.bytes);
+      const bool frame = pieces.size() == 1 && pieces[0].kind == Piece::Kind::Frame;
+      piece = frame ? pieces[0] : Piece{Piece::Kind::Other, line.bytes};
+      item.notes.push_back(frame
+                               ? "a frame without its trailing byte: the download skips this line"
+                               : "not a frame and one trailing byte: the download skips this line");
+      item.label = "skipped ";
+      item.skipped = true;
+    }
+    item.piece = &piece;
+    std::optional<DecodedFrame> frame;
+    if (piece.kind == Piece::Kind::Frame) {
+      frame = DecodeFrame(piece.bytes);
+      item.frame = &*frame;
+      item.row = frame->row;
+    }
+    out.Say(item);
   }
 }
+
+// --- reading the inputs ---
 
 bool IsFile(const std::string& path) {
   std::error_code error;
   return std::filesystem::exists(path, error) && !std::filesystem::is_directory(path, error);
 }
 
-// Files and standard input as they are; every other argument is hex, all of them one stream.
-std::optional<std::vector<Source>> ReadInputs(const std::vector<std::string>& inputs) {
-  std::vector<Source> sources;
-  Source arguments{"arguments", {}, {}, true};
-  const std::vector<std::string> given = inputs.empty() ? std::vector<std::string>{"-"} : inputs;
-  for (const std::string& input : given) {
-    if (input == "-" || IsFile(input)) {
-      std::FILE* in = input == "-" ? stdin : std::fopen(input.c_str(), "rb");
-      std::optional<std::string> text = in ? ReadAll(in) : std::nullopt;
-      if (in && in != stdin) std::fclose(in);
-      if (!text) {
-        std::fprintf(stderr, "zotpx: decode: %s cannot be read (or is larger than 64 MiB)\n",
-                     input.c_str());
-        return std::nullopt;
-      }
-      sources.push_back({input == "-" ? "stdin" : input, std::move(*text), {}, false});
-      continue;
+// A static command text's line as the static download reads it.
+bool IsStaticRecordLine(std::string_view line) {
+  const std::vector<StaticLine> lines =
+      ReadStaticLines(std::span(reinterpret_cast<const std::uint8_t*>(line.data()), line.size()));
+  return lines.size() == 1 && IsStaticRecord(lines.front().bytes);
+}
+
+// Why an input cannot be read, in the tool's words; nothing when it can.
+using Unread = std::optional<std::string>;
+
+// Hands every line of `in` to `line` as it comes, until `line` gives a reason to stop. That
+// reason, or why `in` cannot be read.
+template <typename Line>
+Unread ReadLines(std::FILE* in, const std::string& input, Line&& line) {
+  LineSplitter lines;
+  Unread stopped;
+  const auto each = [&](std::string_view text) {
+    if (!stopped) stopped = line(text);
+  };
+  char buffer[1 << 16];
+  for (;;) {
+    const std::size_t n = std::fread(buffer, 1, sizeof buffer, in);
+    lines.Feed(std::string_view(buffer, n), each);
+    if (stopped) return stopped;
+    if (n < sizeof buffer) break;
+  }
+  if (std::ferror(in)) return "decode: " + input + " cannot be read";
+  lines.Finish(each);
+  return stopped;
+}
+
+// Lines kept whole, as text into `text`: a line in code page 936 is read as such, so that none
+// of its Chinese bytes pass for hex digits; bytes that are no text at all are refused.
+Unread TextOfLines(std::string_view kept, const std::string& name, std::string& text) {
+  std::size_t number = 0;
+  Unread refused;
+  LineSplitter lines;
+  lines.Feed(kept, [&](std::string_view line) {
+    ++number;
+    if (refused) return;
+    if (IsUtf8(line)) {
+      text.append(line);
+    } else if (const std::optional<std::string> utf8 = Cp936ToUtf8(
+                   std::span(reinterpret_cast<const std::uint8_t*>(line.data()), line.size()))) {
+      text.append(*utf8);
+    } else {
+      refused = "decode: " + name + ":" + std::to_string(number) +
+                " holds bytes that are no text (neither UTF-8 nor GBK): not a communication "
+                "log, a static command text or hex";
     }
-    const Bytes bytes = HexPairs(input);
-    if (bytes.empty() ||
-        input.find_first_not_of("0123456789abcdefABCDEFxX ,:") != std::string::npos) {
-      std::fprintf(stderr, "zotpx: decode: '%s' is neither a file nor bytes in hex\n",
-                   input.c_str());
+    text += '\n';
+  });
+  return refused;
+}
+
+// Reads one file (or standard input) as it comes: a communication log is decoded block by block
+// as soon as its first log line shows what it is; anything else is kept whole and read at the
+// end as a static command text or as bare hex.
+Unread DecodeFile(const std::string& input, DecodeOutput& out) {
+  const std::string name = input == "-" ? "stdin" : input;
+  std::FILE* in = input == "-" ? stdin : std::fopen(input.c_str(), "rb");
+  if (!in) return "decode: " + input + " cannot be read";
+  LogDecoder decoder(name, out);
+  LogBlockReader blocks([&decoder](LogBlock&& block) { decoder.Block(block); });
+  std::string kept;  // the text so far, while it is not known to be a log
+  bool log = false;
+  bool is_static = false;
+  std::size_t number = 0;
+  const Unread unread = ReadLines(in, input, [&](std::string_view text) -> Unread {
+    LogEntry entry = ReadLogEntry(text, ++number);
+    if (!log && !is_static && IsLogEntry(entry)) {
+      // What came before is the log's too.
+      log = true;
+      std::size_t earlier = 0;
+      LineSplitter again;
+      again.Feed(kept, [&](std::string_view old) { blocks.Add(ReadLogEntry(old, ++earlier)); });
+      kept = std::string();
+    }
+    if (log) {
+      blocks.Add(std::move(entry));
       return std::nullopt;
     }
-    arguments.hex.insert(arguments.hex.end(), bytes.begin(), bytes.end());
+    is_static = is_static || IsStaticRecordLine(text);
+    kept.append(text);
+    kept += '\n';
+    if (kept.size() <= kInputLimit) return std::nullopt;
+    return "decode: " + input +
+           " is larger than 64 MiB and no communication log: only a log is read whatever its "
+           "size";
+  });
+  if (in != stdin) std::fclose(in);
+  if (unread) return unread;
+  if (log) {
+    blocks.Finish();
+    return std::nullopt;
   }
-  if (!arguments.hex.empty()) sources.push_back(std::move(arguments));
-  return sources;
-}
-
-// A frame's values as the command line takes them: words for lists, booleans for flags, numbers
-// for the edit boxes, the text in UTF-8. The picture has no file to name, and a box that is not
-// in the frame (control-only) no value of a frame on its own.
-nlohmann::json ValuesJson(const Values& values) {
-  nlohmann::json out = nlohmann::json::object();
-  const CommandRow& row = values.row();
-  for (std::size_t i = 0; i < row.fields.size(); ++i) {
-    const FieldDef& field = row.fields[i];
-    const FieldValue& value = values.at(i);
-    const std::string name(field.name);
-    if (field.kind == FieldKind::Bitmap || field.at.place == Place::None) continue;
-    if (field.kind == FieldKind::List && value.index < 0)
-      out[name] = std::stoll(value.text);  // a code of no item, as the frame holds it
-    else if (field.kind == FieldKind::List && !field.list->keywords)
-      out[name] = ItemNumber(*field.list, value.index);
-    else if (field.kind == FieldKind::Flag)
-      out[name] = value.index == 1;
-    else if (field.kind == FieldKind::Coordinate || field.kind == FieldKind::Number)
-      out[name] = EditValue(value).value_or(0);
-    else if (field.kind == FieldKind::Data)
-      out[name] = HexText(value.bytes.data(), value.bytes.size());
-    else
-      out[name] = FieldWord(field, value);
+  if (is_static) {
+    DecodeStatic(
+        name,
+        ReadStaticLines(std::span(reinterpret_cast<const std::uint8_t*>(kept.data()), kept.size())),
+        out);
+    return std::nullopt;
   }
-  return out;
-}
-
-nlohmann::json FrameJson(const DecodedFrame& frame) {
-  nlohmann::json out;
-  out["kind"] = "command";
-  if (frame.row) {
-    out["command"] = frame.row->name;
-    out["title"] = frame.row->title;
-    out["code"] = frame.row->command;
-  }
-  if (frame.values) {
-    out["values"] = ValuesJson(*frame.values);
-    if (frame.row->blocks.max_blocks) out["block"] = frame.block;
-    if (frame.row->Field("file") && (*frame.values)["file"].picture) {
-      const LoadedBitmap& picture = *(*frame.values)["file"].picture;
-      out["picture"] = {{"width", picture.width}, {"height", picture.height}};
-    }
-  }
-  if (frame.framed) out["checksum"] = frame.checksum_ok ? "ok" : "bad";
-  out["problems"] = frame.problems;
-  out["refusal"] = frame.refusal ? nlohmann::json(frame.row->title + *frame.refusal) : nullptr;
-  return out;
-}
-
-nlohmann::json ReplyJson(const ReplyMeaning& reply) {
-  return {{"kind", "reply"},
-          {"reply_to", ReplyTitle(reply)},
-          {"code", reply.command},
-          {"status", reply.status},
-          {"accepted", reply.accepted},
-          {"checksum", reply.checksum_ok ? "ok" : "bad"}};
-}
-
-bool IsReply(const Piece& piece, Direction direction) {
-  return piece.kind == Piece::Kind::Frame &&
-         (direction == Direction::Received ||
-          (direction == Direction::Unknown && IsReplyFrame(piece.bytes)));
-}
-
-// A reply as the request it answers (when known) judges it.
-ReplyMeaning ReplyTo(const Piece& piece, const CommandRow* request) {
-  ReplyMeaning reply =
-      ReadReply(piece.bytes, request ? std::optional(request->command) : std::nullopt);
-  reply.row = request;
-  return reply;
-}
-
-nlohmann::json PieceJson(const Piece& piece, Direction direction, const CommandRow* request) {
-  if (IsReply(piece, direction)) return ReplyJson(ReplyTo(piece, request));
-  switch (piece.kind) {
-    case Piece::Kind::Frame:
-      return FrameJson(DecodeFrame(piece.bytes));
-    case Piece::Kind::Identification: {
-      const IdentificationText id = *ReadIdentification(piece.bytes);
-      return {{"kind", "identification"}, {"model", id.model}, {"version", id.version}};
-    }
-    case Piece::Kind::Probe:
-      return {{"kind", "probe"}};
-    case Piece::Kind::ProbeAnswer:
-      return {{"kind", "probe-answer"}};
-    case Piece::Kind::Cut:
-      return {{"kind", "cut"}};
-    case Piece::Kind::Other:
-      break;
-  }
-  return {{"kind", "bytes"}};
-}
-
-nlohmann::json TransferJson(const TransferSummary& s) {
-  static const char* kResults[] = {"unknown", "done", "erase-failed", "write-failed"};
-  nlohmann::json out = {{"kind", "transfer"},
-                        {"title", s.title},
-                        {"erased", s.erased},
-                        {"bytes", s.bytes},
-                        {"result", kResults[static_cast<int>(s.result)]}};
-  if (s.first) {
-    out["first"] = *s.first;
-    out["end"] = s.end;
-  }
-  return out;
-}
-
-// Where a piece was found, and how it is printed.
-struct Where {
-  std::string source;
-  std::string at;  // "12" (a line) or "#3" (a piece of the hex)
-  std::string port;
-};
-
-class Printer {
- public:
-  explicit Printer(bool json) : json_(json) {}
-
-  void Piece(const Where& where, Direction direction, const zotpx::Piece& piece,
-             const CommandRow* request = nullptr, const std::string& tail = {},
-             const char* label = nullptr) {
-    if (json_) {
-      nlohmann::json out = PieceJson(piece, direction, request);
-      out["direction"] = direction == Direction::Sent       ? nlohmann::json("sent")
-                         : direction == Direction::Received ? nlohmann::json("received")
-                                                            : nlohmann::json(nullptr);
-      out["hex"] = HexText(piece.bytes.data(), piece.bytes.size());
-      if (!tail.empty()) out["note"] = tail;
-      return Json(where, out);
-    }
-    const std::string line = IsReply(piece, direction) ? DescribeReply(ReplyTo(piece, request))
-                                                       : DescribePiece(piece, direction);
-    const char* arrow = label                              ? label
-                        : direction == Direction::Sent     ? "sent "
-                        : direction == Direction::Received ? "received "
-                                                           : "";
-    Text(where, arrow + line + tail);
-  }
-
-  void Transfer(const Where& where, const TransferSummary& summary) {
-    if (json_) return Json(where, TransferJson(summary));
-    Text(where, DescribeTransfer(summary));
-  }
-
-  void Title(const Where& where, const std::string& title) {
-    if (!json_) Text(where, "【" + title + "】");
-  }
-
- private:
-  void Json(const Where& where, nlohmann::json out) {
-    out["source"] = where.source;
-    out[where.at.front() == '#' ? "piece" : "line"] =
-        std::stoi(where.at.substr(where.at.front() == '#'));
-    if (!where.port.empty()) out["port"] = where.port;
-    std::printf("%s\n", out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
-  }
-  void Text(const Where& where, const std::string& line) {
-    const std::string port = where.port.empty() ? "" : "[" + where.port + "] ";
-    std::printf("%s%s%s %s%s\n", where.source.c_str(), where.at.front() == '#' ? " " : ":",
-                where.at.c_str(), port.c_str(), line.c_str());
-  }
-
-  bool json_;
-};
-
-void DecodeLog(const Source& source, Printer& out) {
-  for (const LogBlock& block : ReadLogBlocks(source.text)) {
-    if (!block.title.empty())
-      out.Title({source.name, std::to_string(block.line), block.port}, block.title);
-    for (const LoggedRequest& request : RequestsOf(block)) {
-      const Where sent{source.name, std::to_string(request.sent->line), block.port};
-      const DecodedFrame decoded = DecodeFrame(request.sent->bytes);
-      const std::string tail = request.received ? "" : "; no accepted reply logged";
-      for (const zotpx::Piece& piece : SplitPieces(request.sent->bytes))
-        out.Piece(sent, Direction::Sent, piece, nullptr, tail);
-      if (request.received)
-        for (const zotpx::Piece& piece : SplitPieces(request.received->bytes))
-          out.Piece({source.name, std::to_string(request.received->line), block.port},
-                    Direction::Received, piece, decoded.row);
-    }
-    if (const std::optional<TransferSummary> transfer = TransferOf(block))
-      out.Transfer({source.name, std::to_string(block.line), block.port}, *transfer);
-  }
-}
-
-void DecodeStream(const std::string& name, std::span<const std::uint8_t> bytes, Printer& out) {
-  TransferTracker transfer;
-  std::size_t n = 0;
-  for (const zotpx::Piece& piece : SplitPieces(bytes)) {
-    out.Piece({name, "#" + std::to_string(++n), {}}, Direction::Unknown, piece);
-    if (piece.kind != Piece::Kind::Frame) continue;
-    if (IsReplyFrame(piece.bytes))
-      transfer.Received(piece.bytes);
-    else
-      transfer.Sent(DecodeFrame(piece.bytes));
-  }
-  if (transfer.active()) out.Transfer({name, "#" + std::to_string(n), {}}, transfer.summary());
-}
-
-// A static command text: a line is a record when it holds a frame and one trailing byte.
-void DecodeStatic(const Source& source, const std::vector<StaticLine>& lines, Printer& out) {
-  for (const StaticLine& line : lines) {
-    if (line.bytes.empty()) continue;
-    const Where where{source.name, std::to_string(line.number), {}};
-    if (!IsStaticRecord(line.bytes)) {
-      const std::vector<zotpx::Piece> pieces = SplitPieces(line.bytes);
-      const bool frame = pieces.size() == 1 && pieces[0].kind == Piece::Kind::Frame;
-      out.Piece(where, Direction::Sent,
-                frame ? pieces[0] : zotpx::Piece{Piece::Kind::Other, line.bytes}, nullptr,
-                frame ? "; a frame without its trailing byte: the download skips this line"
-                      : "; not a frame and one trailing byte: the download skips this line",
-                "skipped ");
-      continue;
-    }
-    const Bytes frame(line.bytes.begin(), line.bytes.end() - 1);
-    char trailing[48];
-    std::snprintf(trailing, sizeof trailing, "; trailing byte %02X", line.bytes.back());
-    out.Piece(where, Direction::Sent, {Piece::Kind::Frame, frame}, nullptr, trailing, "record ");
-  }
-}
-
-void Decode(const Source& source, Printer& out) {
-  if (source.from_arguments) return DecodeStream(source.name, source.hex, out);
-  if (IsCommunicationLog(source.text)) return DecodeLog(source, out);
-  const std::span<const std::uint8_t> text(
-      reinterpret_cast<const std::uint8_t*>(source.text.data()), source.text.size());
-  const std::vector<StaticLine> lines = ReadStaticLines(text);
-  for (const StaticLine& line : lines)
-    if (IsStaticRecord(line.bytes)) return DecodeStatic(source, lines, out);
-  DecodeStream(source.name, HexPairs(source.text), out);
+  std::string hex;
+  if (Unread refused = TextOfLines(kept, name, hex)) return refused;
+  DecodeStream(name, HexPairs(hex), out);
+  return std::nullopt;
 }
 
 // --- the layout ---
 
-// The start-up commands the device acknowledged, in the order of the log, for one port.
-LayoutFile MakeLayout(const Source& source, const std::string& output) {
-  LayoutWriter writer(source.name, output);
-  const std::vector<LogBlock> blocks = ReadLogBlocks(source.text);
-  // A station log holds the same commands for every port: the first port's stand for all.
-  const auto first = std::find_if(blocks.begin(), blocks.end(),
-                                  [](const LogBlock& b) { return !b.title.empty(); });
-  const std::string port = first == blocks.end() ? std::string() : first->port;
-  for (const LogBlock& block : blocks) {
-    if (block.port != port) continue;
+class LayoutFromLog {
+ public:
+  LayoutFromLog(const std::string& source, const std::string& bitmap_base)
+      : source_(source), writer_(source, bitmap_base) {}
+
+  // The start-up commands the device acknowledged, in the order of the log, for one port: the
+  // first port's that has a title (a station log holds the same commands for every port).
+  void Block(const LogBlock& block) {
+    if (!port_ && !block.title.empty()) port_ = block.port;
+    if (!block.title.empty() && block.port != port_) several_ = true;
+    if (block.port != port_.value_or(block.port)) return;
     for (const LoggedRequest& request : RequestsOf(block)) {
       const Bytes& sent = request.sent->bytes;
       const DecodedFrame frame = DecodeFrame(sent);
       const bool acknowledged = request.received && frame.row &&
                                 ReadReply(request.received->bytes, frame.row->command).accepted;
-      writer.Add(sent, acknowledged, source.name + ":" + std::to_string(request.sent->line));
+      writer_.Add(sent, acknowledged, source_ + ":" + std::to_string(request.sent->line));
     }
-    writer.BreakRun();  // a bitmap's run of frames never spans two blocks
+    writer_.BreakRun();  // a bitmap's run of frames never spans two blocks
   }
-  const bool several = std::any_of(blocks.begin(), blocks.end(), [&port](const LogBlock& b) {
-    return !b.title.empty() && b.port != port;
+
+  LayoutFile Finish() {
+    if (several_)
+      writer_.Note(source_ + ": the log has several ports; the layout holds " + *port_ +
+                   "'s commands");
+    return writer_.Finish();
+  }
+
+ private:
+  const std::string& source_;
+  LayoutWriter writer_;
+  std::optional<std::string> port_;
+  bool several_ = false;
+};
+
+int WriteLayout(const std::vector<std::string>& inputs, const std::string& output, bool json) {
+  const auto refuse = [json](const std::string& status, const char* result = kResultRefused) {
+    return PrintRefusal("decode", status, json, result);
+  };
+  const std::string input = inputs.empty() ? "-" : inputs.front();
+  if (inputs.size() > 1 || output.empty() || (input != "-" && !IsFile(input)))
+    return refuse("decode --layout takes one communication log and -o LAYOUT.toml");
+  // Both would be on standard output.
+  if (json && output == "-")
+    return refuse(
+        "decode --layout -o - writes the layout to standard output: --json has no room there");
+  const std::string name = input == "-" ? "stdin" : input;
+  std::FILE* in = input == "-" ? stdin : std::fopen(input.c_str(), "rb");
+  if (!in) return refuse("decode: " + input + " cannot be read");
+  // On standard output the layout has no folder: its bitmaps go into the current one, named
+  // after the log.
+  const bool to_stdout = output == "-";
+  const std::string bitmap_base =
+      to_stdout ? std::filesystem::path(name).stem().string() + ".toml" : output;
+  LayoutFromLog layout(name, bitmap_base);
+  LogBlockReader blocks([&layout](LogBlock&& block) { layout.Block(block); });
+  std::size_t number = 0;
+  bool log = false;
+  const Unread unread = ReadLines(in, input, [&](std::string_view text) -> Unread {
+    LogEntry entry = ReadLogEntry(text, ++number);
+    log = log || IsLogEntry(entry);
+    blocks.Add(std::move(entry));
+    return std::nullopt;
   });
-  if (several)
-    writer.Note(source.name + ": the log has several ports; the layout holds " + port +
-                "'s commands");
-  return writer.Finish();
+  blocks.Finish();
+  if (in != stdin) std::fclose(in);
+  if (unread) return refuse(*unread);
+  if (!log) return refuse("decode --layout: " + input + " is no communication log");
+  const LayoutFile file = layout.Finish();
+  for (const std::string& note : file.notes)
+    std::fprintf(stderr, "%s\n", PrintableText(note).c_str());
+  if (file.toml.empty())
+    return refuse("decode: " + name +
+                  " holds no overlay command the device acknowledged; nothing written");
+  const std::string folder = to_stdout ? "" : output.substr(0, output.rfind('/') + 1);
+  std::vector<std::string> written;
+  for (const auto& [bitmap, bytes] : file.bitmaps) {
+    if (!WriteWholeFile(folder + bitmap, bytes))
+      return refuse("decode: cannot write " + folder + bitmap, kResultFileFailed);
+    written.push_back(folder + bitmap);
+  }
+  if (!WriteOutputFile(output, Bytes(file.toml.begin(), file.toml.end())))
+    return refuse("decode: cannot write " + output, kResultFileFailed);
+  if (json) {
+    const nlohmann::json result = {{"kind", "layout"},
+                                   {"source", name},
+                                   {"layout", output},
+                                   {"bitmaps", written},
+                                   {"notes", file.notes}};
+    std::printf("%s\n",
+                result.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+    return kExitOk;
+  }
+  // Standard output may be the layout itself.
+  std::FILE* said = to_stdout ? stderr : stdout;
+  for (const std::string& bitmap : written) std::fprintf(said, "wrote %s\n", bitmap.c_str());
+  std::fprintf(said, "%s -> %s\n", name.c_str(), to_stdout ? "standard output" : output.c_str());
+  return kExitOk;
 }
 
-int WriteLayout(const std::vector<Source>& sources, const std::string& output) {
-  if (sources.size() != 1 || sources.front().from_arguments ||
-      !IsCommunicationLog(sources.front().text) || output.empty()) {
-    std::fprintf(stderr, "zotpx: decode --layout takes one communication log and -o LAYOUT.toml\n");
-    return kExitRefused;
-  }
-  const LayoutFile layout = MakeLayout(sources.front(), output);
-  for (const std::string& note : layout.notes) std::fprintf(stderr, "%s\n", note.c_str());
-  if (layout.toml.empty()) {
-    std::fprintf(stderr,
-                 "zotpx: decode: %s holds no overlay command the device acknowledged; "
-                 "nothing written\n",
-                 sources.front().name.c_str());
-    return kExitRefused;
-  }
-  const std::string folder = output.substr(0, output.rfind('/') + 1);
-  for (const auto& [name, bytes] : layout.bitmaps) {
-    if (!WriteWholeFile(folder + name, bytes)) {
-      std::fprintf(stderr, "zotpx: decode: cannot write %s%s\n", folder.c_str(), name.c_str());
-      return kExitRefused;
+// --- the choice ---
+
+// "rect", "cross move" or cross-move, or a group's first word: "bitmap" for every kind.
+std::vector<const CommandRow*> RowsNamed(std::string name) {
+  std::replace(name.begin(), name.end(), '-', ' ');
+  std::vector<const CommandRow*> rows;
+  for (const CommandRow& row : CommandRows())
+    if (row.name == name || row.name.substr(0, row.name.find(' ')) == name) rows.push_back(&row);
+  return rows;
+}
+
+// The choice, or why it cannot be made.
+std::variant<DecodeChoice, std::string> ChoiceOf(const CommandValues& values, bool json) {
+  DecodeChoice choice;
+  choice.json = json;
+  choice.errors = values.errors_only;
+  choice.stats = values.stats;
+  for (const std::string& name : values.only) {
+    const std::vector<const CommandRow*> rows = RowsNamed(name);
+    if (rows.empty()) {
+      std::string names;
+      for (const CommandRow& row : CommandRows())
+        names += (names.empty() ? "" : ", ") + std::string(row.name);
+      return "decode --only '" + name + "': no such command; one of " + names;
     }
+    choice.only.insert(choice.only.end(), rows.begin(), rows.end());
   }
-  if (!WriteWholeFile(output, Bytes(layout.toml.begin(), layout.toml.end()))) {
-    std::fprintf(stderr, "zotpx: decode: cannot write %s\n", output.c_str());
-    return kExitRefused;
-  }
-  std::printf("%s -> %s\n", sources.front().name.c_str(), output.c_str());
-  return kExitOk;
+  return choice;
+}
+
+// Options that would do nothing in the mode chosen are refused, so that none is taken for
+// having worked.
+std::optional<std::string> UselessOption(const CommandValues& values) {
+  if (!values.to_layout && !values.output.empty())
+    return "-o writes a layout: it goes with --layout";
+  if (values.to_layout && (!values.only.empty() || values.errors_only || values.stats))
+    return "--only, --errors and --stats choose what is explained: --layout explains nothing";
+  return std::nullopt;
 }
 
 }  // namespace
 
 int RunDecode(const CommandValues& values, bool json) {
-  const std::optional<std::vector<Source>> sources = ReadInputs(values.inputs);
-  if (!sources) return kExitRefused;
-  if (values.to_layout) return WriteLayout(*sources, values.output);
-  Printer printer(json);
-  for (const Source& source : *sources) Decode(source, printer);
-  return kExitOk;
+  if (const std::optional<std::string> useless = UselessOption(values))
+    return PrintRefusal("decode", "decode: " + *useless, json);
+  if (values.to_layout) return WriteLayout(values.inputs, values.output, json);
+  const std::variant<DecodeChoice, std::string> chosen = ChoiceOf(values, json);
+  if (const std::string* refused = std::get_if<std::string>(&chosen))
+    return PrintRefusal("decode", *refused, json);
+  const DecodeChoice& choice = std::get<DecodeChoice>(chosen);
+  // Files and standard input in turn; every other argument is hex, all of them one stream.
+  std::vector<std::string> files;
+  Bytes hex;
+  const std::vector<std::string> given =
+      values.inputs.empty() ? std::vector<std::string>{"-"} : values.inputs;
+  for (const std::string& input : given) {
+    if (input == "-" || IsFile(input)) {
+      files.push_back(input);
+      continue;
+    }
+    if (HexPairs(input).empty() ||
+        input.find_first_not_of("0123456789abcdefABCDEFxX ,:") != std::string::npos)
+      return PrintRefusal("decode", "decode: '" + input + "' is neither a file nor bytes in hex",
+                          json);
+    const Bytes bytes = HexPairs(input);
+    hex.insert(hex.end(), bytes.begin(), bytes.end());
+  }
+  DecodeOutput out(choice);
+  for (const std::string& file : files) {
+    if (const Unread unread = DecodeFile(file, out)) {
+      out.Finish();
+      return PrintRefusal("decode", *unread, json);
+    }
+  }
+  const std::string arguments = "arguments";
+  if (!hex.empty()) DecodeStream(arguments, hex, out);
+  out.Finish();
+  return choice.errors && out.errors() ? kExitDevice : kExitOk;
 }
 
 }  // namespace zotpx::cli

@@ -63,6 +63,17 @@ Setter AddText(std::vector<std::string> CommandValues::*member) {
   return [member](CommandValues& v, const std::string& word) { (v.*member).push_back(word); };
 }
 
+// A comma list, each word on its own (an empty one too: it is refused as naming nothing).
+Setter AddWords(std::vector<std::string> CommandValues::*member) {
+  return [member](CommandValues& v, const std::string& words) {
+    for (std::size_t at = 0; at <= words.size();) {
+      const std::size_t comma = std::min(words.find(',', at), words.size());
+      (v.*member).push_back(words.substr(at, comma - at));
+      at = comma + 1;
+    }
+  };
+}
+
 Setter SetFlag(bool CommandValues::*member) {
   return [member](CommandValues& v, const std::string& word) { v.*member = word == "true"; };
 }
@@ -94,6 +105,13 @@ OptionDef Text(std::string name, std::string help, std::string CommandValues::*m
   if (!default_text.empty()) help += " (default \"" + default_text + "\")";
   return {std::move(name), std::move(help), OptionKind::Value,       {},
           false,           false,           std::move(default_text), SetText(member)};
+}
+
+// A file named by an option, not an argument.
+OptionDef FileText(std::string name, std::string help, std::string CommandValues::*member) {
+  OptionDef option = Text(std::move(name), std::move(help), member);
+  option.type_name = "FILE";
+  return option;
 }
 
 OptionDef Flag(std::string name, std::string help, bool CommandValues::*member) {
@@ -158,8 +176,8 @@ std::vector<CommandDef> BuildCommands() {
        CommandUse::Local,
        {File("file", "static command text, or a layout file (.toml)"),
         Output("the image to write; from a layout, the static command text"),
-        Text("image", "from a layout: the start-up image (User.cfg) to write too",
-             &CommandValues::image),
+        FileText("image", "from a layout: the start-up image (User.cfg) to write too",
+                 &CommandValues::image),
         AllowEmpty()}});
   commands.push_back({CommandId::DownloadFont,
                       "download font",
@@ -201,20 +219,20 @@ std::vector<CommandDef> BuildCommands() {
                       "check a layout file (.toml) whole, then send its objects in order",
                       "",
                       CommandUse::Frames,
-                      {File("layout", "layout file", "")}});
+                      {File("layout", "layout file")}});
   commands.push_back(
       {CommandId::Render,
        "render",
        "draw a layout file as the device would show it, into a PNG; no device needed",
        "",
        CommandUse::Local,
-       {File("layout", "layout file", ""), Output("the PNG to write"),
-        Text("video", "picture under the overlay (PNG, JPEG, BMP...; default the test card)",
-             &CommandValues::video),
-        Text("cross",
-             "crosshair file (Cross.bin) the device holds, so its shapes are drawn (default "
-             "none: the crosshair shows only its read-out)",
-             &CommandValues::cross_file),
+       {File("layout", "layout file"), Output("the PNG to write"),
+        FileText("video", "picture under the overlay (PNG, JPEG, BMP...; default the test card)",
+                 &CommandValues::video),
+        FileText("cross",
+                 "crosshair file (Cross.bin) the device holds, so its shapes are drawn (default "
+                 "none: the crosshair shows only its read-out)",
+                 &CommandValues::cross_file),
         Text("at",
              "\"YYYY-MM-DD HH:MM:SS\" the date and time fields show, unless the layout sets the "
              "clock (default now)",
@@ -232,7 +250,24 @@ std::vector<CommandDef> BuildCommands() {
                     "", false, &CommandValues::inputs),
         Flag("layout", "write the overlay commands the device acknowledged as a layout file",
              &CommandValues::to_layout),
-        Output("the layout file to write (bitmaps go beside it)", false)}});
+        Output("with --layout: the layout file to write (bitmaps go beside it)", false),
+        {"only",
+         "keep these commands only, with their replies: rect, cross-move, bitmap (every "
+         "kind)...; a comma list, or repeat it",
+         OptionKind::Values,
+         "NAME",
+         false,
+         false,
+         {},
+         AddWords(&CommandValues::only)},
+        Flag("errors",
+             "keep only what is wrong (frames, replies, requests unanswered or answered late, "
+             "failed transfers); exit status 1 if any",
+             &CommandValues::errors_only),
+        Flag("stats",
+             "a summary instead: per command its frames, failures, bytes, reply latency "
+             "(median, worst)",
+             &CommandValues::stats)}});
   return commands;
 }
 
@@ -261,9 +296,32 @@ const CommandDef& CommandFor(const CommandRow& row) {
   return Commands().front();
 }
 
+namespace {
+
+// Why the words cannot be taken whatever the command: an option given twice with two values,
+// an empty file name. Flags are judged with their words (two that differ contradict).
+std::optional<std::string> CheckWords(const CommandDef& command, const Given& given) {
+  for (std::size_t i = 0; i < given.size(); ++i) {
+    const auto& [name, word] = given[i];
+    const auto option = std::find_if(command.options.begin(), command.options.end(),
+                                     [&name = name](const OptionDef& o) { return o.name == name; });
+    if (option == command.options.end() || option->kind != OptionKind::Value) continue;
+    if (word.empty() && option->type_name == "FILE")
+      return (option->positional ? name : "--" + name) + ": an empty file name";
+    for (std::size_t j = 0; j < i; ++j)
+      if (given[j].name == name && given[j].word != word)
+        return "--" + name + " '" + given[j].word + "' and --" + name + " '" + word +
+               "' contradict each other: give it once";
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 FillResult FillValues(const CommandDef& command, const Given& given) {
   FillResult result;
   CommandValues& values = result.values;
+  if ((result.error = CheckWords(command, given))) return result;
   if (command.row) {
     values.fields.emplace(*command.row);
     const std::vector<WordRefusal> refusals =

@@ -34,6 +34,9 @@ struct CommandValues {
   bool allow_empty = false;         // static, download static: an empty start-up list on purpose
   std::vector<std::string> inputs;  // decode: hex bytes or files
   bool to_layout = false;           // decode: the log as a layout file
+  std::vector<std::string> only;    // decode: the commands to keep, by name
+  bool errors_only = false;         // decode: only what is wrong
+  bool stats = false;               // decode: the summary instead of the frames
 };
 
 enum class OptionKind {

@@ -4,9 +4,12 @@
 #include <filesystem>
 
 #include "base/file_names.h"
+#include "base/log_time.h"
 #include "cli/interrupt.h"
+#include "serial/memory_transfer.h"
 #include "serial/port_name.h"
 #include "serial/port_url.h"
+#include "serial/transaction.h"
 
 namespace zotpx::cli {
 
@@ -81,29 +84,80 @@ std::vector<LogTarget> LogFiles::For(const std::string& port, bool shared_prefix
   return targets;
 }
 
+namespace {
+
+// The lines of a block as a log file holds them: each after its time, and each but the blank one
+// after its prefix.
+template <typename Lines>
+std::string BlockText(const Lines& lines, const std::string& prefix) {
+  std::string text;
+  for (const auto& [time, line] : lines) text += time + (line.empty() ? "" : prefix) + line + "\n";
+  return text;
+}
+
+}  // namespace
+
 void CliReporter::LogBytes(const std::string& title, std::size_t count, const std::uint8_t* bytes) {
+  LogBytesAt(title, count, bytes, std::chrono::system_clock::now());
+}
+
+std::string CliReporter::TimeText(std::chrono::system_clock::time_point at, bool blank) const {
+  if (!times_) return {};
+  std::string time = LogTimeText(at);
+  if (blank) time.pop_back();
+  return time;
+}
+
+void CliReporter::LogBytesAt(const std::string& title, std::size_t count, const std::uint8_t* bytes,
+                             std::chrono::system_clock::time_point at) {
   const std::string line = FormatLogLine(title, count, bytes);
+  const std::string time = TimeText(at, line.empty());
   if (trace_) {
-    std::fprintf(stderr, "%s%s\n", line.empty() ? "" : trace_prefix_.c_str(), line.c_str());
+    std::fprintf(stderr, "%s%s%s\n", time.c_str(), line.empty() ? "" : trace_prefix_.c_str(),
+                 line.c_str());
     std::fflush(stderr);
   }
-  if (logs_.empty()) return;
-  block_.push_back(line);
+  if (logs_.empty() && !trace_) return;
+  block_.push_back({time, line});
   // A block is appended in one write, so that workers sharing a file never cut into each
   // other's blocks.
-  if (line.empty()) FlushLog();
+  if (line.empty())
+    FlushLog();
+  else
+    PrepareLastWords();
 }
 
 void CliReporter::FlushLog() {
-  for (const LogTarget& log : logs_) {
-    std::string text;
-    for (const std::string& line : block_) text += (line.empty() ? "" : log.prefix) + line + "\n";
-    if (!text.empty()) log.file->Append(text);
-  }
+  WriteInsteadOfLastWords([this] {
+    for (const LogTarget& log : logs_)
+      if (const std::string text = BlockText(block_, log.prefix); !text.empty())
+        log.file->Append(text);
+  });
   block_.clear();
+  written_.reset();
+}
+
+void CliReporter::PrepareLastWords() {
+  // The line the block would have ended with, had the command stopped at its next request.
+  const std::string stopped =
+      written_ ? InterruptedTransferText(*written_) : std::string(kInterruptedLogLine);
+  const auto now = std::chrono::system_clock::now();
+  std::vector<Line> lines = block_;
+  if (lines.back().line != stopped) lines.push_back({TimeText(now, false), stopped});
+  lines.push_back({TimeText(now, true), ""});
+  auto words = std::make_unique<LastWords>();
+  for (const LogTarget& log : logs_)
+    words->logs.emplace_back(log.file, BlockText(lines, log.prefix));
+  if (trace_)
+    words->trace = BlockText(std::vector<Line>(lines.end() - 2, lines.end()), trace_prefix_);
+  SetLastWords(std::move(words));
 }
 
 void CliReporter::Progress(std::size_t done, std::size_t total) {
+  if (total != 0 && !block_.empty()) {
+    written_ = done;
+    PrepareLastWords();
+  }
   if (!progress_) return;
   if (total == 0)
     progress_->Finish();

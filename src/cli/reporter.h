@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,17 +52,21 @@ std::string LogFileName(const std::string& port);
 
 class CliReporter : public Reporter {
  public:
-  // `trace_prefix` goes before each traced line (the port, when several run at once).
+  // `trace_prefix` goes before each traced line (the port, when several run at once); with
+  // `times` every line starts with its time (base/log_time.h).
   CliReporter(std::vector<LogTarget> logs, bool trace, std::string trace_prefix,
-              ProgressSink* progress)
+              ProgressSink* progress, bool times = false)
       : logs_(std::move(logs)),
         trace_(trace),
         trace_prefix_(std::move(trace_prefix)),
-        progress_(progress) {}
+        progress_(progress),
+        times_(times) {}
   ~CliReporter() override { FlushLog(); }
 
   void SetStatus(const std::string&) override {}
   void LogBytes(const std::string& title, std::size_t count, const std::uint8_t* bytes) override;
+  void LogBytesAt(const std::string& title, std::size_t count, const std::uint8_t* bytes,
+                  std::chrono::system_clock::time_point at) override;
   void SetFormEnabled(bool) override {}
   void ProcessEvents() override {}
   void Repaint() override {}
@@ -71,13 +76,25 @@ class CliReporter : public Reporter {
   bool StopRequested() override;
 
  private:
+  // A line of the block: its time (empty without times) and the line.
+  struct Line {
+    std::string time;
+    std::string line;
+  };
+
   void FlushLog();
+  // The block so far, as it would end if a second interrupt came now (cli/interrupt.h).
+  void PrepareLastWords();
+  // The time a line starts with, or nothing without times; a blank line keeps no blank after it.
+  std::string TimeText(std::chrono::system_clock::time_point at, bool blank) const;
 
   std::vector<LogTarget> logs_;
   bool trace_;
   std::string trace_prefix_;
   ProgressSink* progress_;
-  std::vector<std::string> block_;
+  bool times_;
+  std::vector<Line> block_;
+  std::optional<std::size_t> written_;  // in a memory transfer: the bytes acknowledged so far
 };
 
 }  // namespace zotpx::cli

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "base/printable.h"
+#include "cli/device_steps.h"
 #include "cli/interrupt.h"
 #include "cli/json_output.h"
 #include "cli/process.h"
@@ -73,7 +75,9 @@ void Launch(Worker& w, const std::string& command, const std::vector<std::string
   w.process = std::make_unique<ChildProcess>();
   if (!w.process->Start(worker_args)) {
     w.finished = true;
-    w.outcome = {w.port, command, kResultPortFailed, w.process->error(), {}, {}, {}, {}, {}, 0};
+    w.outcome.port = w.port;
+    w.outcome.command = command;
+    Refuse(w.outcome, w.process->error(), kResultPortFailed);
     w.process.reset();
     return;
   }
@@ -193,10 +197,12 @@ int RunStationWorker(const std::string& port, const PortWork& work) {
 
 std::string SummaryTable(const std::vector<Outcome>& outcomes) {
   std::size_t port_width = 6, model_width = 7, version_width = 9, result_width = 8;
+  // A device's version is its own text: shown printable, and measured so.
+  const auto version = [](const Outcome& o) { return PrintableText(o.version.value_or("-")); };
   for (const Outcome& o : outcomes) {
     port_width = std::max(port_width, o.port.size() + 2);
     model_width = std::max(model_width, o.model.value_or("-").size() + 2);
-    version_width = std::max(version_width, o.version.value_or("-").size() + 2);
+    version_width = std::max(version_width, version(o).size() + 2);
     result_width = std::max(result_width, o.result.size() + 2);
   }
   std::string table = Pad("PORT", port_width) + Pad("MODEL", model_width) +
@@ -206,8 +212,8 @@ std::string SummaryTable(const std::vector<Outcome>& outcomes) {
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.2f", o.seconds);
     table += Pad(o.port, port_width) + Pad(o.model.value_or("-"), model_width) +
-             Pad(o.version.value_or("-"), version_width) + Pad(o.result, result_width) +
-             Pad(seconds, 9) + o.status + "\n";
+             Pad(version(o), version_width) + Pad(o.result, result_width) + Pad(seconds, 9) +
+             PrintableText(o.status) + "\n";
   }
   return table;
 }

@@ -77,7 +77,10 @@ std::optional<std::string> Edits(const Values& values) {
 
 std::optional<std::string> Circle(const Values& values) {
   const FieldDef& radius_field = *values.row().Field("radius");
-  const long long r = ItemNumber(*radius_field.list, values["radius"].index);
+  const FieldValue& radius = values["radius"];
+  // A decoded frame's code of no item is the radius as the frame says it.
+  const long long r =
+      radius.index < 0 ? std::stoll(radius.text) : ItemNumber(*radius_field.list, radius.index);
   const long long x = FieldNumber(values, "x");
   const long long y = FieldNumber(values, "y");
   // Wholly on the screen.

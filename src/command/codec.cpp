@@ -5,8 +5,10 @@
 #include <cstdio>
 
 #include "base/coordinates.h"
+#include "base/hex.h"
 #include "graphics/bitmap.h"
 #include "serial/frame.h"
+#include "text/cp936.h"
 
 namespace zotpx {
 
@@ -131,14 +133,16 @@ class Decoder {
                " belong to no field and should be 0");
     }
     out_.values = std::move(values_);
-    if (out_.problems.empty() && row.check) out_.refusal = row.check(*out_.values);
+    // The window's refusal as well as what is odd: one never hides the other.
+    if (row.check) out_.refusal = row.check(*out_.values);
   }
 
  private:
   void Problem(std::string text) { out_.problems.push_back(std::move(text)); }
+  // A problem that leaves the values as the frame says them.
   void Unused(std::string text) {
     Problem(std::move(text));
-    ++out_.unused;
+    ++out_.readable_problems;
   }
 
   void Field(const FieldDef& field, FieldValue& value) {
@@ -168,6 +172,11 @@ class Decoder {
         break;
       case FieldKind::Text:
         value.bytes.assign(data_.begin() + static_cast<std::ptrdiff_t>(byte), data_.end());
+        if (const std::optional<Cp936Fault> fault = FindCp936Fault(value.bytes))
+          Unused(name + ": " + HexText(fault->bytes.data(), fault->bytes.size()) + "at byte " +
+                 std::to_string(fault->offset) + " is no code page 936 character" +
+                 (fault->count > 1 ? " (nor are " + std::to_string(fault->count - 1) + " more)"
+                                   : std::string()));
         break;
       case FieldKind::Format:
       case FieldKind::Data:
@@ -349,10 +358,9 @@ DecodedFrame DecodeFrame(std::span<const std::uint8_t> frame) {
     out.problems.push_back("not a command frame: it does not begin 55 AA and have 5 bytes");
     return out;
   }
-  if (frame[2] > 0x1F) {
-    out.problems.push_back("code " + Hex2(frame[2]) + " is above 0x1F: never a frame");
-    return out;
-  }
+  // Each reason the device's reader would drop it, all of them.
+  const bool code_ok = frame[2] <= 0x1F;
+  if (!code_ok) out.problems.push_back("code " + Hex2(frame[2]) + " is above 0x1F: never a frame");
   if (frame.size() != std::size_t{frame[3]} + 5) {
     out.problems.push_back("its length byte says " + std::to_string(frame[3]) + " data bytes, " +
                            std::to_string(frame.size() - 5) + " came");
@@ -361,6 +369,7 @@ DecodedFrame DecodeFrame(std::span<const std::uint8_t> frame) {
   out.framed = true;
   out.checksum = FrameChecksum(frame.data(), frame.size());
   out.checksum_ok = out.checksum == frame.back();
+  if (!code_ok) return out;
   const std::span<const std::uint8_t> data = frame.subspan(4, frame[3]);
   out.row = RowForFrame(frame[2], data);
   if (!out.row) {
@@ -438,7 +447,14 @@ std::string FormatMoment(const LocalDateTime& t) {
 }
 
 std::optional<std::string> MomentFault(std::string_view text) {
-  const std::optional<LocalDateTime> t = ReadMoment(text);
+  // Exactly as FormatMoment writes it: "2026-1-7 2:4:5", a sign or a second space is more
+  // likely a slip than a moment.
+  constexpr std::string_view kShape = "dddd-dd-dd dd:dd:dd";
+  const bool shaped = text.size() == kShape.size() &&
+                      std::equal(kShape.begin(), kShape.end(), text.begin(), [](char s, char c) {
+                        return s == 'd' ? c >= '0' && c <= '9' : s == c;
+                      });
+  const std::optional<LocalDateTime> t = shaped ? ReadMoment(text) : std::nullopt;
   if (!t) return "not a date and time YYYY-MM-DD HH:MM:SS";
   const std::chrono::year_month_day date{std::chrono::year(t->year),
                                          std::chrono::month(static_cast<unsigned>(t->month)),

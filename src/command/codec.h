@@ -23,22 +23,27 @@ std::vector<Bytes> BuildFrames(const Values& values);
 Bytes BuildFrame(const Values& values, std::size_t block = 0);
 
 struct DecodedFrame {
-  bool framed = false;  // 55 AA, a code 00..1F and as many bytes as its length byte says
+  bool framed = false;  // 55 AA and as many bytes as its length byte says: the checksum is judged
   bool checksum_ok = false;
-  std::uint8_t checksum = 0;          // what the checksum should be
-  const CommandRow* row = nullptr;    // nullptr: no command of the table has this code
-  std::optional<Values> values;       // when the frame follows its row's layout
-  std::size_t block = 0;              // a block bitmap's data frame: 1..N
-  std::vector<std::string> problems;  // where it departs from its row's layout, in words
-  // How many of the problems lie in bits and bytes that no field takes (reserved bits, format
-  // slots after the count, a block's bytes after the picture's end): the fields read past them.
-  std::size_t unused = 0;
-  std::optional<std::string> refusal;  // the row's check: the message after the title
+  std::uint8_t checksum = 0;        // what the checksum should be
+  const CommandRow* row = nullptr;  // nullptr: no command of the table has this code
+  std::optional<Values> values;     // when the frame follows its row's layout
+  std::size_t block = 0;            // a block bitmap's data frame: 1..N
+  // Every way it departs from a frame of its row the tool would send, in words: each one, none
+  // hiding another (a code above 0x1F and a wrong checksum are both said).
+  std::vector<std::string> problems;
+  // How many of the problems leave every value as the frame says it: bits and bytes that no
+  // field takes (reserved bits, format slots after the count, a block's bytes after the
+  // picture's end) and text bytes that are no code page 936 character (the device gets them as
+  // they are).
+  std::size_t readable_problems = 0;
+  // The row's check on the values as the frame holds them: the message after the title.
+  std::optional<std::string> refusal;
   // The row's frame the tool would send: values, no problem, no refusal, checksum right.
   bool ok() const { return values && problems.empty() && !refusal && checksum_ok; }
   // Every field reads as its row lays it out, whatever the unused bits and bytes hold: the
   // values are what the frame says.
-  bool readable() const { return values && problems.size() == unused; }
+  bool readable() const { return values && problems.size() == readable_problems; }
 };
 
 // A command frame as sent to the device.

@@ -5,6 +5,7 @@
 
 #include "base/device_model.h"
 #include "base/hex.h"
+#include "base/printable.h"
 #include "device/connect.h"
 #include "serial/frame.h"
 #include "serial/memory_transfer.h"
@@ -14,9 +15,8 @@ namespace zotpx {
 namespace {
 
 std::string Hex2(unsigned value) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%02X", value & 0xFF);
-  return text;
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  return {kDigits[(value >> 4) & 0xF], kDigits[value & 0xF]};
 }
 
 std::string Address(std::uint32_t address) {
@@ -44,13 +44,11 @@ std::string TitlesOf(std::uint8_t command) {
   std::string titles;
   for (const CommandRow& row : CommandRows())
     if (row.command == command) titles += (titles.empty() ? "" : "/") + row.title;
-  return titles.empty() ? "code " + Hex2(command) : titles;
+  return titles;
 }
 
-std::string Joined(const std::vector<std::string>& parts) {
-  std::string line;
-  for (const std::string& part : parts) line += (line.empty() ? "" : "; ") + part;
-  return line;
+std::string Hex0x(unsigned value) {
+  return "0x" + Hex2(value);
 }
 
 }  // namespace
@@ -87,15 +85,30 @@ bool IsReplyFrame(std::span<const std::uint8_t> frame) {
 
 ReplyMeaning ReadReply(std::span<const std::uint8_t> frame, std::optional<std::uint8_t> request) {
   ReplyMeaning reply;
+  reply.request = request;
   if (frame.size() < 5) return reply;
   const std::uint8_t command = frame[2];
   reply.command = command;
-  reply.checksum_ok = frame.size() == std::size_t{frame[3]} + 5 &&
-                      FrameChecksum(frame.data(), frame.size()) == frame.back();
+  const bool sized = frame.size() == std::size_t{frame[3]} + 5;
+  reply.checksum = FrameChecksum(frame.data(), frame.size());
+  reply.checksum_ok = sized && reply.checksum == frame.back();
   reply.status = frame.size() >= 6 ? frame[4] : 0;
-  reply.memory = command == kMemoryCommand;
-  reply.accepted = frame.size() == 6 && reply.checksum_ok && command <= 0x1F &&
-                   (!request || *request == command) && (!reply.memory || reply.status == 0x01);
+  reply.memory = request.value_or(command) == kMemoryCommand;
+  // Every reason, in the order the reader and then the transaction meet them.
+  if (command > 0x1F)
+    reply.problems.push_back("code " + Hex0x(command) + " is above 0x1F: never a frame");
+  if (!sized)
+    reply.problems.push_back("its length byte says " + std::to_string(frame[3]) + " data bytes, " +
+                             std::to_string(frame.size() - 5) + " came");
+  else if (frame[3] != 1)
+    reply.problems.push_back("a reply has 1 data byte, this one " + std::to_string(frame[3]));
+  if (request && *request != command)
+    reply.problems.push_back("its code " + Hex0x(command) + " is not the request's " +
+                             Hex0x(*request));
+  else if (!request && command <= 0x1F && TitlesOf(command).empty())
+    reply.problems.push_back("no command of the device has code " + Hex0x(command));
+  reply.accepted =
+      reply.problems.empty() && reply.checksum_ok && (!reply.memory || reply.status == 0x01);
   return reply;
 }
 
@@ -110,52 +123,112 @@ std::optional<IdentificationText> ReadIdentification(std::span<const std::uint8_
   return text;
 }
 
-std::vector<std::string> DescribeFrameParts(const DecodedFrame& frame) {
-  if (!frame.framed) return {frame.problems.empty() ? "no frame" : frame.problems.front()};
-  std::vector<std::string> parts;
+namespace {
+
+// A frame's parts, one at a time to `add`: a list for the window's tips, one line for decode,
+// from the one place that words them.
+template <typename Add>
+void FrameParts(const DecodedFrame& frame, Add&& add) {
+  if (!frame.framed) {
+    if (frame.problems.empty()) add(std::string("no frame"));
+    for (const std::string& problem : frame.problems) add(problem);
+    return;
+  }
   if (frame.row) {
-    std::string what = frame.row->title + " " + std::string(frame.row->name);
+    std::string what = frame.row->title;
+    what += ' ';
+    what += frame.row->name;
     if (frame.values) {
-      Values values = *frame.values;
+      std::string fields;
       if (frame.row->blocks.max_blocks) {
+        const Values& values = *frame.values;
         what += frame.block ? " block " + std::to_string(frame.block) + " of " +
                                   std::to_string(BitmapBlockCount(*values["file"].picture))
                             : " control frame";
-        values["control-only"].index = 0;  // a frame on its own does not tell
+        Values shown = values;
+        shown["control-only"].index = 0;  // a frame on its own does not tell
+        fields = DescribeValues(shown);
+      } else {
+        fields = DescribeValues(*frame.values);
       }
-      const std::string fields = DescribeValues(values);
-      if (!fields.empty()) what += " " + fields;
+      if (!fields.empty()) {
+        what += ' ';
+        what += fields;
+      }
     }
-    parts.push_back(what);
+    add(std::move(what));
   }
-  parts.insert(parts.end(), frame.problems.begin(), frame.problems.end());
+  for (const std::string& problem : frame.problems) add(problem);
   // The frame as it stands carries its checksum last.
-  parts.push_back(frame.checksum_ok
-                      ? "checksum ok"
-                      : "checksum wrong (should be " + Hex2(frame.checksum) + "): dropped");
-  if (frame.refusal) parts.push_back("refused: " + frame.row->title + *frame.refusal);
+  add(frame.checksum_ok ? std::string("checksum ok")
+                        : "checksum wrong (should be " + Hex2(frame.checksum) + "): dropped");
+  if (frame.refusal) add("refused: " + frame.row->title + *frame.refusal);
+}
+
+template <typename Add>
+void ReplyParts(const ReplyMeaning& reply, Add&& add) {
+  std::string what = "reply to " + ReplyTitle(reply);
+  const auto status = [&what, &reply] {
+    what += " (status ";
+    what += Hex2(reply.status);
+    what += ')';
+  };
+  if (reply.accepted && reply.memory) {
+    what += ": done";
+  } else {
+    what += reply.accepted                                                ? ": acknowledged"
+            : reply.memory && reply.problems.empty() && reply.checksum_ok ? ": refused"
+                                                                          : ": not accepted";
+    status();
+  }
+  add(std::move(what));
+  for (const std::string& problem : reply.problems) add(problem);
+  add(reply.checksum_ok
+          ? std::string("checksum ok")
+          : "checksum wrong (should be " + Hex2(reply.checksum) + "): dropped by the reader");
+}
+
+// The parts as one line: "a; b; c".
+struct JoinedLine {
+  std::string line;
+  void operator()(const std::string& part) {
+    if (!line.empty()) line += "; ";
+    line += part;
+  }
+};
+
+}  // namespace
+
+std::vector<std::string> DescribeFrameParts(const DecodedFrame& frame) {
+  std::vector<std::string> parts;
+  FrameParts(frame, [&parts](std::string part) { parts.push_back(std::move(part)); });
   return parts;
 }
 
 std::string DescribeFrame(const DecodedFrame& frame) {
-  return Joined(DescribeFrameParts(frame));
+  JoinedLine joined;
+  FrameParts(frame, [&joined](const std::string& part) { joined(part); });
+  return std::move(joined.line);
 }
 
 std::string ReplyTitle(const ReplyMeaning& reply) {
-  return reply.row ? reply.row->title : TitlesOf(reply.command);
+  if (reply.row) return reply.row->title;
+  // The request's code names it better than the reply's, which may be wrong.
+  const std::uint8_t code = reply.request.value_or(reply.command);
+  const std::string titles = TitlesOf(code);
+  return titles.empty() ? "code " + Hex2(code) : titles;
 }
 
 std::vector<std::string> DescribeReplyParts(const ReplyMeaning& reply) {
-  std::string what = "reply to " + ReplyTitle(reply);
-  if (reply.memory)
-    what += reply.status == 0x01 ? ": done" : ": refused (status " + Hex2(reply.status) + ")";
-  else
-    what += ": acknowledged (status " + Hex2(reply.status) + ")";
-  return {what, reply.checksum_ok ? "checksum ok" : "bad checksum: dropped by the reader"};
+  std::vector<std::string> parts;
+  ReplyParts(reply, [&parts](std::string part) { parts.push_back(std::move(part)); });
+  return parts;
 }
 
 std::string DescribeReply(const ReplyMeaning& reply) {
-  return Joined(DescribeReplyParts(reply));
+  JoinedLine joined;
+  ReplyParts(reply, [&joined](const std::string& part) { joined(part); });
+  return std::move(joined.line);
 }
 
 std::string DescribePiece(const Piece& piece, Direction direction) {
@@ -180,7 +253,7 @@ std::string DescribePiece(const Piece& piece, Direction direction) {
       return "probe answer " + Hex2(kProbeAnswer) + ": a device listens at this rate";
     case Piece::Kind::Identification: {
       const IdentificationText id = *ReadIdentification(piece.bytes);
-      return "identification: model " + id.model + ", version \"" + id.version + "\"";
+      return "identification: model " + id.model + ", version " + QuotedText(id.version);
     }
     case Piece::Kind::Other:
       break;
@@ -192,22 +265,88 @@ std::string DescribePiece(const Piece& piece, Direction direction) {
          (piece.bytes.size() > 16 ? " ..." : "");
 }
 
+std::string DurationText(std::int64_t us) {
+  // Whole numbers only: printf's floating point costs more than all the rest of a line.
+  const bool negative = us < 0;
+  const std::uint64_t magnitude =
+      negative ? 0 - static_cast<std::uint64_t>(us) : static_cast<std::uint64_t>(us);
+  const auto fixed = [negative](std::uint64_t value, std::uint64_t scale, int decimals,
+                                const char* unit) {
+    // Rounded to `decimals` places of value / scale.
+    std::uint64_t step = scale;
+    for (int i = 0; i < decimals; ++i) step /= 10;
+    const std::uint64_t rounded = (value + step / 2) / step;
+    std::uint64_t power = 1;
+    for (int i = 0; i < decimals; ++i) power *= 10;
+    std::string fraction = std::to_string(rounded % power);
+    fraction.insert(0, static_cast<std::size_t>(decimals) - fraction.size(), '0');
+    return (negative ? "-" : "") + std::to_string(rounded / power) + "." + fraction + unit;
+  };
+  if (negative || magnitude >= 1000000) return fixed(magnitude, 1000000, 3, " s");
+  if (magnitude < 10000) return fixed(magnitude, 1000, 3, " ms");
+  return fixed(magnitude, 1000, 1, " ms");
+}
+
+const char* TransferResultName(TransferSummary::Result result) {
+  static const char* kNames[] = {"unknown", "done", "erase-failed", "write-failed", "interrupted"};
+  return kNames[static_cast<int>(result)];
+}
+
+void JudgeTransferTimes(TransferSummary& s) {
+  const auto judge = [&s](const std::optional<std::int64_t>& us, std::optional<std::size_t> count,
+                          int limit_ms, const char* what) {
+    if (!us || !count || *count == 0) return;
+    // The phase's time over its requests: each reply, bytes and all, took that on average.
+    const std::int64_t each = *us / static_cast<std::int64_t>(*count);
+    if (each <= std::int64_t{limit_ms} * 1000) return;
+    s.problems.push_back(std::string(what) + " took " + DurationText(each) +
+                         " each on average; the device answers within " + std::to_string(limit_ms) +
+                         " ms");
+  };
+  judge(s.erase_us, s.erase_requests, kEraseFirstByteMs, "the erase requests");
+  judge(s.write_us, s.write_requests, kWriteFirstByteMs, "the write requests");
+}
+
 std::string DescribeTransfer(const TransferSummary& s) {
   std::string line = "memory transfer";
   if (!s.title.empty()) line += " " + s.title;
   line += ":";
+  const std::string erased = s.acknowledged ? " erased" : " asked to erase";
   if (!s.erased.empty()) {
-    line += " erased";
+    line += erased;
     for (const std::uint32_t region : s.erased) line += " " + Address(region);
     line += ";";
   }
-  if (s.first) {
-    line += " wrote " + Address(*s.first) + "-" + Address(s.end - 1) + ", " +
-            std::to_string(s.bytes) + " bytes";
-    if (s.requests) line += " in " + std::to_string(s.requests) + " requests";
+  if (s.first && s.end > *s.first) {
+    line += (s.acknowledged ? " wrote " : " asked to write ") + Address(*s.first) + "-" +
+            Address(s.end - 1) + ", " + std::to_string(s.bytes) +
+            (s.bytes == 1 ? " byte" : " bytes");
     if (s.gaps) line += " (with gaps)";
     line += ";";
   }
+  const auto count = [](std::size_t n, const char* what) {
+    return std::to_string(n) + " " + what + (n == 1 ? " request" : " requests");
+  };
+  if (s.erase_requests && s.write_requests)
+    line +=
+        " " + count(*s.erase_requests, "erase") + ", " + count(*s.write_requests, "write") + ";";
+  else if (s.erase_requests || s.write_requests)
+    line +=
+        " " +
+        (s.erase_requests ? count(*s.erase_requests, "erase") : count(*s.write_requests, "write")) +
+        ";";
+  if (s.erase_us) line += " erasing took " + DurationText(*s.erase_us) + ";";
+  if (s.write_us) {
+    line += " writing took " + DurationText(*s.write_us);
+    if (s.bytes && *s.write_us > 0 && s.result == TransferSummary::Result::Done) {
+      char rate[48];
+      std::snprintf(rate, sizeof rate, " (%.0f bytes/s)",
+                    static_cast<double>(s.bytes) * 1e6 / static_cast<double>(*s.write_us));
+      line += rate;
+    }
+    line += ";";
+  }
+  for (const std::string& problem : s.problems) line += " " + problem + ";";
   switch (s.result) {
     case TransferSummary::Result::Done:
       return line + " completed";
@@ -215,54 +354,71 @@ std::string DescribeTransfer(const TransferSummary& s) {
       return line + " the erase failed";
     case TransferSummary::Result::WriteFailed:
       return line + " a write failed";
+    case TransferSummary::Result::Interrupted:
+      return line + " stopped by the user";
     case TransferSummary::Result::Unknown:
       break;
   }
-  return line + " whether it completed is not known";
+  return line + (s.acknowledged ? " whether it completed is not known"
+                                : " no reply in sight: whether it completed is not known");
+}
+
+void TransferTracker::Add(TransferSummary& into, std::optional<std::uint32_t>& next,
+                          const Request& request) {
+  if (request.erase) {
+    into.erased.push_back(request.address);
+    return;
+  }
+  // A write of no bytes writes nothing: it neither opens nor moves the range.
+  if (request.bytes == 0) return;
+  if (next && *next != request.address) into.gaps = true;
+  const auto end = request.address + static_cast<std::uint32_t>(request.bytes);
+  next = end;
+  into.first = std::min(into.first.value_or(request.address), request.address);
+  into.end = std::max(into.end, end);
+  into.bytes += request.bytes;
 }
 
 void TransferTracker::Sent(const DecodedFrame& frame) {
   if (!frame.values || frame.row->command != kMemoryCommand) return;
   const Values& values = *frame.values;
-  const auto address = static_cast<std::uint32_t>(EditValue(values["address"]).value_or(0));
-  ++summary_.requests;
-  awaiting_ = true;
-  last_erase_ = frame.row->name == "erase";
-  if (last_erase_) {
-    summary_.erased.push_back(address);
-    return;
-  }
-  last_bytes_ = values["data"].bytes.size();
-  sent_bytes_ += last_bytes_;
-  if (next_ && *next_ != address) summary_.gaps = true;
-  next_ = address + static_cast<std::uint32_t>(last_bytes_);
-  summary_.first = std::min(summary_.first.value_or(address), address);
-  summary_.end = std::max(summary_.end, *next_);
+  Request request;
+  request.erase = frame.row->name == "erase";
+  request.address = static_cast<std::uint32_t>(EditValue(values["address"]).value_or(0));
+  if (!request.erase) request.bytes = values["data"].bytes.size();
+  ++(request.erase ? erases_ : writes_);
+  Add(asked_, next_asked_, request);
+  // A request sent before the last one was answered leaves that one unanswered: it failed.
+  if (awaiting_ && replies_ && failed_ == TransferSummary::Result::Unknown)
+    failed_ = awaiting_->erase ? TransferSummary::Result::EraseFailed
+                               : TransferSummary::Result::WriteFailed;
+  awaiting_ = request;
 }
 
 void TransferTracker::Received(std::span<const std::uint8_t> frame) {
   const ReplyMeaning reply = ReadReply(frame, kMemoryCommand);
   // A reply with a wrong checksum never reaches the transfer: the reader drops it.
-  if (!reply.memory || !reply.checksum_ok || !awaiting_) return;
+  if (!reply.checksum_ok || !awaiting_) return;
   replies_ = true;
-  awaiting_ = false;
-  if (reply.accepted) {
-    if (!last_erase_) acknowledged_bytes_ += last_bytes_;
-    return;
-  }
-  summary_.result =
-      last_erase_ ? TransferSummary::Result::EraseFailed : TransferSummary::Result::WriteFailed;
+  if (reply.accepted)
+    Add(acknowledged_, next_acknowledged_, *awaiting_);
+  else if (failed_ == TransferSummary::Result::Unknown)
+    failed_ = awaiting_->erase ? TransferSummary::Result::EraseFailed
+                               : TransferSummary::Result::WriteFailed;
+  awaiting_.reset();
 }
 
 TransferSummary TransferTracker::summary() const {
-  TransferSummary s = summary_;
-  s.bytes = replies_ ? acknowledged_bytes_ : sent_bytes_;
-  if (!replies_ || s.result != TransferSummary::Result::Unknown) return s;
-  if (awaiting_)
-    s.result =
-        last_erase_ ? TransferSummary::Result::EraseFailed : TransferSummary::Result::WriteFailed;
-  else
-    s.result = TransferSummary::Result::Done;
+  TransferSummary s = replies_ ? acknowledged_ : asked_;
+  s.acknowledged = replies_;
+  s.erase_requests = erases_;
+  s.write_requests = writes_;
+  if (!replies_) return s;
+  s.result = failed_;
+  if (s.result == TransferSummary::Result::Unknown)
+    s.result = !awaiting_         ? TransferSummary::Result::Done
+               : awaiting_->erase ? TransferSummary::Result::EraseFailed
+                                  : TransferSummary::Result::WriteFailed;
   return s;
 }
 

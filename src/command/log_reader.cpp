@@ -1,11 +1,15 @@
 #include "command/log_reader.h"
 
-#include <map>
+#include <algorithm>
 
 #include "base/captions.h"
 #include "base/hex.h"
+#include "base/log_time.h"
+#include "base/printable.h"
+#include "base/text_lines.h"
 #include "crosshair/cross_download.h"
 #include "serial/memory_transfer.h"
+#include "text/cp936.h"
 #include "text/font_library.h"
 #include "text/static_file.h"
 
@@ -32,9 +36,58 @@ std::string_view TakePortLabel(std::string_view& line) {
   return port;
 }
 
-LogEntry ReadEntry(std::string_view line, std::size_t number) {
+// What the three downloads put where, by their log titles.
+struct KnownTransfer {
+  std::string title;
+  TransferPlan plan;
+  std::size_t size;  // 0: the file's, which the log does not tell
+};
+
+const std::vector<KnownTransfer>& KnownTransfers() {
+  static const std::vector<KnownTransfer> known = {
+      {kStaticDownloadTitle, StaticTransferPlan(captions::kBtnStaticCmd), kStaticImageSize},
+      {captions::kBtnCrossDownCmd, CrossTransferPlan(captions::kBtnCrossDownCmd),
+       kCrossDownloadSize},
+      {captions::kBtnEepromCmd, FontTransferPlan(captions::kBtnEepromCmd, 0), 0},
+  };
+  return known;
+}
+
+// The time a line of the block was logged, by its text.
+std::optional<std::int64_t> TimeOf(const LogBlock& block, std::string_view line) {
+  for (const LogEntry& entry : block.entries)
+    if (entry.kind == LogEntry::Kind::Phase && entry.text == line) return entry.time;
+  return std::nullopt;
+}
+
+std::optional<std::int64_t> Between(std::optional<std::int64_t> from,
+                                    std::optional<std::int64_t> to) {
+  if (!from || !to) return std::nullopt;
+  return *to - *from;
+}
+
+}  // namespace
+
+LogEntry ReadLogEntry(std::string_view line, std::size_t number) {
   LogEntry entry;
   entry.line = number;
+  // A byte order mark that an editor put before the first line is no part of it.
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (number == 1 && StartsWith(line, kByteOrderMark)) line.remove_prefix(kByteOrderMark.size());
+  std::string converted;
+  if (!IsUtf8(line)) {
+    // A log saved as GBK by another editor or an older tool reads the same.
+    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(line.data()),
+                                              line.size());
+    if (std::optional<std::string> utf8 = Cp936ToUtf8(bytes)) {
+      converted = std::move(*utf8);
+      line = converted;
+      entry.cp936 = true;
+    } else {
+      entry.no_text = true;
+    }
+  }
+  entry.time = TakeLogTime(line);
   entry.port = std::string(TakePortLabel(line));
   while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
   if (line.empty()) {
@@ -55,71 +108,75 @@ LogEntry ReadEntry(std::string_view line, std::size_t number) {
   return entry;
 }
 
-// What the three downloads put where, by their log titles.
-struct KnownTransfer {
-  std::string title;
-  TransferPlan plan;
-  std::size_t size;  // 0: the file's, which the log does not tell
-};
-
-const std::vector<KnownTransfer>& KnownTransfers() {
-  static const std::vector<KnownTransfer> known = {
-      {kStaticDownloadTitle, StaticTransferPlan(captions::kBtnStaticCmd), kStaticImageSize},
-      {captions::kBtnCrossDownCmd, CrossTransferPlan(captions::kBtnCrossDownCmd),
-       kCrossDownloadSize},
-      {captions::kBtnEepromCmd, FontTransferPlan(captions::kBtnEepromCmd, 0), 0},
-  };
-  return known;
-}
-
-}  // namespace
-
 std::vector<LogEntry> ReadLogEntries(std::string_view text) {
   std::vector<LogEntry> entries;
-  std::size_t number = 1;
-  while (!text.empty()) {
-    const std::size_t end = text.find_first_of("\r\n");
-    entries.push_back(ReadEntry(text.substr(0, end), number++));
-    if (end == std::string_view::npos) break;
-    text.remove_prefix(
-        end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1));
-  }
+  LineSplitter lines;
+  const auto add = [&entries](std::string_view line) {
+    entries.push_back(ReadLogEntry(line, entries.size() + 1));
+  };
+  lines.Feed(text, add);
+  lines.Finish(add);
   return entries;
+}
+
+bool IsLogEntry(const LogEntry& entry) {
+  return entry.kind == LogEntry::Kind::Title || entry.kind == LogEntry::Kind::Sent ||
+         entry.kind == LogEntry::Kind::Received;
 }
 
 bool IsCommunicationLog(std::string_view text) {
   for (const LogEntry& entry : ReadLogEntries(text))
-    if (entry.kind == LogEntry::Kind::Title || entry.kind == LogEntry::Kind::Sent ||
-        entry.kind == LogEntry::Kind::Received)
-      return true;
+    if (IsLogEntry(entry)) return true;
   return false;
+}
+
+void LogBlockReader::Add(LogEntry entry) {
+  // A blank line carries no label in a trace; it ends the block of the port just heard.
+  if (entry.kind != LogEntry::Kind::Blank || !entry.port.empty()) last_port_ = entry.port;
+  const std::string& port = last_port_;
+  auto found = std::find_if(open_.begin(), open_.end(),
+                            [&port](const LogBlock& block) { return block.port == port; });
+  if (entry.kind == LogEntry::Kind::Blank) {
+    if (found == open_.end()) return;
+    found->end_time = entry.time;
+    LogBlock done = std::move(*found);
+    open_.erase(found);
+    done_(std::move(done));
+    return;
+  }
+  if (entry.kind == LogEntry::Kind::Title || found == open_.end()) {
+    // A title while the port's block is still open begins the next block: that one has ended.
+    if (found != open_.end()) {
+      LogBlock done = std::move(*found);
+      open_.erase(found);
+      done_(std::move(done));
+    }
+    LogBlock block;
+    block.port = port;
+    block.line = entry.line;
+    block.time = entry.time;
+    const bool title = entry.kind == LogEntry::Kind::Title;
+    if (title) block.title = std::move(entry.text);
+    open_.push_back(std::move(block));
+    if (title) return;
+    found = open_.end() - 1;
+  }
+  found->entries.push_back(std::move(entry));
+}
+
+void LogBlockReader::Finish() {
+  std::vector<LogBlock> open = std::move(open_);
+  open_.clear();
+  for (LogBlock& block : open) done_(std::move(block));
 }
 
 std::vector<LogBlock> ReadLogBlocks(std::string_view text) {
   std::vector<LogBlock> blocks;
-  std::map<std::string, std::size_t> open;  // port -> its block being read
-  std::string last_port;
-  for (LogEntry& entry : ReadLogEntries(text)) {
-    // A blank line carries no label in a trace; it ends the block of the port just heard.
-    const std::string port =
-        entry.kind == LogEntry::Kind::Blank && entry.port.empty() ? last_port : entry.port;
-    last_port = port;
-    const auto found = open.find(port);
-    if (entry.kind == LogEntry::Kind::Blank) {
-      if (found != open.end()) open.erase(found);
-      continue;
-    }
-    if (entry.kind == LogEntry::Kind::Title || found == open.end()) {
-      LogBlock block;
-      block.port = port;
-      block.line = entry.line;
-      if (entry.kind == LogEntry::Kind::Title) block.title = entry.text;
-      open[port] = blocks.size();
-      blocks.push_back(std::move(block));
-      if (entry.kind == LogEntry::Kind::Title) continue;
-    }
-    blocks[open[port]].entries.push_back(std::move(entry));
-  }
+  LogBlockReader reader([&blocks](LogBlock&& block) { blocks.push_back(std::move(block)); });
+  for (LogEntry& entry : ReadLogEntries(text)) reader.Add(std::move(entry));
+  reader.Finish();
+  std::stable_sort(blocks.begin(), blocks.end(),
+                   [](const LogBlock& a, const LogBlock& b) { return a.line < b.line; });
   return blocks;
 }
 
@@ -147,22 +204,52 @@ std::optional<TransferSummary> TransferOf(const LogBlock& block) {
   const KnownTransfer* known = nullptr;
   for (const KnownTransfer& k : KnownTransfers())
     if (k.title == block.title) known = &k;
-  const std::string success = known ? known->plan.success_log_line : std::string(kWrittenLogLine);
-  if (has(kEraseFailedLogLine))
-    summary.result = TransferSummary::Result::EraseFailed;
-  else if (has(kWriteFailedLogLine))
-    summary.result = TransferSummary::Result::WriteFailed;
-  else if (has(success))
-    summary.result = TransferSummary::Result::Done;
-  if (!known) return summary;
-  // The write phase begins once every region is erased.
-  if (has(kWritingLogLine) && !known->plan.erase.empty() && known->size)
-    summary.erased = known->plan.erase;
-  if (summary.result == TransferSummary::Result::Done && known->size) {
-    summary.first = known->plan.base;
-    summary.end = known->plan.base + static_cast<std::uint32_t>(known->size);
-    summary.bytes = known->size;
+  // What goes where: the command line's log says; of the window's, the title tells all but
+  // the font library's size.
+  std::optional<LoggedTransferData> data;
+  std::optional<std::size_t> interrupted;
+  for (const LogEntry& entry : block.entries) {
+    if (entry.kind != LogEntry::Kind::Phase) continue;
+    if (!data) data = ReadTransferDataLogLine(entry.text);
+    if (!interrupted) interrupted = ReadInterruptedTransferText(entry.text);
   }
+  if (!data && known && known->size) data = LoggedTransferData{known->plan.base, known->size};
+  const std::string success = known ? known->plan.success_log_line : std::string(kWrittenLogLine);
+  std::optional<std::int64_t> erase_end, write_end;
+  if (has(kEraseFailedLogLine)) {
+    summary.result = TransferSummary::Result::EraseFailed;
+    erase_end = TimeOf(block, kEraseFailedLogLine);
+  } else if (has(kWriteFailedLogLine)) {
+    summary.result = TransferSummary::Result::WriteFailed;
+    write_end = TimeOf(block, kWriteFailedLogLine);
+  } else if (interrupted) {
+    summary.result = TransferSummary::Result::Interrupted;
+  } else if (has(success)) {
+    summary.result = TransferSummary::Result::Done;
+    write_end = TimeOf(block, success);
+  }
+  const bool writing = has(kWritingLogLine);
+  summary.erase_us =
+      Between(TimeOf(block, kErasingLogLine), writing ? TimeOf(block, kWritingLogLine) : erase_end);
+  if (writing) summary.write_us = Between(TimeOf(block, kWritingLogLine), write_end);
+  if (!data) return summary;
+  // The write phase begins once every region is erased.
+  if (writing) {
+    summary.erased = ErasePlan(data->base, data->size);
+    summary.erase_requests = summary.erased.size();
+  }
+  std::optional<std::size_t> written;
+  if (summary.result == TransferSummary::Result::Done) written = data->size;
+  if (interrupted && writing) written = interrupted;
+  if (written) {
+    summary.bytes = *written;
+    summary.write_requests = (*written + kMemoryBlockSize - 1) / kMemoryBlockSize;
+    if (*written) {
+      summary.first = data->base;
+      summary.end = data->base + static_cast<std::uint32_t>(*written);
+    }
+  }
+  if (summary.result == TransferSummary::Result::Done) JudgeTransferTimes(summary);
   return summary;
 }
 

@@ -1,8 +1,10 @@
 #include "command/values.h"
 
 #include <cstdio>
+#include <map>
 
 #include "base/integer_rule.h"
+#include "base/printable.h"
 #include "command/checks.h"
 #include "command/codec.h"
 #include "command/words.h"
@@ -33,13 +35,16 @@ FieldValue DefaultValue(const FieldDef& field) {
   return value;
 }
 
-std::string Quoted(const std::string& text) {
-  std::string quoted = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') quoted += '\\';
-    quoted += c;
-  }
-  return quoted + "\"";
+// The defaults of the table's rows, made once: a text's takes a conversion.
+const std::vector<FieldValue>* TableDefaults(const CommandRow& row) {
+  static const std::map<const CommandRow*, std::vector<FieldValue>> defaults = [] {
+    std::map<const CommandRow*, std::vector<FieldValue>> made;
+    for (const CommandRow& r : CommandRows())
+      for (const FieldDef& field : r.fields) made[&r].push_back(DefaultValue(field));
+    return made;
+  }();
+  const auto found = defaults.find(&row);
+  return found == defaults.end() ? nullptr : &found->second;
 }
 
 }  // namespace
@@ -50,6 +55,10 @@ bool FieldValue::operator==(const FieldValue& other) const {
 }
 
 Values::Values(const CommandRow& row) : row_(&row) {
+  if (const std::vector<FieldValue>* defaults = TableDefaults(row)) {
+    fields_ = *defaults;
+    return;
+  }
   for (const FieldDef& field : row.fields) fields_.push_back(DefaultValue(field));
 }
 
@@ -152,7 +161,7 @@ std::string DescribeValues(const Values& values) {
         add(name + "=" +
             (value.text.empty() && field.kind == FieldKind::Moment
                  ? std::string("now")
-                 : Quoted(FieldWord(field, value))));
+                 : QuotedText(FieldWord(field, value))));
         break;
       case FieldKind::Bitmap:
         if (value.picture)

@@ -38,7 +38,12 @@ LayoutWriter::LayoutWriter(const std::string& source, const std::string& layout_
 
 void LayoutWriter::Add(const Bytes& frame_bytes, bool acknowledged, const std::string& where) {
   const DecodedFrame frame = DecodeFrame(frame_bytes);
-  if (!acknowledged || !frame.values || !frame.problems.empty() || frame.refusal) {
+  const bool block_row = frame.row && frame.row->blocks.max_blocks;
+  // A bitmap's data frame whose bytes past the picture's end are not zero still carries the
+  // whole picture: the picture is kept, without those bytes.
+  const bool picture_whole = block_row && frame.block > 0 && frame.readable();
+  if (!acknowledged || !frame.values || frame.refusal ||
+      (!frame.problems.empty() && !picture_whole)) {
     // What apply would refuse, or could not send as it was, stays out, and says so.
     if (acknowledged && frame.row && IsStartUpCommand(frame.row->command))
       file_.notes.push_back(where + ": left out: " +
@@ -46,6 +51,8 @@ void LayoutWriter::Add(const Bytes& frame_bytes, bool acknowledged, const std::s
                              : frame.problems.empty() ? std::string("?")
                                                       : frame.problems.front()));
     assembler_ = {};
+    // Its control frame would draw a picture the layout does not have: it goes too.
+    broken_ = block_row && frame.block > 0 ? frame.row : nullptr;
     return;
   }
   if (!IsStartUpCommand(frame.row->command)) {
@@ -55,6 +62,17 @@ void LayoutWriter::Add(const Bytes& frame_bytes, bool acknowledged, const std::s
                             "that moment at every apply");
     return;
   }
+  if (picture_whole && !frame.problems.empty())
+    file_.notes.push_back(where + ": " + frame.problems.front() +
+                          "; the layout keeps the picture, without those bytes");
+  if (broken_ && frame.row == broken_ && frame.block == 0) {
+    file_.notes.push_back(where + ": " + frame.row->title +
+                          " left out: frames of its picture were left out");
+    broken_ = nullptr;
+    assembler_ = {};
+    return;
+  }
+  if (frame.row != broken_) broken_ = nullptr;
   const std::optional<Values> values = assembler_.Add(frame);
   if (!values) return;
   if (assembler_.last_incomplete()) {
@@ -102,8 +120,7 @@ void LayoutWriter::AddObject(const Values& values, const std::string& where) {
       case FieldKind::Bitmap: {
         const LoadedBitmap& picture = *value.picture;
         const std::string name = base_name_ + "-" + std::to_string(objects_ + 1) + ".bmp";
-        bitmaps.emplace_back(name,
-                             PackedBitmapFile(picture.width, picture.height, picture.packed));
+        bitmaps.emplace_back(name, PackedBitmapFile(picture.width, picture.height, picture.packed));
         table += Key(field.name, name);
         break;
       }

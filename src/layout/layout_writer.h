@@ -13,9 +13,9 @@
 namespace zotpx {
 
 struct LayoutFile {
-  std::string toml;                                     // empty: no object to write
+  std::string toml;                                    // empty: no object to write
   std::vector<std::pair<std::string, Bytes>> bitmaps;  // file name beside the layout, content
-  std::vector<std::string> notes;  // what was left out, and why: "where: why"
+  std::vector<std::string> notes;                      // what was left out, and why: "where: why"
 };
 
 // Frames go in as they went on the line; the start-up commands among them become the layout's
@@ -31,7 +31,10 @@ class LayoutWriter {
   // was not acknowledged breaks a bitmap's run of frames off.
   void Add(const Bytes& frame, bool acknowledged, const std::string& where);
   // What follows starts afresh: a bitmap's run of frames so far is broken off.
-  void BreakRun() { assembler_ = {}; }
+  void BreakRun() {
+    assembler_ = {};
+    broken_ = nullptr;
+  }
   // A note of the caller's own (the log held several ports, say).
   void Note(std::string note) { file_.notes.push_back(std::move(note)); }
   std::size_t objects() const { return objects_; }
@@ -43,6 +46,8 @@ class LayoutWriter {
   LayoutFile file_;
   std::string base_name_;
   CommandAssembler assembler_;
+  // The bitmap whose run of data frames lost a frame: its control frame is left out too.
+  const CommandRow* broken_ = nullptr;
   std::size_t objects_ = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "serial/frame.h"
 
 #include <algorithm>
+#include <array>
 
 #include "serial/port.h"
 
@@ -80,10 +81,24 @@ std::size_t ReadFrameFrom(const ByteSource& read_byte, std::uint8_t* buffer, int
   }
 }
 
-std::size_t ReadFrame(Port& port, std::uint8_t* buffer, int first_byte_ms, int inter_byte_ms) {
+std::size_t ReadFrame(Port& port, std::uint8_t* buffer, int first_byte_ms, int inter_byte_ms,
+                      SteadyTime* first_byte) {
   if (!port.IsOpen()) return 0;
-  return ReadFrameFrom([&port](std::uint8_t& byte) { return port.Read(&byte, 1); }, buffer,
-                       first_byte_ms, inter_byte_ms);
+  if (!first_byte)
+    return ReadFrameFrom([&port](std::uint8_t& byte) { return port.Read(&byte, 1); }, buffer,
+                         first_byte_ms, inter_byte_ms);
+  // When each of the last bytes came: the accepted frame is the last `length` of them.
+  std::array<SteadyTime, 260> came;
+  std::size_t count = 0;
+  const std::size_t length = ReadFrameFrom(
+      [&](std::uint8_t& byte) {
+        const std::size_t got = port.Read(&byte, 1);
+        if (got) came[count++ % came.size()] = SteadyClock::now();
+        return got;
+      },
+      buffer, first_byte_ms, inter_byte_ms);
+  if (length) *first_byte = came[(count - length) % came.size()];
+  return length;
 }
 
 }  // namespace zotpx

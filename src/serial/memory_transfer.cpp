@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "base/coordinates.h"
+#include "base/hex.h"
 #include "serial/port.h"
 #include "serial/transaction.h"
 
@@ -154,6 +156,62 @@ std::string InterruptedTransferText(std::size_t written) {
   return "用户中断，已写入 " + std::to_string(written) + " 字节";
 }
 
+namespace {
+
+// The decimal number at the start of `text`, taken off it.
+std::optional<std::size_t> TakeNumber(std::string_view& text) {
+  std::size_t n = 0;
+  std::size_t digits = 0;
+  for (; digits < text.size() && digits < 12 && text[digits] >= '0' && text[digits] <= '9';
+       ++digits)
+    n = n * 10 + static_cast<std::size_t>(text[digits] - '0');
+  if (digits == 0) return std::nullopt;
+  text.remove_prefix(digits);
+  return n;
+}
+
+bool TakeText(std::string_view& text, std::string_view start) {
+  if (text.substr(0, start.size()) != start) return false;
+  text.remove_prefix(start.size());
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::size_t> ReadInterruptedTransferText(std::string_view line) {
+  std::optional<std::size_t> written;
+  if (!TakeText(line, "用户中断，已写入 ") || !(written = TakeNumber(line)) || line != " 字节")
+    return std::nullopt;
+  return written;
+}
+
+std::string TransferDataLogLine(std::uint32_t base, std::size_t size) {
+  char address[16];
+  std::snprintf(address, sizeof address, "0x%06X", base);
+  return "数据：" + std::to_string(size) + " 字节，地址 " + address;
+}
+
+std::optional<LoggedTransferData> ReadTransferDataLogLine(std::string_view line) {
+  std::optional<std::size_t> size;
+  if (!TakeText(line, "数据：") || !(size = TakeNumber(line)) ||
+      !TakeText(line, " 字节，地址 0x") || line.empty() || line.size() > 6)
+    return std::nullopt;
+  std::uint32_t base = 0;
+  for (const char c : line) {
+    const int digit = HexDigitValue(static_cast<std::uint8_t>(c));
+    if (digit < 0) return std::nullopt;
+    base = base * 16 + static_cast<std::uint32_t>(digit);
+  }
+  return LoggedTransferData{base, *size};
+}
+
+ReplyTimeouts ReplyTimeoutsFor(std::span<const std::uint8_t> request) {
+  const bool memory = request.size() > 4 && request[2] == kMemoryCommand;
+  if (memory && request[4] == kMemoryErase) return {kEraseFirstByteMs, kMemoryInterByteMs};
+  if (memory) return {kWriteFirstByteMs, kMemoryInterByteMs};
+  return {kReplyFirstByteMs, kReplyNextByteMs};
+}
+
 bool IsMemoryAck(const std::uint8_t* reply, std::size_t length) {
   return length == 6 && reply[2] == kMemoryCommand && reply[4] == 0x01;
 }
@@ -171,6 +229,7 @@ TransferResult RunMemoryTransfer(Port& port, Reporter& reporter, const TransferP
   reporter.SetStatus(plan.announcement);
   reporter.Repaint();
   reporter.LogLine(plan.log_title);
+  if (plan.log_data) reporter.LogLine(TransferDataLogLine(plan.base, total));
   reporter.LogLine(kErasingLogLine);
   if (plan.disable_form) reporter.SetFormEnabled(false);
   reporter.Progress(0, total);

@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "serial/frame.h"
@@ -116,6 +117,7 @@ struct TransferPlan {
   std::string success_log_line = kWrittenLogLine;
   bool disable_form = false;  // and let window events run after erases and progress
   bool report_result = true;  // caption + result on the status line at the end
+  bool log_data = false;      // TransferDataLogLine after the title (the command line's logs)
 };
 
 // The one way a download's plan is made: `size` bytes to `base`, the regions they occupy erased
@@ -132,6 +134,26 @@ enum class TransferResult { OpenFailed, EraseFailed, WriteFailed, Interrupted, L
 // The last log line of a transfer the user stopped, and after "失败：" its status: how far the
 // data got ("用户中断，已写入 2400 字节").
 std::string InterruptedTransferText(std::size_t written);
+// The bytes such a line says were written; nothing for any other line.
+std::optional<std::size_t> ReadInterruptedTransferText(std::string_view line);
+
+// The line a transfer logs after its title when its plan asks (the command line's logs): what
+// goes where, so that a log read back tells the bytes and the range ("数据：20000 字节，地址
+// 0x004000"). The window's log keeps its own lines.
+std::string TransferDataLogLine(std::uint32_t base, std::size_t size);
+struct LoggedTransferData {
+  std::uint32_t base = 0;
+  std::size_t size = 0;
+};
+std::optional<LoggedTransferData> ReadTransferDataLogLine(std::string_view line);
+
+// What the device is given to answer a request: an erase 5000 ms to the first byte of its
+// reply, every other request 1000 ms; 500 ms between bytes.
+struct ReplyTimeouts {
+  int first_byte_ms = 0;
+  int inter_byte_ms = 0;
+};
+ReplyTimeouts ReplyTimeoutsFor(std::span<const std::uint8_t> request);
 
 // The requests, built in `frame` (at least 10 + n bytes); the checksum byte is left to
 // WriteFrame. Return the frame length.

@@ -2,6 +2,7 @@
 // a command-line front end, or a test.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -19,6 +20,13 @@ class Reporter {
   // Appends one line to the communication log: title, then `count` bytes in hex.
   virtual void LogBytes(const std::string& title, std::size_t count, const std::uint8_t* bytes) = 0;
   void LogLine(const std::string& title) { LogBytes(title, 0, nullptr); }
+  // The same, for a line whose moment is not now: a reply's is when its first byte came. Only
+  // a log that keeps times tells them apart.
+  virtual void LogBytesAt(const std::string& title, std::size_t count, const std::uint8_t* bytes,
+                          std::chrono::system_clock::time_point at) {
+    (void)at;
+    LogBytes(title, count, bytes);
+  }
   virtual void SetFormEnabled(bool enabled) = 0;
   virtual void ProcessEvents() = 0;
   virtual void Repaint() = 0;

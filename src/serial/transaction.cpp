@@ -2,28 +2,34 @@
 
 #include <algorithm>
 
+#include "serial/memory_transfer.h"
 #include "serial/port_failure.h"
 
 namespace zotpx {
 
 namespace {
 
-constexpr int kReplyFirstByteMs = 1000;
-constexpr int kReplyNextByteMs = 500;
-
 // Whatever comes back, taken as it comes until the line falls silent: the first byte within
 // the reply time-out, each next one within the time-out between bytes.
-std::size_t ReadWhateverComes(Port& port, std::uint8_t* buffer, std::size_t limit) {
+std::size_t ReadWhateverComes(Port& port, std::uint8_t* buffer, std::size_t limit,
+                              ReplyTimeouts timeouts, SteadyTime& first_byte) {
   std::size_t count = 0;
-  for (int left = ReadPeriods(kReplyFirstByteMs); count < limit && left > 0;) {
+  for (int left = ReadPeriods(timeouts.first_byte_ms); count < limit && left > 0;) {
     if (port.Read(buffer + count, 1) == 1) {
+      if (count == 0) first_byte = SteadyClock::now();
       ++count;
-      left = ReadPeriods(kReplyNextByteMs);
+      left = ReadPeriods(timeouts.inter_byte_ms);
     } else {
       --left;
     }
   }
   return count;
+}
+
+// A moment of the steady clock on the wall clock, for the log.
+std::chrono::system_clock::time_point WallTimeOf(SteadyTime at) {
+  return std::chrono::system_clock::now() -
+         std::chrono::duration_cast<std::chrono::system_clock::duration>(SteadyClock::now() - at);
 }
 
 }  // namespace
@@ -43,12 +49,16 @@ TxResult ExchangeFrame(Port& port, Reporter& reporter, const Bytes& frame, Bytes
   reporter.LogBytes("发送：", frame.size(), buffer);
   // With the checksum WriteFrame put in, before the reply overwrites it.
   const Bytes sent(buffer, buffer + frame.size());
-  const std::size_t got = reply == ReplyRule::Raw
-                              ? ReadWhateverComes(port, buffer, kReadFrameByteLimit)
-                              : ReadFrame(port, buffer, kReplyFirstByteMs, kReplyNextByteMs);
+  // A memory erase sent on its own is given the erase's time, as in a transfer.
+  const ReplyTimeouts timeouts = ReplyTimeoutsFor(sent);
+  SteadyTime first_byte = SteadyClock::now();
+  const std::size_t got =
+      reply == ReplyRule::Raw
+          ? ReadWhateverComes(port, buffer, kReadFrameByteLimit, timeouts, first_byte)
+          : ReadFrame(port, buffer, timeouts.first_byte_ms, timeouts.inter_byte_ms, &first_byte);
   if (got == 0 || (reply == ReplyRule::Echo && (got != 6 || buffer[2] != sent[2])))
     return TxResult::ReceiveFailed;
-  reporter.LogBytes("接收：", got, buffer);
+  reporter.LogBytesAt("接收：", got, buffer, WallTimeOf(first_byte));
   if (sent_frame) *sent_frame = sent;
   if (received) received->assign(buffer, buffer + got);
   return TxResult::Ok;

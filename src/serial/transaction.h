@@ -49,6 +49,10 @@ TxResult RunCommandFrames(Port& port, Reporter& reporter, const std::string& tit
                           const Link& link, const FrameBuilder& build,
                           const TxOptions& options = {});
 
+// An ordinary reply's time-outs: for its first byte, and between bytes.
+inline constexpr int kReplyFirstByteMs = 1000;
+inline constexpr int kReplyNextByteMs = 500;
+
 // Status texts after the title.
 inline constexpr const char* kSuccessText = "成功：请查看通信数据记录以获得更多信息";
 inline constexpr const char* kSendFailedText = "失败：发送命令失败";
@@ -59,7 +63,8 @@ inline constexpr const char* kInterruptedLogLine = "用户中断";
 // "（why）" to follow a failure's status once the port's line has gone; empty while it is there.
 std::string LineLostCause(Port& port);
 
-// Within an open port: write one frame, log it, read its reply as `reply` says, log it. Once
+// Within an open port: write one frame, log it, read its reply as `reply` says (within the
+// time-outs the device has for that request), log it with the moment its first byte came. Once
 // answered, the frame as it went on the line (its checksum filled in) goes to `sent` and the
 // reply to `received`.
 TxResult ExchangeFrame(Port& port, Reporter& reporter, const Bytes& frame, Bytes* sent = nullptr,

@@ -1,8 +1,10 @@
 #include "text/cp936.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <optional>
+#include <unordered_map>
 
 #include "text/cp936_convert.h"
 
@@ -13,6 +15,13 @@ namespace {
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 // What a character code page 936 cannot hold counts toward a byte limit.
 constexpr std::size_t kUnrepresentableWeight = 2;
+
+// One converter each way for the thread's life: opening one costs more than converting a text.
+Cp936Converter& ConverterFor(Cp936Direction direction) {
+  thread_local Cp936Converter to(Cp936Direction::ToCp936);
+  thread_local Cp936Converter from(Cp936Direction::FromCp936);
+  return direction == Cp936Direction::ToCp936 ? to : from;
+}
 
 bool IsContinuation(unsigned char byte) {
   return (byte & 0xC0) == 0x80;
@@ -70,10 +79,24 @@ char32_t DecodeUtf8(std::string_view s) {
   return code;
 }
 
+// One cell (1 or 2 bytes from `at`) in UTF-8, or nothing when it is no character. Cells are
+// remembered: a log holds the same few characters again and again.
+const std::optional<std::string>& CellToUtf8(std::span<const std::uint8_t> bytes, std::size_t at,
+                                             std::size_t length) {
+  thread_local std::unordered_map<std::uint32_t, std::optional<std::string>> known;
+  const std::uint32_t key =
+      length == 2 ? (std::uint32_t{bytes[at]} << 8 | bytes[at + 1]) : 0x10000u | bytes[at];
+  const auto found = known.find(key);
+  if (found != known.end()) return found->second;
+  return known[key] = ConverterFor(Cp936Direction::FromCp936)
+                          .Convert(std::string_view(
+                              reinterpret_cast<const char*>(bytes.data() + at), length));
+}
+
 }  // namespace
 
 Cp936Text Utf8ToCp936(std::string_view utf8) {
-  Cp936Converter converter(Cp936Direction::ToCp936);
+  Cp936Converter& converter = ConverterFor(Cp936Direction::ToCp936);
   Cp936Text result;
   for (std::size_t at = 0; at < utf8.size();) {
     const std::string_view character = utf8.substr(at, CharacterLength(utf8.substr(at)));
@@ -90,7 +113,6 @@ Cp936Text Utf8ToCp936(std::string_view utf8) {
 }
 
 std::string Cp936ToUtf8Lossy(const Bytes& bytes) {
-  Cp936Converter converter(Cp936Direction::FromCp936);
   std::string text;
   for (std::size_t at = 0; at < bytes.size();) {
     const std::uint8_t lead = bytes[at];
@@ -100,16 +122,14 @@ std::string Cp936ToUtf8Lossy(const Bytes& bytes) {
       continue;
     }
     const std::size_t length = CellLength(bytes, at);
-    const std::string cell(reinterpret_cast<const char*>(bytes.data() + at), length);
-    const std::optional<std::string> decoded = converter.Convert(cell);
-    text += decoded ? *decoded : std::string(kReplacement);
+    const std::optional<std::string>& decoded = CellToUtf8(bytes, at, length);
+    text += decoded ? std::string_view(*decoded) : kReplacement;
     at += length;
   }
   return text;
 }
 
 std::vector<Cp936Cell> Cp936Cells(std::span<const std::uint8_t> bytes) {
-  Cp936Converter converter(Cp936Direction::FromCp936);
   std::vector<Cp936Cell> cells;
   for (std::size_t at = 0; at < bytes.size();) {
     Cp936Cell cell;
@@ -117,8 +137,7 @@ std::vector<Cp936Cell> Cp936Cells(std::span<const std::uint8_t> bytes) {
       cell.code_point = bytes[at];
     } else {
       cell.length = CellLength(bytes, at);
-      const std::optional<std::string> decoded = converter.Convert(
-          std::string_view(reinterpret_cast<const char*>(bytes.data() + at), cell.length));
+      const std::optional<std::string>& decoded = CellToUtf8(bytes, at, cell.length);
       if (decoded) cell.code_point = DecodeUtf8(*decoded);
     }
     cells.push_back(cell);
@@ -127,8 +146,43 @@ std::vector<Cp936Cell> Cp936Cells(std::span<const std::uint8_t> bytes) {
   return cells;
 }
 
+std::optional<Cp936Fault> FindCp936Fault(std::span<const std::uint8_t> bytes) {
+  // ASCII alone, as most texts are, needs no converter.
+  if (std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b < 0x80; }))
+    return std::nullopt;
+  std::optional<Cp936Fault> fault;
+  std::size_t at = 0;
+  for (const Cp936Cell& cell : Cp936Cells(bytes)) {
+    if (cell.code_point == 0 && bytes[at] >= 0x80) {
+      if (!fault)
+        fault = Cp936Fault{Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                                 bytes.begin() + static_cast<std::ptrdiff_t>(at + cell.length)),
+                           at, 0};
+      ++fault->count;
+    }
+    at += cell.length;
+  }
+  return fault;
+}
+
+std::optional<std::string> Cp936ToUtf8(std::span<const std::uint8_t> bytes) {
+  std::string text;
+  for (std::size_t at = 0; at < bytes.size();) {
+    if (bytes[at] < 0x80) {
+      text += static_cast<char>(bytes[at++]);
+      continue;
+    }
+    const std::size_t length = CellLength(bytes, at);
+    const std::optional<std::string>& decoded = CellToUtf8(bytes, at, length);
+    if (!decoded) return std::nullopt;
+    text += *decoded;
+    at += length;
+  }
+  return text;
+}
+
 std::size_t Cp936ByteCount(std::string_view utf8) {
-  Cp936Converter converter(Cp936Direction::ToCp936);
+  Cp936Converter& converter = ConverterFor(Cp936Direction::ToCp936);
   std::size_t count = 0;
   for (std::size_t at = 0; at < utf8.size();) {
     const std::size_t length = CharacterLength(utf8.substr(at));
@@ -139,7 +193,7 @@ std::size_t Cp936ByteCount(std::string_view utf8) {
 }
 
 std::string CutToCp936Bytes(std::string_view utf8, std::size_t max_bytes) {
-  Cp936Converter converter(Cp936Direction::ToCp936);
+  Cp936Converter& converter = ConverterFor(Cp936Direction::ToCp936);
   std::size_t count = 0;
   std::size_t at = 0;
   while (at < utf8.size()) {

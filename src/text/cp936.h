@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -37,6 +38,17 @@ struct Cp936Cell {
   char32_t code_point = 0;  // the character, or 0 when the bytes are none
 };
 std::vector<Cp936Cell> Cp936Cells(std::span<const std::uint8_t> bytes);
+
+// Where code page 936 bytes hold something that is no character: the first such cell (its
+// bytes and where it starts) and how many there are in all. Nothing when every cell is one.
+struct Cp936Fault {
+  Bytes bytes;
+  std::size_t offset = 0;
+  std::size_t count = 0;
+};
+std::optional<Cp936Fault> FindCp936Fault(std::span<const std::uint8_t> bytes);
+// The whole text in UTF-8, or nothing when any cell of it is no character.
+std::optional<std::string> Cp936ToUtf8(std::span<const std::uint8_t> bytes);
 
 // Bytes the UTF-8 text takes in code page 936. A character code page 936 cannot hold counts
 // two bytes, so that a limit stays a limit even for text that will be refused later.

@@ -19,6 +19,7 @@
 #include "support/frame_table.h"
 #include "support/hex.h"
 #include "support/sim_fixture.h"
+#include "support/temp_folder.h"
 #include "text/font_library.h"
 #include "text/static_file.h"
 
@@ -39,7 +40,7 @@ std::vector<std::string> Args(const std::string& port, const std::vector<std::st
 }
 
 std::string TempPath(const std::string& name) {
-  return testing::TempDir() + "zotpx_cli_" + std::to_string(getpid()) + "_" + name;
+  return zotpx::test::TestFolder() + "zotpx_cli_" + std::to_string(getpid()) + "_" + name;
 }
 
 void WriteFile(const std::string& path, const Bytes& bytes) {
@@ -80,7 +81,11 @@ TEST(CliVocabularyTest, KeywordsCodesAndTheIntegerRuleMeanTheSame) {
       {{"area", "--fill=false"}, {"area", "--clear=1"}, {"area"}},
       {{"rect", "--filled=0", "--delete=false"}, {"rect"}},
       {{"params", "--overlay", "0"}, {"params", "--overlay", "off"}},
-      {{"circle", "--radius", "25"}, {"circle"}},
+      // Leading zeros are decimal ones, for a rate too (given twice, the later counts).
+      {{"circle", "--radius", "25"},
+       {"circle"},
+       {"circle", "--radius", "00025"},
+       {"-b", "000115200", "circle", "--x", "030"}},
       {{"cross", "set", "--shape", "1", "--step", "10"}, {"cross", "set", "--enable", "on"}},
   };
   auto sim = StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
@@ -177,6 +182,10 @@ TEST(CliConnectTest, AutoRateScansFirstAndJsonCarriesTheFields) {
   ASSERT_EQ(frames.size(), 2u);
   EXPECT_EQ(frames[0], Hex("55 AA 00 01 FF 00"));
   EXPECT_EQ(frames[1][2], 0x1B);
+  // connect with a rate given identifies the device at that rate alone, as every command does.
+  const auto elsewhere = RunZotpx(Args(sim.link.port, {"-b", "115200", "--json"}, {"connect"}));
+  EXPECT_EQ(elsewhere.status, 1);
+  EXPECT_EQ(nlohmann::json::parse(elsewhere.out)["result"], "no-device");
 
   // A device that stays silent: the device failed (1), and the result says how.
   sim->AddFault({.fault = zotpx::sim::Fault::Silence});
@@ -203,9 +212,10 @@ TEST(CliSendTest, RawFrameGetsItsChecksumAndItsReplyPrinted) {
 // back, frame or not: here the device's raw identification and its probe answer.
 TEST(CliSendTest, RawSendsTheBytesAsGivenAndPrintsWhatComesBack) {
   auto sim = StartSim({.model = zotpx::DeviceModel::PB, .baud = 115200});
+  // A wrong checksum goes out as given; the device drops the frame, and nothing comes back.
   const auto wrong =
       RunZotpx(Args(sim.link.port, {"-b", "115200"}, {"send", "--raw", "55AA10038000962A"}));
-  ASSERT_EQ(wrong.status, 0) << wrong.err;
+  ASSERT_EQ(wrong.status, 1) << wrong.err;
   ASSERT_EQ(sim->ReceivedFrameCount(), 1u);
   EXPECT_EQ(sim->ReceivedFrames().front(), Hex("55 AA 10 03 80 00 96 2A"));
 

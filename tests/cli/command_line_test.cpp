@@ -9,6 +9,7 @@
 #include "cli/app.h"
 #include "command/codec.h"
 #include "support/bmp_writer.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -19,7 +20,8 @@ using zotpx::Values;
 
 std::string Picture() {
   static const std::string path = [] {
-    const std::string p = testing::TempDir() + "zotpx_cmdline_" + std::to_string(getpid()) + ".bmp";
+    const std::string p =
+        zotpx::test::TestFolder() + "zotpx_cmdline_" + std::to_string(getpid()) + ".bmp";
     zotpx::test::WriteFileBytes(
         p, zotpx::test::MakeBmp({.width = 16, .height = 8}, [](int x, int y) { return x == y; }));
     return p;

@@ -16,6 +16,8 @@
 #include <regex>
 #include <string>
 
+#include "support/temp_folder.h"
+
 namespace {
 
 using zotpx::cli::ListSerialPorts;
@@ -84,7 +86,7 @@ TEST(SerialPorts, EveryListedPortHasHardwareBehindItAndAVerdict) {
 }
 
 TEST(SerialPorts, ByIdLinkIsFoundByDeviceNumberWithoutUdev) {
-  const std::string folder = ::testing::TempDir() + "by-id-" + std::to_string(getpid());
+  const std::string folder = zotpx::test::TestFolder() + "by-id-" + std::to_string(getpid());
   ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
   ASSERT_EQ(symlink("/dev/null", (folder + "/usb-Maker_Adapter_A1-if00-port0").c_str()), 0);
   ASSERT_EQ(symlink("/nowhere", (folder + "/dangling").c_str()), 0);

@@ -9,12 +9,14 @@
 #include <fstream>
 #include <string>
 
+#include "support/temp_folder.h"
+
 namespace zotpx::test {
 
 // An empty folder "zotpx_SUITE_PID_NAME/" (what an earlier run left there is removed).
 inline std::string ScratchFolder(const std::string& suite, const std::string& name) {
-  const std::string dir =
-      testing::TempDir() + "zotpx_" + suite + "_" + std::to_string(getpid()) + "_" + name + "/";
+  const std::string dir = zotpx::test::TestFolder() + "zotpx_" + suite + "_" +
+                          std::to_string(getpid()) + "_" + name + "/";
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   return dir;

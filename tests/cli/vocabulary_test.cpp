@@ -14,6 +14,7 @@
 #include "command/codec.h"
 #include "layout/layout_reader.h"
 #include "support/bmp_writer.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -37,7 +38,8 @@ void PrintTo(const Word& word, std::ostream* out) {
 // A bitmap for the bitmap rows, written once.
 std::string Picture() {
   static const std::string path = [] {
-    const std::string p = testing::TempDir() + "zotpx_vocab_" + std::to_string(getpid()) + ".bmp";
+    const std::string p =
+        zotpx::test::TestFolder() + "zotpx_vocab_" + std::to_string(getpid()) + ".bmp";
     zotpx::test::WriteFileBytes(p, zotpx::test::MakeBmp({.width = 16, .height = 16}));
     return p;
   }();
@@ -122,6 +124,12 @@ std::vector<Word> Words() {
        {{"at", "2000-01-01 00:00:00"}},
        ""},
       {"YearBefore", "clock", {{"at", "1999-12-31 23:59:59"}}, {}, "years 2000 to 2255"},
+      // A moment as written, and nothing looser.
+      {"MomentUnpadded", "clock", {{"at", "\"2026-1-7 2:4:5\""}}, {}, "YYYY-MM-DD HH:MM:SS"},
+      {"MomentSigned", "clock", {{"at", "\"2026-01-07 -0:45:00\""}}, {}, "YYYY-MM-DD HH:MM:SS"},
+      {"MomentTwoSpaces", "clock", {{"at", "\"2026-01-07  02:45:00\""}}, {}, "YYYY-MM-DD"},
+      // Leading zeros of a code are decimal ones, however many.
+      {"LayerZeros", "area", {{"layer", "\"00007\""}}, {{"layer", "\"all\""}}, ""},
       {"YearAfter", "clock", {{"at", "\"2256-01-01 00:00:00\""}}, {}, "years 2000 to 2255"},
   };
 }

@@ -11,6 +11,7 @@
 #include "support/bmp_writer.h"
 #include "support/fifo_file.h"
 #include "support/hex.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ class BitmapLoad : public ::testing::Test {
   // A file of its own per case and process: CTest runs cases side by side.
   std::string Write(const Bytes& bytes) {
     const std::string path =
-        (std::filesystem::path(::testing::TempDir()) /
+        (std::filesystem::path(zotpx::test::TestFolder()) /
          ("bitmap_load_" + std::to_string(getpid()) + "_" + std::to_string(++files_) + ".bmp"))
             .string();
     EXPECT_TRUE(zotpx::test::WriteFileBytes(path, bytes));
@@ -127,7 +128,7 @@ TEST_F(BitmapLoad, FilesTheDecoderMustNotReadAreRefusedWithoutWaiting) {
     std::string path;
   } cases[] = {
       {"a FIFO, which would wait for a writer", fifo},
-      {"a folder", ::testing::TempDir()},
+      {"a folder", zotpx::test::TestFolder()},
       {"a missing file", "/nonexistent/a.bmp"},
       {"run-length compressed", Write(rle)},
       {"12-byte info header", Write(old_header)},

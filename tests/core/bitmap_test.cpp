@@ -13,6 +13,7 @@
 #include "command/codec.h"
 #include "support/bmp_writer.h"
 #include "support/hex.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ using zotpx::test::Hex;
 class BitmapFiles : public ::testing::Test {
  protected:
   std::string Write(const std::string& name, const Bytes& bytes) {
-    const std::string path = (std::filesystem::path(::testing::TempDir()) / name).string();
+    const std::string path = (std::filesystem::path(zotpx::test::TestFolder()) / name).string();
     EXPECT_TRUE(zotpx::test::WriteFileBytes(path, bytes));
     return path;
   }

@@ -202,7 +202,9 @@ TEST(CommandTableRandom, ValuesSurviveBuildThenDecode) {
       std::optional<Values> decoded;
       for (const Bytes& frame : zotpx::BuildFrames(values)) {
         const zotpx::DecodedFrame one = zotpx::DecodeFrame(frame);
-        ASSERT_TRUE(one.ok()) << row.name << ": " << (one.problems.empty() ? "" : one.problems[0]);
+        // Random text bytes need be no code page 936 text: that is said, and the values stand.
+        ASSERT_TRUE(one.readable() && one.checksum_ok && !one.refusal)
+            << row.name << ": " << (one.problems.empty() ? "" : one.problems[0]);
         decoded = assembler.Add(one);
       }
       ASSERT_TRUE(decoded && !assembler.last_incomplete()) << row.name;

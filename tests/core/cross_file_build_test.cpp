@@ -10,6 +10,7 @@
 
 #include "crosshair/cross_file.h"
 #include "support/bmp_writer.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ class CrossFileBuild : public ::testing::Test {
  protected:
   std::string Shape(const std::string& name, const BmpLayout& layout,
                     const zotpx::test::DarkPixel& dark = nullptr) {
-    const std::string path = (std::filesystem::path(::testing::TempDir()) /
+    const std::string path = (std::filesystem::path(zotpx::test::TestFolder()) /
                               ("cross_build_" + std::to_string(getpid()) + "_" + name))
                                  .string();
     EXPECT_TRUE(zotpx::test::WriteFileBytes(path, MakeBmp(layout, dark)));

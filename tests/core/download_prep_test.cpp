@@ -9,6 +9,7 @@
 
 #include "crosshair/cross_download.h"
 #include "support/bmp_writer.h"
+#include "support/temp_folder.h"
 #include "text/font_library.h"
 #include "text/static_download.h"
 
@@ -40,7 +41,7 @@ class DownloadPrep : public ::testing::Test {
  protected:
   std::string Write(const Bytes& bytes) {
     const std::string path =
-        (std::filesystem::path(::testing::TempDir()) /
+        (std::filesystem::path(zotpx::test::TestFolder()) /
          ("download_prep_" + std::to_string(getpid()) + "_" + std::to_string(++files_)))
             .string();
     EXPECT_TRUE(zotpx::test::WriteFileBytes(path, bytes));

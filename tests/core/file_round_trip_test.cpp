@@ -8,6 +8,7 @@
 
 #include "base/file_save.h"
 #include "serial/memory_transfer.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -15,10 +16,10 @@ TEST(FileRoundTrip, SavedBytesReadBackWholeOverAnOldFileAndUnderAChineseName) {
   zotpx::Bytes bytes;
   for (int i = 0; i < 256; ++i) bytes.push_back(static_cast<std::uint8_t>(i));
   for (std::uint8_t b : {0x0D, 0x0A, 0x1A, 0x0A, 0x0D}) bytes.push_back(b);
-  const std::string folder = ::testing::TempDir();
+  const std::string folder = zotpx::test::TestFolder();
   for (const std::string name : {"round_trip.bin", "字库文件.bin"}) {
     SCOPED_TRACE(name);
-    // TempDir() ends in the platform's separator; the tool's names are UTF-8 everywhere.
+    // TestFolder() ends in the platform's separator; the tool's names are UTF-8 everywhere.
     const std::string path = folder + name;
     const zotpx::Bytes old(4096, 0x55);
     ASSERT_TRUE(zotpx::WriteWholeFile(path, old));

@@ -5,9 +5,12 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include "support/temp_folder.h"
+
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   ::testing::InitGoogleTest(&argc, argv);
+  if (!GTEST_FLAG_GET(list_tests)) zotpx::test::UseTestRuntimeFolder();
   QApplication app(argc, argv);
   // The window's settings (its recent ports) go to a folder of the run's own, never the user's.
   QTemporaryDir settings;

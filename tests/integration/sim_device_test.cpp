@@ -148,17 +148,21 @@ TEST_F(SimDeviceTest, BadOrOutOfRangeMemoryRequestsAreRefusedAndChangeNothing) {
   Bytes short_count = Write(0x100, {1, 2, 3});
   short_count[5] = 2;  // n disagrees with the frame's length
   short_count.back() = zotpx::FrameChecksum(short_count.data(), short_count.size());
-  const std::pair<const char*, Bytes> cases[] = {
-      {"bad checksum", bad_checksum},
-      {"erase past the end", Erase(kMemorySize)},
-      {"write past the end", Write(kMemorySize - 2, {1, 2, 3})},
-      {"count disagrees with length", short_count},
-      {"unknown sub-code", MakeFrame(0x02, {0x20, 0x00, 0x00, 0x01, 0x00})},
-      {"no address", MakeFrame(0x02, {0x40})},
+  const struct {
+    const char* what;
+    Bytes request;
+    Bytes reply;
+  } cases[] = {
+      {"bad checksum: dropped, no answer", bad_checksum, {}},
+      {"erase past the end", Erase(kMemorySize), kRefusal},
+      {"write past the end", Write(kMemorySize - 2, {1, 2, 3}), kRefusal},
+      {"count disagrees with length", short_count, kRefusal},
+      {"unknown sub-code", MakeFrame(0x02, {0x20, 0x00, 0x00, 0x01, 0x00}), kRefusal},
+      {"no address", MakeFrame(0x02, {0x40}), kRefusal},
   };
   auto sim = zotpx::test::StartSim();
   ASSERT_TRUE(port_.Open(sim.link.port, sim.link.baud));
-  for (const auto& [what, request] : cases) EXPECT_EQ(Exchange(port_, request), kRefusal) << what;
+  for (const auto& c : cases) EXPECT_EQ(Exchange(port_, c.request), c.reply) << c.what;
   EXPECT_EQ(sim->Memory(), Bytes(kMemorySize, 0xFF));
   EXPECT_EQ(sim->ReceivedFrameCount(), std::size(cases));
 }

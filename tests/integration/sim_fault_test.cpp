@@ -6,9 +6,14 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "serial/frame.h"
 #include "serial/port.h"
+#include "simulated_device.h"
 #include "support/sim_fixture.h"
 
 namespace {
@@ -177,6 +182,138 @@ TEST(SimPacing, ReplyWaitsForTheLineTimeAndProcessing) {
   const auto line =
       std::chrono::microseconds((kRect.size() + kRectReply.size()) * 10 * 1000000 / 9600);
   EXPECT_GE(Clock::now() - start, line + std::chrono::microseconds(30000));
+}
+
+// Everything that reaches the host after a request, until the line stays quiet for 300 ms.
+Bytes LineAfter(zotpx::Port& port, const Bytes& request) {
+  EXPECT_EQ(port.Write(request.data(), request.size()), request.size());
+  Bytes line;
+  std::uint8_t got[64];
+  for (int quiet = 0; quiet < 3;) {
+    const std::size_t n = port.Read(got, sizeof got);
+    line.insert(line.end(), got, got + n);
+    quiet = n ? 0 : quiet + 1;
+  }
+  return line;
+}
+
+// The trace names each fault and tells what went on the line, as the host received it.
+TEST(SimTrace, EachFaultIsNamedAndToldAsItWentOnTheLine) {
+  const Bytes identify = MakeFrame(0x00, {0xFF});
+  Bytes dropped = kRect;
+  dropped.back() ^= 0x01;
+  const Bytes identification = zotpx::sim::DefaultIdentifyReply(zotpx::DeviceModel::PA, "");
+  const std::string rect_ack = "reply to 矩形控制命令: acknowledged (status 00); checksum ok";
+  const struct Case {
+    const char* fault;  // --fault's words
+    Bytes request;
+    Bytes line;                     // what the host receives
+    std::vector<std::string> told;  // the device's lines of the trace
+  } cases[] = {
+      {"", kRect, kRectReply, {rect_ack}},
+      {"", dropped, {}, {"no answer"}},
+      {"noise",
+       kRect,
+       Bytes{0x55, 0x13, 0xFF, 0x00, 0xAA, 0x55, 0xAA, 0x1B, 0x01, 0x00, 0x1C},
+       {"fault noise: 5 bytes that are no frame: 55 13 FF 00 AA", rect_ack}},
+      {"bad-checksum",
+       kRect,
+       Bytes{0x55, 0xAA, 0x1B, 0x01, 0x00, 0x1D},
+       {"fault bad-checksum: reply to 矩形控制命令: not accepted (status 00); checksum wrong "
+        "(should be 1C): dropped by the reader"}},
+      {"wrong-echo",
+       kRect,
+       MakeFrame(0x1A, {0x00}),
+       {"fault wrong-echo: reply with the code of 直线控制命令, not of 矩形控制命令; checksum ok"}},
+      {"wrong-echo",
+       identify,
+       identification,
+       {"identification: model ZOT-PA, version \"V2.1 build 2026-11\"; fault wrong-echo leaves "
+        "the identification as it is"}},
+      {"short-frame",
+       kRect,
+       MakeFrame(0x1B, {}),
+       {"fault short-frame: reply to 矩形控制命令 with 0 data bytes where one status byte belongs; "
+        "checksum ok"}},
+      {"stall", kRect, Bytes{0x55, 0xAA, 0x1B}, {"fault stall: a frame cut short: 3 bytes"}},
+      {"silence", kRect, {}, {"fault silence: no answer"}},
+      {"refuse",
+       kWrite,
+       MakeFrame(0x02, {0x00}),
+       {"fault refuse: reply to 写入存储器: refused (status 00); checksum ok"}},
+      {"refuse",
+       identify,
+       MakeFrame(0x00, {0x00}),
+       {"fault refuse: a reply frame (status 00) in place of the identification; checksum ok"}},
+      {"hang-up", kRect, {}, {"fault hang-up: hangs up the line"}},
+      {"late", kRect, kRectReply, {"fault late: after 50 ms: " + rect_ack}},
+  };
+  for (const Case& c : cases) {
+    const std::string what = std::string(c.fault) + " to " + std::to_string(c.request[2]);
+    auto sim = zotpx::test::StartSim();
+    if (*c.fault) sim->AddFault({*zotpx::sim::FaultFromName(c.fault), 0, -1, 50});
+    std::mutex mutex;
+    std::vector<std::string> told;
+    sim->SetTrace([&](const zotpx::sim::TraceLine& line) {
+      std::lock_guard lock(mutex);
+      if (!line.from_host) told.push_back(line.text);
+    });
+    zotpx::Port port;
+    ASSERT_TRUE(port.Open(sim.link.port, sim.link.baud));
+    EXPECT_EQ(LineAfter(port, c.request), c.line) << what;
+    port.Close();
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(told, c.told) << what;
+  }
+}
+
+// A pty takes a host's bytes at once, whatever rate the host set: line time the host never spent
+// on them (a slow rate left behind, more than a serial driver holds) must not keep the replies
+// to later requests waiting.
+TEST(SimPacing, LineTimeTheHostNeverSpentHoldsNoLaterReplyBack) {
+  const struct Case {
+    const char* what;
+    int device_baud, host_baud;
+    std::size_t bytes;  // of garbage, then a request at the device's rate
+  } cases[] = {
+      {"40 s at 50 baud, then the device's rate", 9600, 50, 200},
+      {"5.7 s at the device's rate, in one write", 115200, 115200, 65536},
+  };
+  for (const Case& c : cases) {
+    auto sim = zotpx::test::StartSim({.baud = c.device_baud, .pacing = true});
+    zotpx::Port port;
+    ASSERT_TRUE(port.Open(sim.link.port, c.host_baud));
+    const Bytes garbage(c.bytes, 0x00);
+    EXPECT_EQ(port.Write(garbage.data(), garbage.size()), garbage.size()) << c.what;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // taken at the host's rate
+    port.Close();
+    ASSERT_TRUE(port.Open(sim.link.port, c.device_baud));
+    EXPECT_EQ(Exchange(port, kRect, 2000), kRectReply) << c.what;
+    port.Close();
+  }
+}
+
+// Two simulators with one COMn name would take the link from each other, and the first to end
+// would remove the other's: the name is refused while a live simulator holds it.
+TEST(SimPortLink, ANameALiveSimulatorHoldsIsRefused) {
+  const std::string link = zotpx::PortFolder() + "/COM14";
+  const zotpx::sim::DeviceConfig config{.link_name = "COM14"};
+  auto first = zotpx::test::StartSim(config);
+  {
+    zotpx::sim::SimServer second(config);
+    EXPECT_FALSE(second.Start());
+    EXPECT_EQ(second.error(), "COM14 is in use by another simulator (process " +
+                                  std::to_string(getpid()) + "); give this one another name");
+  }
+  char target[256] = {};
+  ASSERT_GT(readlink(link.c_str(), target, sizeof target - 1), 0) << "the first lost its link";
+  EXPECT_EQ(std::string(target), first->path());
+  first.server.reset();
+  zotpx::sim::SimServer third(config);
+  EXPECT_TRUE(third.Start()) << "the name is free again: " << third.error();
+  third.Stop();
+  struct stat st {};
+  EXPECT_NE(lstat((zotpx::PortFolder() + "/.COM14.lock").c_str(), &st), 0) << "lock left behind";
 }
 
 TEST(SimPortLink, ComNameIsLinkedWhileServingAndRemovedAtStop) {

@@ -15,6 +15,7 @@
 #include "serial/port.h"
 #include "support/recording_reporter.h"
 #include "support/sim_fixture.h"
+#include "support/temp_folder.h"
 #include "text/font_library.h"
 #include "text/static_file.h"
 
@@ -37,8 +38,8 @@ class FontFile {
  public:
   explicit FontFile(std::size_t size) : bytes_(RandomBytes(size, static_cast<unsigned>(size))) {
     bytes_[11] = bytes_[15] = 0x18;
-    char name[] = "/tmp/zotpx-font-XXXXXX";
-    const int fd = mkstemp(name);
+    std::string name = zotpx::test::TestFolder() + "zotpx-font-XXXXXX";
+    const int fd = mkstemp(name.data());
     path_ = name;
     EXPECT_EQ(write(fd, bytes_.data(), bytes_.size()), static_cast<ssize_t>(bytes_.size()));
     close(fd);

@@ -5,6 +5,7 @@
 
 #include "base/hex.h"
 #include "screen_fixture.h"
+#include "support/temp_folder.h"
 #include "text/cp936.h"
 #include "text/font_library.h"
 
@@ -411,8 +412,7 @@ TEST(StartupImage, RunsTheStoredCommandsOnlyFromAWholeImage) {
 }
 
 TEST(PngWriter, WritesAtomicallyAndReadsBackExactly) {
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("zotpx_png_" + std::to_string(getpid()));
+  const std::filesystem::path dir = std::filesystem::path(zotpx::test::TestFolder()) / "zotpx_png";
   std::filesystem::create_directories(dir);
   const Picture card = screen::TestCard();
   const std::string path = (dir / "card.png").string();

@@ -86,6 +86,8 @@ struct ScreenTest : ::testing::Test {
   }
 };
 
+// Named by the build, not by __FILE__: a compiler cache with a base folder makes that relative
+// to wherever the objects were built.
 inline std::filesystem::path GoldenPath(const std::string& name) {
   return std::filesystem::path(ZOTPX_GOLDEN_DIR) / (name + ".png");
 }

@@ -6,12 +6,14 @@
 
 #include <filesystem>
 
+#include "support/temp_folder.h"
+
 namespace zotpx::test {
 
 FifoFile::FifoFile()
-    : path_(
-          (std::filesystem::path(::testing::TempDir()) / ("zotpx_fifo_" + std::to_string(getpid())))
-              .string()) {
+    : path_((std::filesystem::path(zotpx::test::TestFolder()) /
+             ("zotpx_fifo_" + std::to_string(getpid())))
+                .string()) {
   made_ = mkfifo(path_.c_str(), 0600) == 0;
 }
 

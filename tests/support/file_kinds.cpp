@@ -9,6 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "support/temp_folder.h"
+
 namespace zotpx::test::files {
 
 namespace {
@@ -108,8 +110,8 @@ Ownership OwnershipOf(const fs::path& file) {
 }
 
 fs::path MakeTemporaryFolder() {
-  char name[] = "/tmp/zotpx_save_XXXXXX";
-  return mkdtemp(name);
+  std::string name = TestFolder() + "zotpx_save_XXXXXX";
+  return mkdtemp(name.data());
 }
 
 void RemoveFolder(const fs::path& folder) {

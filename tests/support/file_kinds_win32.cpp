@@ -4,6 +4,7 @@
 
 #include "base/utf16_win32.h"
 #include "support/file_kinds.h"
+#include "support/temp_folder.h"
 
 namespace zotpx::test::files {
 
@@ -91,7 +92,7 @@ Ownership OwnershipOf(const fs::path&) {
 fs::path MakeTemporaryFolder() {
   static std::atomic<unsigned> counter{0};
   const fs::path folder =
-      fs::temp_directory_path() /
+      fs::path(TestFolder()) /
       ("zotpx_save_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(counter++));
   fs::create_directories(folder);
   return folder;

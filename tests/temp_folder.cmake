@@ -1,0 +1,13 @@
+# The folder every test takes as TMPDIR: STEP=start makes it anew and empty; STEP=end fails,
+# naming them, when tests left files or folders in it.
+if(STEP STREQUAL "start")
+  file(REMOVE_RECURSE ${FOLDER})
+  file(MAKE_DIRECTORY ${FOLDER})
+  return()
+endif()
+file(GLOB left RELATIVE ${FOLDER} ${FOLDER}/* ${FOLDER}/.*)
+if(left)
+  list(JOIN left "\n  " names)
+  message(FATAL_ERROR "Tests left these in the temporary folder ${FOLDER}:\n  ${names}")
+endif()
+message("Nothing left in ${FOLDER}")
