@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "base/file_save.h"
 #include "cli/options.h"
 #include "serial/reporter.h"
 #include "serial/transaction.h"
@@ -80,9 +81,13 @@ Outcome RunOnPort(const CommandDef& command, const CommandValues& values, const 
 // Commands without a device: ports, cross-file, static.
 Outcome RunLocal(const CommandDef& command, const CommandValues& values);
 
-// The file a command writes, whole or not at all (WriteWholeFile); "-" is standard output.
+// The files a command writes, all whole or none (WriteWholeFiles), none of them one of the
+// files it read (`inputs`, links followed): "-" is standard output, written once the files
+// are in place. The failure after `message` ("…（磁盘空间不足）: PATH"), or nothing.
 inline constexpr const char* kStandardOutput = "-";
-bool WriteOutputFile(const std::string& path, std::span<const std::uint8_t> bytes);
+std::optional<std::string> WriteOutputs(const std::vector<FileToSave>& outputs,
+                                        const std::vector<std::string>& inputs,
+                                        const std::string& message);
 // True when the command's output file is standard output, so its messages go elsewhere.
 bool WritesToStandardOutput(const CommandValues& values);
 

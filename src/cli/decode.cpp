@@ -7,6 +7,8 @@
 
 #include "base/file_save.h"
 #include "base/hex.h"
+#include "base/input_file.h"
+#include "base/paths.h"
 #include "cli/commands.h"
 #include "cli/json_output.h"
 #include "command/log_reader.h"
@@ -51,15 +53,24 @@ std::optional<std::vector<Source>> ReadInputs(const std::vector<std::string>& in
   Source arguments{"arguments", {}, {}, true};
   const std::vector<std::string> given = inputs.empty() ? std::vector<std::string>{"-"} : inputs;
   for (const std::string& input : given) {
-    if (input == "-" || IsFile(input)) {
-      std::FILE* in = input == "-" ? stdin : std::fopen(input.c_str(), "rb");
-      std::optional<std::string> text = in ? ReadAll(in) : std::nullopt;
-      if (in && in != stdin) std::fclose(in);
+    if (input == "-") {
+      std::optional<std::string> text = ReadAll(stdin);
       if (!text) {
-        refusal = "decode: " + input + " cannot be read (or is larger than 64 MiB)";
+        refusal = "decode: standard input cannot be read (or is larger than 64 MiB)";
         return std::nullopt;
       }
-      sources.push_back({input == "-" ? "stdin" : input, std::move(*text), {}, false});
+      sources.push_back({"stdin", std::move(*text), {}, false});
+      continue;
+    }
+    if (IsFile(input)) {
+      const FileContents file = ReadInputFile(input, kInputLimit);
+      if (!file) {
+        refusal = "decode: " + input + ": " +
+                  (file.problem == ReadProblem::TooLarge ? "larger than 64 MiB"
+                                                         : ReadProblemText(file.problem));
+        return std::nullopt;
+      }
+      sources.push_back({input, std::string(file.bytes.begin(), file.bytes.end()), {}, false});
       continue;
     }
     const Bytes bytes = HexPairs(input);
@@ -336,7 +347,8 @@ LayoutFile MakeLayout(const Source& source, const std::string& output) {
   return writer.Finish();
 }
 
-int WriteLayout(const std::vector<Source>& sources, const std::string& output, bool json) {
+int WriteLayout(const std::vector<Source>& sources, const std::vector<std::string>& inputs,
+                const std::string& output, bool json) {
   const auto refuse = [json](const std::string& status, const char* result = kResultRefused) {
     return PrintRefusal("decode", status, json, result);
   };
@@ -348,12 +360,17 @@ int WriteLayout(const std::vector<Source>& sources, const std::string& output, b
   if (layout.toml.empty())
     return refuse("decode: " + sources.front().name +
                   " holds no overlay command the device acknowledged; nothing written");
-  const std::string folder = output.substr(0, output.rfind('/') + 1);
-  for (const auto& [name, bytes] : layout.bitmaps)
-    if (!WriteWholeFile(folder + name, bytes))
-      return refuse("decode: cannot write " + folder + name, kResultFileFailed);
-  if (!WriteWholeFile(output, Bytes(layout.toml.begin(), layout.toml.end())))
-    return refuse("decode: cannot write " + output, kResultFileFailed);
+  // Beside the layout file itself, where its reader looks for them, wherever links lead.
+  const std::string target = LinkTarget(output);
+  const std::string folder = FolderOfPath(target.empty() ? output : target);
+  std::vector<FileToSave> files;
+  for (const auto& [name, bytes] : layout.bitmaps) files.push_back({folder + name, bytes});
+  files.push_back(
+      {output, {reinterpret_cast<const std::uint8_t*>(layout.toml.data()), layout.toml.size()}});
+  // The layout and its bitmaps all, or none.
+  if (const std::optional<std::string> failed =
+          WriteOutputs(files, inputs, std::string("decode: ") + kCannotSaveText))
+    return refuse(*failed, kResultFileFailed);
   std::printf("%s -> %s\n", sources.front().name.c_str(), output.c_str());
   return kExitOk;
 }
@@ -364,7 +381,7 @@ int RunDecode(const CommandValues& values, bool json) {
   std::string refusal;
   const std::optional<std::vector<Source>> sources = ReadInputs(values.inputs, refusal);
   if (!sources) return PrintRefusal("decode", refusal, json);
-  if (values.to_layout) return WriteLayout(*sources, values.output, json);
+  if (values.to_layout) return WriteLayout(*sources, values.inputs, values.output, json);
   Printer printer(json);
   for (const Source& source : *sources) Decode(source, printer);
   return kExitOk;

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <sstream>
 
 #include "cli/reporter.h"
@@ -41,12 +42,14 @@ struct OutputCase {
 };
 
 const OutputCase kOutputs[] = {
-    {"CrossFile", {"cross-file", "@a.bmp"}, "生成十字线文件失败：无法保存文件"},
-    {"StaticImage", {"static", "@start.txt"}, "生成和下载静态命令失败：生成静态命令文件失败"},
+    {"CrossFile", {"cross-file", "@a.bmp"}, "生成十字线文件失败：无法保存文件（不是普通文件）"},
+    {"StaticImage",
+     {"static", "@start.txt"},
+     "生成和下载静态命令失败：生成静态命令文件失败（不是普通文件）"},
     {"StaticFromLayout",
      {"static", "@layout.toml"},
-     "生成和下载静态命令失败：生成静态命令文件失败"},
-    {"Render", {"render", "@layout.toml"}, "render: cannot write"},
+     "生成和下载静态命令失败：生成静态命令文件失败（不是普通文件）"},
+    {"Render", {"render", "@layout.toml"}, "render: 无法保存文件（不是普通文件）"},
 };
 
 void PrintTo(const OutputCase& c, std::ostream* out) {
@@ -122,6 +125,124 @@ TEST(OutputFileDashTest, StaticTextAndImageCannotBothBeStandardOutput) {
   ASSERT_EQ(image.status, 0) << image.err;
   EXPECT_EQ(image.out.size(), 16384u);
   EXPECT_EQ(image.out.substr(0, 5), std::string("CFG \x01", 5));
+  fs::remove_all(dir);
+}
+
+// A command's outputs against its inputs: an output that is one of the files it reads (by any
+// name: itself, a link, a hard link; a bitmap the layout names, the --video picture) is
+// refused before anything is written, and so are two outputs that are one file; of several
+// outputs, all are written or none.
+struct SameFileCase {
+  const char* name;
+  std::vector<std::string> args;  // "@" stands for the case's folder
+  const char* why;                // after the save-failure message
+};
+
+const SameFileCase kSameFiles[] = {
+    {"StaticTextOverItself",
+     {"static", "@start.txt", "-o", "@start.txt"},
+     "与读取的文件是同一个文件"},
+    {"StaticLayoutOverItself", {"static", "@L.toml", "-o", "@L.toml"}, "与读取的文件是同一个文件"},
+    {"StaticImageOverTheLayout",
+     {"static", "@L.toml", "-o", "@new.txt", "--image", "@L.toml"},
+     "与读取的文件是同一个文件"},
+    {"StaticImageOverABitmapOfTheLayout",
+     {"static", "@L.toml", "-o", "@new.txt", "--image", "@logo.bmp"},
+     "与读取的文件是同一个文件"},
+    {"StaticTextAndImageOneFile",
+     {"static", "@L.toml", "-o", "@new.txt", "--image", "@new.txt"},
+     "与另一个输出是同一个文件"},
+    {"RenderOverTheLayoutThroughALink",
+     {"render", "@L.toml", "-o", "@link.toml"},
+     "与读取的文件是同一个文件"},
+    {"RenderOverABitmapOfTheLayout",
+     {"render", "@L.toml", "-o", "@logo.bmp"},
+     "与读取的文件是同一个文件"},
+    {"RenderOverTheVideoByAHardLink",
+     {"render", "@L.toml", "--video", "@a.bmp", "-o", "@hard.bmp"},
+     "与读取的文件是同一个文件"},
+    {"CrossFileOverAShape", {"cross-file", "@a.bmp", "-o", "@a.bmp"}, "与读取的文件是同一个文件"},
+    {"DecodeLayoutOverTheLog",
+     {"decode", "--layout", "@log.txt", "-o", "@log.txt"},
+     "与读取的文件是同一个文件"},
+    // The second output cannot be saved: the first, which could, is not written either.
+    {"StaticImageIntoAFolder",
+     {"static", "@L.toml", "-o", "@start.txt", "--image", "@folder"},
+     "不是普通文件"},
+};
+
+void PrintTo(const SameFileCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class SameFileTest : public ::testing::TestWithParam<SameFileCase> {};
+
+TEST_P(SameFileTest, RefusedBeforeAnythingIsWritten) {
+  const std::string dir = Folder(GetParam().name);
+  zotpx::test::WriteFileBytes(
+      dir + "a.bmp",
+      zotpx::test::MakeBmp({.width = 384, .height = 256}, [](int x, int y) { return x == y; }));
+  zotpx::test::WriteFileBytes(dir + "logo.bmp",
+                              zotpx::test::MakeBmp({96, 24}, [](int x, int) { return x < 2; }));
+  WriteText(dir + "start.txt", "55 AA 14 08 22 00 05 00 32 41 42 43 3B 00\r\n");
+  WriteText(dir + "L.toml", "[[bitmap]]\nkind = \"single\"\nfile = \"logo.bmp\"\nx = 250\n");
+  WriteText(dir + "log.txt",
+            "【矩形控制命令】\n发送：55 AA 1B 09 08 00 00 00 00 01 7F 00 FF AB \n"
+            "接收：55 AA 1B 01 00 1C \n\n");
+  fs::create_symlink("L.toml", dir + "link.toml");
+  fs::create_hard_link(dir + "a.bmp", dir + "hard.bmp");
+  fs::create_directory(dir + "folder");
+  std::map<std::string, std::string> before;
+  for (const auto& entry : fs::directory_iterator(dir))
+    if (entry.is_regular_file()) before[entry.path().filename()] = Read(entry.path());
+
+  std::vector<std::string> args;
+  for (const std::string& arg : GetParam().args)
+    args.push_back(arg.front() == '@' ? dir + arg.substr(1) : arg);
+  const auto run = RunZotpx(args);
+  EXPECT_EQ(run.status, 2) << run.err;
+  EXPECT_NE(run.err.find(std::string("（") + GetParam().why + "）"), std::string::npos) << run.err;
+  std::map<std::string, std::string> after;
+  for (const auto& entry : fs::directory_iterator(dir))
+    if (entry.is_regular_file()) after[entry.path().filename()] = Read(entry.path());
+  EXPECT_EQ(after, before);
+  fs::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, SameFileTest, ::testing::ValuesIn(kSameFiles),
+                         [](const ::testing::TestParamInfo<SameFileCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// A layout reached through a link names its bitmaps beside the layout file itself, as does
+// the layout decode writes through a link.
+TEST(LayoutLinkTest, BitmapsAreBesideTheLayoutFileItself) {
+  const std::string dir = Folder("layout_link");
+  fs::create_directories(dir + "real");
+  fs::create_directories(dir + "other");
+  zotpx::test::WriteFileBytes(dir + "real/logo.bmp",
+                              zotpx::test::MakeBmp({96, 24}, [](int x, int) { return x < 2; }));
+  WriteText(dir + "real/L.toml", "[[bitmap]]\nkind = \"single\"\nfile = \"logo.bmp\"\nx = 250\n");
+  fs::create_symlink("../real/L.toml", dir + "other/L.toml");
+  const auto render = RunZotpx({"render", dir + "other/L.toml", "-o", dir + "L.png"});
+  EXPECT_EQ(render.status, 0) << render.err;
+  const auto text = RunZotpx({"static", dir + "other/L.toml", "-o", dir + "L.txt"});
+  EXPECT_EQ(text.status, 0) << text.err;
+
+  // A session's log with the bitmap in it, made into a layout through a link that names no
+  // file yet: the bitmap goes beside the file the link leads to, where the reader finds it.
+  auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
+  ASSERT_EQ(RunZotpx({"-p", sim.link.port, "-b", "115200", "--log", dir + "log.txt", "bitmap",
+                      "single", dir + "real/logo.bmp"})
+                .status,
+            0);
+  fs::create_symlink("../real/D.toml", dir + "other/D.toml");
+  const auto decoded =
+      RunZotpx({"decode", "--layout", dir + "log.txt", "-o", dir + "other/D.toml"});
+  ASSERT_EQ(decoded.status, 0) << decoded.err;
+  EXPECT_TRUE(fs::exists(dir + "real/D-1.bmp"));
+  EXPECT_FALSE(fs::exists(dir + "other/D-1.bmp"));
+  EXPECT_EQ(RunZotpx({"render", dir + "other/D.toml", "-o", dir + "D.png"}).status, 0);
   fs::remove_all(dir);
 }
 
