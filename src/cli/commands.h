@@ -44,6 +44,9 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitDevice = 1;   // the device failed or was not found
 inline constexpr int kExitRefused = 2;  // usage error, or values or a file refused: no command sent
 inline constexpr int kExitPort = 3;     // the port could not be opened
+// The command did its work, but what it had to say was lost: standard output could not be
+// written, or a --log or --log-dir file (the record a production line keeps).
+inline constexpr int kExitRecordLost = 4;
 
 struct Outcome {
   std::string port;     // as given; empty for commands without a device
@@ -58,6 +61,8 @@ struct Outcome {
   double seconds = 0;
   // What the command adds to its JSON object: the ports listed, how far a layout got.
   nlohmann::json fields = nlohmann::json::object();
+  // The communication logs that could not be written in full, and why; empty when all were.
+  std::string log_error;
 };
 
 // A frame command's frames once its values passed the row's check, or the refusal that stops

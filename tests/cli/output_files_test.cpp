@@ -3,6 +3,7 @@
 // link or refuses a FIFO as the whole-file save does; the communication logs say which port a
 // block came from (--log) or go one file per port (--log-dir).
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -308,5 +309,79 @@ TEST(StationLogTest, SharedLogNamesThePortsAndLogDirKeepsOneFilePerPort) {
   EXPECT_EQ(a->ReceivedFrameCount(), 2u);
   fs::remove_all(dir);
 }
+
+// The communication log is a production line's record: one that cannot be opened as a file
+// (a device such as /dev/full, a FIFO nobody reads) refuses the run before any port is opened;
+// one that fills up on the way is said on standard error and fails the run (exit status 4),
+// one port or several.
+struct LogFailureCase {
+  const char* name;
+  int ports;
+  std::vector<std::string> log;  // the log options; "@" stands for the case's folder
+  bool full_disk;                // no file may grow past 16 bytes
+  int status;
+  const char* said;  // on standard error
+};
+
+const LogFailureCase kLogFailures[] = {
+    {"DeviceThatTakesNothing",
+     1,
+     {"--log", "/dev/full"},
+     false,
+     2,
+     "--log /dev/full: not a regular file"},
+    {"FifoWithoutReader", 1, {"--log", "@fifo"}, false, 2, "not a regular file"},
+    {"FullDisk",
+     1,
+     {"--log", "@full.log"},
+     true,
+     4,
+     "full.log: File too large; the log is incomplete"},
+    {"FullDiskLogDir", 1, {"--log-dir", "@logs"}, true, 4, "the log is incomplete"},
+    {"FullDiskTwoPorts", 2, {"--log", "@full.log"}, true, 4, "the log is incomplete"},
+};
+
+void PrintTo(const LogFailureCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class LogFailureTest : public ::testing::TestWithParam<LogFailureCase> {};
+
+TEST_P(LogFailureTest, SaidAndTheRunFails) {
+  const LogFailureCase& c = GetParam();
+  const std::string dir = Folder(c.name);
+  ASSERT_EQ(mkfifo((dir + "fifo").c_str(), 0644), 0);
+  std::vector<zotpx::test::SimDevice> sims;
+  std::string ports;
+  for (int i = 0; i < c.ports; ++i) {
+    sims.push_back(zotpx::test::StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200}));
+    ports += (ports.empty() ? "" : ",") + sims.back().link.port;
+  }
+  std::vector<std::string> args = {"-p", ports, "-b", "115200"};
+  for (const std::string& arg : c.log)
+    args.push_back(arg.front() == '@' ? dir + arg.substr(1) : arg);
+  args.push_back("line");
+  zotpx::test::ZotpxRun run;
+  {
+    // Inherited by zotpx: the size a file may reach, as on a disk that is full.
+    rlimit before{};
+    getrlimit(RLIMIT_FSIZE, &before);
+    rlimit small = before;
+    if (c.full_disk) small.rlim_cur = 16;
+    setrlimit(RLIMIT_FSIZE, &small);
+    run = RunZotpx(args, std::chrono::seconds(60));
+    setrlimit(RLIMIT_FSIZE, &before);
+  }
+  EXPECT_EQ(run.signal, 0);
+  EXPECT_EQ(run.status, c.status) << run.err;
+  EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+  for (const auto& sim : sims) EXPECT_EQ(sim->ReceivedFrameCount(), c.status == 2 ? 0u : 1u);
+  fs::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(Logs, LogFailureTest, ::testing::ValuesIn(kLogFailures),
+                         [](const ::testing::TestParamInfo<LogFailureCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 }  // namespace
