@@ -18,6 +18,7 @@
 #include "base/attributes.h"
 #include "base/device_model.h"
 #include "base/version.h"
+#include "base/write_signals.h"
 #include "screen/png_writer.h"
 #include "screen/screen.h"
 #include "serial/port_name.h"
@@ -378,8 +379,9 @@ int main(int argc, char** argv) {
   sigemptyset(&signals);
   for (int s : {SIGINT, SIGTERM, SIGUSR1, SIGHUP}) sigaddset(&signals, s);
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-  // A reader of the pty's path that went away must not end the program with the link left.
-  signal(SIGPIPE, SIG_IGN);
+  // A reader of the pty's path or of the trace that went away, or a dump past a file size
+  // limit, must not end the program with the link left.
+  zotpx::KeepGoingWhenWritesFail();
 
 #ifdef ZOTPX_SIM_WINDOW
   // The display first: without one the program ends here, before any pty or link exists.

@@ -13,6 +13,7 @@
 
 #include "base/console.h"
 #include "base/version.h"
+#include "base/write_signals.h"
 #include "cli/commands.h"
 #include "cli/decode.h"
 #include "cli/interrupt.h"

@@ -80,11 +80,6 @@ void CatchInterrupts() {
   sigprocmask(SIG_UNBLOCK, &interrupts, nullptr);
 }
 
-void KeepGoingWhenWritesFail() {
-  signal(SIGPIPE, SIG_IGN);
-  signal(SIGXFSZ, SIG_IGN);
-}
-
 int InterruptSignal() {
   return g_signal;
 }

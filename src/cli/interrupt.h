@@ -20,10 +20,6 @@ namespace zotpx::cli {
 // Installs the handlers; only for commands that talk to a device (the others keep the system's
 // default and end at once, having nothing to finish).
 void CatchInterrupts();
-// Writes that fail (a closed pipe on standard output or error, a file past its size limit) fail
-// as writes and stop nothing: by default the system would end the program there, in the
-// middle of a transfer, with the port left raw and the log cut. For every command.
-void KeepGoingWhenWritesFail();
 // The signal that asked to stop, 0 while none has.
 int InterruptSignal();
 // The exit status of a program that stopped as asked: 128 + the signal's number.

@@ -93,9 +93,6 @@ void CatchInterrupts() {
   SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 
-// A write to a closed pipe fails as a write on Windows; no signal ends the program.
-void KeepGoingWhenWritesFail() {}
-
 int InterruptSignal() {
   return g_signal;
 }
