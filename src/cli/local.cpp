@@ -1,6 +1,8 @@
 // Commands without a device: listing the ports and the two file conversions.
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "base/file_save.h"
 #include "cli/commands.h"
@@ -23,8 +25,9 @@ void MakeStaticImage(const CommandDef& command, const CommandValues& values, Out
   const std::string& title = command.title;
   const StaticImage built = ReadStaticImage(values.file);
   if (built.failure) return Refuse(outcome, title + *built.failure, kResultFileFailed);
-  if (!WriteOutputFile(values.output, built.image))
-    return Refuse(outcome, title + kStaticSaveFailedText, kResultFileFailed);
+  if (const std::optional<std::string> failed = WriteOutputs(
+          {{values.output, built.image}}, {values.file}, title + kStaticSaveFailedText))
+    return Refuse(outcome, *failed, kResultFileFailed);
   outcome.status = kStaticGeneratedLogLine;
   outcome.bytes = built.image.size();
   outcome.details.push_back(std::to_string(built.records) + " records -> " + values.output);
@@ -43,8 +46,9 @@ void MakeCrossFile(const CommandDef& command, const CommandValues& values, Outco
     return Refuse(outcome, std::string(kBitmapCannotDecodeText) + values.files[*built.failed_shape],
                   kResultFileFailed);
   if (built.failure) return Refuse(outcome, title + *built.failure, kResultFileFailed);
-  if (!WriteOutputFile(values.output, built.image))
-    return Refuse(outcome, title + kCrossSaveFailedText, kResultFileFailed);
+  if (const std::optional<std::string> failed =
+          WriteOutputs({{values.output, built.image}}, values.files, title + kCrossSaveFailedText))
+    return Refuse(outcome, *failed, kResultFileFailed);
   outcome.status = title + "成功";
   outcome.bytes = built.image.size();
   outcome.details.push_back(std::to_string(values.files.size()) + " shapes -> " + values.output);
@@ -107,10 +111,29 @@ void ListPorts(Outcome& outcome) {
 
 }  // namespace
 
-bool WriteOutputFile(const std::string& path, std::span<const std::uint8_t> bytes) {
-  if (path != kStandardOutput) return WriteWholeFile(path, bytes);
-  return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
-         std::fflush(stdout) == 0;
+std::optional<std::string> WriteOutputs(const std::vector<FileToSave>& outputs,
+                                        const std::vector<std::string>& inputs,
+                                        const std::string& message) {
+  std::vector<FileToSave> files;
+  const FileToSave* to_standard_output = nullptr;
+  for (const FileToSave& output : outputs) {
+    if (output.path == kStandardOutput)
+      to_standard_output = &output;
+    else
+      files.push_back(output);
+  }
+  std::vector<std::string> read;
+  for (const std::string& input : inputs)
+    if (!input.empty() && input != kStandardOutput) read.push_back(input);
+  if (const SaveResult saved = WriteWholeFiles(files, read); !saved)
+    return SaveFailureText(message, saved.problem) + ": " + files[saved.file].path;
+  if (!to_standard_output) return std::nullopt;
+  const std::span<const std::uint8_t> bytes = to_standard_output->bytes;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
+      std::fflush(stdout) == 0)
+    return std::nullopt;
+  return SaveFailureText(message, SaveProblem::Failed) + ": standard output (" +
+         std::strerror(errno) + ")";
 }
 
 bool WritesToStandardOutput(const CommandValues& values) {
