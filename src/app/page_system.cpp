@@ -11,7 +11,7 @@
 #include "app/form.h"
 #include "app/geometry.h"
 #include "base/captions.h"
-#include "serial/port.h"
+#include "serial/port_list.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
-// Listing serial ports through udev: only ttys with hardware behind them, each with a verdict on
-// whether it may be opened, and an empty list without a word where there is no sysfs and no
-// udev to ask (a container), checked in a mount namespace with both hidden.
-#include "cli/ports.h"
+// The port list on Linux. Listing through udev: only ttys with hardware behind
+// them, each with a verdict on whether it may be opened, and an empty list without a word where
+// there is no sysfs and no udev to ask (a container), checked in a mount namespace with both
+// hidden.
+#include "serial/port_list.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -11,15 +12,20 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <string>
 
+#include "serial/port.h"
+
 namespace {
 
-using zotpx::cli::ListSerialPorts;
-using zotpx::cli::SerialPortInfo;
+using zotpx::ListSerialPorts;
+using zotpx::PortInfo;
 
 // Runs `body` with standard error going to a pipe; returns what it wrote there.
 template <typename Body>
@@ -67,20 +73,20 @@ bool HideSysfsAndUdev() {
 }
 
 TEST(SerialPorts, EveryListedPortHasHardwareBehindItAndAVerdict) {
-  std::vector<SerialPortInfo> ports;
+  std::vector<PortInfo> ports;
   EXPECT_EQ(StandardErrorOf([&] { ports = ListSerialPorts(); }), "");
   const std::regex virtual_tty("/dev/(tty[0-9]*|console|ptmx|ttyprintk)");
-  for (const SerialPortInfo& port : ports) {
-    SCOPED_TRACE(port.device);
-    EXPECT_FALSE(std::regex_match(port.device, virtual_tty));
-    EXPECT_EQ(port.device.rfind("/dev/", 0), 0u);
+  for (const PortInfo& port : ports) {
+    SCOPED_TRACE(port.name);
+    EXPECT_FALSE(std::regex_match(port.name, virtual_tty));
+    EXPECT_EQ(port.name.rfind("/dev/", 0), 0u);
     EXPECT_NE(port.may_open, !port.why_not.empty());
-    EXPECT_EQ(zotpx::cli::IsUsbSerial(port), !port.product_id.empty());
+    EXPECT_EQ(zotpx::IsUsbSerial(port), !port.product_id.empty());
   }
   std::vector<std::string> usb;
-  for (const SerialPortInfo& port : ports)
-    if (zotpx::cli::IsUsbSerial(port)) usb.push_back(port.device);
-  EXPECT_EQ(zotpx::cli::UsbSerialPortPaths(), usb);
+  for (const PortInfo& port : ports)
+    if (zotpx::IsUsbSerial(port)) usb.push_back(port.name);
+  EXPECT_EQ(zotpx::UsbSerialPortPaths(), usb);
 }
 
 TEST(SerialPorts, ByIdLinkIsFoundByDeviceNumberWithoutUdev) {
@@ -88,10 +94,9 @@ TEST(SerialPorts, ByIdLinkIsFoundByDeviceNumberWithoutUdev) {
   ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
   ASSERT_EQ(symlink("/dev/null", (folder + "/usb-Maker_Adapter_A1-if00-port0").c_str()), 0);
   ASSERT_EQ(symlink("/nowhere", (folder + "/dangling").c_str()), 0);
-  EXPECT_EQ(zotpx::cli::LinkToDevice("/dev/null", folder),
-            folder + "/usb-Maker_Adapter_A1-if00-port0");
-  EXPECT_EQ(zotpx::cli::LinkToDevice("/dev/zero", folder), "");
-  EXPECT_EQ(zotpx::cli::LinkToDevice("/dev/null", folder + "/missing"), "");
+  EXPECT_EQ(zotpx::LinkToDevice("/dev/null", folder), folder + "/usb-Maker_Adapter_A1-if00-port0");
+  EXPECT_EQ(zotpx::LinkToDevice("/dev/zero", folder), "");
+  EXPECT_EQ(zotpx::LinkToDevice("/dev/null", folder + "/missing"), "");
   std::filesystem::remove_all(folder);
 }
 
