@@ -365,6 +365,8 @@ int RunZotpx(int argc, char** argv) {
       return PrintRefusal(*refused, globals.json);
 
   if (command.id == CommandId::Decode) return RunDecode(values, globals.json);
+  if (command.id == CommandId::Ports && values.watch)
+    return WatchPorts(globals.json, globals.quiet);
   if (command.use == CommandUse::Local) {
     const Outcome outcome = RunLocal(command, values);
     Print(outcome, globals, false, WritesToStandardOutput(values) ? stderr : stdout);

@@ -1,9 +1,34 @@
-// `zotpx ports`: the core's port list, printed.
+// `zotpx ports` and `zotpx ports --watch`: the core's port list and watcher, printed.
 #include "cli/ports.h"
 
+#include <cstdio>
+
+#include "cli/interrupt.h"
 #include "serial/port.h"
+#include "serial/port_watch.h"
 
 namespace zotpx::cli {
+
+namespace {
+
+// How long one wait lasts before the loop looks whether a signal asked it to stop (Windows
+// tells of Ctrl-C on another thread; Linux's signals end the wait at once).
+constexpr int kWaitMs = 500;
+
+// One port as a line or an object, flushed at once: a script reading a pipe acts on it now.
+bool Say(const char* event, const PortInfo& port, bool json) {
+  if (json) {
+    nlohmann::json object = PortJson(port);
+    object["event"] = event;
+    std::printf("%s\n",
+                object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+  } else {
+    std::printf("%s %s\n", event, PortLine(port).c_str());
+  }
+  return std::fflush(stdout) == 0;
+}
+
+}  // namespace
 
 std::string PortLine(const PortInfo& port) {
   const std::string verdict = port.may_open ? "  may open" : "  may not open: " + port.why_not;
@@ -56,6 +81,20 @@ void ListPorts(Outcome& outcome) {
       listed.push_back(PortJson(port));
     }
   outcome.fields["ports"] = std::move(listed);
+}
+
+int WatchPorts(bool json, bool quiet) {
+  CatchInterrupts();
+  PortWatcher watcher;
+  if (!watcher.Limitation().empty())
+    std::fprintf(stderr, "zotpx: ports --watch: %s\n", watcher.Limitation().c_str());
+  for (const PortInfo& port : watcher.Ports())
+    if (!Say("present", port, json)) return kExitRefused;
+  if (!quiet) std::fprintf(stderr, "watching for ports that arrive or leave; Ctrl-C stops\n");
+  while (InterruptSignal() == 0)
+    for (const PortEvent& event : watcher.Wait(kWaitMs))
+      if (!Say(PortEventWord(event.kind), event.port, json)) return kExitRefused;
+  return InterruptedExitStatus();
 }
 
 }  // namespace zotpx::cli

@@ -1,5 +1,6 @@
-// The ports on the command line: `zotpx ports` and the names a run is given. The list is the
-// core's (serial/port_list.h); this prints it.
+// The ports on the command line: `zotpx ports` (the list, once), `zotpx ports --watch` (ports as
+// they come and go) and the names a run is given. The list and the watcher are the core's
+// (serial/port_list.h, serial/port_watch.h); this prints them.
 #pragma once
 
 #include <nlohmann/json.hpp>
@@ -22,6 +23,10 @@ nlohmann::json PortJson(const PortInfo& port);
 // Every serial port, then the COMn links the user has made, into the outcome's details and its
 // JSON "ports".
 void ListPorts(Outcome& outcome);
+
+// Prints the ports there now ("present"), then a line, or with `json` an object, for each port
+// that arrives or leaves, flushed at once, until a signal stops it. Returns the exit status.
+int WatchPorts(bool json, bool quiet);
 
 // Why the names given to --port cannot be used: a name that is no port name, or one device
 // named twice (the same path, a link and its target, two links to one device). Nothing when

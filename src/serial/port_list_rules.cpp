@@ -1,9 +1,10 @@
-// What every system shares about the port list: the window's names, the ports `-p all` takes,
-// the order of names.
+// What every system shares about the port list and its changes: the window's names, the ports
+// `-p all` takes, the order of names, and the pure rules the watchers apply.
 #include <algorithm>
 #include <cctype>
 
 #include "serial/port_list.h"
+#include "serial/port_watch.h"
 
 namespace zotpx {
 
@@ -13,6 +14,14 @@ constexpr int kWindowComNames = 16;
 
 bool IsDigit(char c) {
   return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+// The same device under the same name: what the list tells of its identity, not of the
+// moment (whether it may be opened changes as udev sets its permissions).
+bool SameDevice(const PortInfo& a, const PortInfo& b) {
+  return a.kind == b.kind && a.name == b.name && a.target == b.target &&
+         a.vendor_id == b.vendor_id && a.product_id == b.product_id && a.serial == b.serial &&
+         a.driver == b.driver;
 }
 
 }  // namespace
@@ -72,6 +81,37 @@ std::vector<std::string> ListPortNames() {
   for (const std::string& link : by_id) add(link);
   for (const PortInfo& link : ListPortLinks()) add(link.name);
   return names;
+}
+
+const char* PortEventWord(PortEvent::Kind kind) {
+  return kind == PortEvent::Kind::Arrived ? "arrived" : "left";
+}
+
+std::vector<PortEvent> DiffPorts(const std::vector<PortInfo>& before,
+                                 const std::vector<PortInfo>& after) {
+  std::vector<PortEvent> events;
+  const auto has = [](const std::vector<PortInfo>& list, const PortInfo& port) {
+    return std::any_of(list.begin(), list.end(),
+                       [&port](const PortInfo& p) { return SameDevice(p, port); });
+  };
+  for (const PortInfo& port : before)
+    if (!has(after, port)) events.push_back({PortEvent::Kind::Left, port});
+  for (const PortInfo& port : after)
+    if (!has(before, port)) events.push_back({PortEvent::Kind::Arrived, port});
+  return events;
+}
+
+std::optional<UeventChange> PortChangeOf(const Uevent& event) {
+  // The consoles, ptmx and the pseudo-terminals' masters live under /devices/virtual.
+  if (event.subsystem != "tty" || event.devnode.empty() ||
+      event.devpath.rfind("/devices/virtual/", 0) == 0)
+    return std::nullopt;
+  if (event.action == "remove") return UeventChange{PortEvent::Kind::Left, event.devnode};
+  // A serial-core UART reports type 0 when nothing is fitted at its address: no port to offer
+  // (`udevadm trigger --action=add` sends one for each).
+  if (event.action == "add" && !(event.uart_type && *event.uart_type == 0))
+    return UeventChange{PortEvent::Kind::Arrived, event.devnode};
+  return std::nullopt;
 }
 
 }  // namespace zotpx

@@ -1,7 +1,8 @@
-// The port list on Linux. Listing through udev: only ttys with hardware behind
+// The port list and its watcher on Linux. Listing through udev: only ttys with hardware behind
 // them, each with a verdict on whether it may be opened, and an empty list without a word where
 // there is no sysfs and no udev to ask (a container), checked in a mount namespace with both
-// hidden.
+// hidden. Watching: COMn links coming and going through inotify, and the kernel's own events
+// of a real tty through udev's monitor, where this machine lets a test send them.
 #include "serial/port_list.h"
 
 #include <fcntl.h>
@@ -21,10 +22,12 @@
 #include <string>
 
 #include "serial/port.h"
+#include "serial/port_watch.h"
 
 namespace {
 
 using zotpx::ListSerialPorts;
+using zotpx::PortEvent;
 using zotpx::PortInfo;
 
 // Runs `body` with standard error going to a pipe; returns what it wrote there.
@@ -127,6 +130,88 @@ TEST(SerialPorts, WithoutSysfsOrUdevTheListIsEmptyAndQuiet) {
   ASSERT_TRUE(WIFEXITED(status)) << "the listing crashed";
   if (line == "isolation impossible") GTEST_SKIP() << "no mount namespace here to hide sysfs in";
   EXPECT_EQ(line, "0 ports, stderr []");
+}
+
+// The events for port `name` that come within `within`, and any right behind them.
+std::vector<PortEvent> EventsFor(zotpx::PortWatcher& watcher, const std::string& name,
+                                 std::chrono::milliseconds within) {
+  std::vector<PortEvent> mine;
+  const auto keep = [&](const std::vector<PortEvent>& events) {
+    for (const PortEvent& event : events)
+      if (event.port.name == name) mine.push_back(event);
+  };
+  for (const auto end = std::chrono::steady_clock::now() + within;
+       mine.empty() && std::chrono::steady_clock::now() < end;)
+    keep(watcher.Wait(100));
+  keep(watcher.Wait(50));
+  return mine;
+}
+
+TEST(PortWatcher, ComLinksArriveAndLeaveAsTheyAreMadeAndRemoved) {
+  const std::string folder = zotpx::PortFolder();
+  // Private, as the simulator makes it: -p COMn takes no link from a folder others may write.
+  std::filesystem::create_directories(std::filesystem::path(folder).parent_path());
+  mkdir(folder.c_str(), 0700);
+  const std::string link = folder + "/COM231";
+  const std::string other = folder + "/notes";
+  zotpx::PortWatcher watcher;
+  EXPECT_EQ(watcher.Limitation(), "");
+  ASSERT_EQ(symlink("/dev/null", link.c_str()), 0);
+  std::ofstream(other) << "no port";
+  std::vector<PortEvent> events = EventsFor(watcher, "COM231", std::chrono::seconds(5));
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].kind, PortEvent::Kind::Arrived);
+  EXPECT_EQ(events[0].port.kind, PortInfo::Kind::Link);
+  EXPECT_EQ(events[0].port.target, "/dev/null");
+  EXPECT_TRUE(events[0].port.exists);
+  EXPECT_TRUE(std::any_of(watcher.Ports().begin(), watcher.Ports().end(),
+                          [](const PortInfo& port) { return port.name == "COM231"; }));
+  std::filesystem::remove(other);
+  std::filesystem::remove(link);
+  events = EventsFor(watcher, "COM231", std::chrono::seconds(5));
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].kind, PortEvent::Kind::Left);
+  EXPECT_EQ(events[0].port.target, "/dev/null") << "told as it was known";
+  EXPECT_TRUE(std::none_of(watcher.Ports().begin(), watcher.Ports().end(),
+                           [](const PortInfo& port) { return port.name == "COM231"; }));
+  EXPECT_TRUE(EventsFor(watcher, "notes", std::chrono::milliseconds(200)).empty());
+}
+
+// The kernel's own events of a real tty, sent by writing to its uevent file: netlink, udev's
+// monitor and the watcher as a plugged adapter drives them. Only as root, and only where no
+// udev daemon runs (it would act on a "remove": take the device's links away).
+TEST(PortWatcher, KernelEventsOfARealTtyComeAsDepartureAndArrival) {
+  if (geteuid() != 0 || access("/run/udev/control", F_OK) == 0)
+    GTEST_SKIP() << "needs root and no udev daemon to send a tty's events";
+  std::string uevent;
+  PortInfo port;
+  for (const PortInfo& listed : ListSerialPorts()) {
+    const std::string file =
+        "/sys/class/tty/" + std::filesystem::path(listed.name).filename().string() + "/uevent";
+    if (access(file.c_str(), W_OK) == 0) {
+      uevent = file;
+      port = listed;
+      break;
+    }
+  }
+  if (uevent.empty()) GTEST_SKIP() << "no serial device here to send events for";
+  const auto send = [&uevent](const char* action) { std::ofstream(uevent) << action << '\n'; };
+  zotpx::PortWatcher watcher;
+  ASSERT_EQ(watcher.Limitation(), "");
+  // udevadm trigger's events: no port came or went.
+  send("change");
+  send("add");
+  EXPECT_TRUE(EventsFor(watcher, port.name, std::chrono::milliseconds(500)).empty());
+  send("remove");
+  std::vector<PortEvent> events = EventsFor(watcher, port.name, std::chrono::seconds(5));
+  send("add");  // as it was, whatever came of the test
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].kind, PortEvent::Kind::Left);
+  EXPECT_EQ(events[0].port.driver, port.driver);
+  events = EventsFor(watcher, port.name, std::chrono::seconds(5));
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].kind, PortEvent::Kind::Arrived);
+  EXPECT_EQ(zotpx::DiffPorts({port}, {events[0].port}).size(), 0u) << "the same device";
 }
 
 }  // namespace
