@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "base/printable.h"
 #include "cli/interrupt.h"
 #include "serial/port.h"
 #include "serial/port_watch.h"
@@ -23,7 +24,9 @@ bool Say(const char* event, const PortInfo& port, bool json) {
     std::printf("%s\n",
                 object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
   } else {
-    std::printf("%s %s\n", event, PortLine(port).c_str());
+    // What a device says of itself (its product name, its serial number) is its own text:
+    // nothing of it reaches the terminal raw.
+    std::printf("%s %s\n", event, PrintableText(PortLine(port)).c_str());
   }
   return std::fflush(stdout) == 0;
 }

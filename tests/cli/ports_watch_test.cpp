@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -116,6 +118,27 @@ TEST(PortsWatch, ASimulatorComingAndGoingIsOneArrivalAndOneDeparture) {
     for (const std::string& line : LinesOf(run.out, "present", json))
       EXPECT_LT(run.out.find(line), run.out.find(arrived[0]));
   }
+}
+
+// A link's target is anyone's text: it reaches the terminal escaped, as `zotpx ports` prints it.
+TEST(PortsWatch, WhatAPortSaysOfItselfReachesTheTerminalEscaped) {
+  if (zotpx::test::TestsWindowsProgram()) GTEST_SKIP() << "COMn links are Linux's own";
+  const std::string folder = zotpx::PortFolder();
+  std::filesystem::create_directories(std::filesystem::path(folder).parent_path());
+  mkdir(folder.c_str(), 0700);
+  const std::string link = folder + "/COM235";
+  ASSERT_EQ(symlink("/nonexistent/\x1b]0;owned\x07", link.c_str()), 0);
+  const auto run = RunZotpx({"ports", "--watch"}, std::chrono::seconds(60),
+                            [](pid_t pid, const zotpx::test::ZotpxRun& so_far) {
+                              if (so_far.err.find("watching") != std::string::npos)
+                                kill(pid, SIGTERM);
+                            });
+  std::filesystem::remove(link);
+  EXPECT_EQ(run.status, 143) << run.err;
+  EXPECT_EQ(run.out.find('\x1b'), std::string::npos) << run.out;
+  EXPECT_EQ(LinesOf(run.out, "present", false, "COM235"),
+            std::vector<std::string>{"present COM235 -> /nonexistent/\\x1B]0;owned\\x07  may not "
+                                     "open: it leads nowhere (No such file or directory)"});
 }
 
 }  // namespace
