@@ -395,6 +395,8 @@ int RunCommand(int argc, char** argv) {
       return PrintRefusal(*refused, globals.json);
 
   if (command.id == CommandId::Decode) return RunDecode(values, globals.json);
+  if (command.id == CommandId::Ports && values.watch)
+    return WatchPorts(globals.json, globals.quiet);
   if (command.use == CommandUse::Local) {
     const Outcome outcome = RunLocal(command, values);
     Print(outcome, globals, false, WritesToStandardOutput(values) ? stderr : stdout);
