@@ -10,19 +10,23 @@
 #include "app/command_controls.h"
 #include "app/form.h"
 #include "app/geometry.h"
+#include "app/port_arrivals.h"
 #include "app/recent_ports.h"
 #include "base/captions.h"
-#include "serial/port.h"
+#include "serial/port_list.h"
 
 namespace {
 
 constexpr int kRowHeight = 24;
 
-// The port list, read afresh each time it drops down so that an adapter plugged in after
-// start shows up, then the ports recently used beyond it (a serial server's URL). A name may be
-// typed in as well. The selection survives the refresh, even when its device has gone.
+// The port list, read afresh each time it drops down and whenever a port comes or goes, then
+// the ports recently used beyond it (a serial server's URL). A name may be typed in as well.
+// The selection survives the refresh, even when its device has gone.
 class PortCombo : public QComboBox {
  public:
+  PortCombo() {
+    FollowPortArrivals(this, [this] { Refresh(); });
+  }
   // After the list is filled, which makes every drop-down a fixed one.
   void AcceptTypedNames() {
     setEditable(true);

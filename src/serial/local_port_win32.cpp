@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include "base/system_message_win32.h"
-#include "serial/com_ports.h"
 #include "serial/local_port.h"
 #include "serial/port_failure.h"
 #include "serial/port_name.h"
@@ -18,7 +17,6 @@ namespace zotpx {
 namespace {
 
 constexpr DWORD kQueueSize = 16384;
-constexpr std::size_t kComNames = 16;
 
 PortFailure Failure(WindowsPortStep step, const std::string& path) {
   const DWORD code = GetLastError();
@@ -244,12 +242,5 @@ bool DelayMicroseconds(long long microseconds) {
   }
 }
 
-std::vector<std::string> ListPortNames() {
-  std::vector<std::string> names;
-  for (std::size_t n = 1; n <= kComNames; ++n) names.push_back("COM" + std::to_string(n));
-  for (const ComPort& port : ListComPorts())
-    if (std::find(names.begin(), names.end(), port.name) == names.end()) names.push_back(port.name);
-  return names;
-}
 
 }  // namespace zotpx

@@ -259,12 +259,15 @@ TEST_F(BadFilesTest, CrossFileThatCannotBeWrittenLeavesNothingHalfWritten) {
     const char* what;
     QString target;
     bool disk_full;
+    const char* why;  // after the status, in brackets
   } cases[] = {
-      {"a directory chosen as the file", Path("folder.bin"), false},
-      {"a folder that does not exist", Path("no such folder/Cross.bin"), false},
-      {"a full disk", Path("Cross.bin"), true},
-      {"a full disk over an existing file", Path("old.bin"), true},
+      {"a directory chosen as the file", Path("folder.bin"), false, "不是普通文件"},
+      {"a folder that does not exist", Path("no such folder/Cross.bin"), false, "文件夹不存在"},
+      {"a full disk", Path("Cross.bin"), true, "磁盘空间不足"},
+      {"a full disk over an existing file", Path("old.bin"), true, "磁盘空间不足"},
+      {"the listed shape chosen as the file", Path("shape.bmp"), false, "与读取的文件是同一个文件"},
   };
+  const Bytes shape = ReadAll(Path("shape.bmp"));
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     dialogs().save_answers.push_back(c.target);
@@ -274,10 +277,11 @@ TEST_F(BadFilesTest, CrossFileThatCannotBeWrittenLeavesNothingHalfWritten) {
       if (c.disk_full) limit.emplace(0x40000 / 2);
       Click("BtnCrossDownFile");
     }
-    EXPECT_EQ(Status(), kCannotSave);
-    // No new file, no temporary left beside the target, the old file as it was.
+    EXPECT_EQ(Status(), kCannotSave + "（" + c.why + "）");
+    // No new file, no temporary left beside the target, the old files as they were.
     EXPECT_EQ(Entries(), before);
     EXPECT_EQ(ReadAll(Path("old.bin")), old_file);
+    EXPECT_EQ(ReadAll(Path("shape.bmp")), shape);
   }
 }
 
@@ -320,10 +324,11 @@ TEST_F(BadFilesTest, UserCfgThatCannotBeWrittenLeavesNothingHalfWritten) {
     const char* what;
     QString folder;
     bool disk_full;
+    const char* why;
   } cases[] = {
-      {"User.cfg is a directory", as_folder, false},
-      {"the working directory is gone", Path("gone"), false},
-      {"the disk fills up half-way, over the last User.cfg", full_disk, true},
+      {"User.cfg is a directory", as_folder, false, "不是普通文件"},
+      {"the working directory is gone", Path("gone"), false, "文件夹不存在"},
+      {"the disk fills up half-way, over the last User.cfg", full_disk, true, "磁盘空间不足"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -337,7 +342,7 @@ TEST_F(BadFilesTest, UserCfgThatCannotBeWrittenLeavesNothingHalfWritten) {
       if (c.disk_full) limit.emplace(8192);
       Click("BtnStaticCmd");
     }
-    EXPECT_EQ(Status(), kStaticCannotSave);
+    EXPECT_EQ(Status(), kStaticCannotSave + "（" + c.why + "）");
     EXPECT_EQ(LogSince(mark), std::vector<std::string>{});
     EXPECT_EQ(dialogs().Count(ScriptedDialogs::Kind::Question), 0u);
     EXPECT_EQ(QDir(c.folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),

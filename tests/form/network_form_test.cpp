@@ -5,6 +5,7 @@
 #include <QLineEdit>
 
 #include "serial/port.h"
+#include "serial/port_list.h"
 #include "support/form_fixture.h"
 #include "support/network_peers.h"
 

@@ -17,6 +17,8 @@
 #include <thread>
 
 #include "serial/frame.h"
+#include "serial/port.h"
+#include "serial/port_list.h"
 
 namespace {
 
