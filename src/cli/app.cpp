@@ -27,6 +27,7 @@
 #include "cli/station.h"
 #include "cli/usage.h"
 #include "serial/port.h"
+#include "serial/port_url.h"
 
 namespace zotpx::cli {
 
@@ -401,8 +402,17 @@ int RunCommand(int argc, char** argv) {
       return PrintRefusal(*refused, globals.json);
 
   if (command.id == CommandId::Decode) return RunDecode(values, globals.json);
-  if (command.id == CommandId::Ports && values.watch)
+  for (const std::string& url : values.urls)
+    if (ParsePortUrl(url).kind == PortUrl::Kind::NotUrl)
+      return refuse("ports: '" + url +
+                    "' is no serial server's URL (rfc2217://HOST:PORT or tcp://HOST:PORT); the "
+                    "local ports are listed without naming them");
+  if (command.id == CommandId::Ports && values.watch) {
+    // A server is no device that comes and goes: it is tried once, without --watch.
+    if (!values.urls.empty())
+      return refuse("ports: --watch follows the local ports; try a serial server without it");
     return WatchPorts(globals.json, globals.quiet);
+  }
   if (command.use == CommandUse::Local) {
     const Outcome outcome = RunLocal(command, values);
     Print(outcome, globals, false, WritesToStandardOutput(values) ? stderr : stdout);

@@ -95,7 +95,7 @@ Outcome RunLocal(const CommandDef& command, const CommandValues& values) {
   if (std::optional<Outcome> layout = RunLayoutLocal(command, values)) return *layout;
   switch (command.id) {
     case CommandId::Ports:
-      ListPorts(outcome);
+      ListPorts(values.urls, outcome);
       break;
     case CommandId::Static:
       MakeStaticImage(command, values, outcome);

@@ -151,7 +151,12 @@ std::vector<CommandDef> BuildCommands() {
                             "that arrives or leaves, written at once, until\n"
                             "Ctrl-C or SIGTERM; the ports there at the start\n"
                             "come first, as 'present'",
-                            &CommandValues::watch)}});
+                            &CommandValues::watch),
+                       Positionals("servers",
+                                   "serial servers to try as well\n"
+                                   "(rfc2217://HOST:PORT, tcp://HOST:PORT): each is\n"
+                                   "connected to and said reachable, or why not",
+                                   "URL", false, &CommandValues::urls)}});
   commands.push_back({CommandId::Connect,
                       "connect",
                       "find the device's rate and identify it (model, version, rate)",

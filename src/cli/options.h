@@ -38,6 +38,7 @@ struct CommandValues {
   bool errors_only = false;         // decode: only what is wrong
   bool stats = false;               // decode: the summary instead of the frames
   bool watch = false;               // ports: then the ports that come and go, until stopped
+  std::vector<std::string> urls;    // ports: serial servers to try as well
 };
 
 enum class OptionKind {

@@ -5,7 +5,9 @@
 
 #include "base/printable.h"
 #include "cli/interrupt.h"
+#include "serial/memory_transfer.h"
 #include "serial/port.h"
+#include "serial/port_failure.h"
 #include "serial/port_watch.h"
 
 namespace zotpx::cli {
@@ -34,6 +36,8 @@ bool Say(const char* event, const PortInfo& port, bool json) {
 }  // namespace
 
 std::string PortLine(const PortInfo& port) {
+  if (port.kind == PortInfo::Kind::Network)
+    return port.name + (port.may_open ? "  reachable" : "  cannot be reached: " + port.why_not);
   const std::string verdict = port.may_open ? "  may open" : "  may not open: " + port.why_not;
   if (port.kind == PortInfo::Kind::Link)
     return port.name + " -> " + (port.target.empty() ? "(not a link)" : port.target) + verdict;
@@ -52,8 +56,11 @@ std::string PortLine(const PortInfo& port) {
 
 nlohmann::json PortJson(const PortInfo& port) {
   const bool link = port.kind == PortInfo::Kind::Link;
-  nlohmann::json object = {
-      {"name", port.name}, {"kind", link ? "link" : "serial"}, {"may_open", port.may_open}};
+  nlohmann::json object = {{"name", port.name},
+                           {"kind", link                                   ? "link"
+                                    : port.kind == PortInfo::Kind::Network ? "network"
+                                                                           : "serial"},
+                           {"may_open", port.may_open}};
   const std::pair<const char*, const std::string*> facts[] = {{"by_id", &port.by_id},
                                                               {"driver", &port.driver},
                                                               {"vendor_id", &port.vendor_id},
@@ -69,7 +76,21 @@ nlohmann::json PortJson(const PortInfo& port) {
   return object;
 }
 
-void ListPorts(Outcome& outcome) {
+// Whether the server at `name` takes a connection and, for RFC 2217, the serial-port control:
+// the port is opened as a command would open it, and closed at once. Nothing is sent to the
+// device.
+PortInfo TryServer(const std::string& name) {
+  PortInfo server;
+  server.kind = PortInfo::Kind::Network;
+  server.name = name;
+  Port port;
+  // The rate every command starts with; over RFC 2217 the server's line is left at it.
+  server.may_open = port.Open(name, kBaudRateList[kDownloadMinRateIndex]);
+  if (!server.may_open) server.why_not = PortFailureCause(port.LastFailure());
+  return server;
+}
+
+void ListPorts(const std::vector<std::string>& servers, Outcome& outcome) {
   const std::vector<PortInfo> ports = ListSerialPorts();
   const std::vector<PortInfo> links = ListPortLinks();
   outcome.status =
@@ -77,8 +98,18 @@ void ListPorts(Outcome& outcome) {
   if (!links.empty())
     outcome.status += ", " + std::to_string(links.size()) +
                       (links.size() == 1 ? " COMn link in " : " COMn links in ") + PortFolder();
+  const std::vector<PortInfo> tried = [&servers] {
+    std::vector<PortInfo> each;
+    for (const std::string& name : servers) each.push_back(TryServer(name));
+    return each;
+  }();
+  if (!tried.empty())
+    outcome.status += ", " + std::to_string(tried.size()) +
+                      (tried.size() == 1 ? " serial server" : " serial servers");
+  for (const PortInfo& server : tried)
+    if (!server.may_open) outcome.result = kResultPortFailed;
   nlohmann::json listed = nlohmann::json::array();
-  for (const std::vector<PortInfo>* list : {&ports, &links})
+  for (const std::vector<PortInfo>* list : {&ports, &links, &tried})
     for (const PortInfo& port : *list) {
       outcome.details.push_back(PortLine(port));
       listed.push_back(PortJson(port));

@@ -20,9 +20,10 @@ std::string PortLine(const PortInfo& port);
 // known, empty ones left out.
 nlohmann::json PortJson(const PortInfo& port);
 
-// Every serial port, then the COMn links the user has made, into the outcome's details and its
-// JSON "ports".
-void ListPorts(Outcome& outcome);
+// Every serial port, then the COMn links the user has made, then each serial server of
+// `servers` (URLs) tried: reachable, or why not. Into the outcome's details and its JSON
+// "ports"; a server that cannot be reached fails the run as a port that cannot be opened does.
+void ListPorts(const std::vector<std::string>& servers, Outcome& outcome);
 
 // Prints the ports there now ("present"), then a line, or with `json` an object, for each port
 // that arrives or leaves, flushed at once, until a signal stops it. Returns the exit status.

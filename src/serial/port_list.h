@@ -12,8 +12,9 @@ namespace zotpx {
 
 struct PortInfo {
   enum class Kind {
-    Serial,  // a serial device of the system
-    Link,    // a "COMn" link of the user's port folder (zotpx-sim --port makes them)
+    Serial,   // a serial device of the system
+    Link,     // a "COMn" link of the user's port folder (zotpx-sim --port makes them)
+    Network,  // a serial server, named by its URL: never listed, only tried (zotpx ports URL)
   };
   Kind kind = Kind::Serial;
   std::string name;        // what -p takes: "/dev/ttyUSB0", "COM3" (Windows), "COM211" (a link)

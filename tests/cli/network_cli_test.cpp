@@ -185,6 +185,28 @@ TEST_P(Ser2netTest, StationModeMixesLocalAndRemotePorts) {
   EXPECT_EQ(models[server.url()], "ZOT-PB");
 }
 
+// `zotpx ports URL` tries a server: reachable, or why not, with the port's exit status.
+TEST_P(Ser2netTest, PortsTellsWhetherAServerCanBeReached) {
+  auto sim = StartSim({.model = zotpx::DeviceModel::PB, .baud = 115200});
+  Ser2net server;
+  SERVE(server, sim, GetParam());
+  const auto reached = RunZotpx({"ports", server.url()});
+  EXPECT_EQ(reached.status, 0) << reached.err;
+  EXPECT_NE(reached.out.find(server.url() + "  reachable\n"), std::string::npos) << reached.out;
+  const std::string closed = "tcp://127.0.0.1:" + std::to_string(zotpx::test::FreePort());
+  const auto refused = RunZotpx({"--json", "ports", server.url(), closed});
+  EXPECT_EQ(refused.status, 3) << refused.err;
+  const nlohmann::json listed = nlohmann::json::parse(refused.out);
+  EXPECT_EQ(listed["result"], "port-failed");
+  const nlohmann::json& ports = listed["ports"];
+  ASSERT_GE(ports.size(), 2u);
+  EXPECT_EQ(ports[ports.size() - 2]["may_open"], true);
+  EXPECT_EQ(ports.back()["name"], closed);
+  EXPECT_EQ(ports.back()["kind"], "network");
+  EXPECT_NE(ports.back()["why_not"].get<std::string>().find("拒绝连接"), std::string::npos);
+  EXPECT_TRUE(sim->ReceivedFrames().empty()) << "the device is not spoken to";
+}
+
 INSTANTIATE_TEST_SUITE_P(Modes, Ser2netTest, ::testing::Values(Mode::Rfc2217, Mode::Raw),
                          [](const auto& info) { return ModeName(info.param); });
 
