@@ -441,7 +441,10 @@ LayoutStatic StaticFramesOf(const Layout& layout) {
 
 StaticImage ReadStaticSource(const std::string& path) {
   if (!IsLayoutPath(path)) return ReadStaticImage(path);
-  const Layout layout = LoadLayout(path);
+  return StaticImageOf(LoadLayout(path));
+}
+
+StaticImage StaticImageOf(const Layout& layout) {
   const LayoutStatic start_up = layout.ok() ? StaticFramesOf(layout) : LayoutStatic{};
   if (!layout.ok() || !start_up.errors.empty()) {
     StaticImage refused;

@@ -45,5 +45,7 @@ LayoutStatic StaticFramesOf(const Layout& layout);
 // The "User.cfg" image of a static command text, or of a layout (.toml) through its static
 // command text, so both read exactly as the window's generate button reads a text.
 StaticImage ReadStaticSource(const std::string& path);
+// The same of a layout in memory (one that was read whole, or edited).
+StaticImage StaticImageOf(const Layout& layout);
 
 }  // namespace zotpx

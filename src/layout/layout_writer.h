@@ -54,6 +54,8 @@ class LayoutWriter {
   // A note of the caller's own (the log held several ports, say).
   void Note(std::string note) { notes_.push_back(std::move(note)); }
   std::size_t objects() const { return layout_.objects.size(); }
+  // The layout so far, its bitmaps named as Finish writes them.
+  const Layout& layout() const { return layout_; }
   LayoutFile Finish() const;
 
  private:
