@@ -22,6 +22,7 @@
 #include "command/codec.h"
 #include "command/words.h"
 #include "designer/canvas.h"
+#include "layout/layout_reader.h"
 #include "support/scripted_dialogs.h"
 #include "support/sim_fixture.h"
 
@@ -160,6 +161,49 @@ TEST_F(DesignerWindowTest, TheCanvasIsWhatRenderDrawsOfTheSavedLayout) {
   QFile exported(Path("export.png")), drawn(Path("render.png"));
   ASSERT_TRUE(exported.open(QIODevice::ReadOnly) && drawn.open(QIODevice::ReadOnly));
   EXPECT_EQ(exported.readAll(), drawn.readAll());
+}
+
+// The device: connected with the window's scan, the layout applied through one opening, again
+// after each finished edit in live mode (not on every move of the pointer), and made the
+// start-up image by the static download.
+TEST_F(DesignerWindowTest, AppliesTheLayoutLiveAndMakesItTheStartUpImage) {
+  Write("a.toml", "[[rect]]\nleft = 10\ntop = 10\nright = 49\nbottom = 29\nfilled = true\n");
+  ASSERT_TRUE(window_.OpenPath(Path("a.toml")));
+  zotpx::test::SimDevice device =
+      zotpx::test::StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
+  window_.SetPort(QString::fromStdString(device.link.port));
+  const std::vector<zotpx::GivenWord> rect = {{"top", "10"}, {"bottom", "29"}, {"filled", "true"}};
+  const auto left = [&rect](int x) {
+    std::vector<zotpx::GivenWord> words = rect;
+    words.push_back({"left", std::to_string(x)});
+    words.push_back({"right", std::to_string(x + 39)});
+    return FramesOf("rect", words);
+  };
+
+  Trigger("ActionApply");
+  EXPECT_EQ(window_.StatusText(), QStringLiteral("应用到设备成功：已发送 1 个对象"));
+  ASSERT_FALSE(device->ReceivedFrames().empty());
+  EXPECT_EQ(device->ReceivedFrames().back(), left(10).front());
+
+  device->ClearReceived();
+  Trigger("ActionLive");
+  EXPECT_EQ(device->ReceivedFrames(), left(10));
+  device->ClearReceived();
+  Drag({30, 20}, 20, 0);  // four moves of the pointer, one finished edit
+  EXPECT_EQ(device->ReceivedFrames(), left(30));
+  device->ClearReceived();
+  Trigger("ActionUndo");
+  EXPECT_EQ(device->ReceivedFrames(), left(10));
+  Trigger("ActionLive");
+
+  dialogs_->question_answers.push_back(true);
+  Trigger("ActionStartUp");
+  const zotpx::StaticImage image = zotpx::StaticImageOf(window_.document().layout());
+  ASSERT_FALSE(image.failure);
+  const Bytes memory = device->Memory();
+  EXPECT_EQ(Bytes(memory.begin(), memory.begin() + static_cast<std::ptrdiff_t>(image.image.size())),
+            image.image)
+      << window_.StatusText().toStdString();
 }
 
 // Every field of every kind of object has its control in the panel, as the table says it:
