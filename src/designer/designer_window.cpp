@@ -37,7 +37,9 @@ namespace {
 using zotpx::editor::Document;
 using zotpx::editor::EditResult;
 
-const QString kLayoutFilter = QStringLiteral("布局文件 (*.toml)|*.toml|All Files(*.*)|*.*");
+QString LayoutFilter() {
+  return DesignerWindow::tr("布局文件 (*.toml)|*.toml|All Files(*.*)|*.*");
+}
 const QString kPngFilter = QStringLiteral("PNG (*.png)|*.png");
 const QString kPictureFilter = QStringLiteral(
     "Pictures(*.png *.jpg *.jpeg *.bmp)|*.png;*.jpg;*.jpeg;*.bmp|All Files(*.*)|*.*");
@@ -483,7 +485,7 @@ void DesignerWindow::NewLayout() {
 void DesignerWindow::OpenAsked() {
   if (!MaySetAside()) return;
   const std::optional<QString> path =
-      dialogs_->OpenFile({tr("打开布局文件"), QString(), QString(), kLayoutFilter, 1});
+      dialogs_->OpenFile({tr("打开布局文件"), QString(), QString(), LayoutFilter(), 1});
   if (path) OpenPath(*path);
 }
 
@@ -510,11 +512,10 @@ void DesignerWindow::OpenLayout(zotpx::Layout layout) {
   const std::size_t objects = layout.objects.size();
   Document document(std::move(layout));
   // Nothing of it is on disk yet: closing asks.
+  document.MarkUnsaved();
   Replace(std::move(document));
-  document_.SavedAs("");
   if (objects > 0) document_.Select(objects - 1);
   Refresh();
-  setWindowModified(true);
   SetStatus(tr("已打开 %1 个经设备确认的叠加对象；保存时选择文件").arg(objects).toStdString());
 }
 
@@ -528,7 +529,7 @@ bool DesignerWindow::SaveAs() {
   const std::optional<QString> path = dialogs_->SaveFile(
       {tr("布局另存为"), QFileInfo(current).absolutePath(),
        current.isEmpty() ? QStringLiteral("Layout.toml") : QFileInfo(current).fileName(),
-       kLayoutFilter, 1});
+       LayoutFilter(), 1});
   if (!path) return false;
   if (path != current && QFileInfo::exists(*path) &&
       !dialogs_->Question(windowTitle(), tr("%1 文件已存在，替换吗？").arg(*path)))

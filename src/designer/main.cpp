@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   SetNames();
   QGuiApplication::setDesktopFileName(QStringLiteral("zotpx-designer"));
-  QGuiApplication::setApplicationDisplayName(QStringLiteral("布局设计器"));
+  QGuiApplication::setApplicationDisplayName(QCoreApplication::translate("main", "布局设计器"));
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("zotpx-designer")));
   // Qt's own buttons and menus in Chinese too, as the rest of the window.
   QTranslator qt_texts;

@@ -79,6 +79,8 @@ class Document {
   // The layout as the writer writes it; once written to `path`, SavedAs records it.
   LayoutFile File() const { return WriteLayout(state_.layout); }
   void SavedAs(const std::string& path);
+  // Made elsewhere and on no disk yet (the window's session): unsaved until saved.
+  void MarkUnsaved() { saved_id_ = kNeverSaved; }
 
   // Bumps with every change of the layout or of the setup: what is drawn is stale.
   std::uint64_t revision() const { return revision_; }
@@ -156,6 +158,7 @@ class Document {
 
   State state_;
   std::vector<State> undo_, redo_;
+  static constexpr std::uint64_t kNeverSaved = ~std::uint64_t{0};
   std::uint64_t next_id_ = 1;
   std::uint64_t saved_id_ = 0;
   std::uint64_t revision_ = 0;

@@ -163,6 +163,17 @@ TEST_F(DesignerWindowTest, TheCanvasIsWhatRenderDrawsOfTheSavedLayout) {
   EXPECT_EQ(exported.readAll(), drawn.readAll());
 }
 
+// A layout handed over by the window is on no disk: closing asks, and only "不保存" lets it go.
+TEST_F(DesignerWindowTest, UnsavedWorkIsAskedForBeforeTheWindowCloses) {
+  zotpx::Layout layout = zotpx::ParseLayout("[[rect]]\n", "session", "");
+  window_.OpenLayout(std::move(layout));
+  EXPECT_TRUE(window_.isWindowModified());
+  EXPECT_FALSE(window_.close());  // asked, and the answer is the escape: 取消
+  ASSERT_EQ(dialogs_->Count(ScriptedDialogs::Kind::Choose), 1u);
+  dialogs_->choose_answers.push_back(1);
+  EXPECT_TRUE(window_.close());
+}
+
 // The device: connected with the window's scan, the layout applied through one opening, again
 // after each finished edit in live mode (not on every move of the pointer), and made the
 // start-up image by the static download.
