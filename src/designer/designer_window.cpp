@@ -428,7 +428,10 @@ void DesignerWindow::Place(const zotpx::CommandRow* row, zotpx::editor::Point at
     if (!choice.file) return SetStatus(row->title + choice.failure);
     bitmap = std::move(choice.file);
   }
-  Edited(document_.Add(*row, at, bitmap ? &*bitmap : nullptr));
+  const EditResult added = document_.Add(*row, at, bitmap ? &*bitmap : nullptr);
+  Edited(added);
+  if (added)
+    SetStatus(tr("已添加%1：(%2, %3)").arg(KindName(*row)).arg(at.x).arg(at.y).toStdString());
 }
 
 void DesignerWindow::Nudge(int dx, int dy) {

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStandardItemModel>
 
 #include "app/cp936_edit.h"
 #include "app/geometry.h"
@@ -152,6 +153,7 @@ void PropertyPanel::Refresh() {
                                                                 QString::fromStdString(o.name)));
   for (std::size_t i = 0; i < editors_.size(); ++i) {
     if (!editors_[i]) continue;
+    Restrict(i);
     Show(i);
     editors_[i]->setEnabled(!(o.locked && Places(row_->fields[i])));
   }
@@ -178,6 +180,34 @@ void PropertyPanel::Show(std::size_t i) {
                                       .arg(value.picture->width)
                                       .arg(value.picture->height)
                                 : tr("（未选择）"));
+  }
+}
+
+void PropertyPanel::Restrict(std::size_t i) {
+  if (!row_->check) return;
+  const zotpx::FieldDef& field = row_->fields[i];
+  zotpx::Values probe = document_.objects()[*document_.selection()].values;
+  const zotpx::FieldValue kept = probe.at(i);
+  const auto accepts = [&](const auto& set) {
+    set(probe.at(i));
+    const bool ok = !row_->check(probe);
+    probe.at(i) = kept;
+    return ok;
+  };
+  if (auto* spin = qobject_cast<QSpinBox*>(editors_[i])) {
+    std::optional<int> low, high;
+    for (int n = field.min; n <= field.max; ++n)
+      if (accepts([n](zotpx::FieldValue& v) { v.text = std::to_string(n); })) {
+        if (!low) low = n;
+        high = n;
+      }
+    const int now = zotpx::EditValue(kept).value_or(field.min);
+    if (low) spin->setRange(std::min(*low, now), std::max(*high, now));
+  } else if (auto* combo = qobject_cast<QComboBox*>(editors_[i])) {
+    auto* items = qobject_cast<QStandardItemModel*>(combo->model());
+    for (int k = 0; items && k < combo->count(); ++k)
+      items->item(k)->setEnabled(k == kept.index ||
+                                 accepts([k](zotpx::FieldValue& v) { v.index = k; }));
   }
 }
 

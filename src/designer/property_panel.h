@@ -29,6 +29,9 @@ class PropertyPanel : public QScrollArea {
   void Build(const zotpx::CommandRow* row);
   QWidget* Editor(std::size_t field);
   void Show(std::size_t field);
+  // Only what the row's check accepts, the rest of the object as it is: a spin box's range,
+  // a list's items.
+  void Restrict(std::size_t field);
   void SetWord(std::size_t field, const std::string& word);
   void PickBitmap();
 

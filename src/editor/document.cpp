@@ -197,7 +197,12 @@ EditResult Document::Add(const CommandRow& row, Point at, const BitmapFile* bitm
     values["file"].picture = bitmap->picture;
     bitmaps[bitmap->name] = bitmap->bytes;
   }
-  if (GeometryOf(row) != Geometry::None) {
+  if (GeometryOf(row) == Geometry::Corners) {
+    // From the click to the window's far corner: an area or rectangle the size of the screen
+    // by default would otherwise stay where it is, whatever the click.
+    SetNumber(values, "left", std::min(at.x, FieldNumber(values, "right")));
+    SetNumber(values, "top", std::min(at.y, FieldNumber(values, "bottom")));
+  } else if (GeometryOf(row) != Geometry::None) {
     const Point anchor = AnchorOf(values);
     const screen::ScreenBox box =
         ValueBox(values).value_or(screen::ScreenBox{anchor.x, anchor.y, 1, 1});

@@ -100,7 +100,8 @@ class Document {
   EditResult SetModel(DeviceModel model);
 
   // A new object of `row` with the window's defaults, placed at `at` (its top-left corner,
-  // start or centre), on top of the others and selected; a bitmap's row takes its file.
+  // start or centre; an area or rectangle reaches from there to its default far corner), on top
+  // of the others and selected; a bitmap's row takes its file.
   EditResult Add(const CommandRow& row, Point at, const BitmapFile* bitmap = nullptr);
   // A field's value from the word the command line and layout files give it (a list's
   // keyword or number, true or false, a number, a text, a moment).

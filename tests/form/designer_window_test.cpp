@@ -16,6 +16,7 @@
 #include <QMouseEvent>
 #include <QSettings>
 #include <QSpinBox>
+#include <QStandardItemModel>
 #include <QTemporaryDir>
 
 #include "cli/zotpx_run.h"
@@ -217,8 +218,9 @@ TEST_F(DesignerWindowTest, AppliesTheLayoutLiveAndMakesItTheStartUpImage) {
       << window_.StatusText().toStdString();
 }
 
-// Every field of every kind of object has its control in the panel, as the table says it:
-// a spin box within its limits, a list of its items, a check box, a text, a bitmap file.
+// Every field of every kind of object has its control in the panel, as the table says it (a
+// spin box, a list of its items, a check box, a text, a bitmap file), offering only what the
+// row's check takes: a circle's radius that would leave the screen cannot be chosen.
 TEST_F(DesignerWindowTest, ThePanelShowsEveryFieldOfTheTable) {
   std::size_t kinds = 0;
   for (const char* example : {"/zotpx-pa.toml", "/zotpx-pb.toml"}) {
@@ -234,13 +236,31 @@ TEST_F(DesignerWindowTest, ThePanelShowsEveryFieldOfTheTable) {
             QStringLiteral("Field_") + QString::fromLatin1(field.name.data(), field.name.size());
         QWidget* editor = window_.findChild<QWidget*>(name);
         ASSERT_TRUE(editor) << values.row().name << " " << field.name;
+        // Whether the row's check takes the object with this field set so.
+        const auto takes = [&values, f](const auto& set) {
+          zotpx::Values probe = values;
+          set(probe.at(f));
+          return !probe.row().check || !probe.row().check(probe);
+        };
+        const auto number = [&takes](int n) {
+          return takes([n](zotpx::FieldValue& v) { v.text = std::to_string(n); });
+        };
         if (auto* spin = qobject_cast<QSpinBox*>(editor)) {
-          EXPECT_EQ(spin->minimum(), field.min);
-          EXPECT_EQ(spin->maximum(), field.max);
+          // Within the field's limits, and no further than the check takes it.
           EXPECT_EQ(spin->value(), zotpx::EditValue(values.at(f)));
+          EXPECT_GE(spin->minimum(), field.min);
+          EXPECT_LE(spin->maximum(), field.max);
+          EXPECT_TRUE(number(spin->minimum()) && number(spin->maximum())) << field.name;
+          if (spin->minimum() > field.min) EXPECT_FALSE(number(spin->minimum() - 1)) << field.name;
+          if (spin->maximum() < field.max) EXPECT_FALSE(number(spin->maximum() + 1)) << field.name;
         } else if (auto* combo = qobject_cast<QComboBox*>(editor)) {
           EXPECT_EQ(combo->count(), static_cast<int>(field.list->items->size()));
           EXPECT_EQ(combo->currentIndex(), values.at(f).index);
+          const auto* items = qobject_cast<const QStandardItemModel*>(combo->model());
+          for (int k = 0; k < combo->count(); ++k)
+            EXPECT_EQ(items->item(k)->isEnabled(),
+                      k == values.at(f).index || takes([k](zotpx::FieldValue& v) { v.index = k; }))
+                << field.name << " item " << k;
         } else if (auto* box = qobject_cast<QCheckBox*>(editor)) {
           EXPECT_EQ(box->isChecked(), values.at(f).index == 1);
         }
