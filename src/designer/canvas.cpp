@@ -11,7 +11,6 @@ namespace {
 using zotpx::editor::Handle;
 using zotpx::editor::Point;
 
-constexpr int kRulerWidth = 22;
 constexpr int kHandleSize = 7;
 constexpr int kGrip = 13;     // widget pixels: the least a selection's box is taken as
 constexpr int kGridStep = 8;  // the Shift+arrow step
@@ -41,33 +40,22 @@ void Canvas::SetGrid(bool on) {
   update();
 }
 
-void Canvas::SetRulers(bool on) {
-  rulers_ = on;
-  updateGeometry();
-  resize(sizeHint());
-  update();
-}
-
 void Canvas::Arm(const zotpx::CommandRow* row) {
   armed_ = row;
   setCursor(row ? Qt::CrossCursor : Qt::ArrowCursor);
 }
 
-int Canvas::Margin() const {
-  return rulers_ ? kRulerWidth : 0;
-}
-
 QSize Canvas::sizeHint() const {
-  return {Margin() + zotpx::kScreenWidth * zoom_, Margin() + zotpx::kScreenHeight * zoom_};
+  return {zotpx::kScreenWidth * zoom_, zotpx::kScreenHeight * zoom_};
 }
 
 QPoint Canvas::WidgetPoint(Point at) const {
-  return {Margin() + at.x * zoom_, Margin() + at.y * zoom_};
+  return {at.x * zoom_, at.y * zoom_};
 }
 
 std::optional<Point> Canvas::DevicePoint(const QPoint& at) const {
-  const int x = (at.x() - Margin()) / zoom_, y = (at.y() - Margin()) / zoom_;
-  if (at.x() < Margin() || at.y() < Margin() || !zotpx::OnScreen(x, y)) return std::nullopt;
+  const int x = at.x() / zoom_, y = at.y() / zoom_;
+  if (at.x() < 0 || at.y() < 0 || !zotpx::OnScreen(x, y)) return std::nullopt;
   return Point{x, y};
 }
 
@@ -80,7 +68,6 @@ void Canvas::paintEvent(QPaintEvent*) {
   painter.drawImage(
       QRect(WidgetPoint({0, 0}), QSize(picture.width * zoom_, picture.height * zoom_)), image);
   if (grid_) PaintGrid(painter);
-  if (rulers_) PaintRulers(painter);
   PaintSelection(painter);
 }
 
@@ -92,37 +79,6 @@ void Canvas::PaintGrid(QPainter& painter) const {
   for (int y = kGridStep; y < zotpx::kScreenHeight; y += kGridStep) {
     painter.setPen(y % (kGridStep * 8) ? kGridLine : kGridMajor);
     painter.drawLine(WidgetPoint({0, y}), WidgetPoint({zotpx::kScreenWidth, y}));
-  }
-}
-
-void Canvas::PaintRulers(QPainter& painter) const {
-  const QColor ground = palette().color(QPalette::Window);
-  painter.fillRect(0, 0, width(), kRulerWidth, ground);
-  painter.fillRect(0, 0, kRulerWidth, height(), ground);
-  painter.setPen(palette().color(QPalette::WindowText));
-  QFont font = painter.font();
-  font.setPixelSize(9);
-  painter.setFont(font);
-  // Ticks every 8 pixels, longer every 32, numbered where there is room for the number.
-  const int numbered = zoom_ >= 2 ? 32 : 64;
-  for (int x = 0; x <= zotpx::kScreenWidth; x += kGridStep) {
-    const int at = WidgetPoint({x, 0}).x();
-    const int tick = x % 32 ? 4 : 8;
-    painter.drawLine(at, kRulerWidth - tick, at, kRulerWidth - 1);
-    if (x % numbered == 0 && x < zotpx::kScreenWidth)
-      painter.drawText(at + 2, 10, QString::number(x));
-  }
-  for (int y = 0; y <= zotpx::kScreenHeight; y += kGridStep) {
-    const int at = WidgetPoint({0, y}).y();
-    const int tick = y % 32 ? 4 : 8;
-    painter.drawLine(kRulerWidth - tick, at, kRulerWidth - 1, at);
-    if (y % numbered == 0 && y < zotpx::kScreenHeight) {
-      painter.save();
-      painter.translate(10, at + 2);
-      painter.rotate(90);
-      painter.drawText(0, 0, QString::number(y));
-      painter.restore();
-    }
   }
 }
 
@@ -233,8 +189,8 @@ void Canvas::mouseMoveEvent(QMouseEvent* event) {
     return;
   }
   // Off the screen the pointer still drags, as far as the clamp lets the object go.
-  const int x = (position.x() - Margin()) / zoom_ - (position.x() < Margin() ? 1 : 0);
-  const int y = (position.y() - Margin()) / zoom_ - (position.y() < Margin() ? 1 : 0);
+  const int x = position.x() / zoom_ - (position.x() < 0 ? 1 : 0);
+  const int y = position.y() / zoom_ - (position.y() < 0 ? 1 : 0);
   const zotpx::editor::EditResult moved = handle_
                                               ? document_.DragHandle(*handle_, {x, y})
                                               : document_.DragMove(x - press_->x, y - press_->y);

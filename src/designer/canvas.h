@@ -1,8 +1,8 @@
 // The device's screen as the screen model draws it, magnified 1x to 4x, with an optional grid
-// and rulers in device pixels, the selection's box and handles on top. Pressing selects the
-// object whose ink is under the pointer and drags it or the handle under the pointer; the
-// arrow keys move the selection (Shift: eight pixels). The canvas only paints and forwards:
-// the document decides.
+// in device pixels, the selection's box and handles on top (its rulers: canvas_area.h). Pressing
+// selects the object whose ink is under the pointer and drags it or the handle under the pointer;
+// the arrow keys move the selection (Shift: eight pixels). The canvas only paints and forwards: the
+// document decides.
 #pragma once
 
 #include <QImage>
@@ -21,8 +21,6 @@ class Canvas : public QWidget {
   int zoom() const { return zoom_; }
   void SetGrid(bool on);
   bool grid() const { return grid_; }
-  void SetRulers(bool on);
-  bool rulers() const { return rulers_; }
   // The next press places an object of this row instead of selecting (nothing: selecting).
   void Arm(const zotpx::CommandRow* row);
   const zotpx::CommandRow* armed() const { return armed_; }
@@ -56,9 +54,7 @@ class Canvas : public QWidget {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  int Margin() const;
-  void PaintRulers(class QPainter& painter) const;
-  void PaintGrid(QPainter& painter) const;
+  void PaintGrid(class QPainter& painter) const;
   void PaintSelection(QPainter& painter) const;
   std::optional<zotpx::editor::Handle> HandleAt(const QPoint& at) const;
   // The selection's box on the widget, grown to be taken hold of; empty without one.
@@ -68,7 +64,6 @@ class Canvas : public QWidget {
   zotpx::editor::Document& document_;
   int zoom_ = 2;
   bool grid_ = false;
-  bool rulers_ = true;
   const zotpx::CommandRow* armed_ = nullptr;
   // A press that drags: where it began, and the handle when it sizes.
   std::optional<zotpx::editor::Point> press_;

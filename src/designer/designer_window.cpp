@@ -26,6 +26,7 @@
 #include "command/codec.h"
 #include "crosshair/cross_download.h"
 #include "designer/canvas.h"
+#include "designer/canvas_area.h"
 #include "designer/kinds.h"
 #include "designer/object_list.h"
 #include "designer/property_panel.h"
@@ -69,12 +70,8 @@ DesignerWindow::DesignerWindow(QWidget* parent)
       clock_([] { return zotpx::NowLocal(); }) {
   setObjectName(QStringLiteral("DesignerWindow"));
   canvas_ = new Canvas(document_);
-  auto* scroll = new QScrollArea;
-  scroll->setObjectName(QStringLiteral("CanvasArea"));
-  scroll->setWidget(canvas_);
-  scroll->setAlignment(Qt::AlignCenter);
-  scroll->setBackgroundRole(QPalette::Dark);
-  setCentralWidget(scroll);
+  area_ = new CanvasArea(canvas_);
+  setCentralWidget(area_);
 
   status_ = new QLabel;
   status_->setObjectName(QStringLiteral("StatusText"));
@@ -181,9 +178,9 @@ void DesignerWindow::BuildActions() {
                  [this](bool on) { canvas_->SetGrid(on); });
   grid_->setCheckable(true);
   rulers_ = action(tr("标尺(&R)"), "ActionRulers", QKeySequence(),
-                   [this](bool on) { canvas_->SetRulers(on); });
+                   [this](bool on) { area_->SetRulers(on); });
   rulers_->setCheckable(true);
-  rulers_->setChecked(canvas_->rulers());
+  rulers_->setChecked(area_->rulers());
   live_ = action(tr("实时应用(&L)"), "ActionLive", QKeySequence(), &DesignerWindow::LiveToggled);
   live_->setCheckable(true);
   live_->setToolTip(tr("每次编辑完成后立即把布局应用到设备"));

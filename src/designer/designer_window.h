@@ -17,6 +17,7 @@
 #include "serial/reporter.h"
 
 class Canvas;
+class CanvasArea;
 class ObjectList;
 class PropertyPanel;
 class QAction;
@@ -106,6 +107,7 @@ class DesignerWindow : public QMainWindow, public zotpx::Reporter {
   DeviceLink link_;
 
   Canvas* canvas_ = nullptr;
+  CanvasArea* area_ = nullptr;
   ObjectList* list_ = nullptr;
   PropertyPanel* panel_ = nullptr;
   QWidget* palette_ = nullptr;
