@@ -221,7 +221,7 @@ void DesignerWindow::BuildMenus() {
   edit->addSeparator();
   edit->addActions({raise_, lower_});
 
-  QMenu* view = menuBar()->addMenu(tr("视图(&V)"));
+  QMenu* view = view_ = menuBar()->addMenu(tr("视图(&V)"));
   view->addActions(zoom_->actions());
   view->addSeparator();
   view->addActions({grid_, rulers_});
@@ -308,8 +308,7 @@ void DesignerWindow::BuildDocks() {
   log_->setReadOnly(true);
   QDockWidget* log = dock(tr("通信记录"), "DockLog", log_, Qt::BottomDockWidgetArea);
   log->hide();
-  for (QAction* a : menuBar()->actions())
-    if (a->text() == tr("视图(&V)")) a->menu()->addAction(log->toggleViewAction());
+  view_->addAction(log->toggleViewAction());
 }
 
 void DesignerWindow::BuildPalette() {

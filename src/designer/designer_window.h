@@ -120,6 +120,7 @@ class DesignerWindow : public QMainWindow, public zotpx::Reporter {
   QProgressBar* progress_ = nullptr;
   QPlainTextEdit* log_ = nullptr;
   QMenu* recent_ = nullptr;
+  QMenu* view_ = nullptr;
 
   QAction* undo_ = nullptr;
   QAction* redo_ = nullptr;

@@ -352,7 +352,6 @@ EditResult Document::Paste(Clip& clip) {
       object.values = std::move(*moved);
   }
   State next = Next();
-  EditResult result;
   // All of them or none: each lands on top, the last one selected.
   for (const LayoutObject& object : clip.objects) {
     if (!object.values.row().ForModel(model())) return Kind(EditResult::Kind::ModelLacks);
@@ -368,7 +367,7 @@ EditResult Document::Paste(Clip& clip) {
     next.selection = next.layout.objects.size() - 1;
   }
   Commit(std::move(next));
-  return result;
+  return {};
 }
 
 EditResult Document::Duplicate(std::size_t object) {
