@@ -26,11 +26,11 @@ const QString kCloseAfter = QStringLiteral("close-after");
 
 void SetUpParser(QCommandLineParser& parser) {
   parser.setApplicationDescription(QStringLiteral(
-      "Designs what a ZOT-PA or ZOT-PB on-screen-display device shows: overlay objects placed\n"
-      "and sized by hand on the device's own screen model, an object list and a property panel\n"
-      "made from the command table; layouts opened and saved as zotpx reads them, exported as\n"
-      "PNG, applied to the device or made its start-up image. Its texts are in Simplified\n"
-      "Chinese."));
+      "Designs what a ZOT-PA or ZOT-PB on-screen-display device shows: overlay objects\n"
+      "placed and sized by hand on the device's own screen model, an object list and a\n"
+      "property panel made from the command table; layouts opened and saved as zotpx\n"
+      "reads them, exported as PNG, applied to the device or made its start-up image.\n"
+      "Its texts are in Simplified Chinese."));
   parser.addHelpOption();
   parser.addVersionOption();
   parser.addPositionalArgument(QStringLiteral("layout"),
