@@ -230,8 +230,14 @@ EditResult Document::SetWord(std::size_t object, std::size_t field, const std::s
   if (field >= row.fields.size()) return Kind(EditResult::Kind::Unchanged);
   Values values = target.values;
   if (const std::optional<std::string> failure =
-          SetFieldWord(row.fields[field], values.at(field), word))
-    return Refused(row, *failure);
+          SetFieldWord(row.fields[field], values.at(field), word)) {
+    // The window's words where its check says it (a moment that is no date), else the word's.
+    Values typed = values;
+    typed.at(field).text = word;
+    const std::optional<std::string> check =
+        row.fields[field].kind != FieldKind::Text && row.check ? row.check(typed) : std::nullopt;
+    return Refused(row, check.value_or(*failure));
+  }
   if (values == target.values) return Kind(EditResult::Kind::Unchanged);
   if (target.locked && Places(row.fields[field])) return Kind(EditResult::Kind::Locked);
   return Replace(object, std::move(values));
