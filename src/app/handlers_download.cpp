@@ -6,6 +6,7 @@
 
 #include "app/form.h"
 #include "app/save_file.h"
+#include "command/model_check.h"
 #include "crosshair/cross_download.h"
 #include "serial/memory_transfer.h"
 #include "serial/progress.h"
@@ -52,12 +53,14 @@ void TForm1::BtnEepromCmdClick() {
 
 void TForm1::BtnStaticCmdClick() {
   const std::string title = Caption("BtnStaticCmd");
-  if (const auto failure = zotpx::CheckStaticRequest(Model()))
-    return SetStatus(title + *failure);
+  if (const auto failure = zotpx::CheckStaticRequest(Model())) return SetStatus(title + *failure);
   const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开静态命令文件"), 1);
   if (!path) return;
   const zotpx::StaticImage built = zotpx::ReadStaticImage(LocalPath(*path));
   if (built.failure) return SetStatus(title + *built.failure);
+  // The device would run them at every power-on: a command its model lacks is refused first.
+  if (const auto foreign = zotpx::FindForeignCommand(built, Model()))
+    return SetStatus(title + zotpx::ForeignCommandText(*foreign));
   // Whole or not at all: the device must never be loaded from a half-written "User.cfg".
   if (!SaveWholeFile(AppDirectory + QString::fromLatin1(zotpx::kStaticFileName), built.image))
     return SetStatus(title + zotpx::kStaticSaveFailedText);
@@ -71,8 +74,7 @@ void TForm1::BtnStaticCmdClick() {
 
 void TForm1::BtnCrossDownCmdClick() {
   const std::string title = Caption("BtnCrossDownCmd");
-  if (const auto failure =
-          zotpx::CheckCrossDownloadRequest(Model(), Index("UartBaud")))
+  if (const auto failure = zotpx::CheckCrossDownloadRequest(Model(), Index("UartBaud")))
     return SetStatus(title + *failure);
   const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开十字线文件"), 4);
   if (!path) return;

@@ -220,7 +220,9 @@ std::optional<int> ItemByWord(const ComboDef& def, std::string_view word) {
     if (word == "true") word = "1";
     if (word == "false") word = "0";
   }
-  // Plain decimal digits only: a code or a shown number is never signed or in hex.
+  // Plain decimal digits only: a code or a shown number is never signed or in hex. Leading
+  // zeros are decimal ones, as the integer rule has them.
+  while (word.size() > 1 && word.front() == '0') word.remove_prefix(1);
   if (word.empty() || word.size() > 4 ||
       !std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; }))
     return std::nullopt;

@@ -8,6 +8,8 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <set>
+#include <tuple>
 
 #include "base/console.h"
 #include "base/version.h"
@@ -20,6 +22,7 @@
 #include "cli/progress.h"
 #include "cli/reporter.h"
 #include "cli/station.h"
+#include "cli/usage.h"
 #include "serial/port.h"
 
 namespace zotpx::cli {
@@ -35,8 +38,20 @@ constexpr const char* kExitStatusHelp =
     "     not have (nothing more is sent); or an output file that cannot be written\n"
     "  3  the port could not be opened\n"
     "  128+n  stopped by signal n at the next request, the port restored (130 Ctrl-C,\n"
-    "         143 SIGTERM, 129 SIGHUP); a second signal ends at once\n"
+    "         143 SIGTERM, 129 SIGHUP); a second signal ends at once, the port\n"
+    "         restored and the log block finished\n"
     "With several ports the exit status is the worst of them.\n";
+
+constexpr const char* kValuesHelp =
+    "Values:\n"
+    "  Numbers are decimal, leading zeros too (010 is ten), or hex after $, x or\n"
+    "  0x where --help says so. --NAME= is an empty value, as --NAME '' is: an\n"
+    "  edit box's or a text's option refuses it as the window does, --at takes it\n"
+    "  for now; a file name or a flag's state may not be empty. A flag takes true\n"
+    "  or false (1 or 0); --at exactly YYYY-MM-DD HH:MM:SS. An option given twice\n"
+    "  must give the same value (of -b, --log and --log-dir the later counts).\n"
+    "  ports, cross-file, static, render and decode use no port: they refuse -p,\n"
+    "  -b, --log, --log-dir and --trace.\n";
 
 // The heading of the global options in each command's --help (bash completion reads it).
 constexpr const char* kGlobalOptionsHeading = "Global options (before or after the command)";
@@ -57,7 +72,6 @@ struct Bound {
 struct Storage {
   std::deque<std::string> texts;
   std::deque<std::vector<std::string>> lists;
-  std::deque<bool> flags;
 };
 
 CLI::App* SubcommandFor(CLI::App& root, const std::string& path,
@@ -84,8 +98,9 @@ Bound BindCommand(CLI::App& root, const CommandDef& def, std::map<std::string, C
   for (const OptionDef& option : def.options) {
     CLI::Option* added = nullptr;
     if (option.kind == OptionKind::Flag) {
-      storage.flags.push_back(false);
-      added = bound.app->add_flag("--" + option.name, storage.flags.back(), option.help);
+      // Its words are FillValues' to judge: CLI11 would refuse "--filled=maybe" in its own.
+      storage.texts.emplace_back();
+      added = bound.app->add_flag("--" + option.name, storage.texts.back(), option.help);
     } else if (option.kind == OptionKind::Values) {
       storage.lists.emplace_back();
       added = bound.app->add_option(option.name, storage.lists.back(), option.help);
@@ -97,6 +112,8 @@ Bound BindCommand(CLI::App& root, const CommandDef& def, std::map<std::string, C
       added =
           bound.app->add_option(name, storage.texts.back(),
                                 file_out ? option.help + " ('-': standard output)" : option.help);
+      // Given twice, both words go to FillValues, which refuses two that differ.
+      if (!option.positional) added->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     }
     if (!option.type_name.empty()) added->type_name(option.type_name);
     if (option.required) added->required();
@@ -120,9 +137,12 @@ Given Collect(const Bound& bound) {
   return given;
 }
 
-std::optional<int> ParseBaud(const std::string& text) {
-  if (text.empty() || text.size() > 8 || text.find_first_not_of("0123456789") != std::string::npos)
+// Decimal digits; leading zeros are decimal ones too, as the integer rule has them.
+std::optional<int> ParseBaud(std::string text) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
     return std::nullopt;
+  text.erase(0, std::min(text.find_first_not_of('0'), text.size() - 1));
+  if (text.size() > 8) return std::nullopt;
   const int rate = std::stoi(text);
   if (rate <= 0) return std::nullopt;
   return rate;
@@ -170,18 +190,56 @@ std::vector<std::string> ExpandPorts(const std::vector<std::string>& given) {
 
 }  // namespace
 
+namespace {
+
+// The program's options that only a command talking to a device uses.
+constexpr const char* kDeviceOptions[] = {"--port", "--baud", "--log", "--log-dir", "--trace"};
+
+// The words a flag may be given with ("--fill=", "--json=maybe") are judged here, not by CLI11,
+// so that every flag reads its words alike.
+std::set<std::string> FlagNames() {
+  std::set<std::string> names = {"help", "version", "trace", "json", "quiet"};
+  for (const CommandDef& def : Commands())
+    for (const OptionDef& option : def.options)
+      if (option.kind == OptionKind::Flag) names.insert(option.name);
+  return names;
+}
+
+int RefuseUsage(const std::string& command, const std::string& message, bool json,
+                bool with_hint = false) {
+  const int status = PrintRefusal(command, message, json);
+  if (with_hint && !json)
+    std::fprintf(stderr, "Run 'zotpx --help' for the commands and options.\n");
+  return status;
+}
+
+}  // namespace
+
 std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv) {
   Invocation invocation;
   Globals& globals = invocation.globals;
+  const std::vector<std::string> given(argv + 1, argv + argc);
+  const bool json = AsksForJson(given);
+  const auto split = SplitEmptyValues(given, FlagNames());
+  if (const std::string* refused = std::get_if<std::string>(&split))
+    return RefuseUsage("", *refused, json, true);
+  std::vector<const char*> args = {argc > 0 ? argv[0] : "zotpx"};
+  for (const std::string& arg : std::get<std::vector<std::string>>(split))
+    args.push_back(arg.c_str());
+
   CLI::App app(kDescription, "zotpx");
   // "/dev/ttyUSB0" or "/tmp/a.bmp" is a value on every system, never a Windows-style option.
   app.allow_windows_style_options(false);
   app.footer(kExitStatusHelp);
-  app.set_version_flag("--version", std::string("zotpx ") + kVersion);
+  app.set_help_flag("-h,--help", "print this help and exit");
+  app.set_version_flag("--version", std::string("zotpx ") + kVersion,
+                       "print the program's version and exit");
   app.require_subcommand(1);
   // The global options stand before or after the command: an option the command does not
   // know is handed up to the program's own.
   app.fallthrough();
+  // The flags' words, judged below as every flag's are.
+  std::string trace, json_word, quiet;
   std::vector<const CLI::Option*> global_options = {
       // One name a time, so that a command's argument after it is never taken for a port.
       app.add_option("-p,--port", globals.ports,
@@ -207,27 +265,27 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
                      "serial_by-id_NAME.log for /dev/serial/by-id/NAME")
           ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
           ->type_name("DIR"),
-      app.add_flag("--trace", globals.trace,
-                   "show the communication log on standard error as it goes"),
-      app.add_flag("--json", globals.json,
-                   "one JSON object per port and command on standard output instead of text"),
-      app.add_flag("-q,--quiet", globals.quiet, "print nothing but failures; no progress"),
+      app.add_flag("--trace", trace, "show the communication log on standard error as it goes"),
+      app.add_flag("--json", json_word,
+                   "one JSON object per port and command on standard output instead of text; "
+                   "a run refused before any port is opened gives one too"),
+      app.add_flag("-q,--quiet", quiet, "print nothing but failures; no progress"),
   };
   // Every command's --help lists them too, after its own: the commands take the footer the
   // program has when they are made.
   std::string global_help =
       CLI::Formatter().make_group(kGlobalOptionsHeading, false, global_options);
   global_help.erase(0, global_help.find_first_not_of('\n'));
-  app.footer(global_help + "\n" + kExitStatusHelp);
+  app.footer(global_help + "\n" + kValuesHelp + "\n" + kExitStatusHelp);
 
   Storage storage;
   std::map<std::string, CLI::App*> groups;
   std::vector<Bound> bound;
   for (const CommandDef& def : Commands()) bound.push_back(BindCommand(app, def, groups, storage));
-  app.footer(kExitStatusHelp);
+  app.footer(std::string(kValuesHelp) + "\n" + kExitStatusHelp);
 
   try {
-    app.parse(argc, argv);
+    app.parse(static_cast<int>(args.size()), args.data());
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
@@ -235,26 +293,37 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    // A word that is no command leaves CLI11 asking for one; name the word instead.
-    const std::vector<std::string> extra = app.remaining();
-    const std::string message = !extra.empty() && dynamic_cast<const CLI::RequiredError*>(&e)
-                                    ? "unknown command '" + extra.front() + "'"
-                                    : e.what();
-    std::fprintf(stderr, "zotpx: %s\nRun 'zotpx --help' for the commands and options.\n",
-                 message.c_str());
-    return kExitRefused;
+    return RefuseUsage(CommandPath(ChosenCommand(app)), UsageErrorText(app, e), json, true);
   }
 
   const Bound* chosen = nullptr;
   for (const Bound& b : bound)
     if (b.app->parsed()) chosen = &b;
-  if (!chosen) return kExitRefused;
+  if (!chosen) return RefuseUsage("", "no command given (zotpx --help lists them)", json, true);
   invocation.command = chosen->def;
-  FillResult filled = FillValues(*chosen->def, Collect(*chosen));
-  if (filled.error) {
-    std::fprintf(stderr, "zotpx: %s\n", filled.error->c_str());
-    return kExitRefused;
+  const std::string& path = chosen->def->path;
+  for (const auto& [word, flag, name] : {std::tuple{&trace, &globals.trace, "--trace"},
+                                         std::tuple{&json_word, &globals.json, "--json"},
+                                         std::tuple{&quiet, &globals.quiet, "--quiet"}}) {
+    const std::optional<bool> state = word->empty() ? false : FlagState(*word);
+    if (!state)
+      return RefuseUsage(
+          path, std::string(name) + "=" + *word + ": a flag is true or false (1 or 0)", json);
+    *flag = *state;
   }
+  // A command that talks to no device has no use for them: given, they are a slip.
+  if (chosen->def->use == CommandUse::Local)
+    for (const char* name : kDeviceOptions)
+      if (app.get_option(name)->count() > 0)
+        return RefuseUsage(path, "'" + path + "' uses no port: " + name + " does not apply to it",
+                           json);
+  if (app.get_option("--log")->count() > 0 && globals.log.empty())
+    return RefuseUsage(path, "--log: an empty file name", json);
+  if (app.get_option("--log-dir")->count() > 0 && globals.log_dir.empty())
+    return RefuseUsage(path, "--log-dir: an empty folder name", json);
+
+  FillResult filled = FillValues(*chosen->def, Collect(*chosen));
+  if (filled.error) return RefuseUsage(path, *filled.error, json);
   invocation.values = std::move(filled.values);
   return invocation;
 }
@@ -274,10 +343,13 @@ int RunZotpx(int argc, char** argv) {
   const CommandDef& command = *invocation.command;
   const CommandValues& values = invocation.values;
   Globals& globals = invocation.globals;
+  const auto refuse = [&](const std::string& status, const char* result = kResultRefused) {
+    return PrintRefusal(command.path, status, globals.json, result);
+  };
   // A worker's run was checked by the parent, which has said what there was to say.
-  if (const int refused = worker ? kExitOk : CheckLayoutArgument(command, values, globals.quiet);
-      refused != kExitOk)
-    return refused;
+  if (!worker)
+    if (const std::optional<Outcome> refused = CheckLayoutArgument(command, values, globals.quiet))
+      return PrintRefusal(*refused, globals.json);
 
   if (command.id == CommandId::Decode) return RunDecode(values, globals.json);
   if (command.use == CommandUse::Local) {
@@ -289,29 +361,17 @@ int RunZotpx(int argc, char** argv) {
   Session session;
   if (globals.baud != "auto") {
     session.baud = ParseBaud(globals.baud);
-    if (!session.baud) {
-      std::fprintf(stderr, "zotpx: --baud '%s': a rate in bit/s or 'auto'\n", globals.baud.c_str());
-      return kExitRefused;
-    }
+    if (!session.baud) return refuse("--baud '" + globals.baud + "': a rate in bit/s or 'auto'");
   }
   if (globals.ports.empty()) globals.ports.push_back("COM1");
   const std::vector<std::string> ports =
       worker ? std::vector<std::string>{args[1]} : ExpandPorts(globals.ports);
-  if (ports.empty()) {
-    std::fprintf(stderr, "zotpx: --port all: no USB serial port found\n");
-    return kExitPort;
-  }
-  if (const std::optional<std::string> refused = RefusePortNames(ports)) {
-    std::fprintf(stderr, "zotpx: %s\n", refused->c_str());
-    return kExitRefused;
-  }
+  if (ports.empty()) return refuse("--port all: no USB serial port found", kResultPortFailed);
+  if (const std::optional<std::string> refused = RefusePortNames(ports)) return refuse(*refused);
 
   const bool several = ports.size() > 1 || worker;
   const LogFiles logs(globals.log, globals.log_dir, ports);
-  if (!logs.error().empty()) {
-    std::fprintf(stderr, "zotpx: %s\n", logs.error().c_str());
-    return kExitRefused;
-  }
+  if (!logs.error().empty()) return refuse(logs.error());
   const bool terminal = StandardErrorIsTerminal();
   CatchInterrupts();
 

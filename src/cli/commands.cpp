@@ -74,9 +74,12 @@ void RunSend(const CommandDef& command, const CommandValues& values, const Sessi
   SetTxResult(outcome, result, reporter.status);
 }
 
+// With a rate given, the identification alone at that rate, as every command takes it.
 void RunConnect(const CommandDef& command, const Session& session, StatusCapture& reporter,
                 Outcome& outcome) {
-  const ConnectResult found = ConnectDevice(reporter, command.title, session.port);
+  const ConnectResult found =
+      session.baud ? IdentifyDevice(reporter, command.title, {session.port, *session.baud})
+                   : ConnectDevice(reporter, command.title, session.port);
   outcome.status = reporter.status;
   if (found.outcome != ConnectOutcome::Identified) {
     outcome.result = ConnectFailureResult(found.outcome);
@@ -84,7 +87,7 @@ void RunConnect(const CommandDef& command, const Session& session, StatusCapture
   }
   outcome.model = ModelName(static_cast<DeviceModel>(found.model));
   outcome.version = found.version;
-  outcome.baud = kBaudRateList[found.rate_index];
+  outcome.baud = session.baud ? *session.baud : kBaudRateList[found.rate_index];
   outcome.details.push_back(*outcome.model + "  " + *outcome.version + "  " +
                             std::to_string(*outcome.baud));
 }

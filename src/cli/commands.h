@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <span>
 #include <string>
@@ -54,6 +55,8 @@ struct Outcome {
   std::optional<int> baud;
   std::optional<std::size_t> bytes;
   double seconds = 0;
+  // What the command adds to its JSON object: the ports listed, how far a layout got.
+  nlohmann::json fields = nlohmann::json::object();
 };
 
 // A frame command's frames once its values passed the row's check, or the refusal that stops

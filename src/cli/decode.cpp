@@ -8,6 +8,7 @@
 #include "base/file_save.h"
 #include "base/hex.h"
 #include "cli/commands.h"
+#include "cli/json_output.h"
 #include "command/log_reader.h"
 #include "layout/layout_writer.h"
 #include "serial/memory_transfer.h"
@@ -44,7 +45,8 @@ bool IsFile(const std::string& path) {
 }
 
 // Files and standard input as they are; every other argument is hex, all of them one stream.
-std::optional<std::vector<Source>> ReadInputs(const std::vector<std::string>& inputs) {
+std::optional<std::vector<Source>> ReadInputs(const std::vector<std::string>& inputs,
+                                              std::string& refusal) {
   std::vector<Source> sources;
   Source arguments{"arguments", {}, {}, true};
   const std::vector<std::string> given = inputs.empty() ? std::vector<std::string>{"-"} : inputs;
@@ -54,8 +56,7 @@ std::optional<std::vector<Source>> ReadInputs(const std::vector<std::string>& in
       std::optional<std::string> text = in ? ReadAll(in) : std::nullopt;
       if (in && in != stdin) std::fclose(in);
       if (!text) {
-        std::fprintf(stderr, "zotpx: decode: %s cannot be read (or is larger than 64 MiB)\n",
-                     input.c_str());
+        refusal = "decode: " + input + " cannot be read (or is larger than 64 MiB)";
         return std::nullopt;
       }
       sources.push_back({input == "-" ? "stdin" : input, std::move(*text), {}, false});
@@ -64,8 +65,7 @@ std::optional<std::vector<Source>> ReadInputs(const std::vector<std::string>& in
     const Bytes bytes = HexPairs(input);
     if (bytes.empty() ||
         input.find_first_not_of("0123456789abcdefABCDEFxX ,:") != std::string::npos) {
-      std::fprintf(stderr, "zotpx: decode: '%s' is neither a file nor bytes in hex\n",
-                   input.c_str());
+      refusal = "decode: '" + input + "' is neither a file nor bytes in hex";
       return std::nullopt;
     }
     arguments.hex.insert(arguments.hex.end(), bytes.begin(), bytes.end());
@@ -336,32 +336,24 @@ LayoutFile MakeLayout(const Source& source, const std::string& output) {
   return writer.Finish();
 }
 
-int WriteLayout(const std::vector<Source>& sources, const std::string& output) {
+int WriteLayout(const std::vector<Source>& sources, const std::string& output, bool json) {
+  const auto refuse = [json](const std::string& status, const char* result = kResultRefused) {
+    return PrintRefusal("decode", status, json, result);
+  };
   if (sources.size() != 1 || sources.front().from_arguments ||
-      !IsCommunicationLog(sources.front().text) || output.empty()) {
-    std::fprintf(stderr, "zotpx: decode --layout takes one communication log and -o LAYOUT.toml\n");
-    return kExitRefused;
-  }
+      !IsCommunicationLog(sources.front().text) || output.empty())
+    return refuse("decode --layout takes one communication log and -o LAYOUT.toml");
   const LayoutFile layout = MakeLayout(sources.front(), output);
   for (const std::string& note : layout.notes) std::fprintf(stderr, "%s\n", note.c_str());
-  if (layout.toml.empty()) {
-    std::fprintf(stderr,
-                 "zotpx: decode: %s holds no overlay command the device acknowledged; "
-                 "nothing written\n",
-                 sources.front().name.c_str());
-    return kExitRefused;
-  }
+  if (layout.toml.empty())
+    return refuse("decode: " + sources.front().name +
+                  " holds no overlay command the device acknowledged; nothing written");
   const std::string folder = output.substr(0, output.rfind('/') + 1);
-  for (const auto& [name, bytes] : layout.bitmaps) {
-    if (!WriteWholeFile(folder + name, bytes)) {
-      std::fprintf(stderr, "zotpx: decode: cannot write %s%s\n", folder.c_str(), name.c_str());
-      return kExitRefused;
-    }
-  }
-  if (!WriteWholeFile(output, Bytes(layout.toml.begin(), layout.toml.end()))) {
-    std::fprintf(stderr, "zotpx: decode: cannot write %s\n", output.c_str());
-    return kExitRefused;
-  }
+  for (const auto& [name, bytes] : layout.bitmaps)
+    if (!WriteWholeFile(folder + name, bytes))
+      return refuse("decode: cannot write " + folder + name, kResultFileFailed);
+  if (!WriteWholeFile(output, Bytes(layout.toml.begin(), layout.toml.end())))
+    return refuse("decode: cannot write " + output, kResultFileFailed);
   std::printf("%s -> %s\n", sources.front().name.c_str(), output.c_str());
   return kExitOk;
 }
@@ -369,9 +361,10 @@ int WriteLayout(const std::vector<Source>& sources, const std::string& output) {
 }  // namespace
 
 int RunDecode(const CommandValues& values, bool json) {
-  const std::optional<std::vector<Source>> sources = ReadInputs(values.inputs);
-  if (!sources) return kExitRefused;
-  if (values.to_layout) return WriteLayout(*sources, values.output);
+  std::string refusal;
+  const std::optional<std::vector<Source>> sources = ReadInputs(values.inputs, refusal);
+  if (!sources) return PrintRefusal("decode", refusal, json);
+  if (values.to_layout) return WriteLayout(*sources, values.output, json);
   Printer printer(json);
   for (const Source& source : *sources) Decode(source, printer);
   return kExitOk;

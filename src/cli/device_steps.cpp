@@ -34,15 +34,6 @@ std::optional<Reached> ReachDevice(const Session& session, StatusCapture& report
                  static_cast<DeviceModel>(found.model)};
 }
 
-std::optional<std::string> RefuseForModel(const CommandRow& row, DeviceModel model) {
-  if (row.ForModel(model)) return std::nullopt;
-  std::string models;
-  for (const DeviceModel other : {DeviceModel::PA, DeviceModel::PB})
-    if (row.ForModel(other)) models += (models.empty() ? "" : ", ") + std::string(ModelName(other));
-  return std::string(row.name) + ": the device is a " + std::string(ModelName(model)) +
-         ", which has no such command (" + models + " only); nothing more was sent";
-}
-
 std::optional<ConnectResult> IdentifyForDownload(const Session& session, StatusCapture& reporter,
                                                  Outcome& outcome) {
   const ConnectResult found =

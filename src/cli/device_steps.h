@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "command/model_check.h"
 #include "device/connect.h"
 #include "serial/memory_transfer.h"
 #include "serial/transaction.h"
@@ -60,11 +61,6 @@ struct Reached {
 // not reached (the outcome then says why).
 std::optional<Reached> ReachDevice(const Session& session, StatusCapture& reporter,
                                    Outcome& outcome);
-
-// The window shows a command's page only for the models that have it; the command line
-// refuses it once the device has said it is another model. With a rate given the model is not
-// known and the command goes as asked.
-std::optional<std::string> RefuseForModel(const CommandRow& row, DeviceModel model);
 
 // The model and rate of the device: with "auto" the connect scan, with a rate the
 // identification alone at that rate. Nothing when the device was not identified. The port of

@@ -1,6 +1,7 @@
 #include "cli/downloads.h"
 
 #include "base/device_model.h"
+#include "command/model_check.h"
 #include "crosshair/cross_download.h"
 #include "layout/layout_reader.h"
 #include "serial/port.h"
@@ -55,6 +56,11 @@ void RunStaticDownload(const std::string& title, const CommandValues& values,
   const std::optional<ConnectResult> found = IdentifyForDownload(session, reporter, outcome);
   if (!found) return;
   if (auto failure = CheckStaticRequest(found->model)) return Refuse(outcome, title + *failure);
+  // Stored, a command the model lacks would be run at every power-on: refused as apply refuses
+  // it, before anything is erased.
+  if (const std::optional<ForeignCommand> foreign = FindForeignCommand(built, found->model))
+    return Refuse(outcome, values.file + ":" + std::to_string(foreign->line) + ": " +
+                               *RefuseForModel(*foreign->row, found->model));
   // The window logs the image's making before the download; "User.cfg" itself is written only
   // by the static command, where the user names it.
   reporter.LogLine(kStaticGeneratedLogLine);

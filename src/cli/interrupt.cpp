@@ -23,14 +23,30 @@ volatile std::sig_atomic_t g_signal = 0;
 constexpr int kMaxWorkers = 1024;
 std::atomic<const ChildProcess*> g_workers[kMaxWorkers];
 static_assert(std::atomic<const ChildProcess*>::is_always_lock_free, "read from a signal handler");
+// The handler interrupts the one thread that replaces them, so it always reads whole words.
+std::atomic<const LastWords*> g_last_words{nullptr};
+
+// write() and nothing else: safe in a handler.
+void SayLastWords() {
+  const LastWords* words = g_last_words.load();
+  if (!words) return;
+  for (const auto& [file, text] : words->logs) file->Append(text);
+  for (std::size_t done = 0; done < words->trace.size();) {
+    const ssize_t n = write(STDERR_FILENO, words->trace.data() + done, words->trace.size() - done);
+    if (n <= 0 && errno != EINTR) break;
+    if (n > 0) done += static_cast<std::size_t>(n);
+  }
+}
 
 void OnSignal(int sig) {
   const int saved_errno = errno;
   for (const auto& worker : g_workers)
     if (const ChildProcess* child = worker.load()) child->PassStop(sig);
   if (g_signal != 0) {
-    // The second: end now, as the system would have, the port as it was found.
+    // The second: end now, as the system would have, the port as it was found and the log
+    // block finished.
     RestorePortAtOnce();
+    SayLastWords();
     signal(sig, SIG_DFL);
     sigset_t unblock;
     sigemptyset(&unblock);
@@ -95,5 +111,19 @@ void ForgetInterruptWorker(const ChildProcess& worker) {
 // The worker was started in a process group of its own: the terminal's signals reach only the
 // parent, which passes them on as signals.
 void TakeInterruptsFromParent() {}
+
+void SetLastWords(std::unique_ptr<const LastWords> words) {
+  // A handler that comes between the two takes the new words; the old are no one's by then.
+  delete g_last_words.exchange(words.release());
+}
+
+void WriteInsteadOfLastWords(const std::function<void()>& write) {
+  const sigset_t interrupts = Interrupts();
+  sigset_t before;
+  sigprocmask(SIG_BLOCK, &interrupts, &before);
+  write();
+  delete g_last_words.exchange(nullptr);
+  sigprocmask(SIG_SETMASK, &before, nullptr);
+}
 
 }  // namespace zotpx::cli

@@ -29,6 +29,18 @@ std::atomic<bool> g_worker{false};
 // Station workers to pass stops to, and the lock that makes a stop reach each exactly once.
 std::mutex g_lock;
 std::vector<const ChildProcess*> g_workers;
+// The handler runs on a thread of its own: they are read and replaced under the lock.
+std::unique_ptr<const LastWords> g_last_words;
+
+void SayLastWords() {
+  if (!g_last_words) return;
+  for (const auto& [file, text] : g_last_words->logs) file->Append(text);
+  DWORD written = 0;
+  const std::string& trace = g_last_words->trace;
+  if (!trace.empty())
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), trace.data(), static_cast<DWORD>(trace.size()),
+              &written, nullptr);
+}
 
 // The first asks the run to stop; the second ends the program at once, the port as found.
 void Note(int sig) {
@@ -36,6 +48,7 @@ void Note(int sig) {
   for (const ChildProcess* worker : g_workers) worker->PassStop(sig);
   if (g_signal != 0) {
     RestorePortAtOnce();
+    SayLastWords();
     TerminateProcess(GetCurrentProcess(), static_cast<UINT>(128 + sig));
   }
   g_signal = sig;
@@ -48,7 +61,10 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
     Note(event == CTRL_C_EVENT ? SIGINT : event == CTRL_BREAK_EVENT ? SIGTERM : kHangUp);
   if (ending) {
     Sleep(kLastWordsMs);
+    // The process ends when this returns: as after a second interrupt.
+    const std::lock_guard<std::mutex> lock(g_lock);
     RestorePortAtOnce();
+    SayLastWords();
   }
   return TRUE;
 }
@@ -99,6 +115,17 @@ void ForgetInterruptWorker(const ChildProcess& worker) {
 void TakeInterruptsFromParent() {
   g_worker = true;
   if (HANDLE reader = CreateThread(nullptr, 0, ReadStops, nullptr, 0, nullptr)) CloseHandle(reader);
+}
+
+void SetLastWords(std::unique_ptr<const LastWords> words) {
+  const std::lock_guard<std::mutex> lock(g_lock);
+  g_last_words = std::move(words);
+}
+
+void WriteInsteadOfLastWords(const std::function<void()>& write) {
+  const std::lock_guard<std::mutex> lock(g_lock);
+  write();
+  g_last_words.reset();
 }
 
 }  // namespace zotpx::cli

@@ -1,5 +1,8 @@
 #include "cli/json_output.h"
 
+#include <cstdio>
+#include <set>
+
 namespace zotpx::cli {
 
 nlohmann::json OutcomeToJson(const Outcome& outcome) {
@@ -14,6 +17,7 @@ nlohmann::json OutcomeToJson(const Outcome& outcome) {
   j["seconds"] = outcome.seconds;
   if (outcome.bytes) j["bytes"] = *outcome.bytes;
   if (!outcome.details.empty()) j["details"] = outcome.details;
+  j.update(outcome.fields);
   return j;
 }
 
@@ -29,7 +33,32 @@ Outcome OutcomeFromJson(const nlohmann::json& j) {
   outcome.seconds = j.value("seconds", 0.0);
   if (j.contains("bytes")) outcome.bytes = j["bytes"].get<std::size_t>();
   if (j.contains("details")) outcome.details = j["details"].get<std::vector<std::string>>();
+  static const std::set<std::string> kKeys = {"port",    "command", "result",  "status", "model",
+                                              "version", "baud",    "seconds", "bytes",  "details"};
+  for (const auto& [key, value] : j.items())
+    if (!kKeys.count(key)) outcome.fields[key] = value;
   return outcome;
+}
+
+int PrintRefusal(const Outcome& outcome, bool json) {
+  if (json) {
+    std::printf("%s\n", OutcomeToJson(outcome)
+                            .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
+                            .c_str());
+  } else {
+    for (const std::string& line : outcome.details) std::fprintf(stderr, "%s\n", line.c_str());
+    std::fprintf(stderr, "zotpx: %s\n", outcome.status.c_str());
+  }
+  return ExitStatusOf(outcome.result);
+}
+
+int PrintRefusal(const std::string& command, const std::string& status, bool json,
+                 const char* result) {
+  Outcome refused;
+  refused.command = command;
+  refused.result = result;
+  refused.status = status;
+  return PrintRefusal(refused, json);
 }
 
 }  // namespace zotpx::cli

@@ -161,22 +161,24 @@ Outcome Format(const CommandDef& command, const CommandValues& values) {
 
 }  // namespace
 
-int CheckLayoutArgument(const CommandDef& command, const CommandValues& values, bool quiet) {
+std::optional<Outcome> CheckLayoutArgument(const CommandDef& command, const CommandValues& values,
+                                           bool quiet) {
+  Outcome refused;
+  refused.command = command.path;
+  refused.result = kResultRefused;
   if (command.id == CommandId::Static && !IsLayoutPath(values.file) && !values.image.empty()) {
-    std::fprintf(stderr,
-                 "zotpx: static: --image goes with a layout (.toml); from a static command text, "
-                 "-o writes the image\n");
-    return kExitRefused;
+    refused.status =
+        "static: --image goes with a layout (.toml); from a static command text, -o writes the "
+        "image";
+    return refused;
   }
   const bool start_up = command.id == CommandId::Static || command.id == CommandId::DownloadStatic;
   // An empty start-up list would replace the device's own without a word: only on purpose.
-  const auto refuse_empty = [&values] {
-    std::fprintf(stderr,
-                 "zotpx: %s: no start-up command in it; the start-up list made of it would be "
-                 "empty (give --allow-empty to make it all the same): nothing was sent or "
-                 "written\n",
-                 values.file.c_str());
-    return kExitRefused;
+  const auto refuse_empty = [&] {
+    refused.status = values.file +
+                     ": no start-up command in it; the start-up list made of it would be empty "
+                     "(give --allow-empty to make it all the same): nothing was sent or written";
+    return refused;
   };
   if (!TakesLayout(command, values)) {
     // A text the reader cannot take is refused by the command itself, with the window's words.
@@ -184,7 +186,7 @@ int CheckLayoutArgument(const CommandDef& command, const CommandValues& values, 
       const StaticImage built = ReadStaticImage(values.file);
       if (!built.failure && built.records == 0) return refuse_empty();
     }
-    return kExitOk;
+    return std::nullopt;
   }
   const Layout layout = LoadLayout(values.file);
   std::vector<std::string> errors = layout.errors;
@@ -196,15 +198,15 @@ int CheckLayoutArgument(const CommandDef& command, const CommandValues& values, 
     notes = std::move(from_layout.notes);
     empty = from_layout.frames.empty();
   }
-  for (const std::string& error : errors) std::fprintf(stderr, "%s\n", error.c_str());
   if (!errors.empty()) {
-    std::fprintf(stderr, "zotpx: %s: nothing was sent or written\n", layout.name.c_str());
-    return kExitRefused;
+    refused.details = std::move(errors);
+    refused.status = layout.name + ": nothing was sent or written";
+    return refused;
   }
   if (!quiet)
     for (const std::string& note : notes) std::fprintf(stderr, "%s\n", note.c_str());
   if (empty && !values.allow_empty) return refuse_empty();
-  return kExitOk;
+  return std::nullopt;
 }
 
 Outcome RunApply(const CommandDef& command, const CommandValues& values, const Session& session,
@@ -223,6 +225,11 @@ Outcome RunApply(const CommandDef& command, const CommandValues& values, const S
     Refuse(total, JoinLines(layout.errors));
     return total;
   }
+  // How far it got, whatever stops it: scripts and the station's table read it.
+  std::size_t sent = 0;
+  const std::size_t all = layout.objects.size();
+  total.fields["objects"] = all;
+  total.fields["objects_sent"] = sent;
   // With "auto" the connect scan finds the rate and the model; the objects use both.
   Session reached = session;
   if (!session.baud && !layout.objects.empty()) {
@@ -239,7 +246,6 @@ Outcome RunApply(const CommandDef& command, const CommandValues& values, const S
       Refuse(total, layout.Where(object.line) + ": " + *refusal);
       return finish();
     }
-  std::size_t sent = 0;
   for (const LayoutObject& object : layout.objects) {
     if (!IsSent(object)) continue;
     const CommandDef& one_command = CommandFor(object.values.row());
@@ -250,10 +256,11 @@ Outcome RunApply(const CommandDef& command, const CommandValues& values, const S
     total.details.push_back(layout.Where(object.line) + " " + one_command.path + ": " + one.status);
     if (one.result != kResultOk) {
       total.result = one.result;
-      total.status = one.status;
+      total.status = layout.name + ": " + std::to_string(sent) + " of " + std::to_string(all) +
+                     " objects sent; " + one.status;
       return finish();
     }
-    ++sent;
+    total.fields["objects_sent"] = ++sent;
   }
   total.status = layout.name + ": " + std::to_string(sent) + " objects sent";
   return finish();

@@ -11,8 +11,9 @@ namespace zotpx::cli {
 
 // Before anything is opened: a layout the command names is loaded and checked whole, and a
 // start-up list (static, download static) that would come out empty is refused unless
-// --allow-empty; errors and notes go to standard error. kExitOk, or kExitRefused.
-int CheckLayoutArgument(const CommandDef& command, const CommandValues& values, bool quiet);
+// --allow-empty. The refusal, its errors as details; notes go to standard error unless `quiet`.
+std::optional<Outcome> CheckLayoutArgument(const CommandDef& command, const CommandValues& values,
+                                           bool quiet);
 // apply on one port: with "auto" the connect scan first, then every object is checked against
 // the model found before the first is sent.
 Outcome RunApply(const CommandDef& command, const CommandValues& values, const Session& session,

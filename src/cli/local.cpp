@@ -50,6 +50,17 @@ void MakeCrossFile(const CommandDef& command, const CommandValues& values, Outco
   outcome.details.push_back(std::to_string(values.files.size()) + " shapes -> " + values.output);
 }
 
+// What --json gives of a port: the facts a script picks by name, empty ones left out.
+nlohmann::json PortJson(const std::string& name, const char* kind, bool may_open,
+                        const std::string& why_not,
+                        std::initializer_list<std::pair<const char*, std::string>> facts) {
+  nlohmann::json port = {{"name", name}, {"kind", kind}, {"may_open", may_open}};
+  for (const auto& [key, value] : facts)
+    if (!value.empty()) port[key] = value;
+  port["why_not"] = may_open ? nlohmann::json(nullptr) : nlohmann::json(why_not);
+  return port;
+}
+
 // Every serial port with what identifies it and whether this user may open it, then the COMn
 // links the user has made (a simulator's, for one) with where they lead.
 void ListPorts(Outcome& outcome) {
@@ -60,6 +71,7 @@ void ListPorts(Outcome& outcome) {
   if (!links.empty())
     outcome.status += ", " + std::to_string(links.size()) +
                       (links.size() == 1 ? " COMn link in " : " COMn links in ") + PortFolder();
+  nlohmann::json listed = nlohmann::json::array();
   for (const SerialPortInfo& port : ports) {
     std::string line = port.device;
     const auto add = [&line](const std::string& label, const std::string& value) {
@@ -73,12 +85,24 @@ void ListPorts(Outcome& outcome) {
     add("serial ", port.serial);
     line += port.may_open ? "  may open" : "  may not open: " + port.why_not;
     outcome.details.push_back(line);
+    listed.push_back(PortJson(port.device, "serial", port.may_open, port.why_not,
+                              {{"by_id", port.by_id},
+                               {"driver", port.driver},
+                               {"vendor_id", port.vendor_id},
+                               {"product_id", port.product_id},
+                               {"manufacturer", port.manufacturer},
+                               {"product", port.product},
+                               {"serial", port.serial}}));
   }
   for (const PortLinkInfo& link : links) {
     const std::string target = link.target.empty() ? "(not a link)" : link.target;
     outcome.details.push_back(link.name + " -> " + target +
                               (link.may_open ? "  may open" : "  may not open: " + link.why_not));
+    listed.push_back(
+        PortJson(link.name, "link", link.may_open, link.why_not, {{"target", link.target}}));
+    listed.back()["exists"] = link.exists;
   }
+  outcome.fields["ports"] = std::move(listed);
 }
 
 }  // namespace

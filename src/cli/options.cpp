@@ -96,6 +96,13 @@ OptionDef Text(std::string name, std::string help, std::string CommandValues::*m
           false,           false,           std::move(default_text), SetText(member)};
 }
 
+// A file named by an option, not an argument.
+OptionDef FileText(std::string name, std::string help, std::string CommandValues::*member) {
+  OptionDef option = Text(std::move(name), std::move(help), member);
+  option.type_name = "FILE";
+  return option;
+}
+
 OptionDef Flag(std::string name, std::string help, bool CommandValues::*member) {
   return {std::move(name), std::move(help), OptionKind::Flag, {}, false, false, {},
           SetFlag(member)};
@@ -158,8 +165,8 @@ std::vector<CommandDef> BuildCommands() {
        CommandUse::Local,
        {File("file", "static command text, or a layout file (.toml)"),
         Output("the image to write; from a layout, the static command text"),
-        Text("image", "from a layout: the start-up image (User.cfg) to write too",
-             &CommandValues::image),
+        FileText("image", "from a layout: the start-up image (User.cfg) to write too",
+                 &CommandValues::image),
         AllowEmpty()}});
   commands.push_back({CommandId::DownloadFont,
                       "download font",
@@ -201,20 +208,20 @@ std::vector<CommandDef> BuildCommands() {
                       "check a layout file (.toml) whole, then send its objects in order",
                       "",
                       CommandUse::Frames,
-                      {File("layout", "layout file", "")}});
+                      {File("layout", "layout file")}});
   commands.push_back(
       {CommandId::Render,
        "render",
        "draw a layout file as the device would show it, into a PNG; no device needed",
        "",
        CommandUse::Local,
-       {File("layout", "layout file", ""), Output("the PNG to write"),
-        Text("video", "picture under the overlay (PNG, JPEG, BMP...; default the test card)",
-             &CommandValues::video),
-        Text("cross",
-             "crosshair file (Cross.bin) the device holds, so its shapes are drawn (default "
-             "none: the crosshair shows only its read-out)",
-             &CommandValues::cross_file),
+       {File("layout", "layout file"), Output("the PNG to write"),
+        FileText("video", "picture under the overlay (PNG, JPEG, BMP...; default the test card)",
+                 &CommandValues::video),
+        FileText("cross",
+                 "crosshair file (Cross.bin) the device holds, so its shapes are drawn (default "
+                 "none: the crosshair shows only its read-out)",
+                 &CommandValues::cross_file),
         Text("at",
              "\"YYYY-MM-DD HH:MM:SS\" the date and time fields show, unless the layout sets the "
              "clock (default now)",
@@ -271,9 +278,32 @@ const CommandDef& CommandFor(const CommandRow& row) {
   return Commands().front();
 }
 
+namespace {
+
+// Why the words cannot be taken whatever the command: an option given twice with two values,
+// an empty file name. Flags are judged with their words (two that differ contradict).
+std::optional<std::string> CheckWords(const CommandDef& command, const Given& given) {
+  for (std::size_t i = 0; i < given.size(); ++i) {
+    const auto& [name, word] = given[i];
+    const auto option = std::find_if(command.options.begin(), command.options.end(),
+                                     [&name = name](const OptionDef& o) { return o.name == name; });
+    if (option == command.options.end() || option->kind != OptionKind::Value) continue;
+    if (word.empty() && option->type_name == "FILE")
+      return (option->positional ? name : "--" + name) + ": an empty file name";
+    for (std::size_t j = 0; j < i; ++j)
+      if (given[j].name == name && given[j].word != word)
+        return "--" + name + " '" + given[j].word + "' and --" + name + " '" + word +
+               "' contradict each other: give it once";
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 FillResult FillValues(const CommandDef& command, const Given& given) {
   FillResult result;
   CommandValues& values = result.values;
+  if ((result.error = CheckWords(command, given))) return result;
   if (command.row) {
     values.fields.emplace(*command.row);
     const std::vector<WordRefusal> refusals =

@@ -74,8 +74,8 @@ void JudgeAccess(const std::string& path, bool& may_open, std::string& why_not) 
     return;
   }
   const std::optional<AccessDiagnosis> access = DiagnoseDeviceAccess(path);
-  why_not =
-      access ? AccessWhyNotText(*access) : "no device node " + path + ": " + std::strerror(errno);
+  why_not = access ? AccessWhyNotText(path, *access)
+                   : "no device node " + path + ": " + std::strerror(errno);
 }
 
 SerialPortInfo Describe(udev_device* tty, const char* devnode) {

@@ -5,7 +5,9 @@
 
 #include "base/file_names.h"
 #include "cli/interrupt.h"
+#include "serial/memory_transfer.h"
 #include "serial/port_name.h"
+#include "serial/transaction.h"
 
 namespace zotpx::cli {
 
@@ -71,29 +73,62 @@ std::vector<LogTarget> LogFiles::For(const std::string& port, bool shared_prefix
   return targets;
 }
 
+namespace {
+
+// The lines of a block as a log file holds them: each but the blank one after its prefix.
+std::string BlockText(const std::vector<std::string>& lines, const std::string& prefix) {
+  std::string text;
+  for (const std::string& line : lines) text += (line.empty() ? "" : prefix) + line + "\n";
+  return text;
+}
+
+}  // namespace
+
 void CliReporter::LogBytes(const std::string& title, std::size_t count, const std::uint8_t* bytes) {
   const std::string line = FormatLogLine(title, count, bytes);
   if (trace_) {
     std::fprintf(stderr, "%s%s\n", line.empty() ? "" : trace_prefix_.c_str(), line.c_str());
     std::fflush(stderr);
   }
-  if (logs_.empty()) return;
+  if (logs_.empty() && !trace_) return;
   block_.push_back(line);
   // A block is appended in one write, so that workers sharing a file never cut into each
   // other's blocks.
-  if (line.empty()) FlushLog();
+  if (line.empty())
+    FlushLog();
+  else
+    PrepareLastWords();
 }
 
 void CliReporter::FlushLog() {
-  for (const LogTarget& log : logs_) {
-    std::string text;
-    for (const std::string& line : block_) text += (line.empty() ? "" : log.prefix) + line + "\n";
-    if (!text.empty()) log.file->Append(text);
-  }
+  WriteInsteadOfLastWords([this] {
+    for (const LogTarget& log : logs_)
+      if (const std::string text = BlockText(block_, log.prefix); !text.empty())
+        log.file->Append(text);
+  });
   block_.clear();
+  written_.reset();
+}
+
+void CliReporter::PrepareLastWords() {
+  // The line the block would have ended with, had the command stopped at its next request.
+  const std::string stopped =
+      written_ ? InterruptedTransferText(*written_) : std::string(kInterruptedLogLine);
+  std::vector<std::string> lines = block_;
+  if (lines.back() != stopped) lines.push_back(stopped);
+  lines.emplace_back();
+  auto words = std::make_unique<LastWords>();
+  for (const LogTarget& log : logs_)
+    words->logs.emplace_back(log.file, BlockText(lines, log.prefix));
+  if (trace_) words->trace = BlockText({lines.end() - 2, lines.end()}, trace_prefix_);
+  SetLastWords(std::move(words));
 }
 
 void CliReporter::Progress(std::size_t done, std::size_t total) {
+  if (total != 0 && !block_.empty()) {
+    written_ = done;
+    PrepareLastWords();
+  }
   if (!progress_) return;
   if (total == 0)
     progress_->Finish();

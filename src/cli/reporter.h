@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -72,12 +73,15 @@ class CliReporter : public Reporter {
 
  private:
   void FlushLog();
+  // The block so far, as it would end if a second interrupt came now (cli/interrupt.h).
+  void PrepareLastWords();
 
   std::vector<LogTarget> logs_;
   bool trace_;
   std::string trace_prefix_;
   ProgressSink* progress_;
   std::vector<std::string> block_;
+  std::optional<std::size_t> written_;  // in a memory transfer: the bytes acknowledged so far
 };
 
 }  // namespace zotpx::cli

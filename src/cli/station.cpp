@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "cli/device_steps.h"
 #include "cli/interrupt.h"
 #include "cli/json_output.h"
 #include "cli/process.h"
@@ -73,7 +74,9 @@ void Launch(Worker& w, const std::string& command, const std::vector<std::string
   w.process = std::make_unique<ChildProcess>();
   if (!w.process->Start(worker_args)) {
     w.finished = true;
-    w.outcome = {w.port, command, kResultPortFailed, w.process->error(), {}, {}, {}, {}, {}, 0};
+    w.outcome.port = w.port;
+    w.outcome.command = command;
+    Refuse(w.outcome, w.process->error(), kResultPortFailed);
     w.process.reset();
     return;
   }

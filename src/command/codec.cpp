@@ -438,7 +438,14 @@ std::string FormatMoment(const LocalDateTime& t) {
 }
 
 std::optional<std::string> MomentFault(std::string_view text) {
-  const std::optional<LocalDateTime> t = ReadMoment(text);
+  // Exactly as FormatMoment writes it: "2026-1-7 2:4:5", a sign or a second space is more
+  // likely a slip than a moment.
+  constexpr std::string_view kShape = "dddd-dd-dd dd:dd:dd";
+  const bool shaped = text.size() == kShape.size() &&
+                      std::equal(kShape.begin(), kShape.end(), text.begin(), [](char s, char c) {
+                        return s == 'd' ? c >= '0' && c <= '9' : s == c;
+                      });
+  const std::optional<LocalDateTime> t = shaped ? ReadMoment(text) : std::nullopt;
   if (!t) return "not a date and time YYYY-MM-DD HH:MM:SS";
   const std::chrono::year_month_day date{std::chrono::year(t->year),
                                          std::chrono::month(static_cast<unsigned>(t->month)),

@@ -425,6 +425,7 @@ LayoutStatic StaticFramesOf(const Layout& layout) {
     for (Bytes& frame : BuildFrames(object.values)) {
       bytes += frame.size() + 1;
       start_up.frames.push_back(std::move(frame));
+      start_up.lines.push_back(object.line);
     }
     if (const std::optional<std::string> failure = CheckStaticFrames(start_up.frames)) {
       start_up.errors.push_back(
@@ -453,7 +454,11 @@ StaticImage StaticImageOf(const Layout& layout) {
     return refused;
   }
   const std::string text = FormatStaticText(start_up.frames);
-  return BuildStaticImage({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+  StaticImage built =
+      BuildStaticImage({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+  // One record a frame, as StaticFramesOf has checked.
+  built.lines.assign(start_up.lines.begin(), start_up.lines.end());
+  return built;
 }
 
 }  // namespace zotpx

@@ -37,13 +37,15 @@ Layout LoadLayout(const std::string& path);
 // that a clock setting was left out.
 struct LayoutStatic {
   std::vector<Bytes> frames;
+  std::vector<int> lines;  // of the object each frame comes from
   std::vector<std::string> errors;
   std::vector<std::string> notes;
 };
 LayoutStatic StaticFramesOf(const Layout& layout);
 
 // The "User.cfg" image of a static command text, or of a layout (.toml) through its static
-// command text, so both read exactly as the window's generate button reads a text.
+// command text, so both read exactly as the window's generate button reads a text. A layout's
+// records carry the lines of their objects.
 StaticImage ReadStaticSource(const std::string& path);
 // The same of a layout in memory (one that was read whole, or edited).
 StaticImage StaticImageOf(const Layout& layout);

@@ -38,40 +38,65 @@ AccessDiagnosis DiagnoseAccess(const DeviceOwnership& device, const UserGroups& 
   const bool owner = user.uid == device.uid;
   const bool in_group = Has(user.session, device.gid);
   const std::uint32_t bits = owner ? device.mode >> 6 : in_group ? device.mode >> 3 : device.mode;
-  const bool group_may = ReadWrite(device.mode >> 3) && device.gid != kRootGroup;
+  const std::uint32_t group_bits = (device.mode >> 3) & (kRead | kWrite);
   if (ReadWrite(bits)) {
     d.verdict = AccessVerdict::NotByMode;
-  } else if (owner) {
+    return d;
+  }
+  if (owner) {
     d.verdict = AccessVerdict::OwnerDenied;
-  } else if (group_may && !in_group) {
-    d.verdict = Has(user.listed, device.gid) ? AccessVerdict::LogInAgain : AccessVerdict::JoinGroup;
-    d.group = device.group;
+    return d;
+  }
+  d.group = device.group;
+  if (in_group) {
+    d.verdict = AccessVerdict::GroupDenied;
+  } else if (ReadWrite(group_bits)) {
+    d.verdict = Has(user.listed, device.gid) ? AccessVerdict::LogInAgain
+                : device.gid == kRootGroup   ? AccessVerdict::RootGroup
+                                             : AccessVerdict::JoinGroup;
+  } else if (group_bits != 0) {
+    d.verdict = AccessVerdict::GroupLimited;
+    d.group_may = group_bits == kRead ? "read" : "write";
   } else {
     d.verdict = AccessVerdict::NoGroup;
+    d.group.clear();
   }
   return d;
 }
 
 std::string AccessCauseText(const std::string& path, const AccessDiagnosis& d) {
   const std::string denied = "没有访问 " + path + " 的权限";
-  const std::string owned = "（" + d.owner + "，" + d.mode + "）";
+  const std::string device = "：设备（" + d.owner + "，" + d.mode + "）";
   switch (d.verdict) {
     case AccessVerdict::JoinGroup:
       return denied + "，请把当前用户加入 " + d.group + " 组后重新登录";
     case AccessVerdict::LogInAgain:
       return denied + "：当前用户已加入 " + d.group + " 组，请重新登录后再试";
+    case AccessVerdict::RootGroup:
+      return denied + device +
+             "只允许 root 组读写，请管理员为它指定专用的用户组（不宜把用户加入 root 组）";
+    case AccessVerdict::GroupLimited:
+      return denied + device + "只允许 " + d.group + " 组" +
+             (d.group_may == "read" ? "读取" : "写入") +
+             "，加入该组也无法读写，请管理员为该组开放读写权限";
+    case AccessVerdict::GroupDenied:
+      return denied + device + "不允许其用户组 " + d.group +
+             " 读写，而当前用户属于该组，请管理员为该组开放读写权限";
     case AccessVerdict::NoGroup:
-      return denied + "：设备" + owned + "的权限不允许任何用户组访问，请管理员为它指定用户组";
+      return denied + device + "的权限不允许任何用户组访问，请管理员为它指定用户组";
     case AccessVerdict::OwnerDenied:
-      return denied + "：设备" + owned + "的权限不允许其所有者读写";
+      return denied + device + "不允许其所有者读写，当前用户是其所有者，可用 chmod u+rw " + path +
+             " 开放";
     case AccessVerdict::NotByMode:
-      return denied + "：设备" + owned + "的权限允许访问，但被访问控制列表或安全模块拒绝";
+      return denied + device + "的权限允许访问，但被访问控制列表或安全模块拒绝";
   }
   return denied;
 }
 
-std::string AccessWhyNotText(const AccessDiagnosis& d) {
+std::string AccessWhyNotText(const std::string& path, const AccessDiagnosis& d) {
   const std::string owned = "owned by " + d.owner + " with mode " + d.mode + "; ";
+  const std::string open_group =
+      ": the administrator can let the group read and write it (MODE=\"0660\" in a udev rule)";
   switch (d.verdict) {
     case AccessVerdict::JoinGroup:
       return owned + "user " + d.user + " is not a member of group " + d.group +
@@ -79,12 +104,23 @@ std::string AccessWhyNotText(const AccessDiagnosis& d) {
     case AccessVerdict::LogInAgain:
       return owned + "user " + d.user + " was added to group " + d.group +
              " after this session began: log in again";
+    case AccessVerdict::RootGroup:
+      return owned +
+             "only group root may read and write it: rather than joining root's group, the "
+             "administrator can give it a group of its own (GROUP=\"dialout\" in a udev rule)";
+    case AccessVerdict::GroupLimited:
+      return owned + "group " + d.group + " may only " + d.group_may +
+             " it, so joining it will not help" + open_group;
+    case AccessVerdict::GroupDenied:
+      return owned + "user " + d.user + " is in group " + d.group + ", which its mode denies" +
+             open_group;
     case AccessVerdict::NoGroup:
       return owned +
              "its mode lets no group in, so joining one will not help: the "
              "administrator can give it a group (a udev rule)";
     case AccessVerdict::OwnerDenied:
-      return owned + "its mode denies its owner, user " + d.user;
+      return owned + "its mode denies its owner, user " + d.user +
+             ", who may change it (chmod u+rw " + path + ")";
     case AccessVerdict::NotByMode:
       return owned + "its mode lets user " + d.user +
              " in, but an access control list or a security module refuses";

@@ -25,30 +25,37 @@ struct UserGroups {
 };
 
 enum class AccessVerdict {
-  JoinGroup,    // the device's group may read and write it: join that group
-  LogInAgain,   // already added to that group, but not in this session
-  NoGroup,      // its mode lets no group in (or only root's): joining a group will not help
-  OwnerDenied,  // the user owns it, and its mode denies the owner
-  NotByMode,    // its mode lets the user in: an ACL or a security module refuses
+  JoinGroup,     // the device's group may read and write it: join that group
+  LogInAgain,    // already added to that group, but not in this session
+  RootGroup,     // only root's group may read and write it: better a group of its own
+  GroupLimited,  // its group may only read it, or only write it: joining will not help
+  GroupDenied,   // the user is in its group, and the mode denies that group
+  NoGroup,       // its mode lets no group read or write it: joining a group will not help
+  OwnerDenied,   // the user owns it, and its mode denies the owner (who may change it)
+  NotByMode,     // its mode lets the user in: an ACL or a security module refuses
 };
 
 struct AccessDiagnosis {
   AccessVerdict verdict = AccessVerdict::NoGroup;
-  std::string group;  // JoinGroup, LogInAgain: the group to be in
+  std::string group;  // JoinGroup, LogInAgain: the group to be in; RootGroup, GroupLimited,
+                      // GroupDenied: the device's group
   std::string owner;  // "root:dialout"
   std::string mode;   // "crw-rw----"
   std::string user;
+  std::string group_may;  // GroupLimited: "read" or "write", all the group may do
 };
 
-// Judges a refused open of a device owned as `device` for `user`.
+// Judges a refused open of a device owned as `device` for `user`, as the kernel picks the
+// permission bits: the owner's, else the group's for a member in this session, else others'.
 AccessDiagnosis DiagnoseAccess(const DeviceOwnership& device, const UserGroups& user);
 
 // "ls -l"'s picture of a mode: "crw-rw----".
 std::string ModeText(std::uint32_t mode);
 
-// The cause the open failure appends, in the window's language.
+// The cause the open failure appends, in the window's language: what stands in the way and
+// what would help.
 std::string AccessCauseText(const std::string& path, const AccessDiagnosis& diagnosis);
-// The same verdict for the port listing: what stands in the way and what would help.
-std::string AccessWhyNotText(const AccessDiagnosis& diagnosis);
+// The same verdict for the port listing.
+std::string AccessWhyNotText(const std::string& path, const AccessDiagnosis& diagnosis);
 
 }  // namespace zotpx

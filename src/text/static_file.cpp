@@ -79,6 +79,7 @@ StaticImage BuildStaticImage(std::span<const std::uint8_t> text) {
     std::copy(line.bytes.begin(), line.bytes.end(), image.begin() + static_cast<std::ptrdiff_t>(w));
     w += line.bytes.size();
     ++result.records;
+    result.lines.push_back(line.number);
   }
   image[4] = static_cast<std::uint8_t>(result.records);
   result.image = std::move(image);

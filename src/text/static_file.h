@@ -42,6 +42,7 @@ struct StaticImage {
   std::optional<std::string> failure;  // the message when the text is refused
   Bytes image;                         // kStaticImageSize bytes when accepted
   std::size_t records = 0;
+  std::vector<std::size_t> lines;  // of each record, in the text it was read from
 };
 
 // One line of a static command text as the reader collects it: two hex digits in a row make a

@@ -80,7 +80,11 @@ TEST(CliVocabularyTest, KeywordsCodesAndTheIntegerRuleMeanTheSame) {
       {{"area", "--fill=false"}, {"area", "--clear=1"}, {"area"}},
       {{"rect", "--filled=0", "--delete=false"}, {"rect"}},
       {{"params", "--overlay", "0"}, {"params", "--overlay", "off"}},
-      {{"circle", "--radius", "25"}, {"circle"}},
+      // Leading zeros are decimal ones, for a rate too (given twice, the later counts).
+      {{"circle", "--radius", "25"},
+       {"circle"},
+       {"circle", "--radius", "00025"},
+       {"-b", "000115200", "circle", "--x", "030"}},
       {{"cross", "set", "--shape", "1", "--step", "10"}, {"cross", "set", "--enable", "on"}},
   };
   auto sim = StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
@@ -177,6 +181,10 @@ TEST(CliConnectTest, AutoRateScansFirstAndJsonCarriesTheFields) {
   ASSERT_EQ(frames.size(), 2u);
   EXPECT_EQ(frames[0], Hex("55 AA 00 01 FF 00"));
   EXPECT_EQ(frames[1][2], 0x1B);
+  // connect with a rate given identifies the device at that rate alone, as every command does.
+  const auto elsewhere = RunZotpx(Args(sim.link.port, {"-b", "115200", "--json"}, {"connect"}));
+  EXPECT_EQ(elsewhere.status, 1);
+  EXPECT_EQ(nlohmann::json::parse(elsewhere.out)["result"], "no-device");
 
   // A device that stays silent: the device failed (1), and the result says how.
   sim->AddFault({.fault = zotpx::sim::Fault::Silence});

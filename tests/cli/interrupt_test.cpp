@@ -138,9 +138,18 @@ TEST_P(DownloadInterruptTest, StopsAtTheNextRequestAndRestoresThePort) {
   EXPECT_TRUE(port.Restored()) << "the port's settings were not put back";
 
   if (row.signals.size() > 1) {
-    // The second signal ends it at once, by that signal.
+    // The second signal ends it at once, by that signal, its log block still finished with
+    // what the device had acknowledged.
     EXPECT_EQ(run.status, -1);
     EXPECT_TRUE(run.signal == row.signals[0] || run.signal == row.signals[1]) << run.signal;
+    const std::vector<std::string> lines = Lines(log);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines.back(), "");
+    const std::string how_far = lines[lines.size() - 2];
+    ASSERT_EQ(how_far.rfind("用户中断，已写入 ", 0), 0u) << how_far;
+    EXPECT_LE(std::stoul(how_far.substr(std::string("用户中断，已写入 ").size())),
+              WrittenBytes(sim));
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "【下载静态命令】"), 1);
   } else {
     ASSERT_EQ(run.status, 128 + row.signals[0]) << run.err;
     const nlohmann::json j = nlohmann::json::parse(run.out);
@@ -167,31 +176,52 @@ INSTANTIATE_TEST_SUITE_P(Signals, DownloadInterruptTest,
                                            SignalRow{"SecondSignal", {SIGINT, SIGTERM}}),
                          [](const auto& info) { return info.param.name; });
 
-// An ordinary command stops at a frame boundary too: here between two objects of a layout.
-TEST(LayoutInterruptTest, ApplyStopsBeforeTheNextObject) {
+// An ordinary command stops at a frame boundary too: here between two objects of a layout, on
+// one device or, in station mode, on two; each says how far it got.
+TEST(LayoutInterruptTest, ApplyStopsBeforeTheNextObjectAndSaysHowFarItGot) {
   const std::string layout = TempPath("rects.toml"), log = TempPath("apply.log");
-  std::remove(log.c_str());
   {
     std::ofstream out(layout);
     for (int i = 0; i < 40; ++i) out << "[[rect]]\nleft = " << i << "\n";
   }
-  auto sim = SlowSim();
-  PortSettings port(sim->path());
-  const auto run = RunZotpx({"-p", sim.link.port, "-b", "9600", "--log", log, "apply", layout},
-                            std::chrono::seconds(90), SignalAfter({&sim}, 2, {SIGINT}));
-  EXPECT_EQ(run.status, 130) << run.err;
-  const std::string title = zotpx::captions::kBtnRectCmd;
-  EXPECT_NE(run.err.find(title + zotpx::kInterruptedText), std::string::npos) << run.err;
-  const std::size_t sent = sim->ReceivedFrameCount();
-  EXPECT_LT(sent, 40u);
-  const std::vector<std::string> lines = Lines(log);
-  ASSERT_GE(lines.size(), 3u);
-  EXPECT_EQ(lines[lines.size() - 3], "【" + title + "】");
-  EXPECT_EQ(lines[lines.size() - 2], zotpx::kInterruptedLogLine);
-  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                          [](const std::string& l) { return l.rfind("发送：", 0) == 0; }),
-            static_cast<std::ptrdiff_t>(sent));
-  EXPECT_TRUE(port.Restored());
+  for (const std::size_t devices : {1u, 2u}) {
+    SCOPED_TRACE(devices);
+    std::remove(log.c_str());
+    std::vector<zotpx::test::SimDevice> sims;
+    for (std::size_t d = 0; d < devices; ++d) sims.push_back(SlowSim());
+    PortSettings port(sims.front()->path());
+    std::string ports = sims.front().link.port;
+    if (devices == 2) ports += "," + sims.back().link.port;
+    std::vector<const zotpx::test::SimDevice*> watched;
+    for (const auto& sim : sims) watched.push_back(&sim);
+    const auto run = RunZotpx({"-p", ports, "-b", "9600", "--json", "--log", log, "apply", layout},
+                              std::chrono::seconds(90), SignalAfter(watched, 2, {SIGINT}));
+    EXPECT_EQ(run.status, 130) << run.err;
+    const std::string title = zotpx::captions::kBtnRectCmd;
+    std::istringstream objects(run.out);
+    for (const auto& sim : sims) {
+      std::string line;
+      ASSERT_TRUE(std::getline(objects, line)) << run.out;
+      const nlohmann::json j = nlohmann::json::parse(line);
+      const std::size_t sent = sim->ReceivedFrameCount();
+      EXPECT_LT(sent, 40u);
+      EXPECT_EQ(j["result"], "interrupted");
+      EXPECT_EQ(j["status"], layout + ": " + std::to_string(sent) + " of 40 objects sent; " +
+                                 title + zotpx::kInterruptedText);
+      EXPECT_EQ(j["objects_sent"], sent);
+      EXPECT_EQ(j["objects"], 40);
+    }
+    const std::vector<std::string> lines = Lines(log);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[lines.size() - 2].find(zotpx::kInterruptedLogLine) != std::string::npos, true);
+    if (devices == 1) {
+      EXPECT_EQ(lines[lines.size() - 3], "【" + title + "】");
+      EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                              [](const std::string& l) { return l.rfind("发送：", 0) == 0; }),
+                static_cast<std::ptrdiff_t>(sims.front()->ReceivedFrameCount()));
+      EXPECT_TRUE(port.Restored());
+    }
+  }
   std::remove(layout.c_str());
   std::remove(log.c_str());
 }

@@ -8,6 +8,8 @@
 
 #include <cstdio>
 #include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -109,6 +111,23 @@ TEST_F(PortNamesCliTest, PortsListsTheComLinksWithWhereTheyLead) {
             std::string::npos)
       << run.out;
   EXPECT_LT(run.out.find("\nCOM217 "), run.out.find("\nCOM218 ")) << "in number order";
+
+  // The same as fields a script picks by name.
+  const auto json = RunZotpx({"--json", "ports"});
+  ASSERT_EQ(json.status, 0) << json.err;
+  const nlohmann::json all = nlohmann::json::parse(json.out);
+  std::map<std::string, nlohmann::json> listed;
+  for (const nlohmann::json& port : all["ports"]) listed[port["name"].get<std::string>()] = port;
+  ASSERT_TRUE(listed.count("COM217") && listed.count("COM218")) << json.out;
+  EXPECT_EQ(listed["COM217"], (nlohmann::json{{"name", "COM217"},
+                                              {"kind", "link"},
+                                              {"target", sim_->path()},
+                                              {"exists", true},
+                                              {"may_open", true},
+                                              {"why_not", nullptr}}));
+  EXPECT_EQ(listed["COM218"]["may_open"], false);
+  EXPECT_EQ(listed["COM218"]["exists"], false);
+  EXPECT_EQ(listed["COM218"]["why_not"].get<std::string>().rfind("it leads nowhere", 0), 0u);
 }
 
 }  // namespace

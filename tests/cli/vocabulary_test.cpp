@@ -122,6 +122,12 @@ std::vector<Word> Words() {
        {{"at", "2000-01-01 00:00:00"}},
        ""},
       {"YearBefore", "clock", {{"at", "1999-12-31 23:59:59"}}, {}, "years 2000 to 2255"},
+      // A moment as written, and nothing looser.
+      {"MomentUnpadded", "clock", {{"at", "\"2026-1-7 2:4:5\""}}, {}, "YYYY-MM-DD HH:MM:SS"},
+      {"MomentSigned", "clock", {{"at", "\"2026-01-07 -0:45:00\""}}, {}, "YYYY-MM-DD HH:MM:SS"},
+      {"MomentTwoSpaces", "clock", {{"at", "\"2026-01-07  02:45:00\""}}, {}, "YYYY-MM-DD"},
+      // Leading zeros of a code are decimal ones, however many.
+      {"LayerZeros", "area", {{"layer", "\"00007\""}}, {{"layer", "\"all\""}}, ""},
       {"YearAfter", "clock", {{"at", "\"2256-01-01 00:00:00\""}}, {}, "years 2000 to 2255"},
   };
 }

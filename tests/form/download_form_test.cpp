@@ -322,6 +322,8 @@ TEST_F(DownloadFormTest, RefusedStaticTextsLeaveUserCfgAsItWas) {
   for (int k = 0; k < 256; ++k) many += "55 AA 10 01 00 11 00\r\n";
   std::string big;
   for (int k = 0; k < 64; ++k) big += "55AA14FE" + std::string(512, '1') + "\r\n";
+  // The crosshair's settings, which a ZOT-PA does not have, on the second line.
+  const std::string cross = "55 AA 10 01 00 11 00\r\n55 AA 1E 08 00 01 0A 22 00 00 00 00 53 00\r\n";
   struct Case {
     const char* name;
     Bytes text;
@@ -331,6 +333,8 @@ TEST_F(DownloadFormTest, RefusedStaticTextsLeaveUserCfgAsItWas) {
       {"many.txt", Bytes(many.begin(), many.end()), "生成和下载静态命令失败：命令条数超过255条"},
       {"big.txt", Bytes(big.begin(), big.end()), "生成和下载静态命令失败：命令文件太大"},
       {"empty.txt", {}, "生成和下载静态命令失败：无效的命令文件"},
+      {"cross.txt", Bytes(cross.begin(), cross.end()),
+       "生成和下载静态命令失败：当前型号的产品不支持命令文件第2行的十字线设置命令"},
   };
   for (const Case& c : cases) {
     Choose(Write(c.name, c.text));

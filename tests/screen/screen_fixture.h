@@ -86,10 +86,8 @@ struct ScreenTest : ::testing::Test {
   }
 };
 
-// By the source folder CMake names: __FILE__ is relative where ccache rewrites paths, and the
-// tests run from another folder.
 inline std::filesystem::path GoldenPath(const std::string& name) {
-  return std::filesystem::path(ZOTPX_SCREEN_TESTS_DIR) / "golden" / (name + ".png");
+  return std::filesystem::path(ZOTPX_GOLDEN_DIR) / (name + ".png");
 }
 
 // Exact comparison with the reviewed picture; with ZOTPX_UPDATE_GOLDEN=1 the picture becomes
