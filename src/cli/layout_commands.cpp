@@ -227,12 +227,14 @@ Outcome RunApply(const CommandDef& command, const CommandValues& values, const S
   }
   // How far it got, whatever stops it: scripts and the station's table read it.
   std::size_t sent = 0;
-  const std::size_t all = layout.objects.size();
+  // Hidden objects stay in the file and are not sent: they count for nothing here.
+  const auto all = static_cast<std::size_t>(
+      std::count_if(layout.objects.begin(), layout.objects.end(), IsSent));
   total.fields["objects"] = all;
   total.fields["objects_sent"] = sent;
   // With "auto" the connect scan finds the rate and the model; the objects use both.
   Session reached = session;
-  if (!session.baud && !layout.objects.empty()) {
+  if (!session.baud && all > 0) {
     StatusCapture reporter(sink);
     const std::optional<Reached> found = ReachDevice(session, reporter, total);
     if (!found) return finish();

@@ -251,8 +251,12 @@ TEST_F(DesignerWindowTest, ThePanelShowsEveryFieldOfTheTable) {
           EXPECT_GE(spin->minimum(), field.min);
           EXPECT_LE(spin->maximum(), field.max);
           EXPECT_TRUE(number(spin->minimum()) && number(spin->maximum())) << field.name;
-          if (spin->minimum() > field.min) EXPECT_FALSE(number(spin->minimum() - 1)) << field.name;
-          if (spin->maximum() < field.max) EXPECT_FALSE(number(spin->maximum() + 1)) << field.name;
+          if (spin->minimum() > field.min) {
+            EXPECT_FALSE(number(spin->minimum() - 1)) << field.name;
+          }
+          if (spin->maximum() < field.max) {
+            EXPECT_FALSE(number(spin->maximum() + 1)) << field.name;
+          }
         } else if (auto* combo = qobject_cast<QComboBox*>(editor)) {
           EXPECT_EQ(combo->count(), static_cast<int>(field.list->items->size()));
           EXPECT_EQ(combo->currentIndex(), values.at(f).index);
