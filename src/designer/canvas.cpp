@@ -173,17 +173,20 @@ void Canvas::mousePressEvent(QMouseEvent* event) {
   }
   if (!hit) return;
   const zotpx::editor::EditResult begun = document_.BeginDrag(*hit);
-  if (begun) {
-    press_ = at;
-  } else if (begun.kind == zotpx::editor::EditResult::Kind::Locked) {
-    emit Refused(begun);
-  }
+  if (begun) press_ = at;
+  // Selected all the same; the lock is said only when the pointer tries to move it.
+  locked_ =
+      begun.kind == zotpx::editor::EditResult::Kind::Locked ? std::optional(begun) : std::nullopt;
 }
 
 void Canvas::mouseMoveEvent(QMouseEvent* event) {
   const QPoint position = event->position().toPoint();
   const std::optional<Point> at = DevicePoint(position);
   emit PointerMoved(at);
+  if (locked_ && (event->buttons() & Qt::LeftButton)) {
+    emit Refused(*locked_);
+    locked_.reset();
+  }
   if (!press_ || !document_.dragging()) {
     setCursor(armed_ ? Qt::CrossCursor : HandleAt(position) ? Qt::SizeAllCursor : Qt::ArrowCursor);
     return;
@@ -204,6 +207,7 @@ void Canvas::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return QWidget::mouseReleaseEvent(event);
   press_.reset();
   handle_.reset();
+  locked_.reset();
   if (document_.EndDrag()) {
     emit Edited();
     update();

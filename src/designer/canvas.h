@@ -68,4 +68,5 @@ class Canvas : public QWidget {
   // A press that drags: where it began, and the handle when it sizes.
   std::optional<zotpx::editor::Point> press_;
   std::optional<zotpx::editor::Handle> handle_;
+  std::optional<zotpx::editor::EditResult> locked_;  // pressed on a locked object
 };
