@@ -261,7 +261,7 @@ std::string FileIdentity(const std::string& name) {
   struct stat st {};
   if (stat(name.c_str(), &st) == 0)
     return "inode " + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
-  const std::string target = zotpx::SaveTarget(name);
+  const std::string target = zotpx::LinkTarget(name);
   std::error_code error;
   const std::filesystem::path made =
       std::filesystem::weakly_canonical(target.empty() ? name : target, error);
