@@ -47,7 +47,7 @@ set(CPACK_PACKAGE_FILE_NAME zotpx-${PROJECT_VERSION}-win64)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY zotpx)
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_PACKAGE_EXECUTABLES zotpx-manager zotpx-manager)
+set(CPACK_PACKAGE_EXECUTABLES zotpx-manager zotpx-manager zotpx-designer zotpx-designer)
 # The window writes "User.cfg" into the folder it starts in: from the Start menu that is the
 # Documents folder (all users' for an installation for all), never the read-only Program Files.
 # The shortcut made above is made again with that working folder; the uninstaller removes it.

@@ -20,6 +20,7 @@
 #include <iterator>
 
 #include "app/bitmap_slots.h"
+#include "app/port_combo.h"
 #include "app/recent_ports.h"
 #include "base/attributes.h"
 #include "device/connect.h"
@@ -274,13 +275,7 @@ zotpx::Link TForm1::CurrentLink() const {
 }
 
 void TForm1::SelectPort(const QString& name) {
-  QComboBox* port = Combo("UartPort");
-  int index = port->findText(name);
-  if (index < 0) {
-    port->addItem(name);
-    index = port->count() - 1;
-  }
-  port->setCurrentIndex(index);
+  static_cast<PortCombo*>(Combo("UartPort"))->Select(name);
 }
 
 int TForm1::RateIndex() const {

@@ -16,6 +16,7 @@
 #include "base/device_model.h"
 #include "command/values.h"
 #include "device/clock.h"
+#include "layout/layout.h"
 #include "serial/port.h"
 #include "serial/reporter.h"
 #include "serial/transaction.h"
@@ -150,6 +151,12 @@ class TForm1 : public QWidget, public zotpx::Reporter {
   void MenuSaveLogClick();
   void MenuExportStaticClick();
   void MenuExportLayoutClick();
+  void MenuOpenInDesignerClick();
+  // What "在布局设计器中打开" hands the session's layout to: the designer's window, which the
+  // program installs (the form knows no designer of its own).
+  void SetLayoutOpener(std::function<void(zotpx::Layout)> opener) {
+    layout_opener_ = std::move(opener);
+  }
 
   // ---- per-page state owned by the form (each page file adds its own here) ----
   // Bitmap slots: flashing, oversized, single-colour (graphics pages).
@@ -169,6 +176,7 @@ class TForm1 : public QWidget, public zotpx::Reporter {
   class QLabel* status_text_ = nullptr;
   QProgressBar* progress_ = nullptr;
   std::vector<zotpx::Bytes> acknowledged_frames_;  // this session's, in order
+  std::function<void(zotpx::Layout)> layout_opener_;
 };
 
 // Page builders: each fills its tab page with its groups and binds its buttons. The two group
@@ -184,8 +192,8 @@ void BuildGraphicBitmapPage(TForm1& form, QWidget* page);
 void BuildCrossCtrlPage(TForm1& form, QWidget* page);
 void BuildCrossDownPage(TForm1& form, QWidget* page);
 // The communication log's context menu: the usual edit actions, then "保存通信记录…",
-// "导出为静态命令文件…" and "导出为布局文件…". CreateLogMenu builds the menu the log shows at
-// `position`; the caller owns it.
+// "导出为静态命令文件…", "导出为布局文件…" and "在布局设计器中打开". CreateLogMenu builds the menu
+// the log shows at `position`; the caller owns it.
 void BuildLogMenu(TForm1& form, QPlainTextEdit* log);
 // Each line of the log explains itself in a tool tip (TForm1::LogTip).
 void InstallLogTips(TForm1& form, QPlainTextEdit* log);

@@ -24,6 +24,7 @@
 #include "base/shipped_fonts.h"
 #include "base/version.h"
 #include "base/write_signals.h"
+#include "designer/designer_window.h"
 #include "serial/port_name.h"
 
 namespace {
@@ -150,6 +151,14 @@ int main(int argc, char** argv) {
     TForm1 form;
     if (!form.timer_ok()) return 1;
     if (!ports.isEmpty()) form.SelectPort(QString::fromStdString(port.text));
+    // "在布局设计器中打开": a designer window of its own, on the window's port.
+    form.SetLayoutOpener([&form](zotpx::Layout layout) {
+      auto* designer = new DesignerWindow;
+      designer->setAttribute(Qt::WA_DeleteOnClose);
+      designer->SetPort(QString::fromStdString(form.CurrentLink().port));
+      designer->OpenLayout(std::move(layout));
+      designer->show();
+    });
     form.show();
     if (close_after_ms >= 0) QTimer::singleShot(close_after_ms, &form, &QWidget::close);
     return QApplication::exec();
