@@ -1,7 +1,6 @@
 // The three downloads into the device's memory: font library, static commands, crosshair file,
 // and the progress bar that runs beside the status line while one of them is under way.
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProgressBar>
 
 #include "app/form.h"
@@ -15,10 +14,6 @@
 #include "text/static_file.h"
 
 namespace {
-
-std::string LocalPath(const QString& path) {
-  return QFile::encodeName(path).toStdString();
-}
 
 std::optional<QString> AskForFile(TForm1& form, const QString& title, int filter_index) {
   return form.dialogs().OpenFile({title, AppDirectory, QString(), kOpenDialogFilter, filter_index});
@@ -44,7 +39,7 @@ void TForm1::BtnEepromCmdClick() {
     return SetStatus(title + *failure);
   const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开内部字库文件"), 2);
   if (!path) return;
-  zotpx::FontFile font = zotpx::OpenFontFile(LocalPath(*path), Model());
+  zotpx::FontFile font = zotpx::OpenFontFile(CorePath(*path), Model());
   if (font.failure) return SetStatus(title + *font.failure);
   // The file stays open: the transfer reads it block by block and closes it before the port.
   zotpx::DownloadToDevice(*this, CurrentLink(), zotpx::FontTransferPlan(title, font.file->size()),
@@ -56,7 +51,7 @@ void TForm1::BtnStaticCmdClick() {
   if (const auto failure = zotpx::CheckStaticRequest(Model())) return SetStatus(title + *failure);
   const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开静态命令文件"), 1);
   if (!path) return;
-  const zotpx::StaticImage built = zotpx::ReadStaticImage(LocalPath(*path));
+  const zotpx::StaticImage built = zotpx::ReadStaticImage(CorePath(*path));
   if (built.failure) return SetStatus(title + *built.failure);
   // The device would run them at every power-on: a command its model lacks is refused first.
   if (const auto foreign = zotpx::FindForeignCommand(built, Model()))
@@ -78,7 +73,7 @@ void TForm1::BtnCrossDownCmdClick() {
     return SetStatus(title + *failure);
   const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开十字线文件"), 4);
   if (!path) return;
-  const zotpx::CrossDownloadFile file = zotpx::ReadCrossDownloadFile(LocalPath(*path));
+  const zotpx::CrossDownloadFile file = zotpx::ReadCrossDownloadFile(CorePath(*path));
   if (file.failure) return SetStatus(title + *file.failure);
   zotpx::MemoryData data(zotpx::CrossDownloadPart(file.bytes));
   zotpx::DownloadToDevice(*this, CurrentLink(), zotpx::CrossTransferPlan(title), data);

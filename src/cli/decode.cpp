@@ -7,6 +7,7 @@
 
 #include "base/file_save.h"
 #include "base/hex.h"
+#include "base/paths.h"
 #include "cli/commands.h"
 #include "cli/json_output.h"
 #include "command/log_reader.h"
@@ -41,7 +42,17 @@ std::optional<std::string> ReadAll(std::FILE* in) {
 
 bool IsFile(const std::string& path) {
   std::error_code error;
-  return std::filesystem::exists(path, error) && !std::filesystem::is_directory(path, error);
+  const std::filesystem::path name = SystemPath(path);
+  return std::filesystem::exists(name, error) && !std::filesystem::is_directory(name, error);
+}
+
+// A file named on the command line, whole.
+std::optional<std::string> ReadFileText(const std::string& path) {
+  std::optional<FileData> file = FileData::Open(path);
+  if (!file || file->size() > kInputLimit) return std::nullopt;
+  const std::optional<Bytes> bytes = file->ReadAll();
+  if (!bytes) return std::nullopt;
+  return std::string(bytes->begin(), bytes->end());
 }
 
 // Files and standard input as they are; every other argument is hex, all of them one stream.
@@ -52,9 +63,7 @@ std::optional<std::vector<Source>> ReadInputs(const std::vector<std::string>& in
   const std::vector<std::string> given = inputs.empty() ? std::vector<std::string>{"-"} : inputs;
   for (const std::string& input : given) {
     if (input == "-" || IsFile(input)) {
-      std::FILE* in = input == "-" ? stdin : std::fopen(input.c_str(), "rb");
-      std::optional<std::string> text = in ? ReadAll(in) : std::nullopt;
-      if (in && in != stdin) std::fclose(in);
+      std::optional<std::string> text = input == "-" ? ReadAll(stdin) : ReadFileText(input);
       if (!text) {
         refusal = "decode: " + input + " cannot be read (or is larger than 64 MiB)";
         return std::nullopt;
@@ -348,7 +357,7 @@ int WriteLayout(const std::vector<Source>& sources, const std::string& output, b
   if (layout.toml.empty())
     return refuse("decode: " + sources.front().name +
                   " holds no overlay command the device acknowledged; nothing written");
-  const std::string folder = output.substr(0, output.rfind('/') + 1);
+  const std::string folder = FolderOfPath(output);
   for (const auto& [name, bytes] : layout.bitmaps)
     if (!WriteWholeFile(folder + name, bytes))
       return refuse("decode: cannot write " + folder + name, kResultFileFailed);

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "base/file_names.h"
+#include "base/paths.h"
 #include "cli/interrupt.h"
 #include "serial/memory_transfer.h"
 #include "serial/port_name.h"
@@ -44,7 +45,7 @@ LogFiles::LogFiles(const std::string& file, const std::string& folder,
   }
   if (folder.empty()) return;
   std::error_code made;
-  std::filesystem::create_directories(folder, made);
+  std::filesystem::create_directories(SystemPath(folder), made);
   if (made) {
     error_ = "--log-dir " + folder + ": " + made.message();
     return;
@@ -56,7 +57,7 @@ LogFiles::LogFiles(const std::string& file, const std::string& folder,
         error_ = "--log-dir " + folder + ": " + other + " and " + port + " would share " + name;
         return;
       }
-    std::unique_ptr<AppendFile> own = OpenLog(folder + "/" + name);
+    std::unique_ptr<AppendFile> own = OpenLog(PathInFolder(folder, name));
     if (!own->error().empty()) {
       error_ = "--log-dir " + folder + ": " + name + ": " + own->error();
       return;

@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "base/paths.h"
 #include "graphics/bitmap.h"
 #include "text/cp936.h"
 #include "text/static_file.h"
@@ -24,7 +25,7 @@ std::string Key(std::string_view key, T value) {
 }  // namespace
 
 std::string LayoutBaseName(const std::string& path) {
-  std::string name = path.substr(path.find_last_of("/\\") + 1);
+  std::string name = FileOfPath(path);
   if (name.size() > 5 && name.compare(name.size() - 5, 5, ".toml") == 0)
     name.resize(name.size() - 5);
   return name;
@@ -102,8 +103,7 @@ void LayoutWriter::AddObject(const Values& values, const std::string& where) {
       case FieldKind::Bitmap: {
         const LoadedBitmap& picture = *value.picture;
         const std::string name = base_name_ + "-" + std::to_string(objects_ + 1) + ".bmp";
-        bitmaps.emplace_back(name,
-                             PackedBitmapFile(picture.width, picture.height, picture.packed));
+        bitmaps.emplace_back(name, PackedBitmapFile(picture.width, picture.height, picture.packed));
         table += Key(field.name, name);
         break;
       }

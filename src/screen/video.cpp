@@ -10,18 +10,26 @@
 #include <stb/stb_image.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 
 #include "screen/screen.h"
+#include "serial/memory_transfer.h"
 
 namespace zotpx::screen {
 
 // Any picture stb_image reads, scaled to the screen by averaging the source pixels each screen
 // pixel covers (nearest pixel when the picture is smaller).
 std::optional<Picture> LoadVideoPicture(const std::string& path) {
+  // Read by the tool's own file code, which takes the name as the system writes it.
+  std::optional<FileData> file = FileData::Open(path);
+  const std::optional<Bytes> bytes = file ? file->ReadAll() : std::nullopt;
+  if (!bytes || bytes->size() > static_cast<std::size_t>(INT32_MAX)) return std::nullopt;
   int width = 0, height = 0, channels = 0;
   const std::unique_ptr<stbi_uc, void (*)(void*)> pixels(
-      stbi_load(path.c_str(), &width, &height, &channels, 3), stbi_image_free);
+      stbi_load_from_memory(bytes->data(), static_cast<int>(bytes->size()), &width, &height,
+                            &channels, 3),
+      stbi_image_free);
   if (!pixels || width <= 0 || height <= 0) return std::nullopt;
   Picture picture = Picture::Filled(kScreenWidth, kScreenHeight, kBackground);
   for (int y = 0; y < kScreenHeight; ++y) {
