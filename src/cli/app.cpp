@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <tuple>
 
 #include "base/console.h"
@@ -153,19 +154,19 @@ std::optional<int> ParseBaud(std::string text) {
 void Print(const Outcome& outcome, const Globals& globals, bool with_port,
            std::FILE* out = stdout) {
   if (globals.json) {
-    std::fprintf(out, "%s\n",
-                 OutcomeToJson(outcome)
-                     .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
-                     .c_str());
+    PrintText(out, "%s\n",
+              OutcomeToJson(outcome)
+                  .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
+                  .c_str());
     return;
   }
   const bool ok = outcome.result == kResultOk;
   if (ok && globals.quiet) return;
   const std::string prefix = with_port ? outcome.port + ": " : "";
   if (!outcome.status.empty())
-    std::fprintf(ok ? out : stderr, "%s%s\n", prefix.c_str(), outcome.status.c_str());
+    PrintText(ok ? out : stderr, "%s%s\n", prefix.c_str(), outcome.status.c_str());
   for (const std::string& line : outcome.details)
-    std::fprintf(out, "%s%s\n", prefix.c_str(), line.c_str());
+    PrintText(out, "%s%s\n", prefix.c_str(), line.c_str());
 }
 
 // The worst of the outcomes; a run the user stopped exits as its signal says.
@@ -208,8 +209,7 @@ std::set<std::string> FlagNames() {
 int RefuseUsage(const std::string& command, const std::string& message, bool json,
                 bool with_hint = false) {
   const int status = PrintRefusal(command, message, json);
-  if (with_hint && !json)
-    std::fprintf(stderr, "Run 'zotpx --help' for the commands and options.\n");
+  if (with_hint && !json) PrintText(stderr, "Run 'zotpx --help' for the commands and options.\n");
   return status;
 }
 
@@ -284,14 +284,22 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   for (const CommandDef& def : Commands()) bound.push_back(BindCommand(app, def, groups, storage));
   app.footer(std::string(kValuesHelp) + "\n" + kExitStatusHelp);
 
+  // What CLI11 prints goes out as the rest does: whole, and wide to a Windows console.
+  const auto answer = [&app](const CLI::Error& e) {
+    std::ostringstream out, err;
+    const int status = app.exit(e, out, err);
+    WriteText(stdout, out.str());
+    WriteText(stderr, err.str());
+    return status;
+  };
   try {
     app.parse(static_cast<int>(args.size()), args.data());
   } catch (const CLI::CallForHelp& e) {
-    return app.exit(e);
+    return answer(e);
   } catch (const CLI::CallForAllHelp& e) {
-    return app.exit(e);
+    return answer(e);
   } catch (const CLI::CallForVersion& e) {
-    return app.exit(e);
+    return answer(e);
   } catch (const CLI::ParseError& e) {
     return RefuseUsage(CommandPath(ChosenCommand(app)), UsageErrorText(app, e), json, true);
   }
@@ -404,7 +412,7 @@ int RunZotpx(int argc, char** argv) {
     if (globals.json) {
       for (const Outcome& outcome : outcomes) Print(outcome, globals, true);
     } else if (!globals.quiet) {
-      std::printf("%s", SummaryTable(outcomes).c_str());
+      PrintText(stdout, "%s", SummaryTable(outcomes).c_str());
     } else {
       for (const Outcome& outcome : outcomes) Print(outcome, globals, true);
     }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "base/console.h"
 #include "base/file_save.h"
 #include "base/hex.h"
 #include "base/paths.h"
@@ -237,12 +238,13 @@ class Printer {
     out[where.at.front() == '#' ? "piece" : "line"] =
         std::stoi(where.at.substr(where.at.front() == '#'));
     if (!where.port.empty()) out["port"] = where.port;
-    std::printf("%s\n", out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+    PrintText(stdout, "%s\n",
+              out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
   }
   void Text(const Where& where, const std::string& line) {
     const std::string port = where.port.empty() ? "" : "[" + where.port + "] ";
-    std::printf("%s%s%s %s%s\n", where.source.c_str(), where.at.front() == '#' ? " " : ":",
-                where.at.c_str(), port.c_str(), line.c_str());
+    PrintText(stdout, "%s%s%s %s%s\n", where.source.c_str(), where.at.front() == '#' ? " " : ":",
+              where.at.c_str(), port.c_str(), line.c_str());
   }
 
   bool json_;
@@ -353,7 +355,7 @@ int WriteLayout(const std::vector<Source>& sources, const std::string& output, b
       !IsCommunicationLog(sources.front().text) || output.empty())
     return refuse("decode --layout takes one communication log and -o LAYOUT.toml");
   const LayoutFile layout = MakeLayout(sources.front(), output);
-  for (const std::string& note : layout.notes) std::fprintf(stderr, "%s\n", note.c_str());
+  for (const std::string& note : layout.notes) PrintText(stderr, "%s\n", note.c_str());
   if (layout.toml.empty())
     return refuse("decode: " + sources.front().name +
                   " holds no overlay command the device acknowledged; nothing written");
@@ -363,7 +365,7 @@ int WriteLayout(const std::vector<Source>& sources, const std::string& output, b
       return refuse("decode: cannot write " + folder + name, kResultFileFailed);
   if (!WriteWholeFile(output, Bytes(layout.toml.begin(), layout.toml.end())))
     return refuse("decode: cannot write " + output, kResultFileFailed);
-  std::printf("%s -> %s\n", sources.front().name.c_str(), output.c_str());
+  PrintText(stdout, "%s -> %s\n", sources.front().name.c_str(), output.c_str());
   return kExitOk;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "base/console.h"
 #include "base/file_names.h"
 #include "base/paths.h"
 #include "cli/interrupt.h"
@@ -88,7 +89,7 @@ std::string BlockText(const std::vector<std::string>& lines, const std::string& 
 void CliReporter::LogBytes(const std::string& title, std::size_t count, const std::uint8_t* bytes) {
   const std::string line = FormatLogLine(title, count, bytes);
   if (trace_) {
-    std::fprintf(stderr, "%s%s\n", line.empty() ? "" : trace_prefix_.c_str(), line.c_str());
+    PrintText(stderr, "%s%s\n", line.empty() ? "" : trace_prefix_.c_str(), line.c_str());
     std::fflush(stderr);
   }
   if (logs_.empty() && !trace_) return;
