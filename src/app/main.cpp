@@ -19,6 +19,7 @@
 
 #include "app/form.h"
 #include "base/console.h"
+#include "base/platform_words.h"
 #include "base/shipped_fonts.h"
 #include "base/version.h"
 #include "serial/port_name.h"
@@ -40,11 +41,10 @@ void SetUpParser(QCommandLineParser& parser) {
       "Its texts are in Simplified Chinese."));
   parser.addHelpOption();
   parser.addVersionOption();
-  parser.addPositionalArgument(
-      QStringLiteral("port"),
-      QStringLiteral("The serial port to preselect: COM1 ... COM256 or a device path such as "
-                     "/dev/ttyUSB0 (default COM1)."),
-      QStringLiteral("[port]"));
+  parser.addPositionalArgument(QStringLiteral("port"),
+                               QStringLiteral("The serial port to preselect: %1 (default COM1).")
+                                   .arg(QString::fromUtf8(zotpx::SystemWords().port_names)),
+                               QStringLiteral("[port]"));
   // For scripted start-up checks: the window opens, then closes itself as if the user had.
   QCommandLineOption close_after(kCloseAfter, QStringLiteral("Close the window after MS ms."),
                                  QStringLiteral("MS"));

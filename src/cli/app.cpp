@@ -13,6 +13,7 @@
 #include <tuple>
 
 #include "base/console.h"
+#include "base/platform_words.h"
 #include "base/version.h"
 #include "cli/commands.h"
 #include "cli/decode.h"
@@ -30,18 +31,17 @@ namespace zotpx::cli {
 
 namespace {
 
-constexpr const char* kExitStatusHelp =
-    "Exit status:\n"
-    "  0  success\n"
-    "  1  the device failed or was not found\n"
-    "  2  usage error or values refused: before anything was opened, or once the device\n"
-    "     has identified itself, by a download's checks or as a command its model does\n"
-    "     not have (nothing more is sent); or an output file that cannot be written\n"
-    "  3  the port could not be opened\n"
-    "  128+n  stopped by signal n at the next request, the port restored (130 Ctrl-C,\n"
-    "         143 SIGTERM, 129 SIGHUP); a second signal ends at once, the port\n"
-    "         restored and the log block finished\n"
-    "With several ports the exit status is the worst of them.\n";
+std::string ExitStatusHelp() {
+  return std::string(
+             "Exit status:\n"
+             "  0  success\n"
+             "  1  the device failed or was not found\n"
+             "  2  usage error or values refused: before anything was opened, or once the device\n"
+             "     has identified itself, by a download's checks or as a command its model does\n"
+             "     not have (nothing more is sent); or an output file that cannot be written\n"
+             "  3  the port could not be opened\n") +
+         SystemWords().stop_status + "With several ports the exit status is the worst of them.\n";
+}
 
 constexpr const char* kValuesHelp =
     "Values:\n"
@@ -230,7 +230,7 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   CLI::App app(kDescription, "zotpx");
   // "/dev/ttyUSB0" or "/tmp/a.bmp" is a value on every system, never a Windows-style option.
   app.allow_windows_style_options(false);
-  app.footer(kExitStatusHelp);
+  app.footer(ExitStatusHelp());
   app.set_help_flag("-h,--help", "print this help and exit");
   app.set_version_flag("--version", std::string("zotpx ") + kVersion,
                        "print the program's version and exit");
@@ -243,8 +243,9 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   std::vector<const CLI::Option*> global_options = {
       // One name a time, so that a command's argument after it is never taken for a port.
       app.add_option("-p,--port", globals.ports,
-                     "serial port: COMn or a device path (default COM1); repeat it or give a "
-                     "comma list for several at once; 'all' for every USB serial port")
+                     std::string("serial port: ") + SystemWords().port_kinds +
+                         " (default COM1); repeat it or give a comma list for several at once; "
+                         "'all' for every USB serial port")
           ->allow_extra_args(false)
           ->delimiter(',')
           ->type_name("NAME"),
@@ -260,9 +261,9 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
           ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
           ->type_name("FILE"),
       app.add_option("--log-dir", globals.log_dir,
-                     "append each port's communication log to a file of its own in DIR (made "
-                     "when missing): COM1.log, ttyUSB0.log for /dev/ttyUSB0, "
-                     "serial_by-id_NAME.log for /dev/serial/by-id/NAME")
+                     std::string("append each port's communication log to a file of its own in "
+                                 "DIR (made when missing): ") +
+                         SystemWords().log_names)
           ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
           ->type_name("DIR"),
       app.add_flag("--trace", trace, "show the communication log on standard error as it goes"),
@@ -276,13 +277,13 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   std::string global_help =
       CLI::Formatter().make_group(kGlobalOptionsHeading, false, global_options);
   global_help.erase(0, global_help.find_first_not_of('\n'));
-  app.footer(global_help + "\n" + kValuesHelp + "\n" + kExitStatusHelp);
+  app.footer(global_help + "\n" + kValuesHelp + "\n" + ExitStatusHelp());
 
   Storage storage;
   std::map<std::string, CLI::App*> groups;
   std::vector<Bound> bound;
   for (const CommandDef& def : Commands()) bound.push_back(BindCommand(app, def, groups, storage));
-  app.footer(std::string(kValuesHelp) + "\n" + kExitStatusHelp);
+  app.footer(std::string(kValuesHelp) + "\n" + ExitStatusHelp());
 
   // What CLI11 prints goes out as the rest does: whole, and wide to a Windows console.
   const auto answer = [&app](const CLI::Error& e) {
