@@ -164,7 +164,9 @@ void TForm1::BuildRegions() {
   progress_ = new QProgressBar;
   progress_->setObjectName(QStringLiteral("ProgressDownload"));
   progress_->setMaximumHeight(16);
-  progress_->setFixedWidth(180);
+  // The figures stand on the bar on every style (the Windows styles would set them beside it
+  // and squeeze the bar away); its width is set when it shows, in the font it has then.
+  progress_->setAlignment(Qt::AlignCenter);
   status_bar_->addPermanentWidget(progress_);
   progress_->hide();
 

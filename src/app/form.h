@@ -17,6 +17,7 @@
 #include "command/values.h"
 #include "device/clock.h"
 #include "layout/layout.h"
+#include "base/progress_estimate.h"
 #include "serial/port.h"
 #include "serial/reporter.h"
 #include "serial/transaction.h"
@@ -32,6 +33,11 @@ class QPlainTextEdit;
 class QStatusBar;
 class QTabWidget;
 class QProgressBar;
+
+// What the download's progress bar shows ("%p%" is the percentage), and the width that holds
+// the widest of it (handlers_download.cpp).
+QString ProgressBarText(const zotpx::ProgressEstimate& estimate);
+int ProgressBarWidth(const QProgressBar& bar);
 
 // The working directory at start, with "/" appended unless it already ends in one.
 extern QString AppDirectory;
@@ -166,6 +172,7 @@ class TForm1 : public QWidget, public zotpx::Reporter {
  private:
   void BuildRegions();
   void CheckPreciseTimer();
+  void ShowProgressBar(bool shown);
 
   std::unique_ptr<Dialogs> dialogs_;
   zotpx::Port port_;

@@ -39,9 +39,10 @@ std::optional<QString> AskSavePath(TForm1& form, const std::string& title, const
                                    const QString& filter) {
   const std::optional<QString> path =
       form.dialogs().SaveFile({QString::fromStdString(title), AppDirectory, file_name, filter, 1});
-  if (!path || (QFileInfo::exists(*path) &&
-                !form.dialogs().Question(form.windowTitle(),
-                                         *path + QStringLiteral(" 文件已存在，替换吗？"))))
+  if (!path ||
+      (QFileInfo::exists(*path) &&
+       !form.dialogs().Question(form.windowTitle(),
+                                ShownPath(*path) + QStringLiteral(" 文件已存在，替换吗？"))))
     return std::nullopt;
   return path;
 }
@@ -63,7 +64,7 @@ struct LayoutExport {
 
 // The session's acknowledged commands as a layout at `path` would hold them.
 zotpx::LayoutWriter SessionLayout(const std::vector<zotpx::Bytes>& frames, const QString& path) {
-  zotpx::LayoutWriter writer("zotpx-manager's session", path.toStdString());
+  zotpx::LayoutWriter writer("zotpx-manager's session", CorePath(path));
   for (std::size_t i = 0; i < frames.size(); ++i)
     writer.Add(frames[i], true, "frame " + std::to_string(i + 1));
   return writer;

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "base/console.h"
 #include "base/paths.h"
 #include "cli/device_steps.h"
 #include "command/codec.h"
@@ -213,7 +214,7 @@ std::optional<Outcome> CheckLayoutArgument(const CommandDef& command, const Comm
     return refused;
   }
   if (!quiet)
-    for (const std::string& note : notes) std::fprintf(stderr, "%s\n", note.c_str());
+    for (const std::string& note : notes) PrintText(stderr, "%s\n", note.c_str());
   if (empty && !values.allow_empty) return refuse_empty();
   return std::nullopt;
 }

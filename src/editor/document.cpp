@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "base/input_file.h"
 #include "graphics/bitmap_decode.h"
-#include "serial/memory_transfer.h"
 
 namespace zotpx::editor {
 
@@ -49,8 +49,8 @@ const std::string* BitmapOf(const LayoutObject& object) {
 
 BitmapChoice ReadBitmapFor(const CommandRow& row, const std::string& path) {
   BitmapChoice choice;
-  std::optional<FileData> file = FileData::Open(path);
-  std::optional<Bytes> bytes = file ? file->ReadAll() : std::nullopt;
+  InputFile file(path);
+  std::optional<Bytes> bytes = file.is_open() ? file.ReadAll() : std::nullopt;
   if (!bytes) {
     choice.failure = kBitmapCannotOpenText;
     return choice;

@@ -113,7 +113,7 @@ std::vector<std::string> BitmapsReplaced(const LayoutFile& file, const std::stri
   std::vector<std::string> replaced;
   for (const auto& [name, bytes] : file.bitmaps) {
     const std::string where = BitmapPath(path, name);
-    if (!std::filesystem::exists(PathOf(where))) continue;
+    if (!std::filesystem::exists(SystemPath(where))) continue;
     const std::optional<Bytes> there = ReadWhole(where);
     if (!there || *there != bytes) replaced.push_back(name);
   }
@@ -126,7 +126,7 @@ std::optional<std::string> SaveLayoutFile(const LayoutFile& file, const std::str
     const std::string where = BitmapPath(path, name);
     if (ReadWhole(where) == bytes) continue;
     std::error_code ignored;
-    std::filesystem::create_directories(PathOf(FolderOfPath(where)), ignored);
+    std::filesystem::create_directories(SystemPath(FolderOfPath(where)), ignored);
     files.push_back({where, bytes});
   }
   files.push_back(
@@ -138,7 +138,7 @@ std::optional<std::string> SaveLayoutFile(const LayoutFile& file, const std::str
 }
 
 std::string LayoutBaseName(const std::string& path) {
-  std::string name = path.substr(path.find_last_of("/\\") + 1);
+  std::string name = FileOfPath(path);
   if (name.size() > 5 && name.compare(name.size() - 5, 5, ".toml") == 0)
     name.resize(name.size() - 5);
   return name;

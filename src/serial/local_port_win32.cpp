@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "base/system_message_win32.h"
+#include "base/utf16_win32.h"
 #include "serial/local_port.h"
 #include "serial/port_failure.h"
 #include "serial/port_name.h"
@@ -196,8 +197,8 @@ std::unique_ptr<Transport> OpenLocalTransport(const std::string& name, int baud,
   opened = port.path;
   if (port.path.empty()) return nullptr;
   const std::string& path = port.path;
-  const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE handle = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     failure = Failure(WindowsPortStep::Open, path);
     return nullptr;
@@ -241,6 +242,5 @@ bool DelayMicroseconds(long long microseconds) {
     if (static_cast<double>(now.QuadPart - start.QuadPart) / ticks_per_second > target) return true;
   }
 }
-
 
 }  // namespace zotpx
