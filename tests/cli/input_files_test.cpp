@@ -2,6 +2,7 @@
 // which refuses at once what is no regular file (a FIFO with no writer would otherwise hold
 // the run for ever), and a picture under the overlay that is cut short is refused rather than
 // drawn with black where its end is missing.
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -95,7 +96,10 @@ TEST_P(InputFileTest, OneReaderOneRefusal) {
   // A reader that waited for a writer would be killed here.
   const auto run = RunZotpx(args, std::chrono::seconds(20));
   EXPECT_EQ(run.status, c.status) << run.err;
-  EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+  // Windows has no FIFOs: a Windows program refuses one as a name it cannot read, in its words.
+  const bool fifo = std::find(c.args.begin(), c.args.end(), "@fifo") != c.args.end();
+  if (!(fifo && zotpx::test::TestsWindowsProgram()))
+    EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
   fs::remove_all(dir);
 }
 

@@ -100,7 +100,8 @@ TEST_P(OutputFileTest, DashIsStandardOutputALinkIsFollowedAFifoRefused) {
   EXPECT_TRUE(fs::is_symlink(dir_ + "link"));
   EXPECT_TRUE(Read(dir_ + "target") == bytes);
 
-  // A FIFO is refused at once, and stays a FIFO.
+  // A FIFO is refused at once, and stays a FIFO. Windows has none (Wine writes into it).
+  if (zotpx::test::TestsWindowsProgram()) return;
   ASSERT_EQ(mkfifo((dir_ + "fifo").c_str(), 0644), 0);
   const auto fifo = Run(dir_ + "fifo");
   EXPECT_EQ(fifo.status, 2);
@@ -232,6 +233,8 @@ TEST(LayoutLinkTest, BitmapsAreBesideTheLayoutFileItself) {
 
   // A session's log with the bitmap in it, made into a layout through a link that names no
   // file yet: the bitmap goes beside the file the link leads to, where the reader finds it.
+  // Wine shows a Unix link as no link at all, so a Windows program cannot tell it there.
+  if (zotpx::test::TestsWindowsProgram()) return;
   auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
   ASSERT_EQ(RunZotpx({"-p", sim.link.port, "-b", "115200", "--log", dir + "log.txt", "bitmap",
                       "single", dir + "real/logo.bmp"})
@@ -349,6 +352,9 @@ class LogFailureTest : public ::testing::TestWithParam<LogFailureCase> {};
 
 TEST_P(LogFailureTest, SaidAndTheRunFails) {
   const LogFailureCase& c = GetParam();
+  // A file size limit stands for a full disk on Linux only: Wine dies of its signal.
+  if (c.full_disk && zotpx::test::TestsWindowsProgram())
+    GTEST_SKIP() << "a full disk is shown with Linux's file size limit";
   const std::string dir = Folder(c.name);
   ASSERT_EQ(mkfifo((dir + "fifo").c_str(), 0644), 0);
   std::vector<zotpx::test::SimDevice> sims;
