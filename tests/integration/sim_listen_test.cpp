@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,16 +27,23 @@ using zotpx::test::Child;
 
 constexpr int kBaud = 115200;
 
-// A simulator listening at any free port; `url` is what it printed.
+// A simulator listening at any free port; `url` is what it printed. ZOTPX_TEST_SIM_PROGRAM,
+// when set, is the program instead, as words separated by spaces: the Windows stage runs
+// zotpx-sim.exe under Wine so.
 struct ListeningSim {
   std::unique_ptr<Child> child;
   std::string url;
   explicit ListeningSim(const std::string& mode) {
-    child = std::make_unique<Child>(
-        std::vector<std::string>{ZOTPX_SIM_PROGRAM, "--model", "ZOT-PA", "--baud",
-                                 std::to_string(kBaud), "--listen", "0", "--listen-mode", mode},
-        true);
-    url = child->FirstLine(10);
+    std::vector<std::string> argv;
+    const char* program = std::getenv("ZOTPX_TEST_SIM_PROGRAM");
+    std::istringstream words(program && *program ? program : ZOTPX_SIM_PROGRAM);
+    for (std::string word; words >> word;) argv.push_back(word);
+    for (const std::string& arg :
+         {"--model", "ZOT-PA", "--baud", "115200", "--listen", "0", "--listen-mode", mode.c_str()})
+      argv.push_back(arg);
+    child = std::make_unique<Child>(argv, true);
+    url = child->FirstLine(30);
+    if (!url.empty() && url.back() == '\r') url.pop_back();  // Windows ends its lines so
   }
 };
 
