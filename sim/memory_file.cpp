@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "base/file_save.h"
+#include "base/input_file.h"
 #include "serial/memory_transfer.h"
 #include "sim_device.h"
 
@@ -46,7 +47,8 @@ bool ReadAll(int fd, Bytes& out) {
 // A new file appears whole or not at all: it is written and flushed under a temporary name,
 // then linked to its name (which fails rather than replace a file made meanwhile).
 int CreateErased(const std::string& path, std::string& error) {
-  std::string temp = path + ".XXXXXX";
+  // A short name beside it: the path's own name may already be near the system's limit.
+  std::string temp = path.substr(0, path.rfind('/') + 1) + ".zotpx-sim-XXXXXX";
   const int fd = mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) {
     error = "cannot create memory file " + path + ": " + SystemText();
@@ -76,22 +78,26 @@ int CreateErased(const std::string& path, std::string& error) {
 
 std::unique_ptr<MemoryFile> MemoryFile::Open(const std::string& path, Bytes& memory,
                                              std::string& error) {
-  // Not blocking: a FIFO named by mistake must not hang the start.
-  int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0 && errno == ENOENT) {
+  // The reader every user's file goes through: a FIFO named by mistake must not hang the start.
+  InputFile opened(path, true);
+  int fd = -1;
+  struct stat st {};
+  if (opened.problem() == ReadProblem::NotFound) {
     // A link that names no file yet: the file it names is made, as an editor would.
-    const std::string target = SaveTarget(path);
+    const std::string target = LinkTarget(path);
     fd = CreateErased(target, error);
     if (fd < 0 && target != path) error += " (named by the link " + path + ")";
     if (fd < 0) return nullptr;
-  } else if (fd < 0) {
-    error = "cannot open memory file " + path + " for reading and writing: " + SystemText();
+  } else if (!opened.is_open()) {
+    error = "cannot open memory file " + path +
+            " for reading and writing: " + ReadProblemText(opened.problem());
     return nullptr;
+  } else {
+    fd = opened.Release();
   }
   std::unique_ptr<MemoryFile> file(new MemoryFile(fd, path));
-  struct stat st {};
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    error = "memory file " + path + " is not a regular file";
+  if (fstat(fd, &st) != 0) {
+    error = "cannot read memory file " + path + ": " + SystemText();
     return nullptr;
   }
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {

@@ -65,7 +65,7 @@ std::unique_ptr<MemoryFile> MemoryFile::Open(const std::string& path, Bytes& mem
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) {
-    file = CreateErased(SaveTarget(path), error);
+    file = CreateErased(LinkTarget(path), error);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
   } else if (file == INVALID_HANDLE_VALUE) {
     error = GetLastError() == ERROR_SHARING_VIOLATION

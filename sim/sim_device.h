@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/device_model.h"
+#include "base/file_save.h"
 #include "screen/screen.h"
 #include "serial/frame.h"
 #include "serial/memory_transfer.h"
@@ -116,7 +117,7 @@ class SimServer {
   // The device memory (kDeviceMemorySize bytes, 0xFF at start and where erased).
   Bytes Memory() const;
   // The memory into `file`, whole or not at all, as every file the tool writes.
-  bool DumpMemory(const std::string& file) const;
+  SaveResult DumpMemory(const std::string& file) const;
   // The screen, on the steady clock the device runs on (NowMs), over the video picture (the
   // test card until SetVideo). Safe from any thread while the device serves.
   static std::int64_t NowMs();

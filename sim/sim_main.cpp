@@ -17,6 +17,7 @@
 #include "base/device_model.h"
 #include "base/file_save.h"
 #include "base/version.h"
+#include "base/write_signals.h"
 #include "cli/help_format.h"
 #include "screen/png_writer.h"
 #include "screen/screen.h"
@@ -337,8 +338,10 @@ std::string SharedFile(const Options& options) {
 
 bool Dump(const zotpx::sim::SimServer& server, const std::string& file) {
   if (file.empty()) return true;
-  if (server.DumpMemory(file)) return true;
-  std::cerr << "zotpx-sim: cannot write the memory dump " << file << "\n";
+  const zotpx::SaveResult saved = server.DumpMemory(file);
+  if (saved) return true;
+  std::cerr << "zotpx-sim: cannot write the memory dump " << file << ": "
+            << zotpx::SaveFailureText(zotpx::kCannotSaveText, saved.problem) << "\n";
   return false;
 }
 
@@ -404,8 +407,12 @@ class Session {
     next_change_ = server_.NextScreenChangeMs(now);
     zotpx::screen::Picture picture = server_.Screen(now);
     if (written_ && picture.rgba == last_.rgba) return;
-    const bool ok = zotpx::screen::WritePng(options_.screen_png, picture);
-    Say(ok ? "" : "cannot write the screen picture " + options_.screen_png, png_error_, "");
+    const zotpx::SaveResult saved = zotpx::screen::WritePng(options_.screen_png, picture);
+    const bool ok = static_cast<bool>(saved);
+    Say(ok ? ""
+           : "cannot write the screen picture " + options_.screen_png + ": " +
+                 zotpx::SaveFailureText(zotpx::kCannotSaveText, saved.problem),
+        png_error_, "");
     written_ = ok;
     last_ = std::move(picture);
   }
@@ -457,6 +464,9 @@ int main(int argc, char** argv) {
 #endif
 
   zotpx::sim::TakeSignals();
+  // A reader of the pty's path or of the trace that went away, or a dump past a file size
+  // limit, must not end the program with the link left.
+  zotpx::KeepGoingWhenWritesFail();
 
 #ifdef ZOTPX_SIM_WINDOW
   // The display first: without one the program ends here, before any pty or link exists.
@@ -466,12 +476,13 @@ int main(int argc, char** argv) {
 
   zotpx::sim::SimServer server(config);
   if (!options.video.empty()) {
-    std::optional<zotpx::screen::Picture> video = zotpx::screen::LoadVideoPicture(options.video);
-    if (!video) {
-      std::cerr << "zotpx-sim: cannot read the video picture " << options.video << "\n";
+    zotpx::screen::VideoPicture video = zotpx::screen::ReadVideoPicture(options.video);
+    if (!video.picture) {
+      std::cerr << "zotpx-sim: cannot read the video picture " << options.video << ": "
+                << video.problem << "\n";
       return 1;
     }
-    server.SetVideo(std::move(*video));
+    server.SetVideo(std::move(*video.picture));
   }
   for (const FaultRule& rule : options.faults) server.AddFault(rule);
   if (options.trace) server.SetTrace(PrintTraceLine);

@@ -23,8 +23,6 @@ void TakeSignals() {
   // Taken by sigtimedwait; the serving thread (and the window's) inherit the mask.
   const sigset_t signals = Signals();
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-  // A reader of the pty's path that went away must not end the program with the link left.
-  signal(SIGPIPE, SIG_IGN);
 }
 
 SimSignal WaitForSignal(long wait_ms) {
@@ -39,7 +37,7 @@ std::string FileIdentity(const std::string& name) {
   struct stat st {};
   if (stat(name.c_str(), &st) == 0)
     return "inode " + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
-  const std::string target = SaveTarget(name);
+  const std::string target = LinkTarget(name);
   std::error_code error;
   const std::filesystem::path made =
       std::filesystem::weakly_canonical(target.empty() ? name : target, error);

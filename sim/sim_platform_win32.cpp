@@ -50,7 +50,7 @@ std::string FileIdentity(const std::string& name) {
       return "file " + std::to_string(info.dwVolumeSerialNumber) + ":" +
              std::to_string(info.nFileIndexHigh) + ":" + std::to_string(info.nFileIndexLow);
   }
-  const std::string target = SaveTarget(name);
+  const std::string target = LinkTarget(name);
   std::error_code error;
   const std::filesystem::path made =
       std::filesystem::weakly_canonical(target.empty() ? name : target, error);

@@ -326,7 +326,7 @@ std::string SimServer::MemoryFileError() const {
   return impl_->model.memory_file_error();
 }
 
-bool SimServer::DumpMemory(const std::string& file) const {
+SaveResult SimServer::DumpMemory(const std::string& file) const {
   return WriteWholeFile(file, Memory());
 }
 

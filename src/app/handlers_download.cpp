@@ -62,8 +62,10 @@ void TForm1::BtnStaticCmdClick() {
   if (const auto foreign = zotpx::FindForeignCommand(built, Model()))
     return SetStatus(title + zotpx::ForeignCommandText(*foreign));
   // Whole or not at all: the device must never be loaded from a half-written "User.cfg".
-  if (!SaveWholeFile(AppDirectory + QString::fromLatin1(zotpx::kStaticFileName), built.image))
-    return SetStatus(title + zotpx::kStaticSaveFailedText);
+  if (const zotpx::SaveResult saved = SaveWholeFile(
+          AppDirectory + QString::fromLatin1(zotpx::kStaticFileName), built.image, {*path});
+      !saved)
+    return SetStatus(zotpx::SaveFailureText(title + zotpx::kStaticSaveFailedText, saved.problem));
   LogLine(zotpx::kStaticGeneratedLogLine);
   LogLine("");
   if (!dialogs().Question(windowTitle(), QString::fromUtf8(zotpx::kStaticQuestionText))) return;

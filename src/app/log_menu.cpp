@@ -48,7 +48,8 @@ void SaveAs(TForm1& form, const std::string& title, const QString& file_name,
             const zotpx::Bytes& bytes) {
   const std::optional<QString> path = AskSavePath(form, title, file_name, kTextFilter);
   if (!path) return;
-  if (!SaveWholeFile(*path, bytes)) return form.SetStatus(title + zotpx::kSaveFailedText);
+  if (const zotpx::SaveResult saved = SaveWholeFile(*path, bytes); !saved)
+    return form.SetStatus(zotpx::SaveFailureText(title + zotpx::kSaveFailedText, saved.problem));
   form.SetStatus(title + kSavedText);
 }
 
@@ -139,13 +140,15 @@ void TForm1::MenuExportLayoutClick() {
   const std::optional<QString> path = AskSavePath(*this, title, file_name, kLayoutFilter);
   if (!path) return;
   const LayoutExport layout = MakeLayout(acknowledged_frames_, *path);
-  // The pictures first: a layout on disk never names a bitmap that is not there.
-  const QString folder = QFileInfo(*path).absolutePath() + QLatin1Char('/');
+  // The layout and its pictures all or none, the pictures beside the layout file itself, where
+  // its reader looks for them.
+  const QString folder = SaveFolder(*path);
+  std::vector<std::pair<QString, zotpx::Bytes>> files;
   for (const auto& [name, bytes] : layout.file.bitmaps)
-    if (!SaveWholeFile(folder + QString::fromStdString(name), bytes))
-      return SetStatus(title + zotpx::kSaveFailedText);
+    files.emplace_back(folder + QString::fromStdString(name), bytes);
   const std::string& toml = layout.file.toml;
-  if (!SaveWholeFile(*path, zotpx::Bytes(toml.begin(), toml.end())))
-    return SetStatus(title + zotpx::kSaveFailedText);
+  files.emplace_back(*path, zotpx::Bytes(toml.begin(), toml.end()));
+  if (const zotpx::SaveResult saved = SaveWholeFiles(files); !saved)
+    return SetStatus(zotpx::SaveFailureText(title + zotpx::kSaveFailedText, saved.problem));
   SetStatus(title + LayoutSavedText(layout));
 }

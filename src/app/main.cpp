@@ -23,6 +23,7 @@
 #include "base/console.h"
 #include "base/shipped_fonts.h"
 #include "base/version.h"
+#include "base/write_signals.h"
 #include "serial/port_name.h"
 
 namespace {
@@ -73,6 +74,9 @@ void SetNames() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Started with its standard error read by a program that went away, a message from Qt must
+  // not end the window in the middle of a download.
+  zotpx::KeepGoingWhenWritesFail();
   QCommandLineParser parser;
   SetUpParser(parser);
   if (AsksForHelpOrVersion(argc, argv)) {

@@ -202,8 +202,11 @@ void TForm1::BtnCrossDownFileClick() {
   if (QFileInfo::exists(*path) &&
       !dialogs().Question(windowTitle(), *path + QStringLiteral(" 文件已存在，替换吗？")))
     return;
-  if (!SaveWholeFile(*path, built.image)) {
-    SetStatus(title + zotpx::kCrossSaveFailedText);
+  // Never over one of the shapes it was made from.
+  QStringList inputs;
+  for (int row = 0; row < list->rowCount(); ++row) inputs << list->item(row, kPathColumn)->text();
+  if (const zotpx::SaveResult saved = SaveWholeFile(*path, built.image, inputs); !saved) {
+    SetStatus(zotpx::SaveFailureText(title + zotpx::kCrossSaveFailedText, saved.problem));
     return;
   }
   SetStatus(title + "成功");

@@ -10,17 +10,22 @@
 #include "app/command_controls.h"
 #include "app/form.h"
 #include "app/geometry.h"
+#include "app/port_arrivals.h"
 #include "base/captions.h"
-#include "serial/port.h"
+#include "serial/port_list.h"
 
 namespace {
 
 constexpr int kRowHeight = 24;
 
-// The port list, read afresh each time it drops down so that an adapter plugged in after
-// start shows up. The selection survives the refresh, even when its device has gone.
+// The port list, read afresh each time it drops down and whenever a port comes or goes. The
+// selection survives the refresh, even when its device has gone.
 class PortCombo : public QComboBox {
  public:
+  PortCombo() {
+    FollowPortArrivals(this, [this] { Refresh(); });
+  }
+
   void Refresh() {
     const QString current = currentText();
     clear();

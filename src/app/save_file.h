@@ -1,10 +1,20 @@
-// Saving a file the operator chose, whole or not at all.
+// Saving files the operator chose, whole or not at all (base/file_save.h).
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <vector>
 
+#include "base/file_save.h"
 #include "serial/frame.h"
 
 // Through a temporary file beside the target, renamed over it only once every byte is on
-// disk: a failed save leaves no half-written file, and an existing one as it was.
-bool SaveWholeFile(const QString& path, const zotpx::Bytes& bytes);
+// disk: a failed save leaves no half-written file, and an existing one as it was. `inputs`,
+// the files the bytes were made from, are never saved over.
+zotpx::SaveResult SaveWholeFile(const QString& path, const zotpx::Bytes& bytes,
+                                const QStringList& inputs = {});
+// Several files, all or none.
+zotpx::SaveResult SaveWholeFiles(const std::vector<std::pair<QString, zotpx::Bytes>>& files);
+// The folder of the file a save to `path` writes, links followed, with its separator: where
+// the files a saved layout names go.
+QString SaveFolder(const QString& path);

@@ -66,8 +66,11 @@ bool AppendFile::Append(std::string_view text) {
     DWORD written = 0;
     if (!WriteFile(reinterpret_cast<HANDLE>(handle_), text.data() + done, chunk, &written,
                    nullptr) ||
-        written == 0)
+        written == 0) {
+      error_ = ErrorText(GetLastError());
+      failed_ = true;
       return false;
+    }
     done += written;
   }
   return true;

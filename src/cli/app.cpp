@@ -14,6 +14,7 @@
 #include "base/console.h"
 #include "base/printable.h"
 #include "base/version.h"
+#include "base/write_signals.h"
 #include "cli/commands.h"
 #include "cli/decode.h"
 #include "cli/help_format.h"
@@ -40,6 +41,9 @@ constexpr const char* kExitStatusHelp =
     "     model does not have (nothing more is sent); or an output file that cannot\n"
     "     be written\n"
     "  3  the port could not be opened\n"
+    "  4  the command did its work, but standard output or a --log or --log-dir\n"
+    "     file could not be written in full (said on standard error); the status\n"
+    "     of any other failure comes first\n"
     "  128+n  stopped by signal n at the next request, the port restored (130 Ctrl-C,\n"
     "         143 SIGTERM, 129 SIGHUP); a second signal ends at once, the port\n"
     "         restored and the log block finished\n"
@@ -169,9 +173,9 @@ void Print(const Outcome& outcome, const Globals& globals, bool with_port,
     return;
   }
   const bool ok = outcome.result == kResultOk;
-  if (ok && globals.quiet) return;
   // A device's identification is its own text: nothing in it reaches the terminal raw.
   const std::string prefix = with_port ? outcome.port + ": " : "";
+  if (ok && globals.quiet) return;
   if (!outcome.status.empty())
     std::fprintf(ok ? out : stderr, "%s%s\n", prefix.c_str(),
                  PrintableText(outcome.status).c_str());
@@ -179,12 +183,31 @@ void Print(const Outcome& outcome, const Globals& globals, bool with_port,
     std::fprintf(out, "%s%s\n", prefix.c_str(), PrintableText(line).c_str());
 }
 
-// The worst of the outcomes; a run the user stopped exits as its signal says.
-int ExitStatusFor(const std::vector<Outcome>& outcomes) {
+// The worst of the outcomes; a run the user stopped exits as its signal says; a run that went
+// well but lost some of its log says so. A lost log is said on standard error, whatever the
+// output's form.
+int ExitStatusFor(const std::vector<Outcome>& outcomes, bool with_port) {
+  for (const Outcome& outcome : outcomes)
+    if (!outcome.log_error.empty())
+      std::fprintf(stderr, "zotpx: %s%s; the log is incomplete\n",
+                   with_port ? (outcome.port + ": ").c_str() : "", outcome.log_error.c_str());
   for (const Outcome& outcome : outcomes)
     if (outcome.result == kResultInterrupted && InterruptSignal() != 0)
       return InterruptedExitStatus();
-  return WorstExitStatus(outcomes);
+  const int worst = WorstExitStatus(outcomes);
+  const bool log_lost = std::any_of(outcomes.begin(), outcomes.end(),
+                                    [](const Outcome& o) { return !o.log_error.empty(); });
+  return worst == kExitOk && log_lost ? kExitRecordLost : worst;
+}
+
+// Standard output that could not be written whole (a closed pipe, a full disk) fails a run
+// that went well: a script must not take a lost result for success.
+int CheckStandardOutput(int status) {
+  const bool flushed = std::fflush(stdout) == 0;
+  if (flushed && !std::ferror(stdout)) return status;
+  std::fprintf(stderr, "zotpx: standard output could not be written in full%s%s\n",
+               flushed ? "" : ": ", flushed ? "" : std::strerror(errno));
+  return status == kExitOk ? kExitRecordLost : status;
 }
 
 std::vector<std::string> ExpandPorts(const std::vector<std::string>& given) {
@@ -346,7 +369,9 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   return invocation;
 }
 
-int RunZotpx(int argc, char** argv) {
+namespace {
+
+int RunCommand(int argc, char** argv) {
   // A station worker: started by station mode with its port and the run's own arguments.
   const std::vector<std::string> args(argv + 1, argv + argc);
   const bool worker = args.size() >= 2 && args[0] == kStationWorkerOption;
@@ -370,6 +395,8 @@ int RunZotpx(int argc, char** argv) {
       return PrintRefusal(*refused, globals.json);
 
   if (command.id == CommandId::Decode) return RunDecode(values, globals.json);
+  if (command.id == CommandId::Ports && values.watch)
+    return WatchPorts(globals.json, globals.quiet);
   if (command.use == CommandUse::Local) {
     const Outcome outcome = RunLocal(command, values);
     Print(outcome, globals, false, WritesToStandardOutput(values) ? stderr : stdout);
@@ -394,14 +421,20 @@ int RunZotpx(int argc, char** argv) {
   CatchInterrupts();
 
   auto work = [&](const std::string& port, ProgressSink& progress) {
-    CliReporter reporter(logs.For(port, several), globals.trace, several ? "[" + port + "] " : "",
-                         globals.quiet ? nullptr : &progress, globals.log_time);
-    Session one = session;
-    one.port = port;
-    // Everything this invocation sends goes through one opening of the port, and one purge.
-    HoldPort();
-    Outcome outcome = RunOnPort(command, values, one, reporter);
-    ReleasePort();
+    Outcome outcome;
+    {
+      // Its last block is written when it goes.
+      CliReporter reporter(logs.For(port, several), globals.trace, several ? "[" + port + "] " : "",
+                           globals.quiet ? nullptr : &progress, globals.log_time);
+      Session one = session;
+      one.port = port;
+      // Everything this invocation sends goes through one opening of the port, and one purge.
+      HoldPort();
+      outcome = RunOnPort(command, values, one, reporter);
+      ReleasePort();
+    }
+    // One port to a process: this process's logs are this port's.
+    outcome.log_error = logs.WriteFailures();
     return outcome;
   };
 
@@ -415,7 +448,7 @@ int RunZotpx(int argc, char** argv) {
       progress = std::make_unique<PlainProgress>(stderr, "");
     const Outcome outcome = work(ports.front(), *progress);
     Print(outcome, globals, false);
-    status = ExitStatusFor({outcome});
+    status = ExitStatusFor({outcome}, false);
   } else {
     const std::vector<Outcome> outcomes =
         RunStation(ports, command.path, args, {stderr, terminal, globals.quiet});
@@ -426,9 +459,16 @@ int RunZotpx(int argc, char** argv) {
     } else {
       for (const Outcome& outcome : outcomes) Print(outcome, globals, true);
     }
-    status = ExitStatusFor(outcomes);
+    status = ExitStatusFor(outcomes, true);
   }
   return status;
+}
+
+}  // namespace
+
+int RunZotpx(int argc, char** argv) {
+  KeepGoingWhenWritesFail();
+  return CheckStandardOutput(RunCommand(argc, argv));
 }
 
 }  // namespace zotpx::cli

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "base/file_save.h"
 #include "cli/options.h"
 #include "serial/reporter.h"
 #include "serial/transaction.h"
@@ -43,6 +44,9 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitDevice = 1;   // the device failed or was not found
 inline constexpr int kExitRefused = 2;  // usage error, or values or a file refused: no command sent
 inline constexpr int kExitPort = 3;     // the port could not be opened
+// The command did its work, but what it had to say was lost: standard output could not be
+// written, or a --log or --log-dir file (the record a production line keeps).
+inline constexpr int kExitRecordLost = 4;
 
 struct Outcome {
   std::string port;     // as given; empty for commands without a device
@@ -57,6 +61,8 @@ struct Outcome {
   double seconds = 0;
   // What the command adds to its JSON object: the ports listed, how far a layout got.
   nlohmann::json fields = nlohmann::json::object();
+  // The communication logs that could not be written in full, and why; empty when all were.
+  std::string log_error;
 };
 
 // A frame command's frames once its values passed the row's check, or the refusal that stops
@@ -80,9 +86,13 @@ Outcome RunOnPort(const CommandDef& command, const CommandValues& values, const 
 // Commands without a device: ports, cross-file, static.
 Outcome RunLocal(const CommandDef& command, const CommandValues& values);
 
-// The file a command writes, whole or not at all (WriteWholeFile); "-" is standard output.
+// The files a command writes, all whole or none (WriteWholeFiles), none of them one of the
+// files it read (`inputs`, links followed): "-" is standard output, written once the files
+// are in place. The failure after `message` ("…（磁盘空间不足）: PATH"), or nothing.
 inline constexpr const char* kStandardOutput = "-";
-bool WriteOutputFile(const std::string& path, std::span<const std::uint8_t> bytes);
+std::optional<std::string> WriteOutputs(const std::vector<FileToSave>& outputs,
+                                        const std::vector<std::string>& inputs,
+                                        const std::string& message);
 // True when the command's output file is standard output, so its messages go elsewhere.
 bool WritesToStandardOutput(const CommandValues& values);
 

@@ -9,6 +9,8 @@
 
 #include "base/file_save.h"
 #include "base/hex.h"
+#include "base/input_file.h"
+#include "base/paths.h"
 #include "base/printable.h"
 #include "base/text_lines.h"
 #include "cli/commands.h"
@@ -226,6 +228,18 @@ bool IsFile(const std::string& path) {
   return std::filesystem::exists(path, error) && !std::filesystem::is_directory(path, error);
 }
 
+// A named input opened as every file the tool reads is: a regular file only, never waiting on a
+// FIFO without a writer. Standard input as it is.
+std::FILE* OpenInput(const std::string& input, std::string& why) {
+  if (input == "-") return stdin;
+  InputFile file(input);
+  std::FILE* in = file.is_open() ? fdopen(file.Release(), "rb") : nullptr;
+  if (!in)
+    why = "decode: " + input + ": " +
+          (file.problem() == ReadProblem::None ? "cannot be read" : ReadProblemText(file.problem()));
+  return in;
+}
+
 // A static command text's line as the static download reads it.
 bool IsStaticRecordLine(std::string_view line) {
   const std::vector<StaticLine> lines =
@@ -286,8 +300,9 @@ Unread TextOfLines(std::string_view kept, const std::string& name, std::string& 
 // end as a static command text or as bare hex.
 Unread DecodeFile(const std::string& input, DecodeOutput& out) {
   const std::string name = input == "-" ? "stdin" : input;
-  std::FILE* in = input == "-" ? stdin : std::fopen(input.c_str(), "rb");
-  if (!in) return "decode: " + input + " cannot be read";
+  std::string why;
+  std::FILE* in = OpenInput(input, why);
+  if (!in) return why;
   LogDecoder decoder(name, out);
   LogBlockReader blocks([&decoder](LogBlock&& block) { decoder.Block(block); });
   std::string kept;  // the text so far, while it is not known to be a log
@@ -384,8 +399,9 @@ int WriteLayout(const std::vector<std::string>& inputs, const std::string& outpu
     return refuse(
         "decode --layout -o - writes the layout to standard output: --json has no room there");
   const std::string name = input == "-" ? "stdin" : input;
-  std::FILE* in = input == "-" ? stdin : std::fopen(input.c_str(), "rb");
-  if (!in) return refuse("decode: " + input + " cannot be read");
+  std::string why;
+  std::FILE* in = OpenInput(input, why);
+  if (!in) return refuse(why);
   // On standard output the layout has no folder: its bitmaps go into the current one, named
   // after the log.
   const bool to_stdout = output == "-";
@@ -411,15 +427,21 @@ int WriteLayout(const std::vector<std::string>& inputs, const std::string& outpu
   if (file.toml.empty())
     return refuse("decode: " + name +
                   " holds no overlay command the device acknowledged; nothing written");
-  const std::string folder = to_stdout ? "" : output.substr(0, output.rfind('/') + 1);
+  // Beside the layout file itself, where its reader looks for them, wherever links lead.
+  const std::string target = to_stdout ? "" : LinkTarget(output);
+  const std::string folder = to_stdout ? "" : FolderOfPath(target.empty() ? output : target);
+  std::vector<FileToSave> files;
   std::vector<std::string> written;
   for (const auto& [bitmap, bytes] : file.bitmaps) {
-    if (!WriteWholeFile(folder + bitmap, bytes))
-      return refuse("decode: cannot write " + folder + bitmap, kResultFileFailed);
+    files.push_back({folder + bitmap, bytes});
     written.push_back(folder + bitmap);
   }
-  if (!WriteOutputFile(output, Bytes(file.toml.begin(), file.toml.end())))
-    return refuse("decode: cannot write " + output, kResultFileFailed);
+  files.push_back(
+      {output, {reinterpret_cast<const std::uint8_t*>(file.toml.data()), file.toml.size()}});
+  // The layout and its bitmaps all, or none, and never over the log they come from.
+  if (const std::optional<std::string> failed =
+          WriteOutputs(files, inputs, std::string("decode: ") + kCannotSaveText))
+    return refuse(*failed, kResultFileFailed);
   if (json) {
     const nlohmann::json result = {{"kind", "layout"},
                                    {"source", name},

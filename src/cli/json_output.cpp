@@ -18,6 +18,7 @@ nlohmann::json OutcomeToJson(const Outcome& outcome) {
   if (outcome.bytes) j["bytes"] = *outcome.bytes;
   if (!outcome.details.empty()) j["details"] = outcome.details;
   j.update(outcome.fields);
+  if (!outcome.log_error.empty()) j["log_error"] = outcome.log_error;
   return j;
 }
 
@@ -33,10 +34,12 @@ Outcome OutcomeFromJson(const nlohmann::json& j) {
   outcome.seconds = j.value("seconds", 0.0);
   if (j.contains("bytes")) outcome.bytes = j["bytes"].get<std::size_t>();
   if (j.contains("details")) outcome.details = j["details"].get<std::vector<std::string>>();
-  static const std::set<std::string> kKeys = {"port",    "command", "result",  "status", "model",
-                                              "version", "baud",    "seconds", "bytes",  "details"};
+  static const std::set<std::string> kKeys = {"port",  "command", "result",   "status",
+                                              "model", "version", "baud",     "seconds",
+                                              "bytes", "details", "log_error"};
   for (const auto& [key, value] : j.items())
     if (!kKeys.count(key)) outcome.fields[key] = value;
+  outcome.log_error = j.value("log_error", "");
   return outcome;
 }
 

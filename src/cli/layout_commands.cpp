@@ -50,25 +50,27 @@ Outcome StaticFromLayout(const CommandDef& command, const CommandValues& values)
     return outcome;
   }
   const Bytes text = TextBytes(FormatStaticText(start_up.frames));
-  if (!WriteOutputFile(values.output, text)) {
-    Refuse(outcome, command.title + kStaticSaveFailedText + ": " + values.output,
-           kResultFileFailed);
+  std::vector<FileToSave> outputs = {{values.output, text}};
+  // The window's own reader makes the image from the text: the two cannot differ.
+  const StaticImage built = values.image.empty() ? StaticImage{} : BuildStaticImage(text);
+  if (built.failure) {
+    Refuse(outcome, command.title + *built.failure + ": " + values.image, kResultFileFailed);
+    return outcome;
+  }
+  if (!values.image.empty()) outputs.push_back({values.image, built.image});
+  std::vector<std::string> inputs = layout.files;
+  inputs.push_back(values.file);
+  // Both files or neither.
+  if (const std::optional<std::string> failed =
+          WriteOutputs(outputs, inputs, command.title + kStaticSaveFailedText)) {
+    Refuse(outcome, *failed, kResultFileFailed);
     return outcome;
   }
   outcome.details.push_back(std::to_string(start_up.frames.size()) + " records -> " +
                             values.output);
   outcome.bytes = text.size();
-  if (!values.image.empty()) {
-    // The window's own reader makes the image from the text just written: the two cannot differ.
-    const StaticImage built = BuildStaticImage(text);
-    if (built.failure || !WriteOutputFile(values.image, built.image)) {
-      Refuse(outcome,
-             command.title + built.failure.value_or(kStaticSaveFailedText) + ": " + values.image,
-             kResultFileFailed);
-      return outcome;
-    }
+  if (!values.image.empty())
     outcome.details.push_back(std::to_string(built.records) + " records -> " + values.image);
-  }
   outcome.status = kStaticGeneratedLogLine;
   return outcome;
 }
@@ -83,13 +85,13 @@ Outcome Render(const CommandDef& command, const CommandValues& values) {
   }
   screen::Picture video = screen::TestCard();
   if (!values.video.empty()) {
-    std::optional<screen::Picture> picture = screen::LoadVideoPicture(values.video);
-    if (!picture) {
-      Refuse(outcome, "render: --video " + values.video + ": not a picture that can be read",
+    screen::VideoPicture picture = screen::ReadVideoPicture(values.video);
+    if (!picture.picture) {
+      Refuse(outcome, "render: --video " + values.video + ": " + picture.problem,
              kResultFileFailed);
       return outcome;
     }
-    video = std::move(*picture);
+    video = std::move(*picture.picture);
   }
   // The device's memory as far as render knows it: erased, with the crosshair file where the
   // crosshair download puts it, so the crosshair's shapes are drawn as the device would.
@@ -125,8 +127,13 @@ Outcome Render(const CommandDef& command, const CommandValues& values) {
   model.Render(0, video, picture);
   for (const std::string& message : screen::TakeFontMessages()) outcome.details.push_back(message);
   const std::optional<std::vector<std::uint8_t>> png = screen::EncodePng(picture);
-  if (!png || !WriteOutputFile(values.output, *png)) {
-    Refuse(outcome, "render: cannot write " + values.output, kResultFileFailed);
+  std::vector<std::string> inputs = layout.files;
+  inputs.insert(inputs.end(), {values.file, values.video, values.cross_file});
+  const std::optional<std::string> failed =
+      png ? WriteOutputs({{values.output, *png}}, inputs, std::string("render: ") + kCannotSaveText)
+          : "render: the picture could not be encoded";
+  if (failed) {
+    Refuse(outcome, *failed, kResultFileFailed);
     return outcome;
   }
   outcome.status = layout.name + " -> " + values.output;

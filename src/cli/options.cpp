@@ -145,7 +145,13 @@ std::vector<CommandDef> BuildCommands() {
                       "list the serial ports, what they are and whether you may open them",
                       "",
                       CommandUse::Local,
-                      {}});
+                      // Lines of their own: the help stays within 80 columns.
+                      {Flag("watch",
+                            "then a line (--json: an object) for each port\n"
+                            "that arrives or leaves, written at once, until\n"
+                            "Ctrl-C or SIGTERM; the ports there at the start\n"
+                            "come first, as 'present'",
+                            &CommandValues::watch)}});
   commands.push_back({CommandId::Connect,
                       "connect",
                       "find the device's rate and identify it (model, version, rate)",

@@ -37,6 +37,7 @@ struct CommandValues {
   std::vector<std::string> only;    // decode: the commands to keep, by name
   bool errors_only = false;         // decode: only what is wrong
   bool stats = false;               // decode: the summary instead of the frames
+  bool watch = false;               // ports: then the ports that come and go, until stopped
 };
 
 enum class OptionKind {

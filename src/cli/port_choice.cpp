@@ -1,5 +1,4 @@
-// What every system shares about the ports a run is given: which names are refused before
-// anything is opened, and which listed ports `--port all` takes.
+// Which names a run's ports may have: refused before anything is opened.
 #include <map>
 
 #include "cli/ports.h"
@@ -20,17 +19,6 @@ std::optional<std::string> RefusePortNames(const std::vector<std::string>& names
                                          " are the same device: name each port once";
   }
   return std::nullopt;
-}
-
-bool IsUsbSerial(const SerialPortInfo& port) {
-  return !port.vendor_id.empty();
-}
-
-std::vector<std::string> UsbSerialPortPaths() {
-  std::vector<std::string> paths;
-  for (const SerialPortInfo& port : ListSerialPorts())
-    if (IsUsbSerial(port)) paths.push_back(port.device);
-  return paths;
 }
 
 }  // namespace zotpx::cli

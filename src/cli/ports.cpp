@@ -1,194 +1,103 @@
+// `zotpx ports` and `zotpx ports --watch`: the core's port list and watcher, printed.
 #include "cli/ports.h"
 
-#include <fcntl.h>
-#include <libudev.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <cstdio>
 
-#include <algorithm>
-#include <cctype>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <map>
-#include <memory>
-
+#include "base/printable.h"
+#include "cli/interrupt.h"
 #include "serial/port.h"
-#include "serial/port_name.h"
+#include "serial/port_watch.h"
 
 namespace zotpx::cli {
 
 namespace {
 
-constexpr const char* kById = "/dev/serial/by-id/";
+// How long one wait lasts before the loop looks whether a signal asked it to stop (Windows
+// tells of Ctrl-C on another thread; Linux's signals end the wait at once).
+constexpr int kWaitMs = 500;
 
-struct UdevFree {
-  void operator()(udev* u) const { udev_unref(u); }
-  void operator()(udev_enumerate* e) const { udev_enumerate_unref(e); }
-  void operator()(udev_device* d) const { udev_device_unref(d); }
-};
-template <typename T>
-using UdevPtr = std::unique_ptr<T, UdevFree>;
-
-std::string Text(const char* value) {
-  return value ? value : "";
-}
-
-std::string Attribute(udev_device* device, const char* name) {
-  return Text(udev_device_get_sysattr_value(device, name));
-}
-
-// Only ttys with hardware behind them: the consoles, ptmx and friends live under
-// /devices/virtual. A serial-core UART reports type 0 when nothing is fitted at its address.
-bool IsRealPort(udev_device* tty) {
-  const std::string devpath = Text(udev_device_get_devpath(tty));
-  if (devpath.rfind("/devices/virtual/", 0) == 0 || !udev_device_get_parent(tty)) return false;
-  const char* type = udev_device_get_sysattr_value(tty, "type");
-  return !type || std::strtol(type, nullptr, 10) != 0;
-}
-
-// The driver that serves the port: the nearest ancestor bound to one, past the serial core's
-// own port devices (which are bound to its generic "port" driver).
-std::string DriverOf(udev_device* tty) {
-  for (udev_device* up = udev_device_get_parent(tty); up; up = udev_device_get_parent(up)) {
-    const char* driver = udev_device_get_driver(up);
-    if (driver && Text(udev_device_get_subsystem(up)) != "serial-base") return driver;
+// One port as a line or an object, flushed at once: a script reading a pipe acts on it now.
+bool Say(const char* event, const PortInfo& port, bool json) {
+  if (json) {
+    nlohmann::json object = PortJson(port);
+    object["event"] = event;
+    std::printf("%s\n",
+                object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+  } else {
+    // What a device says of itself (its product name, its serial number) is its own text:
+    // nothing of it reaches the terminal raw.
+    std::printf("%s %s\n", event, PrintableText(PortLine(port)).c_str());
   }
-  return "";
-}
-
-std::string ById(udev_device* tty, const std::string& device) {
-  udev_list_entry* entry = nullptr;
-  udev_list_entry_foreach(entry, udev_device_get_devlinks_list_entry(tty)) {
-    const std::string link = Text(udev_list_entry_get_name(entry));
-    if (link.rfind(kById, 0) == 0) return link;
-  }
-  // A container may see the host's /dev, links included, without udev's database.
-  return LinkToDevice(device, kById);
-}
-
-// Read and write as the effective user, ACLs included; when refused, what stands in the way.
-void JudgeAccess(const std::string& path, bool& may_open, std::string& why_not) {
-  if (faccessat(AT_FDCWD, path.c_str(), R_OK | W_OK, AT_EACCESS) == 0) {
-    may_open = true;
-    return;
-  }
-  const std::optional<AccessDiagnosis> access = DiagnoseDeviceAccess(path);
-  why_not = access ? AccessWhyNotText(path, *access)
-                   : "no device node " + path + ": " + std::strerror(errno);
-}
-
-SerialPortInfo Describe(udev_device* tty, const char* devnode) {
-  SerialPortInfo port;
-  port.device = devnode;
-  port.by_id = ById(tty, port.device);
-  port.driver = DriverOf(tty);
-  // Owned by `tty`: not to be unreferenced here.
-  if (udev_device* usb = udev_device_get_parent_with_subsystem_devtype(tty, "usb", "usb_device")) {
-    port.vendor_id = Attribute(usb, "idVendor");
-    port.product_id = Attribute(usb, "idProduct");
-    port.manufacturer = Attribute(usb, "manufacturer");
-    port.product = Attribute(usb, "product");
-    port.serial = Attribute(usb, "serial");
-  }
-  // udev's database, where it runs, names devices whose descriptors do not.
-  if (port.product.empty()) port.product = Text(udev_device_get_property_value(tty, "ID_MODEL"));
-  if (port.serial.empty())
-    port.serial = Text(udev_device_get_property_value(tty, "ID_SERIAL_SHORT"));
-  JudgeAccess(port.device, port.may_open, port.why_not);
-  return port;
-}
-
-// "/dev/ttyUSB2" before "/dev/ttyUSB10": text compared, runs of digits by value.
-bool NaturalLess(const std::string& a, const std::string& b) {
-  std::size_t i = 0;
-  std::size_t j = 0;
-  while (i < a.size() && j < b.size()) {
-    if (std::isdigit(static_cast<unsigned char>(a[i])) &&
-        std::isdigit(static_cast<unsigned char>(b[j]))) {
-      std::size_t i_end = i;
-      std::size_t j_end = j;
-      while (i_end < a.size() && std::isdigit(static_cast<unsigned char>(a[i_end]))) ++i_end;
-      while (j_end < b.size() && std::isdigit(static_cast<unsigned char>(b[j_end]))) ++j_end;
-      const std::string x = a.substr(i, i_end - i);
-      const std::string y = b.substr(j, j_end - j);
-      if (x.size() != y.size()) return x.size() < y.size();
-      if (x != y) return x < y;
-      i = i_end;
-      j = j_end;
-      continue;
-    }
-    if (a[i] != b[j]) return a[i] < b[j];
-    ++i;
-    ++j;
-  }
-  return a.size() - i < b.size() - j;
+  return std::fflush(stdout) == 0;
 }
 
 }  // namespace
 
-std::vector<SerialPortInfo> ListSerialPorts() {
-  std::vector<SerialPortInfo> ports;
-  const UdevPtr<udev> context(udev_new());
-  if (!context) return ports;
-  const UdevPtr<udev_enumerate> scan(udev_enumerate_new(context.get()));
-  if (!scan || udev_enumerate_add_match_subsystem(scan.get(), "tty") < 0 ||
-      udev_enumerate_scan_devices(scan.get()) < 0)
-    return ports;
-  udev_list_entry* entry = nullptr;
-  udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(scan.get())) {
-    const UdevPtr<udev_device> tty(
-        udev_device_new_from_syspath(context.get(), udev_list_entry_get_name(entry)));
-    if (!tty || !IsRealPort(tty.get())) continue;
-    const char* devnode = udev_device_get_devnode(tty.get());
-    if (devnode) ports.push_back(Describe(tty.get(), devnode));
-  }
-  std::sort(ports.begin(), ports.end(), [](const SerialPortInfo& a, const SerialPortInfo& b) {
-    return NaturalLess(a.device, b.device);
-  });
-  return ports;
+std::string PortLine(const PortInfo& port) {
+  const std::string verdict = port.may_open ? "  may open" : "  may not open: " + port.why_not;
+  if (port.kind == PortInfo::Kind::Link)
+    return port.name + " -> " + (port.target.empty() ? "(not a link)" : port.target) + verdict;
+  std::string line = port.name;
+  const auto add = [&line](const std::string& label, const std::string& value) {
+    if (!value.empty()) line += "  " + label + value;
+  };
+  add("", port.by_id);
+  add("driver ", port.driver);
+  if (!port.vendor_id.empty()) add("usb ", port.vendor_id + ":" + port.product_id);
+  add("", port.manufacturer);
+  add("", port.product);
+  add("serial ", port.serial);
+  return line + verdict;
 }
 
-std::string LinkToDevice(const std::string& device, const std::string& folder) {
-  struct stat port {};
-  if (stat(device.c_str(), &port) != 0 || !S_ISCHR(port.st_mode)) return "";
-  std::error_code error;
-  for (const auto& link : std::filesystem::directory_iterator(folder, error)) {
-    struct stat target {};
-    if (stat(link.path().c_str(), &target) == 0 && S_ISCHR(target.st_mode) &&
-        target.st_rdev == port.st_rdev)
-      return link.path().string();
-  }
-  return "";
+nlohmann::json PortJson(const PortInfo& port) {
+  const bool link = port.kind == PortInfo::Kind::Link;
+  nlohmann::json object = {
+      {"name", port.name}, {"kind", link ? "link" : "serial"}, {"may_open", port.may_open}};
+  const std::pair<const char*, const std::string*> facts[] = {{"by_id", &port.by_id},
+                                                              {"driver", &port.driver},
+                                                              {"vendor_id", &port.vendor_id},
+                                                              {"product_id", &port.product_id},
+                                                              {"manufacturer", &port.manufacturer},
+                                                              {"product", &port.product},
+                                                              {"serial", &port.serial},
+                                                              {"target", &port.target}};
+  for (const auto& [key, value] : facts)
+    if (!value->empty()) object[key] = *value;
+  object["why_not"] = port.may_open ? nlohmann::json(nullptr) : nlohmann::json(port.why_not);
+  if (link) object["exists"] = port.exists;
+  return object;
 }
 
-std::vector<PortLinkInfo> ListPortLinks() {
-  std::map<int, PortLinkInfo> links;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(PortFolder(), error)) {
-    const PortName name = ParsePortName(entry.path().filename().string());
-    if (name.kind != PortName::Kind::Com || name.text != entry.path().filename()) continue;
-    PortLinkInfo link;
-    link.name = name.text;
-    std::error_code unreadable;
-    link.target = std::filesystem::read_symlink(entry.path(), unreadable).string();
-    const PortPath resolved = ResolvePort(name.text);
-    struct stat target {};
-    link.exists = stat(entry.path().c_str(), &target) == 0;
-    if (resolved.path.empty())
-      link.why_not = "another user could have changed the port folder or this link, so -p " +
-                     name.text + " will not use it";
-    else if (!link.exists)
-      link.why_not = "it leads nowhere (" + std::string(std::strerror(errno)) + ")";
-    else if (!S_ISCHR(target.st_mode))
-      link.why_not = "it leads to no device";
-    else
-      JudgeAccess(resolved.path, link.may_open, link.why_not);
-    links[name.number] = link;
-  }
-  std::vector<PortLinkInfo> sorted;
-  for (auto& [number, link] : links) sorted.push_back(std::move(link));
-  return sorted;
+void ListPorts(Outcome& outcome) {
+  const std::vector<PortInfo> ports = ListSerialPorts();
+  const std::vector<PortInfo> links = ListPortLinks();
+  outcome.status =
+      std::to_string(ports.size()) + (ports.size() == 1 ? " serial port" : " serial ports");
+  if (!links.empty())
+    outcome.status += ", " + std::to_string(links.size()) +
+                      (links.size() == 1 ? " COMn link in " : " COMn links in ") + PortFolder();
+  nlohmann::json listed = nlohmann::json::array();
+  for (const std::vector<PortInfo>* list : {&ports, &links})
+    for (const PortInfo& port : *list) {
+      outcome.details.push_back(PortLine(port));
+      listed.push_back(PortJson(port));
+    }
+  outcome.fields["ports"] = std::move(listed);
+}
+
+int WatchPorts(bool json, bool quiet) {
+  CatchInterrupts();
+  PortWatcher watcher;
+  if (!watcher.Limitation().empty())
+    std::fprintf(stderr, "zotpx: ports --watch: %s\n", watcher.Limitation().c_str());
+  for (const PortInfo& port : watcher.Ports())
+    if (!Say("present", port, json)) return kExitRefused;
+  if (!quiet) std::fprintf(stderr, "watching for ports that arrive or leave; Ctrl-C stops\n");
+  while (InterruptSignal() == 0)
+    for (const PortEvent& event : watcher.Wait(kWaitMs))
+      if (!Say(PortEventWord(event.kind), event.port, json)) return kExitRefused;
+  return InterruptedExitStatus();
 }
 
 }  // namespace zotpx::cli

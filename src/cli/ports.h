@@ -1,56 +1,36 @@
-// The serial ports of this system as udev sees them: every tty with a real device behind it
-// (USB adapters, modems, UARTs that are fitted; never the virtual consoles), what identifies
-// it, and whether the current user may open it.
+// The ports on the command line: `zotpx ports` (the list, once), `zotpx ports --watch` (ports as
+// they come and go) and the names a run is given. The list and the watcher are the core's
+// (serial/port_list.h, serial/port_watch.h); this prints them.
 #pragma once
 
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/commands.h"
+#include "serial/port_list.h"
+
 namespace zotpx::cli {
 
-struct SerialPortInfo {
-  std::string device;      // "/dev/ttyUSB0"
-  std::string by_id;       // "/dev/serial/by-id/usb-…", empty without one (no udev running)
-  std::string driver;      // "ftdi_sio", "cdc_acm", "serial", …
-  std::string vendor_id;   // USB only: "0403"
-  std::string product_id;  // USB only: "6001"
-  std::string manufacturer;
-  std::string product;  // the device's own name for itself, where it gives one
-  std::string serial;   // serial number, where it gives one
-  bool may_open = false;
-  std::string why_not;  // when it may not be opened: which user, group and mode stand in the way
-};
+// One port as `zotpx ports` prints it: "/dev/ttyUSB0  driver ftdi_sio  usb 0403:6001 …  may
+// open", "COM211 -> /dev/pts/3  may open".
+std::string PortLine(const PortInfo& port);
+// The same as fields a script picks by name: name, kind, may_open, why_not and what else is
+// known, empty ones left out.
+nlohmann::json PortJson(const PortInfo& port);
 
-// Sorted by device path, numbers in order (ttyUSB2 before ttyUSB10). Empty, and silent, where
-// there is no udev or no sysfs to ask (a container).
-std::vector<SerialPortInfo> ListSerialPorts();
+// Every serial port, then the COMn links the user has made, into the outcome's details and its
+// JSON "ports".
+void ListPorts(Outcome& outcome);
 
-// A "COMn" link of the user's port folder: the names `-p COMn` resolves through it.
-struct PortLinkInfo {
-  std::string name;     // "COM211"
-  std::string target;   // what the link says, as written in it; empty when the entry is no link
-  bool exists = false;  // its target is there
-  bool may_open = false;
-  std::string why_not;  // when it may not be opened, or will not be used
-};
-
-// The port folder's COMn links, in number order. Entries with other names are no port names
-// and are left out.
-std::vector<PortLinkInfo> ListPortLinks();
+// Prints the ports there now ("present"), then a line, or with `json` an object, for each port
+// that arrives or leaves, flushed at once, until a signal stops it. Returns the exit status.
+int WatchPorts(bool json, bool quiet);
 
 // Why the names given to --port cannot be used: a name that is no port name, or one device
 // named twice (the same path, a link and its target, two links to one device). Nothing when
 // they can. Looks at the files the names lead to, opens nothing.
 std::optional<std::string> RefusePortNames(const std::vector<std::string>& names);
-
-// The entry of `folder` that stands for the character device `device`: the same device number,
-// whichever node or link names it. "" when none does.
-std::string LinkToDevice(const std::string& device, const std::string& folder);
-
-// A USB adapter or modem: what `--port all` takes.
-bool IsUsbSerial(const SerialPortInfo& port);
-// The device paths of every USB serial port, in ListSerialPorts' order.
-std::vector<std::string> UsbSerialPortPaths();
 
 }  // namespace zotpx::cli

@@ -36,6 +36,8 @@ std::string LogFileName(const std::string& port) {
 
 LogFiles::LogFiles(const std::string& file, const std::string& folder,
                    const std::vector<std::string>& ports) {
+  shared_name_ = file;
+  folder_ = folder;
   if (!file.empty()) {
     shared_ = OpenLog(file);
     if (!shared_->error().empty()) {
@@ -86,6 +88,17 @@ std::string BlockText(const Lines& lines, const std::string& prefix) {
 }
 
 }  // namespace
+
+std::string LogFiles::WriteFailures() const {
+  std::string failures;
+  const auto add = [&failures](const std::string& name, const AppendFile& file) {
+    if (file.failed()) failures += (failures.empty() ? "" : "; ") + name + ": " + file.error();
+  };
+  if (shared_) add("--log " + shared_name_, *shared_);
+  for (const auto& [port, file] : own_)
+    add("--log-dir " + folder_ + ": " + LogFileName(port), *file);
+  return failures;
+}
 
 void CliReporter::LogBytes(const std::string& title, std::size_t count, const std::uint8_t* bytes) {
   LogBytesAt(title, count, bytes, std::chrono::system_clock::now());

@@ -37,10 +37,15 @@ class LogFiles {
   const std::string& error() const { return error_; }
   // Where `port`'s blocks go; `shared_prefix`: whether the --log file takes the port's name.
   std::vector<LogTarget> For(const std::string& port, bool shared_prefix) const;
+  // The logs a block could not be written to, and why ("--log x.log: No space left on
+  // device"), "; " between them; empty while every block went in.
+  std::string WriteFailures() const;
 
  private:
   std::unique_ptr<AppendFile> shared_;
+  std::string shared_name_;
   std::vector<std::pair<std::string, std::unique_ptr<AppendFile>>> own_;  // port, its file
+  std::string folder_;
   std::string error_;
 };
 

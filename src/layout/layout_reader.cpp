@@ -8,6 +8,8 @@
 #include <cstdio>
 
 #include "base/captions.h"
+#include "base/file_save.h"
+#include "base/input_file.h"
 #include "base/paths.h"
 #include "command/codec.h"
 #include "command/words.h"
@@ -116,8 +118,10 @@ class Reader {
       }
       std::optional<std::string> word = Word(*field, key, *node);
       if (!word) continue;
-      if (field->kind == FieldKind::Bitmap && !word->empty() && !IsRootedPath(*word))
-        *word = base_dir_ + *word;
+      if (field->kind == FieldKind::Bitmap && !word->empty()) {
+        if (!IsRootedPath(*word)) *word = base_dir_ + *word;
+        layout_.files.push_back(*word);
+      }
       given.words.push_back({key, *word});
       given.lines.push_back(LineOf(*node));
     }
@@ -310,13 +314,14 @@ Layout ParseLayout(std::string_view text, const std::string& name, const std::st
 }
 
 Layout LoadLayout(const std::string& path) {
-  std::optional<FileData> file = FileData::Open(path);
-  if (!file) return ErrorLayout(path, "cannot be read (no such plain file, or no permission)");
-  if (file->size() > kLayoutFileLimit) return ErrorLayout(path, "larger than 1 MiB");
-  const std::optional<Bytes> bytes = file->ReadAll();
-  if (!bytes) return ErrorLayout(path, "cannot be read to its end");
-  return ParseLayout({reinterpret_cast<const char*>(bytes->data()), bytes->size()}, path,
-                     FolderOfPath(path));
+  const FileContents file = ReadInputFile(path, kLayoutFileLimit);
+  if (file.problem == ReadProblem::TooLarge) return ErrorLayout(path, "larger than 1 MiB");
+  if (!file)
+    return ErrorLayout(path, std::string("cannot be read: ") + ReadProblemText(file.problem));
+  // Its bitmaps are beside the file itself, wherever the links that lead to it stand.
+  const std::string target = LinkTarget(path);
+  return ParseLayout({reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size()}, path,
+                     FolderOfPath(target.empty() ? path : target));
 }
 
 LayoutStatic StaticFramesOf(const Layout& layout) {

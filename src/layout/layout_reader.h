@@ -32,6 +32,7 @@ struct Layout {
   std::string name;  // as the messages show it: the path given
   std::vector<LayoutObject> objects;
   std::vector<std::string> errors;  // "name:line: message", in the order of the file
+  std::vector<std::string> files;   // the bitmap files it names, as they are read
   bool ok() const { return errors.empty(); }
   std::string Where(int line) const { return name + ":" + std::to_string(line); }
 };

@@ -67,11 +67,12 @@ std::optional<std::vector<std::uint8_t>> EncodePng(const Picture& picture) {
   return out;
 }
 
-bool WritePng(const std::string& path, const Picture& picture) {
+SaveResult WritePng(const std::string& path, const Picture& picture) {
   const std::optional<std::vector<std::uint8_t>> png = EncodePng(picture);
   // Not flushed to the disk: the rename alone keeps readers from half a picture, and a picture
   // the screen can render again is not worth a disk flush after every change.
-  return png && WriteWholeFile(path, *png, SaveSync::Quick);
+  if (!png) return {SaveProblem::Failed, 0};
+  return WriteWholeFile(path, *png, SaveSync::Quick);
 }
 
 }  // namespace zotpx::screen

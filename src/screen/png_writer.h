@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/file_save.h"
 #include "screen/screen.h"
 
 namespace zotpx::screen {
@@ -14,8 +15,8 @@ namespace zotpx::screen {
 std::optional<std::vector<std::uint8_t>> EncodePng(const Picture& picture);
 
 // Writes `picture` as an 8-bit RGBA PNG through WriteWholeFile, so a reader never sees half a
-// picture, a link is followed and anything but a regular file is refused. False, and `path`
-// untouched, on any failure.
-bool WritePng(const std::string& path, const Picture& picture);
+// picture, a link is followed and anything but a regular file is refused. On a failure, why,
+// and `path` untouched.
+SaveResult WritePng(const std::string& path, const Picture& picture);
 
 }  // namespace zotpx::screen

@@ -48,8 +48,15 @@ struct Picture {
 // The built-in video picture, 384 x 256: colour bars, a grid and a grey ramp.
 Picture TestCard();
 
-// A picture of the user's (PNG, JPEG, BMP, ...) scaled to 384 x 256; nothing when it cannot be
-// read.
+// A picture of the user's (PNG, JPEG, BMP) scaled to 384 x 256, or why it cannot be had: a
+// file that is no regular file, or no picture, or a picture cut short (whose missing part
+// would otherwise be drawn black) is refused.
+struct VideoPicture {
+  std::optional<Picture> picture;
+  std::string problem;  // "not a regular file", "cut short", ...
+};
+VideoPicture ReadVideoPicture(const std::string& path);
+// The picture alone.
 std::optional<Picture> LoadVideoPicture(const std::string& path);
 
 // Font sources that could not be loaded (it tries them now if nothing drew yet), each said

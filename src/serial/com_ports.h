@@ -1,6 +1,5 @@
-// The serial ports Windows knows: their names from the registry's device map, and what the
-// device manager tells of each (friendly name, driver, USB vendor and product, serial number).
-// The parsing is pure and builds everywhere; ListComPorts exists on Windows only.
+// What Windows' port list reads, parsed: the device manager's instance IDs and the order of
+// COM names. Pure, and built everywhere, so that every system's tests cover it.
 #pragma once
 
 #include <string>
@@ -8,19 +7,6 @@
 #include <vector>
 
 namespace zotpx {
-
-struct ComPort {
-  std::string name;           // "COM3"
-  std::string friendly_name;  // "USB Serial Port (COM3)", where the device manager has one
-  std::string manufacturer;
-  std::string driver;      // the service: "FTDIBUS", "usbser", "Serial"
-  std::string vendor_id;   // USB only: "0403"
-  std::string product_id;  // USB only: "6001"
-  std::string serial;      // where the device has one
-};
-
-// Every port in HARDWARE\DEVICEMAP\SERIALCOMM, in ComNameLess order, with what SetupAPI adds.
-std::vector<ComPort> ListComPorts();
 
 // What a device instance ID says: "USB\VID_0403&PID_6001\A50285BI" or FTDI's own
 // "FTDIBUS\VID_0403+PID_6001+A50285BIA\0000". A serial number Windows made up (it holds '&')

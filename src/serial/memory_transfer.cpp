@@ -25,18 +25,10 @@ bool MemoryData::ReadNext(std::uint8_t* out, std::size_t count) {
   return true;
 }
 
-FileData::FileData(FileData&& other) noexcept : fd_(other.fd_), size_(other.size_) {
-  other.fd_ = -1;
-}
-
-FileData::~FileData() {
-  Close();
-}
-
-std::optional<Bytes> FileData::ReadAll() {
-  Bytes bytes(size_);
-  if (!Rewind() || !ReadNext(bytes.data(), bytes.size())) return std::nullopt;
-  return bytes;
+std::optional<FileData> FileData::Open(const std::string& path) {
+  InputFile file(path);
+  if (!file.is_open()) return std::nullopt;
+  return FileData(std::move(file));
 }
 
 UserFile ReadUserFile(const std::string& path, const char* unreadable, SizeCheck check_size) {

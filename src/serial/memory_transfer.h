@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/input_file.h"
 #include "serial/frame.h"
 #include "serial/reporter.h"
 #include "serial/transaction.h"
@@ -72,25 +73,23 @@ class MemoryData : public TransferData {
   std::size_t next_ = 0;
 };
 
-// A file opened for reading; its size is taken once, at opening.
+// A file opened for reading (base/input_file.h); its size is taken once, at opening.
 class FileData : public TransferData {
  public:
   static std::optional<FileData> Open(const std::string& path);
-  FileData(FileData&& other) noexcept;
-  FileData& operator=(FileData&&) = delete;
-  ~FileData() override;
-  std::size_t size() const override { return size_; }
-  bool Rewind() override;
-  bool ReadNext(std::uint8_t* out, std::size_t count) override;
-  void Close() override;
-  bool is_open() const { return fd_ >= 0; }
+  std::size_t size() const override { return file_.size(); }
+  bool Rewind() override { return file_.Rewind(); }
+  bool ReadNext(std::uint8_t* out, std::size_t count) override {
+    return file_.ReadNext(out, count);
+  }
+  void Close() override { file_.Close(); }
+  bool is_open() const { return file_.is_open(); }
   // The whole file from its start, or nothing when it cannot be read to the end.
-  std::optional<Bytes> ReadAll();
+  std::optional<Bytes> ReadAll() { return file_.ReadAll(); }
 
  private:
-  FileData(int fd, std::size_t size) : fd_(fd), size_(size) {}
-  int fd_ = -1;
-  std::size_t size_ = 0;
+  explicit FileData(InputFile file) : file_(std::move(file)) {}
+  InputFile file_;
 };
 
 // A file the user chose, read whole and closed: opened, its size judged by `check_size` (the

@@ -407,30 +407,4 @@ std::size_t PortWrite(const std::uint8_t* buffer, std::size_t count) {
   return done;
 }
 
-std::vector<std::string> ListPortNames() {
-  std::vector<std::string> names;
-  for (int n = 1; n <= 16; ++n) names.push_back("COM" + std::to_string(n));
-  std::vector<std::string> found;
-  auto scan = [&](const char* dir, auto keep) {
-    if (DIR* d = opendir(dir)) {
-      while (dirent* e = readdir(d))
-        if (e->d_name[0] != '.' && keep(std::string(e->d_name)))
-          found.push_back(std::string(dir) + "/" + e->d_name);
-      closedir(d);
-    }
-  };
-  scan("/dev", [](const std::string& n) {
-    if (n.rfind("ttyUSB", 0) == 0 || n.rfind("ttyACM", 0) == 0) return true;
-    if (n.rfind("ttyS", 0) != 0) return false;
-    // Every ttyS node exists; only those with a UART behind them are worth offering.
-    std::ifstream type("/sys/class/tty/" + n + "/type");
-    int uart = 0;
-    return (type >> uart) && uart != 0;
-  });
-  scan("/dev/serial/by-id", [](const std::string&) { return true; });
-  std::sort(found.begin(), found.end());
-  names.insert(names.end(), found.begin(), found.end());
-  return names;
-}
-
 }  // namespace zotpx

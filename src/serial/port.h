@@ -73,8 +73,6 @@ std::string PortDeviceKey(const std::string& name);
 std::optional<AccessDiagnosis> DiagnoseDeviceAccess(const std::string& path);
 // The user's port folder (~/.local/state/zotpx/ports), created private on demand.
 std::string PortFolder();
-// "COM1" ... "COM16" followed by the serial devices found on this system.
-std::vector<std::string> ListPortNames();
 
 // Communication failure text, with the cause of the last failed open appended.
 std::string OpenFailureText();

@@ -12,7 +12,6 @@
 #include <cstring>
 
 #include "base/utf16_win32.h"
-#include "serial/com_ports.h"
 #include "serial/port.h"
 #include "serial/port_failure.h"
 #include "serial/port_hold.h"
@@ -41,7 +40,6 @@ PortFailure& g_failure = PortFailureRecord();
 
 constexpr DWORD kQueueSize = 16384;
 constexpr DWORD kReadTotalMs = 100;
-constexpr std::size_t kComNames = 16;
 
 std::string SystemMessage(DWORD code) {
   wchar_t* text = nullptr;
@@ -279,14 +277,6 @@ std::size_t PortWrite(const std::uint8_t* buffer, std::size_t count) {
   DWORD written = 0;
   if (!WriteFile(g_state.handle, buffer, static_cast<DWORD>(count), &written, nullptr)) return 0;
   return written;
-}
-
-std::vector<std::string> ListPortNames() {
-  std::vector<std::string> names;
-  for (std::size_t n = 1; n <= kComNames; ++n) names.push_back("COM" + std::to_string(n));
-  for (const ComPort& port : ListComPorts())
-    if (std::find(names.begin(), names.end(), port.name) == names.end()) names.push_back(port.name);
-  return names;
 }
 
 }  // namespace zotpx

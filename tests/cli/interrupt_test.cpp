@@ -257,4 +257,50 @@ TEST(StationInterruptTest, EveryWorkerStopsAndEveryPortIsReported) {
   std::remove(text.c_str());
 }
 
+// A reader that went away (`zotpx ... | head -3`) stops nothing: the download runs to its end,
+// its log block is finished and the port restored; a result that could not be printed on
+// standard output fails the run (exit status 4), a closed standard error does not.
+struct ClosedRow {
+  std::string name;
+  unsigned closed;
+  int status;
+};
+
+void PrintTo(const ClosedRow& row, std::ostream* out) {
+  *out << row.name;
+}
+
+class ClosedStreamTest : public ::testing::TestWithParam<ClosedRow> {};
+
+TEST_P(ClosedStreamTest, DownloadRunsToItsEndAndTheStatusSaysWhatWasLost) {
+  const ClosedRow& row = GetParam();
+  const std::string text = StaticText(), log = TempPath(row.name + ".log");
+  std::remove(log.c_str());
+  auto sim = StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
+  PortSettings port(sim->path());
+  const auto run =
+      RunZotpx({"-p", sim.link.port, "-b", "115200", "--log", log, "download", "static", text},
+               std::chrono::seconds(90), {}, {}, row.closed);
+  EXPECT_EQ(run.signal, 0);
+  EXPECT_EQ(run.status, row.status) << run.err;
+  if (row.closed == zotpx::test::kOutClosed) {
+    EXPECT_NE(run.err.find("standard output could not be written"), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(WrittenBytes(sim), zotpx::kStaticImageSize);
+  const std::vector<std::string> lines = Lines(log);
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[lines.size() - 2], zotpx::StaticTransferPlan("").success_log_line);
+  EXPECT_EQ(lines.back(), "");
+  EXPECT_TRUE(port.Restored());
+  std::remove(text.c_str());
+  std::remove(log.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Streams, ClosedStreamTest,
+    ::testing::Values(ClosedRow{"StandardOutput", zotpx::test::kOutClosed, 4},
+                      ClosedRow{"StandardError", zotpx::test::kErrClosed, 0},
+                      ClosedRow{"Both", zotpx::test::kOutClosed | zotpx::test::kErrClosed, 4}),
+    [](const auto& info) { return info.param.name; });
+
 }  // namespace

@@ -3,11 +3,13 @@
 // link or refuses a FIFO as the whole-file save does; the communication logs say which port a
 // block came from (--log) or go one file per port (--log-dir).
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <sstream>
 
 #include "cli/reporter.h"
@@ -41,12 +43,14 @@ struct OutputCase {
 };
 
 const OutputCase kOutputs[] = {
-    {"CrossFile", {"cross-file", "@a.bmp"}, "生成十字线文件失败：无法保存文件"},
-    {"StaticImage", {"static", "@start.txt"}, "生成和下载静态命令失败：生成静态命令文件失败"},
+    {"CrossFile", {"cross-file", "@a.bmp"}, "生成十字线文件失败：无法保存文件（不是普通文件）"},
+    {"StaticImage",
+     {"static", "@start.txt"},
+     "生成和下载静态命令失败：生成静态命令文件失败（不是普通文件）"},
     {"StaticFromLayout",
      {"static", "@layout.toml"},
-     "生成和下载静态命令失败：生成静态命令文件失败"},
-    {"Render", {"render", "@layout.toml"}, "render: cannot write"},
+     "生成和下载静态命令失败：生成静态命令文件失败（不是普通文件）"},
+    {"Render", {"render", "@layout.toml"}, "render: 无法保存文件（不是普通文件）"},
 };
 
 void PrintTo(const OutputCase& c, std::ostream* out) {
@@ -125,6 +129,124 @@ TEST(OutputFileDashTest, StaticTextAndImageCannotBothBeStandardOutput) {
   fs::remove_all(dir);
 }
 
+// A command's outputs against its inputs: an output that is one of the files it reads (by any
+// name: itself, a link, a hard link; a bitmap the layout names, the --video picture) is
+// refused before anything is written, and so are two outputs that are one file; of several
+// outputs, all are written or none.
+struct SameFileCase {
+  const char* name;
+  std::vector<std::string> args;  // "@" stands for the case's folder
+  const char* why;                // after the save-failure message
+};
+
+const SameFileCase kSameFiles[] = {
+    {"StaticTextOverItself",
+     {"static", "@start.txt", "-o", "@start.txt"},
+     "与读取的文件是同一个文件"},
+    {"StaticLayoutOverItself", {"static", "@L.toml", "-o", "@L.toml"}, "与读取的文件是同一个文件"},
+    {"StaticImageOverTheLayout",
+     {"static", "@L.toml", "-o", "@new.txt", "--image", "@L.toml"},
+     "与读取的文件是同一个文件"},
+    {"StaticImageOverABitmapOfTheLayout",
+     {"static", "@L.toml", "-o", "@new.txt", "--image", "@logo.bmp"},
+     "与读取的文件是同一个文件"},
+    {"StaticTextAndImageOneFile",
+     {"static", "@L.toml", "-o", "@new.txt", "--image", "@new.txt"},
+     "与另一个输出是同一个文件"},
+    {"RenderOverTheLayoutThroughALink",
+     {"render", "@L.toml", "-o", "@link.toml"},
+     "与读取的文件是同一个文件"},
+    {"RenderOverABitmapOfTheLayout",
+     {"render", "@L.toml", "-o", "@logo.bmp"},
+     "与读取的文件是同一个文件"},
+    {"RenderOverTheVideoByAHardLink",
+     {"render", "@L.toml", "--video", "@a.bmp", "-o", "@hard.bmp"},
+     "与读取的文件是同一个文件"},
+    {"CrossFileOverAShape", {"cross-file", "@a.bmp", "-o", "@a.bmp"}, "与读取的文件是同一个文件"},
+    {"DecodeLayoutOverTheLog",
+     {"decode", "--layout", "@log.txt", "-o", "@log.txt"},
+     "与读取的文件是同一个文件"},
+    // The second output cannot be saved: the first, which could, is not written either.
+    {"StaticImageIntoAFolder",
+     {"static", "@L.toml", "-o", "@start.txt", "--image", "@folder"},
+     "不是普通文件"},
+};
+
+void PrintTo(const SameFileCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class SameFileTest : public ::testing::TestWithParam<SameFileCase> {};
+
+TEST_P(SameFileTest, RefusedBeforeAnythingIsWritten) {
+  const std::string dir = Folder(GetParam().name);
+  zotpx::test::WriteFileBytes(
+      dir + "a.bmp",
+      zotpx::test::MakeBmp({.width = 384, .height = 256}, [](int x, int y) { return x == y; }));
+  zotpx::test::WriteFileBytes(dir + "logo.bmp",
+                              zotpx::test::MakeBmp({96, 24}, [](int x, int) { return x < 2; }));
+  WriteText(dir + "start.txt", "55 AA 14 08 22 00 05 00 32 41 42 43 3B 00\r\n");
+  WriteText(dir + "L.toml", "[[bitmap]]\nkind = \"single\"\nfile = \"logo.bmp\"\nx = 250\n");
+  WriteText(dir + "log.txt",
+            "【矩形控制命令】\n发送：55 AA 1B 09 08 00 00 00 00 01 7F 00 FF AB \n"
+            "接收：55 AA 1B 01 00 1C \n\n");
+  fs::create_symlink("L.toml", dir + "link.toml");
+  fs::create_hard_link(dir + "a.bmp", dir + "hard.bmp");
+  fs::create_directory(dir + "folder");
+  std::map<std::string, std::string> before;
+  for (const auto& entry : fs::directory_iterator(dir))
+    if (entry.is_regular_file()) before[entry.path().filename()] = Read(entry.path());
+
+  std::vector<std::string> args;
+  for (const std::string& arg : GetParam().args)
+    args.push_back(arg.front() == '@' ? dir + arg.substr(1) : arg);
+  const auto run = RunZotpx(args);
+  EXPECT_EQ(run.status, 2) << run.err;
+  EXPECT_NE(run.err.find(std::string("（") + GetParam().why + "）"), std::string::npos) << run.err;
+  std::map<std::string, std::string> after;
+  for (const auto& entry : fs::directory_iterator(dir))
+    if (entry.is_regular_file()) after[entry.path().filename()] = Read(entry.path());
+  EXPECT_EQ(after, before);
+  fs::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, SameFileTest, ::testing::ValuesIn(kSameFiles),
+                         [](const ::testing::TestParamInfo<SameFileCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// A layout reached through a link names its bitmaps beside the layout file itself, as does
+// the layout decode writes through a link.
+TEST(LayoutLinkTest, BitmapsAreBesideTheLayoutFileItself) {
+  const std::string dir = Folder("layout_link");
+  fs::create_directories(dir + "real");
+  fs::create_directories(dir + "other");
+  zotpx::test::WriteFileBytes(dir + "real/logo.bmp",
+                              zotpx::test::MakeBmp({96, 24}, [](int x, int) { return x < 2; }));
+  WriteText(dir + "real/L.toml", "[[bitmap]]\nkind = \"single\"\nfile = \"logo.bmp\"\nx = 250\n");
+  fs::create_symlink("../real/L.toml", dir + "other/L.toml");
+  const auto render = RunZotpx({"render", dir + "other/L.toml", "-o", dir + "L.png"});
+  EXPECT_EQ(render.status, 0) << render.err;
+  const auto text = RunZotpx({"static", dir + "other/L.toml", "-o", dir + "L.txt"});
+  EXPECT_EQ(text.status, 0) << text.err;
+
+  // A session's log with the bitmap in it, made into a layout through a link that names no
+  // file yet: the bitmap goes beside the file the link leads to, where the reader finds it.
+  auto sim = zotpx::test::StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
+  ASSERT_EQ(RunZotpx({"-p", sim.link.port, "-b", "115200", "--log", dir + "log.txt", "bitmap",
+                      "single", dir + "real/logo.bmp"})
+                .status,
+            0);
+  fs::create_symlink("../real/D.toml", dir + "other/D.toml");
+  const auto decoded =
+      RunZotpx({"decode", "--layout", dir + "log.txt", "-o", dir + "other/D.toml"});
+  ASSERT_EQ(decoded.status, 0) << decoded.err;
+  EXPECT_TRUE(fs::exists(dir + "real/D-1.bmp"));
+  EXPECT_FALSE(fs::exists(dir + "other/D-1.bmp"));
+  EXPECT_EQ(RunZotpx({"render", dir + "other/D.toml", "-o", dir + "D.png"}).status, 0);
+  fs::remove_all(dir);
+}
+
 TEST(LogFileNameTest, PortsNameTheirFiles) {
   const std::pair<const char*, const char*> kNames[] = {
       {"COM1", "COM1.log"},
@@ -187,5 +309,79 @@ TEST(StationLogTest, SharedLogNamesThePortsAndLogDirKeepsOneFilePerPort) {
   EXPECT_EQ(a->ReceivedFrameCount(), 2u);
   fs::remove_all(dir);
 }
+
+// The communication log is a production line's record: one that cannot be opened as a file
+// (a device such as /dev/full, a FIFO nobody reads) refuses the run before any port is opened;
+// one that fills up on the way is said on standard error and fails the run (exit status 4),
+// one port or several.
+struct LogFailureCase {
+  const char* name;
+  int ports;
+  std::vector<std::string> log;  // the log options; "@" stands for the case's folder
+  bool full_disk;                // no file may grow past 16 bytes
+  int status;
+  const char* said;  // on standard error
+};
+
+const LogFailureCase kLogFailures[] = {
+    {"DeviceThatTakesNothing",
+     1,
+     {"--log", "/dev/full"},
+     false,
+     2,
+     "--log /dev/full: not a regular file"},
+    {"FifoWithoutReader", 1, {"--log", "@fifo"}, false, 2, "not a regular file"},
+    {"FullDisk",
+     1,
+     {"--log", "@full.log"},
+     true,
+     4,
+     "full.log: File too large; the log is incomplete"},
+    {"FullDiskLogDir", 1, {"--log-dir", "@logs"}, true, 4, "the log is incomplete"},
+    {"FullDiskTwoPorts", 2, {"--log", "@full.log"}, true, 4, "the log is incomplete"},
+};
+
+void PrintTo(const LogFailureCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class LogFailureTest : public ::testing::TestWithParam<LogFailureCase> {};
+
+TEST_P(LogFailureTest, SaidAndTheRunFails) {
+  const LogFailureCase& c = GetParam();
+  const std::string dir = Folder(c.name);
+  ASSERT_EQ(mkfifo((dir + "fifo").c_str(), 0644), 0);
+  std::vector<zotpx::test::SimDevice> sims;
+  std::string ports;
+  for (int i = 0; i < c.ports; ++i) {
+    sims.push_back(zotpx::test::StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200}));
+    ports += (ports.empty() ? "" : ",") + sims.back().link.port;
+  }
+  std::vector<std::string> args = {"-p", ports, "-b", "115200"};
+  for (const std::string& arg : c.log)
+    args.push_back(arg.front() == '@' ? dir + arg.substr(1) : arg);
+  args.push_back("line");
+  zotpx::test::ZotpxRun run;
+  {
+    // Inherited by zotpx: the size a file may reach, as on a disk that is full.
+    rlimit before{};
+    getrlimit(RLIMIT_FSIZE, &before);
+    rlimit small = before;
+    if (c.full_disk) small.rlim_cur = 16;
+    setrlimit(RLIMIT_FSIZE, &small);
+    run = RunZotpx(args, std::chrono::seconds(60));
+    setrlimit(RLIMIT_FSIZE, &before);
+  }
+  EXPECT_EQ(run.signal, 0);
+  EXPECT_EQ(run.status, c.status) << run.err;
+  EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+  for (const auto& sim : sims) EXPECT_EQ(sim->ReceivedFrameCount(), c.status == 2 ? 0u : 1u);
+  fs::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(Logs, LogFailureTest, ::testing::ValuesIn(kLogFailures),
+                         [](const ::testing::TestParamInfo<LogFailureCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 }  // namespace

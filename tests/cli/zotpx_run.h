@@ -48,12 +48,17 @@ struct ZotpxRun {
 // each piece of output and at least every 20 ms. A test sends its signals from here.
 using ZotpxWatch = std::function<void(pid_t pid, const ZotpxRun& so_far)>;
 
+// Standard output and error whose reader goes away at once, as `| head -3` does after three
+// lines: every write to them fails.
+enum ClosedStreams : unsigned { kNoneClosed = 0, kOutClosed = 1, kErrClosed = 2 };
+
 // A run that outlasts `limit` is killed, and its standard error says so: a hang fails the
 // one test with what the program had printed, instead of stalling the whole suite. Standard
 // input is the file `input` when one is named.
 inline ZotpxRun RunZotpx(const std::vector<std::string>& args,
                          std::chrono::seconds limit = std::chrono::seconds(90),
-                         const ZotpxWatch& watch = {}, const std::string& input = {}) {
+                         const ZotpxWatch& watch = {}, const std::string& input = {},
+                         unsigned closed = kNoneClosed) {
   ZotpxRun run;
   std::vector<std::string> copies;
   if (const char* launcher = std::getenv("ZOTPX_TEST_PROGRAM"); launcher && *launcher) {
@@ -97,6 +102,12 @@ inline ZotpxRun RunZotpx(const std::vector<std::string>& args,
   pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
   std::string* into[2] = {&run.out, &run.err};
   int open = 2;
+  for (int i = 0; i < 2; ++i) {
+    if (!(closed & (1u << i))) continue;
+    close(fds[i].fd);
+    fds[i].fd = -1;
+    --open;
+  }
   bool killed = false;
   while (open > 0) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -129,7 +140,17 @@ inline ZotpxRun RunZotpx(const std::vector<std::string>& args,
   for (const pollfd& p : fds)
     if (p.fd >= 0) close(p.fd);
   int status = 0;
-  waitpid(pid, &status, 0);
+  // With both streams closed there was nothing to read: the limit holds here.
+  while (!killed && waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() >= deadline) {
+      kill(pid, SIGKILL);
+      killed = true;
+      break;
+    }
+    if (watch) watch(pid, run);
+    usleep(20000);
+  }
+  if (killed) waitpid(pid, &status, 0);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   run.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   if (killed)

@@ -35,13 +35,16 @@ using Clock = std::chrono::steady_clock;
 void WriteMonoBitmap(const QString& path, int width, int height) {
   ASSERT_TRUE(zotpx::test::WriteFileBytes(
       QFile::encodeName(path).toStdString(),
-      zotpx::test::MakeBmp({.width = width, .height = height}, [](int x, int y) { return x == 0 && y == 0; })))
+      zotpx::test::MakeBmp({.width = width, .height = height},
+                           [](int x, int y) { return x == 0 && y == 0; })))
       << path.toStdString();
 }
 
 using zotpx::Bytes;
 
-std::uintmax_t FileSize(const QString& path) { return fs::file_size(QFile::encodeName(path).toStdString()); }
+std::uintmax_t FileSize(const QString& path) {
+  return fs::file_size(QFile::encodeName(path).toStdString());
+}
 
 Bytes ReadAll(const QString& path) {
   std::ifstream in(QFile::encodeName(path).toStdString(), std::ios::binary);
@@ -54,7 +57,8 @@ class FifoWatchdog {
  public:
   explicit FifoWatchdog(std::string path)
       : thread_([path = std::move(path), this] {
-          for (int i = 0; i < 300 && !done_; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+          for (int i = 0; i < 300 && !done_; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
           if (done_) return;
           const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK);
           if (fd >= 0) close(fd);
@@ -99,8 +103,12 @@ class BadFilesTest : public FormTest {
   void TearDown() override { AppDirectory = saved_app_directory_; }
 
   QString Path(const QString& name) const { return dir_.path() + "/" + name; }
-  std::string Local(const QString& name) const { return QFile::encodeName(Path(name)).toStdString(); }
-  QStringList Entries() const { return QDir(dir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden); }
+  std::string Local(const QString& name) const {
+    return QFile::encodeName(Path(name)).toStdString();
+  }
+  QStringList Entries() const {
+    return QDir(dir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+  }
   QTableWidget* ShapeList() { return form().Ctl<QTableWidget>("ListCrossDown"); }
 
   // Adds the file through the add button's dialog; returns how long the click took.
@@ -140,19 +148,22 @@ TEST_F(BadFilesTest, ShapeWithChineseAndBlanksInItsNameIsAddedAndSaved) {
 struct FileCommand {
   const char* what;
   void (TForm1::*handler)();
-  int model;      // ComboDeviceType, as connecting left it
-  int rate;       // UartBaud
+  int model;  // ComboDeviceType, as connecting left it
+  int rate;   // UartBaud
   std::string cannot_open;
 };
 
 const FileCommand kFileCommands[] = {
     {"crosshair shape", &TForm1::BtnCrossDownAddClick, 2, 4, kAddCannotOpen},
-    {"flashing bitmap", &TForm1::LabelBitmapSelectClick, 1, 4, "选择位图文件失败：无法访问位图文件"},
+    {"flashing bitmap", &TForm1::LabelBitmapSelectClick, 1, 4,
+     "选择位图文件失败：无法访问位图文件"},
     {"single-colour bitmap", &TForm1::LabelSingleBitmapSelectClick, 1, 4,
      "选择单色位图文件失败：无法访问位图文件"},
-    {"static command text", &TForm1::BtnStaticCmdClick, 1, 4, "生成和下载静态命令失败：打开命令文件失败"},
+    {"static command text", &TForm1::BtnStaticCmdClick, 1, 4,
+     "生成和下载静态命令失败：打开命令文件失败"},
     {"font library", &TForm1::BtnEepromCmdClick, 1, 4, "内部字库下载失败：打开字库文件失败"},
-    {"crosshair file", &TForm1::BtnCrossDownCmdClick, 2, 4, "十字线文件下载失败：打开十字线文件失败"},
+    {"crosshair file", &TForm1::BtnCrossDownCmdClick, 2, 4,
+     "十字线文件下载失败：打开十字线文件失败"},
 };
 
 TEST_F(BadFilesTest, ChoiceThatCannotBeReadIsRefusedAtOnceWithoutWaiting) {
@@ -239,7 +250,8 @@ TEST_F(BadFilesTest, CrossFileThatCannotBeWrittenLeavesNothingHalfWritten) {
   const Bytes old_file(0x40000, 0x5A);
   {
     std::ofstream(Local("old.bin"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(old_file.data()), static_cast<std::streamsize>(old_file.size()));
+        .write(reinterpret_cast<const char*>(old_file.data()),
+               static_cast<std::streamsize>(old_file.size()));
   }
   const QStringList before = Entries();
 
@@ -247,12 +259,15 @@ TEST_F(BadFilesTest, CrossFileThatCannotBeWrittenLeavesNothingHalfWritten) {
     const char* what;
     QString target;
     bool disk_full;
+    const char* why;  // after the status, in brackets
   } cases[] = {
-      {"a directory chosen as the file", Path("folder.bin"), false},
-      {"a folder that does not exist", Path("no such folder/Cross.bin"), false},
-      {"a full disk", Path("Cross.bin"), true},
-      {"a full disk over an existing file", Path("old.bin"), true},
+      {"a directory chosen as the file", Path("folder.bin"), false, "不是普通文件"},
+      {"a folder that does not exist", Path("no such folder/Cross.bin"), false, "文件夹不存在"},
+      {"a full disk", Path("Cross.bin"), true, "磁盘空间不足"},
+      {"a full disk over an existing file", Path("old.bin"), true, "磁盘空间不足"},
+      {"the listed shape chosen as the file", Path("shape.bmp"), false, "与读取的文件是同一个文件"},
   };
+  const Bytes shape = ReadAll(Path("shape.bmp"));
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     dialogs().save_answers.push_back(c.target);
@@ -262,16 +277,19 @@ TEST_F(BadFilesTest, CrossFileThatCannotBeWrittenLeavesNothingHalfWritten) {
       if (c.disk_full) limit.emplace(0x40000 / 2);
       Click("BtnCrossDownFile");
     }
-    EXPECT_EQ(Status(), kCannotSave);
-    // No new file, no temporary left beside the target, the old file as it was.
+    EXPECT_EQ(Status(), kCannotSave + "（" + c.why + "）");
+    // No new file, no temporary left beside the target, the old files as they were.
     EXPECT_EQ(Entries(), before);
     EXPECT_EQ(ReadAll(Path("old.bin")), old_file);
+    EXPECT_EQ(ReadAll(Path("shape.bmp")), shape);
   }
 }
 
 const std::string kStaticCannotSave = "生成和下载静态命令失败：生成静态命令文件失败";
 
-Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
+Bytes Text(const std::string& text) {
+  return Bytes(text.begin(), text.end());
+}
 
 void WriteBytes(const std::string& path, const Bytes& bytes) {
   ASSERT_TRUE(zotpx::test::WriteFileBytes(path, bytes)) << path;
@@ -306,15 +324,17 @@ TEST_F(BadFilesTest, UserCfgThatCannotBeWrittenLeavesNothingHalfWritten) {
     const char* what;
     QString folder;
     bool disk_full;
+    const char* why;
   } cases[] = {
-      {"User.cfg is a directory", as_folder, false},
-      {"the working directory is gone", Path("gone"), false},
-      {"the disk fills up half-way, over the last User.cfg", full_disk, true},
+      {"User.cfg is a directory", as_folder, false, "不是普通文件"},
+      {"the working directory is gone", Path("gone"), false, "文件夹不存在"},
+      {"the disk fills up half-way, over the last User.cfg", full_disk, true, "磁盘空间不足"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     AppDirectory = c.folder + "/";
-    const QStringList before = QDir(c.folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    const QStringList before =
+        QDir(c.folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     dialogs().open_answers.push_back(Path("static.txt"));
     const std::size_t mark = LogMark();
     {
@@ -322,10 +342,11 @@ TEST_F(BadFilesTest, UserCfgThatCannotBeWrittenLeavesNothingHalfWritten) {
       if (c.disk_full) limit.emplace(8192);
       Click("BtnStaticCmd");
     }
-    EXPECT_EQ(Status(), kStaticCannotSave);
+    EXPECT_EQ(Status(), kStaticCannotSave + "（" + c.why + "）");
     EXPECT_EQ(LogSince(mark), std::vector<std::string>{});
     EXPECT_EQ(dialogs().Count(ScriptedDialogs::Kind::Question), 0u);
-    EXPECT_EQ(QDir(c.folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
+    EXPECT_EQ(QDir(c.folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              before);
   }
   EXPECT_EQ(ReadAll(full_disk + "/User.cfg"), old_image);
 }

@@ -516,11 +516,13 @@ TEST_F(CrossFileFormTest, FileThatCannotBeSavedLeavesNothingBehind) {
   // The path names a folder, a FIFO, or a file in a folder that does not exist.
   ASSERT_TRUE(QDir(PathOf(QString())).mkdir(QStringLiteral("taken")));
   ASSERT_EQ(mkfifo(QFile::encodeName(PathOf("fifo")).constData(), 0644), 0);
-  for (const char* name : {"taken", "fifo", "nowhere/Cross.bin"}) {
+  const std::pair<const char*, std::string> cases[] = {
+      {"taken", "不是普通文件"}, {"fifo", "不是普通文件"}, {"nowhere/Cross.bin", "文件夹不存在"}};
+  for (const auto& [name, why] : cases) {
     dialogs().save_answers.push_back(PathOf(QString::fromLatin1(name)));
     dialogs().question_answers.push_back(true);
     Click("BtnCrossDownFile");
-    EXPECT_EQ(Status(), std::string(kGenerate) + "失败：无法保存文件") << name;
+    EXPECT_EQ(Status(), std::string(kGenerate) + "失败：无法保存文件（" + why + "）") << name;
   }
   EXPECT_TRUE(QFileInfo(PathOf("taken")).isDir());
   EXPECT_FALSE(QFileInfo(PathOf("fifo")).isFile());

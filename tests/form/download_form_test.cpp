@@ -354,7 +354,7 @@ TEST_F(DownloadFormTest, UserCfgThatCannotBeWrittenIsReported) {
   AppDirectory = folder_.filePath(QStringLiteral("no-such-folder/"));
   Choose(text);
   Click("BtnStaticCmd");
-  EXPECT_EQ(Status(), "生成和下载静态命令失败：生成静态命令文件失败");
+  EXPECT_EQ(Status(), "生成和下载静态命令失败：生成静态命令文件失败（文件夹不存在）");
   EXPECT_EQ(dialogs().Count(Kind::Question), 0u);
 }
 

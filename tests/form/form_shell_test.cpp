@@ -1,8 +1,13 @@
 // The main window's shell: layout and defaults at start, the status line and the log, the
 // port list, error display for a handler that throws, and the dialog filter conversion.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,9 +18,13 @@
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <QTimer>
+#include <filesystem>
+#include <functional>
 #include <stdexcept>
 
 #include "serial/frame.h"
+#include "serial/port.h"
 #include "serial/transaction.h"
 #include "support/form_fixture.h"
 
@@ -249,6 +258,38 @@ TEST_F(FormShellTest, PortListKeepsAChosenPortAcrossRefresh) {
   EXPECT_EQ(port->currentText(), QStringLiteral("/dev/zotpx-test-gone"));
   EXPECT_EQ(port->findText(QStringLiteral("/dev/zotpx-test-gone")), port->count() - 1);
   EXPECT_EQ(port->itemText(0), QStringLiteral("COM1"));
+}
+
+// Lets the window's events run until `done`, for up to five seconds.
+bool RunsUntil(const std::function<bool()>& done) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done() && clock.elapsed() < 5000) {
+    QEventLoop pause;
+    QTimer::singleShot(50, &pause, &QEventLoop::quit);
+    pause.exec();
+  }
+  return done();
+}
+
+// A simulator started or ended while the window is open: its COMn link joins the list and
+// leaves it by itself, the chosen port and the window's size as they were.
+TEST_F(FormShellTest, PortListFollowsAComLinkThatComesAndGoes) {
+  Show();
+  QComboBox* port = form().Combo("UartPort");
+  port->setCurrentIndex(2);
+  const QSize size = form().size();
+  const std::string folder = zotpx::PortFolder();
+  // Private, as the simulator makes it: -p COMn takes no link from a folder others may write.
+  std::filesystem::create_directories(std::filesystem::path(folder).parent_path());
+  mkdir(folder.c_str(), 0700);
+  const std::string link = folder + "/COM232";
+  ASSERT_EQ(symlink("/dev/null", link.c_str()), 0);
+  EXPECT_TRUE(RunsUntil([port] { return port->findText(QStringLiteral("COM232")) >= 0; }));
+  std::filesystem::remove(link);
+  EXPECT_TRUE(RunsUntil([port] { return port->findText(QStringLiteral("COM232")) < 0; }));
+  EXPECT_EQ(port->currentText(), QStringLiteral("COM3"));
+  EXPECT_EQ(form().size(), size);
 }
 
 TEST_F(FormShellTest, AnErrorEscapingAHandlerIsShownAndTheWindowStaysUsable) {

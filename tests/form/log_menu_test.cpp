@@ -77,7 +77,7 @@ TEST_F(LogMenuTest, EditActionsStayAndTheSaveWritesTheLogAsShownInUtf8) {
       {"记录.txt", false, "保存通信记录成功", shown},
       {"old.txt", false, "", "old"},
       {"old.txt", true, "保存通信记录成功", shown},
-      {"no-such-folder/log.txt", false, "保存通信记录失败：无法保存文件", ""},
+      {"no-such-folder/log.txt", false, "保存通信记录失败：无法保存文件（文件夹不存在）", ""},
   };
   for (const auto& c : cases) {
     dialogs().requests.clear();
@@ -263,7 +263,8 @@ TEST_F(LogMenuTest, LayoutExportReplaysTheSessionsFrames) {
   for (const char* name : {"session-4.bmp", "session-5.bmp", "session-6.bmp"})
     EXPECT_TRUE(QFile::exists(Path(name))) << name;
 
-  zotpx::test::SimDevice replay = zotpx::test::StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
+  zotpx::test::SimDevice replay =
+      zotpx::test::StartSim({.model = zotpx::DeviceModel::PA, .baud = 115200});
   const auto applied = zotpx::test::RunZotpx(
       {"-p", replay.link.port, "-b", "115200", "apply", QFile::encodeName(layout).toStdString()});
   ASSERT_EQ(applied.status, 0) << applied.err;

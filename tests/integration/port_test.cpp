@@ -15,6 +15,7 @@
 
 #include "serial/frame.h"
 #include "serial/port.h"
+#include "serial/port_list.h"
 
 namespace {
 

@@ -323,7 +323,7 @@ INSTANTIATE_TEST_SUITE_P(
                        "memory file /F is 491521 bytes long, not 491520 (0x78000) like the "
                        "device's memory; it is left as it is"},
         MemoryFileCase{"ReadOnly", kMemorySize, 0444, true,
-                       "cannot open memory file /F for reading and writing: Permission denied"}),
+                       "cannot open memory file /F for reading and writing: permission denied"}),
     [](const ::testing::TestParamInfo<MemoryFileCase>& info) {
       return std::string(info.param.name);
     });

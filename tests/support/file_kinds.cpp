@@ -2,6 +2,8 @@
 
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -84,18 +86,38 @@ bool IsLink(const fs::path& path) {
   return fs::is_symlink(path);
 }
 
-bool SaveAsNobody(const std::function<bool()>& save) {
-  if (geteuid() != 0) return save();
+namespace {
+
+// `save` in a child process made ready by `setup` (false: it could not be); its result.
+int SaveInChild(const std::function<bool()>& setup, const std::function<int()>& save) {
   const pid_t child = fork();
-  if (child == 0) {
-    const gid_t groups[] = {kOtherGroup};
-    if (setgroups(1, groups) != 0 || setgid(kNoGroup) != 0 || setuid(kNobody) != 0) _exit(2);
-    _exit(save() ? 0 : 1);
-  }
+  if (child == 0) _exit(setup() ? save() : 101);
   int status = -1;
   waitpid(child, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) < 2) << "the child could not drop root";
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) <= 100) << "the child could not be set up";
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 101;
+}
+
+}  // namespace
+
+int SaveAsNobody(const std::function<int()>& save) {
+  if (geteuid() != 0) return save();
+  return SaveInChild(
+      [] {
+        const gid_t groups[] = {kOtherGroup};
+        return setgroups(1, groups) == 0 && setgid(kNoGroup) == 0 && setuid(kNobody) == 0;
+      },
+      save);
+}
+
+int SaveOnASmallDisk(std::size_t bytes, const std::function<int()>& save) {
+  return SaveInChild(
+      [bytes] {
+        const rlimit limit{bytes, bytes};
+        signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead
+        return setrlimit(RLIMIT_FSIZE, &limit) == 0;
+      },
+      save);
 }
 
 bool SetOwnerAndMode(const fs::path& file, std::uint32_t owner, std::uint32_t group,

@@ -36,8 +36,11 @@ bool MakeLink(const std::string& target, const fs::path& link);
 bool IsLink(const fs::path& path);
 
 // Linux as root: the save runs in a child that became "nobody" (in group kOtherGroup), so that
-// permissions mean something. Elsewhere the save runs here.
-bool SaveAsNobody(const std::function<bool()>& save);
+// permissions mean something. Elsewhere the save runs here. What `save` returns (0 to 100).
+int SaveAsNobody(const std::function<int()>& save);
+// The save runs where no file may grow past `bytes`, as on a disk that is full: a child with a
+// file size limit (Linux). -1 where there is no such limit (Windows).
+int SaveOnASmallDisk(std::size_t bytes, const std::function<int()>& save);
 inline constexpr std::uint32_t kNobody = 65534;
 inline constexpr std::uint32_t kNoGroup = 65534;
 inline constexpr std::uint32_t kOtherGroup = 20;  // any group but root's and nobody's

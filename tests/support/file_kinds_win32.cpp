@@ -77,8 +77,12 @@ bool MakeLink(const std::string& target, const fs::path& link) {
          IsLink(link);
 }
 
-bool SaveAsNobody(const std::function<bool()>& save) {
+int SaveAsNobody(const std::function<int()>& save) {
   return save();
+}
+
+int SaveOnASmallDisk(std::size_t, const std::function<int()>&) {
+  return -1;
 }
 
 bool SetOwnerAndMode(const fs::path&, std::uint32_t, std::uint32_t, std::uint32_t) {

@@ -1,5 +1,7 @@
 // The port list on Windows: the registry's device map names every port a driver serves (Wine's
 // included, where SetupAPI lists none); SetupAPI adds what the device manager knows of each.
+// Windows has no per-user device permissions: a port that is there may be opened, unless
+// another program holds it, which only opening tells.
 #include <windows.h>
 // After windows.h.
 #include <setupapi.h>
@@ -9,6 +11,7 @@
 
 #include "base/utf16_win32.h"
 #include "serial/com_ports.h"
+#include "serial/port_list.h"
 
 namespace zotpx {
 
@@ -65,17 +68,17 @@ std::string PortNameOf(HDEVINFO set, SP_DEVINFO_DATA& device) {
 }
 
 // What the device manager knows, by port name.
-std::map<std::string, ComPort> DeviceManagerPorts() {
-  std::map<std::string, ComPort> ports;
+std::map<std::string, PortInfo> DeviceManagerPorts() {
+  std::map<std::string, PortInfo> ports;
   HDEVINFO set = SetupDiGetClassDevsW(&kPortsClass, nullptr, nullptr, DIGCF_PRESENT);
   if (set == INVALID_HANDLE_VALUE) return ports;
   SP_DEVINFO_DATA device{};
   device.cbSize = sizeof device;
   for (DWORD index = 0; SetupDiEnumDeviceInfo(set, index, &device); ++index) {
-    ComPort port;
+    PortInfo port;
     port.name = PortNameOf(set, device);
     if (port.name.empty()) continue;
-    port.friendly_name = RegistryProperty(set, device, SPDRP_FRIENDLYNAME);
+    port.product = RegistryProperty(set, device, SPDRP_FRIENDLYNAME);
     port.manufacturer = RegistryProperty(set, device, SPDRP_MFG);
     port.driver = RegistryProperty(set, device, SPDRP_SERVICE);
     wchar_t instance[512] = {};
@@ -93,22 +96,28 @@ std::map<std::string, ComPort> DeviceManagerPorts() {
 
 }  // namespace
 
-std::vector<ComPort> ListComPorts() {
-  const std::map<std::string, ComPort> known = DeviceManagerPorts();
-  std::vector<ComPort> ports;
+std::vector<PortInfo> ListSerialPorts() {
+  const std::map<std::string, PortInfo> known = DeviceManagerPorts();
+  std::vector<PortInfo> ports;
   for (const std::string& name : DeviceMapNames()) {
     const auto found = known.find(name);
-    if (found != known.end()) {
-      ports.push_back(found->second);
-    } else {
-      ComPort port;
-      port.name = name;
-      ports.push_back(port);
-    }
+    PortInfo port;
+    if (found != known.end()) port = found->second;
+    port.name = name;
+    port.may_open = true;
+    ports.push_back(port);
   }
   std::sort(ports.begin(), ports.end(),
-            [](const ComPort& a, const ComPort& b) { return ComNameLess(a.name, b.name); });
+            [](const PortInfo& a, const PortInfo& b) { return ComNameLess(a.name, b.name); });
   return ports;
+}
+
+std::string LinkToDevice(const std::string&, const std::string&) {
+  return "";
+}
+
+std::vector<PortInfo> ListPortLinks() {
+  return {};
 }
 
 }  // namespace zotpx
