@@ -33,13 +33,13 @@ constexpr int kBaud = 115200;
 struct ListeningSim {
   std::unique_ptr<Child> child;
   std::string url;
-  explicit ListeningSim(const std::string& mode) {
+  explicit ListeningSim(const std::string& mode, const std::string& address = "0") {
     std::vector<std::string> argv;
     const char* program = std::getenv("ZOTPX_TEST_SIM_PROGRAM");
     std::istringstream words(program && *program ? program : ZOTPX_SIM_PROGRAM);
     for (std::string word; words >> word;) argv.push_back(word);
-    for (const std::string& arg :
-         {"--model", "ZOT-PA", "--baud", "115200", "--listen", "0", "--listen-mode", mode.c_str()})
+    for (const std::string& arg : {"--model", "ZOT-PA", "--baud", "115200", "--listen",
+                                   address.c_str(), "--listen-mode", mode.c_str()})
       argv.push_back(arg);
     child = std::make_unique<Child>(argv, true);
     url = child->FirstLine(30);
@@ -162,6 +162,16 @@ TEST(SimListenTest, ASecondClientIsTurnedAwayWhileTheFirstWorks) {
       zotpx::OpenNetworkTransport(zotpx::ParsePortUrl("tcp://" + sim.url.substr(10)), 0, failure);
   ASSERT_TRUE(raw) << failure.detail;
   EXPECT_TRUE(Probed(*raw));
+}
+
+TEST(SimListenTest, ServesOnTheIpv6Loopback) {
+  ListeningSim sim("auto", "[::1]:0");
+  if (sim.url.empty()) GTEST_SKIP() << "no IPv6 loopback here";
+  ASSERT_EQ(sim.url.rfind("rfc2217://[::1]:", 0), 0u) << sim.url;
+  zotpx::NetFailure failure;
+  auto transport = zotpx::OpenNetworkTransport(zotpx::ParsePortUrl(sim.url), kBaud, failure);
+  ASSERT_TRUE(transport) << failure.detail;
+  EXPECT_TRUE(Probed(*transport));
 }
 
 // Listening anywhere but the loopback is said, as is a --listen that cannot be.
