@@ -226,16 +226,20 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
                    : "not an address to listen at: " + text +
                          " (PORT or HOST:PORT, PORT 0 to 65535, an IPv6 HOST in brackets)";
       }));
-  const std::map<std::string, zotpx::sim::ListenMode> modes = {
+  static const std::map<std::string, zotpx::sim::ListenMode> modes = {
       {"auto", zotpx::sim::ListenMode::Auto},
       {"raw", zotpx::sim::ListenMode::Raw},
       {"rfc2217", zotpx::sim::ListenMode::Rfc2217}};
   CLI::Option* listen_mode =
-      app.add_option("--listen-mode", config.listen_mode,
-                     "How the TCP client speaks: rfc2217, raw, or auto (by its "
-                     "first byte; the default)")
+      app.add_option_function<std::string>(
+             "--listen-mode",
+             [&config](const std::string& name) { config.listen_mode = modes.at(name); },
+             "How the TCP client speaks: rfc2217, raw, or auto (by its first byte; the default)")
           ->type_name("auto|raw|rfc2217")
-          ->transform(CLI::CheckedTransformer(modes, CLI::ignore_case).description(""));
+          ->check(Check([](const std::string& name) {
+            return modes.count(name) ? std::string()
+                                     : "unknown mode: " + name + " (auto, raw or rfc2217)";
+          }));
   app.add_option("--memory", config.memory_file,
                  "Keep the device's memory in FILE across runs (below)")
       ->type_name("FILE");

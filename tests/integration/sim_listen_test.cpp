@@ -186,6 +186,7 @@ TEST(SimListenTest, TheNetworkIsWarnedOfAndWrongUseRefused) {
       {"--listen 0.0.0.0:0", 124, "anyone on the network can drive this device"},
       {"--listen 0 --port COM9", 2, "--port links a pseudo-terminal"},
       {"--listen-mode raw", 2, "--listen-mode needs --listen"},
+      {"--listen 0 --listen-mode telnet", 2, "unknown mode: telnet (auto, raw or rfc2217)"},
       {"--listen 70000", 2, "not an address to listen at: 70000"},
       {"--listen [::1 ", 2, "not an address to listen at"},
   };
