@@ -41,6 +41,7 @@ class BenchDialogs : public Dialogs {
   }
   void Message(const QString&, const QString&) override { ++messages; }
   bool Question(const QString&, const QString&) override { return true; }
+  int Choose(const QString&, const QString&, const QStringList&) override { return 0; }
   void Error(const QString& text) override {
     std::fprintf(stderr, "error display: %s\n", text.toLocal8Bit().constData());
     ++messages;

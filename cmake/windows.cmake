@@ -1,6 +1,9 @@
 # What the Windows build needs beyond the sources: programs that run from any folder, Qt's
 # libraries and platform plugin beside the window, the UTF-8 code page manifest and the icon.
 
+# zlib into the programs, as libpng and FreeType are: mingw's DLL of it is nothing Windows has.
+set(ZLIB_USE_STATIC_LIBS ON)
+
 # mingw's time.h offers localtime_r and gmtime_r with this, as the C library does on Linux.
 add_compile_definitions(_POSIX_THREAD_SAFE_FUNCTIONS)
 
@@ -10,13 +13,49 @@ function(zotpx_windows_static_runtime target)
 endfunction()
 
 # UTF-8 as the process code page (arguments, file names, the narrow API), and the icon for the
-# window. `icon` may be empty.
+# window. `icon` may be empty. A program that is shipped gives its description as a third
+# argument: its version information then says what it is, whose, and which version (Explorer's
+# Properties, the installer's and support's questions).
 function(zotpx_windows_resources target icon)
   set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc)
   set(content "1 24 \"${PROJECT_SOURCE_DIR}/packaging/windows/zotpx.manifest\"\n")
   if(icon)
     # The name Qt's Windows plugin looks for when a window has no icon of its own.
     string(APPEND content "IDI_ICON1 ICON \"${icon}\"\n")
+  endif()
+  if(ARGC GREATER 2)
+    string(APPEND content [[
+1 VERSIONINFO
+FILEVERSION @ZOTPX_WIN_VERSION_WORDS@
+PRODUCTVERSION @ZOTPX_WIN_VERSION_WORDS@
+FILEOS 0x40004
+FILETYPE 1
+BEGIN
+  BLOCK "StringFileInfo"
+  BEGIN
+    BLOCK "040904B0"
+    BEGIN
+      VALUE "CompanyName", "@ZOTPX_WIN_COMPANY@"
+      VALUE "FileDescription", "@ZOTPX_WIN_DESCRIPTION@"
+      VALUE "FileVersion", "@PROJECT_VERSION@"
+      VALUE "InternalName", "@target@"
+      VALUE "LegalCopyright", "@ZOTPX_WIN_COPYRIGHT@"
+      VALUE "OriginalFilename", "@target@.exe"
+      VALUE "ProductName", "zotpx"
+      VALUE "ProductVersion", "@PROJECT_VERSION@"
+    END
+  END
+  BLOCK "VarFileInfo"
+  BEGIN
+    VALUE "Translation", 0x409, 1200
+  END
+END
+]])
+    set(ZOTPX_WIN_DESCRIPTION "${ARGV2}")
+    string(REPLACE "." "," ZOTPX_WIN_VERSION_WORDS "${PROJECT_VERSION}.0")
+    string(REGEX REPLACE " <.*>$" "" ZOTPX_WIN_COMPANY "${ZOTPX_MAINTAINER}")
+    file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE ZOTPX_WIN_COPYRIGHT REGEX "^Copyright " LIMIT_COUNT 1)
+    string(CONFIGURE "${content}" content @ONLY)
   endif()
   file(GENERATE OUTPUT ${rc} CONTENT "${content}")
   target_sources(${target} PRIVATE ${rc})

@@ -1,9 +1,9 @@
 #include "app/bitmap_image.h"
 
-#include <QFile>
 #include <stdexcept>
 #include <string>
 
+#include "app/save_file.h"
 #include "graphics/bitmap.h"
 
 QImage PictureImage(const zotpx::DecodedBitmap& picture) {
@@ -15,12 +15,11 @@ QImage PictureImage(const zotpx::DecodedBitmap& picture) {
 }
 
 std::string CannotDecodeText(const QString& path) {
-  return zotpx::kBitmapCannotDecodeText + path.toStdString();
+  return zotpx::kBitmapCannotDecodeText + CorePath(path);
 }
 
 QImage LoadBitmapImage(const QString& path) {
-  const std::optional<zotpx::DecodedBitmap> picture =
-      zotpx::DecodeBitmapFile(QFile::encodeName(path).toStdString());
+  const std::optional<zotpx::DecodedBitmap> picture = zotpx::DecodeBitmapFile(CorePath(path));
   if (!picture) throw std::runtime_error(CannotDecodeText(path));
   return PictureImage(*picture);
 }

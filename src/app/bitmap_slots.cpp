@@ -1,6 +1,5 @@
 #include "app/bitmap_slots.h"
 
-#include <QFile>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
@@ -11,6 +10,7 @@
 #include <stdexcept>
 
 #include "app/bitmap_image.h"
+#include "app/save_file.h"
 
 const BitmapSlotDef kFlashingSlot{&TForm1::BitmapSlots::flashing,
                                   "LabelBitmapSelect",
@@ -103,7 +103,7 @@ void ShowLoaded(TForm1& form, const BitmapSlotDef& def, const QString& path, con
   const int height = 2 * image.height();
   preview->setGeometry((def.panel_width - width) / 2, (def.panel_height - height) / 2, width,
                        height);
-  form.SetText(def.path_edit, path);
+  form.SetText(def.path_edit, ShownPath(path));
   SlotOf(form, def).picture = std::move(picture);
   preview->show();
   preview->raise();
@@ -145,8 +145,7 @@ void LoadBitmapSlot(TForm1& form, const BitmapSlotDef& def) {
   if (!path) return;
   Unload(form, def);
 
-  zotpx::BitmapLoad load =
-      zotpx::LoadBitmapFile(QFile::encodeName(*path).toStdString(), def.limits);
+  zotpx::BitmapLoad load = zotpx::LoadBitmapFile(CorePath(*path), def.limits);
   if (load.status == zotpx::BitmapFileStatus::CannotDecode)
     throw std::runtime_error(CannotDecodeText(*path));
   if (load.status != zotpx::BitmapFileStatus::Ok) {

@@ -49,14 +49,18 @@ const zotpx::FieldDef* FindControlField(std::string_view control) {
   return nullptr;
 }
 
-QWidget* AddControlRow(QGridLayout* grid, int row, const char* control, const QString& label,
-                       int column) {
+QWidget* AddListRow(QGridLayout* grid, int row, const char* control, const QString& label,
+                    int column) {
+  const zotpx::ComboDef* list = zotpx::FindComboDef(control);
+  if (!list) throw NoSuchControl(control);
+  return AddComboRow(grid, row, control, *list, list->default_index, label, column);
+}
+
+QWidget* AddControlRow(QGridLayout* grid, int row, const char* control, int column) {
   const zotpx::FieldDef* field = FindControlField(control);
-  if (!field) {
-    const zotpx::ComboDef* list = zotpx::FindComboDef(control);
-    if (!list) throw NoSuchControl(control);
-    return AddComboRow(grid, row, control, *list, list->default_index, label, column);
-  }
+  if (!field) throw NoSuchControl(control);
+  const QString label =
+      QString::fromUtf8(field->label.data(), static_cast<int>(field->label.size()));
   const QString text = QString::fromStdString(field->default_text);
   switch (field->kind) {
     case FieldKind::Coordinate:
@@ -92,8 +96,7 @@ QGroupBox* BuildCommandGroup(TForm1& form, QWidget* page, const CommandGroup& de
   QGridLayout* grid = nullptr;
   QGroupBox* group = MakeGroup(page, def.name, QString::fromUtf8(def.caption), &grid);
   int row = 0;
-  for (const ControlRow& control : def.rows)
-    AddControlRow(grid, row++, control.control, QString::fromUtf8(control.label));
+  for (const char* control : def.rows) AddControlRow(grid, row++, control);
   AddCommandButton(form, grid, row++, def.button, def.command, def.handler);
   if (def.note) {
     QLabel* note = AddNoteRow(grid, row++, QString::fromUtf8(def.note));

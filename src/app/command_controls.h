@@ -20,28 +20,25 @@ class TForm1;
 // The field control `name` shows; nullptr when it is no command's.
 const zotpx::FieldDef* FindControlField(std::string_view control);
 
-// A labelled row for a command's control as its field has it: an edit box with the default
-// text and a length limit, a drop-down with its items and default, or a check box (the label
-// its caption) checked or not. A drop-down that no command reads (the model, the rate) takes
+// A row for a command's control as its field has it, labelled with the field's label: an edit
+// box with the default text and a length limit, a drop-down with its items and default, or a
+// check box (the label its caption) checked or not.
+QWidget* AddControlRow(QGridLayout* grid, int row, const char* control, int column = 0);
+// A labelled drop-down that no command reads (the model, the rate, the font test's lists),
 // its list from base/attributes.h.
-QWidget* AddControlRow(QGridLayout* grid, int row, const char* control, const QString& label,
-                       int column = 0);
+QWidget* AddListRow(QGridLayout* grid, int row, const char* control, const QString& label,
+                    int column = 0);
 
 // The command's button: its title as the caption, a click running `handler`.
 QPushButton* AddCommandButton(TForm1& form, QGridLayout* grid, int row, const char* name,
                               std::string_view command, void (TForm1::*handler)(), int column = 0);
-
-struct ControlRow {
-  const char* control;
-  const char* label;
-};
 
 // A command's group: its controls down one column of labelled rows, its button below them, and
 // under that, where it has one, a blue note.
 struct CommandGroup {
   const char* name;
   const char* caption;
-  std::vector<ControlRow> rows;
+  std::vector<const char*> rows;  // the controls, labelled by their fields
   const char* button;
   std::string_view command;
   void (TForm1::*handler)();

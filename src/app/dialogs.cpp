@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
+#include <algorithm>
+#include <vector>
 
 #include "app/form.h"
 
@@ -92,6 +95,23 @@ bool QtDialogs::Question(const QString& title, const QString& text) {
   box.setDefaultButton(QMessageBox::Ok);
   box.setEscapeButton(QMessageBox::Cancel);
   return box.exec() == QMessageBox::Ok;
+}
+
+int QtDialogs::Choose(const QString& title, const QString& text, const QStringList& buttons) {
+  QMessageBox box(QMessageBox::Question, ApplicationTitle(title), text, QMessageBox::NoButton,
+                  owner_);
+  box.setTextFormat(Qt::PlainText);
+  std::vector<QAbstractButton*> added;
+  for (const QString& caption : buttons)
+    added.push_back(box.addButton(caption, QMessageBox::AcceptRole));
+  if (!added.empty()) {
+    box.setDefaultButton(static_cast<QPushButton*>(added.front()));
+    box.setEscapeButton(added.back());
+  }
+  box.exec();
+  const auto pressed = std::find(added.begin(), added.end(), box.clickedButton());
+  return pressed == added.end() ? static_cast<int>(added.size()) - 1
+                                : static_cast<int>(pressed - added.begin());
 }
 
 void QtDialogs::Error(const QString& text) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QWidget;
@@ -24,6 +25,9 @@ class Dialogs {
   virtual void Message(const QString& title, const QString& text) = 0;
   // A modal box with OK and Cancel: true for OK.
   virtual bool Question(const QString& title, const QString& text) = 0;
+  // A modal box with these buttons, the first the default and the last the escape: the index
+  // of the one pressed.
+  virtual int Choose(const QString& title, const QString& text, const QStringList& buttons) = 0;
   // The application's standard error display, for an error that escaped a handler.
   virtual void Error(const QString& text) = 0;
 };
@@ -36,6 +40,7 @@ class QtDialogs : public Dialogs {
   std::optional<QString> SaveFile(const FileRequest& request) override;
   void Message(const QString& title, const QString& text) override;
   bool Question(const QString& title, const QString& text) override;
+  int Choose(const QString& title, const QString& text, const QStringList& buttons) override;
   void Error(const QString& text) override;
 
  private:

@@ -20,6 +20,7 @@
 #include <iterator>
 
 #include "app/bitmap_slots.h"
+#include "app/port_combo.h"
 #include "base/attributes.h"
 #include "serial/port.h"
 
@@ -161,7 +162,9 @@ void TForm1::BuildRegions() {
   progress_ = new QProgressBar;
   progress_->setObjectName(QStringLiteral("ProgressDownload"));
   progress_->setMaximumHeight(16);
-  progress_->setFixedWidth(180);
+  // The figures stand on the bar on every style (the Windows styles would set them beside it
+  // and squeeze the bar away); its width is set when it shows, in the font it has then.
+  progress_->setAlignment(Qt::AlignCenter);
   status_bar_->addPermanentWidget(progress_);
   progress_->hide();
 
@@ -275,13 +278,7 @@ zotpx::Link TForm1::CurrentLink() const {
 }
 
 void TForm1::SelectPort(const QString& name) {
-  QComboBox* port = Combo("UartPort");
-  int index = port->findText(name);
-  if (index < 0) {
-    port->addItem(name);
-    index = port->count() - 1;
-  }
-  port->setCurrentIndex(index);
+  static_cast<PortCombo*>(Combo("UartPort"))->Select(name);
 }
 
 zotpx::DeviceModel TForm1::Model() const {

@@ -16,6 +16,8 @@
 #include "base/device_model.h"
 #include "command/values.h"
 #include "device/clock.h"
+#include "layout/layout.h"
+#include "serial/progress.h"
 #include "serial/reporter.h"
 #include "serial/transaction.h"
 
@@ -30,6 +32,11 @@ class QPlainTextEdit;
 class QStatusBar;
 class QTabWidget;
 class QProgressBar;
+
+// What the download's progress bar shows ("%p%" is the percentage), and the width that holds
+// the widest of it (handlers_download.cpp).
+QString ProgressBarText(const zotpx::ProgressEstimate& estimate);
+int ProgressBarWidth(const QProgressBar& bar);
 
 // The working directory at start, with "/" appended unless it already ends in one.
 extern QString AppDirectory;
@@ -145,6 +152,12 @@ class TForm1 : public QWidget, public zotpx::Reporter {
   void MenuSaveLogClick();
   void MenuExportStaticClick();
   void MenuExportLayoutClick();
+  void MenuOpenInDesignerClick();
+  // What "在布局设计器中打开" hands the session's layout to: the designer's window, which the
+  // program installs (the form knows no designer of its own).
+  void SetLayoutOpener(std::function<void(zotpx::Layout)> opener) {
+    layout_opener_ = std::move(opener);
+  }
 
   // ---- per-page state owned by the form (each page file adds its own here) ----
   // Bitmap slots: flashing, oversized, single-colour (graphics pages).
@@ -154,6 +167,7 @@ class TForm1 : public QWidget, public zotpx::Reporter {
  private:
   void BuildRegions();
   void CheckPreciseTimer();
+  void ShowProgressBar(bool shown);
 
   std::unique_ptr<Dialogs> dialogs_;
   std::function<zotpx::LocalDateTime()> clock_;
@@ -163,6 +177,7 @@ class TForm1 : public QWidget, public zotpx::Reporter {
   class QLabel* status_text_ = nullptr;
   QProgressBar* progress_ = nullptr;
   std::vector<zotpx::Bytes> acknowledged_frames_;  // this session's, in order
+  std::function<void(zotpx::Layout)> layout_opener_;
 };
 
 // Page builders: each fills its tab page with its groups and binds its buttons. The two group
@@ -178,8 +193,8 @@ void BuildGraphicBitmapPage(TForm1& form, QWidget* page);
 void BuildCrossCtrlPage(TForm1& form, QWidget* page);
 void BuildCrossDownPage(TForm1& form, QWidget* page);
 // The communication log's context menu: the usual edit actions, then "保存通信记录…",
-// "导出为静态命令文件…" and "导出为布局文件…". CreateLogMenu builds the menu the log shows at
-// `position`; the caller owns it.
+// "导出为静态命令文件…", "导出为布局文件…" and "在布局设计器中打开". CreateLogMenu builds the menu
+// the log shows at `position`; the caller owns it.
 void BuildLogMenu(TForm1& form, QPlainTextEdit* log);
 // Each line of the log explains itself in a tool tip (TForm1::LogTip).
 void InstallLogTips(TForm1& form, QPlainTextEdit* log);

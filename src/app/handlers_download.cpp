@@ -1,7 +1,7 @@
 // The three downloads into the device's memory: font library, static commands, crosshair file,
 // and the progress bar that runs beside the status line while one of them is under way.
 #include <QElapsedTimer>
-#include <QFile>
+#include <QLabel>
 #include <QProgressBar>
 
 #include "app/form.h"
@@ -15,10 +15,6 @@
 #include "text/static_file.h"
 
 namespace {
-
-std::string LocalPath(const QString& path) {
-  return QFile::encodeName(path).toStdString();
-}
 
 std::optional<QString> AskForFile(TForm1& form, const QString& title, int filter_index) {
   return form.dialogs().OpenFile({title, AppDirectory, QString(), kOpenDialogFilter, filter_index});
@@ -37,6 +33,24 @@ QString RemainingText(qint64 seconds) {
 
 }  // namespace
 
+QString ProgressBarText(const zotpx::ProgressEstimate& e) {
+  QString text = QStringLiteral("%p%");
+  if (e.timed) {
+    text += QStringLiteral("  %1 KB/s  剩余 %2")
+                .arg(e.bytes_per_second / 1024.0, 0, 'f', 1)
+                .arg(RemainingText(e.seconds_left));
+  }
+  return text;
+}
+
+int ProgressBarWidth(const QProgressBar& bar) {
+  // The widest figures a serial line gives, and some: 100 %, four digits of KB/s and of the
+  // time left. The margins keep them off the bar's frame.
+  const QString widest = ProgressBarText({100, true, 999.9 * 1024, 99 * 60 + 59})
+                             .replace(QStringLiteral("%p"), QStringLiteral("100"));
+  return bar.fontMetrics().horizontalAdvance(widest) + 16;
+}
+
 void TForm1::BtnEepromCmdClick() {
   const std::string title = Caption("BtnEepromCmd");
   // Model and rate come first, so nobody picks a file only to be told the line is too slow.
@@ -44,7 +58,7 @@ void TForm1::BtnEepromCmdClick() {
     return SetStatus(title + *failure);
   const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开内部字库文件"), 2);
   if (!path) return;
-  zotpx::FontFile font = zotpx::OpenFontFile(LocalPath(*path), Model());
+  zotpx::FontFile font = zotpx::OpenFontFile(CorePath(*path), Model());
   if (font.failure) return SetStatus(title + *font.failure);
   // The file stays open: the transfer reads it block by block and closes it before the port.
   zotpx::DownloadToDevice(*this, CurrentLink(), zotpx::FontTransferPlan(title, font.file->size()),
@@ -56,7 +70,7 @@ void TForm1::BtnStaticCmdClick() {
   if (const auto failure = zotpx::CheckStaticRequest(Model())) return SetStatus(title + *failure);
   const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开静态命令文件"), 1);
   if (!path) return;
-  const zotpx::StaticImage built = zotpx::ReadStaticImage(LocalPath(*path));
+  const zotpx::StaticImage built = zotpx::ReadStaticImage(CorePath(*path));
   if (built.failure) return SetStatus(title + *built.failure);
   // The device would run them at every power-on: a command its model lacks is refused first.
   if (const auto foreign = zotpx::FindForeignCommand(built, Model()))
@@ -80,34 +94,36 @@ void TForm1::BtnCrossDownCmdClick() {
     return SetStatus(title + *failure);
   const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开十字线文件"), 4);
   if (!path) return;
-  const zotpx::CrossDownloadFile file = zotpx::ReadCrossDownloadFile(LocalPath(*path));
+  const zotpx::CrossDownloadFile file = zotpx::ReadCrossDownloadFile(CorePath(*path));
   if (file.failure) return SetStatus(title + *file.failure);
   zotpx::MemoryData data(zotpx::CrossDownloadPart(file.bytes));
   zotpx::DownloadToDevice(*this, CurrentLink(), zotpx::CrossTransferPlan(title), data);
 }
 
+// While a download runs, its bar takes the place of the two panels on the right, whose texts
+// never change: the figures need the room. The width is taken in the font the bar has then.
+void TForm1::ShowProgressBar(bool shown) {
+  if (shown) progress_->setFixedWidth(ProgressBarWidth(*progress_));
+  for (const char* panel : {"StatusPanel1", "StatusPanel2"}) Ctl<QLabel>(panel)->setVisible(!shown);
+  progress_->setVisible(shown);
+}
+
 void TForm1::Progress(std::size_t done, std::size_t total) {
   if (total == 0) {
-    progress_->hide();
+    ShowProgressBar(false);
     return;
   }
   if (done == 0) {
     g_progress.started.start();
     g_progress.shown_percent = -1;
     progress_->setRange(0, 100);
-    progress_->show();
+    ShowProgressBar(true);
   }
   const zotpx::ProgressEstimate e =
       zotpx::EstimateProgress(done, total, g_progress.started.elapsed() / 1000.0);
   if (e.percent == g_progress.shown_percent) return;
   g_progress.shown_percent = e.percent;
-  QString text = QStringLiteral("%p%");
-  if (e.timed) {
-    text += QStringLiteral("  %1 KB/s  剩余 %2")
-                .arg(e.bytes_per_second / 1024.0, 0, 'f', 1)
-                .arg(RemainingText(e.seconds_left));
-  }
-  progress_->setFormat(text);
+  progress_->setFormat(ProgressBarText(e));
   progress_->setValue(e.percent);
   // The static command download lets no events run; the bar still shows how far it got.
   progress_->repaint();

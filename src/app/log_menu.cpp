@@ -1,11 +1,13 @@
 // The communication log's context menu: the text box's usual edit actions, saving the log, and
 // exporting the start-up commands the device acknowledged in this session, as a static command
-// text that "生成和下载静态命令" reads back or as a layout file that `zotpx apply` replays.
+// text that "生成和下载静态命令" reads back, as a layout file that `zotpx apply` replays, or
+// straight into the layout designer.
 #include <QAction>
 #include <QFileInfo>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <memory>
+#include <stdexcept>
 
 #include "app/form.h"
 #include "app/save_file.h"
@@ -18,6 +20,7 @@ namespace {
 const QString kSaveLogText = QStringLiteral("保存通信记录…");
 const QString kExportText = QStringLiteral("导出为静态命令文件…");
 const QString kExportLayoutText = QStringLiteral("导出为布局文件…");
+const QString kOpenInDesignerText = QStringLiteral("在布局设计器中打开");
 const QString kTextFilter = QStringLiteral("Text Files(*.txt)|*.txt|All Files(*.*)|*.*");
 const QString kLayoutFilter = QStringLiteral("布局文件 (*.toml)|*.toml");
 const char kNothingToExportText[] = "失败：本次没有经设备确认的叠加命令";
@@ -36,9 +39,10 @@ std::optional<QString> AskSavePath(TForm1& form, const std::string& title, const
                                    const QString& filter) {
   const std::optional<QString> path =
       form.dialogs().SaveFile({QString::fromStdString(title), AppDirectory, file_name, filter, 1});
-  if (!path || (QFileInfo::exists(*path) &&
-                !form.dialogs().Question(form.windowTitle(),
-                                         *path + QStringLiteral(" 文件已存在，替换吗？"))))
+  if (!path ||
+      (QFileInfo::exists(*path) &&
+       !form.dialogs().Question(form.windowTitle(),
+                                ShownPath(*path) + QStringLiteral(" 文件已存在，替换吗？"))))
     return std::nullopt;
   return path;
 }
@@ -58,11 +62,16 @@ struct LayoutExport {
   std::size_t objects = 0;
 };
 
-// The session's acknowledged commands as the layout at `path` holds them.
-LayoutExport MakeLayout(const std::vector<zotpx::Bytes>& frames, const QString& path) {
-  zotpx::LayoutWriter writer("zotpx-manager's session", path.toStdString());
+// The session's acknowledged commands as a layout at `path` would hold them.
+zotpx::LayoutWriter SessionLayout(const std::vector<zotpx::Bytes>& frames, const QString& path) {
+  zotpx::LayoutWriter writer("zotpx-manager's session", CorePath(path));
   for (std::size_t i = 0; i < frames.size(); ++i)
     writer.Add(frames[i], true, "frame " + std::to_string(i + 1));
+  return writer;
+}
+
+LayoutExport MakeLayout(const std::vector<zotpx::Bytes>& frames, const QString& path) {
+  const zotpx::LayoutWriter writer = SessionLayout(frames, path);
   return {writer.Finish(), writer.objects()};
 }
 
@@ -102,6 +111,10 @@ QMenu* CreateLogMenu(TForm1& form, QPlainTextEdit* log, const QPoint& position) 
   export_layout->setObjectName(QStringLiteral("MenuExportLayout"));
   QObject::connect(export_layout, &QAction::triggered, &form,
                    [&form] { form.Guard([&form] { form.MenuExportLayoutClick(); }); });
+  QAction* open_in_designer = menu->addAction(kOpenInDesignerText);
+  open_in_designer->setObjectName(QStringLiteral("MenuOpenInDesigner"));
+  QObject::connect(open_in_designer, &QAction::triggered, &form,
+                   [&form] { form.Guard([&form] { form.MenuOpenInDesignerClick(); }); });
   return menu;
 }
 
@@ -151,4 +164,18 @@ void TForm1::MenuExportLayoutClick() {
   if (const zotpx::SaveResult saved = SaveWholeFiles(files); !saved)
     return SetStatus(zotpx::SaveFailureText(title + zotpx::kSaveFailedText, saved.problem));
   SetStatus(title + LayoutSavedText(layout));
+}
+
+void TForm1::MenuOpenInDesignerClick() {
+  const std::string title = kOpenInDesignerText.toStdString();
+  if (acknowledged_frames_.empty()) return SetStatus(title + kNothingToExportText);
+  // The very layout "导出为布局文件…" writes, its pictures named as it names them.
+  const zotpx::LayoutWriter writer =
+      SessionLayout(acknowledged_frames_, QStringLiteral("Layout.toml"));
+  if (writer.objects() == 0) return SetStatus(title + kNothingForLayoutText);
+  zotpx::Layout layout = writer.layout();
+  if (Model() != zotpx::DeviceModel::Unknown) layout.model = Model();
+  if (!layout_opener_) throw std::logic_error("no layout designer to open the layout in");
+  layout_opener_(std::move(layout));
+  SetStatus(title + "成功：" + std::to_string(writer.objects()) + " 个叠加对象");
 }

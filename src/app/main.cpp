@@ -16,14 +16,15 @@
 #include <QTranslator>
 #include <cstring>
 #include <exception>
-#include <iostream>
 
 #include "app/form.h"
 #include "app/open_display.h"
 #include "base/console.h"
+#include "base/platform_words.h"
 #include "base/shipped_fonts.h"
 #include "base/version.h"
 #include "base/write_signals.h"
+#include "designer/designer_window.h"
 #include "serial/port_name.h"
 
 namespace {
@@ -31,7 +32,7 @@ namespace {
 const QString kCloseAfter = QStringLiteral("close-after");
 
 void ShowStartupError(const QString& text) {
-  std::cerr << "zotpx-manager: " << text.toStdString() << '\n';
+  zotpx::WriteText(stderr, "zotpx-manager: " + text.toStdString() + "\n");
   QMessageBox::critical(nullptr, QGuiApplication::applicationDisplayName(), text);
 }
 
@@ -43,11 +44,10 @@ void SetUpParser(QCommandLineParser& parser) {
       "into its memory. Its texts are in Simplified Chinese."));
   parser.addHelpOption();
   parser.addVersionOption();
-  parser.addPositionalArgument(
-      QStringLiteral("port"),
-      QStringLiteral("The serial port to preselect: COM1 ... COM256 or a device path such as "
-                     "/dev/ttyUSB0 (default COM1)."),
-      QStringLiteral("[port]"));
+  parser.addPositionalArgument(QStringLiteral("port"),
+                               QStringLiteral("The serial port to preselect: %1 (default COM1).")
+                                   .arg(QString::fromUtf8(zotpx::SystemWords().port_names)),
+                               QStringLiteral("[port]"));
   // For scripted start-up checks: the window opens, then closes itself as if the user had.
   QCommandLineOption close_after(kCloseAfter, QStringLiteral("Close the window after MS ms."),
                                  QStringLiteral("MS"));
@@ -88,11 +88,11 @@ int main(int argc, char** argv) {
     SetNames();
     parser.parse(QCoreApplication::arguments());
     if (output && parser.isSet(QStringLiteral("version"))) {
-      std::cout << "zotpx-manager " << zotpx::kVersion << '\n';
+      zotpx::PrintText(stdout, "zotpx-manager %s\n", zotpx::kVersion);
       return 0;
     }
     if (output && parser.isSet(QStringLiteral("help"))) {
-      std::cout << parser.helpText().toStdString();
+      zotpx::WriteText(stdout, parser.helpText().toStdString());
       return 0;
     }
     parser.process(app);  // --help-all, or no output: Qt prints it or shows it, and exits
@@ -114,9 +114,9 @@ int main(int argc, char** argv) {
   if (qt_texts.load(QStringLiteral("qtbase_zh_CN"), translations))
     QCoreApplication::installTranslator(&qt_texts);
   else
-    std::cerr << "zotpx-manager: Qt's Chinese texts (qtbase_zh_CN.qm) are not in "
-              << QDir::toNativeSeparators(translations).toStdString()
-              << "; its own buttons and menus stay in English\n";
+    zotpx::WriteText(stderr, "zotpx-manager: Qt's Chinese texts (qtbase_zh_CN.qm) are not in " +
+                                 QDir::toNativeSeparators(translations).toStdString() +
+                                 "; its own buttons and menus stay in English\n");
   // A system without a Chinese font (a bare Windows) would show the texts as boxes: the font
   // shipped beside the programs serves then.
   if (const std::string font = zotpx::ShippedCjkFont();
@@ -126,14 +126,15 @@ int main(int argc, char** argv) {
   parser.process(*app);
   const QStringList ports = parser.positionalArguments();
   if (ports.size() > 1) {
-    std::cerr << "zotpx-manager: one port at most; see zotpx-manager --help\n";
+    zotpx::WriteText(stderr, "zotpx-manager: one port at most; see zotpx-manager --help\n");
     return 2;
   }
   // The list offers only good names; one given here is held to the same rule.
   const zotpx::PortName port =
       ports.isEmpty() ? zotpx::PortName{} : zotpx::ParsePortName(ports.front().toStdString());
   if (!ports.isEmpty() && port.kind == zotpx::PortName::Kind::Invalid) {
-    std::cerr << "zotpx-manager: " << ports.front().toStdString() << ": " << port.reason << '\n';
+    zotpx::WriteText(stderr,
+                     "zotpx-manager: " + ports.front().toStdString() + ": " + port.reason + "\n");
     return 2;
   }
   int close_after_ms = -1;
@@ -141,7 +142,7 @@ int main(int argc, char** argv) {
     bool ok = false;
     close_after_ms = parser.value(kCloseAfter).toInt(&ok);
     if (!ok || close_after_ms < 0) {
-      std::cerr << "zotpx-manager: --close-after takes milliseconds\n";
+      zotpx::WriteText(stderr, "zotpx-manager: --close-after takes milliseconds\n");
       return 2;
     }
   }
@@ -150,6 +151,14 @@ int main(int argc, char** argv) {
     TForm1 form;
     if (!form.timer_ok()) return 1;
     if (!ports.isEmpty()) form.SelectPort(QString::fromStdString(port.text));
+    // "在布局设计器中打开": a designer window of its own, on the window's port.
+    form.SetLayoutOpener([&form](zotpx::Layout layout) {
+      auto* designer = new DesignerWindow;
+      designer->setAttribute(Qt::WA_DeleteOnClose);
+      designer->SetPort(QString::fromStdString(form.CurrentLink().port));
+      designer->OpenLayout(std::move(layout));
+      designer->show();
+    });
     form.show();
     if (close_after_ms >= 0) QTimer::singleShot(close_after_ms, &form, &QWidget::close);
     return QApplication::exec();

@@ -15,7 +15,7 @@ struct BitmapPageDef {
   const char* command;  // the table's row
   const char* group;
   const char* caption;
-  std::vector<ControlRow> controls;  // in the page's order
+  std::vector<const char*> controls;  // in the page's order, labelled by their fields
   const char* button;
   void (TForm1::*send)();
   const BitmapSlotDef& slot;
@@ -25,40 +25,32 @@ struct BitmapPageDef {
 const BitmapPageDef kFlashingPage{"bitmap flashing",
                                   "GroupBitemap",
                                   " 闪烁位图字符 ",
-                                  {{"ComboBitmapColor", "颜色设置："},
-                                   {"ComboBitmapCycle", "闪烁周期："},
-                                   {"ComboBitmapShow", "显示控制："},
-                                   {"ComboBitmapFlash", "自动闪烁："},
-                                   {"EditBitmapLeft", "左上角X坐标："},
-                                   {"EditBitmapTop", "左上角Y坐标："}},
+                                  {"ComboBitmapColor", "ComboBitmapCycle", "ComboBitmapShow",
+                                   "ComboBitmapFlash", "EditBitmapLeft", "EditBitmapTop"},
                                   "BtnBitmapCmd",
                                   &TForm1::BtnBitmapCmdClick,
                                   kFlashingSlot,
                                   &TForm1::LabelBitmapSelectClick};
-const BitmapPageDef kOversizedPage{"bitmap oversized",
-                                   "GroupSuperBitmap",
-                                   " 超大位图字符 ",
-                                   {{"ComboSuperBitmapColor", "颜色设置："},
-                                    {"ComboSuperBitmapShow", "显示控制："},
-                                    {"EditSuperBitmapLeft", "左上角X坐标："},
-                                    {"EditSuperBitmapTop", "左上角Y坐标："},
-                                    {"CheckSuperBitmapData", "仅发送控制参数(无位图数据)"}},
-                                   "BtnSuperBitmapCmd",
-                                   &TForm1::BtnSuperBitmapCmdClick,
-                                   kOversizedSlot,
-                                   &TForm1::LabelSuperBitmapSelectClick};
-const BitmapPageDef kSingleColourPage{"bitmap single",
-                                      "GroupSingleBitmap",
-                                      " 单色位图 ",
-                                      {{"ComboSingleBitmapColor", "颜色设置："},
-                                       {"ComboSingleBitmapShow", "显示控制："},
-                                       {"EditSingleBitmapLeft", "左上角X坐标："},
-                                       {"EditSingleBitmapTop", "左上角Y坐标："},
-                                       {"CheckSingleBitmapData", "仅发送控制参数(无位图数据)"}},
-                                      "BtnSingleBitmapCmd",
-                                      &TForm1::BtnSingleBitmapCmdClick,
-                                      kSingleColourSlot,
-                                      &TForm1::LabelSingleBitmapSelectClick};
+const BitmapPageDef kOversizedPage{
+    "bitmap oversized",
+    "GroupSuperBitmap",
+    " 超大位图字符 ",
+    {"ComboSuperBitmapColor", "ComboSuperBitmapShow", "EditSuperBitmapLeft", "EditSuperBitmapTop",
+     "CheckSuperBitmapData"},
+    "BtnSuperBitmapCmd",
+    &TForm1::BtnSuperBitmapCmdClick,
+    kOversizedSlot,
+    &TForm1::LabelSuperBitmapSelectClick};
+const BitmapPageDef kSingleColourPage{
+    "bitmap single",
+    "GroupSingleBitmap",
+    " 单色位图 ",
+    {"ComboSingleBitmapColor", "ComboSingleBitmapShow", "EditSingleBitmapLeft",
+     "EditSingleBitmapTop", "CheckSingleBitmapData"},
+    "BtnSingleBitmapCmd",
+    &TForm1::BtnSingleBitmapCmdClick,
+    kSingleColourSlot,
+    &TForm1::LabelSingleBitmapSelectClick};
 
 // The settings and the button down the left, the slot's rows below them, the preview on the
 // right beside all of them.
@@ -66,8 +58,7 @@ void BuildBitmapPage(TForm1& form, QWidget* page, const BitmapPageDef& def) {
   QGridLayout* grid = nullptr;
   QGroupBox* group = MakeGroup(page, def.group, QString::fromUtf8(def.caption), &grid);
   int row = 0;
-  for (const auto& [control, label] : def.controls)
-    AddControlRow(grid, row++, control, QString::fromUtf8(label));
+  for (const char* control : def.controls) AddControlRow(grid, row++, control);
   AddCommandButton(form, grid, row++, def.button, def.command, def.send);
   QWidget* panel = AddBitmapSlotRows(form, grid, row, def.slot, def.select);
   row += 3;

@@ -8,28 +8,19 @@
 
 namespace {
 
-const CommandGroup kStringGroup{"GroupString",
-                                " 文本字符 ",
-                                {{"EditString", "字符输入："},
-                                 {"EditStringLeft", "左上角X坐标："},
-                                 {"EditStringTop", "左上角Y坐标："},
-                                 {"ComboStringColor", "颜色设置："},
-                                 {"ComboStringSpace", "字符间距："},
-                                 {"ComboStringFont", "字体选择："},
-                                 {"ComboStringSize", "放大倍数："},
-                                 {"ComboStringShow", "显示控制："}},
-                                "BtnStringCmd",
-                                "text",
-                                &TForm1::BtnStringCmdClick};
+const CommandGroup kStringGroup{
+    "GroupString",
+    " 文本字符 ",
+    {"EditString", "EditStringLeft", "EditStringTop", "ComboStringColor", "ComboStringSpace",
+     "ComboStringFont", "ComboStringSize", "ComboStringShow"},
+    "BtnStringCmd",
+    "text",
+    &TForm1::BtnStringCmdClick};
 
 const CommandGroup kAreaGroup{"GroupArea",
                               " 字符区域 ",
-                              {{"EditAreaLeft", "左上角X坐标："},
-                               {"EditAreaTop", "左上角Y坐标："},
-                               {"EditAreaRight", "右下角X坐标："},
-                               {"EditAreaBottom", "右下角Y坐标："},
-                               {"ComboAreaLayer", "图层："},
-                               {"ComboAreaShow", "控制："}},
+                              {"EditAreaLeft", "EditAreaTop", "EditAreaRight", "EditAreaBottom",
+                               "ComboAreaLayer", "ComboAreaShow"},
                               "BtnAreaCmd",
                               "area",
                               &TForm1::BtnAreaCmdClick};

@@ -1,6 +1,5 @@
 // The crosshair download tab: the list of shape bitmaps with its preview, the common origin,
 // and generating the crosshair file (the download button's handler is with the downloads).
-#include <QFile>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
@@ -26,10 +25,6 @@ namespace {
 
 constexpr int kOriginMaxLength = 3;
 constexpr int kPathColumn = 1;
-
-std::string LocalPath(const QString& path) {
-  return QFile::encodeName(path).toStdString();
-}
 
 void ShowPreview(TForm1& form, const QImage& picture) {
   form.Ctl<QLabel>("ImageCrossDown")->setPixmap(QPixmap::fromImage(picture));
@@ -146,13 +141,13 @@ void TForm1::BtnCrossDownAddClick() {
   const std::optional<QString> path = dialogs().OpenFile(
       {QStringLiteral("打开位图文件"), AppDirectory, QString(), kOpenDialogFilter, 3});
   if (!path) return;
-  const zotpx::BitmapFileCheck check = zotpx::CheckCrossShapeFile(LocalPath(*path));
+  const zotpx::BitmapFileCheck check = zotpx::CheckCrossShapeFile(CorePath(*path));
   if (check.status != zotpx::BitmapFileStatus::Ok) {
     SetStatus(title + zotpx::BitmapFileMessage(check.status));
     return;
   }
   for (int row = 0; row < list->rowCount(); ++row) {
-    if (list->item(row, kPathColumn)->text() == *path) {
+    if (list->item(row, kPathColumn)->text() == ShownPath(*path)) {
       dialogs().Message(windowTitle(),
                         QString::fromStdString(title + zotpx::kCrossDuplicateShapeText));
       return;
@@ -161,7 +156,7 @@ void TForm1::BtnCrossDownAddClick() {
   const int row = list->rowCount();
   list->insertRow(row);
   list->setItem(row, 0, new QTableWidgetItem(QString::number(row + 1)));
-  list->setItem(row, kPathColumn, new QTableWidgetItem(*path));
+  list->setItem(row, kPathColumn, new QTableWidgetItem(ShownPath(*path)));
   // The row stays even when the picture then fails to decode: the error display says why.
   ShowPreview(*this, LoadBitmapImage(*path));
   list->selectRow(row);
@@ -182,7 +177,7 @@ void TForm1::BtnCrossDownFileClick() {
   const std::string y = Text("EditCrossCenterY");
   std::vector<std::string> shapes;
   for (int row = 0; row < list->rowCount(); ++row)
-    shapes.push_back(LocalPath(list->item(row, kPathColumn)->text()));
+    shapes.push_back(CorePath(list->item(row, kPathColumn)->text()));
   const zotpx::CrossFileBuild built = zotpx::BuildCrossFile(shapes, x, y);
   // The preview shows the last picture read: the offending one when its size is wrong.
   if (!built.last_read.pixels.empty()) ShowPreview(*this, PictureImage(built.last_read));
@@ -200,7 +195,8 @@ void TForm1::BtnCrossDownFileClick() {
                           QString::fromLatin1(zotpx::kCrossFileName), kSaveDialogFilter, 1});
   if (!path) return;
   if (QFileInfo::exists(*path) &&
-      !dialogs().Question(windowTitle(), *path + QStringLiteral(" 文件已存在，替换吗？")))
+      !dialogs().Question(windowTitle(),
+                          ShownPath(*path) + QStringLiteral(" 文件已存在，替换吗？")))
     return;
   // Never over one of the shapes it was made from.
   QStringList inputs;

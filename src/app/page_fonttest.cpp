@@ -24,9 +24,9 @@ void BuildFontTestGroup(TForm1& form, QWidget* group) {
   auto* grid = new QGridLayout(group);
   grid->setContentsMargins(8, 8, 8, 8);
   grid->setVerticalSpacing(6);
-  AddControlRow(grid, 0, "ComboTestFont", QStringLiteral("字体："));
+  AddListRow(grid, 0, "ComboTestFont", QStringLiteral("字体："));
   NameRowLabel(grid, 0, "LabelTestFont");
-  AddControlRow(grid, 1, "ComboTestBlock", QStringLiteral("区码："));
+  AddListRow(grid, 1, "ComboTestBlock", QStringLiteral("区码："));
   NameRowLabel(grid, 1, "LabelTestBlock");
   QPushButton* button = AddButtonRow(grid, 2, "BtnTestCmd", QStringLiteral("汉字字库测试"));
   auto* info = new QLabel(QStringLiteral("汉字12个*8行，间距2像素"));

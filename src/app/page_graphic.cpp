@@ -22,46 +22,38 @@ struct ShapeGroupDef {
   const char* command;  // the table's row
   const char* group;
   const char* caption;
-  std::vector<ControlRow> geometry;  // the edit boxes (and the circle's radius), in their order
-  std::vector<ControlRow> style;     // colour, thickness, mode, show
+  // The controls, labelled by their fields: the edit boxes (and the circle's radius) in their
+  // order, then colour, thickness, mode and show.
+  std::vector<const char*> geometry;
+  std::vector<const char*> style;
   const char* button;
   void (TForm1::*handler)();
 };
 
-std::vector<ControlRow> Style(const char* colour, const char* thickness, const char* mode,
-                              const char* show) {
-  return {{colour, "颜色设置："},
-          {thickness, "线条粗细："},
-          {mode, "模式控制："},
-          {show, "显示控制："}};
+std::vector<const char*> Style(const char* colour, const char* thickness, const char* mode,
+                               const char* show) {
+  return {colour, thickness, mode, show};
 }
 
 const ShapeGroupDef kShapeGroups[] = {
     {"line",
      "GroupLine",
      " 直线 ",
-     {{"EditLineLeft", "左上角X坐标："},
-      {"EditLineTop", "左上角Y坐标："},
-      {"EditLineLength", "长度："}},
+     {"EditLineLeft", "EditLineTop", "EditLineLength"},
      Style("ComboLineColor", "ComboLineThick", "ComboLineMode", "ComboLineShow"),
      "BtnLineCmd",
      &TForm1::BtnLineCmdClick},
     {"rect",
      "GroupRect",
      " 矩形 ",
-     {{"EditRectLeft", "左上角X坐标："},
-      {"EditRectTop", "左上角Y坐标："},
-      {"EditRectRight", "右下角X坐标："},
-      {"EditRectBottom", "右下角Y坐标："}},
+     {"EditRectLeft", "EditRectTop", "EditRectRight", "EditRectBottom"},
      Style("ComboRectColor", "ComboRectThick", "ComboRectMode", "ComboRectShow"),
      "BtnRectCmd",
      &TForm1::BtnRectCmdClick},
     {"circle",
      "GroupCircle",
      " 圆形 ",
-     {{"EditCircleLeft", "圆心X坐标："},
-      {"EditCircleTop", "圆心Y坐标："},
-      {"ComboCircleRadius", "半径："}},
+     {"EditCircleLeft", "EditCircleTop", "ComboCircleRadius"},
      Style("ComboCircleColor", "ComboCircleThick", "ComboCircleMode", "ComboCircleShow"),
      "BtnCircleCmd",
      &TForm1::BtnCircleCmdClick},
@@ -79,16 +71,16 @@ QGroupBox* BuildShapeGroup(TForm1& form, QWidget* page, const ShapeGroupDef& g) 
   outer->addLayout(geometry, 0, 0);
   outer->addLayout(style, 1, 0);
   int column = 0;
-  for (const auto& [control, label] : g.geometry) {
-    QWidget* field = AddControlRow(geometry, 0, control, QString::fromUtf8(label), column);
+  for (const char* control : g.geometry) {
+    QWidget* field = AddControlRow(geometry, 0, control, column);
     if (qobject_cast<QLineEdit*>(field)) field->setFixedWidth(kCoordinateWidth);
     column += 2;
   }
   geometry->setColumnStretch(column, 1);
   AddCommandButton(form, geometry, 0, g.button, g.command, g.handler, column + 1);
   column = 0;
-  for (const auto& [control, label] : g.style) {
-    AddControlRow(style, 0, control, QString::fromUtf8(label), column);
+  for (const char* control : g.style) {
+    AddControlRow(style, 0, control, column);
     column += 2;
   }
   style->setColumnStretch(column, 1);

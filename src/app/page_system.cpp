@@ -1,5 +1,4 @@
 // The system control group: model, port and rate, the two downloads, the system parameters.
-#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
@@ -10,40 +9,12 @@
 #include "app/command_controls.h"
 #include "app/form.h"
 #include "app/geometry.h"
-#include "app/port_arrivals.h"
+#include "app/port_combo.h"
 #include "base/captions.h"
-#include "serial/port_list.h"
 
 namespace {
 
 constexpr int kRowHeight = 24;
-
-// The port list, read afresh each time it drops down and whenever a port comes or goes. The
-// selection survives the refresh, even when its device has gone.
-class PortCombo : public QComboBox {
- public:
-  PortCombo() {
-    FollowPortArrivals(this, [this] { Refresh(); });
-  }
-
-  void Refresh() {
-    const QString current = currentText();
-    clear();
-    for (const std::string& name : zotpx::ListPortNames()) addItem(QString::fromStdString(name));
-    int index = findText(current);
-    if (index < 0 && !current.isEmpty()) {
-      addItem(current);
-      index = count() - 1;
-    }
-    setCurrentIndex(index < 0 ? 0 : index);
-    view()->setMinimumWidth(view()->sizeHintForColumn(0) + 24);
-  }
-
-  void showPopup() override {
-    Refresh();
-    QComboBox::showPopup();
-  }
-};
 
 // Shown for reading only: the program sets these, the operator cannot.
 void MakeDisplayOnly(QWidget* field) {
@@ -90,7 +61,7 @@ void BuildSystemGroup(TForm1& form, QWidget* group) {
   box->setSpacing(4);
 
   QGridLayout* device = AddGrid(box);
-  QWidget* model = AddControlRow(device, 0, "ComboDeviceType", QStringLiteral("型号："));
+  QWidget* model = AddListRow(device, 0, "ComboDeviceType", QStringLiteral("型号："));
   KeepNarrow(model);
   auto* port = new PortCombo;
   const zotpx::ComboDef& ports = *zotpx::FindComboDef("UartPort");
@@ -100,7 +71,7 @@ void BuildSystemGroup(TForm1& form, QWidget* group) {
   AddFieldRow(device, 1, port, QStringLiteral("串口："));
   QPushButton* search =
       AddButtonRow(device, 2, "BtnSearchCmd", QString::fromUtf8(zotpx::captions::kBtnSearchCmd));
-  QWidget* baud = AddControlRow(device, 3, "UartBaud", QStringLiteral("速率："));
+  QWidget* baud = AddListRow(device, 3, "UartBaud", QStringLiteral("速率："));
   KeepNarrow(baud);
   auto* version = new QLineEdit(QStringLiteral("未知版本"));
   version->setObjectName(QStringLiteral("EditVersion"));
@@ -120,25 +91,20 @@ void BuildSystemGroup(TForm1& form, QWidget* group) {
 
   AddSeparator(box, "PanelGroup1");
   QGridLayout* offsets = AddGrid(box);
-  KeepNarrow(
-      AddControlRow(offsets, 0, "ComboColumnOffsetEx", QStringLiteral("外部视频水平偏移：")));
-  KeepNarrow(
-      AddControlRow(offsets, 1, "ComboColumnOffsetIn", QStringLiteral("内部视频水平偏移：")));
+  KeepNarrow(AddControlRow(offsets, 0, "ComboColumnOffsetEx"));
+  KeepNarrow(AddControlRow(offsets, 1, "ComboColumnOffsetIn"));
   offsets->setColumnStretch(1, 1);
 
   QGridLayout* keys = AddGrid(box);
   static const char* const kKeys[] = {"ComboKey1", "ComboKey2", "ComboKey3",
                                       "ComboKey4", "ComboKey5", "ComboKey6"};
-  for (int i = 0; i < 6; ++i) {
-    const QString label = QStringLiteral("开关%1").arg(i + 1);
-    KeepNarrow(AddControlRow(keys, i % 3, kKeys[i], label, i < 3 ? 0 : 2));
-  }
+  for (int i = 0; i < 6; ++i) KeepNarrow(AddControlRow(keys, i % 3, kKeys[i], i < 3 ? 0 : 2));
   keys->setColumnStretch(1, 1);
   keys->setColumnStretch(3, 1);
   keys->setColumnMinimumWidth(2, 44);
 
   QGridLayout* config = AddGrid(box);
-  AddControlRow(config, 0, "CheckEnable", QStringLiteral("允许屏幕叠加"));
+  AddControlRow(config, 0, "CheckEnable");
   AddCommandButton(form, config, 1, "BtnConfigCmd", "params", &TForm1::BtnConfigCmdClick);
 
   // Fourteen rows share the group's 425 pixels: keep every row one text line tall.

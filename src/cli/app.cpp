@@ -9,9 +9,11 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <tuple>
 
 #include "base/console.h"
+#include "base/platform_words.h"
 #include "base/printable.h"
 #include "base/version.h"
 #include "base/write_signals.h"
@@ -32,22 +34,21 @@ namespace zotpx::cli {
 
 namespace {
 
-constexpr const char* kExitStatusHelp =
-    "Exit status:\n"
-    "  0  success\n"
-    "  1  the device failed or was not found\n"
-    "  2  usage error or values refused: before anything was opened, or once the\n"
-    "     device has identified itself, by a download's checks or as a command its\n"
-    "     model does not have (nothing more is sent); or an output file that cannot\n"
-    "     be written\n"
-    "  3  the port could not be opened\n"
-    "  4  the command did its work, but standard output or a --log or --log-dir\n"
-    "     file could not be written in full (said on standard error); the status\n"
-    "     of any other failure comes first\n"
-    "  128+n  stopped by signal n at the next request, the port restored (130 Ctrl-C,\n"
-    "         143 SIGTERM, 129 SIGHUP); a second signal ends at once, the port\n"
-    "         restored and the log block finished\n"
-    "With several ports the exit status is the worst of them.\n";
+std::string ExitStatusHelp() {
+  return std::string(
+             "Exit status:\n"
+             "  0  success\n"
+             "  1  the device failed or was not found\n"
+             "  2  usage error or values refused: before anything was opened, or once the\n"
+             "     device has identified itself, by a download's checks or as a command its\n"
+             "     model does not have (nothing more is sent); or an output file that cannot\n"
+             "     be written\n"
+             "  3  the port could not be opened\n"
+             "  4  the command did its work, but standard output or a --log or --log-dir\n"
+             "     file could not be written in full (said on standard error); the status\n"
+             "     of any other failure comes first\n") +
+         SystemWords().stop_status + "With several ports the exit status is the worst of them.\n";
+}
 
 constexpr const char* kValuesHelp =
     "Values:\n"
@@ -166,10 +167,10 @@ std::optional<int> ParseBaud(std::string text) {
 void Print(const Outcome& outcome, const Globals& globals, bool with_port,
            std::FILE* out = stdout) {
   if (globals.json) {
-    std::fprintf(out, "%s\n",
-                 OutcomeToJson(outcome)
-                     .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
-                     .c_str());
+    PrintText(out, "%s\n",
+              OutcomeToJson(outcome)
+                  .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
+                  .c_str());
     return;
   }
   const bool ok = outcome.result == kResultOk;
@@ -177,10 +178,9 @@ void Print(const Outcome& outcome, const Globals& globals, bool with_port,
   const std::string prefix = with_port ? outcome.port + ": " : "";
   if (ok && globals.quiet) return;
   if (!outcome.status.empty())
-    std::fprintf(ok ? out : stderr, "%s%s\n", prefix.c_str(),
-                 PrintableText(outcome.status).c_str());
+    PrintText(ok ? out : stderr, "%s%s\n", prefix.c_str(), PrintableText(outcome.status).c_str());
   for (const std::string& line : outcome.details)
-    std::fprintf(out, "%s%s\n", prefix.c_str(), PrintableText(line).c_str());
+    PrintText(out, "%s%s\n", prefix.c_str(), PrintableText(line).c_str());
 }
 
 // The worst of the outcomes; a run the user stopped exits as its signal says; a run that went
@@ -243,8 +243,7 @@ std::set<std::string> FlagNames() {
 int RefuseUsage(const std::string& command, const std::string& message, bool json,
                 bool with_hint = false) {
   const int status = PrintRefusal(command, message, json);
-  if (with_hint && !json)
-    std::fprintf(stderr, "Run 'zotpx --help' for the commands and options.\n");
+  if (with_hint && !json) PrintText(stderr, "Run 'zotpx --help' for the commands and options.\n");
   return status;
 }
 
@@ -268,7 +267,7 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   app.formatter(formatter);
   // "/dev/ttyUSB0" or "/tmp/a.bmp" is a value on every system, never a Windows-style option.
   app.allow_windows_style_options(false);
-  app.footer(kExitStatusHelp);
+  app.footer(ExitStatusHelp());
   app.set_help_flag("-h,--help", "print this help and exit");
   app.set_version_flag("--version", std::string("zotpx ") + kVersion,
                        "print the program's version and exit");
@@ -281,8 +280,9 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   std::vector<const CLI::Option*> global_options = {
       // One name a time, so that a command's argument after it is never taken for a port.
       app.add_option("-p,--port", globals.ports,
-                     "serial port: COMn or a device path (default COM1); repeat it or give a "
-                     "comma list for several at once; 'all' for every USB serial port")
+                     std::string("serial port: ") + SystemWords().port_kinds +
+                         " (default COM1); repeat it or give a comma list for several at once; "
+                         "'all' for every USB serial port")
           ->allow_extra_args(false)
           ->delimiter(',')
           ->type_name("NAME"),
@@ -298,9 +298,9 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
           ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
           ->type_name("FILE"),
       app.add_option("--log-dir", globals.log_dir,
-                     "append each port's communication log to a file of its own in DIR (made "
-                     "when missing): COM1.log, ttyUSB0.log for /dev/ttyUSB0, "
-                     "serial_by-id_NAME.log for /dev/serial/by-id/NAME")
+                     std::string("append each port's communication log to a file of its own in "
+                                 "DIR (made when missing): ") +
+                         SystemWords().log_names)
           ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
           ->type_name("DIR"),
       app.add_flag("--trace", trace, "show the communication log on standard error as it goes"),
@@ -316,22 +316,30 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   // program has when they are made.
   std::string global_help = formatter->make_group(kGlobalOptionsHeading, false, global_options);
   global_help.erase(0, global_help.find_first_not_of('\n'));
-  app.footer(global_help + "\n" + kValuesHelp + "\n" + kExitStatusHelp);
+  app.footer(global_help + "\n" + kValuesHelp + "\n" + ExitStatusHelp());
 
   Storage storage;
   std::map<std::string, CLI::App*> groups;
   std::vector<Bound> bound;
   for (const CommandDef& def : Commands()) bound.push_back(BindCommand(app, def, groups, storage));
-  app.footer(std::string(kValuesHelp) + "\n" + kExitStatusHelp);
+  app.footer(std::string(kValuesHelp) + "\n" + ExitStatusHelp());
 
+  // What CLI11 prints goes out as the rest does: whole, and wide to a Windows console.
+  const auto answer = [&app](const CLI::Error& e) {
+    std::ostringstream out, err;
+    const int status = app.exit(e, out, err);
+    WriteText(stdout, out.str());
+    WriteText(stderr, err.str());
+    return status;
+  };
   try {
     app.parse(static_cast<int>(args.size()), args.data());
   } catch (const CLI::CallForHelp& e) {
-    return app.exit(e);
+    return answer(e);
   } catch (const CLI::CallForAllHelp& e) {
-    return app.exit(e);
+    return answer(e);
   } catch (const CLI::CallForVersion& e) {
-    return app.exit(e);
+    return answer(e);
   } catch (const CLI::ParseError& e) {
     return RefuseUsage(CommandPath(ChosenCommand(app)), UsageErrorText(app, e), json, true);
   }
@@ -455,7 +463,7 @@ int RunCommand(int argc, char** argv) {
     if (globals.json) {
       for (const Outcome& outcome : outcomes) Print(outcome, globals, true);
     } else if (!globals.quiet) {
-      std::printf("%s", SummaryTable(outcomes).c_str());
+      PrintText(stdout, "%s", SummaryTable(outcomes).c_str());
     } else {
       for (const Outcome& outcome : outcomes) Print(outcome, globals, true);
     }

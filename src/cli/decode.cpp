@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <variant>
 
+#include "base/console.h"
 #include "base/file_save.h"
 #include "base/hex.h"
 #include "base/input_file.h"
@@ -225,7 +226,8 @@ void DecodeStatic(const std::string& name, const std::vector<StaticLine>& lines,
 
 bool IsFile(const std::string& path) {
   std::error_code error;
-  return std::filesystem::exists(path, error) && !std::filesystem::is_directory(path, error);
+  const std::filesystem::path name = SystemPath(path);
+  return std::filesystem::exists(name, error) && !std::filesystem::is_directory(name, error);
 }
 
 // A named input opened as every file the tool reads is: a regular file only, never waiting on a
@@ -423,7 +425,7 @@ int WriteLayout(const std::vector<std::string>& inputs, const std::string& outpu
   if (!log) return refuse("decode --layout: " + input + " is no communication log");
   const LayoutFile file = layout.Finish();
   for (const std::string& note : file.notes)
-    std::fprintf(stderr, "%s\n", PrintableText(note).c_str());
+    PrintText(stderr, "%s\n", PrintableText(note).c_str());
   if (file.toml.empty())
     return refuse("decode: " + name +
                   " holds no overlay command the device acknowledged; nothing written");
@@ -448,14 +450,14 @@ int WriteLayout(const std::vector<std::string>& inputs, const std::string& outpu
                                    {"layout", output},
                                    {"bitmaps", written},
                                    {"notes", file.notes}};
-    std::printf("%s\n",
+    PrintText(stdout, "%s\n",
                 result.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
     return kExitOk;
   }
   // Standard output may be the layout itself.
   std::FILE* said = to_stdout ? stderr : stdout;
-  for (const std::string& bitmap : written) std::fprintf(said, "wrote %s\n", bitmap.c_str());
-  std::fprintf(said, "%s -> %s\n", name.c_str(), to_stdout ? "standard output" : output.c_str());
+  for (const std::string& bitmap : written) PrintText(said, "wrote %s\n", bitmap.c_str());
+  PrintText(said, "%s -> %s\n", name.c_str(), to_stdout ? "standard output" : output.c_str());
   return kExitOk;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "base/console.h"
 #include "base/hex.h"
 #include "base/printable.h"
 
@@ -267,10 +268,10 @@ class DecodeOutput::Impl {
   // Nothing from outside reaches the terminal as it came.
   static void Print(const std::string& line) {
     if (IsPrintableText(line)) {
-      std::fwrite(line.data(), 1, line.size(), stdout);
+      WriteText(stdout, line);
     } else {
       const std::string safe = PrintableText(line);
-      std::fwrite(safe.data(), 1, safe.size(), stdout);
+      WriteText(stdout, safe);
     }
     std::fputc('\n', stdout);
   }
@@ -312,7 +313,7 @@ class DecodeOutput::Impl {
       out["piece"] = item.where.piece;
     if (!item.where.port.empty()) out["port"] = item.where.port;
     const std::string text = out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    WriteText(stdout, text);
     std::fputc('\n', stdout);
   }
 
@@ -331,21 +332,21 @@ class DecodeOutput::Impl {
     }
     std::sort(all.latencies.begin(), all.latencies.end());
     if (choice_.json) return StatsJson(rows, all);
-    std::printf("%-17s %7s %7s %10s %10s %12s %12s\n", "command", "frames", "failed", "sent",
+    PrintText(stdout, "%-17s %7s %7s %10s %10s %12s %12s\n", "command", "frames", "failed", "sent",
                 "received", "median", "worst");
     const auto print = [](const char* name, const Tally& t) {
       const auto latency = [&t](bool worst) {
         if (t.latencies.empty()) return std::string("-");
         return DurationText(worst ? t.latencies.back() : t.latencies[(t.latencies.size() - 1) / 2]);
       };
-      std::printf("%-17s %7zu %7zu %10zu %10zu %12s %12s\n", name, t.frames, t.failed, t.sent,
+      PrintText(stdout, "%-17s %7zu %7zu %10zu %10zu %12s %12s\n", name, t.frames, t.failed, t.sent,
                   t.received, latency(false).c_str(), latency(true).c_str());
     };
     for (const auto& [row, tally] : rows)
       print(row ? std::string(row->name).c_str() : "(no command)", tally);
     print("all", all);
     if (stats_.transfers)
-      std::printf("memory transfers: %zu, %zu failed, %zu bytes written\n", stats_.transfers,
+      PrintText(stdout, "memory transfers: %zu, %zu failed, %zu bytes written\n", stats_.transfers,
                   stats_.transfers_failed, stats_.transfer_bytes);
   }
 
@@ -376,7 +377,7 @@ class DecodeOutput::Impl {
                                  {{"count", stats_.transfers},
                                   {"failed", stats_.transfers_failed},
                                   {"bytes", stats_.transfer_bytes}}}};
-    std::printf("%s\n", out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+    PrintText(stdout, "%s\n", out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
   }
 
   const DecodeChoice& choice_;

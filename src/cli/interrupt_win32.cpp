@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/console.h"
 #include "cli/interrupt.h"
 #include "serial/port.h"
 
@@ -49,6 +50,7 @@ void Note(int sig) {
   if (g_signal != 0) {
     RestorePortAtOnce();
     SayLastWords();
+    RestoreConsole();  // no exit handler runs after this
     TerminateProcess(GetCurrentProcess(), static_cast<UINT>(128 + sig));
   }
   g_signal = sig;

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <set>
 
+#include "base/console.h"
+
 namespace zotpx::cli {
 
 nlohmann::json OutcomeToJson(const Outcome& outcome) {
@@ -45,12 +47,13 @@ Outcome OutcomeFromJson(const nlohmann::json& j) {
 
 int PrintRefusal(const Outcome& outcome, bool json) {
   if (json) {
-    std::printf("%s\n", OutcomeToJson(outcome)
-                            .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
-                            .c_str());
+    PrintText(stdout, "%s\n",
+              OutcomeToJson(outcome)
+                  .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
+                  .c_str());
   } else {
-    for (const std::string& line : outcome.details) std::fprintf(stderr, "%s\n", line.c_str());
-    std::fprintf(stderr, "zotpx: %s\n", outcome.status.c_str());
+    for (const std::string& line : outcome.details) PrintText(stderr, "%s\n", line.c_str());
+    PrintText(stderr, "zotpx: %s\n", outcome.status.c_str());
   }
   return ExitStatusOf(outcome.result);
 }

@@ -4,13 +4,15 @@
 #include <chrono>
 #include <cstdio>
 
+#include "base/console.h"
+#include "base/paths.h"
 #include "cli/device_steps.h"
 #include "command/codec.h"
 #include "crosshair/cross_download.h"
 #include "layout/layout_reader.h"
+#include "layout/layout_writer.h"
+#include "scene/scene.h"
 #include "screen/png_writer.h"
-#include "screen/screen.h"
-#include "serial/memory_transfer.h"
 #include "text/static_download.h"
 
 namespace zotpx::cli {
@@ -21,6 +23,7 @@ bool TakesLayout(const CommandDef& command, const CommandValues& values) {
   switch (command.id) {
     case CommandId::Apply:
     case CommandId::Render:
+    case CommandId::Format:
       return true;
     case CommandId::Static:
     case CommandId::DownloadStatic:
@@ -75,6 +78,8 @@ Outcome StaticFromLayout(const CommandDef& command, const CommandValues& values)
   return outcome;
 }
 
+// The options made into what the screen is shown beside the layout; the drawing is the
+// core's (scene/scene.h), as the designer's canvas draws it.
 Outcome Render(const CommandDef& command, const CommandValues& values) {
   Outcome outcome;
   outcome.command = command.path;
@@ -83,7 +88,7 @@ Outcome Render(const CommandDef& command, const CommandValues& values) {
     Refuse(outcome, JoinLines(layout.errors));
     return outcome;
   }
-  screen::Picture video = screen::TestCard();
+  SceneSetup setup;
   if (!values.video.empty()) {
     screen::VideoPicture picture = screen::ReadVideoPicture(values.video);
     if (!picture.picture) {
@@ -91,11 +96,9 @@ Outcome Render(const CommandDef& command, const CommandValues& values) {
              kResultFileFailed);
       return outcome;
     }
-    video = std::move(*picture.picture);
+    setup.video = std::move(*picture.picture);
   }
-  // The device's memory as far as render knows it: erased, with the crosshair file where the
-  // crosshair download puts it, so the crosshair's shapes are drawn as the device would.
-  Bytes memory(kDeviceMemorySize, 0xFF);
+  // The crosshair's shapes are drawn as the device would draw them from that file.
   if (!values.cross_file.empty()) {
     const CrossDownloadFile cross = ReadCrossDownloadFile(values.cross_file);
     if (cross.failure) {
@@ -103,30 +106,19 @@ Outcome Render(const CommandDef& command, const CommandValues& values) {
              kResultFileFailed);
       return outcome;
     }
-    const std::span<const std::uint8_t> part = CrossDownloadPart(cross.bytes);
-    std::copy(part.begin(), part.end(), memory.begin() + kCrossBase);
+    setup.memory = DeviceMemoryWith(cross.bytes);
   }
-  // The date and time fields show the given moment (or now) until the layout sets the clock.
-  const CommandRow& clock_row = *FindRow("clock");
-  Values clock(clock_row);
-  if (const std::optional<std::string> fault =
-          SetFieldWord(*clock_row.Field("at"), clock["at"], values.at)) {
+  const FieldDef& at = *FindRow("clock")->Field("at");
+  FieldValue moment;
+  if (const std::optional<std::string> fault = SetFieldWord(at, moment, values.at)) {
     Refuse(outcome, "render: --at '" + values.at + "': " + *fault);
     return outcome;
   }
-  screen::ScreenModel model(0);
-  model.AttachMemory(memory);
-  for (const Bytes& frame : BuildFrames(clock)) model.Apply(frame, 0);
-  for (const LayoutObject& object : layout.objects)
-    for (const Bytes& frame : BuildFrames(object.values))
-      if (!model.Apply(frame, 0))
-        outcome.details.push_back(layout.Where(object.line) + ": the device would refuse " +
-                                  std::string(object.values.row().name) + "'s frame " +
-                                  FormatLogLine("", frame.size(), frame.data()));
-  screen::Picture picture;
-  model.Render(0, video, picture);
+  setup.at = moment.text;
+  const Scene scene(layout, setup);
+  outcome.details = scene.refusals();
   for (const std::string& message : screen::TakeFontMessages()) outcome.details.push_back(message);
-  const std::optional<std::vector<std::uint8_t>> png = screen::EncodePng(picture);
+  const std::optional<std::vector<std::uint8_t>> png = screen::EncodePng(scene.picture());
   std::vector<std::string> inputs = layout.files;
   inputs.insert(inputs.end(), {values.file, values.video, values.cross_file});
   const std::optional<std::string> failed =
@@ -137,6 +129,43 @@ Outcome Render(const CommandDef& command, const CommandValues& values) {
     return outcome;
   }
   outcome.status = layout.name + " -> " + values.output;
+  return outcome;
+}
+
+// The layout rewritten by the designer's writer. To standard output the bitmaps stay where the
+// layout names them; to a file they go beside it, unless that would replace other files.
+Outcome Format(const CommandDef& command, const CommandValues& values) {
+  Outcome outcome;
+  outcome.command = command.path;
+  const Layout layout = LoadLayout(values.file);
+  if (!layout.ok()) {
+    Refuse(outcome, JoinLines(layout.errors));
+    return outcome;
+  }
+  const LayoutFile file = WriteLayout(layout);
+  const std::string& out = values.output;
+  outcome.bytes = file.toml.size();
+  outcome.status = layout.name + " -> " + out;
+  if (out == kStandardOutput) {
+    const Bytes text(file.toml.begin(), file.toml.end());
+    if (const std::optional<std::string> failed =
+            WriteOutputs({{out, text}}, {}, std::string("format: ") + kCannotSaveText))
+      Refuse(outcome, *failed, kResultFileFailed);
+    return outcome;
+  }
+  if (IsSameFile(out, values.file)) {
+    Refuse(outcome, "format: -o " + out + " is the layout itself; nothing was written");
+    return outcome;
+  }
+  const std::vector<std::string> replaced = BitmapsReplaced(file, out);
+  if (!replaced.empty()) {
+    Refuse(outcome, "format: " + FolderOfPath(out) + replaced.front() +
+                        " is another picture than the layout's " + replaced.front() +
+                        "; nothing was written");
+    return outcome;
+  }
+  if (const std::optional<std::string> failed = SaveLayoutFile(file, out))
+    Refuse(outcome, "format: cannot write " + *failed, kResultFileFailed);
   return outcome;
 }
 
@@ -185,7 +214,7 @@ std::optional<Outcome> CheckLayoutArgument(const CommandDef& command, const Comm
     return refused;
   }
   if (!quiet)
-    for (const std::string& note : notes) std::fprintf(stderr, "%s\n", note.c_str());
+    for (const std::string& note : notes) PrintText(stderr, "%s\n", note.c_str());
   if (empty && !values.allow_empty) return refuse_empty();
   return std::nullopt;
 }
@@ -208,12 +237,14 @@ Outcome RunApply(const CommandDef& command, const CommandValues& values, const S
   }
   // How far it got, whatever stops it: scripts and the station's table read it.
   std::size_t sent = 0;
-  const std::size_t all = layout.objects.size();
+  // Hidden objects stay in the file and are not sent: they count for nothing here.
+  const auto all = static_cast<std::size_t>(
+      std::count_if(layout.objects.begin(), layout.objects.end(), IsSent));
   total.fields["objects"] = all;
   total.fields["objects_sent"] = sent;
   // With "auto" the connect scan finds the rate and the model; the objects use both.
   Session reached = session;
-  if (!session.baud && !layout.objects.empty()) {
+  if (!session.baud && all > 0) {
     StatusCapture reporter(sink);
     const std::optional<Reached> found = ReachDevice(session, reporter, total);
     if (!found) return finish();
@@ -223,11 +254,12 @@ Outcome RunApply(const CommandDef& command, const CommandValues& values, const S
   // A layout goes whole or not at all: an object the model does not have stops it first.
   for (const LayoutObject& object : layout.objects)
     if (const std::optional<std::string> refusal =
-            RefuseForModel(object.values.row(), reached.model)) {
+            IsSent(object) ? RefuseForModel(object.values.row(), reached.model) : std::nullopt) {
       Refuse(total, layout.Where(object.line) + ": " + *refusal);
       return finish();
     }
   for (const LayoutObject& object : layout.objects) {
+    if (!IsSent(object)) continue;
     const CommandDef& one_command = CommandFor(object.values.row());
     CommandValues one_values;
     one_values.fields = object.values;
@@ -248,6 +280,7 @@ Outcome RunApply(const CommandDef& command, const CommandValues& values, const S
 
 std::optional<Outcome> RunLayoutLocal(const CommandDef& command, const CommandValues& values) {
   if (command.id == CommandId::Render) return Render(command, values);
+  if (command.id == CommandId::Format) return Format(command, values);
   if (command.id == CommandId::Static && IsLayoutPath(values.file))
     return StaticFromLayout(command, values);
   return std::nullopt;

@@ -1,5 +1,6 @@
 // The commands that take a layout file (layout/layout_reader.h): apply sends its objects live,
-// static and download static make start-up commands of it, render draws it without a device.
+// static and download static make start-up commands of it, render draws it without a device,
+// format writes it again as the designer saves it.
 #pragma once
 
 #include <optional>
@@ -17,7 +18,7 @@ std::optional<Outcome> CheckLayoutArgument(const CommandDef& command, const Comm
 // the model found before the first is sent.
 Outcome RunApply(const CommandDef& command, const CommandValues& values, const Session& session,
                  Reporter& reporter);
-// static from a layout, and render; nothing for other commands.
+// static from a layout, render and format; nothing for other commands.
 std::optional<Outcome> RunLayoutLocal(const CommandDef& command, const CommandValues& values);
 
 }  // namespace zotpx::cli

@@ -244,6 +244,16 @@ std::vector<CommandDef> BuildCommands() {
              "clock (default now)",
              &CommandValues::at)}});
   commands.push_back(
+      {CommandId::Format,
+       "format",
+       "write a layout file again as zotpx-designer saves it: the same frames "
+       "and picture, one form (comments are not kept)",
+       "",
+       CommandUse::Local,
+       {File("layout", "layout file", ""),
+        {"output", "the layout to write, its bitmaps beside it (default: standard output)",
+         OptionKind::Value, "FILE", false, false, "-", SetText(&CommandValues::output)}}});
+  commands.push_back(
       {CommandId::Decode,
        "decode",
        "explain frames: hex bytes, a communication log or a static command text (default: "

@@ -72,6 +72,7 @@ enum class CommandId {
   Send,
   Apply,   // a layout file's objects, in order
   Render,  // a layout file drawn by the screen model
+  Format,  // a layout file written again as the designer saves it
   Decode,  // what frames, logs and static texts mean
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/console.h"
 #include "serial/progress.h"
 
 namespace zotpx::cli {
@@ -47,12 +48,12 @@ void TerminalProgress::Update(std::size_t done, std::size_t total) {
   const std::string line =
       ProgressBar(done, total, 30) + " " +
       ProgressFigures(done, total, std::chrono::steady_clock::now() - started_);
-  std::fprintf(out_, "\r%s\033[K", line.c_str());
+  PrintText(out_, "\r%s\033[K", line.c_str());
   std::fflush(out_);
 }
 
 void TerminalProgress::Finish() {
-  if (drawn_) std::fputc('\n', out_);
+  if (drawn_) WriteText(out_, "\n");
   drawn_ = false;
   shown_ = -1;
 }
@@ -61,7 +62,7 @@ void PlainProgress::Update(std::size_t done, std::size_t total) {
   const int percent = Percent(done, total);
   if (percent == shown_) return;
   shown_ = percent;
-  std::fprintf(out_, "%s%d%%\n", prefix_.c_str(), percent);
+  PrintText(out_, "%s%d%%\n", prefix_.c_str(), percent);
   std::fflush(out_);
 }
 

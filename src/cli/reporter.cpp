@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "base/console.h"
 #include "base/file_names.h"
 #include "base/log_time.h"
+#include "base/paths.h"
 #include "cli/interrupt.h"
 #include "serial/memory_transfer.h"
 #include "serial/port_name.h"
@@ -47,7 +49,7 @@ LogFiles::LogFiles(const std::string& file, const std::string& folder,
   }
   if (folder.empty()) return;
   std::error_code made;
-  std::filesystem::create_directories(folder, made);
+  std::filesystem::create_directories(SystemPath(folder), made);
   if (made) {
     error_ = "--log-dir " + folder + ": " + made.message();
     return;
@@ -59,7 +61,7 @@ LogFiles::LogFiles(const std::string& file, const std::string& folder,
         error_ = "--log-dir " + folder + ": " + other + " and " + port + " would share " + name;
         return;
       }
-    std::unique_ptr<AppendFile> own = OpenLog(folder + "/" + name);
+    std::unique_ptr<AppendFile> own = OpenLog(PathInFolder(folder, name));
     if (!own->error().empty()) {
       error_ = "--log-dir " + folder + ": " + name + ": " + own->error();
       return;
@@ -116,8 +118,8 @@ void CliReporter::LogBytesAt(const std::string& title, std::size_t count, const 
   const std::string line = FormatLogLine(title, count, bytes);
   const std::string time = TimeText(at, line.empty());
   if (trace_) {
-    std::fprintf(stderr, "%s%s%s\n", time.c_str(), line.empty() ? "" : trace_prefix_.c_str(),
-                 line.c_str());
+    PrintText(stderr, "%s%s%s\n", time.c_str(), line.empty() ? "" : trace_prefix_.c_str(),
+              line.c_str());
     std::fflush(stderr);
   }
   if (logs_.empty() && !trace_) return;

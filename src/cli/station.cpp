@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "base/console.h"
 #include "base/printable.h"
 #include "cli/device_steps.h"
 #include "cli/interrupt.h"
@@ -20,7 +21,7 @@ using Clock = std::chrono::steady_clock;
 // The worker's lines to the parent, on its standard output: "P done total" for progress,
 // "R {json}" for the outcome.
 void WriteLine(const std::string& line) {
-  std::fputs((line + "\n").c_str(), stdout);
+  WriteText(stdout, line + "\n");
   std::fflush(stdout);
 }
 
@@ -122,9 +123,9 @@ std::vector<Outcome> RunStation(const std::vector<std::string>& ports, const std
   auto draw = [&] {
     if (display.quiet) return;
     if (display.terminal) {
-      if (drawn) std::fprintf(display.out, "\033[%zuA", workers.size());
+      if (drawn) PrintText(display.out, "\033[%zuA", workers.size());
       for (const Worker& w : workers)
-        std::fprintf(display.out, "\r%s\033[K\n", ProgressLine(w, port_width).c_str());
+        PrintText(display.out, "\r%s\033[K\n", ProgressLine(w, port_width).c_str());
       drawn = true;
     } else {
       for (Worker& w : workers) {
@@ -138,9 +139,9 @@ std::vector<Outcome> RunStation(const std::vector<std::string>& ports, const std
         if (!w.finished && w.total == 0) continue;
         w.line = key;
         if (w.finished)
-          std::fprintf(display.out, "%s\n", line.c_str());
+          PrintText(display.out, "%s\n", line.c_str());
         else
-          std::fprintf(display.out, "%s%s%%\n", Pad(w.port, port_width).c_str(), key.c_str());
+          PrintText(display.out, "%s%s%%\n", Pad(w.port, port_width).c_str(), key.c_str());
       }
     }
     std::fflush(display.out);

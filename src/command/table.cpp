@@ -33,12 +33,14 @@ std::string_view Keep(std::string name) {
   return kept.emplace_back(std::move(name));
 }
 
-FieldDef Def(std::string_view name, FieldKind kind, Placement at, std::string_view control = {}) {
+FieldDef Def(std::string_view name, FieldKind kind, Placement at, std::string_view control = {},
+             std::string_view label = {}) {
   FieldDef f;
   f.name = name;
   f.kind = kind;
   f.at = at;
   f.control = control;
+  f.label = label;
   return f;
 }
 
@@ -59,8 +61,8 @@ const ComboDef* List(std::string_view control) {
 }
 
 FieldDef Coordinate(std::string_view name, bool x, int byte, std::string_view control,
-                    std::string default_text, std::string_view help) {
-  FieldDef f = Def(name, FieldKind::Coordinate, Word(byte), control);
+                    std::string_view label, std::string default_text, std::string_view help) {
+  FieldDef f = Def(name, FieldKind::Coordinate, Word(byte), control, label);
   f.default_text = std::move(default_text);
   f.max = x ? kScreenWidth - 1 : kScreenHeight - 1;
   f.help = help;
@@ -68,8 +70,9 @@ FieldDef Coordinate(std::string_view name, bool x, int byte, std::string_view co
 }
 
 FieldDef Number(std::string_view name, Placement at, std::string_view control,
-                std::string default_text, int min, int max, std::string_view help) {
-  FieldDef f = Def(name, FieldKind::Number, at, control);
+                std::string_view label, std::string default_text, int min, int max,
+                std::string_view help) {
+  FieldDef f = Def(name, FieldKind::Number, at, control, label);
   f.default_text = std::move(default_text);
   f.min = min;
   f.max = max;
@@ -77,9 +80,10 @@ FieldDef Number(std::string_view name, Placement at, std::string_view control,
   return f;
 }
 
-FieldDef Pick(std::string_view name, Placement at, std::string_view control, std::string_view help,
-              ListCode code = ListCode::Index, const ComboDef* list = nullptr) {
-  FieldDef f = Def(name, FieldKind::List, at, control);
+FieldDef Pick(std::string_view name, Placement at, std::string_view control, std::string_view label,
+              std::string_view help, ListCode code = ListCode::Index,
+              const ComboDef* list = nullptr) {
+  FieldDef f = Def(name, FieldKind::List, at, control, label);
   f.list = list ? list : List(control);
   f.code = code;
   f.default_index = f.list->default_index;
@@ -88,9 +92,10 @@ FieldDef Pick(std::string_view name, Placement at, std::string_view control, std
 }
 
 // A flag that selects the second item of a two-item list, or ticks a check box (no list).
-FieldDef Flag(std::string_view name, Placement at, std::string_view control, std::string_view help,
-              std::string_view off_name = {}, std::string_view off_help = {}) {
-  FieldDef f = Def(name, FieldKind::Flag, at, control);
+FieldDef Flag(std::string_view name, Placement at, std::string_view control, std::string_view label,
+              std::string_view help, std::string_view off_name = {},
+              std::string_view off_help = {}) {
+  FieldDef f = Def(name, FieldKind::Flag, at, control, label);
   if (control.rfind("Combo", 0) == 0) f.list = List(control);
   f.off_name = off_name;
   f.off_help = off_help;
@@ -99,22 +104,28 @@ FieldDef Flag(std::string_view name, Placement at, std::string_view control, std
   return f;
 }
 
-// The text attribute byte at `byte`: colour, spacing, font, size and show of one group.
+// The text attribute byte at `byte`: colour, spacing, font, size and show of one group. The
+// crosshair's read-out says whose they are in its labels ("坐标文本颜色设置：").
 void AddTextAttributes(std::vector<FieldDef>& fields, int byte, const std::string& group,
                        std::string_view prefix, std::string_view hide_name,
-                       std::string_view hide_help) {
+                       std::string_view hide_help, const std::string& label_prefix = {}) {
   const auto name = [&](std::string_view base) {
     return Keep(std::string(prefix) + std::string(base));
   };
   const auto control = [&](std::string_view what) {
     return Keep("Combo" + group + std::string(what));
   };
-  fields.push_back(Pick(name("colour"), Bits(byte, 0, 3), control("Color"), "colour mode"));
+  const auto label = [&](std::string_view what) { return Keep(label_prefix + std::string(what)); };
   fields.push_back(
-      Pick(name("spacing"), Bits(byte, 3, 2), control("Space"), "character spacing in pixels"));
-  fields.push_back(Pick(name("font"), Bits(byte, 5, 1), control("Font"), "font"));
-  fields.push_back(Pick(name("size"), Bits(byte, 6, 1), control("Size"), "magnification"));
-  fields.push_back(Flag(hide_name, Bits(byte, 7, 1), control("Show"), hide_help));
+      Pick(name("colour"), Bits(byte, 0, 3), control("Color"), label("颜色设置："), "colour mode"));
+  fields.push_back(Pick(name("spacing"), Bits(byte, 3, 2), control("Space"), label("字符间距："),
+                        "character spacing in pixels"));
+  fields.push_back(
+      Pick(name("font"), Bits(byte, 5, 1), control("Font"), label("字体选择："), "font"));
+  fields.push_back(
+      Pick(name("size"), Bits(byte, 6, 1), control("Size"), label("放大倍数："), "magnification"));
+  fields.push_back(
+      Flag(hide_name, Bits(byte, 7, 1), control("Show"), label("显示控制："), hide_help));
 }
 
 // Colour, thickness, mode and show of a shape, in its attribute byte.
@@ -123,15 +134,16 @@ void AddShapeStyle(std::vector<FieldDef>& fields, const std::string& group,
   const auto control = [&](std::string_view what) {
     return Keep("Combo" + group + std::string(what));
   };
-  fields.push_back(Pick("colour", Bits(0, 0, 3), control("Color"), "colour"));
-  fields.push_back(Pick("thickness", Bits(0, 3, 2), control("Thick"), "line thickness in pixels"));
-  fields.push_back(Flag(mode_name, Bits(0, 6, 1), control("Mode"), mode_help));
+  fields.push_back(Pick("colour", Bits(0, 0, 3), control("Color"), "颜色设置：", "colour"));
   fields.push_back(
-      Flag("delete", Bits(0, 7, 1), control("Show"), "delete it instead of drawing it"));
+      Pick("thickness", Bits(0, 3, 2), control("Thick"), "线条粗细：", "line thickness in pixels"));
+  fields.push_back(Flag(mode_name, Bits(0, 6, 1), control("Mode"), "模式控制：", mode_help));
+  fields.push_back(Flag("delete", Bits(0, 7, 1), control("Show"), "显示控制：",
+                        "delete it instead of drawing it"));
 }
 
 FieldDef Picture(std::string_view control) {
-  FieldDef f = Def("file", FieldKind::Bitmap, {Place::Picture, 5, 0, 0, 0}, control);
+  FieldDef f = Def("file", FieldKind::Bitmap, {Place::Picture, 5, 0, 0, 0}, control, "位图文件：");
   f.help = "bitmap file (1 bit per pixel)";
   f.positional = true;
   return f;
@@ -146,7 +158,7 @@ std::vector<CommandRow> BuildRows() {
   rows.push_back(identify);
 
   CommandRow erase = Row("erase", "", kMemoryCommand, kMemoryErase, "擦除存储器", 5);
-  erase.fields = {Number("address", Word(2, 3), {}, "0", 0, 0xFFFFFF, "region start")};
+  erase.fields = {Number("address", Word(2, 3), {}, {}, "0", 0, 0xFFFFFF, "region start")};
   erase.check = checks::Edits;
   erase.edit_message = kAddressText;
   erase.help = "erase the memory region that starts at the address";
@@ -157,7 +169,7 @@ std::vector<CommandRow> BuildRows() {
   data.min = 1;
   data.max = static_cast<int>(kMemoryBlockSize);
   data.help = "the bytes written";
-  write.fields = {Number("address", Word(2, 3), {}, "0", 0, 0xFFFFFF, "first byte's address"),
+  write.fields = {Number("address", Word(2, 3), {}, {}, "0", 0, 0xFFFFFF, "first byte's address"),
                   data};
   write.check = checks::Edits;
   write.edit_message = kAddressText;
@@ -165,25 +177,28 @@ std::vector<CommandRow> BuildRows() {
   rows.push_back(write);
 
   CommandRow params = Row("params", "params", 0x10, std::nullopt, c::kBtnConfigCmd, 3);
-  params.fields.push_back(Pick("overlay", Bits(0, 7, 1), "CheckEnable", "show the overlay at all",
-                               ListCode::Index, &kOverlaySwitch));
+  params.fields.push_back(Pick("overlay", Bits(0, 7, 1), "CheckEnable", "允许屏幕叠加",
+                               "show the overlay at all", ListCode::Index, &kOverlaySwitch));
   static const char* kKeyNames[] = {"key1", "key2", "key3", "key4", "key5", "key6"};
   static const char* kKeyControls[] = {"ComboKey1", "ComboKey2", "ComboKey3",
                                        "ComboKey4", "ComboKey5", "ComboKey6"};
   static const char* kKeyHelp[] = {"switch 1 active level", "switch 2 active level",
                                    "switch 3 active level", "switch 4 active level",
                                    "switch 5 active level", "switch 6 active level"};
+  static const char* kKeyLabels[] = {"开关1", "开关2", "开关3", "开关4", "开关5", "开关6"};
   for (int k = 0; k < 6; ++k)
-    params.fields.push_back(Pick(kKeyNames[k], Bits(1, k, 1), kKeyControls[k], kKeyHelp[k]));
+    params.fields.push_back(
+        Pick(kKeyNames[k], Bits(1, k, 1), kKeyControls[k], kKeyLabels[k], kKeyHelp[k]));
   params.fields.push_back(Pick("offset-ex", Bits(2, 0, 4), "ComboColumnOffsetEx",
-                               "horizontal offset on external video"));
+                               "外部视频水平偏移：", "horizontal offset on external video"));
   params.fields.push_back(Pick("offset-in", Bits(2, 4, 4), "ComboColumnOffsetIn",
-                               "horizontal offset on internal video"));
+                               "内部视频水平偏移：", "horizontal offset on internal video"));
   params.help = "system parameters: overlay, switch levels, video offsets";
   rows.push_back(params);
 
   CommandRow clock = Row("clock", "clock", 0x11, std::nullopt, c::kBtnSetTimeCmd, 6);
-  FieldDef at = Def("at", FieldKind::Moment, {Place::Moment, 0, 6, 0, 0});
+  // The window sends the computer's time; a layout, and the designer, give a moment.
+  FieldDef at = Def("at", FieldKind::Moment, {Place::Moment, 0, 6, 0, 0}, {}, "日期时间：");
   at.help = "\"YYYY-MM-DD HH:MM:SS\", years 2000-2255, to set instead of the computer's time";
   clock.fields = {at};
   clock.check = checks::Clock;
@@ -196,12 +211,13 @@ std::vector<CommandRow> BuildRows() {
         Row(time ? "time" : "date", time ? "time" : "date", 0x12,
             static_cast<std::uint8_t>(time ? 1 : 0), time ? c::kBtnTimeCmd : c::kBtnDateCmd, 25);
     AddTextAttributes(row.fields, 1, group, "", "hide", time ? "hide the time" : "hide the date");
-    row.fields.push_back(
-        Coordinate("x", true, 5, time ? "EditTimeLeft" : "EditDateLeft", "292", "top-left X"));
+    row.fields.push_back(Coordinate("x", true, 5, time ? "EditTimeLeft" : "EditDateLeft",
+                                    "左上角X坐标：", "292", "top-left X"));
     row.fields.push_back(Coordinate("y", false, 7, time ? "EditTimeTop" : "EditDateTop",
-                                    time ? "18" : "0", "top-left Y"));
-    FieldDef format = Def("format", FieldKind::Format, {Place::Counted, 14, 10, 0, 13},
-                          time ? "EditTimeFormat" : "EditDateFormat");
+                                    "左上角Y坐标：", time ? "18" : "0", "top-left Y"));
+    FieldDef format =
+        Def("format", FieldKind::Format, {Place::Counted, 14, 10, 0, 13},
+            time ? "EditTimeFormat" : "EditDateFormat", time ? "时间格式：" : "日期格式：");
     format.default_text = time ? "hh:mm:ss" : "yyyy/mm/dd";
     format.min = 8;
     format.max = time ? 8 : 10;
@@ -216,9 +232,12 @@ std::vector<CommandRow> BuildRows() {
   CommandRow text = Row("text", "text", 0x14, std::nullopt, c::kBtnStringCmd, 5);
   text.variable = true;
   AddTextAttributes(text.fields, 0, "String", "", "delete", "delete the string");
-  text.fields.push_back(Coordinate("x", true, 1, "EditStringLeft", "5", "top-left X"));
-  text.fields.push_back(Coordinate("y", false, 3, "EditStringTop", "50", "top-left Y"));
-  FieldDef string = Def("text", FieldKind::Text, {Place::Tail, 5, 0, 0, 0}, "EditString");
+  text.fields.push_back(
+      Coordinate("x", true, 1, "EditStringLeft", "左上角X坐标：", "5", "top-left X"));
+  text.fields.push_back(
+      Coordinate("y", false, 3, "EditStringTop", "左上角Y坐标：", "50", "top-left Y"));
+  FieldDef string =
+      Def("text", FieldKind::Text, {Place::Tail, 5, 0, 0, 0}, "EditString", "字符输入：");
   string.default_text = "欢迎使用云帆ZOT-Px系列字符叠加产品";
   string.min = 1;
   // The edit box holds this many bytes, so the length byte (n + 5) always fits.
@@ -234,12 +253,13 @@ std::vector<CommandRow> BuildRows() {
   CommandRow flashing = Row("bitmap flashing", "bitmap", 0x15, std::nullopt, c::kBtnBitmapCmd, 7);
   flashing.variable = true;
   flashing.fields = {
-      Pick("colour", Bits(0, 0, 3), "ComboBitmapColor", "colour mode"),
-      Pick("flash", Bits(0, 3, 2), "ComboBitmapFlash", "automatic flashing"),
-      Pick("cycle", Bits(0, 6, 1), "ComboBitmapCycle", "flash period in seconds"),
-      Flag("delete", Bits(0, 7, 1), "ComboBitmapShow", "delete it instead of showing it"),
-      Coordinate("x", true, 1, "EditBitmapLeft", "5", "top-left X"),
-      Coordinate("y", false, 3, "EditBitmapTop", "100", "top-left Y"),
+      Pick("colour", Bits(0, 0, 3), "ComboBitmapColor", "颜色设置：", "colour mode"),
+      Pick("flash", Bits(0, 3, 2), "ComboBitmapFlash", "自动闪烁：", "automatic flashing"),
+      Pick("cycle", Bits(0, 6, 1), "ComboBitmapCycle", "闪烁周期：", "flash period in seconds"),
+      Flag("delete", Bits(0, 7, 1), "ComboBitmapShow", "显示控制：",
+           "delete it instead of showing it"),
+      Coordinate("x", true, 1, "EditBitmapLeft", "左上角X坐标：", "5", "top-left X"),
+      Coordinate("y", false, 3, "EditBitmapTop", "左上角Y坐标：", "100", "top-left Y"),
       Picture("LabelBitmapSelect"),
   };
   flashing.check = checks::Bitmap;
@@ -250,13 +270,13 @@ std::vector<CommandRow> BuildRows() {
 
   CommandRow area = Row("area", "area", 0x16, std::nullopt, c::kBtnAreaCmd, 9);
   area.fields = {
-      Pick("layer", Bits(0, 0, 3), "ComboAreaLayer", "colour layer"),
-      Flag("clear", Bits(0, 7, 1), "ComboAreaShow", "clear the area (the default)", "fill",
-           "fill the area"),
-      Coordinate("left", true, 1, "EditAreaLeft", "0", "left X"),
-      Coordinate("top", false, 3, "EditAreaTop", "0", "top Y"),
-      Coordinate("right", true, 5, "EditAreaRight", "383", "right X"),
-      Coordinate("bottom", false, 7, "EditAreaBottom", "255", "bottom Y"),
+      Pick("layer", Bits(0, 0, 3), "ComboAreaLayer", "图层：", "colour layer"),
+      Flag("clear", Bits(0, 7, 1), "ComboAreaShow", "控制：", "clear the area (the default)",
+           "fill", "fill the area"),
+      Coordinate("left", true, 1, "EditAreaLeft", "左上角X坐标：", "0", "left X"),
+      Coordinate("top", false, 3, "EditAreaTop", "左上角Y坐标：", "0", "top Y"),
+      Coordinate("right", true, 5, "EditAreaRight", "右下角X坐标：", "383", "right X"),
+      Coordinate("bottom", false, 7, "EditAreaBottom", "右下角Y坐标：", "255", "bottom Y"),
   };
   area.check = checks::Corners;
   area.edit_message = kEnterCoordinatesText;
@@ -270,16 +290,16 @@ std::vector<CommandRow> BuildRows() {
     row.variable = true;
     row.fields = {
         Pick("colour", Bits(0, 0, 3), single ? "ComboSingleBitmapColor" : "ComboSuperBitmapColor",
-             "colour mode"),
+             "颜色设置：", "colour mode"),
         Flag("delete", Bits(0, 7, 1), single ? "ComboSingleBitmapShow" : "ComboSuperBitmapShow",
-             "delete it instead of showing it"),
+             "显示控制：", "delete it instead of showing it"),
         Coordinate("x", true, 1, single ? "EditSingleBitmapLeft" : "EditSuperBitmapLeft",
-                   single ? "185" : "55", "top-left X"),
-        Coordinate("y", false, 3, single ? "EditSingleBitmapTop" : "EditSuperBitmapTop", "100",
-                   "top-left Y"),
+                   "左上角X坐标：", single ? "185" : "55", "top-left X"),
+        Coordinate("y", false, 3, single ? "EditSingleBitmapTop" : "EditSuperBitmapTop",
+                   "左上角Y坐标：", "100", "top-left Y"),
         Picture(single ? "LabelSingleBitmapSelect" : "LabelSuperBitmapSelect"),
         Flag("control-only", {}, single ? "CheckSingleBitmapData" : "CheckSuperBitmapData",
-             "send the control frame only, without the picture"),
+             "仅发送控制参数(无位图数据)", "send the control frame only, without the picture"),
     };
     row.check = checks::Bitmap;
     row.edit_message = kInvalidCoordinateText;
@@ -317,25 +337,33 @@ std::vector<CommandRow> BuildRows() {
     row.models = ModelBit(DeviceModel::PA);
     if (shape.name == "line") {
       row.data_size = 7;
-      row.fields.push_back(Coordinate("x", true, 1, "EditLineLeft", "5", "start X"));
-      row.fields.push_back(Coordinate("y", false, 3, "EditLineTop", "20", "start Y"));
       row.fields.push_back(
-          Number("length", Word(5), "EditLineLength", "200", 0, kScreenWidth, "length in pixels"));
+          Coordinate("x", true, 1, "EditLineLeft", "左上角X坐标：", "5", "start X"));
+      row.fields.push_back(
+          Coordinate("y", false, 3, "EditLineTop", "左上角Y坐标：", "20", "start Y"));
+      row.fields.push_back(Number("length", Word(5), "EditLineLength", "长度：", "200", 0,
+                                  kScreenWidth, "length in pixels"));
       row.check = checks::Edits;
       row.edit_message = kEnterCoordinatesAndLengthText;
     } else if (shape.name == "rect") {
       row.data_size = 9;
-      row.fields.push_back(Coordinate("left", true, 1, "EditRectLeft", "0", "left X"));
-      row.fields.push_back(Coordinate("top", false, 3, "EditRectTop", "0", "top Y"));
-      row.fields.push_back(Coordinate("right", true, 5, "EditRectRight", "383", "right X"));
-      row.fields.push_back(Coordinate("bottom", false, 7, "EditRectBottom", "255", "bottom Y"));
+      row.fields.push_back(
+          Coordinate("left", true, 1, "EditRectLeft", "左上角X坐标：", "0", "left X"));
+      row.fields.push_back(
+          Coordinate("top", false, 3, "EditRectTop", "左上角Y坐标：", "0", "top Y"));
+      row.fields.push_back(
+          Coordinate("right", true, 5, "EditRectRight", "右下角X坐标：", "383", "right X"));
+      row.fields.push_back(
+          Coordinate("bottom", false, 7, "EditRectBottom", "右下角Y坐标：", "255", "bottom Y"));
       row.check = checks::Corners;
     } else {
       row.data_size = 6;
-      row.fields.push_back(Coordinate("x", true, 1, "EditCircleLeft", "30", "centre X"));
-      row.fields.push_back(Coordinate("y", false, 3, "EditCircleTop", "200", "centre Y"));
       row.fields.push_back(
-          Pick("radius", Bits(5, 0, 8), "ComboCircleRadius", "radius in pixels", ListCode::Shown));
+          Coordinate("x", true, 1, "EditCircleLeft", "圆心X坐标：", "30", "centre X"));
+      row.fields.push_back(
+          Coordinate("y", false, 3, "EditCircleTop", "圆心Y坐标：", "200", "centre Y"));
+      row.fields.push_back(Pick("radius", Bits(5, 0, 8), "ComboCircleRadius", "半径：",
+                                "radius in pixels", ListCode::Shown));
       row.check = checks::Circle;
     }
     rows.push_back(row);
@@ -343,18 +371,19 @@ std::vector<CommandRow> BuildRows() {
 
   CommandRow cross = Row("cross set", "cross", 0x1E, std::nullopt, c::kBtnCrossConfigCmd, 8);
   cross.fields = {
-      Pick("colour", Bits(0, 0, 1), "ComboCrossColor", "crosshair colour"),
-      Pick("enable", Bits(0, 7, 1), "ComboCrossEnable", "crosshair on or off"),
-      Pick("shape", Bits(1, 0, 8), "ComboCrossSelect", "shape of the downloaded crosshair file",
-           ListCode::Shown),
-      Pick("step", Bits(2, 0, 8), "ComboCrossKeyStep", "keyboard quick-move step in pixels",
-           ListCode::Shown),
+      Pick("colour", Bits(0, 0, 1), "ComboCrossColor", "十字线颜色：", "crosshair colour"),
+      Pick("enable", Bits(0, 7, 1), "ComboCrossEnable", "十字线功能：", "crosshair on or off"),
+      Pick("shape", Bits(1, 0, 8), "ComboCrossSelect", "十字线图形：",
+           "shape of the downloaded crosshair file", ListCode::Shown),
+      Pick("step", Bits(2, 0, 8), "ComboCrossKeyStep", "键盘快速移动：",
+           "keyboard quick-move step in pixels", ListCode::Shown),
   };
-  AddTextAttributes(cross.fields, 3, "CrossText", "text-", "text-hide", "hide the coordinate text");
-  cross.fields.push_back(
-      Coordinate("text-x", true, 4, "EditCrossTextLeft", "0", "coordinate text's top-left X"));
-  cross.fields.push_back(
-      Coordinate("text-y", false, 6, "EditCrossTextTop", "0", "coordinate text's top-left Y"));
+  AddTextAttributes(cross.fields, 3, "CrossText", "text-", "text-hide", "hide the coordinate text",
+                    "坐标文本");
+  cross.fields.push_back(Coordinate("text-x", true, 4, "EditCrossTextLeft", "坐标文本左上角X坐标：",
+                                    "0", "coordinate text's top-left X"));
+  cross.fields.push_back(Coordinate("text-y", false, 6, "EditCrossTextTop", "坐标文本左上角Y坐标：",
+                                    "0", "coordinate text's top-left Y"));
   cross.check = checks::Edits;
   cross.edit_message = kInvalidCoordinateText;
   cross.models = ModelBit(DeviceModel::PB);
@@ -362,8 +391,10 @@ std::vector<CommandRow> BuildRows() {
   rows.push_back(cross);
 
   CommandRow move = Row("cross move", "cross-move", 0x1F, std::nullopt, c::kBtnCrossMoveCmd, 4);
-  move.fields = {Coordinate("x", true, 0, "EditCrossCurrentX", "192", "centre X"),
-                 Coordinate("y", false, 2, "EditCrossCurrentY", "128", "centre Y")};
+  move.fields = {Coordinate("x", true, 0, "EditCrossCurrentX", "十字线移动位置X坐标(中心点)：",
+                            "192", "centre X"),
+                 Coordinate("y", false, 2, "EditCrossCurrentY", "十字线移动位置Y坐标(中心点)：",
+                            "128", "centre Y")};
   for (FieldDef& centre : move.fields) centre.positional = true;
   move.models = ModelBit(DeviceModel::PB);
   move.check = checks::Edits;

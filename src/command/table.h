@@ -67,7 +67,10 @@ struct FieldDef {
   std::string_view name;  // option, layout key, JSON key
   FieldKind kind = FieldKind::Coordinate;
   Placement at;
-  std::string_view control;        // the window's control ("EditRectLeft"); empty: none
+  std::string_view control;  // the window's control ("EditRectLeft"); empty: none
+  // What it is called beside its control, in the window and the designer ("左上角X坐标："); a
+  // check box's caption.
+  std::string_view label;
   const ComboDef* list = nullptr;  // List, and a Flag that names a list's second item
   ListCode code = ListCode::Index;
   std::string_view off_name;  // Flag: the word for its first item, where it has one ("fill")

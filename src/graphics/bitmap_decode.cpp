@@ -166,4 +166,14 @@ BitmapLoad LoadBitmapFile(const std::string& path, const BitmapLimits& limits) {
   return {BitmapFileStatus::Ok, std::move(bitmap), std::move(*picture)};
 }
 
+BitmapLoad LoadBitmapBytes(std::span<const std::uint8_t> file, const BitmapLimits& limits) {
+  const std::optional<BitmapHeader> header = ReadBitmapHeader(file, file.size());
+  if (!header || !FitsSlot(*header, limits)) return {BitmapFileStatus::Invalid, {}, {}};
+  std::optional<DecodedBitmap> picture = DecodeBitmap(file);
+  if (!picture || picture->width != header->width || picture->height != header->height)
+    return {BitmapFileStatus::CannotDecode, {}, {}};
+  LoadedBitmap bitmap{picture->width, picture->height, PackBlackPixels(*picture)};
+  return {BitmapFileStatus::Ok, std::move(bitmap), std::move(*picture)};
+}
+
 }  // namespace zotpx

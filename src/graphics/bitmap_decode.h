@@ -50,5 +50,7 @@ struct BitmapLoad {
 };
 // The header check on the first 64 bytes against the slot's limits, then the whole file.
 BitmapLoad LoadBitmapFile(const std::string& path, const BitmapLimits& limits);
+// The same for a file already read whole (a layout keeps its bitmaps in memory).
+BitmapLoad LoadBitmapBytes(std::span<const std::uint8_t> file, const BitmapLimits& limits);
 
 }  // namespace zotpx

@@ -14,7 +14,7 @@
 #include "command/codec.h"
 #include "command/words.h"
 #include "device/clock.h"
-#include "serial/memory_transfer.h"
+#include "graphics/bitmap_decode.h"
 #include "text/static_download.h"
 
 namespace zotpx {
@@ -59,6 +59,12 @@ int LineOf(const toml::node& node) {
   return static_cast<int>(node.source().begin.line);
 }
 
+// The keys every table takes beside its row's fields: what the designer keeps of an object.
+constexpr std::string_view kNameKey = "name";
+constexpr std::string_view kHiddenKey = "hidden";
+constexpr std::string_view kLockedKey = "locked";
+constexpr std::string_view kModelKey = "model";
+
 // One table of the file, wherever it stands: [rect], an element of [[rect]] or an inline one.
 struct Entry {
   std::string table;
@@ -93,6 +99,8 @@ class Reader {
 
   void Read(const Entry& entry) {
     const int line = static_cast<int>(entry.at.line);
+    Marks marks;
+    bitmap_names_.clear();
     const std::vector<const CommandRow*> rows = RowsOfTable(entry.table);
     if (rows.empty())
       return Error(line, "unknown table [" + entry.table + "]; a layout has " + TableNames());
@@ -110,6 +118,7 @@ class Reader {
     Given given;
     const std::size_t errors_before = errors_.size();
     for (const auto& [key, node] : keys) {
+      if (DesignerKey(key, *node, marks)) continue;
       const FieldDef* field = KeyField(*row, key);
       if (!field) {
         Error(LineOf(*node), "[" + entry.table + "] takes no key '" + key + "'; it takes " +
@@ -118,9 +127,10 @@ class Reader {
       }
       std::optional<std::string> word = Word(*field, key, *node);
       if (!word) continue;
-      if (field->kind == FieldKind::Bitmap && !word->empty()) {
-        if (!IsRootedPath(*word)) *word = base_dir_ + *word;
-        layout_.files.push_back(*word);
+      if (field->kind == FieldKind::Bitmap) {
+        bitmap_names_.emplace_back(given.words.size(), *word);
+        if (!word->empty() && !IsRootedPath(*word)) *word = base_dir_ + *word;
+        if (!word->empty()) layout_.files.push_back(*word);
       }
       given.words.push_back({key, *word});
       given.lines.push_back(LineOf(*node));
@@ -143,7 +153,23 @@ class Reader {
     if (row->check)
       if (const std::optional<std::string> failure = row->check(values))
         return Error(BlameLine(*row, given, line), row->title + *failure);
-    layout_.objects.push_back({std::move(values), line});
+    if (layout_.model)
+      if (const std::optional<std::string> lacks = ModelLacks(*row, *layout_.model))
+        return Error(line, *lacks);
+    for (const auto& [index, name] : bitmap_names_)
+      if (!KeepBitmap(values, given.words[index].word, name, given.lines[index])) return;
+    layout_.objects.push_back(
+        {std::move(values), line, std::move(marks.name), marks.hidden, marks.locked});
+  }
+
+  // The file's own key before its first table.
+  void Model(const toml::node& node) {
+    const std::optional<std::string> word = node.value_exact<std::string>();
+    const std::optional<DeviceModel> model = word ? ModelFromName(*word) : std::nullopt;
+    if (!model)
+      return Error(LineOf(node), "model = \"" + std::string(ModelName(DeviceModel::PA)) +
+                                     "\" or \"" + std::string(ModelName(DeviceModel::PB)) + "\"");
+    layout_.model = model;
   }
 
   // The messages in the order of the file's lines.
@@ -157,11 +183,59 @@ class Reader {
   void Error(int line, const std::string& message) { errors_.emplace_back(line, message); }
 
  private:
+  // What the designer keeps of an object beside its values.
+  struct Marks {
+    std::string name;
+    bool hidden = false;
+    bool locked = false;
+  };
+
   // The words of one table and each one's line.
   struct Given {
     std::vector<GivenWord> words;
     std::vector<int> lines;
   };
+
+  // name, hidden and locked: true when `key` is one of them (said when its value is no fit).
+  bool DesignerKey(const std::string& key, const toml::node& node, Marks& marks) {
+    if (key == kNameKey) {
+      if (const auto name = node.value_exact<std::string>())
+        marks.name = *name;
+      else
+        Error(LineOf(node), key + ": a text in quotes");
+      return true;
+    }
+    if (key != kHiddenKey && key != kLockedKey) return false;
+    if (const auto flag = node.value_exact<bool>())
+      (key == kHiddenKey ? marks.hidden : marks.locked) = *flag;
+    else
+      Error(LineOf(node), key + ": true or false");
+    return true;
+  }
+
+  // The bitmap file's bytes, kept under the name the layout gives it; the picture is made from
+  // those very bytes, so what is kept is what is sent.
+  bool KeepBitmap(Values& values, const std::string& path, const std::string& name, int line) {
+    FieldValue& value = values["file"];
+    auto kept = layout_.bitmaps.find(name);
+    if (kept == layout_.bitmaps.end()) {
+      InputFile file(path);
+      std::optional<Bytes> bytes = file.is_open() ? file.ReadAll() : std::nullopt;
+      if (!bytes) {
+        Error(line, values.row().title + kBitmapCannotOpenText);
+        return false;
+      }
+      kept = layout_.bitmaps.emplace(name, std::move(*bytes)).first;
+    }
+    BitmapLoad load = LoadBitmapBytes(kept->second, *values.row().picture_limits);
+    if (load.status != BitmapFileStatus::Ok) {
+      Error(line, values.row().title + kBitmapInvalidText);
+      return false;
+    }
+    value.text = name;
+    value.picture = std::move(load.bitmap);
+    return true;
+  }
 
   const CommandRow* RowOfKind(const Entry& entry, const std::vector<const CommandRow*>& rows,
                               int line) {
@@ -208,6 +282,7 @@ class Reader {
       if (!field.off_name.empty()) add(field.off_name);
       add(field.name);
     }
+    for (const std::string_view key : {kNameKey, kHiddenKey, kLockedKey}) add(key);
     return names;
   }
 
@@ -252,6 +327,7 @@ class Reader {
 
   Layout& layout_;
   std::string base_dir_;
+  std::vector<std::pair<std::size_t, std::string>> bitmap_names_;  // given word, name as written
   std::vector<std::pair<int, std::string>> errors_;
 };
 
@@ -269,6 +345,15 @@ bool LiveOnly(const CommandRow& row) {
 }
 
 }  // namespace
+
+std::optional<std::string> ModelLacks(const CommandRow& row, DeviceModel model) {
+  if (row.ForModel(model)) return std::nullopt;
+  std::string models;
+  for (const DeviceModel other : {DeviceModel::PA, DeviceModel::PB})
+    if (row.ForModel(other)) models += (models.empty() ? "" : ", ") + std::string(ModelName(other));
+  return "[" + std::string(row.table) + "]: the layout is for a " + std::string(ModelName(model)) +
+         ", which has no " + std::string(row.name) + " (" + models + " only)";
+}
 
 bool IsLayoutPath(std::string_view path) {
   constexpr std::string_view kExtension = ".toml";
@@ -294,7 +379,9 @@ Layout ParseLayout(std::string_view text, const std::string& name, const std::st
   Reader reader(layout, base_dir);
   std::vector<Entry> entries;
   for (auto&& [key, node] : root) {
-    if (const toml::table* table = node.as_table()) {
+    if (key.str() == kModelKey && !node.is_table() && !node.is_array()) {
+      reader.Model(node);
+    } else if (const toml::table* table = node.as_table()) {
       entries.push_back({std::string(key.str()), table, table->source().begin});
     } else if (const toml::array* array = node.as_array(); array && array->is_array_of_tables()) {
       for (const toml::node& element : *array)
@@ -328,6 +415,7 @@ LayoutStatic StaticFramesOf(const Layout& layout) {
   LayoutStatic start_up;
   std::size_t bytes = 0;
   for (const LayoutObject& object : layout.objects) {
+    if (!IsSent(object)) continue;
     const CommandRow& row = object.values.row();
     if (LiveOnly(row)) {
       start_up.notes.push_back(layout.Where(object.line) +
@@ -357,7 +445,10 @@ LayoutStatic StaticFramesOf(const Layout& layout) {
 
 StaticImage ReadStaticSource(const std::string& path) {
   if (!IsLayoutPath(path)) return ReadStaticImage(path);
-  const Layout layout = LoadLayout(path);
+  return StaticImageOf(LoadLayout(path));
+}
+
+StaticImage StaticImageOf(const Layout& layout) {
   const LayoutStatic start_up = layout.ok() ? StaticFramesOf(layout) : LayoutStatic{};
   if (!layout.ok() || !start_up.errors.empty()) {
     StaticImage refused;

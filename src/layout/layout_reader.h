@@ -8,6 +8,8 @@
 //
 // The rows that share a table (the three bitmaps) tell themselves apart by `kind`, the last
 // word of the row's name. Each table may appear once ([rect]) or as often as needed ([[rect]]).
+// Every table may also carry `name`, `hidden` and `locked` (layout/layout.h), and the file a
+// `model` before its first table, which refuses objects the model does not have.
 #pragma once
 
 #include <optional>
@@ -15,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "command/values.h"
+#include "layout/layout.h"
 #include "text/static_file.h"
 
 namespace zotpx {
@@ -23,26 +25,14 @@ namespace zotpx {
 // A layout is told from a static command text by its name: it ends in ".toml" (any case).
 bool IsLayoutPath(std::string_view path);
 
-struct LayoutObject {
-  Values values;  // checked: BuildFrames makes its frames
-  int line = 0;   // of its table in the file
-};
-
-struct Layout {
-  std::string name;  // as the messages show it: the path given
-  std::vector<LayoutObject> objects;
-  std::vector<std::string> errors;  // "name:line: message", in the order of the file
-  std::vector<std::string> files;   // the bitmap files it names, as they are read
-  bool ok() const { return errors.empty(); }
-  std::string Where(int line) const { return name + ":" + std::to_string(line); }
-};
-
 // Reads and checks every object: tables, keys, types, words and each row's own check, bitmap
-// files (relative to `base_dir`) included. An error names the line of the key at fault.
+// files (relative to `base_dir`) included, which are kept in memory. An error names the line
+// of the key at fault.
 Layout ParseLayout(std::string_view text, const std::string& name, const std::string& base_dir);
 Layout LoadLayout(const std::string& path);
 
-// The layout's start-up commands: every frame in order but the clock's. `errors` says where the
+// The layout's start-up commands: every frame of the objects it sends, in order, but the
+// clock's. `errors` says where the
 // static area is outgrown (the line of the first object that no longer fits) and `notes`
 // that a clock setting was left out.
 struct LayoutStatic {
@@ -57,5 +47,7 @@ LayoutStatic StaticFramesOf(const Layout& layout);
 // command text, so both read exactly as the window's generate button reads a text. A layout's
 // records carry the lines of their objects.
 StaticImage ReadStaticSource(const std::string& path);
+// The same of a layout in memory (one that was read whole, or edited).
+StaticImage StaticImageOf(const Layout& layout);
 
 }  // namespace zotpx

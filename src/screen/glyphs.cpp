@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "base/hex.h"
+#include "base/paths.h"
 #include "screen/screen.h"
 
 namespace zotpx::screen {
@@ -49,6 +50,19 @@ Glyph Place(int cell_width, int cell_height, int width, int height, int dx, int 
   return glyph;
 }
 
+// FreeType reads the font through the tool's own file stream: its own opening takes the name
+// in the system's narrow code page on Windows, where a folder named in Chinese is not found.
+unsigned long ReadFontFile(FT_Stream stream, unsigned long offset, unsigned char* buffer,
+                           unsigned long count) {
+  auto& in = *static_cast<std::ifstream*>(stream->descriptor.pointer);
+  in.clear();
+  const bool placed = static_cast<bool>(in.seekg(static_cast<std::streamoff>(offset)));
+  if (count == 0) return placed ? 0 : 1;  // a seek alone: 0 for success
+  if (!placed) return 0;
+  in.read(reinterpret_cast<char*>(buffer), static_cast<std::streamsize>(count));
+  return static_cast<unsigned long>(in.gcount());
+}
+
 Glyph EmptyCell(int width, int height) {
   return Glyph{width, height, std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height)};
 }
@@ -73,7 +87,7 @@ class Unifont {
 
  private:
   Unifont() {
-    std::ifstream in(UnifontPath());
+    std::ifstream in(SystemPath(UnifontPath()));
     std::string line;
     while (std::getline(in, line)) ParseLine(line);
     if (glyphs_.empty()) {
@@ -156,8 +170,15 @@ class OutlineFont {
     }
     // Face 1 of the collection is the monospaced one: ASCII in exactly half a cell.
     const std::string path = CjkFontPath();
-    if (FT_New_Face(library_, path.c_str(), 1, &face_) != 0 &&
-        FT_New_Face(library_, path.c_str(), 0, &face_) != 0) {
+    file_.open(SystemPath(path), std::ios::binary | std::ios::ate);
+    stream_.size = file_ ? static_cast<unsigned long>(file_.tellg()) : 0;
+    stream_.descriptor.pointer = &file_;
+    stream_.read = ReadFontFile;
+    FT_Open_Args args{};
+    args.flags = FT_OPEN_STREAM;
+    args.stream = &stream_;
+    if (!file_ || (FT_Open_Face(library_, &args, 1, &face_) != 0 &&
+                   FT_Open_Face(library_, &args, 0, &face_) != 0)) {
       face_ = nullptr;
       Report("screen: cannot load " + path + ": the 24-pixel font draws nothing");
       return;
@@ -188,6 +209,8 @@ class OutlineFont {
   }
 
   std::mutex mutex_;
+  std::ifstream file_;
+  FT_StreamRec stream_{};
   FT_Library library_ = nullptr;
   FT_Face face_ = nullptr;
   int baseline_ = 20;

@@ -35,7 +35,7 @@ constexpr int kReach = 1;
 
 }  // namespace
 
-Stamp::Stamp(int x, int y, int width, int height) {
+Stamp::Stamp(int x, int y, int width, int height) : box_{x, y, width, height} {
   left_ = std::max(x - 1, -kReach);
   top_ = std::max(y - 1, -kReach);
   const int right = std::min(x + width + 1, kScreenWidth + kReach);
@@ -67,7 +67,8 @@ void Stamp::AddEdges() {
   }
 }
 
-void PaintStamp(Plane& plane, const Stamp& stamp, int mode, bool erase) {
+int PaintStamp(Plane& plane, const Stamp& stamp, int mode, bool erase, OwnerPlane* owners,
+               std::uint32_t id) {
   // What each combination of role bits becomes; nothing = left as it is.
   const ModePaint& paint = kModePaint[mode & 7];
   std::array<std::optional<Ink>, 8> action;
@@ -86,13 +87,27 @@ void PaintStamp(Plane& plane, const Stamp& stamp, int mode, bool erase) {
   const int x1 = std::min(stamp.left() + stamp.span_width(), kScreenWidth);
   const int y0 = std::max(stamp.top(), 0);
   const int y1 = std::min(stamp.top() + stamp.span_height(), kScreenHeight);
+  int painted = 0;
   for (int y = y0; y < y1; ++y) {
     const std::uint8_t* roles = stamp.RolesFrom(x0, y);
     Ink* row = plane.Row(y);
+    if (!owners) {
+      for (int x = x0; x < x1; ++x, ++roles) {
+        if (const std::optional<Ink>& ink = action[*roles]) row[x] = *ink;
+      }
+      continue;
+    }
+    std::uint32_t* owner = owners->Row(y);
     for (int x = x0; x < x1; ++x, ++roles) {
-      if (const std::optional<Ink>& ink = action[*roles]) row[x] = *ink;
+      const std::optional<Ink>& ink = action[*roles];
+      if (!ink) continue;
+      row[x] = *ink;
+      const bool shown = *ink != Ink::Clear;
+      painted += shown;
+      owner[x] = shown ? id : 0;
     }
   }
+  return painted;
 }
 
 }  // namespace zotpx::screen

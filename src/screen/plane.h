@@ -30,6 +30,22 @@ class Plane {
   std::array<Ink, static_cast<std::size_t>(kScreenWidth) * kScreenHeight> pixels_;
 };
 
+// Which drawn object each pixel of the plane shows, by the id the model gave it; 0: none.
+class OwnerPlane {
+ public:
+  OwnerPlane() { owners_.fill(0); }
+  std::uint32_t Get(int x, int y) const {
+    return owners_[static_cast<std::size_t>(y) * kScreenWidth + x];
+  }
+  std::uint32_t* Row(int y) { return owners_.data() + static_cast<std::size_t>(y) * kScreenWidth; }
+  void Set(int x, int y, std::uint32_t id) {
+    if (OnScreen(x, y)) owners_[static_cast<std::size_t>(y) * kScreenWidth + x] = id;
+  }
+
+ private:
+  std::array<std::uint32_t, static_cast<std::size_t>(kScreenWidth) * kScreenHeight> owners_;
+};
+
 // An object's pixels over its box plus a one-pixel margin (where its edge may lie). Coordinates
 // are screen coordinates; the box may reach past the screen.
 class Stamp {
@@ -49,6 +65,8 @@ class Stamp {
   // Marks every non-ink pixel next to ink (the eight neighbours) as edge.
   void AddEdges();
 
+  // The object's own box, as asked for (not cut at the screen's edges).
+  ScreenBox box() const { return box_; }
   int left() const { return left_; }
   int top() const { return top_; }
   int span_width() const { return width_; }
@@ -67,6 +85,7 @@ class Stamp {
   std::uint8_t& At(int x, int y) { return roles_[Index(x, y)]; }
 
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  ScreenBox box_;
   std::vector<std::uint8_t> roles_;
 };
 
@@ -75,7 +94,10 @@ class Stamp {
 inline constexpr int kColourModes = 8;
 
 // Draws the stamp in colour mode `mode` (0..7); `erase` turns every pixel the mode would
-// paint transparent instead (hide and delete).
-void PaintStamp(Plane& plane, const Stamp& stamp, int mode, bool erase);
+// paint transparent instead (hide and delete). With `owners`, every pixel it paints in a
+// colour becomes object `id`'s and every one it makes transparent nobody's. Returns how many
+// pixels it painted in a colour.
+int PaintStamp(Plane& plane, const Stamp& stamp, int mode, bool erase, OwnerPlane* owners = nullptr,
+               std::uint32_t id = 0);
 
 }  // namespace zotpx::screen

@@ -10,6 +10,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/coordinates.h"
@@ -43,6 +44,35 @@ struct Picture {
   }
   std::uint32_t at(int x, int y) const { return rgba[static_cast<std::size_t>(y) * width + x]; }
   std::uint32_t& at(int x, int y) { return rgba[static_cast<std::size_t>(y) * width + x]; }
+};
+
+// A box on the screen, in pixels; it may reach past the screen's edges.
+struct ScreenBox {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+
+  bool empty() const { return width <= 0 || height <= 0; }
+  bool Contains(int x, int y) const {
+    return x >= left && x < left + width && y >= top && y < top + height;
+  }
+  bool operator==(const ScreenBox&) const = default;
+};
+
+// An object the screen shows: what drew it, where it lies, and its ink, the pixels of the
+// picture that are its (what a later object painted over, or cleared, no longer is).
+struct DrawnObject {
+  std::string_view command;       // the command table's row: "text", "rect", "cross move"
+  std::size_t frame = 0;          // the accepted frame that drew it (ScreenModel::frames_accepted)
+  ScreenBox box;                  // its own box: a text's cells, a shape's corners, a picture
+  ScreenBox ink_box;              // its ink's bounds, on the screen; empty when it shows nothing
+  std::vector<std::uint8_t> ink;  // ink_box.width * ink_box.height, rows top first: 1 its own
+
+  bool InkAt(int x, int y) const {
+    return ink_box.Contains(x, y) &&
+           ink[static_cast<std::size_t>(y - ink_box.top) * ink_box.width + (x - ink_box.left)];
+  }
 };
 
 // The built-in video picture, 384 x 256: colour bars, a grid and a grey ramp.
@@ -97,6 +127,17 @@ class ScreenModel {
 
   // Bumps on every accepted frame that can change the picture.
   std::uint64_t revision() const;
+  // Frames accepted so far; the next one accepted gets this number.
+  std::size_t frames_accepted() const;
+
+  // The objects the picture at `now_ms` shows, in drawing order (the topmost last): the texts,
+  // areas, shapes and bitmaps drawn into the overlay while they still own a pixel, then the
+  // date, time, flashing character and crosshair the device redraws by itself. Nothing while
+  // the overlay is off.
+  std::vector<DrawnObject> DrawnObjects(std::int64_t now_ms) const;
+  // The object whose ink is at (x, y) in the picture at `now_ms`, the topmost there; nothing
+  // where the video shows through.
+  std::optional<DrawnObject> ObjectAt(int x, int y, std::int64_t now_ms) const;
   // When the picture next changes by itself (the clock ticking, a bitmap blinking); nothing
   // when it does not.
   std::optional<std::int64_t> NextChangeMs(std::int64_t now_ms) const;

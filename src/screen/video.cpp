@@ -10,6 +10,7 @@
 #include <stb/stb_image.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <span>

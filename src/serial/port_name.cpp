@@ -2,11 +2,15 @@
 
 #include <algorithm>
 
+#include "base/platform_words.h"
+
 namespace zotpx {
 
 namespace {
 
-constexpr const char* kNamesAre = "a port is COM1 ... COM256 or a device path such as /dev/ttyUSB0";
+std::string NamesAre() {
+  return std::string("a port is ") + SystemWords().port_names;
+}
 
 PortName Refused(std::string reason) {
   PortName refused;
@@ -35,7 +39,7 @@ int ComNumber(std::string_view digits) {
 }  // namespace
 
 PortName ParsePortName(std::string_view name) {
-  if (name.empty()) return Refused(std::string("an empty port name: ") + kNamesAre);
+  if (name.empty()) return Refused("an empty port name: " + NamesAre());
   // Only a '/' makes a path, so that "ttyUSB0" or "COM1 " is never taken for a file in the
   // current folder.
   if (name.find('/') != std::string_view::npos) {
@@ -53,7 +57,7 @@ PortName ParsePortName(std::string_view name) {
   if (!com || !std::all_of(digits.begin(), digits.end(), IsDigit)) {
     const std::string hint =
         name.substr(0, 3) == "tty" ? " (did you mean /dev/" + std::string(name) + "?)" : "";
-    return Refused("not a port name: " + std::string(kNamesAre) + hint);
+    return Refused("not a port name: " + NamesAre() + hint);
   }
   const int number = ComNumber(digits);
   if (number == 0) return Refused("port numbers run from COM1 to COM256");

@@ -169,8 +169,8 @@ bool OpenPort(const std::string& name, int baud) {
   if (port_detail::ReuseHeldPort(name, baud, port)) return true;
   if (port.path.empty()) return false;
   const std::string& path = port.path;
-  const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE handle = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     Fail(WindowsPortStep::Open, path);
     return false;

@@ -146,6 +146,7 @@ TEST(PortlessCommandTest, RefusesTheDeviceOptions) {
       {"cross-file", {"cross-file", files("@shape.bmp"), "-o", out}},
       {"static", {"static", files("@start.txt"), "-o", out}},
       {"render", {"render", files("@area.toml"), "-o", out}},
+      {"format", {"format", files("@area.toml"), "-o", out}},
       {"decode", {"decode", "55 AA 10 01 00 11"}},
   };
   const std::vector<std::vector<std::string>> options = {{"-p", "COM1"},

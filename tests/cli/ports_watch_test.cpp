@@ -128,10 +128,14 @@ TEST(PortsWatch, WhatAPortSaysOfItselfReachesTheTerminalEscaped) {
   mkdir(folder.c_str(), 0700);
   const std::string link = folder + "/COM235";
   ASSERT_EQ(symlink("/nonexistent/\x1b]0;owned\x07", link.c_str()), 0);
+  // Once: a second signal would end the watch at once, by the signal.
+  bool stopped = false;
   const auto run = RunZotpx({"ports", "--watch"}, std::chrono::seconds(60),
-                            [](pid_t pid, const zotpx::test::ZotpxRun& so_far) {
-                              if (so_far.err.find("watching") != std::string::npos)
+                            [&stopped](pid_t pid, const zotpx::test::ZotpxRun& so_far) {
+                              if (!stopped && so_far.err.find("watching") != std::string::npos) {
                                 kill(pid, SIGTERM);
+                                stopped = true;
+                              }
                             });
   std::filesystem::remove(link);
   EXPECT_EQ(run.status, 143) << run.err;

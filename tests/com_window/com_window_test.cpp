@@ -2,19 +2,27 @@
 // variable ZOTPX_TEST_COM names ("COM101"; under Wine the simulator behind a pty linked as that
 // port, see scripts/windows/test). Connecting finds the device and its rate, and every row of the
 // shared frame table sends the row's frame (the log shows the bytes, the status the device's
-// acknowledgement). Without the variable the tests skip.
+// acknowledgement). Without the variable those tests skip. And a bitmap chosen in a folder
+// named in Chinese loads, its path shown as Windows writes it.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 
 #include "app/form.h"
 #include "serial/transaction.h"
+#include "support/bmp_writer.h"
 #include "support/form_controls.h"
 #include "support/frame_table.h"
 #include "support/scripted_dialogs.h"
@@ -66,6 +74,34 @@ TEST_F(ComWindowTest, ConnectsAndEveryRowOfTheFrameTableSendsItsFrame) {
     EXPECT_EQ(Status(), row.title + zotpx::kSuccessText);
     EXPECT_EQ(LastSent(), "发送：" + row.frame + " ");
   }
+}
+
+// The dialog gives '/' as Qt does on every system; the window shows '\'.
+TEST(WindowPathsTest, ABitmapInAChineseFolderLoadsAndShowsItsWindowsPath) {
+  QTemporaryDir top;
+  const QString folder = top.filePath(QStringLiteral("位图 目录"));
+  ASSERT_TRUE(QDir().mkpath(folder));
+  const QString path = folder + QStringLiteral("/标志.bmp");
+  const zotpx::Bytes bmp = zotpx::test::MakeBmp({.width = 16, .height = 8});
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(reinterpret_cast<const char*>(bmp.data()), static_cast<qint64>(bmp.size()));
+  file.close();
+  TForm1 form;
+  auto dialogs = std::make_unique<ScriptedDialogs>();
+  dialogs->open_answers.push_back(path);
+  form.SetDialogs(std::move(dialogs));
+  QLabel* select = form.Ctl<QLabel>("LabelBitmapSelect");
+  const QPointF at(select->width() / 2.0, select->height() / 2.0);
+  for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+    QMouseEvent click(type, at, select->mapToGlobal(at), Qt::LeftButton,
+                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(select, &click);
+  }
+  EXPECT_EQ(form.StatusText(), QStringLiteral("选择位图文件成功：请查看图像预览区"));
+  EXPECT_EQ(form.Edit("EditBitmapFile")->text(), QDir::toNativeSeparators(path));
+  EXPECT_TRUE(form.Edit("EditBitmapFile")->text().contains(QLatin1Char('\\')));
 }
 
 }  // namespace

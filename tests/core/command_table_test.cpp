@@ -262,3 +262,16 @@ TEST(CommandTableRandom, EveryFrameThatFitsItsCommandIsBuiltAgainFromItsValues) 
 }
 
 }  // namespace
+
+namespace {
+
+// The window's pages and the designer's property panel caption each field by its label: a
+// field a user sets that has none would show its bare name.
+TEST(CommandTableLabels, EveryFieldAUserSetsHasOne) {
+  for (const CommandRow& row : zotpx::CommandRows())
+    for (const FieldDef& field : row.fields)
+      if (!row.table.empty() || !field.control.empty())
+        EXPECT_FALSE(field.label.empty()) << row.name << " " << field.name;
+}
+
+}  // namespace

@@ -15,12 +15,16 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QStyleOptionProgressBar>
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QTimer>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 
 #include "serial/frame.h"
@@ -196,6 +200,54 @@ TEST_F(FormShellTest, StatusLineAndLogStartWithTheirTexts) {
   EXPECT_EQ(Status(), "参数设置命令失败：接收响应失败");
   form().SetStatus("<b>not markup</b>");
   EXPECT_EQ(form().Ctl<QLabel>("StatusPanel0")->textFormat(), Qt::PlainText);
+}
+
+// During a download the figures stand whole on the bar, and the bar whole in the status line
+// beside the status text, on Qt's own style and on Windows' (which sets a bar's text beside
+// it); afterwards the panels it stood in for are back.
+TEST_F(FormShellTest, DownloadFiguresFitTheBarInTheStatusLine) {
+  Show();
+  auto* bar = form().Ctl<QProgressBar>("ProgressDownload");
+  const QWidget* line = form().Ctl<QStatusBar>("StatusBar");
+  const QWidget* status = form().Ctl<QLabel>("StatusPanel0");
+  const zotpx::ProgressEstimate estimates[] = {
+      {0, false, 0, 0}, {100, true, 90.0 * 1024, 0}, {37, true, 999.9 * 1024, 99 * 60 + 59}};
+  for (const char* name : {"Fusion", "Windows"}) {
+    SCOPED_TRACE(name);
+    const std::unique_ptr<QStyle> style(QStyleFactory::create(QString::fromLatin1(name)));
+    ASSERT_TRUE(style);
+    bar->setStyle(style.get());
+    form().Progress(0, 100);
+    QApplication::processEvents();
+    EXPECT_EQ(status->width(), 600);
+    EXPECT_GT(bar->x(), status->geometry().right());
+    EXPECT_LE(bar->geometry().right(), line->contentsRect().right());
+    for (const zotpx::ProgressEstimate& e : estimates) {
+      bar->setFormat(ProgressBarText(e));
+      bar->setValue(e.percent);
+      QStyleOptionProgressBar option;
+      option.initFrom(bar);
+      option.state |= QStyle::State_Horizontal;
+      option.minimum = bar->minimum();
+      option.maximum = bar->maximum();
+      option.progress = bar->value();
+      option.text = bar->text();
+      option.textAlignment = bar->alignment();
+      option.textVisible = true;
+      const QRect label = style->subElementRect(QStyle::SE_ProgressBarLabel, &option, bar);
+      EXPECT_TRUE(bar->rect().contains(label)) << option.text.toStdString();
+      EXPECT_LE(option.fontMetrics.horizontalAdvance(option.text), label.width())
+          << option.text.toStdString();
+    }
+    form().Progress(0, 0);
+    QApplication::processEvents();
+    bar->setStyle(nullptr);
+    EXPECT_FALSE(bar->isVisible());
+    for (const char* panel : {"StatusPanel1", "StatusPanel2"}) {
+      EXPECT_TRUE(form().Ctl<QLabel>(panel)->isVisible());
+      EXPECT_LE(form().Ctl<QLabel>(panel)->geometry().right(), line->contentsRect().right());
+    }
+  }
 }
 
 TEST_F(FormShellTest, LogBytesAppendsExactlyOneLine) {

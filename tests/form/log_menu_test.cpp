@@ -1,7 +1,7 @@
 // The communication log's context menu: the usual edit actions stay; saving writes the log as
 // shown, in UTF-8; the static export holds exactly the start-up commands the device acknowledged,
 // in order, and the static download puts them back into the device's memory; the layout export
-// is a layout that zotpx apply replays to the same frames.
+// is a layout that zotpx apply replays to the same frames, and the designer is handed the same.
 #include <QAction>
 #include <QFile>
 #include <QMenu>
@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "cli/zotpx_run.h"
+#include "command/codec.h"
 #include "support/bmp_writer.h"
 #include "support/form_fixture.h"
 #include "text/cp936.h"
@@ -56,8 +57,8 @@ TEST_F(LogMenuTest, EditActionsStayAndTheSaveWritesTheLogAsShownInUtf8) {
   for (const QAction* action : menu->actions()) names << action->objectName();
   EXPECT_TRUE(names.contains("edit-copy") && names.contains("select-all"))
       << names.join(QLatin1Char(' ')).toStdString();
-  EXPECT_EQ(names.mid(names.size() - 3),
-            (QStringList{"MenuSaveLog", "MenuExportStatic", "MenuExportLayout"}));
+  EXPECT_EQ(names.mid(names.size() - 4), (QStringList{"MenuSaveLog", "MenuExportStatic",
+                                                     "MenuExportLayout", "MenuOpenInDesigner"}));
 
   const std::uint8_t frame[] = {0x55, 0xAA, 0x10, 0x01, 0x00, 0x11};
   form().LogBytes("发送：", sizeof frame, frame);
@@ -269,6 +270,18 @@ TEST_F(LogMenuTest, LayoutExportReplaysTheSessionsFrames) {
       {"-p", replay.link.port, "-b", "115200", "apply", QFile::encodeName(layout).toStdString()});
   ASSERT_EQ(applied.status, 0) << applied.err;
   EXPECT_EQ(replay->ReceivedFrames(), overlay);
+
+  // Opened in the designer instead: the very same layout, nothing written.
+  std::optional<zotpx::Layout> opened;
+  form().SetLayoutOpener([&opened](zotpx::Layout given) { opened = std::move(given); });
+  Trigger(form(), "MenuOpenInDesigner");
+  ASSERT_TRUE(opened);
+  EXPECT_EQ(Status(), "在布局设计器中打开成功：17 个叠加对象");
+  std::vector<Bytes> frames;
+  for (const zotpx::LayoutObject& object : opened->objects)
+    for (Bytes& frame : zotpx::BuildFrames(object.values)) frames.push_back(std::move(frame));
+  EXPECT_EQ(frames, overlay);
+  EXPECT_EQ(opened->bitmaps.size(), 3u);
 }
 
 }  // namespace

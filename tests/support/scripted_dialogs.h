@@ -19,7 +19,7 @@
 
 class ScriptedDialogs : public Dialogs {
  public:
-  enum class Kind { Open, Save, Message, Question, Error };
+  enum class Kind { Open, Save, Message, Question, Choose, Error };
   struct Request {
     Kind kind;
     QString title;     // the box's or the file dialog's title
@@ -30,6 +30,7 @@ class ScriptedDialogs : public Dialogs {
   std::deque<std::optional<QString>> open_answers;
   std::deque<std::optional<QString>> save_answers;
   std::deque<bool> question_answers;
+  std::deque<int> choose_answers;  // empty: the last button (the escape)
   std::vector<Request> requests;
 
   std::optional<QString> OpenFile(const FileRequest& request) override {
@@ -46,6 +47,10 @@ class ScriptedDialogs : public Dialogs {
   bool Question(const QString& title, const QString& text) override {
     requests.push_back({Kind::Question, title, text, {}});
     return Next(question_answers, false);
+  }
+  int Choose(const QString& title, const QString& text, const QStringList& buttons) override {
+    requests.push_back({Kind::Choose, title, text, {}});
+    return Next(choose_answers, static_cast<int>(buttons.size()) - 1);
   }
   void Error(const QString& text) override {
     requests.push_back({Kind::Error, QString(), text, {}});
