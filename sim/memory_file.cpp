@@ -119,12 +119,12 @@ std::unique_ptr<MemoryFile> MemoryFile::Open(const std::string& path, Bytes& mem
 }
 
 MemoryFile::~MemoryFile() {
-  fdatasync(fd_);
-  close(fd_);
+  fdatasync(static_cast<int>(file_));
+  close(static_cast<int>(file_));
 }
 
 bool MemoryFile::Store(std::size_t address, std::span<const std::uint8_t> bytes) {
-  if (WriteAll(fd_, address, bytes)) return true;
+  if (WriteAll(static_cast<int>(file_), address, bytes)) return true;
   error_ = "cannot write memory file " + path_ + ": " + SystemText();
   return false;
 }

@@ -31,8 +31,8 @@ class MemoryFile {
   const std::string& error() const { return error_; }
 
  private:
-  MemoryFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
-  int fd_;
+  MemoryFile(std::intptr_t file, std::string path) : file_(file), path_(std::move(path)) {}
+  std::intptr_t file_;  // a descriptor on Linux, a HANDLE on Windows
   std::string path_;
   std::string error_;
 };

@@ -1,5 +1,5 @@
 // The simulated ZOT-Px device: the device's side of the serial contract, served on a
-// pseudo-terminal, with faults that tests can aim at any frame it receives.
+// pseudo-terminal or over TCP, with faults that tests can aim at any frame it receives.
 #pragma once
 
 #include <cstdint>
@@ -42,6 +42,10 @@ struct FaultRule {
   int delay_ms = 0;  // for Late
 };
 
+// How a TCP client speaks: bytes as they are, or Telnet with RFC 2217's serial-port control;
+// Auto tells them apart by the client's first byte (IAC: Telnet).
+enum class ListenMode { Auto, Raw, Rfc2217 };
+
 struct DeviceConfig {
   DeviceModel model = DeviceModel::PA;
   int baud = 9600;          // its own rate: bytes sent at another rate go unanswered
@@ -51,6 +55,12 @@ struct DeviceConfig {
   std::string link_name{};  // "COMn": link it in the user's port folder while serving
   // The memory kept in this file across runs (created erased when missing); empty: in RAM only.
   std::string memory_file{};
+  // Served over TCP instead of a pty: at listen_host (the loopback when empty), listen_port
+  // (0: any free port).
+  bool listen = false;
+  std::string listen_host{};
+  int listen_port = 0;
+  ListenMode listen_mode = ListenMode::Auto;
 };
 
 // One line of the trace: a frame, probe or stray bytes from the host, or the device's answer,
@@ -68,9 +78,9 @@ class SimServer {
   SimServer(const SimServer&) = delete;
   SimServer& operator=(const SimServer&) = delete;
 
-  // Opens the pty and serves on a thread. The first start loads the memory file, if any, and
-  // powers the device on (it runs the static commands stored in its memory). False when the
-  // memory file is refused, no pty could be had, or the link could not be made (another live
+  // Opens the pty (or listens) and serves on a thread. The first start loads the memory file, if
+  // any, and powers the device on (it runs the static commands stored in its memory). False when
+  // the memory file is refused, no pty could be had, or the link could not be made (another live
   // simulator holds the COMn name); error() says why. After Stop it starts again on a new pty,
   // keeping memory, faults and the frames received (how a test plugs the device back in after a
   // hang-up).
@@ -80,7 +90,8 @@ class SimServer {
   // Stops and starts again on a new pty, keeping the COMn name meanwhile (a device plugged
   // back in after a hang-up).
   bool Restart();
-  // The path of the pty's terminal side, for Port::Open.
+  // What a host opens: the path of the pty's terminal side, or the URL of the listening
+  // address ("rfc2217://127.0.0.1:5000"; "tcp://" in raw mode).
   const std::string& path() const;
   const std::string& error() const;
   // True once a HangUp fault has closed the line (the pty is gone until Stop and Start).

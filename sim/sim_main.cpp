@@ -1,8 +1,4 @@
-// zotpx-sim: a simulated ZOT-PA / ZOT-PB on a pseudo-terminal, served until SIGINT or SIGTERM.
-#include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+// zotpx-sim: a simulated ZOT-PA / ZOT-PB on a pseudo-terminal or over TCP, served until stopped.
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <chrono>
@@ -21,12 +17,14 @@
 #include "base/device_model.h"
 #include "base/file_save.h"
 #include "base/version.h"
-#include "cli/help_format.h"
 #include "base/write_signals.h"
+#include "cli/help_format.h"
 #include "screen/png_writer.h"
 #include "screen/screen.h"
 #include "serial/port_name.h"
+#include "serial/port_url.h"
 #include "sim_device.h"
+#include "sim_platform.h"
 #include "simulated_device.h"
 #ifdef ZOTPX_SIM_WINDOW
 #include "screen_window.h"
@@ -43,13 +41,14 @@ constexpr int kDefaultLateMs = 1500;
 constexpr int kUsageStatus = 2;
 
 const char kDescription[] =
-    "A simulated ZOT-PA / ZOT-PB on-screen-display device on a pseudo-terminal.\n"
+    "A simulated ZOT-PA / ZOT-PB on-screen-display device on a pseudo-terminal, or\n"
+    "over TCP (--listen).\n"
     "\n"
-    "It prints the path of its pseudo-terminal, links it as COMn when asked (removing\n"
-    "the link on exit), answers the probe only at its own rate, identifies itself,\n"
-    "acknowledges every command and draws it on its screen, erases and writes its\n"
-    "0x78000-byte memory, runs the static commands stored there when it starts, and can\n"
-    "misbehave on request.";
+    "It prints the path of its pseudo-terminal (with --listen: the URL to open),\n"
+    "links it as COMn when asked (removing the link on exit), answers the probe only\n"
+    "at its own rate, identifies itself, acknowledges every command and draws it on\n"
+    "its screen, erases and writes its 0x78000-byte memory, runs the static commands\n"
+    "stored there when it starts, and can misbehave on request.";
 
 const char kFooter[] =
     "Memory file (--memory FILE):\n"
@@ -72,25 +71,42 @@ const char kFooter[] =
     "  zotpx decode tells it: a command by its title, name and fields, the checksum's\n"
     "  verdict, what is wrong with it and \"not drawn\" when the screen leaves it\n"
     "  aside; the reply and its status, the identification, a probe and its answer,\n"
-    "  bytes that make no frame (bytes sent at another rate arrive as garbage), frames\n"
-    "  cut short. An answer a fault shaped starts with the fault's name (\"fault\n"
-    "  short-frame: ...\", \"fault late: after 1500 ms: ...\") and tells what went on\n"
-    "  the line (\"no answer\", \"hangs up the line\").\n"
+    "  bytes that make no frame (bytes sent at another rate arrive as garbage),\n"
+    "  frames cut short. An answer a fault shaped starts with the fault's name\n"
+    "  (\"fault short-frame: ...\", \"fault late: after 1500 ms: ...\") and tells what\n"
+    "  went on the line (\"no answer\", \"hangs up the line\").\n"
+    "\n"
+    "Network (--listen [HOST:]PORT, --listen-mode MODE):\n"
+    "  One device served over TCP instead of a pseudo-terminal, at 127.0.0.1 unless a\n"
+    "  HOST is given (an IPv6 one in brackets: [::1]:5000); PORT 0 takes any free\n"
+    "  port. The first line on standard output is the URL to open, e.g.\n"
+    "  rfc2217://127.0.0.1:5000 (tcp://... in raw mode). Bound to another address\n"
+    "  than the loopback, it warns that anyone on the network can drive the device:\n"
+    "  RFC 2217 and raw TCP carry no authentication (tunnel them over SSH).\n"
+    "  rfc2217  Telnet with the serial-port control of RFC 2217, as a serial server\n"
+    "           speaks it: every COM-PORT-OPTION request is answered, and the rate\n"
+    "           set with SET-BAUDRATE is the line's (at another than --baud the\n"
+    "           device does not answer)\n"
+    "  raw      the bytes as they are; the line runs at --baud\n"
+    "  auto     (the default) by the client's first byte: IAC (0xFF) is Telnet, any\n"
+    "           other raw; nothing is sent before it, and there is no time-out\n"
+    "  One client at a time: another is told the device is in use and turned away;\n"
+    "  once the first leaves, the next may connect. A hang-up fault drops the client.\n"
     "\n"
     "Pacing (--pacing): the line's time is counted at the rate the host has set; line\n"
     "time beyond what a serial driver holds (4096 bytes), or left from another rate,\n"
     "is not owed: a pty takes the host's bytes at once.\n"
     "\n"
     "Signals: SIGUSR1 writes the memory dump (--dump) now; SIGINT, SIGTERM and SIGHUP\n"
-    "end the simulator, which writes the dump once more on the way out and removes the\n"
-    "COMn link, as it does when the --screen window closes or its display goes away.\n"
-    "Without a display, --screen ends the program (status 1) before any pty or link is\n"
-    "made.\n"
+    "end the simulator, which writes the dump once more on the way out and removes\n"
+    "the COMn link, as it does when the --screen window closes or its display goes\n"
+    "away. Without a display, --screen ends the program (status 1) before any pty or\n"
+    "link is made.\n"
     "\n"
-    "Files (--dump, --screen-png) are replaced whole; a symbolic link is followed, and\n"
-    "a name that is no regular file (a FIFO, a device) is refused. No two of --memory,\n"
-    "--dump, --screen-png and --video may name one file (status 2), and --port takes\n"
-    "no name that another running simulator holds (status 1).";
+    "Files (--dump, --screen-png) are replaced whole; a symbolic link is followed,\n"
+    "and a name that is no regular file (a FIFO, a device) is refused. No two of\n"
+    "--memory, --dump, --screen-png and --video may name one file (status 2), and\n"
+    "--port takes no name that another running simulator holds (status 1).";
 
 bool ParseInt(const std::string& text, long low, long high, int& out) {
   if (text.empty()) return false;
@@ -131,6 +147,11 @@ struct Options {
   std::string video;
 };
 
+// Anything but the loopback can be reached from the network.
+bool IsLoopback(const std::string& host) {
+  return host.empty() || host == "localhost" || host == "::1" || host.rfind("127.", 0) == 0;
+}
+
 // Parses the command line into `options`; an exit status when the program ends here (help,
 // version, or a usage error already reported).
 std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
@@ -167,7 +188,7 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
         return "the device cannot run at " + text + " baud";
       }));
   app.add_option("--firmware", config.version,
-                 "The version text the device identifies itself with, after\n"
+                 "The version text the device identifies itself with, after "
                  "the model (default \"" +
                      std::string(zotpx::sim::kDefaultVersion) + "\")")
       ->type_name("TEXT")
@@ -175,7 +196,7 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
         return text.empty() ? std::string("--firmware needs a text") : std::string();
       }));
   app.add_option("--port", config.link_name,
-                 "Link the pseudo-terminal as COMn in ~/.local/state/zotpx/ports/,\n"
+                 "Link the pseudo-terminal as COMn in ~/.local/state/zotpx/ports/, "
                  "where the tool's port name COMn leads")
       ->type_name("COMn")
       ->transform(CLI::Validator(
@@ -188,26 +209,57 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
             return std::string();
           },
           ""));
+  app.add_option_function<std::string>(
+         "--listen",
+         [&config](const std::string& text) {
+           const zotpx::ListenAddress address = zotpx::ParseListenAddress(text);
+           config.listen = true;
+           config.listen_host = address.host;
+           config.listen_port = address.port;
+         },
+         "Serve over TCP at PORT on 127.0.0.1, or at HOST:PORT, instead "
+         "of a pseudo-terminal (below)")
+      ->type_name("[HOST:]PORT")
+      ->check(Check([](const std::string& text) {
+        return zotpx::ParseListenAddress(text).ok
+                   ? std::string()
+                   : "not an address to listen at: " + text +
+                         " (PORT or HOST:PORT, PORT 0 to 65535, an IPv6 HOST in brackets)";
+      }));
+  static const std::map<std::string, zotpx::sim::ListenMode> modes = {
+      {"auto", zotpx::sim::ListenMode::Auto},
+      {"raw", zotpx::sim::ListenMode::Raw},
+      {"rfc2217", zotpx::sim::ListenMode::Rfc2217}};
+  CLI::Option* listen_mode =
+      app.add_option_function<std::string>(
+             "--listen-mode",
+             [&config](const std::string& name) { config.listen_mode = modes.at(name); },
+             "How the TCP client speaks: rfc2217, raw, or auto (by its first byte; the default)")
+          ->type_name("auto|raw|rfc2217")
+          ->check(Check([](const std::string& name) {
+            return modes.count(name) ? std::string()
+                                     : "unknown mode: " + name + " (auto, raw or rfc2217)";
+          }));
   app.add_option("--memory", config.memory_file,
                  "Keep the device's memory in FILE across runs (below)")
       ->type_name("FILE");
   app.add_option("--dump", options.dump, "Write the memory to FILE at exit and on SIGUSR1")
       ->type_name("FILE");
   app.add_flag("--screen", options.screen,
-               "Show the device's screen in a window, at twice its size\n"
+               "Show the device's screen in a window, at twice its size "
                "(zotpx-manager package); closing the window ends the simulator");
   app.add_option("--screen-png", options.screen_png,
                  "Write the device's screen to FILE as a PNG after every change")
       ->type_name("FILE");
   app.add_option("--video", options.video,
-                 "The video picture under the overlay (PNG, JPEG, BMP; scaled to\n"
+                 "The video picture under the overlay (PNG, JPEG, BMP; scaled to "
                  "384 x 256); default: a built-in test card")
       ->type_name("FILE");
   app.add_flag("--pacing", config.pacing,
-               "Take the line's time for every byte and --processing-us for\n"
+               "Take the line's time for every byte and --processing-us for "
                "every request, as a real device does");
   app.add_option("--processing-us", config.processing_us,
-                 "Processing time per request with --pacing, 0 to 10000000\n"
+                 "Processing time per request with --pacing, 0 to 10000000 "
                  "microseconds (default 0)")
       ->type_name("N")
       ->check(Check([](const std::string& text) {
@@ -216,7 +268,7 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
                                               : "--processing-us needs microseconds, 0 to 10000000";
       }));
   app.add_flag("--trace", options.trace,
-               "Explain on standard error every frame the device receives\n"
+               "Explain on standard error every frame the device receives "
                "and every answer it gives, one line each (below)");
   std::vector<std::string> fault_texts;
   app.add_option("--fault", fault_texts, "Misbehave on request (below); may be repeated")
@@ -234,6 +286,15 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
     std::cerr << "zotpx-sim: " << e.what() << "\nRun zotpx-sim --help for the options.\n";
     return kUsageStatus;
   }
+  if (config.listen && !config.link_name.empty()) {
+    std::cerr << "zotpx-sim: --port links a pseudo-terminal; with --listen there is none\n"
+                 "Run zotpx-sim --help for the options.\n";
+    return kUsageStatus;
+  }
+  if (listen_mode->count() > 0 && !config.listen) {
+    std::cerr << "zotpx-sim: --listen-mode needs --listen\nRun zotpx-sim --help for the options.\n";
+    return kUsageStatus;
+  }
   for (const std::string& text : fault_texts) {
     FaultRule& rule = options.faults.emplace_back();
     ParseFault(text, rule);
@@ -243,29 +304,19 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
 
 // "14:03:07.125 host   ..." in one write, so that lines from two threads never mix.
 void PrintTraceLine(const zotpx::sim::TraceLine& line) {
-  timespec now{};
-  clock_gettime(CLOCK_REALTIME, &now);
+  const auto now = std::chrono::system_clock::now();
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  const long long ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
   tm local{};
-  localtime_r(&now.tv_sec, &local);
+  localtime_r(&seconds, &local);
   char stamp[32];
-  std::snprintf(stamp, sizeof stamp, "%02d:%02d:%02d.%03ld ", local.tm_hour, local.tm_min,
-                local.tm_sec, now.tv_nsec / 1000000);
+  std::snprintf(stamp, sizeof stamp, "%02d:%02d:%02d.%03lld ", local.tm_hour, local.tm_min,
+                local.tm_sec, ms);
   const std::string text =
       stamp + std::string(line.from_host ? "host   " : "device ") + line.text + "\n";
-  (void)!write(STDERR_FILENO, text.data(), text.size());
-}
-
-// Where a file option leads: the file itself (device and inode, through links and hard links)
-// when it exists, else the path it would be made at.
-std::string FileIdentity(const std::string& name) {
-  struct stat st {};
-  if (stat(name.c_str(), &st) == 0)
-    return "inode " + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
-  const std::string target = zotpx::LinkTarget(name);
-  std::error_code error;
-  const std::filesystem::path made =
-      std::filesystem::weakly_canonical(target.empty() ? name : target, error);
-  return "path " + (error ? name : made.string());
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fflush(stderr);
 }
 
 // The files the simulator reads and writes must be apart: a dump over the memory file would
@@ -281,7 +332,8 @@ std::string SharedFile(const Options& options) {
     for (std::size_t j = i + 1; j < std::size(files); ++j) {
       const auto& [a, a_name] = files[i];
       const auto& [b, b_name] = files[j];
-      if (!a_name->empty() && !b_name->empty() && FileIdentity(*a_name) == FileIdentity(*b_name))
+      if (!a_name->empty() && !b_name->empty() &&
+          zotpx::sim::FileIdentity(*a_name) == zotpx::sim::FileIdentity(*b_name))
         return std::string(a) + " and " + b + " name the same file (" + *b_name + ")";
     }
   }
@@ -301,18 +353,17 @@ bool Dump(const zotpx::sim::SimServer& server, const std::string& file) {
 // in again after a hang-up, messages, and the screen's PNG.
 class Session {
  public:
-  Session(zotpx::sim::SimServer& server, const Options& options, const sigset_t& signals)
-      : server_(server), options_(options), signals_(signals) {}
+  Session(zotpx::sim::SimServer& server, const Options& options)
+      : server_(server), options_(options) {}
 
   // Waits up to `wait_ms` for a signal, then does what is due. False when the simulator ends.
   bool Tick(long wait_ms) {
-    const timespec wait{wait_ms / 1000, wait_ms % 1000 * 1000000};
-    const int s = sigtimedwait(&signals_, nullptr, &wait);
-    if (s == SIGINT || s == SIGTERM || s == SIGHUP) {
+    const zotpx::sim::SimSignal s = zotpx::sim::WaitForSignal(wait_ms);
+    if (s == zotpx::sim::SimSignal::Stop) {
       WritePng();  // the last commands' picture, also when the stop follows them at once
       return false;
     }
-    if (s == SIGUSR1) Dump(server_, options_.dump);
+    if (s == zotpx::sim::SimSignal::Dump) Dump(server_, options_.dump);
     Say(server_.MemoryFileError(), memory_error_, " (the request was refused)");
     for (const std::string& message : zotpx::screen::TakeFontMessages()) {
       std::cerr << "zotpx-sim: " << message << "\n";
@@ -372,7 +423,6 @@ class Session {
 
   zotpx::sim::SimServer& server_;
   const Options& options_;
-  const sigset_t& signals_;
   std::string memory_error_;
   std::string png_error_;
   std::optional<std::chrono::steady_clock::time_point> hung_up_at_;
@@ -417,11 +467,7 @@ int main(int argc, char** argv) {
   if (options.screen) return zotpx::sim::ExecScreenProgram(argv);
 #endif
 
-  // Signals are taken by sigtimedwait; the serving thread (and the window's) inherit the mask.
-  sigset_t signals;
-  sigemptyset(&signals);
-  for (int s : {SIGINT, SIGTERM, SIGUSR1, SIGHUP}) sigaddset(&signals, s);
-  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  zotpx::sim::TakeSignals();
   // A reader of the pty's path or of the trace that went away, or a dump past a file size
   // limit, must not end the program with the link left.
   zotpx::KeepGoingWhenWritesFail();
@@ -456,8 +502,17 @@ int main(int argc, char** argv) {
     std::cerr << "zotpx-sim: " << zotpx::ModelName(config.model) << " at " << config.baud
               << " baud on " << config.link_name << " (" << server.path() << ")\n";
   }
+  if (config.listen) {
+    std::cerr << "zotpx-sim: " << zotpx::ModelName(config.model) << " at " << config.baud
+              << " baud, listening on " << server.path() << "\n";
+    if (!IsLoopback(config.listen_host)) {
+      std::cerr << "zotpx-sim: warning: listening on " << config.listen_host
+                << ", not the loopback: anyone on the network can drive this device (no "
+                   "authentication; tunnel it over SSH instead)\n";
+    }
+  }
 
-  Session session(server, options, signals);
+  Session session(server, options);
   int status = 0;
 #ifdef ZOTPX_SIM_WINDOW
   if (window) {
