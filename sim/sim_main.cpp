@@ -40,17 +40,7 @@ using zotpx::sim::FaultRule;
 constexpr int kDefaultLateMs = 1500;
 constexpr int kUsageStatus = 2;
 
-const char kDescription[] =
-    "A simulated ZOT-PA / ZOT-PB on-screen-display device on a pseudo-terminal, or\n"
-    "over TCP (--listen).\n"
-    "\n"
-    "It prints the path of its pseudo-terminal (with --listen: the URL to open),\n"
-    "links it as COMn when asked (removing the link on exit), answers the probe only\n"
-    "at its own rate, identifies itself, acknowledges every command and draws it on\n"
-    "its screen, erases and writes its 0x78000-byte memory, runs the static commands\n"
-    "stored there when it starts, and can misbehave on request.";
-
-const char kFooter[] =
+const char kFooterFiles[] =
     "Memory file (--memory FILE):\n"
     "  A missing FILE is created erased (491520 bytes of 0xFF); so is the file a\n"
     "  symbolic link names when there is none yet. Every erase and write the device\n"
@@ -96,13 +86,10 @@ const char kFooter[] =
     "Pacing (--pacing): the line's time is counted at the rate the host has set; line\n"
     "time beyond what a serial driver holds (4096 bytes), or left from another rate,\n"
     "is not owed: a pty takes the host's bytes at once.\n"
-    "\n"
-    "Signals: SIGUSR1 writes the memory dump (--dump) now; SIGINT, SIGTERM and SIGHUP\n"
-    "end the simulator, which writes the dump once more on the way out and removes\n"
-    "the COMn link, as it does when the --screen window closes or its display goes\n"
-    "away. Without a display, --screen ends the program (status 1) before any pty or\n"
-    "link is made.\n"
-    "\n"
+    "\n";
+
+// After the system's own paragraph on what stops the simulator.
+const char kFooterEnd[] =
     "Files (--dump, --screen-png) are replaced whole; a symbolic link is followed,\n"
     "and a name that is no regular file (a FIFO, a device) is refused. No two of\n"
     "--memory, --dump, --screen-png and --video may name one file (status 2), and\n"
@@ -156,11 +143,12 @@ bool IsLoopback(const std::string& host) {
 // version, or a usage error already reported).
 std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
   zotpx::sim::DeviceConfig& config = options.config;
-  CLI::App app(kDescription, "zotpx-sim");
+  const zotpx::sim::HelpWords& words = zotpx::sim::SystemHelpWords();
+  CLI::App app(words.description, "zotpx-sim");
   app.set_version_flag("--version", std::string("zotpx-sim ") + zotpx::kVersion,
                        "Print the program's version and exit");
   app.set_help_flag("-h,--help", "Print this help and exit");
-  app.footer(kFooter);
+  app.footer(std::string(kFooterFiles) + words.stopping + kFooterEnd);
   app.formatter(std::make_shared<zotpx::cli::HelpFormatter>(28));
 
   const std::string pa(zotpx::ModelName(zotpx::DeviceModel::PA));
@@ -243,8 +231,7 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
   app.add_option("--memory", config.memory_file,
                  "Keep the device's memory in FILE across runs (below)")
       ->type_name("FILE");
-  app.add_option("--dump", options.dump, "Write the memory to FILE at exit and on SIGUSR1")
-      ->type_name("FILE");
+  app.add_option("--dump", options.dump, words.dump)->type_name("FILE");
   app.add_flag("--screen", options.screen,
                "Show the device's screen in a window, at twice its size "
                "(zotpx-manager package); closing the window ends the simulator");

@@ -44,4 +44,24 @@ std::string FileIdentity(const std::string& name) {
   return "path " + (error ? name : made.string());
 }
 
+const HelpWords& SystemHelpWords() {
+  static const HelpWords words{
+      "A simulated ZOT-PA / ZOT-PB on-screen-display device on a pseudo-terminal, or\n"
+      "over TCP (--listen).\n"
+      "\n"
+      "It prints the path of its pseudo-terminal (with --listen: the URL to open),\n"
+      "links it as COMn when asked (removing the link on exit), answers the probe only\n"
+      "at its own rate, identifies itself, acknowledges every command and draws it on\n"
+      "its screen, erases and writes its 0x78000-byte memory, runs the static commands\n"
+      "stored there when it starts, and can misbehave on request.",
+      "Signals: SIGUSR1 writes the memory dump (--dump) now; SIGINT, SIGTERM and SIGHUP\n"
+      "end the simulator, which writes the dump once more on the way out and removes\n"
+      "the COMn link, as it does when the --screen window closes or its display goes\n"
+      "away. Without a display, --screen ends the program (status 1) before any pty or\n"
+      "link is made.\n"
+      "\n",
+      "Write the memory to FILE at exit and on SIGUSR1"};
+  return words;
+}
+
 }  // namespace zotpx::sim

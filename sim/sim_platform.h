@@ -18,4 +18,12 @@ SimSignal WaitForSignal(long wait_ms);
 // else the path it would be made at. Two names that lead to one file give the same text.
 std::string FileIdentity(const std::string& name);
 
+// The help's words for what the system decides: how the device is reached, and what ends it.
+struct HelpWords {
+  const char* description;
+  const char* stopping;  // a paragraph of the footer, with its blank line after it
+  const char* dump;      // when --dump writes
+};
+const HelpWords& SystemHelpWords();
+
 }  // namespace zotpx::sim

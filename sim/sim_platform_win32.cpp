@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "base/file_save.h"
+#include "base/paths.h"
 #include "sim_platform.h"
 
 namespace zotpx::sim {
@@ -39,9 +40,9 @@ SimSignal WaitForSignal(long wait_ms) {
 
 std::string FileIdentity(const std::string& name) {
   // The file's volume and index: the same through links and hard links.
-  const HANDLE file =
-      CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const HANDLE file = CreateFileW(SystemPath(name).c_str(), 0,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file != INVALID_HANDLE_VALUE) {
     BY_HANDLE_FILE_INFORMATION info{};
     const bool known = GetFileInformationByHandle(file, &info);
@@ -53,8 +54,25 @@ std::string FileIdentity(const std::string& name) {
   const std::string target = LinkTarget(name);
   std::error_code error;
   const std::filesystem::path made =
-      std::filesystem::weakly_canonical(target.empty() ? name : target, error);
-  return "path " + (error ? name : made.string());
+      std::filesystem::weakly_canonical(SystemPath(target.empty() ? name : target), error);
+  return "path " + (error ? name : PathText(made));
+}
+
+const HelpWords& SystemHelpWords() {
+  static const HelpWords words{
+      "A simulated ZOT-PA / ZOT-PB on-screen-display device, served over TCP\n"
+      "(--listen [HOST:]PORT): Windows has no pseudo-terminal, so --listen is needed.\n"
+      "\n"
+      "It prints the URL to open (type it into zotpx-manager's port box, or give it\n"
+      "to zotpx -p), answers the probe only at its own rate, identifies itself,\n"
+      "acknowledges every command and draws it on its screen, erases and writes its\n"
+      "0x78000-byte memory, runs the static commands stored there when it starts, and\n"
+      "can misbehave on request. --port and --screen are Linux's.",
+      "Stopping: Ctrl-C, Ctrl-Break or closing the console ends the simulator, which\n"
+      "writes the memory dump (--dump) on the way out.\n"
+      "\n",
+      "Write the memory to FILE at exit"};
+  return words;
 }
 
 }  // namespace zotpx::sim
