@@ -40,7 +40,7 @@ TEST(FormatTest, TheSameFramesAndPictureInOneFormThatStays) {
             "[[bitmap]]\nkind = \"single\"\nfile = \"../pa/logo.bmp\"\n");
   std::filesystem::create_directories(dir + "pa");
   std::filesystem::copy(ZOTPX_EXAMPLES_DIR "/logo.bmp", dir + "pa/logo.bmp");
-  for (const std::string source :
+  for (const std::string& source :
        {std::string(ZOTPX_EXAMPLES_DIR "/zotpx-pa.toml"),
         std::string(ZOTPX_EXAMPLES_DIR "/zotpx-pb.toml"), dir + "marks/marks.toml"}) {
     const std::string out = dir + "out/formatted.toml";

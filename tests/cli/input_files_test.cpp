@@ -98,8 +98,9 @@ TEST_P(InputFileTest, OneReaderOneRefusal) {
   EXPECT_EQ(run.status, c.status) << run.err;
   // Windows has no FIFOs: a Windows program refuses one as a name it cannot read, in its words.
   const bool fifo = std::find(c.args.begin(), c.args.end(), "@fifo") != c.args.end();
-  if (!(fifo && zotpx::test::TestsWindowsProgram()))
+  if (!(fifo && zotpx::test::TestsWindowsProgram())) {
     EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+  }
   fs::remove_all(dir);
 }
 

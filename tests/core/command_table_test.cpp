@@ -270,8 +270,9 @@ namespace {
 TEST(CommandTableLabels, EveryFieldAUserSetsHasOne) {
   for (const CommandRow& row : zotpx::CommandRows())
     for (const FieldDef& field : row.fields)
-      if (!row.table.empty() || !field.control.empty())
+      if (!row.table.empty() || !field.control.empty()) {
         EXPECT_FALSE(field.label.empty()) << row.name << " " << field.name;
+      }
 }
 
 }  // namespace

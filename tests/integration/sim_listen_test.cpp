@@ -38,7 +38,7 @@ struct ListeningSim {
     const char* program = std::getenv("ZOTPX_TEST_SIM_PROGRAM");
     std::istringstream words(program && *program ? program : ZOTPX_SIM_PROGRAM);
     for (std::string word; words >> word;) argv.push_back(word);
-    for (const std::string& arg : {"--model", "ZOT-PA", "--baud", "115200", "--listen",
+    for (const std::string arg : {"--model", "ZOT-PA", "--baud", "115200", "--listen",
                                    address.c_str(), "--listen-mode", mode.c_str()})
       argv.push_back(arg);
     child = std::make_unique<PeerProcess>(argv, true);
