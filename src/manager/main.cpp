@@ -5,31 +5,22 @@
 //   /dev/ttyUSB0; anything else is refused before the window opens. Everything else is set in
 //   the window. --help and --version answer without opening a window, so they work without a
 //   display (the manual page is made from them).
-#include <QApplication>
-#include <QCommandLineParser>
 #include <QDir>
-#include <QFontDatabase>
-#include <QIcon>
-#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTimer>
-#include <QTranslator>
-#include <cstring>
 #include <exception>
 
 #include "app/form.h"
-#include "app/open_display.h"
+#include "app/window_program.h"
 #include "base/console.h"
 #include "base/platform_words.h"
-#include "base/shipped_fonts.h"
-#include "base/version.h"
 #include "base/write_signals.h"
 #include "designer/designer_window.h"
 #include "serial/port_name.h"
 
 namespace {
 
-const QString kCloseAfter = QStringLiteral("close-after");
+const zotpx::WindowProgram kProgram{"zotpx-manager", QStringLiteral("管理软件")};
 
 void ShowStartupError(const QString& text) {
   zotpx::WriteText(stderr, "zotpx-manager: " + text.toStdString() + "\n");
@@ -48,27 +39,7 @@ void SetUpParser(QCommandLineParser& parser) {
                                QStringLiteral("The serial port to preselect: %1 (default COM1).")
                                    .arg(QString::fromUtf8(zotpx::SystemWords().port_names)),
                                QStringLiteral("[port]"));
-  // For scripted start-up checks: the window opens, then closes itself as if the user had.
-  QCommandLineOption close_after(kCloseAfter, QStringLiteral("Close the window after MS ms."),
-                                 QStringLiteral("MS"));
-  close_after.setFlags(QCommandLineOption::HiddenFromHelp);
-  parser.addOption(close_after);
-}
-
-// QApplication needs a display; a request for help or the version must not.
-bool AsksForHelpOrVersion(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--") == 0) return false;
-    for (const char* option : {"-h", "--help", "-?", "--help-all", "-v", "--version"}) {
-      if (std::strcmp(argv[i], option) == 0) return true;
-    }
-  }
-  return false;
-}
-
-void SetNames() {
-  QCoreApplication::setApplicationName(QStringLiteral("zotpx-manager"));
-  QCoreApplication::setApplicationVersion(QString::fromLatin1(zotpx::kVersion));
+  zotpx::AddCloseAfterOption(parser);
 }
 
 }  // namespace
@@ -79,49 +50,14 @@ int main(int argc, char** argv) {
   zotpx::KeepGoingWhenWritesFail();
   QCommandLineParser parser;
   SetUpParser(parser);
-  if (AsksForHelpOrVersion(argc, argv)) {
-    // To the console it was started from, or where its output is sent. Qt answers a window
-    // program on Windows with a message box unless it sees a console of its own, which a pipe
-    // or a file is not: where the output leads somewhere, the text goes there instead.
-    const bool output = zotpx::UseStartingConsole();
-    QCoreApplication app(argc, argv);
-    SetNames();
-    parser.parse(QCoreApplication::arguments());
-    if (output && parser.isSet(QStringLiteral("version"))) {
-      zotpx::PrintText(stdout, "zotpx-manager %s\n", zotpx::kVersion);
-      return 0;
-    }
-    if (output && parser.isSet(QStringLiteral("help"))) {
-      zotpx::WriteText(stdout, parser.helpText().toStdString());
-      return 0;
-    }
-    parser.process(app);  // --help-all, or no output: Qt prints it or shows it, and exits
-    return 0;
-  }
+  if (const std::optional<int> answered = zotpx::AnswerHelpOrVersion(kProgram, parser, argc, argv))
+    return *answered;
 
   AppDirectory = MakeAppDirectory(QDir::currentPath());
 
-  const std::unique_ptr<QApplication> app =
-      zotpx::OpenDisplay(argc, argv, "zotpx-manager: cannot open the window");
-  SetNames();
-  QGuiApplication::setDesktopFileName(QStringLiteral("zotpx-manager"));
-  QGuiApplication::setApplicationDisplayName(QStringLiteral("管理软件"));
-  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("zotpx-manager")));
-  // The window speaks Chinese whatever the locale, so Qt's own texts (the log's edit menu,
-  // dialog buttons) should too. Without the translation they stay in English.
   QTranslator qt_texts;
-  const QString translations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-  if (qt_texts.load(QStringLiteral("qtbase_zh_CN"), translations))
-    QCoreApplication::installTranslator(&qt_texts);
-  else
-    zotpx::WriteText(stderr, "zotpx-manager: Qt's Chinese texts (qtbase_zh_CN.qm) are not in " +
-                                 QDir::toNativeSeparators(translations).toStdString() +
-                                 "; its own buttons and menus stay in English\n");
-  // A system without a Chinese font (a bare Windows) would show the texts as boxes: the font
-  // shipped beside the programs serves then.
-  if (const std::string font = zotpx::ShippedCjkFont();
-      !font.empty() && QFontDatabase::families(QFontDatabase::SimplifiedChinese).isEmpty())
-    QFontDatabase::addApplicationFont(QString::fromStdString(font));
+  const std::unique_ptr<QApplication> app =
+      zotpx::OpenWindowProgram(kProgram, argc, argv, qt_texts);
   // QApplication has taken its own options (-platform, -style ...) out of argv by now.
   parser.process(*app);
   const QStringList ports = parser.positionalArguments();
@@ -137,15 +73,8 @@ int main(int argc, char** argv) {
                      "zotpx-manager: " + ports.front().toStdString() + ": " + port.reason + "\n");
     return 2;
   }
-  int close_after_ms = -1;
-  if (parser.isSet(kCloseAfter)) {
-    bool ok = false;
-    close_after_ms = parser.value(kCloseAfter).toInt(&ok);
-    if (!ok || close_after_ms < 0) {
-      zotpx::WriteText(stderr, "zotpx-manager: --close-after takes milliseconds\n");
-      return 2;
-    }
-  }
+  const std::optional<int> close_after_ms = zotpx::CloseAfterMs(kProgram, parser);
+  if (!close_after_ms) return 2;
 
   try {
     TForm1 form;
@@ -160,7 +89,7 @@ int main(int argc, char** argv) {
       designer->show();
     });
     form.show();
-    if (close_after_ms >= 0) QTimer::singleShot(close_after_ms, &form, &QWidget::close);
+    if (*close_after_ms >= 0) QTimer::singleShot(*close_after_ms, &form, &QWidget::close);
     return QApplication::exec();
   } catch (const std::exception& e) {
     ShowStartupError(QString::fromUtf8(e.what()));

@@ -1,0 +1,35 @@
+// What zotpx-manager and zotpx-designer do before their window shows: --help and --version
+// without a display, the display opened (or said in one line), the program's names and icon,
+// Qt's own texts in Chinese, a Chinese font where the system has none, --close-after.
+#pragma once
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QString>
+#include <QTranslator>
+#include <memory>
+#include <optional>
+
+namespace zotpx {
+
+struct WindowProgram {
+  const char* name;      // "zotpx-manager": the desktop file, icon and messages take it
+  QString display_name;  // "管理软件"
+};
+
+// For scripted start-up checks: the window opens, then closes itself as if the user had.
+void AddCloseAfterOption(QCommandLineParser& parser);
+
+// The exit status when --help or --version was asked (answered without a display, to the
+// console it was started from or where its output is sent); nothing otherwise.
+std::optional<int> AnswerHelpOrVersion(const WindowProgram& program, QCommandLineParser& parser,
+                                       int argc, char** argv);
+
+// The application, set up; `qt_texts` holds Qt's Chinese texts while it runs.
+std::unique_ptr<QApplication> OpenWindowProgram(const WindowProgram& program, int& argc,
+                                                char** argv, QTranslator& qt_texts);
+
+// --close-after's milliseconds, -1 when not given; nothing when refused (said on stderr).
+std::optional<int> CloseAfterMs(const WindowProgram& program, const QCommandLineParser& parser);
+
+}  // namespace zotpx
