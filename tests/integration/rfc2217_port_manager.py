@@ -1,7 +1,14 @@
 #!/usr/bin/python3
 """pyserial's own RFC 2217 server (serial.rfc2217.PortManager) in front of a serial device, a
 pseudo-terminal here: listens on the loopback at a free port, prints the port, serves one
-client until it leaves. Exits with 3 when pyserial is missing."""
+client until it leaves. Exits with 3 when pyserial is missing.
+
+pyserial's own example server reads the device in one thread and the network in another, so a
+purge can be answered while bytes read before it are still on their way out behind the answer.
+This one takes a lock around each read of the device and its sending, and around each handling
+of what the client sent, so what the device sent before a purge goes out before its answer or is
+purged, as in a server that serves both directions from one loop."""
+import select
 import socket
 import sys
 import threading
@@ -39,7 +46,7 @@ def main():
     print(listener.getsockname()[1], flush=True)
     connection, _ = listener.accept()
     connection.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
-    lock = threading.Lock()
+    lock = threading.RLock()
 
     class Network:
         def write(self, data):
@@ -51,14 +58,14 @@ def main():
 
     def device_to_network():
         while not done.is_set():
-            try:
-                data = device.read(device.in_waiting or 1)
-            except serial.SerialException:
-                # A purge between the wait and the read leaves nothing to read, which pyserial
-                # takes for a device that went away.
+            ready, _, _ = select.select([device.fileno()], [], [], 0.05)
+            if not ready:
                 continue
-            if data:
-                Network().write(b"".join(manager.escape(data)))
+            with lock:
+                # A purge since the wait leaves nothing waiting, and nothing is read.
+                data = device.read(device.in_waiting)
+                if data:
+                    Network().write(b"".join(manager.escape(data)))
 
     threading.Thread(target=device_to_network, daemon=True).start()
     while True:
@@ -68,7 +75,9 @@ def main():
             break
         if not data:
             break
-        device.write(b"".join(manager.filter(data)))
+        with lock:
+            data = b"".join(manager.filter(data))
+        device.write(data)
     done.set()
 
 
