@@ -34,6 +34,9 @@ constexpr CatalogueEntry kEntries[] = {
     // ---- end of base ----
 
     // ---- serial: ports, frames, transfers ----
+    {"serial.log_sent", "Sent: "},
+    {"serial.log_received", "Received: "},
+    {"serial.log_interrupted", "Stopped by the user"},
     // ---- end of serial ----
 
     // ---- device: connect, identify, parameters, clock ----

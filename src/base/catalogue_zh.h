@@ -33,6 +33,9 @@ inline constexpr CatalogueEntry kChineseTexts[] = {
     // ---- end of base ----
 
     // ---- serial: ports, frames, transfers ----
+    {"serial.log_sent", "发送："},
+    {"serial.log_received", "接收："},
+    {"serial.log_interrupted", "用户中断"},
     // ---- end of serial ----
 
     // ---- device: connect, identify, parameters, clock ----
