@@ -8,12 +8,14 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
+#include <QTranslator>
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 
 #include "app/open_display.h"
+#include "app/window_language.h"
 
 namespace zotpx::sim {
 namespace {
@@ -66,22 +68,39 @@ void OnQtMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
   std::exit(1);
 }
 
+QString TitleText(const ScreenTitle& title) {
+  const QString model = QString::fromStdString(title.model);
+  const QString path = QString::fromStdString(title.path);
+  if (title.link.empty())
+    return QCoreApplication::translate("ScreenWindow", "zotpx-sim %1，%2 波特（%3）")
+        .arg(model)
+        .arg(title.baud)
+        .arg(path);
+  return QCoreApplication::translate("ScreenWindow", "zotpx-sim %1，%2 波特，%3（%4）")
+      .arg(model)
+      .arg(title.baud)
+      .arg(QString::fromStdString(title.link), path);
+}
+
 }  // namespace
 
-ScreenWindow::ScreenWindow(int& argc, char** argv) {
+ScreenWindow::ScreenWindow(int& argc, char** argv, const std::string& language)
+    : own_texts_(std::make_unique<QTranslator>()), qt_texts_(std::make_unique<QTranslator>()) {
   // Without a display nothing needs undoing yet: one line and status 1.
   app_ = OpenDisplay(argc, argv, "zotpx-sim: --screen: the screen window cannot open",
                      "; --screen-png FILE shows the screen without one");
   qt_default_handler = qInstallMessageHandler(OnQtMessage);
+  UseLanguage(StartLanguage(QString::fromStdString(language)), "zotpx-sim", *own_texts_,
+              *qt_texts_);
 }
 
 ScreenWindow::~ScreenWindow() = default;
 
-int ScreenWindow::Run(const SimServer& server, const std::function<std::string()>& title,
+int ScreenWindow::Run(const SimServer& server, const std::function<ScreenTitle()>& title,
                       const std::function<bool()>& tick) {
   ScreenView view(server);
-  std::string shown = title();
-  view.setWindowTitle(QString::fromStdString(shown));
+  ScreenTitle shown = title();
+  view.setWindowTitle(TitleText(shown));
   // Top right of the desktop, out of the way of the tool's window.
   if (const QScreen* desktop = QGuiApplication::primaryScreen()) {
     const QRect area = desktop->availableGeometry();
@@ -90,9 +109,9 @@ int ScreenWindow::Run(const SimServer& server, const std::function<std::string()
   QTimer timer;
   QObject::connect(&timer, &QTimer::timeout, [&] {
     if (!tick()) return QApplication::quit();
-    if (std::string now = title(); now != shown) {
+    if (ScreenTitle now = title(); now != shown) {
       shown = now;
-      view.setWindowTitle(QString::fromStdString(shown));
+      view.setWindowTitle(TitleText(shown));
     }
     view.Refresh();
   });

@@ -130,6 +130,7 @@ struct Options {
   std::string dump;
   std::vector<FaultRule> faults;
   bool screen = false;
+  std::string lang;  // the screen window's
   std::string screen_png;
   std::string video;
 };
@@ -235,6 +236,11 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
   app.add_flag("--screen", options.screen,
                "Show the device's screen in a window, at twice its size "
                "(zotpx-manager package); closing the window ends the simulator");
+  app.add_option("--lang", options.lang,
+                 "The screen window's language: en or zh (default: the one chosen in the "
+                 "windows, else the system's)")
+      ->check(CLI::IsMember({"en", "zh"}))
+      ->type_name("LANG");
   app.add_option("--screen-png", options.screen_png,
                  "Write the device's screen to FILE as a PNG after every change")
       ->type_name("FILE");
@@ -360,11 +366,12 @@ class Session {
     return true;
   }
 
-  std::string Title() const {
+#ifdef ZOTPX_SIM_WINDOW
+  zotpx::sim::ScreenTitle Title() const {
     const zotpx::sim::DeviceConfig& c = options_.config;
-    return "zotpx-sim " + std::string(zotpx::ModelName(c.model)) + " " + std::to_string(c.baud) +
-           " baud " + (c.link_name.empty() ? "" : c.link_name + " ") + "(" + server_.path() + ")";
+    return {std::string(zotpx::ModelName(c.model)), c.baud, c.link_name, server_.path()};
   }
+#endif
 
  private:
   void Say(const std::string& message, std::string& last, const char* tail) {
@@ -462,7 +469,7 @@ int main(int argc, char** argv) {
 #ifdef ZOTPX_SIM_WINDOW
   // The display first: without one the program ends here, before any pty or link exists.
   std::optional<zotpx::sim::ScreenWindow> window;
-  if (options.screen) window.emplace(argc, argv);
+  if (options.screen) window.emplace(argc, argv, options.lang);
 #endif
 
   zotpx::sim::SimServer server(config);

@@ -19,9 +19,9 @@ const BitmapSlotDef kFlashingSlot{&TForm1::BitmapSlots::flashing,
                                   120,
                                   120,
                                   "EditBitmapFile",
-                                  "最大40*48或48*40像素",
-                                  "选择位图文件",
-                                  "打开位图文件",
+                                  QT_TRANSLATE_NOOP("TForm1", "最大40*48或48*40像素"),
+                                  QT_TRANSLATE_NOOP("TForm1", "选择位图文件"),
+                                  QT_TRANSLATE_NOOP("TForm1", "打开位图文件"),
                                   zotpx::kFlashingBitmapLimits};
 const BitmapSlotDef kOversizedSlot{&TForm1::BitmapSlots::oversized,
                                    "LabelSuperBitmapSelect",
@@ -30,9 +30,9 @@ const BitmapSlotDef kOversizedSlot{&TForm1::BitmapSlots::oversized,
                                    280,
                                    280,
                                    "EditSuperBitmapFile",
-                                   "最大128*128像素",
-                                   "选择超大位图文件",
-                                   "打开超大位图文件",
+                                   QT_TRANSLATE_NOOP("TForm1", "最大128*128像素"),
+                                   QT_TRANSLATE_NOOP("TForm1", "选择超大位图文件"),
+                                   QT_TRANSLATE_NOOP("TForm1", "打开超大位图文件"),
                                    zotpx::kOversizedBitmapLimits};
 const BitmapSlotDef kSingleColourSlot{&TForm1::BitmapSlots::single_colour,
                                       "LabelSingleBitmapSelect",
@@ -41,14 +41,14 @@ const BitmapSlotDef kSingleColourSlot{&TForm1::BitmapSlots::single_colour,
                                       391,
                                       280,
                                       "EditSingleBitmapFile",
-                                      "最大192*128像素",
-                                      "选择单色位图文件",
-                                      "打开单色位图文件",
+                                      QT_TRANSLATE_NOOP("TForm1", "最大192*128像素"),
+                                      QT_TRANSLATE_NOOP("TForm1", "选择单色位图文件"),
+                                      QT_TRANSLATE_NOOP("TForm1", "打开单色位图文件"),
                                       zotpx::kSingleColourBitmapLimits};
 
 namespace {
 
-const char* const kLoadedText = "成功：请查看图像预览区";
+const char* const kLoadedText = QT_TRANSLATE_NOOP("TForm1", "成功：请查看图像预览区");
 
 // A label that acts on a click (press and release over it), like a link.
 class ClickLabel : public QLabel {
@@ -79,7 +79,7 @@ QWidget* BuildPanel(const BitmapSlotDef& def) {
   panel->setObjectName(QString::fromLatin1(def.panel));
   panel->setFixedSize(def.panel_width, def.panel_height);
   panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  auto* caption = new QLabel(QStringLiteral("放大两倍预览"), panel);
+  auto* caption = new QLabel(TForm1::tr("放大两倍预览"), panel);
   caption->setAlignment(Qt::AlignCenter);
   caption->setGeometry(0, 0, def.panel_width, def.panel_height);
   auto* image = new QLabel(panel);
@@ -114,7 +114,7 @@ void ShowLoaded(TForm1& form, const BitmapSlotDef& def, const QString& path, con
 QWidget* AddBitmapSlotRows(TForm1& form, QGridLayout* grid, int row, const BitmapSlotDef& def,
                            void (TForm1::*on_select)()) {
   SlotOf(form, def);
-  auto* select = new ClickLabel(QStringLiteral("点这里选择位图"), [&form, on_select] {
+  auto* select = new ClickLabel(TForm1::tr("点这里选择位图"), [&form, on_select] {
     form.Guard([&form, on_select] { (form.*on_select)(); });
   });
   select->setObjectName(QString::fromLatin1(def.select_label));
@@ -129,19 +129,19 @@ QWidget* AddBitmapSlotRows(TForm1& form, QGridLayout* grid, int row, const Bitma
   auto* path = new QLineEdit;
   path->setObjectName(QString::fromLatin1(def.path_edit));
   path->setReadOnly(true);  // display only; the path can still be selected and copied
-  path->setAccessibleName(QStringLiteral("位图文件"));
+  path->setAccessibleName(TForm1::tr("位图文件"));
   grid->addWidget(path, row + 1, 0, 1, 2);
 
-  auto* hint = new QLabel(QString::fromUtf8(def.hint));
+  auto* hint = new QLabel(TForm1::tr(def.hint));
   hint->setStyleSheet(QStringLiteral("color: blue;"));
   grid->addWidget(hint, row + 2, 0, 1, 2);
   return BuildPanel(def);
 }
 
 void LoadBitmapSlot(TForm1& form, const BitmapSlotDef& def) {
-  const std::string title = def.title;
+  const std::string title = TForm1::tr(def.title).toStdString();
   const std::optional<QString> path = form.dialogs().OpenFile(
-      {QString::fromUtf8(def.dialog_title), AppDirectory, QString(), kOpenDialogFilter, 3});
+      {TForm1::tr(def.dialog_title), AppDirectory, QString(), kOpenDialogFilter, 3});
   if (!path) return;
   Unload(form, def);
 
@@ -153,7 +153,7 @@ void LoadBitmapSlot(TForm1& form, const BitmapSlotDef& def) {
     return;
   }
   ShowLoaded(form, def, *path, PictureImage(load.picture), std::move(load.bitmap));
-  form.SetStatus(title + kLoadedText);
+  form.SetStatus(title + TForm1::tr(kLoadedText).toStdString());
 }
 
 std::optional<zotpx::LoadedBitmap> SlotPicture(TForm1& form, std::string_view select_label) {

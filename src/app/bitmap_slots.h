@@ -28,6 +28,7 @@ struct BitmapSlotDef {
   int panel_width;
   int panel_height;
   const char* path_edit;
+  // Texts to translate (QT_TRANSLATE_NOOP with TForm1).
   const char* hint;   // the largest picture the slot takes
   const char* title;  // prefixes the load's status texts
   const char* dialog_title;

@@ -94,12 +94,12 @@ QPushButton* AddCommandButton(TForm1& form, QGridLayout* grid, int row, const ch
 
 QGroupBox* BuildCommandGroup(TForm1& form, QWidget* page, const CommandGroup& def) {
   QGridLayout* grid = nullptr;
-  QGroupBox* group = MakeGroup(page, def.name, QString::fromUtf8(def.caption), &grid);
+  QGroupBox* group = MakeGroup(page, def.name, TForm1::tr(def.caption), &grid);
   int row = 0;
   for (const char* control : def.rows) AddControlRow(grid, row++, control);
   AddCommandButton(form, grid, row++, def.button, def.command, def.handler);
   if (def.note) {
-    QLabel* note = AddNoteRow(grid, row++, QString::fromUtf8(def.note));
+    QLabel* note = AddNoteRow(grid, row++, TForm1::tr(def.note));
     if (def.note_name) note->setObjectName(QString::fromLatin1(def.note_name));
   }
   grid->setColumnStretch(1, 1);

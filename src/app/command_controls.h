@@ -35,6 +35,7 @@ QPushButton* AddCommandButton(TForm1& form, QGridLayout* grid, int row, const ch
 
 // A command's group: its controls down one column of labelled rows, its button below them, and
 // under that, where it has one, a blue note.
+// Its caption and note are marked for translation (QT_TRANSLATE_NOOP with TForm1).
 struct CommandGroup {
   const char* name;
   const char* caption;

@@ -35,9 +35,8 @@ QString MakeAppDirectory(const QString& working_directory) {
 
 namespace {
 
-const QString kCaption = QStringLiteral("ZOT-Px系列字符叠加芯片和模块管理软件");
-const QString kWelcome = QStringLiteral("欢迎使用ZOT-Px系列字符叠加芯片和模块，请先执行“连接设备”");
-const QString kNoPreciseTimer = QStringLiteral("系统没有精确定时器，程序异常终止！");
+// Translated when the window is made, once the language is chosen.
+const char* const kCaption = QT_TRANSLATE_NOOP("TForm1", "ZOT-Px系列字符叠加芯片和模块管理软件");
 
 // The silver corner square: a double-click on it is the only way to the font test.
 class DoubleClickPanel : public QFrame {
@@ -91,7 +90,7 @@ TForm1::TForm1(QWidget* parent)
       dialogs_(std::make_unique<QtDialogs>(this)),
       clock_(&zotpx::NowLocal) {
   setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(kCaption);
+  setWindowTitle(tr(kCaption));
   setFixedSize(kClientWidth, kClientHeight);
 
   QPalette palette = this->palette();
@@ -108,7 +107,7 @@ TForm1::TForm1(QWidget* parent)
   BuildRegions();
   for (const char* name : {"PageOsd", "PageChar", "PageGraphic", "PageCross"})
     Ctl<QTabWidget>(name)->setCurrentIndex(0);
-  QGuiApplication::setApplicationDisplayName(kCaption);
+  QGuiApplication::setApplicationDisplayName(tr(kCaption));
 
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
@@ -119,7 +118,7 @@ TForm1::TForm1(QWidget* parent)
 TForm1::~TForm1() = default;
 
 void TForm1::BuildRegions() {
-  auto* control = new QGroupBox(QStringLiteral(" 系统控制 "), this);
+  auto* control = new QGroupBox(tr(" 系统控制 "), this);
   control->setObjectName(QStringLiteral("GroupControl"));
   control->setGeometry(8, 8, 273, 425);
   BuildSystemGroup(*this, control);
@@ -127,30 +126,29 @@ void TForm1::BuildRegions() {
   auto* osd = new QTabWidget(this);
   osd->setObjectName(QStringLiteral("PageOsd"));
   osd->setGeometry(288, 8, 689, 425);
-  BuildDateTimePage(*this, AddTab(osd, "TabDateTime", QStringLiteral("日期时间")));
+  BuildDateTimePage(*this, AddTab(osd, "TabDateTime", tr("日期时间")));
 
-  QTabWidget* chars = AddInnerTabs(AddTab(osd, "TabChar", QStringLiteral("字符叠加")), "PageChar");
-  BuildCharStringPage(*this, AddTab(chars, "TabCharString", QStringLiteral("文本字符")));
-  BuildCharBitmapPage(*this, AddTab(chars, "TabCharBitmap", QStringLiteral("闪烁位图字符")));
-  BuildCharSuperPage(*this, AddTab(chars, "TabCharSuper", QStringLiteral("超大位图字符")));
+  QTabWidget* chars = AddInnerTabs(AddTab(osd, "TabChar", tr("字符叠加")), "PageChar");
+  BuildCharStringPage(*this, AddTab(chars, "TabCharString", tr("文本字符")));
+  BuildCharBitmapPage(*this, AddTab(chars, "TabCharBitmap", tr("闪烁位图字符")));
+  BuildCharSuperPage(*this, AddTab(chars, "TabCharSuper", tr("超大位图字符")));
 
-  QTabWidget* graphic =
-      AddInnerTabs(AddTab(osd, "TabGraphic", QStringLiteral("图形绘制")), "PageGraphic");
-  BuildGraphicBasePage(*this, AddTab(graphic, "TabGraphicBase", QStringLiteral("基本图形")));
-  BuildGraphicBitmapPage(*this, AddTab(graphic, "TabGraphicBitmap", QStringLiteral("单色位图")));
+  QTabWidget* graphic = AddInnerTabs(AddTab(osd, "TabGraphic", tr("图形绘制")), "PageGraphic");
+  BuildGraphicBasePage(*this, AddTab(graphic, "TabGraphicBase", tr("基本图形")));
+  BuildGraphicBitmapPage(*this, AddTab(graphic, "TabGraphicBitmap", tr("单色位图")));
 
-  QTabWidget* cross = AddInnerTabs(AddTab(osd, "TabCross", QStringLiteral("十字线")), "PageCross");
-  BuildCrossCtrlPage(*this, AddTab(cross, "TabCrossCtrl", QStringLiteral("十字线控制")));
-  BuildCrossDownPage(*this, AddTab(cross, "TabCrossDown", QStringLiteral("十字线下载")));
+  QTabWidget* cross = AddInnerTabs(AddTab(osd, "TabCross", tr("十字线")), "PageCross");
+  BuildCrossCtrlPage(*this, AddTab(cross, "TabCrossCtrl", tr("十字线控制")));
+  BuildCrossDownPage(*this, AddTab(cross, "TabCrossDown", tr("十字线下载")));
 
   log_ = new QPlainTextEdit(this);
   log_->setObjectName(QStringLiteral("MemoProtocol"));
-  log_->setAccessibleName(QStringLiteral("通信数据记录"));
+  log_->setAccessibleName(tr("通信数据记录"));
   log_->setGeometry(8, 440, 969, 197);
   log_->setLineWrapMode(QPlainTextEdit::NoWrap);
   log_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   log_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  log_->setPlainText(QStringLiteral("【通信数据记录】\n"));
+  log_->setPlainText(tr("【通信数据记录】\n"));
   BuildLogMenu(*this, log_);
   InstallLogTips(*this, log_);
 
@@ -158,8 +156,9 @@ void TForm1::BuildRegions() {
   status_bar_->setObjectName(QStringLiteral("StatusBar"));
   status_bar_->setSizeGripEnabled(false);
   status_bar_->setGeometry(0, kClientHeight - 20, kClientWidth, 20);
-  status_text_ = AddStatusPanel(status_bar_, "StatusPanel0", 600, kWelcome);
-  AddStatusPanel(status_bar_, "StatusPanel1", 130, QStringLiteral("请联系供应商"));
+  status_text_ = AddStatusPanel(status_bar_, "StatusPanel0", 600,
+                                tr("欢迎使用ZOT-Px系列字符叠加芯片和模块，请先执行“连接设备”"));
+  AddStatusPanel(status_bar_, "StatusPanel1", 130, tr("请联系供应商"));
   AddStatusPanel(status_bar_, "StatusPanel2", 50, QStringLiteral("zotpx"));
   progress_ = new QProgressBar;
   progress_->setObjectName(QStringLiteral("ProgressDownload"));
@@ -191,7 +190,7 @@ void TForm1::CheckPreciseTimer() {
   timer_ok_ = zotpx::DelayMicroseconds(1);
   if (timer_ok_) return;
   BringToFront();
-  dialogs().Message(kCaption, kNoPreciseTimer);
+  dialogs().Message(tr(kCaption), tr("系统没有精确定时器，程序异常终止！"));
   // The loop may not run yet; main() also checks timer_ok().
   QCoreApplication::exit(1);
 }

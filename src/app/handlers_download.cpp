@@ -36,7 +36,7 @@ QString RemainingText(qint64 seconds) {
 QString ProgressBarText(const zotpx::ProgressEstimate& e) {
   QString text = QStringLiteral("%p%");
   if (e.timed) {
-    text += QStringLiteral("  %1 KB/s  剩余 %2")
+    text += TForm1::tr("  %1 KB/s  剩余 %2")
                 .arg(e.bytes_per_second / 1024.0, 0, 'f', 1)
                 .arg(RemainingText(e.seconds_left));
   }
@@ -56,7 +56,7 @@ void TForm1::BtnEepromCmdClick() {
   // Model and rate come first, so nobody picks a file only to be told the line is too slow.
   if (const auto failure = zotpx::CheckFontRequest(Model(), RateIndex()))
     return SetStatus(title + *failure);
-  const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开内部字库文件"), 2);
+  const std::optional<QString> path = AskForFile(*this, tr("打开内部字库文件"), 2);
   if (!path) return;
   zotpx::FontFile font = zotpx::OpenFontFile(CorePath(*path), Model());
   if (font.failure) return SetStatus(title + *font.failure);
@@ -68,7 +68,7 @@ void TForm1::BtnEepromCmdClick() {
 void TForm1::BtnStaticCmdClick() {
   const std::string title = Caption("BtnStaticCmd");
   if (const auto failure = zotpx::CheckStaticRequest(Model())) return SetStatus(title + *failure);
-  const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开静态命令文件"), 1);
+  const std::optional<QString> path = AskForFile(*this, tr("打开静态命令文件"), 1);
   if (!path) return;
   const zotpx::StaticImage built = zotpx::ReadStaticImage(CorePath(*path));
   if (built.failure) return SetStatus(title + *built.failure);
@@ -92,7 +92,7 @@ void TForm1::BtnCrossDownCmdClick() {
   const std::string title = Caption("BtnCrossDownCmd");
   if (const auto failure = zotpx::CheckCrossDownloadRequest(Model(), RateIndex()))
     return SetStatus(title + *failure);
-  const std::optional<QString> path = AskForFile(*this, QStringLiteral("打开十字线文件"), 4);
+  const std::optional<QString> path = AskForFile(*this, tr("打开十字线文件"), 4);
   if (!path) return;
   const zotpx::CrossDownloadFile file = zotpx::ReadCrossDownloadFile(CorePath(*path));
   if (file.failure) return SetStatus(title + *file.failure);

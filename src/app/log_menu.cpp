@@ -1,7 +1,7 @@
 // The communication log's context menu: the text box's usual edit actions, saving the log, and
 // exporting the start-up commands the device acknowledged in this session, as a static command
 // text that "生成和下载静态命令" reads back, as a layout file that `zotpx apply` replays, or
-// straight into the layout designer.
+// straight into the layout designer; and the window's language for its next start.
 #include <QAction>
 #include <QFileInfo>
 #include <QMenu>
@@ -11,21 +11,35 @@
 
 #include "app/form.h"
 #include "app/save_file.h"
+#include "app/window_language.h"
 #include "base/file_save.h"
 #include "layout/layout_writer.h"
 #include "text/static_file.h"
 
 namespace {
 
-const QString kSaveLogText = QStringLiteral("保存通信记录…");
-const QString kExportText = QStringLiteral("导出为静态命令文件…");
-const QString kExportLayoutText = QStringLiteral("导出为布局文件…");
-const QString kOpenInDesignerText = QStringLiteral("在布局设计器中打开");
+// Translated where they are used (TForm1's texts).
+const char* const kSaveLogText = QT_TRANSLATE_NOOP("TForm1", "保存通信记录…");
+const char* const kExportText = QT_TRANSLATE_NOOP("TForm1", "导出为静态命令文件…");
+const char* const kExportLayoutText = QT_TRANSLATE_NOOP("TForm1", "导出为布局文件…");
+const char* const kOpenInDesignerText = QT_TRANSLATE_NOOP("TForm1", "在布局设计器中打开");
+const char* const kNothingToExportText =
+    QT_TRANSLATE_NOOP("TForm1", "失败：本次没有经设备确认的叠加命令");
+const char* const kNothingForLayoutText =
+    QT_TRANSLATE_NOOP("TForm1", "失败：经设备确认的叠加命令都无法写入布局文件");
 const QString kTextFilter = QStringLiteral("Text Files(*.txt)|*.txt|All Files(*.*)|*.*");
-const QString kLayoutFilter = QStringLiteral("布局文件 (*.toml)|*.toml");
-const char kNothingToExportText[] = "失败：本次没有经设备确认的叠加命令";
-const char kNothingForLayoutText[] = "失败：经设备确认的叠加命令都无法写入布局文件";
-const char kSavedText[] = "成功";
+
+QString Tr(const char* text) {
+  return TForm1::tr(text);
+}
+
+std::string TrText(const char* text) {
+  return TForm1::tr(text).toStdString();
+}
+
+QString LayoutFilter() {
+  return TForm1::tr("布局文件 (*.toml)|*.toml");
+}
 
 // The action's text without its ellipsis: the dialog's title and the status line's prefix.
 std::string Title(const QString& action_text) {
@@ -42,7 +56,7 @@ std::optional<QString> AskSavePath(TForm1& form, const std::string& title, const
   if (!path ||
       (QFileInfo::exists(*path) &&
        !form.dialogs().Question(form.windowTitle(),
-                                ShownPath(*path) + QStringLiteral(" 文件已存在，替换吗？"))))
+                                TForm1::tr("%1 文件已存在，替换吗？").arg(ShownPath(*path)))))
     return std::nullopt;
   return path;
 }
@@ -54,7 +68,7 @@ void SaveAs(TForm1& form, const std::string& title, const QString& file_name,
   if (!path) return;
   if (const zotpx::SaveResult saved = SaveWholeFile(*path, bytes); !saved)
     return form.SetStatus(zotpx::SaveFailureText(title + zotpx::kSaveFailedText, saved.problem));
-  form.SetStatus(title + kSavedText);
+  form.SetStatus(title + TrText(QT_TRANSLATE_NOOP("TForm1", "成功")));
 }
 
 struct LayoutExport {
@@ -76,12 +90,12 @@ LayoutExport MakeLayout(const std::vector<zotpx::Bytes>& frames, const QString& 
 }
 
 std::string LayoutSavedText(const LayoutExport& layout) {
-  std::string text = "成功：写入 " + std::to_string(layout.objects) + " 个叠加对象";
+  QString text = TForm1::tr("成功：写入 %1 个叠加对象").arg(layout.objects);
   if (!layout.file.bitmaps.empty())
-    text += "，" + std::to_string(layout.file.bitmaps.size()) + " 个位图文件";
+    text += TForm1::tr("，%1 个位图文件").arg(layout.file.bitmaps.size());
   if (!layout.file.notes.empty())
-    text += "；另有 " + std::to_string(layout.file.notes.size()) + " 条命令无法写入布局，已略去";
-  return text;
+    text += TForm1::tr("；另有 %1 条命令无法写入布局，已略去").arg(layout.file.notes.size());
+  return text.toStdString();
 }
 
 }  // namespace
@@ -99,22 +113,29 @@ void BuildLogMenu(TForm1& form, QPlainTextEdit* log) {
 QMenu* CreateLogMenu(TForm1& form, QPlainTextEdit* log, const QPoint& position) {
   QMenu* menu = log->createStandardContextMenu(position);
   menu->addSeparator();
-  QAction* save = menu->addAction(kSaveLogText);
+  QAction* save = menu->addAction(Tr(kSaveLogText));
   save->setObjectName(QStringLiteral("MenuSaveLog"));
   QObject::connect(save, &QAction::triggered, &form,
                    [&form] { form.Guard([&form] { form.MenuSaveLogClick(); }); });
-  QAction* export_static = menu->addAction(kExportText);
+  QAction* export_static = menu->addAction(Tr(kExportText));
   export_static->setObjectName(QStringLiteral("MenuExportStatic"));
   QObject::connect(export_static, &QAction::triggered, &form,
                    [&form] { form.Guard([&form] { form.MenuExportStaticClick(); }); });
-  QAction* export_layout = menu->addAction(kExportLayoutText);
+  QAction* export_layout = menu->addAction(Tr(kExportLayoutText));
   export_layout->setObjectName(QStringLiteral("MenuExportLayout"));
   QObject::connect(export_layout, &QAction::triggered, &form,
                    [&form] { form.Guard([&form] { form.MenuExportLayoutClick(); }); });
-  QAction* open_in_designer = menu->addAction(kOpenInDesignerText);
+  QAction* open_in_designer = menu->addAction(Tr(kOpenInDesignerText));
   open_in_designer->setObjectName(QStringLiteral("MenuOpenInDesigner"));
   QObject::connect(open_in_designer, &QAction::triggered, &form,
                    [&form] { form.Guard([&form] { form.MenuOpenInDesignerClick(); }); });
+  // The form's geometry is fixed: the language for the next start is chosen here.
+  menu->addSeparator();
+  QMenu* languages = menu->addMenu(TForm1::tr("语言"));
+  languages->setObjectName(QStringLiteral("MenuLanguage"));
+  zotpx::FillLanguageMenu(languages, [&form](const QString& text) {
+    form.dialogs().Message(form.windowTitle(), text);
+  });
   return menu;
 }
 
@@ -129,13 +150,13 @@ void TForm1::MenuSaveLogClick() {
   // file (and as zotpx --log writes it): the last block's blank line too.
   QByteArray text = log_->toPlainText().toUtf8();
   if (!text.isEmpty()) text += '\n';
-  SaveAs(*this, Title(kSaveLogText), QStringLiteral("Log.txt"),
+  SaveAs(*this, Title(Tr(kSaveLogText)), QStringLiteral("Log.txt"),
          zotpx::Bytes(text.begin(), text.end()));
 }
 
 void TForm1::MenuExportStaticClick() {
-  const std::string title = Title(kExportText);
-  if (acknowledged_frames_.empty()) return SetStatus(title + kNothingToExportText);
+  const std::string title = Title(Tr(kExportText));
+  if (acknowledged_frames_.empty()) return SetStatus(title + TrText(kNothingToExportText));
   // Never hand out a text that the static download would refuse or read only in part.
   if (const auto failure = zotpx::CheckStaticFrames(acknowledged_frames_))
     return SetStatus(title + *failure);
@@ -144,13 +165,13 @@ void TForm1::MenuExportStaticClick() {
 }
 
 void TForm1::MenuExportLayoutClick() {
-  const std::string title = Title(kExportLayoutText);
-  if (acknowledged_frames_.empty()) return SetStatus(title + kNothingToExportText);
+  const std::string title = Title(Tr(kExportLayoutText));
+  if (acknowledged_frames_.empty()) return SetStatus(title + TrText(kNothingToExportText));
   const QString file_name = QStringLiteral("Layout.toml");
   // Refused before any dialog, like the static export, when there is nothing to write.
   if (MakeLayout(acknowledged_frames_, file_name).file.toml.empty())
-    return SetStatus(title + kNothingForLayoutText);
-  const std::optional<QString> path = AskSavePath(*this, title, file_name, kLayoutFilter);
+    return SetStatus(title + TrText(kNothingForLayoutText));
+  const std::optional<QString> path = AskSavePath(*this, title, file_name, LayoutFilter());
   if (!path) return;
   const LayoutExport layout = MakeLayout(acknowledged_frames_, *path);
   // The layout and its pictures all or none, the pictures beside the layout file itself, where
@@ -167,15 +188,15 @@ void TForm1::MenuExportLayoutClick() {
 }
 
 void TForm1::MenuOpenInDesignerClick() {
-  const std::string title = kOpenInDesignerText.toStdString();
-  if (acknowledged_frames_.empty()) return SetStatus(title + kNothingToExportText);
+  const std::string title = TrText(kOpenInDesignerText);
+  if (acknowledged_frames_.empty()) return SetStatus(title + TrText(kNothingToExportText));
   // The very layout "导出为布局文件…" writes, its pictures named as it names them.
   const zotpx::LayoutWriter writer =
       SessionLayout(acknowledged_frames_, QStringLiteral("Layout.toml"));
-  if (writer.objects() == 0) return SetStatus(title + kNothingForLayoutText);
+  if (writer.objects() == 0) return SetStatus(title + TrText(kNothingForLayoutText));
   zotpx::Layout layout = writer.layout();
   if (Model() != zotpx::DeviceModel::Unknown) layout.model = Model();
   if (!layout_opener_) throw std::logic_error("no layout designer to open the layout in");
   layout_opener_(std::move(layout));
-  SetStatus(title + "成功：" + std::to_string(writer.objects()) + " 个叠加对象");
+  SetStatus(title + tr("成功：%1 个叠加对象").arg(writer.objects()).toStdString());
 }

@@ -23,7 +23,7 @@ std::string Lines(const std::string& lead, const std::vector<std::string>& parts
 }
 
 std::string Size(const zotpx::Bytes& bytes) {
-  return std::to_string(bytes.size()) + " 字节";
+  return TForm1::tr("%1 字节").arg(bytes.size()).toStdString();
 }
 
 // The logged request that `entry` is, or answers.
@@ -53,8 +53,11 @@ std::string ExplainSent(const LogBlock& block, const LogEntry& entry) {
     parts.insert(parts.end(), words.begin(), words.end());
   }
   const std::optional<zotpx::LoggedRequest> request = RequestOf(block, entry);
-  if (request && !request->received) parts.push_back("未记录应答：设备没有应答，或应答不被接受");
-  return Lines("发送的命令帧，" + Size(entry.bytes) + "：", parts);
+  if (request && !request->received)
+    parts.push_back(TForm1::tr("未记录应答：设备没有应答，或应答不被接受").toStdString());
+  return Lines(
+      TForm1::tr("发送的命令帧，%1：").arg(QString::fromStdString(Size(entry.bytes))).toStdString(),
+      parts);
 }
 
 std::string ExplainReceived(const LogBlock& block, const LogEntry& entry) {
@@ -71,17 +74,22 @@ std::string ExplainReceived(const LogBlock& block, const LogEntry& entry) {
     reply.row = row;
     for (std::string& part : zotpx::DescribeReplyParts(reply)) parts.push_back(std::move(part));
   }
-  return Lines("设备的应答，" + Size(entry.bytes) + "：", parts);
+  return Lines(
+      TForm1::tr("设备的应答，%1：").arg(QString::fromStdString(Size(entry.bytes))).toStdString(),
+      parts);
 }
 
 // A title or phase line: the download's transfer, or which command the block is.
 std::string ExplainBlock(const LogBlock& block, bool title) {
   if (const std::optional<zotpx::TransferSummary> transfer = zotpx::TransferOf(block))
-    return Lines("存储器传输：", {zotpx::DescribeTransfer(*transfer)});
+    return Lines(TForm1::tr("存储器传输：").toStdString(), {zotpx::DescribeTransfer(*transfer)});
   if (!title) return {};
   for (const zotpx::CommandRow& row : zotpx::CommandRows())
     if (row.title == block.title && !row.table.empty())
-      return "命令记录：" + row.title + "，命令行 zotpx " + std::string(row.name);
+      return TForm1::tr("命令记录：%1，命令行 zotpx %2")
+          .arg(QString::fromStdString(row.title),
+               QString::fromLatin1(row.name.data(), static_cast<int>(row.name.size())))
+          .toStdString();
   return {};
 }
 

@@ -24,7 +24,7 @@ struct BitmapPageDef {
 
 const BitmapPageDef kFlashingPage{"bitmap flashing",
                                   "GroupBitemap",
-                                  " 闪烁位图字符 ",
+                                  QT_TRANSLATE_NOOP("TForm1", " 闪烁位图字符 "),
                                   {"ComboBitmapColor", "ComboBitmapCycle", "ComboBitmapShow",
                                    "ComboBitmapFlash", "EditBitmapLeft", "EditBitmapTop"},
                                   "BtnBitmapCmd",
@@ -34,7 +34,7 @@ const BitmapPageDef kFlashingPage{"bitmap flashing",
 const BitmapPageDef kOversizedPage{
     "bitmap oversized",
     "GroupSuperBitmap",
-    " 超大位图字符 ",
+    QT_TRANSLATE_NOOP("TForm1", " 超大位图字符 "),
     {"ComboSuperBitmapColor", "ComboSuperBitmapShow", "EditSuperBitmapLeft", "EditSuperBitmapTop",
      "CheckSuperBitmapData"},
     "BtnSuperBitmapCmd",
@@ -44,7 +44,7 @@ const BitmapPageDef kOversizedPage{
 const BitmapPageDef kSingleColourPage{
     "bitmap single",
     "GroupSingleBitmap",
-    " 单色位图 ",
+    QT_TRANSLATE_NOOP("TForm1", " 单色位图 "),
     {"ComboSingleBitmapColor", "ComboSingleBitmapShow", "EditSingleBitmapLeft",
      "EditSingleBitmapTop", "CheckSingleBitmapData"},
     "BtnSingleBitmapCmd",
@@ -56,7 +56,7 @@ const BitmapPageDef kSingleColourPage{
 // right beside all of them.
 void BuildBitmapPage(TForm1& form, QWidget* page, const BitmapPageDef& def) {
   QGridLayout* grid = nullptr;
-  QGroupBox* group = MakeGroup(page, def.group, QString::fromUtf8(def.caption), &grid);
+  QGroupBox* group = MakeGroup(page, def.group, TForm1::tr(def.caption), &grid);
   int row = 0;
   for (const char* control : def.controls) AddControlRow(grid, row++, control);
   AddCommandButton(form, grid, row++, def.button, def.command, def.send);

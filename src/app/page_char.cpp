@@ -10,7 +10,7 @@ namespace {
 
 const CommandGroup kStringGroup{
     "GroupString",
-    " 文本字符 ",
+    QT_TRANSLATE_NOOP("TForm1", " 文本字符 "),
     {"EditString", "EditStringLeft", "EditStringTop", "ComboStringColor", "ComboStringSpace",
      "ComboStringFont", "ComboStringSize", "ComboStringShow"},
     "BtnStringCmd",
@@ -18,7 +18,7 @@ const CommandGroup kStringGroup{
     &TForm1::BtnStringCmdClick};
 
 const CommandGroup kAreaGroup{"GroupArea",
-                              " 字符区域 ",
+                              QT_TRANSLATE_NOOP("TForm1", " 字符区域 "),
                               {"EditAreaLeft", "EditAreaTop", "EditAreaRight", "EditAreaBottom",
                                "ComboAreaLayer", "ComboAreaShow"},
                               "BtnAreaCmd",

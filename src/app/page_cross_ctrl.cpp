@@ -10,19 +10,22 @@ namespace {
 
 const CommandGroup kSettingsGroup{
     "GroupCrossConfig",
-    " 十字线设置 ",
+    QT_TRANSLATE_NOOP("TForm1", " 十字线设置 "),
     {"ComboCrossEnable", "ComboCrossSelect", "ComboCrossColor", "ComboCrossKeyStep",
      "ComboCrossTextColor", "ComboCrossTextSpace", "ComboCrossTextFont", "ComboCrossTextSize",
      "ComboCrossTextShow", "EditCrossTextLeft", "EditCrossTextTop"},
     "BtnCrossConfigCmd",
     "cross set",
     &TForm1::BtnCrossConfigCmdClick,
-    "请先下载十字线图形，否则本命令可能会失败",
+    QT_TRANSLATE_NOOP("TForm1", "请先下载十字线图形，否则本命令可能会失败"),
     "LabelCrossConfigNote"};
 
-const CommandGroup kMoveGroup{
-    "GroupCrossMove",  " 十字线移动 ", {"EditCrossCurrentX", "EditCrossCurrentY"},
-    "BtnCrossMoveCmd", "cross move",   &TForm1::BtnCrossMoveCmdClick};
+const CommandGroup kMoveGroup{"GroupCrossMove",
+                              QT_TRANSLATE_NOOP("TForm1", " 十字线移动 "),
+                              {"EditCrossCurrentX", "EditCrossCurrentY"},
+                              "BtnCrossMoveCmd",
+                              "cross move",
+                              &TForm1::BtnCrossMoveCmdClick};
 
 }  // namespace
 

@@ -33,9 +33,9 @@ void ShowPreview(TForm1& form, const QImage& picture) {
 QTableWidget* MakeShapeList() {
   auto* list = new QTableWidget(0, 2);
   list->setObjectName(QStringLiteral("ListCrossDown"));
-  list->setHorizontalHeaderLabels({QStringLiteral("序号"), QStringLiteral("文件位置")});
-  list->setToolTip(QStringLiteral("双击图片可查看"));
-  list->setAccessibleName(QStringLiteral("十字线图形列表"));
+  list->setHorizontalHeaderLabels({TForm1::tr("序号"), TForm1::tr("文件位置")});
+  list->setToolTip(TForm1::tr("双击图片可查看"));
+  list->setAccessibleName(TForm1::tr("十字线图形列表"));
   list->setShowGrid(true);
   list->setSelectionBehavior(QAbstractItemView::SelectRows);
   list->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -95,14 +95,14 @@ void BuildCrossDownPage(TForm1& form, QWidget* page) {
   auto* grid = new QGridLayout;
   grid->setVerticalSpacing(4);
   top->addLayout(grid, 1);
-  QPushButton* add = AddButtonRow(grid, 0, "BtnCrossDownAdd", QStringLiteral("添加位图文件"));
-  QPushButton* clear = AddButtonRow(grid, 1, "BtnCrossDownClear", QStringLiteral("清空位图文件"));
-  AddEditRow(grid, 2, "EditCrossCenterX", QStringLiteral("十字线原点X坐标："),
-             QStringLiteral("192"), kOriginMaxLength);
-  AddEditRow(grid, 3, "EditCrossCenterY", QStringLiteral("十字线原点Y坐标："),
-             QStringLiteral("128"), kOriginMaxLength);
-  AddNoteRow(grid, 4, QStringLiteral("所有图形的原点坐标必须一致"));
-  AddNoteRow(grid, 5, QStringLiteral("原点不允许移动到虚拟屏幕外"));
+  QPushButton* add = AddButtonRow(grid, 0, "BtnCrossDownAdd", TForm1::tr("添加位图文件"));
+  QPushButton* clear = AddButtonRow(grid, 1, "BtnCrossDownClear", TForm1::tr("清空位图文件"));
+  AddEditRow(grid, 2, "EditCrossCenterX", TForm1::tr("十字线原点X坐标："), QStringLiteral("192"),
+             kOriginMaxLength);
+  AddEditRow(grid, 3, "EditCrossCenterY", TForm1::tr("十字线原点Y坐标："), QStringLiteral("128"),
+             kOriginMaxLength);
+  AddNoteRow(grid, 4, TForm1::tr("所有图形的原点坐标必须一致"));
+  AddNoteRow(grid, 5, TForm1::tr("原点不允许移动到虚拟屏幕外"));
   QPushButton* generate = AddButtonRow(grid, 6, "BtnCrossDownFile",
                                        QString::fromUtf8(zotpx::captions::kBtnCrossDownFile));
   QPushButton* download = AddButtonRow(grid, 7, "BtnCrossDownCmd",
@@ -139,7 +139,7 @@ void TForm1::BtnCrossDownAddClick() {
     return;
   }
   const std::optional<QString> path = dialogs().OpenFile(
-      {QStringLiteral("打开位图文件"), AppDirectory, QString(), kOpenDialogFilter, 3});
+      {TForm1::tr("打开位图文件"), AppDirectory, QString(), kOpenDialogFilter, 3});
   if (!path) return;
   const zotpx::BitmapFileCheck check = zotpx::CheckCrossShapeFile(CorePath(*path));
   if (check.status != zotpx::BitmapFileStatus::Ok) {
@@ -160,7 +160,7 @@ void TForm1::BtnCrossDownAddClick() {
   // The row stays even when the picture then fails to decode: the error display says why.
   ShowPreview(*this, LoadBitmapImage(*path));
   list->selectRow(row);
-  SetStatus(title + "成功：请查看图像显示区域");
+  SetStatus(title + tr("成功：请查看图像显示区域").toStdString());
 }
 
 void TForm1::ListCrossDownDblClick() {
@@ -195,8 +195,7 @@ void TForm1::BtnCrossDownFileClick() {
                           QString::fromLatin1(zotpx::kCrossFileName), kSaveDialogFilter, 1});
   if (!path) return;
   if (QFileInfo::exists(*path) &&
-      !dialogs().Question(windowTitle(),
-                          ShownPath(*path) + QStringLiteral(" 文件已存在，替换吗？")))
+      !dialogs().Question(windowTitle(), tr("%1 文件已存在，替换吗？").arg(ShownPath(*path))))
     return;
   // Never over one of the shapes it was made from.
   QStringList inputs;
@@ -205,5 +204,5 @@ void TForm1::BtnCrossDownFileClick() {
     SetStatus(zotpx::SaveFailureText(title + zotpx::kCrossSaveFailedText, saved.problem));
     return;
   }
-  SetStatus(title + "成功");
+  SetStatus(title + tr("成功").toStdString());
 }

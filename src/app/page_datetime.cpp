@@ -11,14 +11,14 @@ namespace {
 
 // The date and time groups are one family: the same rows over their own controls.
 const CommandGroup kDateGroup{"GroupDate",
-                              " 日期 ",
+                              QT_TRANSLATE_NOOP("TForm1", " 日期 "),
                               {"ComboDateColor", "ComboDateSpace", "ComboDateFont", "ComboDateSize",
                                "EditDateFormat", "ComboDateShow", "EditDateLeft", "EditDateTop"},
                               "BtnDateCmd",
                               "date",
                               &TForm1::BtnDateCmdClick};
 const CommandGroup kTimeGroup{"GroupTime",
-                              " 时间 ",
+                              QT_TRANSLATE_NOOP("TForm1", " 时间 "),
                               {"ComboTimeColor", "ComboTimeSpace", "ComboTimeFont", "ComboTimeSize",
                                "EditTimeFormat", "ComboTimeShow", "EditTimeLeft", "EditTimeTop"},
                               "BtnTimeCmd",
@@ -35,7 +35,7 @@ void BuildDateTimePage(TForm1& form, QWidget* page) {
   grid->addWidget(BuildCommandGroup(form, page, kTimeGroup), 0, 1);
 
   auto* clock = new QGridLayout;
-  QLabel* note = AddNoteRow(clock, 0, QStringLiteral("取计算机当前日期时间"));
+  QLabel* note = AddNoteRow(clock, 0, TForm1::tr("取计算机当前日期时间"));
   note->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   AddCommandButton(form, clock, 0, "BtnSetTimeCmd", "clock", &TForm1::BtnSetTimeCmdClick, 2);
   clock->setColumnStretch(0, 1);

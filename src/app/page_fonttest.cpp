@@ -12,8 +12,6 @@
 
 namespace {
 
-const QString kWrapText = QStringLiteral("测试到达最后一块文字区域，将返回到开始");
-
 void NameRowLabel(QGridLayout* grid, int row, const char* name) {
   grid->itemAtPosition(row, 0)->widget()->setObjectName(QString::fromLatin1(name));
 }
@@ -24,12 +22,12 @@ void BuildFontTestGroup(TForm1& form, QWidget* group) {
   auto* grid = new QGridLayout(group);
   grid->setContentsMargins(8, 8, 8, 8);
   grid->setVerticalSpacing(6);
-  AddListRow(grid, 0, "ComboTestFont", QStringLiteral("字体："));
+  AddListRow(grid, 0, "ComboTestFont", TForm1::tr("字体："));
   NameRowLabel(grid, 0, "LabelTestFont");
-  AddListRow(grid, 1, "ComboTestBlock", QStringLiteral("区码："));
+  AddListRow(grid, 1, "ComboTestBlock", TForm1::tr("区码："));
   NameRowLabel(grid, 1, "LabelTestBlock");
-  QPushButton* button = AddButtonRow(grid, 2, "BtnTestCmd", QStringLiteral("汉字字库测试"));
-  auto* info = new QLabel(QStringLiteral("汉字12个*8行，间距2像素"));
+  QPushButton* button = AddButtonRow(grid, 2, "BtnTestCmd", TForm1::tr("汉字字库测试"));
+  auto* info = new QLabel(TForm1::tr("汉字12个*8行，间距2像素"));
   info->setObjectName(QStringLiteral("LabelTestInfo"));
   info->setWordWrap(true);
   grid->addWidget(info, 3, 0, 1, 2);
@@ -58,6 +56,6 @@ void TForm1::BtnTestCmdClick() {
 
   QComboBox* blocks = Combo("ComboTestBlock");
   const zotpx::FontTestNext next = zotpx::FontTestAdvance(blocks->currentIndex(), blocks->count());
-  if (next.wrapped) dialogs().Message(windowTitle(), kWrapText);
+  if (next.wrapped) dialogs().Message(windowTitle(), tr("测试到达最后一块文字区域，将返回到开始"));
   blocks->setCurrentIndex(next.block_index);
 }

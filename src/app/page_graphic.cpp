@@ -38,21 +38,21 @@ std::vector<const char*> Style(const char* colour, const char* thickness, const 
 const ShapeGroupDef kShapeGroups[] = {
     {"line",
      "GroupLine",
-     " 直线 ",
+     QT_TRANSLATE_NOOP("TForm1", " 直线 "),
      {"EditLineLeft", "EditLineTop", "EditLineLength"},
      Style("ComboLineColor", "ComboLineThick", "ComboLineMode", "ComboLineShow"),
      "BtnLineCmd",
      &TForm1::BtnLineCmdClick},
     {"rect",
      "GroupRect",
-     " 矩形 ",
+     QT_TRANSLATE_NOOP("TForm1", " 矩形 "),
      {"EditRectLeft", "EditRectTop", "EditRectRight", "EditRectBottom"},
      Style("ComboRectColor", "ComboRectThick", "ComboRectMode", "ComboRectShow"),
      "BtnRectCmd",
      &TForm1::BtnRectCmdClick},
     {"circle",
      "GroupCircle",
-     " 圆形 ",
+     QT_TRANSLATE_NOOP("TForm1", " 圆形 "),
      {"EditCircleLeft", "EditCircleTop", "ComboCircleRadius"},
      Style("ComboCircleColor", "ComboCircleThick", "ComboCircleMode", "ComboCircleShow"),
      "BtnCircleCmd",
@@ -63,7 +63,7 @@ const ShapeGroupDef kShapeGroups[] = {
 // lines up its own fields: sharing columns would make the page wider than the window.
 QGroupBox* BuildShapeGroup(TForm1& form, QWidget* page, const ShapeGroupDef& g) {
   QGridLayout* outer = nullptr;
-  QGroupBox* group = MakeGroup(page, g.group, QString::fromUtf8(g.caption), &outer);
+  QGroupBox* group = MakeGroup(page, g.group, TForm1::tr(g.caption), &outer);
   auto* geometry = new QGridLayout;
   auto* style = new QGridLayout;
   geometry->setHorizontalSpacing(kFieldSpacing);

@@ -61,7 +61,7 @@ void BuildSystemGroup(TForm1& form, QWidget* group) {
   box->setSpacing(4);
 
   QGridLayout* device = AddGrid(box);
-  QWidget* model = AddListRow(device, 0, "ComboDeviceType", QStringLiteral("型号："));
+  QWidget* model = AddListRow(device, 0, "ComboDeviceType", TForm1::tr("型号："));
   KeepNarrow(model);
   auto* port = new PortCombo;
   const zotpx::ComboDef& ports = *zotpx::FindComboDef("UartPort");
@@ -69,14 +69,14 @@ void BuildSystemGroup(TForm1& form, QWidget* group) {
   port->AcceptTypedNames();
   KeepNarrow(port);
   port->Refresh();
-  AddFieldRow(device, 1, port, QStringLiteral("串口："));
+  AddFieldRow(device, 1, port, TForm1::tr("串口："));
   QPushButton* search =
       AddButtonRow(device, 2, "BtnSearchCmd", QString::fromUtf8(zotpx::captions::kBtnSearchCmd));
-  QWidget* baud = AddListRow(device, 3, "UartBaud", QStringLiteral("速率："));
+  QWidget* baud = AddListRow(device, 3, "UartBaud", TForm1::tr("速率："));
   KeepNarrow(baud);
-  auto* version = new QLineEdit(QStringLiteral("未知版本"));
+  auto* version = new QLineEdit(TForm1::tr("未知版本"));
   version->setObjectName(QStringLiteral("EditVersion"));
-  version->setAccessibleName(QStringLiteral("版本"));
+  version->setAccessibleName(TForm1::tr("版本"));
   device->addWidget(version, 4, 0, 1, 2);
   device->setColumnStretch(1, 1);
   MakeDisplayOnly(model);

@@ -3,11 +3,11 @@
 #include <QDir>
 #include <QFontDatabase>
 #include <QIcon>
-#include <QLibraryInfo>
 #include <cstring>
 #include <string>
 
 #include "app/open_display.h"
+#include "app/window_language.h"
 #include "base/console.h"
 #include "base/shipped_fonts.h"
 #include "base/version.h"
@@ -39,6 +39,7 @@ void AddCloseAfterOption(QCommandLineParser& parser) {
                                  QStringLiteral("MS"));
   close_after.setFlags(QCommandLineOption::HiddenFromHelp);
   parser.addOption(close_after);
+  AddLanguageOption(parser);
 }
 
 std::optional<int> AnswerHelpOrVersion(const WindowProgram& program, QCommandLineParser& parser,
@@ -63,23 +64,23 @@ std::optional<int> AnswerHelpOrVersion(const WindowProgram& program, QCommandLin
 }
 
 std::unique_ptr<QApplication> OpenWindowProgram(const WindowProgram& program, int& argc,
-                                                char** argv, QTranslator& qt_texts) {
+                                                char** argv, QCommandLineParser& parser,
+                                                QTranslator& own_texts, QTranslator& qt_texts) {
   std::unique_ptr<QApplication> app =
       OpenDisplay(argc, argv, std::string(program.name) + ": cannot open the window");
   SetNames(program);
+  // QApplication has taken its own options (-platform, -style ...) out of argv by now.
+  parser.process(*app);
+  const std::optional<QString> language = LanguageOption(parser);
+  if (!language) {
+    WriteText(stderr, std::string(program.name) + ": --lang takes en or zh\n");
+    return nullptr;
+  }
   QGuiApplication::setDesktopFileName(QString::fromLatin1(program.name));
-  QGuiApplication::setApplicationDisplayName(program.display_name);
   QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(program.name)));
-  // The window speaks Chinese whatever the locale, so Qt's own texts (edit menus, dialog
-  // buttons) should too. Without the translation they stay in English.
-  const QString translations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-  if (qt_texts.load(QStringLiteral("qtbase_zh_CN"), translations))
-    QCoreApplication::installTranslator(&qt_texts);
-  else
-    WriteText(stderr, std::string(program.name) +
-                          ": Qt's Chinese texts (qtbase_zh_CN.qm) are not in " +
-                          QDir::toNativeSeparators(translations).toStdString() +
-                          "; its own buttons and menus stay in English\n");
+  UseLanguage(StartLanguage(*language), program.name, own_texts, qt_texts);
+  QGuiApplication::setApplicationDisplayName(
+      QCoreApplication::translate("WindowProgram", program.display_name));
   // A system without a Chinese font (a bare Windows) would show the texts as boxes: the font
   // shipped beside the programs serves then.
   if (const std::string font = ShippedCjkFont();

@@ -23,6 +23,7 @@
 #include "app/port_combo.h"
 #include "app/recent_ports.h"
 #include "app/save_file.h"
+#include "app/window_language.h"
 #include "base/file_save.h"
 #include "command/codec.h"
 #include "crosshair/cross_download.h"
@@ -247,6 +248,11 @@ void DesignerWindow::BuildMenus() {
       ->setObjectName(QStringLiteral("ActionStartUp"));
   device->addSeparator();
   device->addAction(live_);
+
+  QMenu* languages = menuBar()->addMenu(tr("语言(&L)"));
+  languages->setObjectName(QStringLiteral("MenuLanguage"));
+  zotpx::FillLanguageMenu(languages,
+                          [this](const QString& text) { dialogs_->Message(windowTitle(), text); });
 }
 
 void DesignerWindow::BuildToolBar() {

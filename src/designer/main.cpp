@@ -13,7 +13,7 @@
 namespace {
 
 const zotpx::WindowProgram kProgram{"zotpx-designer",
-                                    QCoreApplication::translate("main", "布局设计器")};
+                                    QT_TRANSLATE_NOOP("WindowProgram", "布局设计器")};
 
 void SetUpParser(QCommandLineParser& parser) {
   parser.setApplicationDescription(QStringLiteral(
@@ -21,7 +21,7 @@ void SetUpParser(QCommandLineParser& parser) {
       "placed and sized by hand on the device's own screen model, an object list and a\n"
       "property panel made from the command table; layouts opened and saved as zotpx\n"
       "reads them, exported as PNG, applied to the device or made its start-up image.\n"
-      "Its texts are in Simplified Chinese."));
+      "Its texts are in Simplified Chinese or English."));
   parser.addHelpOption();
   parser.addVersionOption();
   parser.addPositionalArgument(QStringLiteral("layout"),
@@ -38,10 +38,11 @@ int main(int argc, char** argv) {
   if (const std::optional<int> answered = zotpx::AnswerHelpOrVersion(kProgram, parser, argc, argv))
     return *answered;
 
+  QTranslator own_texts;
   QTranslator qt_texts;
   const std::unique_ptr<QApplication> app =
-      zotpx::OpenWindowProgram(kProgram, argc, argv, qt_texts);
-  parser.process(*app);
+      zotpx::OpenWindowProgram(kProgram, argc, argv, parser, own_texts, qt_texts);
+  if (!app) return 2;
   const QStringList layouts = parser.positionalArguments();
   if (layouts.size() > 1) {
     std::cerr << "zotpx-designer: one layout at most; see zotpx-designer --help\n";

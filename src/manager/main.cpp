@@ -20,7 +20,8 @@
 
 namespace {
 
-const zotpx::WindowProgram kProgram{"zotpx-manager", QStringLiteral("管理软件")};
+const zotpx::WindowProgram kProgram{"zotpx-manager",
+                                    QT_TRANSLATE_NOOP("WindowProgram", "管理软件")};
 
 void ShowStartupError(const QString& text) {
   zotpx::WriteText(stderr, "zotpx-manager: " + text.toStdString() + "\n");
@@ -32,7 +33,7 @@ void SetUpParser(QCommandLineParser& parser) {
       "The window for ZOT-Px on-screen-display chips and modules (ZOT-PA, ZOT-PB): it\n"
       "finds the device on a serial port, sets its parameters and clock, places overlay\n"
       "objects, and converts and downloads font, static command and crosshair files\n"
-      "into its memory. Its texts are in Simplified Chinese."));
+      "into its memory. Its texts are in Simplified Chinese or English."));
   parser.addHelpOption();
   parser.addVersionOption();
   parser.addPositionalArgument(QStringLiteral("port"),
@@ -55,11 +56,11 @@ int main(int argc, char** argv) {
 
   AppDirectory = MakeAppDirectory(QDir::currentPath());
 
+  QTranslator own_texts;
   QTranslator qt_texts;
   const std::unique_ptr<QApplication> app =
-      zotpx::OpenWindowProgram(kProgram, argc, argv, qt_texts);
-  // QApplication has taken its own options (-platform, -style ...) out of argv by now.
-  parser.process(*app);
+      zotpx::OpenWindowProgram(kProgram, argc, argv, parser, own_texts, qt_texts);
+  if (!app) return 2;
   const QStringList ports = parser.positionalArguments();
   if (ports.size() > 1) {
     zotpx::WriteText(stderr, "zotpx-manager: one port at most; see zotpx-manager --help\n");
