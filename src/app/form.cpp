@@ -14,8 +14,10 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyleOptionComboBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <functional>
 #include <iterator>
 
@@ -23,6 +25,7 @@
 #include "app/port_combo.h"
 #include "app/recent_ports.h"
 #include "base/attributes.h"
+#include "base/language.h"
 #include "device/connect.h"
 #include "serial/port.h"
 
@@ -105,6 +108,7 @@ TForm1::TForm1(QWidget* parent)
   setFont(font);
 
   BuildRegions();
+  if (zotpx::CurrentLanguage() == zotpx::Language::English) WidenForLongerTexts();
   for (const char* name : {"PageOsd", "PageChar", "PageGraphic", "PageCross"})
     Ctl<QTabWidget>(name)->setCurrentIndex(0);
   QGuiApplication::setApplicationDisplayName(tr(kCaption));
@@ -184,6 +188,38 @@ void TForm1::BuildRegions() {
   silver.setColor(QPalette::Window, QColor(192, 192, 192));
   panel->setPalette(silver);
   panel->raise();
+}
+
+// The regions are placed for the Chinese texts. English ones run longer (never taller): where a
+// region's contents need more width, it grows, the regions right of and below it move or
+// widen along, and so does the window. The Chinese window keeps its places exactly.
+void TForm1::WidenForLongerTexts() {
+  // A list needs room for its longest item, so that the regions make room for the items too.
+  for (QComboBox* list : findChildren<QComboBox*>()) {
+    int widest = 0;
+    for (int i = 0; i < list->count(); ++i)
+      widest = std::max(widest, list->fontMetrics().horizontalAdvance(list->itemText(i)));
+    QStyleOptionComboBox option;
+    option.initFrom(list);
+    const QSize need = list->style()->sizeFromContents(
+        QStyle::CT_ComboBox, &option, QSize(widest, list->fontMetrics().height()), list);
+    list->setMinimumWidth(std::max(list->minimumWidth(), need.width()));
+  }
+  auto* control = Ctl<QWidget>("GroupControl");
+  auto* osd = Ctl<QWidget>("PageOsd");
+  const int control_more = std::max(0, control->minimumSizeHint().width() - control->width());
+  const int osd_more = std::max(0, osd->minimumSizeHint().width() - osd->width());
+  const int wider = control_more + osd_more;
+  if (wider == 0) return;
+  control->resize(control->width() + control_more, control->height());
+  osd->setGeometry(osd->x() + control_more, osd->y(), osd->width() + osd_more, osd->height());
+  for (QWidget* below : {static_cast<QWidget*>(log_), static_cast<QWidget*>(status_bar_)})
+    below->resize(below->width() + wider, below->height());
+  for (const char* corner : {"GroupTest", "PanelTest"}) {
+    auto* widget = Ctl<QWidget>(corner);
+    widget->move(widget->x() + wider, widget->y());
+  }
+  setFixedSize(width() + wider, height());
 }
 
 void TForm1::CheckPreciseTimer() {

@@ -14,10 +14,10 @@
 
 #include "app/dialogs.h"
 #include "base/device_model.h"
+#include "base/progress_estimate.h"
 #include "command/values.h"
 #include "device/clock.h"
 #include "layout/layout.h"
-#include "base/progress_estimate.h"
 #include "serial/port.h"
 #include "serial/reporter.h"
 #include "serial/transaction.h"
@@ -171,6 +171,7 @@ class TForm1 : public QWidget, public zotpx::Reporter {
 
  private:
   void BuildRegions();
+  void WidenForLongerTexts();
   void CheckPreciseTimer();
   void ShowProgressBar(bool shown);
 

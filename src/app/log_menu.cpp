@@ -132,7 +132,7 @@ QMenu* CreateLogMenu(TForm1& form, QPlainTextEdit* log, const QPoint& position) 
   // The form's geometry is fixed: the language for the next start is chosen here.
   menu->addSeparator();
   QMenu* languages = menu->addMenu(TForm1::tr("语言"));
-  languages->setObjectName(QStringLiteral("MenuLanguage"));
+  languages->menuAction()->setObjectName(QStringLiteral("MenuLanguage"));
   zotpx::FillLanguageMenu(languages, [&form](const QString& text) {
     form.dialogs().Message(form.windowTitle(), text);
   });

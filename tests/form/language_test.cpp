@@ -26,6 +26,7 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QTranslator>
+#include <QTreeWidget>
 #include <QXmlStreamReader>
 #include <functional>
 #include <memory>
@@ -290,6 +291,16 @@ TEST_P(EveryTextWhole, InTheDesigner) {
   window.show();
   Settle();
   EXPECT_EQ(CutTexts(window, GetParam(), QStringLiteral("designer")), std::set<std::string>{});
+  // Each kind of object's properties.
+  ASSERT_TRUE(window.OpenPath(QStringLiteral(ZOTPX_EXAMPLES_DIR "/zotpx-pa.toml")));
+  auto* objects = window.findChild<QTreeWidget*>(QStringLiteral("ObjectList"));
+  ASSERT_NE(objects, nullptr);
+  for (int i = 0; i < objects->topLevelItemCount(); ++i) {
+    objects->setCurrentItem(objects->topLevelItem(i));
+    Settle();
+    EXPECT_EQ(CutTexts(window, GetParam(), QStringLiteral("designer-object%1").arg(i)),
+              std::set<std::string>{});
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, EveryTextWhole,

@@ -57,8 +57,9 @@ TEST_F(LogMenuTest, EditActionsStayAndTheSaveWritesTheLogAsShownInUtf8) {
   for (const QAction* action : menu->actions()) names << action->objectName();
   EXPECT_TRUE(names.contains("edit-copy") && names.contains("select-all"))
       << names.join(QLatin1Char(' ')).toStdString();
-  EXPECT_EQ(names.mid(names.size() - 4), (QStringList{"MenuSaveLog", "MenuExportStatic",
-                                                     "MenuExportLayout", "MenuOpenInDesigner"}));
+  EXPECT_EQ(names.mid(names.size() - 6),
+            (QStringList{"MenuSaveLog", "MenuExportStatic", "MenuExportLayout",
+                         "MenuOpenInDesigner", "", "MenuLanguage"}));  // "" the separator
 
   const std::uint8_t frame[] = {0x55, 0xAA, 0x10, 0x01, 0x00, 0x11};
   form().LogBytes("发送：", sizeof frame, frame);
