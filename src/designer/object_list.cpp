@@ -84,6 +84,9 @@ void ObjectList::Refresh() {
     setCurrentItem(item, kKind, QItemSelectionModel::NoUpdate);
     scrollToItem(item);
   }
+  // Longer kind names (English) widen their column; it never gets narrower than it starts.
+  if (const int need = sizeHintForColumn(kKind); need > columnWidth(kKind))
+    setColumnWidth(kKind, need);
   refreshing_ = false;
 }
 

@@ -148,6 +148,10 @@ TEST(LanguageChoice, TheLogMenuAndTheDesignerRememberItForTheNextStart) {
 struct TabBarRoom : QTabBar {
   using QTabBar::tabSizeHint;
 };
+// A column's own width, as its tree would give it room.
+struct TreeRoom : QTreeWidget {
+  using QTreeWidget::sizeHintForColumn;
+};
 
 // The ink's width: a full-width colon's empty half may go past the edge unseen.
 int TextWidth(const QWidget& widget, QString text) {
@@ -206,6 +210,10 @@ std::vector<std::string> Cut(QWidget& widget) {
                                                       QStyle::SC_ComboBoxEditField, combo);
     for (int i = 0; i < combo->count(); ++i)
       check(combo->itemText(i), TextWidth(*combo, combo->itemText(i)), room.width());
+  } else if (auto* tree = qobject_cast<QTreeWidget*>(&widget)) {
+    for (int column = 0; column + 1 < tree->columnCount(); ++column)  // the last one stretches
+      check(tree->headerItem()->text(column), (tree->*&TreeRoom::sizeHintForColumn)(column),
+            tree->columnWidth(column));
   } else if (auto* header = qobject_cast<QHeaderView*>(&widget)) {
     for (int i = 0; i < header->count(); ++i) {
       const QString text = header->model()->headerData(i, header->orientation()).toString();
