@@ -24,6 +24,7 @@ my $closer = qr/[，。、；：！？）”’》」』】…]/;
 my $opener = qr/[（“‘《「『【]/;
 
 my @lines = <>;
+my $section = '';
 for my $i (0 .. $#lines) {
   my $line = $lines[$i];
   my $next = $i < $#lines ? $lines[$i + 1] : '';
@@ -33,8 +34,12 @@ for my $i (0 .. $#lines) {
     # Ragged right: a Chinese line has no spaces to stretch.
     $line .= ".ad l\n";
   } elsif ($line =~ /^\.SH "?([A-Z][A-Z ]*?)"?$/ && exists $headings{$1}) {
+    $section = $1;
     $line = ".SH $headings{$1}\n";
-  } elsif ($line !~ /^[.']/) {
+  } elsif ($line =~ /^\.SH /) {
+    $section = '';
+  } elsif ($line !~ /^[.']/ && $section ne 'NAME') {
+    # (The NAME line is short, and is read as it stands by whatis and apropos.)
     $line =~ s/(?<=$wide)(?<!$opener)(?=$wide|[A-Za-z0-9])(?!$closer)/\\:/g;
     $line =~ s/(?<=[A-Za-z0-9])(?=$wide)(?!$closer)/\\:/g;
     $line =~ s/(?<=$wide)\n$/\\c\n/ if $next =~ /^$wide/;
