@@ -125,11 +125,11 @@ if(COMMANDS)
   Walk("")
   if(commands)
     if(LANGUAGE STREQUAL "zh_CN")
-      set(lead "每个命令自己的选项（zotpx COMMAND \\-\\-help 的英文输出）；每个命令也接受上面的"
-               "全局选项，写在命令之前或之后均可：")
+      string(CONCAT lead "每个命令自己的选项（zotpx COMMAND \\-\\-help 的英文输出）；每个命令也接受上面的"
+                         "全局选项，写在命令之前或之后均可：")
     else()
-      set(lead "Each command's own options (zotpx COMMAND \\-\\-help); every command takes the "
-               "global options above too, before or after it:")
+      string(CONCAT lead "Each command's own options (zotpx COMMAND \\-\\-help); every command takes the "
+                         "global options above too, before or after it:")
     endif()
     # Option values are words to type: not hyphenated, lines not stretched to the margin.
     string(APPEND include "\n[COMMANDS]\n.nh\n.ad l\n${lead}\n${commands}")

@@ -31,8 +31,8 @@ for my $i (0 .. $#lines) {
   if ($line =~ /^\.TH /) {
     $line =~ s/"(\w+) (\d{4})"/exists $months{$1} ? "\"$2年$months{$1}月\"" : "\"$1 $2\""/e;
     $line =~ s/"User Commands"/"用户命令"/;
-    # Ragged right: a Chinese line has no spaces to stretch.
-    $line .= ".ad l\n";
+    # Ragged right: a Chinese line has no spaces to stretch; and no hyphens in the Latin words.
+    $line .= ".ad l\n.nh\n";
   } elsif ($line =~ /^\.SH "?([A-Z][A-Z ]*?)"?$/ && exists $headings{$1}) {
     $section = $1;
     $line = ".SH $headings{$1}\n";
@@ -42,7 +42,12 @@ for my $i (0 .. $#lines) {
     # (The NAME line is short, and is read as it stands by whatis and apropos.)
     $line =~ s/(?<=$wide)(?<!$opener)(?=$wide|[A-Za-z0-9])(?!$closer)/\\:/g;
     $line =~ s/(?<=[A-Za-z0-9])(?=$wide)(?!$closer)/\\:/g;
-    $line =~ s/(?<=$wide)\n$/\\c\n/ if $next =~ /^$wide/;
+    # Runs on, where a line may still break unless Chinese forbids it; after Chinese punctuation
+    # before a Latin word too, where a space would look out of place.
+    if ($next !~ /^[.']/ && ($line =~ /$wide\n$/ && $next =~ /^$wide/ || $line =~ /$closer\n$/)) {
+      my $break = $line =~ /$opener\n$/ || $next =~ /^$closer/ ? '' : '\\:';
+      $line =~ s/\n$/$break\\c\n/;
+    }
   }
   print $line;
 }
