@@ -1,7 +1,7 @@
 # The Windows installer (NSIS) and zip, made by CPack: the programs, Qt's libraries and plugins,
 # mingw's run time, the fonts the screen drawing and the window read (in fonts\ beside the
-# programs), Qt's Chinese texts (in bin\translations\: without a qt.conf Qt's prefix is the
-# program's own folder), and the licences of everything shipped. Both run from any folder.
+# programs), the windows' English texts and Qt's Chinese ones (in bin\translations\: without
+# a qt.conf Qt's prefix is the program's own folder), and the licences of everything shipped. Both run from any folder.
 
 set(ZOTPX_WIN_LICENSES
     ${PROJECT_SOURCE_DIR}/LICENSE
@@ -51,24 +51,39 @@ set(CPACK_PACKAGE_FILE_NAME zotpx-${PROJECT_VERSION}-win64)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY zotpx)
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_PACKAGE_EXECUTABLES zotpx-manager zotpx-manager zotpx-designer zotpx-designer)
+# The shortcuts are named as the menu entries on Linux, in the installer's language (the
+# language strings below). The uninstaller removes them by both languages' names, whatever
+# language it runs in.
+set(CPACK_PACKAGE_EXECUTABLES zotpx-manager "$(ZotpxManagerName)"
+                               zotpx-designer "$(ZotpxDesignerName)")
+# (CPACK_ variables: CPack fills them into the template.)
+set(CPACK_ZOTPX_MANAGER_EN "ZOT-Px Manager")
+set(CPACK_ZOTPX_MANAGER_ZH "ZOT-Px系列字符叠加芯片和模块管理软件")
+set(CPACK_ZOTPX_DESIGNER_EN "ZOT-Px Layout Designer")
+set(CPACK_ZOTPX_DESIGNER_ZH "ZOT-Px布局设计器")
+set(CPACK_NSIS_DELETE_ICONS_EXTRA "")
+foreach(shortcut ${CPACK_ZOTPX_MANAGER_EN} ${CPACK_ZOTPX_MANAGER_ZH} ${CPACK_ZOTPX_DESIGNER_EN}
+                 ${CPACK_ZOTPX_DESIGNER_ZH})
+  string(APPEND CPACK_NSIS_DELETE_ICONS_EXTRA "Delete '$SMPROGRAMS\\$MUI_TEMP\\${shortcut}.lnk'\n  ")
+endforeach()
 # The window writes "User.cfg" into the folder it starts in: from the Start menu that is the
 # Documents folder (all users' for an installation for all), never the read-only Program Files.
 # The shortcut made above is made again with that working folder; the uninstaller removes it.
 set(CPACK_NSIS_CREATE_ICONS_EXTRA
     "SetOutPath '$DOCUMENTS'
-  CreateShortCut '$SMPROGRAMS\\$STARTMENU_FOLDER\\zotpx-manager.lnk' '$INSTDIR\\bin\\zotpx-manager.exe'
+  CreateShortCut '$SMPROGRAMS\\$STARTMENU_FOLDER\\$(ZotpxManagerName).lnk' '$INSTDIR\\bin\\zotpx-manager.exe'
   SetOutPath '$INSTDIR'")
 # The options page's "desktop icon": the same shortcut on the desktop (made whether or not the
 # Start menu gets its folder), and gone with the uninstall.
 set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS
     "StrCmp '$INSTALL_DESKTOP' '1' 0 +4
     SetOutPath '$DOCUMENTS'
-    CreateShortCut '$DESKTOP\\zotpx-manager.lnk' '$INSTDIR\\bin\\zotpx-manager.exe'
+    CreateShortCut '$DESKTOP\\$(ZotpxManagerName).lnk' '$INSTDIR\\bin\\zotpx-manager.exe'
     SetOutPath '$INSTDIR'")
 set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS
-    "StrCmp '$INSTALL_DESKTOP' '1' 0 +2
-    Delete '$DESKTOP\\zotpx-manager.lnk'")
+    "StrCmp '$INSTALL_DESKTOP' '1' 0 +3
+    Delete '$DESKTOP\\${CPACK_ZOTPX_MANAGER_EN}.lnk'
+    Delete '$DESKTOP\\${CPACK_ZOTPX_MANAGER_ZH}.lnk'")
 set(CPACK_NSIS_EXECUTABLES_DIRECTORY ${CMAKE_INSTALL_BINDIR})
 # Windows separators: the uninstall entry shows the icon from this path.
 set(CPACK_NSIS_INSTALLED_ICON_NAME "${CMAKE_INSTALL_BINDIR}\\\\zotpx-manager.exe")
@@ -119,6 +134,10 @@ set(ZOTPX_NSIS_TEXTS [=[
   LangString ZotpxUninstallFailed ${LANG_SIMPCHINESE} "卸载失败。"
   LangString ZotpxPathTooLong ${LANG_ENGLISH} "Warning! PATH too long installer unable to modify PATH!"
   LangString ZotpxPathTooLong ${LANG_SIMPCHINESE} "警告：PATH 太长，安装程序无法修改 PATH！"
+  LangString ZotpxManagerName ${LANG_ENGLISH} "@CPACK_ZOTPX_MANAGER_EN@"
+  LangString ZotpxManagerName ${LANG_SIMPCHINESE} "@CPACK_ZOTPX_MANAGER_ZH@"
+  LangString ZotpxDesignerName ${LANG_ENGLISH} "@CPACK_ZOTPX_DESIGNER_EN@"
+  LangString ZotpxDesignerName ${LANG_SIMPCHINESE} "@CPACK_ZOTPX_DESIGNER_ZH@"
 ]=])
 # Replaces `from` by `to` in `template`; `from` must be there.
 function(zotpx_nsis_change from to)

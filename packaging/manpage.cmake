@@ -5,6 +5,7 @@
 #   SUMMARY   the NAME line
 #   INCLUDE   extra sections (help2man include file)
 #   COMMANDS  ON: add each subcommand's --help, found by walking the "Subcommands:" lists
+#   LANGUAGE  en, or zh_CN for a Chinese page: the words help2man writes itself in Chinese
 #   OUTPUT    the page to write (the packaging compresses it)
 cmake_minimum_required(VERSION 3.25)
 
@@ -123,21 +124,42 @@ file(READ "${INCLUDE}" include)
 if(COMMANDS)
   Walk("")
   if(commands)
+    if(LANGUAGE STREQUAL "zh_CN")
+      string(CONCAT lead "每个命令自己的选项（zotpx COMMAND \\-\\-help 的英文输出）；每个命令也接受上面的"
+                         "全局选项，写在命令之前或之后均可：")
+    else()
+      string(CONCAT lead "Each command's own options (zotpx COMMAND \\-\\-help); every command takes the "
+                         "global options above too, before or after it:")
+    endif()
     # Option values are words to type: not hyphenated, lines not stretched to the margin.
-    string(APPEND include "\n[COMMANDS]\n.nh\n.ad l\n"
-                          "Each command's own options (zotpx COMMAND \\-\\-help); every command "
-                          "takes the global options above too, before or after it:\n${commands}")
+    string(APPEND include "\n[COMMANDS]\n.nh\n.ad l\n${lead}\n${commands}")
   endif()
 endif()
 set(work "${OUTPUT}.work")
 file(WRITE "${work}.h2m" "${include}")
-# help2man writes in its own locale, C unless told, and turns every other byte into "?".
+set(name_option "--name=${SUMMARY}")
+if(LANGUAGE STREQUAL "zh_CN")
+  # help2man mangles other than ASCII in its arguments, not in its include file.
+  set(name_option "")
+  file(APPEND "${work}.h2m" "\n[NAME]\n${name} \\- ${SUMMARY}\n")
+endif()
+# help2man writes in its own locale, C unless told, and turns every other byte into "?". Its own
+# Chinese needs a zh_CN locale, which a build machine seldom has: chinese-page.pl does the rest.
 execute_process(
-  COMMAND help2man --locale=C.UTF-8 --no-info --section=1 "--name=${SUMMARY}"
+  COMMAND help2man --locale=C.UTF-8 --no-info --section=1 ${name_option}
           "--include=${work}.h2m" "--output=${work}" "${name}"
   RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "help2man could not make the page of ${name}")
+endif()
+if(LANGUAGE STREQUAL "zh_CN")
+  get_filename_component(here "${CMAKE_CURRENT_LIST_FILE}" DIRECTORY)
+  execute_process(COMMAND perl -CSD ${here}/man/chinese-page.pl "${work}"
+                  OUTPUT_FILE "${work}.zh" RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "chinese-page.pl could not make the Chinese page of ${name}")
+  endif()
+  file(RENAME "${work}.zh" "${work}")
 endif()
 file(RENAME "${work}" "${OUTPUT}")
 file(REMOVE "${work}.h2m")
