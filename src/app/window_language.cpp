@@ -5,6 +5,7 @@
 #include <QLibraryInfo>
 #include <QMenu>
 #include <QSettings>
+#include <cstdlib>
 #include <string>
 #include <tuple>
 
@@ -45,6 +46,10 @@ std::optional<QString> LanguageOption(const QCommandLineParser& parser) {
 
 Language StartLanguage(const QString& option) {
   if (const std::optional<Language> asked = LanguageByName(option.toStdString())) return *asked;
+  // ZOTPX_LANG is said for this run (a bench's script, a launcher), so it outweighs the choice
+  // remembered from the window.
+  const char* own = std::getenv("ZOTPX_LANG");
+  if (const std::optional<Language> asked = LanguageByName(own ? own : "")) return *asked;
   if (const std::optional<Language> remembered = RememberedLanguage()) return *remembered;
   return LanguageFromSystem();
 }

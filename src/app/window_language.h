@@ -1,5 +1,5 @@
-// The language a window speaks: `--lang en|zh`, else the user's remembered choice, else the
-// system's (base/language.h). Chosen once at start; a new choice is remembered for the next
+// The language a window speaks: `--lang en|zh`, else ZOTPX_LANG, else the user's remembered
+// choice, else the system's (base/language.h). Chosen once at start; a new choice is remembered for the next
 // start, shared by zotpx-manager, zotpx-designer and the simulator's screen window.
 #pragma once
 
@@ -20,7 +20,8 @@ void AddLanguageOption(QCommandLineParser& parser);
 // The option's value, an empty one when not given; nothing when it names no language.
 std::optional<QString> LanguageOption(const QCommandLineParser& parser);
 
-// `option` ("en", "zh", or empty), else the remembered choice, else the system's.
+// `option` ("en", "zh", or empty), else ZOTPX_LANG, else the remembered choice, else the
+// system's.
 Language StartLanguage(const QString& option);
 std::optional<Language> RememberedLanguage();
 void RememberLanguage(Language language);

@@ -95,7 +95,9 @@ TEST(TranslationFile, EveryMessageHasItsEnglishWithTheSamePlaceholders) {
     EXPECT_EQ(HasAccelerator(english), HasAccelerator(source));
     // A group caption's spaces keep its frame off the text, in either language.
     EXPECT_EQ(english.startsWith(QLatin1Char(' ')), source.startsWith(QLatin1Char(' ')));
-    if (source.endsWith(QLatin1Char(' '))) EXPECT_TRUE(english.endsWith(QLatin1Char(' ')));
+    if (source.endsWith(QLatin1Char(' '))) {
+      EXPECT_TRUE(english.endsWith(QLatin1Char(' ')));
+    }
   }
   EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
   EXPECT_GT(messages, 150);
