@@ -2,13 +2,11 @@
 
 #include <algorithm>
 
-#include "base/captions.h"
+#include "base/texts.h"
 
 namespace zotpx::cli {
 
 namespace {
-
-namespace c = zotpx::captions;
 
 // The options of a row's fields, in frame order; a flag with a word for its other item has an
 // option for each item.
@@ -160,7 +158,7 @@ std::vector<CommandDef> BuildCommands() {
   commands.push_back({CommandId::Connect,
                       "connect",
                       "find the device's rate and identify it (model, version, rate)",
-                      c::kBtnSearchCmd,
+                      std::string(zotpx::Text("caption.BtnSearchCmd")),
                       CommandUse::Device,
                       {}});
   // The rows a user sends: those a layout holds too.
@@ -173,7 +171,7 @@ std::vector<CommandDef> BuildCommands() {
       {CommandId::CrossFile,
        "cross-file",
        "build a crosshair file from up to 20 shape bitmaps (384x256, 1 bit per pixel)",
-       c::kBtnCrossDownFile,
+       std::string(zotpx::Text("caption.BtnCrossDownFile")),
        CommandUse::Local,
        {Positionals("shapes", "shape bitmaps, in slot order", "FILE", true, &CommandValues::files),
         Text("origin", "the shapes' common origin X,Y", &CommandValues::origin, "192,128"),
@@ -183,7 +181,7 @@ std::vector<CommandDef> BuildCommands() {
        "static",
        "turn a static command text into the start-up image (User.cfg), or a layout (.toml) "
        "into a static command text",
-       c::kBtnStaticCmd,
+       std::string(zotpx::Text("caption.BtnStaticCmd")),
        CommandUse::Local,
        {File("file", "static command text, or a layout file (.toml)"),
         Output("the image to write; from a layout, the static command text"),
@@ -193,7 +191,7 @@ std::vector<CommandDef> BuildCommands() {
   commands.push_back({CommandId::DownloadFont,
                       "download font",
                       "download an internal font library",
-                      c::kBtnEepromCmd,
+                      std::string(zotpx::Text("caption.BtnEepromCmd")),
                       CommandUse::Download,
                       {File("file", "font library file")}});
   commands.push_back(
@@ -201,13 +199,13 @@ std::vector<CommandDef> BuildCommands() {
        "download static",
        "build the start-up image from a static command text or a layout (.toml) "
        "and download it",
-       c::kBtnStaticCmd,
+       std::string(zotpx::Text("caption.BtnStaticCmd")),
        CommandUse::Download,
        {File("file", "static command text, or a layout file (.toml)"), AllowEmpty()}});
   commands.push_back({CommandId::DownloadCross,
                       "download cross",
                       "download a crosshair file (ZOT-PB)",
-                      c::kBtnCrossDownCmd,
+                      std::string(zotpx::Text("caption.BtnCrossDownCmd")),
                       CommandUse::Download,
                       {File("file", "crosshair file")}});
   commands.push_back(
@@ -215,7 +213,7 @@ std::vector<CommandDef> BuildCommands() {
        "send",
        "send one command frame (checksum filled in when left out) and print the reply",
        // No button of the window sends raw frames; this heads the log block and the status.
-       "原始命令帧",
+       std::string(zotpx::Text("cli.raw_frame")),
        CommandUse::Device,
        {Positionals("bytes",
                     "the frame in hex, from 55 AA on; the checksum byte may be left out, and a "
