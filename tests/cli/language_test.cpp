@@ -58,7 +58,12 @@ void UseEnvironment(const Face& face) {
 
 class LanguageCliTest : public ::testing::TestWithParam<Face> {
  protected:
-  void SetUp() override { UseEnvironment(GetParam()); }
+  void SetUp() override {
+    // Where the locale names neither language, Windows goes by its display language instead.
+    if (zotpx::test::TestsWindowsProgram() && GetParam().name == std::string("LocaleC"))
+      GTEST_SKIP() << "the Windows display language decides";
+    UseEnvironment(GetParam());
+  }
   // Runs with the face's arguments first; what was printed must be in the face's language,
   // with `english` or `chinese` in it.
   zotpx::test::ZotpxRun Run(const std::vector<std::string>& args, int status,
