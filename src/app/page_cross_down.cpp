@@ -18,7 +18,7 @@
 #include "app/form.h"
 #include "app/geometry.h"
 #include "app/save_file.h"
-#include "base/captions.h"
+#include "base/texts.h"
 #include "crosshair/cross_file.h"
 
 namespace {
@@ -104,9 +104,9 @@ void BuildCrossDownPage(TForm1& form, QWidget* page) {
   AddNoteRow(grid, 4, QStringLiteral("所有图形的原点坐标必须一致"));
   AddNoteRow(grid, 5, QStringLiteral("原点不允许移动到虚拟屏幕外"));
   QPushButton* generate = AddButtonRow(grid, 6, "BtnCrossDownFile",
-                                       QString::fromUtf8(zotpx::captions::kBtnCrossDownFile));
+                                       QString::fromUtf8(zotpx::Text("caption.BtnCrossDownFile")));
   QPushButton* download = AddButtonRow(grid, 7, "BtnCrossDownCmd",
-                                       QString::fromUtf8(zotpx::captions::kBtnCrossDownCmd));
+                                       QString::fromUtf8(zotpx::Text("caption.BtnCrossDownCmd")));
   grid->setColumnStretch(1, 1);
   grid->setRowStretch(8, 1);
 

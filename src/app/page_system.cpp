@@ -10,7 +10,7 @@
 #include "app/form.h"
 #include "app/geometry.h"
 #include "app/port_combo.h"
-#include "base/captions.h"
+#include "base/texts.h"
 
 namespace {
 
@@ -70,8 +70,8 @@ void BuildSystemGroup(TForm1& form, QWidget* group) {
   KeepNarrow(port);
   port->Refresh();
   AddFieldRow(device, 1, port, QStringLiteral("串口："));
-  QPushButton* search =
-      AddButtonRow(device, 2, "BtnSearchCmd", QString::fromUtf8(zotpx::captions::kBtnSearchCmd));
+  QPushButton* search = AddButtonRow(device, 2, "BtnSearchCmd",
+                                     QString::fromUtf8(zotpx::Text("caption.BtnSearchCmd")));
   QWidget* baud = AddListRow(device, 3, "UartBaud", QStringLiteral("速率："));
   KeepNarrow(baud);
   auto* version = new QLineEdit(QStringLiteral("未知版本"));
@@ -85,10 +85,10 @@ void BuildSystemGroup(TForm1& form, QWidget* group) {
 
   AddSeparator(box, "Panel1");
   QGridLayout* downloads = AddGrid(box);
-  QPushButton* eeprom =
-      AddButtonRow(downloads, 0, "BtnEepromCmd", QString::fromUtf8(zotpx::captions::kBtnEepromCmd));
-  QPushButton* statics =
-      AddButtonRow(downloads, 1, "BtnStaticCmd", QString::fromUtf8(zotpx::captions::kBtnStaticCmd));
+  QPushButton* eeprom = AddButtonRow(downloads, 0, "BtnEepromCmd",
+                                     QString::fromUtf8(zotpx::Text("caption.BtnEepromCmd")));
+  QPushButton* statics = AddButtonRow(downloads, 1, "BtnStaticCmd",
+                                      QString::fromUtf8(zotpx::Text("caption.BtnStaticCmd")));
 
   AddSeparator(box, "PanelGroup1");
   QGridLayout* offsets = AddGrid(box);

@@ -2,79 +2,145 @@
 
 #include <algorithm>
 
+#include "base/texts.h"
+
 namespace zotpx {
 
 namespace {
 
-Items Numbered(int first, int last, const std::string& prefix, const std::string& suffix,
-               int width = 0) {
-  Items items;
+using Item = ItemList::Item;
+
+// An item that is a text of the catalogue, in both languages; `value` fills its {1}.
+Item Label(TextId id, const std::string& value = {}, std::optional<int> number = std::nullopt) {
+  return {FillIn(Language::Chinese, id, {value}), FillIn(Language::English, id, {value}), number};
+}
+
+ItemList Labels(std::initializer_list<TextId> ids) {
+  std::vector<Item> items;
+  for (const TextId id : ids) items.push_back(Label(id));
+  return ItemList(items);
+}
+
+std::string Padded(int n, int width) {
+  std::string text = std::to_string(n);
+  while (static_cast<int>(text.size()) < width) text = "0" + text;
+  return text;
+}
+
+// Items that show the numbers first..last, the same in both languages ("25", "COM3").
+ItemList Numbered(int first, int last, const std::string& prefix = {}) {
+  std::vector<Item> items;
   for (int i = first; i <= last; ++i) {
-    std::string n = std::to_string(i);
-    while (static_cast<int>(n.size()) < width) n = "0" + n;
-    items.push_back(prefix + n + suffix);
+    const std::string text = prefix + std::to_string(i);
+    items.push_back({text, text, i});
   }
-  return items;
+  return ItemList(items);
 }
 
-Items Offsets(int default_offset) {
-  Items items = Numbered(0, 15, "", "");
-  items[0] = "0(最小)";
-  items[15] = "15(最大)";
-  items[default_offset] += "(缺省)";
-  return items;
+// Items that show the numbers first..last in a text of the catalogue ("2像素", "图形07").
+ItemList NumberedText(int first, int last, TextId id, int width = 0) {
+  std::vector<Item> items;
+  for (int i = first; i <= last; ++i) items.push_back(Label(id, Padded(i, width), i));
+  return ItemList(items);
 }
 
-Items HexBlocks() {
-  Items items;
+ItemList Offsets(int default_offset) {
+  std::vector<Item> items;
+  for (int i = 0; i <= 15; ++i) {
+    const std::string n = std::to_string(i);
+    items.push_back(i == 0                ? Label("base.item_offset_min", n, i)
+                    : i == 15             ? Label("base.item_offset_max", n, i)
+                    : i == default_offset ? Label("base.item_offset_default", n, i)
+                                          : Item{n, n, i});
+  }
+  return ItemList(items);
+}
+
+ItemList BaudRates() {
+  std::vector<Item> items;
+  for (const int rate : kBaudRateList)
+    items.push_back({std::to_string(rate), std::to_string(rate), rate});
+  return ItemList(items);
+}
+
+// The font test's blocks by their lead byte; they name no number on the command line.
+ItemList HexBlocks() {
+  std::vector<Item> items;
   const char* digits = "0123456789ABCDEF";
-  for (int b = 0xB0; b <= 0xF7; ++b)
-    items.push_back(std::string("0x") + digits[b >> 4] + digits[b & 15]);
-  return items;
+  for (int b = 0xB0; b <= 0xF7; ++b) {
+    const std::string text = std::string("0x") + digits[b >> 4] + digits[b & 15];
+    items.push_back({text, text, std::nullopt});
+  }
+  return ItemList(items);
+}
+
+ItemList DeviceTypes() {
+  return ItemList(
+      {Label("base.item_unknown_model"), {"ZOT-PA", "ZOT-PA", {}}, {"ZOT-PB", "ZOT-PB", {}}});
 }
 
 }  // namespace
 
+ItemList::ItemList(const std::vector<Item>& items) {
+  for (const Item& item : items) {
+    chinese_.push_back(item.chinese);
+    english_.push_back(item.english);
+    numbers_.push_back(item.number);
+  }
+}
+
+ItemList PlainItems(const Items& words) {
+  std::vector<Item> items;
+  for (const std::string& word : words) items.push_back({word, word, std::nullopt});
+  return ItemList(items);
+}
+
 namespace lists {
-const Items kColourModes = {"前景色", "背景色",         "前景色加背景边", "背景色加前景边",
-                            "透明色", "透明色加前景边", "前景色加透明边", "前景色加透明底"};
-const Items kTwoColours = {"前景色", "背景色"};
-const Items kMagnification = {"不放大", "两倍放大"};
-const Items kFonts = {"小字体(仅ASCII)", "大字体(汉字+ASCII)"};
-const Items kPixels = {"1像素", "2像素", "3像素", "4像素"};
-const Items kDeviceTypes = {"未知型号", "ZOT-PA", "ZOT-PB"};
-const Items kBaudRates = {"9600",   "19200",  "38400",  "57600",
-                          "115200", "230400", "345600", "460800"};
-const Items kKeyPolarity = {"低有效", "高有效"};
-const Items kColumnOffsetEx = Offsets(6);
-const Items kColumnOffsetIn = Offsets(9);
+const ItemList kColourModes =
+    Labels({"base.item_fg", "base.item_bg", "base.item_fg_bg_edge", "base.item_bg_fg_edge",
+            "base.item_transparent", "base.item_transparent_fg_edge",
+            "base.item_fg_transparent_edge", "base.item_fg_on_transparent"});
+const ItemList kTwoColours = Labels({"base.item_fg", "base.item_bg"});
+const ItemList kMagnification = Labels({"base.item_normal_size", "base.item_double_size"});
+const ItemList kFonts = Labels({"base.item_small_font", "base.item_large_font_ascii"});
+const ItemList kPixels = NumberedText(1, 4, "base.item_pixels");
+const ItemList kDeviceTypes = DeviceTypes();
+const ItemList kBaudRates = BaudRates();
+const ItemList kKeyPolarity = Labels({"base.item_active_low", "base.item_active_high"});
+const ItemList kColumnOffsetEx = Offsets(6);
+const ItemList kColumnOffsetIn = Offsets(9);
 }  // namespace lists
 
 namespace {
 
-const Items kPorts = Numbered(1, 16, "COM", "");
-const Items kDateShow = {"显示日期", "隐藏日期"};
-const Items kTimeShow = {"显示时间", "隐藏时间"};
-const Items kStringShow = {"显示字符串", "删除字符串"};
-const Items kCrossTextShow = {"显示坐标文本", "隐藏坐标文本"};
-const Items kBitmapShow = {"显示位图字符", "删除位图字符"};
-const Items kSingleBitmapShow = {"显示单色位图", "删除单色位图"};
-const Items kLineShow = {"显示直线", "删除直线"};
-const Items kRectShow = {"显示矩形", "删除矩形"};
-const Items kCircleShow = {"显示圆形", "删除圆形"};
-const Items kAreaShow = {"填充区域", "清除区域"};
-const Items kAreaLayer = {"前景色", "背景色", "透明色", "全部颜色"};
-const Items kBitmapFlash = {"不自动闪烁", "自动闪烁1", "自动闪烁2", "自动闪烁3"};
-const Items kBitmapCycle = {"1秒周期", "2秒周期"};
-const Items kLineMode = {"水平直线", "垂直直线"};
-const Items kRectMode = {"仅矩形边框", "含矩形内部区域"};
-const Items kCircleMode = {"仅圆形边框", "含圆形内部区域"};
-const Items kCircleRadius = Numbered(5, 127, "", "");
-const Items kCrossEnable = {"打开", "关闭"};
-const Items kCrossSelect = Numbered(1, 20, "图形", "", 2);
-const Items kCrossKeyStep = Numbered(2, 20, "", "像素");
-const Items kTestFont = {"大字体"};
-const Items kTestBlock = HexBlocks();
+const ItemList kPorts = Numbered(1, 16, "COM");
+const ItemList kDateShow = Labels({"base.item_show_date", "base.item_hide_date"});
+const ItemList kTimeShow = Labels({"base.item_show_time", "base.item_hide_time"});
+const ItemList kStringShow = Labels({"base.item_show_string", "base.item_delete_string"});
+const ItemList kCrossTextShow =
+    Labels({"base.item_show_coordinate_text", "base.item_hide_coordinate_text"});
+const ItemList kBitmapShow = Labels({"base.item_show_bitmap", "base.item_delete_bitmap"});
+const ItemList kSingleBitmapShow =
+    Labels({"base.item_show_single_bitmap", "base.item_delete_single_bitmap"});
+const ItemList kLineShow = Labels({"base.item_show_line", "base.item_delete_line"});
+const ItemList kRectShow = Labels({"base.item_show_rect", "base.item_delete_rect"});
+const ItemList kCircleShow = Labels({"base.item_show_circle", "base.item_delete_circle"});
+const ItemList kAreaShow = Labels({"base.item_fill_area", "base.item_clear_area"});
+const ItemList kAreaLayer =
+    Labels({"base.item_fg", "base.item_bg", "base.item_transparent", "base.item_all_colours"});
+const ItemList kBitmapFlash =
+    ItemList({Label("base.item_no_flashing"), Label("base.item_flashing", "1"),
+              Label("base.item_flashing", "2"), Label("base.item_flashing", "3")});
+const ItemList kBitmapCycle = NumberedText(1, 2, "base.item_flash_period");
+const ItemList kLineMode = Labels({"base.item_horizontal_line", "base.item_vertical_line"});
+const ItemList kRectMode = Labels({"base.item_rect_outline", "base.item_rect_filled"});
+const ItemList kCircleMode = Labels({"base.item_circle_outline", "base.item_circle_filled"});
+const ItemList kCircleRadius = Numbered(5, 127);
+const ItemList kCrossEnable = Labels({"base.item_on", "base.item_off"});
+const ItemList kCrossSelect = NumberedText(1, 20, "base.item_cross_shape", 2);
+const ItemList kCrossKeyStep = NumberedText(2, 20, "base.item_pixels");
+const ItemList kTestFont = Labels({"base.item_large_font"});
+const ItemList kTestBlock = HexBlocks();
 
 // Command-line keywords, one per item in the list's order.
 const Items kColourModeWords = {"fg",
@@ -185,13 +251,7 @@ const ComboDef* FindComboDef(std::string_view name) {
 }
 
 int ItemNumber(const ComboDef& def, int index) {
-  const std::string& text = (*def.items)[static_cast<std::size_t>(index)];
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] < '0' || text[i] > '9')) ++i;
-  int number = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-    number = number * 10 + (text[i] - '0');
-  return number;
+  return def.items->Number(static_cast<std::size_t>(index));
 }
 
 int ItemCode(const ComboDef& def, int index) {

@@ -9,7 +9,7 @@ namespace zotpx {
 
 enum class DeviceModel { Unknown = 0, PA = 1, PB = 2 };
 
-// "ZOT-PA", "ZOT-PB"; "未知型号" for Unknown, as the model list shows it.
+// "ZOT-PA", "ZOT-PB"; for Unknown, the model list's label in the process's language.
 std::string_view ModelName(DeviceModel model);
 // The model a name (case and all) stands for; nothing for any other word.
 std::optional<DeviceModel> ModelFromName(std::string_view name);

@@ -6,11 +6,15 @@
 
 namespace zotpx {
 
+std::string operator+(std::string title, const CheckMessage& message) {
+  return title.append(static_cast<const char*>(message));
+}
+
 std::string UnrepresentableMessage(const std::string& character) {
   const std::string name = CodePointName(character);
   // A stray byte of malformed UTF-8 would garble the status line: name it only.
-  if (name.rfind("U+", 0) != 0) return std::string(kUnrepresentableText) + "（" + name + "）";
-  return std::string(kUnrepresentableText) + "“" + character + "”（" + name + "）";
+  if (name.rfind("U+", 0) != 0) return Fill("command.unrepresentable_byte", {name});
+  return Fill("command.unrepresentable", {character, name});
 }
 
 namespace checks {
@@ -42,36 +46,36 @@ std::optional<std::vector<int>> EditNumbers(const Values& values) {
 
 std::optional<std::string> Clock(const Values& values) {
   const std::string& at = values["at"].text;
-  if (!at.empty() && !ParseMoment(at)) return kClockInvalidText;
+  if (!at.empty() && !ParseMoment(at)) return std::string(kClockInvalidText);
   return std::nullopt;
 }
 
 std::optional<std::string> DateTime(const Values& values) {
-  if (!EditNumbers(values)) return values.row().edit_message;
+  if (!EditNumbers(values)) return std::string(values.row().edit_message);
   const FieldDef& field = *values.row().Field("format");
   if (!IsFormatText(field, values["format"].text))
-    return field.max == 10 ? kInvalidDateFormatText : kInvalidTimeFormatText;
+    return std::string(field.max == 10 ? kInvalidDateFormatText : kInvalidTimeFormatText);
   return std::nullopt;
 }
 
 std::optional<std::string> TextString(const Values& values) {
   const Bytes& text = values["text"].bytes;
-  if (text.empty()) return kEmptyStringText;
+  if (text.empty()) return std::string(kEmptyStringText);
   if (text.size() > static_cast<std::size_t>(values.row().Field("text")->max))
-    return kStringTooLongText;
-  if (!EditNumbers(values)) return values.row().edit_message;
+    return std::string(kStringTooLongText);
+  if (!EditNumbers(values)) return std::string(values.row().edit_message);
   return std::nullopt;
 }
 
 std::optional<std::string> Corners(const Values& values) {
   if (!EditNumbers(values) || FieldNumber(values, "left") > FieldNumber(values, "right") ||
       FieldNumber(values, "top") > FieldNumber(values, "bottom"))
-    return values.row().edit_message;
+    return std::string(values.row().edit_message);
   return std::nullopt;
 }
 
 std::optional<std::string> Edits(const Values& values) {
-  if (!EditNumbers(values)) return values.row().edit_message;
+  if (!EditNumbers(values)) return std::string(values.row().edit_message);
   return std::nullopt;
 }
 
@@ -85,21 +89,21 @@ std::optional<std::string> Circle(const Values& values) {
   const long long y = FieldNumber(values, "y");
   // Wholly on the screen.
   if (!EditNumbers(values) || r > x || x + r > kMaxX || r > y || y + r > kMaxY)
-    return values.row().edit_message;
+    return std::string(values.row().edit_message);
   return std::nullopt;
 }
 
 std::optional<std::string> Bitmap(const Values& values) {
   const std::optional<LoadedBitmap>& picture = values["file"].picture;
-  if (!picture) return kBitmapNotLoadedText;
+  if (!picture) return std::string(kBitmapNotLoadedText);
   if (!EditNumbers(values) ||
       FieldNumber(values, "x") + static_cast<long long>(picture->width) > kScreenWidth ||
       FieldNumber(values, "y") + static_cast<long long>(picture->height) > kScreenHeight)
-    return values.row().edit_message;
+    return std::string(values.row().edit_message);
   const std::size_t max_blocks = values.row().blocks.max_blocks;
   // The flashing picture rides in one frame: at most one block's worth.
   if (PictureBytes(*picture) == 0 || BitmapBlockCount(*picture) > (max_blocks ? max_blocks : 1))
-    return kBitmapBlocksText;
+    return std::string(kBitmapBlocksText);
   return std::nullopt;
 }
 

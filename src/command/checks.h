@@ -5,25 +5,41 @@
 #include <optional>
 #include <string>
 
+#include "base/texts.h"
 #include "command/values.h"
 
 namespace zotpx {
 
+// A check's message: its text in the process's language, read where a C string is wanted.
+class CheckMessage {
+ public:
+  // NOLINTNEXTLINE(google-explicit-constructor): written as the text's id.
+  constexpr CheckMessage(TextId id) : id_(id) {}
+  TextId id() const { return id_; }
+  // The catalogue's texts are literals, each ending in a NUL.
+  // NOLINTNEXTLINE(google-explicit-constructor)
+  operator const char*() const { return Text(id_).data(); }
+
+ private:
+  TextId id_;
+};
+// A title and the message after it.
+std::string operator+(std::string title, const CheckMessage& message);
+
 // Date, time, text, the bitmaps and the crosshair.
-inline constexpr const char* kInvalidCoordinateText = "失败：不合法的坐标值";
+inline constexpr CheckMessage kInvalidCoordinateText{"command.invalid_coordinate"};
 // The area, the rectangle and the circle; the line's names its length too.
-inline constexpr const char* kEnterCoordinatesText = "失败：请输入合法的坐标数值";
-inline constexpr const char* kEnterCoordinatesAndLengthText = "失败：请输入合法的坐标数值和长度";
-inline constexpr const char* kClockInvalidText = "失败：不合法的日期时间";
-inline constexpr const char* kInvalidDateFormatText = "失败：不合法的日期格式";
-inline constexpr const char* kInvalidTimeFormatText = "失败：不合法的时间格式";
-inline constexpr const char* kEmptyStringText = "失败：待叠加字符串不能为空";
+inline constexpr CheckMessage kEnterCoordinatesText{"command.enter_coordinates"};
+inline constexpr CheckMessage kEnterCoordinatesAndLengthText{
+    "command.enter_coordinates_and_length"};
+inline constexpr CheckMessage kClockInvalidText{"command.invalid_clock"};
+inline constexpr CheckMessage kInvalidDateFormatText{"command.invalid_date_format"};
+inline constexpr CheckMessage kInvalidTimeFormatText{"command.invalid_time_format"};
+inline constexpr CheckMessage kEmptyStringText{"command.empty_string"};
 // Only a caller other than the window can get past the edit box's limit.
-inline constexpr const char* kStringTooLongText = "失败：待叠加字符串超过200字节";
-// Then the character: the text cannot be sent as code page 936.
-inline constexpr const char* kUnrepresentableText = "失败：字符串含有无法转换为GBK编码的字符";
-inline constexpr const char* kBitmapNotLoadedText = "失败：请先选择一个位图文件";
-inline constexpr const char* kBitmapBlocksText = "失败：不合法的位图";
+inline constexpr CheckMessage kStringTooLongText{"command.string_too_long"};
+inline constexpr CheckMessage kBitmapNotLoadedText{"command.bitmap_not_loaded"};
+inline constexpr CheckMessage kBitmapBlocksText{"command.bitmap_blocks"};
 
 // The message for a text that will not convert: names the first character that code page 936
 // cannot hold, in quotes and by its code point.

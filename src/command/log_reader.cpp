@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "base/captions.h"
 #include "base/hex.h"
 #include "base/log_time.h"
 #include "base/printable.h"
 #include "base/text_lines.h"
+#include "base/texts.h"
 #include "crosshair/cross_download.h"
 #include "serial/memory_transfer.h"
 #include "text/cp936.h"
@@ -19,11 +19,28 @@ namespace {
 
 constexpr std::string_view kTitleOpen = "【";
 constexpr std::string_view kTitleClose = "】";
-constexpr std::string_view kSentLabel = "发送：";
-constexpr std::string_view kReceivedLabel = "接收：";
+constexpr Language kLanguages[] = {Language::Chinese, Language::English};
 
 bool StartsWith(std::string_view text, std::string_view start) {
   return text.substr(0, start.size()) == start;
+}
+
+// A log is read whichever language wrote it: the line's label `id` in either, taken off it.
+bool TakeLabel(std::string_view& line, TextId id) {
+  for (const Language language : kLanguages) {
+    const std::string_view label = TextIn(language, id);
+    if (StartsWith(line, label)) {
+      line.remove_prefix(label.size());
+      return true;
+    }
+  }
+  return false;
+}
+
+bool IsTextIn(std::string_view line, TextId id) {
+  for (const Language language : kLanguages)
+    if (line == TextIn(language, id)) return true;
+  return false;
 }
 
 // "[COM3] 发送：..." as --trace and station logs label a port's lines.
@@ -43,21 +60,37 @@ struct KnownTransfer {
   std::size_t size;  // 0: the file's, which the log does not tell
 };
 
+// Those of both languages: a log may come from a tool that spoke either.
 const std::vector<KnownTransfer>& KnownTransfers() {
-  static const std::vector<KnownTransfer> known = {
-      {kStaticDownloadTitle, StaticTransferPlan(captions::kBtnStaticCmd), kStaticImageSize},
-      {captions::kBtnCrossDownCmd, CrossTransferPlan(captions::kBtnCrossDownCmd),
-       kCrossDownloadSize},
-      {captions::kBtnEepromCmd, FontTransferPlan(captions::kBtnEepromCmd, 0), 0},
-  };
+  static const std::vector<KnownTransfer> known = [] {
+    std::vector<KnownTransfer> all;
+    for (const Language language : kLanguages) {
+      const std::string statics(TextIn(language, "caption.BtnStaticCmd"));
+      const std::string cross(TextIn(language, "caption.BtnCrossDownCmd"));
+      const std::string font(TextIn(language, "caption.BtnEepromCmd"));
+      all.push_back({std::string(TextIn(language, kStaticDownloadTitle.id())),
+                     StaticTransferPlan(statics), kStaticImageSize});
+      all.push_back({cross, CrossTransferPlan(cross), kCrossDownloadSize});
+      all.push_back({font, FontTransferPlan(font, 0), 0});
+    }
+    return all;
+  }();
   return known;
 }
 
 // The time a line of the block was logged, by its text.
-std::optional<std::int64_t> TimeOf(const LogBlock& block, std::string_view line) {
+// The block's phase line that is one of `ids`' texts, in whichever language wrote it.
+const LogEntry* PhaseOf(const LogBlock& block, std::initializer_list<TextId> ids) {
   for (const LogEntry& entry : block.entries)
-    if (entry.kind == LogEntry::Kind::Phase && entry.text == line) return entry.time;
-  return std::nullopt;
+    if (entry.kind == LogEntry::Kind::Phase)
+      for (const TextId id : ids)
+        if (IsTextIn(entry.text, id)) return &entry;
+  return nullptr;
+}
+
+std::optional<std::int64_t> TimeOf(const LogBlock& block, std::initializer_list<TextId> ids) {
+  const LogEntry* entry = PhaseOf(block, ids);
+  return entry ? entry->time : std::nullopt;
 }
 
 std::optional<std::int64_t> Between(std::optional<std::int64_t> from,
@@ -98,9 +131,12 @@ LogEntry ReadLogEntry(std::string_view line, std::size_t number) {
     entry.kind = LogEntry::Kind::Title;
     entry.text = std::string(
         line.substr(kTitleOpen.size(), line.size() - kTitleOpen.size() - kTitleClose.size()));
-  } else if (StartsWith(line, kSentLabel) || StartsWith(line, kReceivedLabel)) {
-    entry.kind = StartsWith(line, kSentLabel) ? LogEntry::Kind::Sent : LogEntry::Kind::Received;
-    entry.bytes = HexPairs(line.substr(kSentLabel.size()));
+  } else if (std::string_view bytes = line; TakeLabel(bytes, "serial.log_sent")) {
+    entry.kind = LogEntry::Kind::Sent;
+    entry.bytes = HexPairs(bytes);
+  } else if (TakeLabel(bytes, "serial.log_received")) {
+    entry.kind = LogEntry::Kind::Received;
+    entry.bytes = HexPairs(bytes);
   } else {
     entry.kind = LogEntry::Kind::Phase;
     entry.text = std::string(line);
@@ -170,6 +206,21 @@ void LogBlockReader::Finish() {
   for (LogBlock& block : open) done_(std::move(block));
 }
 
+const CommandRow* RowByTitle(std::string_view title) {
+  // The title's id, from whichever language's catalogue has it; then the row that has that
+  // id's text in the process's language.
+  for (const Language language : kLanguages)
+    for (const CatalogueEntry& entry : Catalogue(language)) {
+      if (entry.text != title ||
+          !(StartsWith(entry.id, "caption.") || StartsWith(entry.id, "command.title_")))
+        continue;
+      const std::string_view current = FindText(CurrentLanguage(), entry.id);
+      for (const CommandRow& row : CommandRows())
+        if (row.title == current) return &row;
+    }
+  return nullptr;
+}
+
 std::vector<LogBlock> ReadLogBlocks(std::string_view text) {
   std::vector<LogBlock> blocks;
   LogBlockReader reader([&blocks](LogBlock&& block) { blocks.push_back(std::move(block)); });
@@ -193,17 +244,15 @@ std::vector<LoggedRequest> RequestsOf(const LogBlock& block) {
 }
 
 std::optional<TransferSummary> TransferOf(const LogBlock& block) {
-  const auto has = [&block](std::string_view line) {
-    for (const LogEntry& entry : block.entries)
-      if (entry.kind == LogEntry::Kind::Phase && entry.text == line) return true;
-    return false;
+  const auto has = [&block](std::initializer_list<TextId> ids) {
+    return PhaseOf(block, ids) != nullptr;
   };
-  if (!has(kErasingLogLine)) return std::nullopt;
+  if (!has({kErasingLogLine.id()})) return std::nullopt;
   TransferSummary summary;
   summary.title = block.title;
   const KnownTransfer* known = nullptr;
   for (const KnownTransfer& k : KnownTransfers())
-    if (k.title == block.title) known = &k;
+    if (!known && k.title == block.title) known = &k;
   // What goes where: the command line's log says; of the window's, the title tells all but
   // the font library's size.
   std::optional<LoggedTransferData> data;
@@ -212,26 +261,30 @@ std::optional<TransferSummary> TransferOf(const LogBlock& block) {
     if (entry.kind != LogEntry::Kind::Phase) continue;
     if (!data) data = ReadTransferDataLogLine(entry.text);
     if (!interrupted) interrupted = ReadInterruptedTransferText(entry.text);
+    // Stopped before a byte was written: the erase phase's interruption says no count.
+    if (!interrupted && IsTextIn(entry.text, "serial.log_interrupted")) interrupted = 0;
   }
   if (!data && known && known->size) data = LoggedTransferData{known->plan.base, known->size};
-  const std::string success = known ? known->plan.success_log_line : std::string(kWrittenLogLine);
+  // A static command download logs its own success line instead of the memory's.
+  const std::initializer_list<TextId> success = {kWrittenLogLine.id(),
+                                                 "text.static_downloaded_log"};
   std::optional<std::int64_t> erase_end, write_end;
-  if (has(kEraseFailedLogLine)) {
+  if (has({kEraseFailedLogLine.id()})) {
     summary.result = TransferSummary::Result::EraseFailed;
-    erase_end = TimeOf(block, kEraseFailedLogLine);
-  } else if (has(kWriteFailedLogLine)) {
+    erase_end = TimeOf(block, {kEraseFailedLogLine.id()});
+  } else if (has({kWriteFailedLogLine.id()})) {
     summary.result = TransferSummary::Result::WriteFailed;
-    write_end = TimeOf(block, kWriteFailedLogLine);
+    write_end = TimeOf(block, {kWriteFailedLogLine.id()});
   } else if (interrupted) {
     summary.result = TransferSummary::Result::Interrupted;
   } else if (has(success)) {
     summary.result = TransferSummary::Result::Done;
     write_end = TimeOf(block, success);
   }
-  const bool writing = has(kWritingLogLine);
-  summary.erase_us =
-      Between(TimeOf(block, kErasingLogLine), writing ? TimeOf(block, kWritingLogLine) : erase_end);
-  if (writing) summary.write_us = Between(TimeOf(block, kWritingLogLine), write_end);
+  const bool writing = has({kWritingLogLine.id()});
+  summary.erase_us = Between(TimeOf(block, {kErasingLogLine.id()}),
+                             writing ? TimeOf(block, {kWritingLogLine.id()}) : erase_end);
+  if (writing) summary.write_us = Between(TimeOf(block, {kWritingLogLine.id()}), write_end);
   if (!data) return summary;
   // The write phase begins once every region is erased.
   if (writing) {

@@ -1,7 +1,8 @@
 // The communication log read back: the window's log (shown or saved), `zotpx --log` files and
 // station logs whose lines carry a "[port] " label, as --trace prints them, with or without
 // the times of --log-time. A block is 【title】, 发送：/接收： lines in hex, phase lines, and a
-// blank line. A line in code page 936 (a log saved as GBK) is read as such.
+// blank line. A line in code page 936 (a log saved as GBK) is read as such. A log reads the same
+// whichever language the tool that wrote it spoke: labels and titles are known in both.
 #pragma once
 
 #include <cstddef>
@@ -62,6 +63,9 @@ class LogBlockReader {
   std::vector<LogBlock> open_;  // one per port at most, in the order they began
   std::string last_port_;
 };
+// The command a block's title names, in either language; nullptr for a title of no row.
+const CommandRow* RowByTitle(std::string_view title);
+
 // The whole text's blocks, in the order they began.
 std::vector<LogBlock> ReadLogBlocks(std::string_view text);
 

@@ -1,5 +1,7 @@
 #include "command/model_check.h"
 
+#include "base/texts.h"
+
 namespace zotpx {
 
 std::optional<std::string> RefuseForModel(const CommandRow& row, DeviceModel model) {
@@ -26,8 +28,7 @@ std::optional<ForeignCommand> FindForeignCommand(const StaticImage& built, Devic
 }
 
 std::string ForeignCommandText(const ForeignCommand& foreign) {
-  return "失败：当前型号的产品不支持命令文件第" + std::to_string(foreign.line) + "行的" +
-         foreign.row->title;
+  return Fill("command.foreign_command", {std::to_string(foreign.line), foreign.row->title});
 }
 
 }  // namespace zotpx

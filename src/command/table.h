@@ -111,7 +111,7 @@ struct CommandRow {
   std::vector<FieldDef> fields;          // in frame order
   // The window's checks in the window's order: the failure message after the title, or nothing.
   CheckFunction check = nullptr;
-  const char* edit_message = nullptr;  // what an edit box that is no integer, or out of range, says
+  std::string_view edit_message;  // what an edit box that is no integer, or out of range, says
   BlockFrames blocks;
   const BitmapLimits* picture_limits = nullptr;  // the bitmap slot's
   unsigned models = kEveryModel;

@@ -7,10 +7,10 @@
 #include <chrono>
 #include <cstdio>
 
-#include "base/captions.h"
 #include "base/file_save.h"
 #include "base/input_file.h"
 #include "base/paths.h"
+#include "base/texts.h"
 #include "command/codec.h"
 #include "command/words.h"
 #include "device/clock.h"
@@ -432,7 +432,7 @@ LayoutStatic StaticFramesOf(const Layout& layout) {
     }
     if (const std::optional<std::string> failure = CheckStaticFrames(start_up.frames)) {
       start_up.errors.push_back(
-          layout.Where(object.line) + ": " + captions::kBtnStaticCmd + *failure +
+          layout.Where(object.line) + ": " + std::string(Text("caption.BtnStaticCmd")) + *failure +
           " (the start-up commands hold at most " + std::to_string(kStaticMaxRecords) +
           " records in " + std::to_string(kStaticRecordEnd - 5) + " bytes; with this " +
           std::string(row.name) + " they come to " + std::to_string(start_up.frames.size()) +

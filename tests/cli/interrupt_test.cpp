@@ -13,7 +13,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "base/captions.h"
+#include "base/texts.h"
 #include "cli/zotpx_run.h"
 #include "serial/transaction.h"
 #include "support/sim_fixture.h"
@@ -160,7 +160,7 @@ TEST_P(DownloadInterruptTest, StopsAtTheNextRequestAndRestoresThePort) {
     EXPECT_GT(written, 0u);
     EXPECT_LT(written, zotpx::kStaticImageSize);
     const std::string how_far = "用户中断，已写入 " + std::to_string(written) + " 字节";
-    EXPECT_EQ(j["status"], std::string(zotpx::captions::kBtnStaticCmd) + "失败：" + how_far);
+    EXPECT_EQ(j["status"], std::string(zotpx::Text("caption.BtnStaticCmd")) + "失败：" + how_far);
     const std::vector<std::string> lines = Lines(log);
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(lines[lines.size() - 2], how_far);
@@ -198,7 +198,7 @@ TEST(LayoutInterruptTest, ApplyStopsBeforeTheNextObjectAndSaysHowFarItGot) {
     const auto run = RunZotpx({"-p", ports, "-b", "9600", "--json", "--log", log, "apply", layout},
                               std::chrono::seconds(90), SignalAfter(watched, 2, {SIGINT}));
     EXPECT_EQ(run.status, 130) << run.err;
-    const std::string title = zotpx::captions::kBtnRectCmd;
+    const std::string title(zotpx::Text("caption.BtnRectCmd"));
     std::istringstream objects(run.out);
     for (const auto& sim : sims) {
       std::string line;
