@@ -47,8 +47,9 @@ namespace zotpx {
 inline std::unique_ptr<QApplication> OpenDisplay(int& argc, char** argv, const std::string& program,
                                                  const std::string& hint = "") {
   using namespace display_detail;
-  no_display_line = program + ": no display could be reached (" + Variable("DISPLAY") + ", " +
-                    Variable("WAYLAND_DISPLAY") + ")" + hint + "\n";
+  no_display_line = program + ": no display could be reached (" +
+                    display_detail::Variable("DISPLAY") + ", " +
+                    display_detail::Variable("WAYLAND_DISPLAY") + ")" + hint + "\n";
   const QtMessageHandler previous = qInstallMessageHandler(Hold);
   auto app = std::make_unique<QApplication>(argc, argv);
   qInstallMessageHandler(previous);

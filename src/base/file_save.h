@@ -37,12 +37,14 @@
 #include <span>
 #include <string>
 
+#include "base/catalogue_text.h"
+
 namespace zotpx {
 
 // After a command's title, when a file it writes cannot be saved.
-inline constexpr const char* kSaveFailedText = "失败：无法保存文件";
+inline constexpr CatalogueText kSaveFailedText = "files.save_failed";
 // The same where no title goes before it.
-inline constexpr const char* kCannotSaveText = "无法保存文件";
+inline constexpr CatalogueText kCannotSaveText = "files.cannot_save";
 
 enum class SaveSync {
   Durable,  // on the disk before the call returns: the operator's files
@@ -72,7 +74,7 @@ struct SaveResult {
 };
 
 // Why, in words for the user: "磁盘空间不足".
-const char* SaveProblemText(SaveProblem problem);
+std::string SaveProblemText(SaveProblem problem);
 // `message` with why after it: "失败：无法保存文件（磁盘空间不足）".
 std::string SaveFailureText(const std::string& message, SaveProblem problem);
 

@@ -1,40 +1,41 @@
 // What a failed save says, the same on every platform.
 #include "base/file_save.h"
+#include "base/texts.h"
 
 namespace zotpx {
 
-const char* SaveProblemText(SaveProblem problem) {
+std::string SaveProblemText(SaveProblem problem) {
   switch (problem) {
     case SaveProblem::None:
       return "";
     case SaveProblem::NoSpace:
-      return "磁盘空间不足";
+      return std::string(Text("files.no_space"));
     case SaveProblem::ReadOnly:
-      return "文件只读";
+      return std::string(Text("files.read_only"));
     case SaveProblem::ReadOnlyFileSystem:
-      return "文件系统只读";
+      return std::string(Text("files.read_only_fs"));
     case SaveProblem::NoPermission:
-      return "没有写入权限";
+      return std::string(Text("files.no_permission"));
     case SaveProblem::NoFolder:
-      return "文件夹不存在";
+      return std::string(Text("files.no_folder"));
     case SaveProblem::NotRegularFile:
-      return "不是普通文件";
+      return std::string(Text("files.not_regular"));
     case SaveProblem::NameTooLong:
-      return "文件名过长";
+      return std::string(Text("files.name_too_long"));
     case SaveProblem::LinkLoop:
-      return "符号链接循环";
+      return std::string(Text("files.link_loop"));
     case SaveProblem::SameAsInput:
-      return "与读取的文件是同一个文件";
+      return std::string(Text("files.same_as_input"));
     case SaveProblem::SameAsOther:
-      return "与另一个输出是同一个文件";
+      return std::string(Text("files.same_as_output"));
     case SaveProblem::Failed:
       break;
   }
-  return "写入出错";
+  return std::string(Text("files.write_error"));
 }
 
 std::string SaveFailureText(const std::string& message, SaveProblem problem) {
-  return message + "（" + SaveProblemText(problem) + "）";
+  return Fill("files.failure", {message, SaveProblemText(problem)});
 }
 
 }  // namespace zotpx

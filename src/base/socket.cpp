@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/call_within.h"
+#include "base/texts.h"
 
 namespace zotpx {
 
@@ -105,7 +106,8 @@ AddressList Resolve(const std::string& host, int port, int flags, int timeout_ms
 }
 
 SocketFailure ResolveFailure(const AddressList& found) {
-  if (found.status == kResolveTimedOut) return {SocketError::TimedOut, "解析主机名超时"};
+  if (found.status == kResolveTimedOut)
+    return {SocketError::TimedOut, std::string(Text("net.resolve_timed_out"))};
   if (found.status == EAI_SYSTEM) return Failed(SocketError::Other, found.err);
   return {SocketError::NotResolved, gai_strerror(found.status)};
 }

@@ -13,6 +13,7 @@
 #include "base/call_within.h"
 #include "base/socket.h"
 #include "base/system_message_win32.h"
+#include "base/texts.h"
 
 namespace zotpx {
 
@@ -122,7 +123,8 @@ AddressList Resolve(const std::string& host, int port, int flags, int timeout_ms
 }
 
 SocketFailure ResolveFailure(const AddressList& found) {
-  if (found.status == kResolveTimedOut) return {SocketError::TimedOut, "解析主机名超时"};
+  if (found.status == kResolveTimedOut)
+    return {SocketError::TimedOut, std::string(Text("net.resolve_timed_out"))};
   return {SocketError::NotResolved, SystemMessage(static_cast<DWORD>(found.status))};
 }
 

@@ -13,6 +13,7 @@
 #include <tuple>
 
 #include "base/console.h"
+#include "base/language.h"
 #include "base/platform_words.h"
 #include "base/printable.h"
 #include "base/version.h"
@@ -280,7 +281,7 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   // know is handed up to the program's own.
   app.fallthrough();
   // The flags' words, judged below as every flag's are.
-  std::string trace, log_time, json_word, quiet;
+  std::string trace, log_time, json_word, quiet, language;
   std::vector<const CLI::Option*> global_options = {
       // One name a time, so that a command's argument after it is never taken for a port.
       app.add_option("-p,--port", globals.ports,
@@ -318,6 +319,13 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
                    "one JSON object per port and command on standard output instead of text; "
                    "a run refused before any port is opened gives one too"),
       app.add_flag("-q,--quiet", quiet, "print nothing but failures; no progress"),
+      // Read before the parser runs (AskedLanguage); here to be documented and judged.
+      app.add_option("--lang", language,
+                     "the language of the messages: en or zh (default: ZOTPX_LANG, else the "
+                     "locale's LANGUAGE, LC_ALL, LC_MESSAGES or LANG; Chinese when they name "
+                     "neither); --json keys and result words stay the same in both")
+          ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
+          ->type_name("LANG"),
   };
   // Every command's --help lists them too, after its own: the commands take the footer the
   // program has when they are made.
@@ -367,6 +375,8 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
           path, std::string(name) + "=" + *word + ": a flag is true or false (1 or 0)", json);
     *flag = *state;
   }
+  if (app.get_option("--lang")->count() > 0 && !LanguageByName(language))
+    return RefuseUsage(path, "--lang '" + language + "': en or zh", json);
   // A command that talks to no device has no use for them: given, they are a slip.
   if (chosen->def->use == CommandUse::Local)
     for (const char* name : kDeviceOptions)
@@ -494,6 +504,10 @@ int RunCommand(int argc, char** argv) {
 
 int RunZotpx(int argc, char** argv) {
   KeepGoingWhenWritesFail();
+  // Once, before anything is printed; a station's workers are given the same arguments and
+  // environment, so they speak as their parent does.
+  SetLanguage(AskedLanguage(std::vector<std::string>(argv + 1, argv + argc))
+                  .value_or(LanguageFromSystem()));
   return CheckStandardOutput(RunCommand(argc, argv));
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "base/catalogue_text.h"
 #include "cli/commands.h"
 #include "command/model_check.h"
 #include "device/connect.h"
@@ -53,7 +54,7 @@ class StatusCapture : public Reporter {
 };
 
 // The window's connect button, whose caption heads the connect block in the log.
-inline constexpr const char* kConnectTitle = "连接设备";
+inline constexpr CatalogueText kConnectTitle = "caption.BtnSearchCmd";
 
 // The device as reaching it found it: the link, and its model when it identified itself.
 struct Reached {

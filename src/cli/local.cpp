@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/file_save.h"
+#include "base/texts.h"
 #include "cli/commands.h"
 #include "cli/device_steps.h"
 #include "cli/layout_commands.h"
@@ -49,7 +50,7 @@ void MakeCrossFile(const CommandDef& command, const CommandValues& values, Outco
   if (const std::optional<std::string> failed =
           WriteOutputs({{values.output, built.image}}, values.files, title + kCrossSaveFailedText))
     return Refuse(outcome, *failed, kResultFileFailed);
-  outcome.status = title + "成功";
+  outcome.status = Fill("cli.title_succeeded", {title});
   outcome.bytes = built.image.size();
   outcome.details.push_back(std::to_string(values.files.size()) + " shapes -> " + values.output);
 }

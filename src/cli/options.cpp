@@ -213,7 +213,7 @@ std::vector<CommandDef> BuildCommands() {
        "send",
        "send one command frame (checksum filled in when left out) and print the reply",
        // No button of the window sends raw frames; this heads the log block and the status.
-       "原始命令帧",
+       std::string(zotpx::Text("cli.raw_frame")),
        CommandUse::Device,
        {Positionals("bytes",
                     "the frame in hex, from 55 AA on; the checksum byte may be left out, and a "

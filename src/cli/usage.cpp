@@ -105,6 +105,17 @@ bool AsksForJson(const std::vector<std::string>& args) {
   return json;
 }
 
+std::optional<Language> AskedLanguage(const std::vector<std::string>& args) {
+  std::optional<Language> asked;
+  for (std::size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
+    if (args[i] == "--lang" && i + 1 < args.size())
+      asked = LanguageByName(args[++i]);
+    else if (args[i].rfind("--lang=", 0) == 0)
+      asked = LanguageByName(std::string_view(args[i]).substr(7));
+  }
+  return asked;
+}
+
 const CLI::App& ChosenCommand(const CLI::App& app) {
   const CLI::App* chosen = &app;
   for (bool deeper = true; deeper;) {

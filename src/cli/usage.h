@@ -10,6 +10,8 @@
 #include <variant>
 #include <vector>
 
+#include "base/language.h"
+
 namespace zotpx::cli {
 
 // The arguments with "--NAME=" made "--NAME" and an empty value, which the option then judges
@@ -24,6 +26,11 @@ std::optional<bool> FlagState(const std::string& word);
 // Whether the arguments ask for --json (the last --json or --json=STATE before "--"), read
 // before the parser has run, so that even its refusals come as JSON.
 bool AsksForJson(const std::vector<std::string>& args);
+
+// The language the arguments ask for (the last --lang NAME or --lang=NAME before "--"), read
+// before the parser has run, so that everything the run prints is in it; nothing when none is
+// asked for or the name is neither language (the parser then refuses it).
+std::optional<Language> AskedLanguage(const std::vector<std::string>& args);
 
 // What went wrong, once CLI11 has refused the command line: an unknown option or command, an
 // argument too many, a value or a command missing.

@@ -68,7 +68,8 @@ const std::vector<KnownTransfer>& KnownTransfers() {
       const std::string statics(TextIn(language, "caption.BtnStaticCmd"));
       const std::string cross(TextIn(language, "caption.BtnCrossDownCmd"));
       const std::string font(TextIn(language, "caption.BtnEepromCmd"));
-      all.push_back({kStaticDownloadTitle, StaticTransferPlan(statics), kStaticImageSize});
+      all.push_back({std::string(TextIn(language, kStaticDownloadTitle.id())),
+                     StaticTransferPlan(statics), kStaticImageSize});
       all.push_back({cross, CrossTransferPlan(cross), kCrossDownloadSize});
       all.push_back({font, FontTransferPlan(font, 0), 0});
     }
@@ -78,10 +79,18 @@ const std::vector<KnownTransfer>& KnownTransfers() {
 }
 
 // The time a line of the block was logged, by its text.
-std::optional<std::int64_t> TimeOf(const LogBlock& block, std::string_view line) {
+// The block's phase line that is one of `ids`' texts, in whichever language wrote it.
+const LogEntry* PhaseOf(const LogBlock& block, std::initializer_list<TextId> ids) {
   for (const LogEntry& entry : block.entries)
-    if (entry.kind == LogEntry::Kind::Phase && entry.text == line) return entry.time;
-  return std::nullopt;
+    if (entry.kind == LogEntry::Kind::Phase)
+      for (const TextId id : ids)
+        if (IsTextIn(entry.text, id)) return &entry;
+  return nullptr;
+}
+
+std::optional<std::int64_t> TimeOf(const LogBlock& block, std::initializer_list<TextId> ids) {
+  const LogEntry* entry = PhaseOf(block, ids);
+  return entry ? entry->time : std::nullopt;
 }
 
 std::optional<std::int64_t> Between(std::optional<std::int64_t> from,
@@ -235,12 +244,10 @@ std::vector<LoggedRequest> RequestsOf(const LogBlock& block) {
 }
 
 std::optional<TransferSummary> TransferOf(const LogBlock& block) {
-  const auto has = [&block](std::string_view line) {
-    for (const LogEntry& entry : block.entries)
-      if (entry.kind == LogEntry::Kind::Phase && entry.text == line) return true;
-    return false;
+  const auto has = [&block](std::initializer_list<TextId> ids) {
+    return PhaseOf(block, ids) != nullptr;
   };
-  if (!has(kErasingLogLine)) return std::nullopt;
+  if (!has({kErasingLogLine.id()})) return std::nullopt;
   TransferSummary summary;
   summary.title = block.title;
   const KnownTransfer* known = nullptr;
@@ -258,24 +265,26 @@ std::optional<TransferSummary> TransferOf(const LogBlock& block) {
     if (!interrupted && IsTextIn(entry.text, "serial.log_interrupted")) interrupted = 0;
   }
   if (!data && known && known->size) data = LoggedTransferData{known->plan.base, known->size};
-  const std::string success = known ? known->plan.success_log_line : std::string(kWrittenLogLine);
+  // A static command download logs its own success line instead of the memory's.
+  const std::initializer_list<TextId> success = {kWrittenLogLine.id(),
+                                                 "text.static_downloaded_log"};
   std::optional<std::int64_t> erase_end, write_end;
-  if (has(kEraseFailedLogLine)) {
+  if (has({kEraseFailedLogLine.id()})) {
     summary.result = TransferSummary::Result::EraseFailed;
-    erase_end = TimeOf(block, kEraseFailedLogLine);
-  } else if (has(kWriteFailedLogLine)) {
+    erase_end = TimeOf(block, {kEraseFailedLogLine.id()});
+  } else if (has({kWriteFailedLogLine.id()})) {
     summary.result = TransferSummary::Result::WriteFailed;
-    write_end = TimeOf(block, kWriteFailedLogLine);
+    write_end = TimeOf(block, {kWriteFailedLogLine.id()});
   } else if (interrupted) {
     summary.result = TransferSummary::Result::Interrupted;
   } else if (has(success)) {
     summary.result = TransferSummary::Result::Done;
     write_end = TimeOf(block, success);
   }
-  const bool writing = has(kWritingLogLine);
-  summary.erase_us =
-      Between(TimeOf(block, kErasingLogLine), writing ? TimeOf(block, kWritingLogLine) : erase_end);
-  if (writing) summary.write_us = Between(TimeOf(block, kWritingLogLine), write_end);
+  const bool writing = has({kWritingLogLine.id()});
+  summary.erase_us = Between(TimeOf(block, {kErasingLogLine.id()}),
+                             writing ? TimeOf(block, {kWritingLogLine.id()}) : erase_end);
+  if (writing) summary.write_us = Between(TimeOf(block, {kWritingLogLine.id()}), write_end);
   if (!data) return summary;
   // The write phase begins once every region is erased.
   if (writing) {

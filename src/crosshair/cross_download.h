@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/catalogue_text.h"
 #include "base/device_model.h"
 #include "serial/frame.h"
 #include "serial/memory_transfer.h"
@@ -18,12 +19,11 @@ inline constexpr std::uint32_t kCrossBase = 0x38000;
 // The 20 shape slots and the first 16 bytes of the header block; the rest is zero.
 inline constexpr std::size_t kCrossDownloadSize = 0x3C010;
 
-inline constexpr const char* kCrossWrongModelText = "失败：当前型号的产品不支持十字线下载";
-inline constexpr const char* kCrossSlowRateText =
-    "失败：通信速率至少要设置为115200bps以减少下载十字线时间";
-inline constexpr const char* kCrossOpenFailedText = "失败：打开十字线文件失败";
-inline constexpr const char* kCrossInvalidFileText = "失败：无效的十字线文件";
-inline constexpr const char* kCrossProgressPrefix = "正在进行十字线下载... ";
+inline constexpr CatalogueText kCrossWrongModelText = "crosshair.wrong_model";
+inline constexpr CatalogueText kCrossSlowRateText = "crosshair.slow_rate";
+inline constexpr CatalogueText kCrossOpenFailedText = "crosshair.open_failed";
+inline constexpr CatalogueText kCrossInvalidFileText = "crosshair.invalid_file";
+inline constexpr CatalogueText kCrossProgressPrefix = "crosshair.progress";
 
 // Before the dialog: the model must be ZOT-PB, then the rate at least 115200.
 std::optional<std::string> CheckCrossDownloadRequest(DeviceModel model, int rate_index);

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/catalogue_text.h"
 #include "base/coordinates.h"
 #include "base/file_save.h"
 #include "graphics/bitmap.h"
@@ -28,14 +29,14 @@ inline constexpr std::size_t kCrossHeaderOffset = 0x3C000;
 inline constexpr std::size_t kCrossFileSize = 0x40000;
 inline constexpr const char* kCrossFileName = "Cross.bin";
 
-inline constexpr const char* kCrossInvalidOriginText = "失败：不合法的十字线原点坐标值";
-inline constexpr const char* kCrossNoShapesText = "失败：没有添加位图文件";
-inline constexpr const char* kCrossTooManyShapesText = "失败：最多只能添加20个位图文件";
-inline constexpr const char* kCrossDuplicateShapeText = "失败：重复添加位图文件";
+inline constexpr CatalogueText kCrossInvalidOriginText = "crosshair.invalid_origin";
+inline constexpr CatalogueText kCrossNoShapesText = "crosshair.no_shapes";
+inline constexpr CatalogueText kCrossTooManyShapesText = "crosshair.too_many_shapes";
+inline constexpr CatalogueText kCrossDuplicateShapeText = "crosshair.duplicate_shape";
 // A listed file that no longer decodes to a full-screen picture.
-inline constexpr const char* kCrossBadShapeText = "失败：发现不合法的位图文件";
+inline constexpr CatalogueText kCrossBadShapeText = "crosshair.bad_shape";
 // The file could not be written where the user chose.
-inline constexpr const char* kCrossSaveFailedText = kSaveFailedText;
+inline constexpr CatalogueText kCrossSaveFailedText = kSaveFailedText;
 
 struct CrossOrigin {
   int x = 192;  // 0..383

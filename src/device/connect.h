@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "base/catalogue_text.h"
 #include "base/device_model.h"
 #include "serial/port.h"
 #include "serial/reporter.h"
@@ -25,9 +26,9 @@ inline constexpr std::size_t kIdentifyReplyMax = 254;
 // falls silent cannot run past the buffer. Anything this long is refused anyway.
 inline constexpr std::size_t kIdentifyCollectLimit = 256;
 
-inline constexpr const char* kConnectFailedText = "失败：请检查产品是否正确连接到计算机串口";
-inline constexpr const char* kConnectedText = "成功：产品型号和通信速率已自动匹配";
-inline constexpr const char* kUnknownVersionText = "未知版本";
+inline constexpr CatalogueText kConnectFailedText = "device.connect_failed";
+inline constexpr CatalogueText kConnectedText = "device.connected";
+inline constexpr CatalogueText kUnknownVersionText = "device.unknown_version";
 
 struct Identification {
   DeviceModel model = DeviceModel::Unknown;

@@ -52,11 +52,12 @@ BitmapFileCheck CheckBitmapFile(const std::string& path, const BitmapLimits& lim
 }
 
 const char* BitmapFileMessage(BitmapFileStatus status) {
+  // The catalogues' texts are literals, each ended by its nul.
   switch (status) {
     case BitmapFileStatus::CannotOpen:
-      return kBitmapCannotOpenText;
+      return kBitmapCannotOpenText.data();
     case BitmapFileStatus::Invalid:
-      return kBitmapInvalidText;
+      return kBitmapInvalidText.data();
     case BitmapFileStatus::Ok:
     case BitmapFileStatus::CannotDecode:
       break;

@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 
+#include "base/catalogue_text.h"
 #include "base/coordinates.h"
 #include "serial/frame.h"
 
@@ -20,8 +21,8 @@ namespace zotpx {
 
 inline constexpr std::size_t kBitmapHeaderSize = 64;
 
-inline constexpr const char* kBitmapCannotOpenText = "失败：无法访问位图文件";
-inline constexpr const char* kBitmapInvalidText = "失败：不合法的位图文件";
+inline constexpr CatalogueText kBitmapCannotOpenText = "graphics.cannot_open";
+inline constexpr CatalogueText kBitmapInvalidText = "graphics.invalid";
 
 // The fields the tool reads, little-endian: width at 18 and height at 22 as unsigned 32-bit
 // values (a top-down picture's negative height reads as a huge one), bits per pixel at 28.

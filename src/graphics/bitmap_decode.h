@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/catalogue_text.h"
 #include "graphics/bitmap.h"
 #include "serial/frame.h"
 
@@ -18,7 +19,7 @@ namespace zotpx {
 
 // What the error display says about a file whose header passed but whose picture cannot be
 // read, followed by the path.
-inline constexpr const char* kBitmapCannotDecodeText = "无法解码位图文件：";
+inline constexpr CatalogueText kBitmapCannotDecodeText = "graphics.cannot_decode";
 
 // A picture as the decoder gives it: every pixel 0xFFRRGGBB, rows top first, no padding.
 struct DecodedBitmap {

@@ -25,6 +25,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/texts.h"
 #include "serial/port_name.h"
 
 namespace zotpx {
@@ -78,7 +79,7 @@ std::string ProcessName(const std::string& pid) {
   std::ifstream comm("/proc/" + pid + "/comm");
   std::string name;
   std::getline(comm, name);
-  return (name.empty() ? std::string("?") : name) + "，进程 " + pid;
+  return Fill("serial.holder", {name.empty() ? std::string("?") : name, pid});
 }
 
 // The process whose lock keeps us out, from /proc/locks ("1: FLOCK  ADVISORY  WRITE pid
@@ -178,8 +179,8 @@ std::string UnsafeLink(const std::string& folder, const std::string& link, const
   struct stat folder_st {};
   if (stat(folder.c_str(), &folder_st) != 0 || folder_st.st_uid != getuid() ||
       (folder_st.st_mode & (S_IWGRP | S_IWOTH)))
-    return "端口目录 " + folder + " 可被其他用户修改";
-  if (st.st_uid != getuid()) return "链接 " + link + " 属于其他用户";
+    return Fill("serial.folder_unsafe", {folder});
+  if (st.st_uid != getuid()) return Fill("serial.link_unsafe", {link});
   return {};
 }
 

@@ -7,6 +7,7 @@
 
 #include "base/coordinates.h"
 #include "base/hex.h"
+#include "base/texts.h"
 #include "serial/port.h"
 #include "serial/transaction.h"
 
@@ -32,7 +33,7 @@ std::optional<FileData> FileData::Open(const std::string& path) {
   return FileData(std::move(file));
 }
 
-UserFile ReadUserFile(const std::string& path, const char* unreadable, SizeCheck check_size) {
+UserFile ReadUserFile(const std::string& path, CatalogueText unreadable, SizeCheck check_size) {
   std::optional<FileData> file = FileData::Open(path);
   if (!file) return {unreadable, {}};
   if (std::optional<std::string> refused = check_size(file->size())) return {refused, {}};
@@ -112,7 +113,8 @@ TransferResult Finish(Port& port, Reporter& reporter, const TransferPlan& plan, 
   }
   reporter.LogLine("");
   if (result == TransferResult::Interrupted) {
-    reporter.SetStatus(plan.caption + "失败：" + InterruptedTransferText(written));
+    reporter.SetStatus(plan.caption +
+                       Fill("serial.failed_because", {InterruptedTransferText(written)}));
   } else if (plan.report_result) {
     switch (result) {
       case TransferResult::Done:
@@ -145,7 +147,7 @@ std::size_t BuildWriteRequest(std::uint8_t* frame, std::uint32_t address, std::s
 }
 
 std::string InterruptedTransferText(std::size_t written) {
-  return "用户中断，已写入 " + std::to_string(written) + " 字节";
+  return Fill("serial.interrupted_written", {std::to_string(written)});
 }
 
 namespace {
@@ -168,33 +170,60 @@ bool TakeText(std::string_view& text, std::string_view start) {
   return true;
 }
 
+// The fixed pieces of a catalogue text around its placeholders: "a {1} b {2}" → "a ", " b ", "".
+std::vector<std::string_view> TextPieces(std::string_view text) {
+  std::vector<std::string_view> pieces;
+  std::size_t from = 0;
+  for (std::size_t at = text.find('{'); at != std::string_view::npos; at = text.find('{', at + 1)) {
+    if (at + 2 < text.size() && text[at + 1] >= '1' && text[at + 1] <= '9' && text[at + 2] == '}') {
+      pieces.push_back(text.substr(from, at - from));
+      from = at + 3;
+    }
+  }
+  pieces.push_back(text.substr(from));
+  return pieces;
+}
+
 }  // namespace
 
 std::optional<std::size_t> ReadInterruptedTransferText(std::string_view line) {
-  std::optional<std::size_t> written;
-  if (!TakeText(line, "用户中断，已写入 ") || !(written = TakeNumber(line)) || line != " 字节")
-    return std::nullopt;
-  return written;
+  // A log is read back in whichever language wrote it.
+  for (const Language language : {Language::Chinese, Language::English}) {
+    const std::vector<std::string_view> pieces =
+        TextPieces(TextIn(language, "serial.interrupted_written"));
+    std::string_view rest = line;
+    std::optional<std::size_t> written;
+    if (TakeText(rest, pieces[0]) && (written = TakeNumber(rest)) && rest == pieces[1])
+      return written;
+  }
+  return std::nullopt;
 }
 
 std::string TransferDataLogLine(std::uint32_t base, std::size_t size) {
   char address[16];
   std::snprintf(address, sizeof address, "0x%06X", base);
-  return "数据：" + std::to_string(size) + " 字节，地址 " + address;
+  return Fill("serial.data_log", {std::to_string(size), address});
 }
 
 std::optional<LoggedTransferData> ReadTransferDataLogLine(std::string_view line) {
-  std::optional<std::size_t> size;
-  if (!TakeText(line, "数据：") || !(size = TakeNumber(line)) ||
-      !TakeText(line, " 字节，地址 0x") || line.empty() || line.size() > 6)
-    return std::nullopt;
-  std::uint32_t base = 0;
-  for (const char c : line) {
-    const int digit = HexDigitValue(static_cast<std::uint8_t>(c));
-    if (digit < 0) return std::nullopt;
-    base = base * 16 + static_cast<std::uint32_t>(digit);
+  for (const Language language : {Language::Chinese, Language::English}) {
+    const std::vector<std::string_view> pieces = TextPieces(TextIn(language, "serial.data_log"));
+    std::string_view rest = line;
+    std::optional<std::size_t> size;
+    if (!TakeText(rest, pieces[0]) || !(size = TakeNumber(rest)) || !TakeText(rest, pieces[1]) ||
+        !rest.ends_with(pieces[2]))
+      continue;
+    rest.remove_suffix(pieces[2].size());
+    if (!TakeText(rest, "0x") || rest.empty() || rest.size() > 6) continue;
+    std::uint32_t base = 0;
+    for (const char c : rest) {
+      const int digit = HexDigitValue(static_cast<std::uint8_t>(c));
+      if (digit < 0) return std::nullopt;
+      base = base * 16 + static_cast<std::uint32_t>(digit);
+    }
+    return LoggedTransferData{base, *size};
   }
-  return LoggedTransferData{base, *size};
+  return std::nullopt;
 }
 
 ReplyTimeouts ReplyTimeoutsFor(std::span<const std::uint8_t> request) {

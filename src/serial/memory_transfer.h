@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/catalogue_text.h"
 #include "base/input_file.h"
 #include "serial/frame.h"
 #include "serial/port.h"
@@ -40,13 +41,13 @@ inline constexpr int kMemoryInterByteMs = 500;
 // 57600 a full font library would take well over a minute.
 inline constexpr int kDownloadMinRateIndex = 4;
 
-inline constexpr const char* kErasingLogLine = "正在擦除存储器...";
-inline constexpr const char* kWritingLogLine = "正在写入存储器...";
-inline constexpr const char* kEraseFailedLogLine = "擦除存储器失败";
-inline constexpr const char* kWriteFailedLogLine = "写入存储器失败";
-inline constexpr const char* kWrittenLogLine = "写入存储器成功";
-inline constexpr const char* kEraseFailedText = "失败：擦除存储器失败";
-inline constexpr const char* kWriteFailedText = "失败：写入存储器失败";
+inline constexpr CatalogueText kErasingLogLine = "serial.erasing_log";
+inline constexpr CatalogueText kWritingLogLine = "serial.writing_log";
+inline constexpr CatalogueText kEraseFailedLogLine = "serial.erase_failed_log";
+inline constexpr CatalogueText kWriteFailedLogLine = "serial.write_failed_log";
+inline constexpr CatalogueText kWrittenLogLine = "serial.written_log";
+inline constexpr CatalogueText kEraseFailedText = "serial.erase_failed";
+inline constexpr CatalogueText kWriteFailedText = "serial.write_failed";
 
 // The bytes a transfer writes, read in order from the first. A file source stays open until
 // the transfer closes it.
@@ -102,7 +103,7 @@ struct UserFile {
   Bytes bytes;  // when accepted
 };
 using SizeCheck = std::optional<std::string> (*)(std::size_t size);
-UserFile ReadUserFile(const std::string& path, const char* unreadable, SizeCheck check_size);
+UserFile ReadUserFile(const std::string& path, CatalogueText unreadable, SizeCheck check_size);
 
 // What a caller gives the transfer besides its data.
 struct TransferPlan {

@@ -1,5 +1,6 @@
 #include "serial/network_transport.h"
 
+#include "base/texts.h"
 #include "serial/port_failure.h"
 #include "serial/rfc2217_transport.h"
 #include "serial/tcp_transport.h"
@@ -36,24 +37,26 @@ NetFailure NetFailureOf(const SocketFailure& failure, const std::string& host, i
 
 std::string NetFailureText(const NetFailure& failure) {
   const std::string peer = HostPortText(failure.host, failure.port);
-  const std::string detail = failure.detail.empty() ? "" : "（" + failure.detail + "）";
+  const std::string detail = failure.detail.empty() ? "" : Fill("serial.cause", {failure.detail});
   switch (failure.error) {
     case NetError::None:
       return {};
     case NetError::NotResolved:
-      return "无法解析主机名“" + failure.host + "”" + detail;
+      return Fill("serial.host_not_resolved", {failure.host, detail});
     case NetError::Refused:
-      return peer + " 拒绝连接";
+      return Fill("serial.peer_refused", {peer});
     case NetError::TimedOut:
-      return "连接 " + peer + " 超时" + detail;
+      return Fill("serial.peer_timed_out", {peer, detail});
     case NetError::Lost:
-      return "与 " + peer + " 的连接已断开" + detail;
+      return Fill("serial.peer_closed", {peer, detail});
     case NetError::NotRfc2217:
-      return peer + " 不是 RFC 2217 串口服务器" + detail;
+      return Fill("serial.peer_not_rfc2217", {peer, detail});
     case NetError::RateRefused:
-      return peer + "：" + RateNotTakenText(failure.asked_rate, failure.running_rate);
+      return Fill("serial.peer_said",
+                  {peer, RateNotTakenText(failure.asked_rate, failure.running_rate)});
     case NetError::Other:
-      return peer + "：" + (failure.detail.empty() ? "网络错误" : failure.detail);
+      return Fill("serial.peer_said",
+                  {peer, failure.detail.empty() ? Text("serial.network_error") : failure.detail});
   }
   return {};
 }

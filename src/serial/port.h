@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "base/catalogue_text.h"
 #include "serial/port_access.h"
 #include "serial/transport.h"
 
@@ -125,7 +126,7 @@ void RestorePortsAtOnce();
 
 // The communication failure text, with the cause `failure` gives appended.
 std::string OpenFailureText(const PortFailure& failure);
-inline constexpr const char* kOpenFailureText = "通信失败：请检查串口是否存在或被其他程序占用";
+inline constexpr CatalogueText kOpenFailureText = "serial.open_failed";
 
 // Spins on the monotonic clock. False only when no such clock is available.
 bool DelayMicroseconds(long long microseconds);

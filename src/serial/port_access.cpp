@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/texts.h"
+
 namespace zotpx {
 
 namespace {
@@ -65,32 +67,27 @@ AccessDiagnosis DiagnoseAccess(const DeviceOwnership& device, const UserGroups& 
 }
 
 std::string AccessCauseText(const std::string& path, const AccessDiagnosis& d) {
-  const std::string denied = "没有访问 " + path + " 的权限";
-  const std::string device = "：设备（" + d.owner + "，" + d.mode + "）";
+  const auto say = [&](TextId id) { return Fill(id, {path, d.owner, d.mode, d.group}); };
   switch (d.verdict) {
     case AccessVerdict::JoinGroup:
-      return denied + "，请把当前用户加入 " + d.group + " 组后重新登录";
+      return say("serial.access_join");
     case AccessVerdict::LogInAgain:
-      return denied + "：当前用户已加入 " + d.group + " 组，请重新登录后再试";
+      return say("serial.access_log_in_again");
     case AccessVerdict::RootGroup:
-      return denied + device +
-             "只允许 root 组读写，请管理员为它指定专用的用户组（不宜把用户加入 root 组）";
+      return say("serial.access_root_group");
     case AccessVerdict::GroupLimited:
-      return denied + device + "只允许 " + d.group + " 组" +
-             (d.group_may == "read" ? "读取" : "写入") +
-             "，加入该组也无法读写，请管理员为该组开放读写权限";
+      return say(d.group_may == "read" ? TextId("serial.access_group_reads")
+                                       : TextId("serial.access_group_writes"));
     case AccessVerdict::GroupDenied:
-      return denied + device + "不允许其用户组 " + d.group +
-             " 读写，而当前用户属于该组，请管理员为该组开放读写权限";
+      return say("serial.access_group_denied");
     case AccessVerdict::NoGroup:
-      return denied + device + "的权限不允许任何用户组访问，请管理员为它指定用户组";
+      return say("serial.access_no_group");
     case AccessVerdict::OwnerDenied:
-      return denied + device + "不允许其所有者读写，当前用户是其所有者，可用 chmod u+rw " + path +
-             " 开放";
+      return say("serial.access_owner_denied");
     case AccessVerdict::NotByMode:
-      return denied + device + "的权限允许访问，但被访问控制列表或安全模块拒绝";
+      return say("serial.access_not_by_mode");
   }
-  return denied;
+  return Fill("serial.no_access", {path});
 }
 
 std::string AccessWhyNotText(const std::string& path, const AccessDiagnosis& d) {

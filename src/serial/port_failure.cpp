@@ -1,5 +1,6 @@
 #include "serial/port_failure.h"
 
+#include "base/texts.h"
 #include "serial/port_access.h"
 #include "serial/port_url.h"
 
@@ -60,7 +61,7 @@ PortError WindowsPortError(WindowsPortStep step, std::uint32_t code) {
 }
 
 std::string RateNotTakenText(int asked, int running) {
-  return "串口不支持波特率 " + std::to_string(asked) + "（实际为 " + std::to_string(running) + "）";
+  return Fill("serial.rate_not_taken", {std::to_string(asked), std::to_string(running)});
 }
 
 std::string PortFailureCause(const PortFailure& f) {
@@ -69,33 +70,34 @@ std::string PortFailureCause(const PortFailure& f) {
     case PortError::None:
       break;
     case PortError::NotFound:
-      cause = "设备 " + f.path + " 不存在";
+      cause = Fill("serial.not_found", {f.path});
       break;
     case PortError::BadName:
       // A malformed URL says what is wrong with it; any other name is simply none.
       cause = ParsePortUrl(f.path).kind == PortUrl::Kind::Invalid
-                  ? "“" + f.path + "”：" + f.detail
-                  : "“" + f.path + "”不是串口名，串口名为 COM1 至 COM256 或设备路径";
+                  ? Fill("serial.bad_url", {f.path, f.detail})
+                  : Fill("serial.bad_name", {f.path});
       break;
     case PortError::Permission:
-      cause = f.access ? AccessCauseText(f.path, *f.access) : "没有访问 " + f.path + " 的权限";
+      cause = f.access ? AccessCauseText(f.path, *f.access) : Fill("serial.no_access", {f.path});
       break;
     case PortError::Busy:
-      cause = f.path + " 已被其他程序占用" + (f.detail.empty() ? "" : "：" + f.detail);
+      cause = f.detail.empty() ? Fill("serial.busy", {f.path})
+                               : Fill("serial.busy_by", {f.path, f.detail});
       break;
     case PortError::NotSerial:
-      cause = f.path + " 不是串口设备";
+      cause = Fill("serial.not_serial", {f.path});
       break;
     case PortError::Unsafe:
-      cause = f.detail + "，已拒绝使用";
+      cause = Fill("serial.unsafe", {f.detail});
       break;
     case PortError::Io:
       cause = ParsePortUrl(f.path).kind == PortUrl::Kind::NotUrl
-                  ? "无法设置 " + f.path + "：" + f.detail
+                  ? Fill("serial.cannot_set", {f.path, f.detail})
                   : f.detail;
       break;
     case PortError::Lost:
-      cause = f.detail.empty() ? "设备 " + f.path + " 已断开" : f.detail;
+      cause = f.detail.empty() ? Fill("serial.lost", {f.path}) : f.detail;
       break;
     case PortError::NotResolved:
     case PortError::Refused:
@@ -109,7 +111,8 @@ std::string PortFailureCause(const PortFailure& f) {
 
 std::string OpenFailureText(const PortFailure& failure) {
   const std::string cause = PortFailureCause(failure);
-  return cause.empty() ? kOpenFailureText : std::string(kOpenFailureText) + "（" + cause + "）";
+  return cause.empty() ? std::string(kOpenFailureText)
+                       : kOpenFailureText + Fill("serial.cause", {cause});
 }
 
 }  // namespace zotpx

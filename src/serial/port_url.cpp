@@ -2,11 +2,12 @@
 
 #include <algorithm>
 
+#include "base/texts.h"
+
 namespace zotpx {
 
 namespace {
 
-constexpr const char* kUrlsAre = "网络端口为 tcp://主机:端口 或 rfc2217://主机:端口";
 constexpr std::size_t kLongestHost = 253;  // the longest name DNS carries
 constexpr int kHighestPort = 65535;
 
@@ -54,7 +55,7 @@ struct HostPort {
 };
 
 std::string CheckHost(std::string_view host, bool bracketed) {
-  if (host.empty()) return "缺少主机名";
+  if (host.empty()) return std::string(Text("serial.url_no_host"));
   if (bracketed) {
     // Hex groups, colons, an IPv4 tail, and a zone after '%' ("fe80::1%eth0").
     const std::size_t zone = host.find('%');
@@ -68,13 +69,13 @@ std::string CheckHost(std::string_view host, bool bracketed) {
           std::all_of(host.begin() + static_cast<std::ptrdiff_t>(zone) + 1, host.end(), [](char c) {
             return IsAlpha(c) || IsDigit(c) || c == '-' || c == '_' || c == '.';
           })));
-    return sound ? "" : "“[" + std::string(host) + "]”不是 IPv6 地址";
+    return sound ? "" : Fill("serial.url_not_ipv6", {host});
   }
   const bool sound =
       host.size() <= kLongestHost && std::all_of(host.begin(), host.end(), [](char c) {
         return IsAlpha(c) || IsDigit(c) || c == '-' || c == '.' || c == '_';
       });
-  return sound ? "" : "主机名“" + std::string(host) + "”无效";
+  return sound ? "" : Fill("serial.url_bad_host", {host});
 }
 
 // "1" ... "65535" (leading zeros allowed), or 0 for "0" when `zero_ok`; -1 otherwise.
@@ -97,16 +98,15 @@ HostPort SplitHostPort(std::string_view text, bool zero_ok) {
   bool bracketed = false;
   if (!text.empty() && text[0] == '[') {
     const std::size_t close = text.find(']');
-    if (close == std::string_view::npos) return {{}, 0, "IPv6 地址缺少“]”"};
+    if (close == std::string_view::npos) return {{}, 0, std::string(Text("serial.url_no_bracket"))};
     bracketed = true;
     host = text.substr(1, close - 1);
     const std::string_view rest = text.substr(close + 1);
-    if (!rest.empty() && rest[0] != ':')
-      return {{}, 0, "“]”后应为“:端口”，而不是“" + std::string(rest) + "”"};
+    if (!rest.empty() && rest[0] != ':') return {{}, 0, Fill("serial.url_after_bracket", {rest})};
     has_port = !rest.empty();
     port = has_port ? rest.substr(1) : rest;
   } else if (std::count(text.begin(), text.end(), ':') > 1) {
-    return {{}, 0, "IPv6 地址须写在方括号中，如 rfc2217://[::1]:2217"};
+    return {{}, 0, std::string(Text("serial.url_ipv6_brackets"))};
   } else if (const std::size_t colon = text.rfind(':'); colon != std::string_view::npos) {
     host = text.substr(0, colon);
     port = text.substr(colon + 1);
@@ -115,12 +115,11 @@ HostPort SplitHostPort(std::string_view text, bool zero_ok) {
   result.reason = CheckHost(host, bracketed);
   if (!result.reason.empty()) return result;
   result.host = std::string(host);
-  if (!has_port || port.empty()) return {{}, 0, "缺少端口号，如 tcp://主机:端口"};
+  if (!has_port || port.empty()) return {{}, 0, std::string(Text("serial.url_no_port"))};
   if (!std::all_of(port.begin(), port.end(), IsDigit))
-    return {{}, 0, "端口号“" + std::string(port) + "”不是数字"};
+    return {{}, 0, Fill("serial.url_port_not_number", {port})};
   result.port = PortNumber(port, zero_ok);
-  if (result.port < 0)
-    return {{}, 0, std::string("端口号须在 ") + (zero_ok ? "0" : "1") + " 至 65535 之间"};
+  if (result.port < 0) return {{}, 0, Fill("serial.url_port_range", {zero_ok ? "0" : "1"})};
   return result;
 }
 
@@ -142,17 +141,18 @@ PortUrl ParsePortUrl(std::string_view name) {
   const bool slashes = rest.substr(0, 2) == "//";
   if (!slashes) {
     if (kind == PortUrl::Kind::NotUrl) return {};
-    return Refused("“" + scheme + ":”后应为“//”，如 " + scheme + "://主机:端口");
+    return Refused(Fill("serial.url_no_slashes", {scheme}));
   }
   if (kind == PortUrl::Kind::NotUrl)
-    return Refused("不支持的协议“" + std::string(scheme_text) + "”：" + kUrlsAre);
+    return Refused(Fill("serial.url_unknown_scheme", {scheme_text}));
   rest.remove_prefix(2);
-  if (rest.find('@') != std::string_view::npos) return Refused("网络端口不带用户名或密码");
+  if (rest.find('@') != std::string_view::npos)
+    return Refused(std::string(Text("serial.url_no_user")));
   // A single '/' at the end is what a pasted address often carries; a path or a query is a
   // setting we would silently ignore.
   const std::size_t end = rest.find_first_of("/?#");
   if (end != std::string_view::npos && !(rest[end] == '/' && end + 1 == rest.size()))
-    return Refused("端口号后不应有“" + std::string(rest.substr(end)) + "”");
+    return Refused(Fill("serial.url_trailing", {rest.substr(end)}));
   const HostPort address = SplitHostPort(rest.substr(0, end), false);
   if (!address.reason.empty()) return Refused(address.reason);
   PortUrl url;
@@ -165,11 +165,11 @@ PortUrl ParsePortUrl(std::string_view name) {
 }
 
 ListenAddress ParseListenAddress(std::string_view text) {
-  if (text.empty()) return {false, {}, 0, "缺少端口号"};
+  if (text.empty()) return {false, {}, 0, std::string(Text("serial.port_number_missing"))};
   // A port alone: the caller's host.
   if (std::all_of(text.begin(), text.end(), IsDigit)) {
     const int port = PortNumber(text, true);
-    if (port < 0) return {false, {}, 0, "端口号须在 0 至 65535 之间"};
+    if (port < 0) return {false, {}, 0, Fill("serial.url_port_range", {"0"})};
     return {true, {}, port, {}};
   }
   const HostPort address = SplitHostPort(text, true);

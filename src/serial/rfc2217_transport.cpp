@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "base/texts.h"
+
 namespace zotpx {
 
 namespace {
@@ -60,15 +62,15 @@ bool Rfc2217Transport::Negotiate() {
   };
   if (!SendAll(asks)) return false;
   if (!AwaitUntil([&] { return agreed() || refused(); }, kNegotiationMs)) {
-    if (!Gone()) Fail(NetError::NotRfc2217, "未应答 Telnet 协商");
+    if (!Gone()) Fail(NetError::NotRfc2217, std::string(Text("serial.rfc2217_no_telnet")));
     return false;
   }
   if (options_.Refused(true, telnet::kComPortOption)) {
-    Fail(NetError::NotRfc2217, "不支持 COM-PORT-OPTION");
+    Fail(NetError::NotRfc2217, std::string(Text("serial.rfc2217_no_com_port")));
     return false;
   }
   if (refused()) {
-    Fail(NetError::NotRfc2217, "不支持二进制传输");
+    Fail(NetError::NotRfc2217, std::string(Text("serial.rfc2217_no_binary")));
     return false;
   }
   // The modem lines and the flow control are asked for and not awaited: a server in front of
@@ -131,7 +133,7 @@ bool Rfc2217Transport::SetRate(int baud) {
   ++rate_requests_;
   if (!SendAll(Request(ComPort::SetBaudrate, static_cast<std::uint32_t>(baud)))) return false;
   if (!AwaitUntil([this] { return rate_requests_ == 0; }, kRateAnswerMs)) {
-    if (!Gone()) Fail(NetError::TimedOut, "服务器未应答波特率设置");
+    if (!Gone()) Fail(NetError::TimedOut, std::string(Text("serial.rfc2217_rate_unanswered")));
     return false;
   }
   if (answered_rate_ != static_cast<std::uint32_t>(baud)) {
@@ -146,7 +148,7 @@ bool Rfc2217Transport::SetRate(int baud) {
 std::size_t Rfc2217Transport::Write(const std::uint8_t* buffer, std::size_t count) {
   const int bound = WriteBoundMs(count);
   if (suspended_ && !AwaitUntil([this] { return !suspended_; }, bound)) {
-    if (!Gone()) Fail(NetError::TimedOut, "服务器暂停接收数据");
+    if (!Gone()) Fail(NetError::TimedOut, std::string(Text("serial.rfc2217_paused")));
     return 0;
   }
   Bytes wire;

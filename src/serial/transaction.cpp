@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/texts.h"
 #include "serial/memory_transfer.h"
 #include "serial/port_failure.h"
 
@@ -35,7 +36,7 @@ std::chrono::system_clock::time_point WallTimeOf(SteadyTime at) {
 }  // namespace
 
 std::string LineLostCause(Port& port) {
-  return port.LineLost() ? "（" + PortFailureCause(port.LastFailure()) + "）" : "";
+  return port.LineLost() ? Fill("serial.cause", {PortFailureCause(port.LastFailure())}) : "";
 }
 
 TxResult ExchangeFrame(Port& port, Reporter& reporter, const Bytes& frame, Bytes* sent_frame,
@@ -46,7 +47,7 @@ TxResult ExchangeFrame(Port& port, Reporter& reporter, const Bytes& frame, Bytes
                                                : WriteFrame(port, buffer, frame.size());
   if (!written) return TxResult::SendFailed;
   // The reply is read over the request, so the request is logged first.
-  reporter.LogBytes("发送：", frame.size(), buffer);
+  reporter.LogBytes(std::string(Text("serial.log_sent")), frame.size(), buffer);
   // With the checksum WriteFrame put in, before the reply overwrites it.
   const Bytes sent(buffer, buffer + frame.size());
   // A memory erase sent on its own is given the erase's time, as in a transfer.
@@ -58,7 +59,8 @@ TxResult ExchangeFrame(Port& port, Reporter& reporter, const Bytes& frame, Bytes
           : ReadFrame(port, buffer, timeouts.first_byte_ms, timeouts.inter_byte_ms, &first_byte);
   if (got == 0 || (reply == ReplyRule::Echo && (got != 6 || buffer[2] != sent[2])))
     return TxResult::ReceiveFailed;
-  reporter.LogBytesAt("接收：", got, buffer, WallTimeOf(first_byte));
+  reporter.LogBytesAt(std::string(Text("serial.log_received")), got, buffer,
+                      WallTimeOf(first_byte));
   if (sent_frame) *sent_frame = sent;
   if (received) received->assign(buffer, buffer + got);
   return TxResult::Ok;

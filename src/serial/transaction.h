@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/catalogue_text.h"
 #include "serial/frame.h"
 #include "serial/port.h"
 #include "serial/reporter.h"
@@ -54,11 +55,11 @@ inline constexpr int kReplyFirstByteMs = 1000;
 inline constexpr int kReplyNextByteMs = 500;
 
 // Status texts after the title.
-inline constexpr const char* kSuccessText = "成功：请查看通信数据记录以获得更多信息";
-inline constexpr const char* kSendFailedText = "失败：发送命令失败";
-inline constexpr const char* kReceiveFailedText = "失败：接收响应失败";
-inline constexpr const char* kInterruptedText = "失败：用户中断";
-inline constexpr const char* kInterruptedLogLine = "用户中断";
+inline constexpr CatalogueText kSuccessText = "serial.success";
+inline constexpr CatalogueText kSendFailedText = "serial.send_failed";
+inline constexpr CatalogueText kReceiveFailedText = "serial.receive_failed";
+inline constexpr CatalogueText kInterruptedText = "serial.interrupted";
+inline constexpr CatalogueText kInterruptedLogLine = "serial.log_interrupted";
 
 // "（why）" to follow a failure's status once the port's line has gone; empty while it is there.
 std::string LineLostCause(Port& port);

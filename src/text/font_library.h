@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/catalogue_text.h"
 #include "base/device_model.h"
 #include "serial/memory_transfer.h"
 
@@ -20,13 +21,12 @@ inline constexpr std::size_t kFontMaxSize = 0x74000;       // ZOT-PA: up to 0x77
 inline constexpr std::size_t kFontMaxSizeSmall = 0x34000;  // other models: up to 0x37FFF
 inline constexpr std::size_t kFontHeaderSize = 16;
 
-inline constexpr const char* kFontNoModelText = "失败：请先连接设备获得产品型号才能下载字库";
-inline constexpr const char* kFontSlowRateText =
-    "失败：通信速率至少要设置为115200bps以减少下载字库时间";
-inline constexpr const char* kFontOpenFailedText = "失败：打开字库文件失败";
-inline constexpr const char* kFontInvalidText = "失败：无效的字库文件";
-inline constexpr const char* kFontUnsupportedText = "失败：当前型号的产品不支持此字库";
-inline constexpr const char* kFontProgressPrefix = "正在进行字库下载... ";
+inline constexpr CatalogueText kFontNoModelText = "text.font_no_model";
+inline constexpr CatalogueText kFontSlowRateText = "text.font_slow_rate";
+inline constexpr CatalogueText kFontOpenFailedText = "text.font_open_failed";
+inline constexpr CatalogueText kFontInvalidText = "text.font_invalid";
+inline constexpr CatalogueText kFontUnsupportedText = "text.font_unsupported";
+inline constexpr CatalogueText kFontProgressPrefix = "text.font_progress";
 
 // Before any dialog: a model must be known and the rate at least 115200. The failure message,
 // or nothing.

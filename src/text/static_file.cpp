@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "base/hex.h"
+#include "base/texts.h"
 #include "serial/reporter.h"
 
 namespace zotpx {
@@ -130,8 +131,8 @@ TransferPlan StaticTransferPlan(const std::string& caption) {
   // Its result goes on the status line as the other downloads' does: a failure would otherwise
   // leave "下载静态命令" standing as if all were well.
   TransferPlan plan = MakeTransferPlan(caption, kStaticDownloadTitle, 0, kStaticImageSize, "");
-  plan.erased_log_line = "擦除存储器成功";
-  plan.success_log_line = "下载静态命令成功";
+  plan.erased_log_line = Text("text.static_erased_log");
+  plan.success_log_line = Text("text.static_downloaded_log");
   return plan;
 }
 

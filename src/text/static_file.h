@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/catalogue_text.h"
 #include "base/device_model.h"
 #include "serial/frame.h"
 #include "serial/memory_transfer.h"
@@ -22,16 +23,16 @@ inline constexpr std::size_t kStaticRecordEnd = 0x3FFF;   // records end before 
 inline constexpr std::size_t kStaticMaxRecords = 255;     // what the count byte holds
 inline constexpr const char* kStaticFileName = "User.cfg";
 
-inline constexpr const char* kStaticNoModelText = "失败：请先连接设备获得产品型号才能下载静态命令";
-inline constexpr const char* kStaticOpenFailedText = "失败：打开命令文件失败";
-inline constexpr const char* kStaticInvalidText = "失败：无效的命令文件";
-inline constexpr const char* kStaticTooBigText = "失败：命令文件太大";
-inline constexpr const char* kStaticTooManyText = "失败：命令条数超过255条";
-inline constexpr const char* kStaticFrameTooLongText = "失败：命令帧太长，静态命令文件容纳不下";
-inline constexpr const char* kStaticSaveFailedText = "失败：生成静态命令文件失败";
-inline constexpr const char* kStaticGeneratedLogLine = "生成静态命令成功";
-inline constexpr const char* kStaticQuestionText = "已生成静态命令文件，是否立即下载？";
-inline constexpr const char* kStaticDownloadTitle = "下载静态命令";
+inline constexpr CatalogueText kStaticNoModelText = "text.static_no_model";
+inline constexpr CatalogueText kStaticOpenFailedText = "text.static_open_failed";
+inline constexpr CatalogueText kStaticInvalidText = "text.static_invalid";
+inline constexpr CatalogueText kStaticTooBigText = "text.static_too_big";
+inline constexpr CatalogueText kStaticTooManyText = "text.static_too_many";
+inline constexpr CatalogueText kStaticFrameTooLongText = "text.static_frame_too_long";
+inline constexpr CatalogueText kStaticSaveFailedText = "text.static_save_failed";
+inline constexpr CatalogueText kStaticGeneratedLogLine = "text.static_generated_log";
+inline constexpr CatalogueText kStaticQuestionText = "text.static_question";
+inline constexpr CatalogueText kStaticDownloadTitle = "text.static_download_title";
 
 // A model must be known.
 std::optional<std::string> CheckStaticRequest(DeviceModel model);
