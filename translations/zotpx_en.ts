@@ -319,7 +319,7 @@
     <name>DeviceLink</name>
     <message>
         <source>失败：设备是 %1，没有“%2”；什么也没有发送</source>
-        <translation>Failed: the device is a %1, which has no &quot;%2&quot;; nothing was sent</translation>
+        <translation> failed: the device is a %1, which has no &quot;%2&quot;; nothing was sent</translation>
     </message>
     <message>
         <source>%1成功：已发送 %2 个对象</source>
@@ -490,7 +490,7 @@
     </message>
     <message>
         <source>成功：请查看图像预览区</source>
-        <translation>: done, see the preview</translation>
+        <translation> succeeded: see the preview</translation>
     </message>
     <message>
         <source>放大两倍预览</source>
@@ -612,11 +612,11 @@
     </message>
     <message>
         <source>失败：本次没有经设备确认的叠加命令</source>
-        <translation>: Failed: no overlay command acknowledged by the device in this session</translation>
+        <translation> failed: no overlay command acknowledged by the device in this session</translation>
     </message>
     <message>
         <source>失败：经设备确认的叠加命令都无法写入布局文件</source>
-        <translation>: Failed: none of the acknowledged overlay commands can go into a layout file</translation>
+        <translation> failed: none of the acknowledged overlay commands can go into a layout file</translation>
     </message>
     <message>
         <source>布局文件 (*.toml)|*.toml</source>
@@ -628,11 +628,11 @@
     </message>
     <message>
         <source>成功</source>
-        <translation>: done</translation>
+        <translation> succeeded</translation>
     </message>
     <message>
         <source>成功：写入 %1 个叠加对象</source>
-        <translation>: done, %1 overlay objects written</translation>
+        <translation> succeeded: %1 overlay objects written</translation>
     </message>
     <message>
         <source>，%1 个位图文件</source>
@@ -648,7 +648,7 @@
     </message>
     <message>
         <source>成功：%1 个叠加对象</source>
-        <translation>: done, %1 overlay objects</translation>
+        <translation> succeeded: %1 overlay objects</translation>
     </message>
     <message>
         <source>%1 字节</source>
@@ -748,7 +748,7 @@
     </message>
     <message>
         <source>成功：请查看图像显示区域</source>
-        <translation>: done, see the picture area</translation>
+        <translation> succeeded: see the picture area</translation>
     </message>
     <message>
         <source> 日期 </source>

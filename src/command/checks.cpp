@@ -6,9 +6,6 @@
 
 namespace zotpx {
 
-std::string operator+(std::string title, const CheckMessage& message) {
-  return title.append(static_cast<const char*>(message));
-}
 
 std::string UnrepresentableMessage(const std::string& character) {
   const std::string name = CodePointName(character);

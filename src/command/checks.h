@@ -5,41 +5,25 @@
 #include <optional>
 #include <string>
 
-#include "base/texts.h"
+#include "base/catalogue_text.h"
 #include "command/values.h"
 
 namespace zotpx {
 
-// A check's message: its text in the process's language, read where a C string is wanted.
-class CheckMessage {
- public:
-  // NOLINTNEXTLINE(google-explicit-constructor): written as the text's id.
-  constexpr CheckMessage(TextId id) : id_(id) {}
-  TextId id() const { return id_; }
-  // The catalogue's texts are literals, each ending in a NUL.
-  // NOLINTNEXTLINE(google-explicit-constructor)
-  operator const char*() const { return Text(id_).data(); }
-
- private:
-  TextId id_;
-};
-// A title and the message after it.
-std::string operator+(std::string title, const CheckMessage& message);
-
 // Date, time, text, the bitmaps and the crosshair.
-inline constexpr CheckMessage kInvalidCoordinateText{"command.invalid_coordinate"};
+inline constexpr CatalogueText kInvalidCoordinateText{"command.invalid_coordinate"};
 // The area, the rectangle and the circle; the line's names its length too.
-inline constexpr CheckMessage kEnterCoordinatesText{"command.enter_coordinates"};
-inline constexpr CheckMessage kEnterCoordinatesAndLengthText{
+inline constexpr CatalogueText kEnterCoordinatesText{"command.enter_coordinates"};
+inline constexpr CatalogueText kEnterCoordinatesAndLengthText{
     "command.enter_coordinates_and_length"};
-inline constexpr CheckMessage kClockInvalidText{"command.invalid_clock"};
-inline constexpr CheckMessage kInvalidDateFormatText{"command.invalid_date_format"};
-inline constexpr CheckMessage kInvalidTimeFormatText{"command.invalid_time_format"};
-inline constexpr CheckMessage kEmptyStringText{"command.empty_string"};
+inline constexpr CatalogueText kClockInvalidText{"command.invalid_clock"};
+inline constexpr CatalogueText kInvalidDateFormatText{"command.invalid_date_format"};
+inline constexpr CatalogueText kInvalidTimeFormatText{"command.invalid_time_format"};
+inline constexpr CatalogueText kEmptyStringText{"command.empty_string"};
 // Only a caller other than the window can get past the edit box's limit.
-inline constexpr CheckMessage kStringTooLongText{"command.string_too_long"};
-inline constexpr CheckMessage kBitmapNotLoadedText{"command.bitmap_not_loaded"};
-inline constexpr CheckMessage kBitmapBlocksText{"command.bitmap_blocks"};
+inline constexpr CatalogueText kStringTooLongText{"command.string_too_long"};
+inline constexpr CatalogueText kBitmapNotLoadedText{"command.bitmap_not_loaded"};
+inline constexpr CatalogueText kBitmapBlocksText{"command.bitmap_blocks"};
 
 // The message for a text that will not convert: names the first character that code page 936
 // cannot hold, in quotes and by its code point.

@@ -87,7 +87,7 @@ TEST_P(LanguageCliTest, SuccessFailuresAndUsageErrors) {
   Run({"-p", "/dev/zotpx-no-such-port", "connect"}, 3,
       "Communication failed: check that the port exists",
       "通信失败：请检查串口是否存在或被其他程序占用（设备 /dev/zotpx-no-such-port 不存在）");
-  Run({"-p", sim.link.port, "rect", "--left", "500"}, 2, "enter valid coordinates",
+  Run({"-p", sim.link.port, "rect", "--left", "500"}, 2, "Rectangle failed: enter valid coordinates",
       "矩形控制命令失败：请输入合法的坐标数值");
   Run({"cross-file", "--origin", "999,999", "-o", "unused.bin", "unused.bmp"}, 2,
       "Make crosshair file failed: the crosshair origin is not a valid coordinate",

@@ -44,9 +44,9 @@ TEST_P(CommandChecks, GiveTheFirstFailingMessage) {
     EXPECT_EQ(failure, std::nullopt);
 }
 
-const char* const kCoord = zotpx::kInvalidCoordinateText;
-const char* const kDate = zotpx::kInvalidDateFormatText;
-const char* const kTime = zotpx::kInvalidTimeFormatText;
+const char* const kCoord = zotpx::kInvalidCoordinateText.data();
+const char* const kDate = zotpx::kInvalidDateFormatText.data();
+const char* const kTime = zotpx::kInvalidTimeFormatText.data();
 
 INSTANTIATE_TEST_SUITE_P(
     DateAndTime, CommandChecks,
@@ -85,23 +85,23 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"text", {{"text", "A"}, {"y", "256"}}, kCoord},
         CheckCase{"text", {{"text", "A"}, {"x", "-1"}}, kCoord},
         CheckCase{"text", {{"text", "A"}, {"y", "5a"}}, kCoord},
-        CheckCase{"text", {{"text", ""}}, zotpx::kEmptyStringText},
-        CheckCase{"text", {{"text", ""}, {"x", "abc"}, {"y", "999"}}, zotpx::kEmptyStringText},
+        CheckCase{"text", {{"text", ""}}, zotpx::kEmptyStringText.data()},
+        CheckCase{"text", {{"text", ""}, {"x", "abc"}, {"y", "999"}}, zotpx::kEmptyStringText.data()},
         CheckCase{
-            "text", {{"text", std::string(201, 'x')}, {"x", "abc"}}, zotpx::kStringTooLongText},
+            "text", {{"text", std::string(201, 'x')}, {"x", "abc"}}, zotpx::kStringTooLongText.data()},
         CheckCase{"area",
                   {{"left", "10"}, {"top", "20"}, {"right", "10"}, {"bottom", "20"}},
                   nullptr},  // one pixel
-        CheckCase{"area", {{"left", "10"}, {"right", "9"}}, zotpx::kEnterCoordinatesText},
-        CheckCase{"area", {{"top", "20"}, {"bottom", "19"}}, zotpx::kEnterCoordinatesText},
-        CheckCase{"area", {{"right", "384"}}, zotpx::kEnterCoordinatesText},
-        CheckCase{"area", {{"bottom", "256"}}, zotpx::kEnterCoordinatesText},
-        CheckCase{"area", {{"left", "-1"}}, zotpx::kEnterCoordinatesText},
-        CheckCase{"area", {{"top", ""}}, zotpx::kEnterCoordinatesText},
-        CheckCase{"area", {{"bottom", "25 5"}}, zotpx::kEnterCoordinatesText}));
+        CheckCase{"area", {{"left", "10"}, {"right", "9"}}, zotpx::kEnterCoordinatesText.data()},
+        CheckCase{"area", {{"top", "20"}, {"bottom", "19"}}, zotpx::kEnterCoordinatesText.data()},
+        CheckCase{"area", {{"right", "384"}}, zotpx::kEnterCoordinatesText.data()},
+        CheckCase{"area", {{"bottom", "256"}}, zotpx::kEnterCoordinatesText.data()},
+        CheckCase{"area", {{"left", "-1"}}, zotpx::kEnterCoordinatesText.data()},
+        CheckCase{"area", {{"top", ""}}, zotpx::kEnterCoordinatesText.data()},
+        CheckCase{"area", {{"bottom", "25 5"}}, zotpx::kEnterCoordinatesText.data()}));
 
-const char* const kLine = zotpx::kEnterCoordinatesAndLengthText;
-const char* const kShape = zotpx::kEnterCoordinatesText;
+const char* const kLine = zotpx::kEnterCoordinatesAndLengthText.data();
+const char* const kShape = zotpx::kEnterCoordinatesText.data();
 
 // The line's length is checked against 384 whatever its direction, its end not at all; a
 // circle must lie wholly on the screen.
@@ -135,19 +135,19 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     Bitmaps, CommandChecks,
     ::testing::Values(
-        CheckCase{"bitmap flashing", {{"x", "x"}}, zotpx::kBitmapNotLoadedText},
+        CheckCase{"bitmap flashing", {{"x", "x"}}, zotpx::kBitmapNotLoadedText.data()},
         CheckCase{"bitmap flashing", {{"x", "336"}, {"y", "216"}}, nullptr, 48, 40},
         CheckCase{"bitmap flashing", {{"x", "337"}, {"y", "0"}}, kCoord, 48, 40},
         CheckCase{"bitmap flashing", {{"x", "0"}, {"y", "217"}}, kCoord, 48, 40},
         CheckCase{"bitmap flashing", {{"x", ""}}, kCoord, 48, 40},
         CheckCase{"bitmap flashing", {{"x", "2147483647"}}, kCoord, 48, 40},
-        CheckCase{"bitmap flashing", {}, zotpx::kBitmapBlocksText, 48, 48},  // over one frame
-        CheckCase{"bitmap single", {{"x", "192"}}, zotpx::kBitmapNotLoadedText},
+        CheckCase{"bitmap flashing", {}, zotpx::kBitmapBlocksText.data(), 48, 48},  // over one frame
+        CheckCase{"bitmap single", {{"x", "192"}}, zotpx::kBitmapNotLoadedText.data()},
         CheckCase{"bitmap single", {{"x", "192"}, {"y", "128"}}, nullptr, 192, 128},
         CheckCase{"bitmap single", {{"x", "193"}, {"y", "128"}}, kCoord, 192, 128},
         CheckCase{"bitmap oversized",
                   {{"x", "0"}, {"y", "0"}},
-                  zotpx::kBitmapBlocksText,
+                  zotpx::kBitmapBlocksText.data(),
                   192,
                   128}));  // 13 blocks, the oversized command carries 9
 

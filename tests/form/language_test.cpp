@@ -94,7 +94,10 @@ TEST(TranslationFile, EveryMessageHasItsEnglishWithTheSamePlaceholders) {
     EXPECT_EQ(Placeholders(english), Placeholders(source));
     EXPECT_EQ(HasAccelerator(english), HasAccelerator(source));
     // A group caption's spaces keep its frame off the text, in either language.
-    EXPECT_EQ(english.startsWith(QLatin1Char(' ')), source.startsWith(QLatin1Char(' ')));
+    // (An English status after a title starts with its own space: " failed: …".)
+    if (source.startsWith(QLatin1Char(' '))) {
+      EXPECT_TRUE(english.startsWith(QLatin1Char(' ')));
+    }
     if (source.endsWith(QLatin1Char(' '))) {
       EXPECT_TRUE(english.endsWith(QLatin1Char(' ')));
     }
@@ -114,7 +117,7 @@ TEST(EnglishWindow, ShowsItsTitleTabsAndStatusInEnglish) {
   EXPECT_EQ(form.Ctl<QGroupBox>("GroupControl")->title(), " System control ");
   form.MenuExportStaticClick();  // nothing acknowledged yet
   EXPECT_EQ(form.StatusText(),
-            "Export as static commands file: Failed: no overlay command acknowledged by the "
+            "Export as static commands file failed: no overlay command acknowledged by the "
             "device in this session");
 }
 
