@@ -6,7 +6,6 @@
 
 namespace zotpx {
 
-
 std::string UnrepresentableMessage(const std::string& character) {
   const std::string name = CodePointName(character);
   // A stray byte of malformed UTF-8 would garble the status line: name it only.
