@@ -114,6 +114,13 @@ DesignerWindow::DesignerWindow(QWidget* parent)
 
   Replace(Document());
   resize(1260, 780);
+  // Sized once the window has its size, or the canvas takes the width back. The panel's rows
+  // want the height and its widest row (a bitmap's file and its button) about 390 pixels; the
+  // list its columns' width.
+  const auto objects = findChild<QDockWidget*>(QStringLiteral("DockObjects"));
+  const auto properties = findChild<QDockWidget*>(QStringLiteral("DockProperties"));
+  resizeDocks({objects, properties}, {400, 400}, Qt::Horizontal);
+  resizeDocks({objects, properties}, {260, 440}, Qt::Vertical);
 }
 
 DesignerWindow::~DesignerWindow() = default;
@@ -305,12 +312,9 @@ void DesignerWindow::BuildDocks() {
   palette_column_->setSpacing(2);
   dock(tr("对象"), "DockPalette", palette_, Qt::LeftDockWidgetArea);
   list_ = new ObjectList(document_);
-  QDockWidget* objects = dock(tr("对象列表"), "DockObjects", list_, Qt::RightDockWidgetArea);
+  dock(tr("对象列表"), "DockObjects", list_, Qt::RightDockWidgetArea);
   panel_ = new PropertyPanel(document_, *dialogs_);
-  QDockWidget* properties = dock(tr("属性"), "DockProperties", panel_, Qt::RightDockWidgetArea);
-  // The panel's rows want the height; the list its columns' width.
-  resizeDocks({objects, properties}, {340, 340}, Qt::Horizontal);
-  resizeDocks({objects, properties}, {260, 440}, Qt::Vertical);
+  dock(tr("属性"), "DockProperties", panel_, Qt::RightDockWidgetArea);
   log_ = new QPlainTextEdit;
   log_->setObjectName(QStringLiteral("Log"));
   log_->setReadOnly(true);

@@ -60,9 +60,16 @@ void PropertyPanel::Build(const zotpx::CommandRow* row) {
       QWidget* editor = Editor(i);
       editors_.push_back(editor);
       if (!editor) continue;
-      auto* label = new QLabel(FieldLabel(row->fields[i]));
+      editor->setAccessibleName(FieldLabel(row->fields[i]));
+      // A check box says its own label across the row, so that a long one ("only the
+      // control parameters…") does not widen the label column of every other row.
+      if (auto* box = qobject_cast<QCheckBox*>(editor)) {
+        box->setText(editor->accessibleName());
+        form->addRow(box);
+        continue;
+      }
+      auto* label = new QLabel(editor->accessibleName());
       label->setBuddy(editor);
-      editor->setAccessibleName(label->text());
       form->addRow(label, editor);
     }
   }
