@@ -563,7 +563,7 @@
     <message>
         <source>【通信数据记录】
 </source>
-        <translation>[Communication log]
+        <translation>【Communication log】
 </translation>
     </message>
     <message>
