@@ -49,20 +49,29 @@ const Face kFaces[] = {
     {"LangFlagOverLocale", {"--lang=zh"}, {{"LANG", "en_US.UTF-8"}}, false},
 };
 
+constexpr const char* kLanguageVariables[] = {"ZOTPX_LANG", "LANGUAGE", "LC_ALL", "LC_MESSAGES",
+                                              "LANG"};
+
 // Only the face's variables name a language in the program's environment.
 void UseEnvironment(const Face& face) {
-  for (const char* name : {"ZOTPX_LANG", "LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
-    unsetenv(name);
+  for (const char* name : kLanguageVariables) unsetenv(name);
   for (const auto& [name, value] : face.environment) setenv(name, value, 1);
 }
 
 class LanguageCliTest : public ::testing::TestWithParam<Face> {
  protected:
   void SetUp() override {
+    for (const char* name : kLanguageVariables)
+      if (const char* value = std::getenv(name)) saved_.emplace_back(name, value);
     // Where the locale names neither language, Windows goes by its display language instead.
     if (zotpx::test::TestsWindowsProgram() && GetParam().name == std::string("LocaleC"))
       GTEST_SKIP() << "the Windows display language decides";
     UseEnvironment(GetParam());
+  }
+  // The suite may run in one process (the Windows stage does): the next test speaks as before.
+  void TearDown() override {
+    for (const char* name : kLanguageVariables) unsetenv(name);
+    for (const auto& [name, value] : saved_) setenv(name.c_str(), value.c_str(), 1);
   }
   // Runs with the face's arguments first; what was printed must be in the face's language,
   // with `english` or `chinese` in it.
@@ -77,6 +86,9 @@ class LanguageCliTest : public ::testing::TestWithParam<Face> {
     if (GetParam().english) EXPECT_FALSE(HasChinese(printed)) << printed;
     return run;
   }
+
+ private:
+  std::vector<std::pair<std::string, std::string>> saved_;
 };
 
 TEST_P(LanguageCliTest, SuccessFailuresAndUsageErrors) {
@@ -87,8 +99,8 @@ TEST_P(LanguageCliTest, SuccessFailuresAndUsageErrors) {
   Run({"-p", "/dev/zotpx-no-such-port", "connect"}, 3,
       "Communication failed: check that the port exists",
       "通信失败：请检查串口是否存在或被其他程序占用（设备 /dev/zotpx-no-such-port 不存在）");
-  Run({"-p", sim.link.port, "rect", "--left", "500"}, 2, "Rectangle failed: enter valid coordinates",
-      "矩形控制命令失败：请输入合法的坐标数值");
+  Run({"-p", sim.link.port, "rect", "--left", "500"}, 2,
+      "Rectangle failed: enter valid coordinates", "矩形控制命令失败：请输入合法的坐标数值");
   Run({"cross-file", "--origin", "999,999", "-o", "unused.bin", "unused.bmp"}, 2,
       "Make crosshair file failed: the crosshair origin is not a valid coordinate",
       "生成十字线文件失败：不合法的十字线原点坐标值");
