@@ -226,7 +226,9 @@ INSTANTIATE_TEST_SUITE_P(Peers, RealPeerTest,
                          });
 
 // ser2net serves one client at a time and tells the next why not; the first one's going, at
-// once, lets the next one in.
+// once, lets the next one in. Its word comes with a reset (the client's greeting is still
+// unread when it hangs up), which on a busy machine can overtake the word: the client then
+// says only that the line went, which is still the right failure.
 TEST(Ser2netTest, ASecondClientIsToldTheLineIsBusyUntilTheFirstLetsGo) {
   Pty pty;
   Peer peer;
@@ -237,8 +239,10 @@ TEST(Ser2netTest, ASecondClientIsToldTheLineIsBusyUntilTheFirstLetsGo) {
   ASSERT_TRUE(first) << zotpx::NetFailureText(failure);
   EXPECT_FALSE(Open(peer.url, 115200, failure));
   EXPECT_EQ(failure.error, NetError::Lost);
-  EXPECT_NE(zotpx::NetFailureText(failure).find("Port already in use"), std::string::npos)
-      << zotpx::NetFailureText(failure);
+  if (!failure.detail.empty()) {
+    EXPECT_NE(zotpx::NetFailureText(failure).find("Port already in use"), std::string::npos)
+        << zotpx::NetFailureText(failure);
+  }
   first->RestoreAtOnce();
   std::unique_ptr<Transport> next;
   for (int i = 0; i < 20 && !next; ++i) next = Open(peer.url, 115200, failure);
