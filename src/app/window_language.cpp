@@ -5,7 +5,6 @@
 #include <QLibraryInfo>
 #include <QMenu>
 #include <QSettings>
-#include <cstdlib>
 #include <string>
 #include <tuple>
 
@@ -48,10 +47,7 @@ Language StartLanguage(const QString& option) {
   if (const std::optional<Language> asked = LanguageByName(option.toStdString())) return *asked;
   // ZOTPX_LANG is said for this run (a bench's script, a launcher), so it outweighs the choice
   // remembered from the window.
-  const char* own = std::getenv("ZOTPX_LANG");
-  if (const std::optional<Language> asked = LanguageByName(own ? own : "")) return *asked;
-  if (const std::optional<Language> remembered = RememberedLanguage()) return *remembered;
-  return LanguageFromSystem();
+  return LanguageFromSystem({}, RememberedLanguage());
 }
 
 std::optional<Language> RememberedLanguage() {

@@ -42,10 +42,11 @@ std::string_view LanguageCode(Language language) {
   return language == Language::English ? "en" : "zh";
 }
 
-Language LanguageFromSystem(const Variable& variable) {
+Language LanguageFromSystem(const Variable& variable, std::optional<Language> remembered) {
   const Variable get = variable ? variable : [](const char* name) { return std::getenv(name); };
   if (const char* own = get("ZOTPX_LANG"); Set(own))
     if (const auto language = LanguageByName(own)) return *language;
+  if (remembered) return *remembered;
   const char* locale = nullptr;
   for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"})
     if (const char* value = get(name); Set(value)) {

@@ -18,11 +18,13 @@ std::optional<Language> LanguageByName(std::string_view name);
 std::string_view LanguageCode(Language language);
 
 // What the system asks for, through `variable` (getenv by default): ZOTPX_LANG; then the
-// locale (the first set of LC_ALL, LC_MESSAGES, LANG), unless it is C or POSIX, with GNU's
-// LANGUAGE list before it; on Windows, where those are rarely set, the user's UI language.
-// Chinese when none of them names either language.
+// choice a window remembered, when there is one; then the locale (the first set of LC_ALL,
+// LC_MESSAGES, LANG), unless it is C or POSIX, with GNU's LANGUAGE list before it; on Windows,
+// where those are rarely set, the user's UI language. Chinese when none of them names either
+// language.
 using Variable = std::function<const char*(const char*)>;
-Language LanguageFromSystem(const Variable& variable = {});
+Language LanguageFromSystem(const Variable& variable = {},
+                            std::optional<Language> remembered = std::nullopt);
 
 // The language of this process's texts; Chinese until set.
 void SetLanguage(Language language);
