@@ -1,6 +1,8 @@
 #include "command/log_reader.h"
 
 #include <algorithm>
+#include <array>
+#include <iterator>
 
 #include "base/hex.h"
 #include "base/log_time.h"
@@ -25,10 +27,18 @@ bool StartsWith(std::string_view text, std::string_view start) {
   return text.substr(0, start.size()) == start;
 }
 
-// A log is read whichever language wrote it: the line's label `id` in either, taken off it.
-bool TakeLabel(std::string_view& line, TextId id) {
-  for (const Language language : kLanguages) {
-    const std::string_view label = TextIn(language, id);
+// A text in every language a log may have been written in.
+using InEither = std::array<std::string_view, std::size(kLanguages)>;
+
+InEither TextsOf(TextId id) {
+  InEither texts;
+  for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = TextIn(kLanguages[i], id);
+  return texts;
+}
+
+// A log is read whichever language wrote it: the line's label, in either, taken off it.
+bool TakeLabel(std::string_view& line, const InEither& labels) {
+  for (const std::string_view label : labels) {
     if (StartsWith(line, label)) {
       line.remove_prefix(label.size());
       return true;
@@ -102,6 +112,9 @@ std::optional<std::int64_t> Between(std::optional<std::int64_t> from,
 }  // namespace
 
 LogEntry ReadLogEntry(std::string_view line, std::size_t number) {
+  // Every line of a log asks for them: looked up once.
+  static const InEither kSent = TextsOf("serial.log_sent");
+  static const InEither kReceived = TextsOf("serial.log_received");
   LogEntry entry;
   entry.line = number;
   // A byte order mark that an editor put before the first line is no part of it.
@@ -131,10 +144,10 @@ LogEntry ReadLogEntry(std::string_view line, std::size_t number) {
     entry.kind = LogEntry::Kind::Title;
     entry.text = std::string(
         line.substr(kTitleOpen.size(), line.size() - kTitleOpen.size() - kTitleClose.size()));
-  } else if (std::string_view bytes = line; TakeLabel(bytes, "serial.log_sent")) {
+  } else if (std::string_view bytes = line; TakeLabel(bytes, kSent)) {
     entry.kind = LogEntry::Kind::Sent;
     entry.bytes = HexPairs(bytes);
-  } else if (TakeLabel(bytes, "serial.log_received")) {
+  } else if (TakeLabel(bytes, kReceived)) {
     entry.kind = LogEntry::Kind::Received;
     entry.bytes = HexPairs(bytes);
   } else {

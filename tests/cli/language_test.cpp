@@ -83,7 +83,9 @@ class LanguageCliTest : public ::testing::TestWithParam<Face> {
     const std::string printed = run.out + run.err;
     EXPECT_EQ(run.status, status) << printed;
     EXPECT_NE(printed.find(GetParam().english ? english : chinese), std::string::npos) << printed;
-    if (GetParam().english) EXPECT_FALSE(HasChinese(printed)) << printed;
+    if (GetParam().english) {
+      EXPECT_FALSE(HasChinese(printed)) << printed;
+    }
     return run;
   }
 
